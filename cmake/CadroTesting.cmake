@@ -1,0 +1,12 @@
+# cadro_add_test(<name> SOURCES <files...> [LIBS <targets...>] [LABELS <labels...>])
+#
+# One test executable per module, registered with CTest test by test so that a
+# failure names the behaviour that broke.
+include(GoogleTest)
+
+function(cadro_add_test name)
+  cmake_parse_arguments(ARG "" "" "SOURCES;LIBS;LABELS" ${ARGN})
+  add_executable(${name} ${ARG_SOURCES})
+  target_link_libraries(${name} PRIVATE cadro_core cadro_test_support GTest::gtest GTest::gtest_main ${ARG_LIBS})
+  gtest_discover_tests(${name} DISCOVERY_TIMEOUT 60 PROPERTIES LABELS "${ARG_LABELS}")
+endfunction()

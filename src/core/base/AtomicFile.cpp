@@ -1,0 +1,118 @@
+#include "core/base/AtomicFile.h"
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <string>
+
+namespace cadro {
+namespace fs = std::filesystem;
+namespace {
+
+std::error_code lastError() { return {errno, std::generic_category()}; }
+
+/// Follows symbolic links (also chains, and links to files that do not exist
+/// yet) to the path that will really be written.
+fs::path resolveLinks(const fs::path& path) {
+    fs::path current = path;
+    for (int hops = 0; hops < 40; ++hops) {
+        std::error_code ec;
+        if (!fs::is_symlink(fs::symlink_status(current, ec)) || ec) return current;
+        fs::path target = fs::read_symlink(current, ec);
+        if (ec) return current;
+        current = target.is_absolute() ? target : current.parent_path() / target;
+    }
+    return current;
+}
+
+bool writeAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        ssize_t written = ::write(fd, data.data(), data.size());
+        if (written < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
+
+void syncDirectory(const fs::path& directory) {
+    int fd = ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0) return;
+    ::fsync(fd);
+    ::close(fd);
+}
+
+}  // namespace
+
+std::error_code writeFileAtomically(const fs::path& requested, std::string_view data,
+                                    Durability durability) {
+    const fs::path target = resolveLinks(requested);
+    const fs::path directory = target.parent_path();
+    std::string temporary =
+        (directory / ("." + target.filename().string() + ".tmp-XXXXXX")).string();
+
+    int fd = ::mkostemp(temporary.data(), O_CLOEXEC);  // mode 0600
+    if (fd < 0) return lastError();
+
+    auto fail = [&](std::error_code ec) {
+        ::close(fd);
+        ::unlink(temporary.c_str());
+        return ec;
+    };
+
+    struct stat existing{};
+    if (::stat(target.c_str(), &existing) == 0 && ::fchmod(fd, existing.st_mode & 07777) != 0) {
+        return fail(lastError());
+    }
+    if (!writeAll(fd, data)) return fail(lastError());
+    if (durability == Durability::Synced && ::fsync(fd) != 0) return fail(lastError());
+    if (::close(fd) != 0) {
+        std::error_code ec = lastError();
+        ::unlink(temporary.c_str());
+        return ec;
+    }
+    if (::rename(temporary.c_str(), target.c_str()) != 0) {
+        std::error_code ec = lastError();
+        ::unlink(temporary.c_str());
+        return ec;
+    }
+    if (durability == Durability::Synced) syncDirectory(directory);
+    return {};
+}
+
+std::error_code readWholeFile(const fs::path& path, std::string& out) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) return lastError();
+    std::string content;
+    char buffer[1 << 16];
+    for (;;) {
+        ssize_t got = ::read(fd, buffer, sizeof buffer);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            std::error_code ec = lastError();
+            ::close(fd);
+            return ec;
+        }
+        if (got == 0) break;
+        content.append(buffer, static_cast<std::size_t>(got));
+    }
+    ::close(fd);
+    out = std::move(content);
+    return {};
+}
+
+std::error_code createPrivateDirectories(const fs::path& directory) {
+    std::error_code ec;
+    if (fs::is_directory(directory, ec)) return {};
+    if (directory.has_parent_path() && directory.parent_path() != directory) {
+        if (auto parentError = createPrivateDirectories(directory.parent_path())) return parentError;
+    }
+    if (::mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST) return lastError();
+    return {};
+}
+
+}  // namespace cadro

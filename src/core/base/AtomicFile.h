@@ -1,0 +1,34 @@
+#pragma once
+
+#include <filesystem>
+#include <string_view>
+#include <system_error>
+
+namespace cadro {
+
+enum class Durability {
+    /// fsync the data and the folder: after a crash or power cut the file holds
+    /// either the old or the new content.
+    Synced,
+    /// Skip the fsyncs (benchmarks, throw-away data); still atomic for readers.
+    Unsynced,
+};
+
+/// Replaces the file at `path` with `data` so that no reader ever sees a mix:
+/// the bytes go to a temporary file in the same folder, which is synced and
+/// renamed over the target, and then the folder is synced.
+///
+/// A symbolic link at `path` is followed and the file it points to is
+/// replaced, so the link survives. A new file is readable by the user only;
+/// an existing file keeps its permission bits.
+std::error_code writeFileAtomically(const std::filesystem::path& path, std::string_view data,
+                                    Durability durability = Durability::Synced);
+
+/// Reads a whole file. Returns an error for a missing or unreadable file.
+std::error_code readWholeFile(const std::filesystem::path& path, std::string& out);
+
+/// Creates `directory` and its missing parents; folders it creates are
+/// accessible by the user only.
+std::error_code createPrivateDirectories(const std::filesystem::path& directory);
+
+}  // namespace cadro

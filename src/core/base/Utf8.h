@@ -1,0 +1,18 @@
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace cadro {
+
+/// True when `text` is well-formed UTF-8 (no overlong forms, surrogates or
+/// code points above U+10FFFF).
+bool isValidUtf8(std::string_view text);
+
+/// Trims white space and line breaks (ASCII and Unicode) from both ends.
+std::string trimWhitespaceAndNewlines(std::string_view text);
+
+/// The first `count` user-perceived characters (grapheme clusters) of `text`.
+std::string prefixCharacters(std::string_view text, std::size_t count);
+
+}  // namespace cadro

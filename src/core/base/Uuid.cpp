@@ -1,0 +1,89 @@
+#include "core/base/Uuid.h"
+
+#include <sys/random.h>
+
+#include <cerrno>
+#include <cstring>
+#include <random>
+
+namespace cadro {
+namespace {
+
+constexpr std::array<int, 4> kHyphenPositions{8, 13, 18, 23};
+
+int hexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+void fillRandom(Uuid::Bytes& bytes) {
+    std::size_t filled = 0;
+    while (filled < bytes.size()) {
+        ssize_t got = getrandom(bytes.data() + filled, bytes.size() - filled, 0);
+        if (got < 0) {
+            if (errno == EINTR) continue;
+            // No getrandom (very old kernel): fall back to the C++ source.
+            std::random_device device;
+            for (auto& b : bytes) b = static_cast<std::uint8_t>(device());
+            return;
+        }
+        filled += static_cast<std::size_t>(got);
+    }
+}
+
+}  // namespace
+
+Uuid Uuid::random() {
+    Bytes bytes;
+    fillRandom(bytes);
+    bytes[6] = static_cast<std::uint8_t>((bytes[6] & 0x0F) | 0x40);  // version 4
+    bytes[8] = static_cast<std::uint8_t>((bytes[8] & 0x3F) | 0x80);  // RFC 4122 variant
+    return Uuid(bytes);
+}
+
+std::optional<Uuid> Uuid::parse(std::string_view text) {
+    if (text.size() != 36) return std::nullopt;
+    Bytes bytes{};
+    std::size_t byte = 0;
+    for (std::size_t i = 0; i < text.size();) {
+        if (i == 8 || i == 13 || i == 18 || i == 23) {
+            if (text[i] != '-') return std::nullopt;
+            ++i;
+            continue;
+        }
+        int high = hexValue(text[i]);
+        int low = hexValue(text[i + 1]);
+        if (high < 0 || low < 0) return std::nullopt;
+        bytes[byte++] = static_cast<std::uint8_t>(high * 16 + low);
+        i += 2;
+    }
+    return Uuid(bytes);
+}
+
+std::string Uuid::toString() const {
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    std::string out;
+    out.reserve(36);
+    std::size_t hyphen = 0;
+    for (std::size_t i = 0; i < bytes_.size(); ++i) {
+        if (hyphen < kHyphenPositions.size() &&
+            out.size() == static_cast<std::size_t>(kHyphenPositions[hyphen])) {
+            out.push_back('-');
+            ++hyphen;
+        }
+        out.push_back(kDigits[bytes_[i] >> 4]);
+        out.push_back(kDigits[bytes_[i] & 0x0F]);
+    }
+    return out;
+}
+
+}  // namespace cadro
+
+std::size_t std::hash<cadro::Uuid>::operator()(const cadro::Uuid& id) const noexcept {
+    std::uint64_t a = 0, b = 0;
+    std::memcpy(&a, id.bytes().data(), 8);
+    std::memcpy(&b, id.bytes().data() + 8, 8);
+    return static_cast<std::size_t>(a ^ (b * 0x9E3779B97F4A7C15ULL));
+}

@@ -1,0 +1,255 @@
+#include "core/store/ThreadStore.h"
+
+#include "core/base/Utf8.h"
+#include "core/store/ChangeScope.h"
+
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstdlib>
+
+namespace cadro {
+namespace fs = std::filesystem;
+
+ThreadStore::ChangeScope::~ChangeScope() {
+    if (--store_.scopeDepth_ > 0) return;
+    // Announce in declaration order; observers may start new operations.
+    while (unsigned mask = std::exchange(store_.changedMask_, 0)) {
+        for (unsigned bit = 0; mask >> bit; ++bit) {
+            if (mask & (1u << bit)) store_.changes_.notify(static_cast<StoreProperty>(bit));
+        }
+    }
+}
+
+ThreadStore::ThreadStore(std::optional<fs::path> directory, StoreDependencies dependencies)
+    : deps_(dependencies) {
+    if (!deps_.random) {
+        ownRandom_ = std::make_unique<SeededRandom>();
+        deps_.random = ownRandom_.get();
+    }
+    ChangeScope scope(*this);
+    state_.sessionOpen = false;  // a store without a file starts with the day closed
+    fs::path folder = directory.value_or(defaultDirectory());
+    if (deps_.writesFile) createPrivateDirectories(folder);  // failure: we go on in memory
+    filePath_ = folder / "threads.json";
+    load();
+    ensureHygiene();
+    if (state_.sessionOpen && !state_.currentID && !state_.active.empty()) pickCurrent();
+}
+
+fs::path ThreadStore::defaultDirectory() {
+    const char* dataHome = std::getenv("XDG_DATA_HOME");
+    if (dataHome && *dataHome && fs::path(dataHome).is_absolute()) {
+        return fs::path(dataHome) / "Cadro";
+    }
+    const char* home = std::getenv("HOME");
+    return fs::path(home && *home ? home : "/") / ".local" / "share" / "Cadro";
+}
+
+void ThreadStore::load() {
+    if (!deps_.writesFile) return;
+    std::string bytes;
+    if (std::error_code ec = readWholeFile(filePath_, bytes)) {
+        if (ec != std::errc::no_such_file_or_directory) {
+            loadProblem_ = "cannot read " + filePath_.string() + ": " + ec.message();
+            damagedFileToKeep_ = true;
+        }
+        return;
+    }
+    PersistedState loaded;
+    try {
+        loaded = decodeStoreFile(bytes, deps_.clock->now());
+    } catch (const json::DecodeError& error) {
+        loadProblem_ = filePath_.string() + " is damaged (" + error.what() + ")";
+        damagedFileToKeep_ = true;
+        return;
+    }
+    state_ = std::move(loaded);
+    for (auto property : {StoreProperty::active, StoreProperty::parked, StoreProperty::snoozed,
+                          StoreProperty::currentID, StoreProperty::todos,
+                          StoreProperty::currentTodoID, StoreProperty::interruptedTodoID,
+                          StoreProperty::defaultSnoozeMinutes, StoreProperty::todoChancePercent,
+                          StoreProperty::brainDump, StoreProperty::brainDumpFilePath,
+                          StoreProperty::sessionOpen}) {
+        changed(property);
+    }
+    if (auto linked = readBrainDumpFile()) state_.brainDump = std::move(*linked);
+    if (state_.currentTodoID && !findTodo(*state_.currentTodoID)) state_.currentTodoID.reset();
+    if (state_.interruptedTodoID && !findTodo(*state_.interruptedTodoID)) {
+        state_.interruptedTodoID.reset();
+    }
+    wakeDueSnoozes(false);
+    if (state_.sessionOpen &&
+        (!state_.currentID || !findIn(ThreadKind::active, *state_.currentID))) {
+        pickCurrent();
+    }
+}
+
+std::optional<std::string> ThreadStore::readBrainDumpFile() const {
+    if (!state_.brainDumpFilePath) return std::nullopt;
+    std::string text;
+    if (readWholeFile(*state_.brainDumpFilePath, text)) return std::nullopt;
+    if (!isValidUtf8(text)) return std::nullopt;
+    return text;
+}
+
+// A store file that could not be read is kept beside the new one before the
+// first save replaces it, so a damaged file never silently costs the user
+// their data. Returns false when it could not be kept (then we must not save).
+bool ThreadStore::keepDamagedFile() {
+    if (!damagedFileToKeep_) return true;
+    std::string stem = filePath_.string() + ".corrupt-" +
+                       formatUtcTimestamp(SystemClock::instance().now(), true);
+    for (int attempt = 1; attempt < 1000; ++attempt) {
+        std::string name = attempt == 1 ? stem : stem + "-" + std::to_string(attempt);
+        if (::link(filePath_.c_str(), name.c_str()) == 0) break;
+        if (errno == EEXIST) continue;
+        if (errno == ENOENT) break;  // the damaged file has gone meanwhile
+        // Hard links may be refused (some file systems): move it aside instead.
+        if (!fs::exists(name) && ::rename(filePath_.c_str(), name.c_str()) == 0) break;
+        return false;
+    }
+    damagedFileToKeep_ = false;
+    return true;
+}
+
+void ThreadStore::save() {
+    if (!deps_.writesFile || !keepDamagedFile()) return;
+    writeFileAtomically(filePath_, encodeStoreFile(state_), deps_.durability);
+}
+
+void ThreadStore::changed(StoreProperty property) {
+    changedMask_ |= 1u << static_cast<unsigned>(property);
+}
+
+std::vector<Strand>& ThreadStore::list(ThreadKind kind) {
+    switch (kind) {
+        case ThreadKind::parked: changed(StoreProperty::parked); return state_.parked;
+        case ThreadKind::snoozed: changed(StoreProperty::snoozed); return state_.snoozed;
+        case ThreadKind::active: break;
+    }
+    changed(StoreProperty::active);
+    return state_.active;
+}
+
+void ThreadStore::setCurrentID(std::optional<Uuid> id) {
+    if (state_.currentID == id) return;
+    state_.currentID = id;
+    changed(StoreProperty::currentID);
+}
+
+const std::vector<Strand>& ThreadStore::threads(ThreadKind kind) const {
+    switch (kind) {
+        case ThreadKind::parked: return state_.parked;
+        case ThreadKind::snoozed: return state_.snoozed;
+        case ThreadKind::active: break;
+    }
+    return state_.active;
+}
+
+const Strand* ThreadStore::findIn(ThreadKind kind, const Uuid& id) const {
+    for (const auto& strand : threads(kind)) {
+        if (strand.id == id) return &strand;
+    }
+    return nullptr;
+}
+
+Strand* ThreadStore::editIn(ThreadKind kind, const Uuid& id) {
+    if (!findIn(kind, id)) return nullptr;
+    for (auto& strand : list(kind)) {
+        if (strand.id == id) return &strand;
+    }
+    return nullptr;
+}
+
+std::optional<Strand> ThreadStore::take(ThreadKind kind, const Uuid& id) {
+    if (!findIn(kind, id)) return std::nullopt;
+    auto& strands = list(kind);
+    auto it = std::find_if(strands.begin(), strands.end(), [&](auto& s) { return s.id == id; });
+    Strand taken = std::move(*it);
+    strands.erase(it);
+    return taken;
+}
+
+// --- Derived ------------------------------------------------------------------
+
+const Strand* ThreadStore::current() const {
+    if (state_.active.empty()) return nullptr;
+    if (state_.currentID) {
+        for (const auto& strand : state_.active) {
+            if (strand.id == *state_.currentID) return &strand;
+        }
+    }
+    return &state_.active.front();
+}
+
+const Strand* ThreadStore::hygiene() const {
+    for (const auto* strands : {&state_.active, &state_.parked, &state_.snoozed}) {
+        for (const auto& strand : *strands) {
+            if (strand.isHygiene) return &strand;
+        }
+    }
+    return nullptr;
+}
+
+bool ThreadStore::currentIsHygiene() const {
+    const Strand* now = current();
+    return !state_.currentTodoID && now && now->isHygiene;
+}
+
+bool ThreadStore::hasOwnThreads() const {
+    for (const auto* strands : {&state_.active, &state_.parked, &state_.snoozed}) {
+        for (const auto& strand : *strands) {
+            if (!strand.isHygiene) return true;
+        }
+    }
+    return false;
+}
+
+const Todo* ThreadStore::currentTodo() const {
+    return state_.currentTodoID ? findTodo(*state_.currentTodoID) : nullptr;
+}
+
+const Todo* ThreadStore::findTodo(const Uuid& id) const {
+    for (const auto& todo : state_.todos) {
+        if (todo.id == id) return &todo;
+    }
+    return nullptr;
+}
+
+std::optional<Strand> ThreadStore::strand(const Uuid& id) const {
+    for (auto kind : {ThreadKind::active, ThreadKind::parked, ThreadKind::snoozed}) {
+        if (const Strand* found = findIn(kind, id)) return *found;
+    }
+    return std::nullopt;
+}
+
+std::optional<Todo> ThreadStore::todo(const Uuid& id) const {
+    if (const Todo* found = findTodo(id)) return *found;
+    return std::nullopt;
+}
+
+std::optional<ThreadKind> ThreadStore::kindOf(const Uuid& id) const {
+    for (auto kind : {ThreadKind::active, ThreadKind::parked, ThreadKind::snoozed}) {
+        if (findIn(kind, id)) return kind;
+    }
+    return std::nullopt;
+}
+
+// --- Preferences --------------------------------------------------------------
+
+void ThreadStore::setDefaultSnoozeMinutes(std::int64_t minutes) {
+    ChangeScope scope(*this);
+    state_.defaultSnoozeMinutes = minutes;
+    changed(StoreProperty::defaultSnoozeMinutes);
+    save();
+}
+
+void ThreadStore::setTodoChancePercent(std::int64_t percent) {
+    ChangeScope scope(*this);
+    state_.todoChancePercent = percent;
+    changed(StoreProperty::todoChancePercent);
+    save();
+}
+
+}  // namespace cadro

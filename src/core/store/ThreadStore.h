@@ -1,0 +1,187 @@
+#pragma once
+
+#include "core/base/AtomicFile.h"
+#include "core/base/Clock.h"
+#include "core/base/Observable.h"
+#include "core/base/Random.h"
+#include "core/store/Records.h"
+#include "core/store/StoreFile.h"
+
+#include <cstdint>
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace cadro {
+
+/// The published properties of the store; observers are told which changed.
+enum class StoreProperty {
+    active,
+    parked,
+    snoozed,
+    currentID,
+    todos,
+    currentTodoID,
+    interruptedTodoID,
+    defaultSnoozeMinutes,
+    todoChancePercent,
+    brainDump,
+    brainDumpFilePath,
+    sessionOpen,
+};
+
+/// What the store needs from the world; tests replace each piece.
+struct StoreDependencies {
+    const Clock* clock = &SystemClock::instance();
+    /// The chance draws; the store makes its own seeded source when null.
+    RandomSource* random = nullptr;
+    Durability durability = Durability::Synced;
+    /// False keeps everything in memory (benchmarks, previews).
+    bool writesFile = true;
+};
+
+/// The single owner of all user data: the three thread lists, the to-dos, the
+/// cycle position, the day session, two preferences and the brain dump. Every
+/// operation that changes persisted state rewrites "threads.json" before it
+/// returns. Operations never throw; unknown ids are ignored.
+///
+/// Observers are told once per operation about each published property that
+/// changed, after the change.
+class ThreadStore {
+public:
+    /// Opens (or starts) the store in `directory`, or in defaultDirectory().
+    explicit ThreadStore(std::optional<std::filesystem::path> directory = std::nullopt,
+                         StoreDependencies dependencies = {});
+    ThreadStore(const ThreadStore&) = delete;
+    ThreadStore& operator=(const ThreadStore&) = delete;
+
+    /// $XDG_DATA_HOME/Cadro, else ~/.local/share/Cadro.
+    static std::filesystem::path defaultDirectory();
+
+    // --- State --------------------------------------------------------------
+    const std::vector<Strand>& active() const { return state_.active; }
+    const std::vector<Strand>& parked() const { return state_.parked; }
+    const std::vector<Strand>& snoozed() const { return state_.snoozed; }
+    const std::vector<Todo>& todos() const { return state_.todos; }
+    const std::vector<Strand>& threads(ThreadKind kind) const;
+    std::optional<Uuid> currentID() const { return state_.currentID; }
+    std::optional<Uuid> currentTodoID() const { return state_.currentTodoID; }
+    std::optional<Uuid> interruptedTodoID() const { return state_.interruptedTodoID; }
+    std::int64_t defaultSnoozeMinutes() const { return state_.defaultSnoozeMinutes; }
+    std::int64_t todoChancePercent() const { return state_.todoChancePercent; }
+    const std::string& brainDump() const { return state_.brainDump; }
+    const std::optional<std::string>& brainDumpFilePath() const { return state_.brainDumpFilePath; }
+    bool sessionOpen() const { return state_.sessionOpen; }
+    std::int64_t slot() const { return state_.slot; }
+    const PersistedState& persistedState() const { return state_; }
+    const std::filesystem::path& filePath() const { return filePath_; }
+
+    /// Why the store file could not be used at start-up, and where the damaged
+    /// file was kept; empty when it loaded (or did not exist yet).
+    const std::string& loadProblem() const { return loadProblem_; }
+
+    // --- Derived (pointers stay valid until the next change) ------------------
+    /// The active thread named by currentID, else the first active thread.
+    const Strand* current() const;
+    /// The first hygiene thread in active, parked, then snoozed.
+    const Strand* hygiene() const;
+    bool currentIsHygiene() const;
+    bool hasOwnThreads() const;
+    const Todo* currentTodo() const;
+    std::optional<Strand> strand(const Uuid& id) const;
+    std::optional<Todo> todo(const Uuid& id) const;
+    /// Which list holds the thread, if any.
+    std::optional<ThreadKind> kindOf(const Uuid& id) const;
+
+    [[nodiscard]] Subscription subscribe(std::function<void(StoreProperty)> observer) {
+        return changes_.subscribe(std::move(observer));
+    }
+
+    // --- The cycle --------------------------------------------------------------
+    /// Moves on: wakes due snoozes, then picks the next thread.
+    void next();
+    /// Chooses and installs the next current thread, then saves.
+    void pickCurrent();
+    /// Puts a thread into the ring: at the end, or just before a hygiene thread
+    /// that stands last. Does not save.
+    void joinRing(Strand strand);
+    /// Rewrites every active thread's lastSlot after a reorder so that the
+    /// thread below the current one comes up next. Does not save.
+    void reseatRing();
+
+    // --- Parking and snoozing threads -------------------------------------------
+    void parkCurrent();
+    void park(const Uuid& id);
+    void unpark(const Uuid& id);
+    void snooze(const Uuid& id, Date until);
+    void wake(const Uuid& id);
+    /// Wakes every thread whose time has come and clears passed snoozes of
+    /// unscheduled to-dos. Saves when `persist` (or when it picks a thread).
+    void wakeDueSnoozes(bool persist);
+
+    // --- Editing threads --------------------------------------------------------
+    /// Adds a complete new thread to the ring; picks it when nothing is current.
+    void addThread(Strand strand);
+    void update(const Uuid& id, std::string title, std::string step);
+    void setNextSteps(const Uuid& id, std::vector<std::string> steps);
+    /// Values below 1 are raised to 1; nullopt removes the priority.
+    void setPriority(const Uuid& id, std::optional<std::int64_t> priority);
+    void setColor(const Uuid& id, std::optional<std::string> colorHex);
+    /// Removes the thread from every list; the hygiene thread stays.
+    void remove(const Uuid& id);
+    void setCurrentStep(std::string step);
+    /// Moves the current thread to its first planned step; false when it has
+    /// none (nothing changes then).
+    bool advanceCurrentStep();
+    /// Moves the active rows at `offsets` so that they land before the row that
+    /// was at `destination` (keeping their order), reseats the ring and saves.
+    void moveActive(const std::vector<std::size_t>& offsets, std::size_t destination);
+
+    // --- Preferences ------------------------------------------------------------
+    void setDefaultSnoozeMinutes(std::int64_t minutes);
+    void setTodoChancePercent(std::int64_t percent);
+
+    /// Writes the whole state to the store file. Failures are absorbed: the
+    /// store goes on in memory.
+    void save();
+
+private:
+    class ChangeScope;
+    friend class ChangeScope;
+
+    void load();
+    void ensureHygiene();
+    bool keepDamagedFile();
+    std::optional<std::string> readBrainDumpFile() const;
+
+    std::vector<Strand>& list(ThreadKind kind);
+    void changed(StoreProperty property);
+    void setCurrentID(std::optional<Uuid> id);
+    const Strand* findIn(ThreadKind kind, const Uuid& id) const;
+    /// Like findIn, and marks the list as changed.
+    Strand* editIn(ThreadKind kind, const Uuid& id);
+    const Todo* findTodo(const Uuid& id) const;
+    /// Takes the thread out of `kind`'s list; nullopt when it is not there.
+    std::optional<Strand> take(ThreadKind kind, const Uuid& id);
+    /// After a thread left the ring: pick a new one when it was current, else save.
+    void afterLeavingRing(const Uuid& id);
+    /// After a thread joined the ring: pick one when nothing is current, else save.
+    void afterJoiningRing();
+
+    PersistedState state_;
+    std::set<Uuid> pendingScheduledTodoIDs_;
+    std::filesystem::path filePath_;
+    StoreDependencies deps_;
+    std::unique_ptr<RandomSource> ownRandom_;
+    std::string loadProblem_;
+    bool damagedFileToKeep_ = false;
+
+    Observable<StoreProperty> changes_;
+    unsigned changedMask_ = 0;
+    int scopeDepth_ = 0;
+};
+
+}  // namespace cadro
