@@ -10,7 +10,9 @@ int main(int argc, char** argv) {
         return 0;
     }
     cadro::ThreadStore store;
-    if (command == "next") store.next();
-    if (const cadro::Strand* current = store.current()) std::cout << current->title << "\n";
+    if (command == "next")
+        store.next();
+    if (const cadro::Strand* current = store.current())
+        std::cout << current->title << "\n";
     return 0;
 }

@@ -11,7 +11,9 @@ namespace cadro {
 namespace fs = std::filesystem;
 namespace {
 
-std::error_code lastError() { return {errno, std::generic_category()}; }
+std::error_code lastError() {
+    return {errno, std::generic_category()};
+}
 
 /// Follows symbolic links (also chains, and links to files that do not exist
 /// yet) to the path that will really be written.
@@ -19,9 +21,11 @@ fs::path resolveLinks(const fs::path& path) {
     fs::path current = path;
     for (int hops = 0; hops < 40; ++hops) {
         std::error_code ec;
-        if (!fs::is_symlink(fs::symlink_status(current, ec)) || ec) return current;
+        if (!fs::is_symlink(fs::symlink_status(current, ec)) || ec)
+            return current;
         fs::path target = fs::read_symlink(current, ec);
-        if (ec) return current;
+        if (ec)
+            return current;
         current = target.is_absolute() ? target : current.parent_path() / target;
     }
     return current;
@@ -31,7 +35,8 @@ bool writeAll(int fd, std::string_view data) {
     while (!data.empty()) {
         ssize_t written = ::write(fd, data.data(), data.size());
         if (written < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return false;
         }
         data.remove_prefix(static_cast<std::size_t>(written));
@@ -40,8 +45,10 @@ bool writeAll(int fd, std::string_view data) {
 }
 
 void syncDirectory(const fs::path& directory) {
-    int fd = ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    if (fd < 0) return;
+    int fd =
+        ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+    if (fd < 0)
+        return;
     ::fsync(fd);
     ::close(fd);
 }
@@ -56,7 +63,8 @@ std::error_code writeFileAtomically(const fs::path& requested, std::string_view 
         (directory / ("." + target.filename().string() + ".tmp-XXXXXX")).string();
 
     int fd = ::mkostemp(temporary.data(), O_CLOEXEC);  // mode 0600
-    if (fd < 0) return lastError();
+    if (fd < 0)
+        return lastError();
 
     auto fail = [&](std::error_code ec) {
         ::close(fd);
@@ -64,12 +72,14 @@ std::error_code writeFileAtomically(const fs::path& requested, std::string_view 
         return ec;
     };
 
-    struct stat existing{};
+    struct stat existing {};
     if (::stat(target.c_str(), &existing) == 0 && ::fchmod(fd, existing.st_mode & 07777) != 0) {
         return fail(lastError());
     }
-    if (!writeAll(fd, data)) return fail(lastError());
-    if (durability == Durability::Synced && ::fsync(fd) != 0) return fail(lastError());
+    if (!writeAll(fd, data))
+        return fail(lastError());
+    if (durability == Durability::Synced && ::fsync(fd) != 0)
+        return fail(lastError());
     if (::close(fd) != 0) {
         std::error_code ec = lastError();
         ::unlink(temporary.c_str());
@@ -80,24 +90,28 @@ std::error_code writeFileAtomically(const fs::path& requested, std::string_view 
         ::unlink(temporary.c_str());
         return ec;
     }
-    if (durability == Durability::Synced) syncDirectory(directory);
+    if (durability == Durability::Synced)
+        syncDirectory(directory);
     return {};
 }
 
 std::error_code readWholeFile(const fs::path& path, std::string& out) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
-    if (fd < 0) return lastError();
+    if (fd < 0)
+        return lastError();
     std::string content;
     char buffer[1 << 16];
     for (;;) {
         ssize_t got = ::read(fd, buffer, sizeof buffer);
         if (got < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             std::error_code ec = lastError();
             ::close(fd);
             return ec;
         }
-        if (got == 0) break;
+        if (got == 0)
+            break;
         content.append(buffer, static_cast<std::size_t>(got));
     }
     ::close(fd);
@@ -107,11 +121,14 @@ std::error_code readWholeFile(const fs::path& path, std::string& out) {
 
 std::error_code createPrivateDirectories(const fs::path& directory) {
     std::error_code ec;
-    if (fs::is_directory(directory, ec)) return {};
+    if (fs::is_directory(directory, ec))
+        return {};
     if (directory.has_parent_path() && directory.parent_path() != directory) {
-        if (auto parentError = createPrivateDirectories(directory.parent_path())) return parentError;
+        if (auto parentError = createPrivateDirectories(directory.parent_path()))
+            return parentError;
     }
-    if (::mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST) return lastError();
+    if (::mkdir(directory.c_str(), 0700) != 0 && errno != EEXIST)
+        return lastError();
     return {};
 }
 

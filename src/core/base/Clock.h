@@ -6,14 +6,14 @@ namespace cadro {
 
 /// Where every "now" comes from, so that tests can pin and move time.
 class Clock {
-public:
+  public:
     virtual ~Clock() = default;
     virtual Date now() const = 0;
 };
 
 /// The real wall clock.
 class SystemClock final : public Clock {
-public:
+  public:
     Date now() const override;
     /// One shared instance; it has no state.
     static const SystemClock& instance();
@@ -22,13 +22,13 @@ public:
 /// A clock that stands still until told to move. Used by tests and by tools
 /// that replay a moment.
 class ManualClock final : public Clock {
-public:
+  public:
     explicit ManualClock(Date start = {}) : now_(start) {}
     Date now() const override { return now_; }
     void set(Date date) { now_ = date; }
     void advance(double seconds) { now_ = now_ + seconds; }
 
-private:
+  private:
     Date now_;
 };
 

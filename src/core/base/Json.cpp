@@ -35,12 +35,14 @@ bool ObjectReader::present(std::string_view key) const {
 
 const Value& ObjectReader::require(std::string_view key) const {
     const Value* found = find(key);
-    if (!found) fail(key, "is missing");
+    if (!found)
+        fail(key, "is missing");
     return *found;
 }
 
 std::optional<std::int64_t> asInteger(const Value& value) {
-    if (value.is_number_integer() && !value.is_number_unsigned()) return value.get<std::int64_t>();
+    if (value.is_number_integer() && !value.is_number_unsigned())
+        return value.get<std::int64_t>();
     if (value.is_number_unsigned()) {
         auto u = value.get<std::uint64_t>();
         if (u <= static_cast<std::uint64_t>(std::numeric_limits<std::int64_t>::max())) {
@@ -52,76 +54,91 @@ std::optional<std::int64_t> asInteger(const Value& value) {
 
 std::string ObjectReader::string(std::string_view key) const {
     const Value& v = require(key);
-    if (!v.is_string()) fail(key, "must be text");
+    if (!v.is_string())
+        fail(key, "must be text");
     return v.get<std::string>();
 }
 
 std::optional<std::string> ObjectReader::optionalString(std::string_view key) const {
-    if (!present(key)) return std::nullopt;
+    if (!present(key))
+        return std::nullopt;
     return string(key);
 }
 
 std::int64_t ObjectReader::integer(std::string_view key) const {
     auto n = asInteger(require(key));
-    if (!n) fail(key, "must be a whole number");
+    if (!n)
+        fail(key, "must be a whole number");
     return *n;
 }
 
 std::optional<std::int64_t> ObjectReader::optionalInteger(std::string_view key) const {
-    if (!present(key)) return std::nullopt;
+    if (!present(key))
+        return std::nullopt;
     return integer(key);
 }
 
 bool ObjectReader::boolean(std::string_view key) const {
     const Value& v = require(key);
-    if (!v.is_boolean()) fail(key, "must be true or false");
+    if (!v.is_boolean())
+        fail(key, "must be true or false");
     return v.get<bool>();
 }
 
 std::optional<bool> ObjectReader::optionalBoolean(std::string_view key) const {
-    if (!present(key)) return std::nullopt;
+    if (!present(key))
+        return std::nullopt;
     return boolean(key);
 }
 
 Date ObjectReader::date(std::string_view key) const {
     const Value& v = require(key);
-    if (!v.is_number()) fail(key, "must be a number of seconds");
+    if (!v.is_number())
+        fail(key, "must be a number of seconds");
     return Date{v.get<double>()};
 }
 
 std::optional<Date> ObjectReader::optionalDate(std::string_view key) const {
-    if (!present(key)) return std::nullopt;
+    if (!present(key))
+        return std::nullopt;
     return date(key);
 }
 
 Uuid ObjectReader::uuid(std::string_view key) const {
     const Value& v = require(key);
-    if (!v.is_string()) fail(key, "must be an id");
+    if (!v.is_string())
+        fail(key, "must be an id");
     auto id = Uuid::parse(v.get_ref<const std::string&>());
-    if (!id) fail(key, "is not a valid id");
+    if (!id)
+        fail(key, "is not a valid id");
     return *id;
 }
 
 std::optional<Uuid> ObjectReader::optionalUuid(std::string_view key) const {
-    if (!present(key)) return std::nullopt;
+    if (!present(key))
+        return std::nullopt;
     return uuid(key);
 }
 
 const Value& ObjectReader::array(std::string_view key) const {
     const Value& v = require(key);
-    if (!v.is_array()) fail(key, "must be a list");
+    if (!v.is_array())
+        fail(key, "must be a list");
     return v;
 }
 
 const Value* ObjectReader::optionalArray(std::string_view key) const {
-    if (!present(key)) return nullptr;
+    if (!present(key))
+        return nullptr;
     return &array(key);
 }
 
 const Value* ObjectReader::optionalObject(std::string_view key) const {
-    if (!present(key)) return nullptr;
+    if (!present(key))
+        return nullptr;
     const Value* v = find(key);
-    if (!v->is_object()) fail(key, "must be an object");
+    if (!v->is_object())
+        fail(key, "must be an object");
     return v;
 }
 
@@ -132,7 +149,8 @@ std::string encodeCompact(const OrderedValue& value) {
     std::string escaped;
     escaped.reserve(text.size() + text.size() / 16);
     for (char c : text) {
-        if (c == '/') escaped.push_back('\\');
+        if (c == '/')
+            escaped.push_back('\\');
         escaped.push_back(c);
     }
     return escaped;

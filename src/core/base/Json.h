@@ -20,7 +20,7 @@ using OrderedValue = nlohmann::ordered_json;
 /// A document that does not have the expected shape. The message names the
 /// place, for example "todos[2].schedule.times[0]: \"hour\" is missing".
 class DecodeError : public std::runtime_error {
-public:
+  public:
     using std::runtime_error::runtime_error;
 };
 
@@ -28,7 +28,7 @@ public:
 /// throws DecodeError for a missing required key or a value of the wrong type;
 /// optional accessors return nullopt only when the key is absent.
 class ObjectReader {
-public:
+  public:
     ObjectReader(const Value& value, std::string path);
 
     const std::string& path() const { return path_; }
@@ -53,7 +53,7 @@ public:
 
     [[noreturn]] void fail(std::string_view key, std::string_view problem) const;
 
-private:
+  private:
     const Value* find(std::string_view key) const;
     bool present(std::string_view key) const;
     const Value& require(std::string_view key) const;

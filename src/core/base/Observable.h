@@ -10,7 +10,7 @@ namespace cadro {
 /// Keeps a subscription alive; dropping it unsubscribes. It may safely outlive
 /// the object it subscribed to.
 class Subscription {
-public:
+  public:
     Subscription() = default;
     explicit Subscription(std::function<void()> cancel) : cancel_(std::move(cancel)) {}
     Subscription(Subscription&& other) noexcept : cancel_(std::exchange(other.cancel_, {})) {}
@@ -26,10 +26,11 @@ public:
     ~Subscription() { cancel(); }
 
     void cancel() {
-        if (cancel_) std::exchange(cancel_, {})();
+        if (cancel_)
+            std::exchange(cancel_, {})();
     }
 
-private:
+  private:
     std::function<void()> cancel_;
 };
 
@@ -37,7 +38,7 @@ private:
 /// Subscribers may unsubscribe (or subscribe others) while being notified.
 template <typename Event>
 class Observable {
-public:
+  public:
     using Callback = std::function<void(const Event&)>;
 
     [[nodiscard]] Subscription subscribe(Callback callback) {
@@ -45,7 +46,8 @@ public:
         (*subscribers_)[id] = std::make_shared<Callback>(std::move(callback));
         std::weak_ptr<Map> weak = subscribers_;
         return Subscription([weak, id] {
-            if (auto map = weak.lock()) map->erase(id);
+            if (auto map = weak.lock())
+                map->erase(id);
         });
     }
 
@@ -53,11 +55,12 @@ public:
         // Copy first: a callback may change the subscriber list.
         auto snapshot = *subscribers_;
         for (const auto& [id, callback] : snapshot) {
-            if (subscribers_->count(id)) (*callback)(event);
+            if (subscribers_->count(id))
+                (*callback)(event);
         }
     }
 
-private:
+  private:
     using Map = std::map<unsigned long, std::shared_ptr<Callback>>;
     std::shared_ptr<Map> subscribers_ = std::make_shared<Map>();
     unsigned long nextId_ = 0;

@@ -12,12 +12,14 @@ namespace cadro {
 bool isValidUtf8(std::string_view text) {
     const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
     const auto length = static_cast<int32_t>(text.size());
-    if (text.size() > static_cast<std::size_t>(INT32_MAX)) return false;
+    if (text.size() > static_cast<std::size_t>(INT32_MAX))
+        return false;
     int32_t i = 0;
     while (i < length) {
         UChar32 c;
         U8_NEXT(bytes, i, length, c);
-        if (c < 0) return false;
+        if (c < 0)
+            return false;
     }
     return true;
 }
@@ -30,7 +32,8 @@ std::string trimWhitespaceAndNewlines(std::string_view text) {
         int32_t next = start;
         UChar32 c;
         U8_NEXT(bytes, next, length, c);
-        if (c < 0 || !u_isUWhiteSpace(c)) break;
+        if (c < 0 || !u_isUWhiteSpace(c))
+            break;
         start = next;
     }
     int32_t end = length;
@@ -38,20 +41,23 @@ std::string trimWhitespaceAndNewlines(std::string_view text) {
         int32_t previous = end;
         UChar32 c;
         U8_PREV(bytes, 0, previous, c);
-        if (c < 0 || !u_isUWhiteSpace(c)) break;
+        if (c < 0 || !u_isUWhiteSpace(c))
+            break;
         end = previous;
     }
-    return std::string(text.substr(static_cast<std::size_t>(start),
-                                   static_cast<std::size_t>(end - start)));
+    return std::string(
+        text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(end - start)));
 }
 
 std::string prefixCharacters(std::string_view text, std::size_t count) {
-    if (text.size() <= count) return std::string(text);  // fewer bytes than characters asked
+    if (text.size() <= count)
+        return std::string(text);  // fewer bytes than characters asked
     UErrorCode status = U_ZERO_ERROR;
     // Creating a break iterator is costly; one per thread is reused.
     thread_local std::unique_ptr<icu::BreakIterator> characters(
         icu::BreakIterator::createCharacterInstance(icu::Locale::getRoot(), status));
-    if (!characters) return std::string(text.substr(0, count));
+    if (!characters)
+        return std::string(text.substr(0, count));
     UText* utext = utext_openUTF8(nullptr, text.data(), static_cast<int64_t>(text.size()), &status);
     if (U_FAILURE(status)) {
         utext_close(utext);
@@ -65,7 +71,8 @@ std::string prefixCharacters(std::string_view text, std::size_t count) {
     // Detach before closing the UText it still points to.
     characters->setText(icu::UnicodeString());
     utext_close(utext);
-    if (boundary == icu::BreakIterator::DONE) return std::string(text);
+    if (boundary == icu::BreakIterator::DONE)
+        return std::string(text);
     return std::string(text.substr(0, static_cast<std::size_t>(boundary)));
 }
 

@@ -12,9 +12,12 @@ namespace {
 constexpr std::array<int, 4> kHyphenPositions{8, 13, 18, 23};
 
 int hexValue(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 
@@ -23,10 +26,12 @@ void fillRandom(Uuid::Bytes& bytes) {
     while (filled < bytes.size()) {
         ssize_t got = getrandom(bytes.data() + filled, bytes.size() - filled, 0);
         if (got < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             // No getrandom (very old kernel): fall back to the C++ source.
             std::random_device device;
-            for (auto& b : bytes) b = static_cast<std::uint8_t>(device());
+            for (auto& b : bytes)
+                b = static_cast<std::uint8_t>(device());
             return;
         }
         filled += static_cast<std::size_t>(got);
@@ -44,18 +49,21 @@ Uuid Uuid::random() {
 }
 
 std::optional<Uuid> Uuid::parse(std::string_view text) {
-    if (text.size() != 36) return std::nullopt;
+    if (text.size() != 36)
+        return std::nullopt;
     Bytes bytes{};
     std::size_t byte = 0;
     for (std::size_t i = 0; i < text.size();) {
         if (i == 8 || i == 13 || i == 18 || i == 23) {
-            if (text[i] != '-') return std::nullopt;
+            if (text[i] != '-')
+                return std::nullopt;
             ++i;
             continue;
         }
         int high = hexValue(text[i]);
         int low = hexValue(text[i + 1]);
-        if (high < 0 || low < 0) return std::nullopt;
+        if (high < 0 || low < 0)
+            return std::nullopt;
         bytes[byte++] = static_cast<std::uint8_t>(high * 16 + low);
         i += 2;
     }

@@ -13,7 +13,7 @@ namespace cadro {
 /// A random (version 4) UUID. Written in the canonical upper-case 8-4-4-4-12
 /// form; read in either case. Anything else is not an id.
 class Uuid {
-public:
+  public:
     using Bytes = std::array<std::uint8_t, 16>;
 
     /// The nil UUID (all zero). Only useful as a placeholder.
@@ -30,7 +30,7 @@ public:
 
     friend auto operator<=>(const Uuid&, const Uuid&) = default;
 
-private:
+  private:
     Bytes bytes_{};
 };
 

@@ -4,17 +4,23 @@ namespace cadro {
 
 std::string_view toString(RepeatUnit unit) {
     switch (unit) {
-        case RepeatUnit::day: return "day";
-        case RepeatUnit::week: return "week";
-        case RepeatUnit::month: return "month";
+        case RepeatUnit::day:
+            return "day";
+        case RepeatUnit::week:
+            return "week";
+        case RepeatUnit::month:
+            return "month";
     }
     return "day";
 }
 
 std::optional<RepeatUnit> repeatUnitFromString(std::string_view text) {
-    if (text == "day") return RepeatUnit::day;
-    if (text == "week") return RepeatUnit::week;
-    if (text == "month") return RepeatUnit::month;
+    if (text == "day")
+        return RepeatUnit::day;
+    if (text == "week")
+        return RepeatUnit::week;
+    if (text == "month")
+        return RepeatUnit::month;
     return std::nullopt;
 }
 
@@ -31,12 +37,14 @@ RepeatRule decodeRule(const Value& value, const std::string& path) {
     rule.interval = in.integer("interval");
     std::string unit = in.string("unit");
     auto parsedUnit = repeatUnitFromString(unit);
-    if (!parsedUnit) in.fail("unit", "must be \"day\", \"week\" or \"month\"");
+    if (!parsedUnit)
+        in.fail("unit", "must be \"day\", \"week\" or \"month\"");
     rule.unit = *parsedUnit;
     const Value& weekdays = in.array("weekdays");
     for (std::size_t i = 0; i < weekdays.size(); ++i) {
         auto day = asInteger(weekdays[i]);
-        if (!day) in.fail("weekdays", "must hold whole numbers");
+        if (!day)
+            in.fail("weekdays", "must hold whole numbers");
         rule.weekdays.insert(*day);
     }
     rule.dayOfMonth = in.optionalInteger("dayOfMonth");
@@ -62,9 +70,11 @@ OrderedValue encode(const TodoSchedule& schedule) {
         r["interval"] = rule.interval;
         r["unit"] = std::string(toString(rule.unit));
         OrderedValue weekdays = OrderedValue::array();
-        for (auto day : rule.weekdays) weekdays.push_back(day);
+        for (auto day : rule.weekdays)
+            weekdays.push_back(day);
         r["weekdays"] = std::move(weekdays);
-        if (rule.dayOfMonth) r["dayOfMonth"] = *rule.dayOfMonth;
+        if (rule.dayOfMonth)
+            r["dayOfMonth"] = *rule.dayOfMonth;
         out["repeatRule"] = std::move(r);
     }
     return out;

@@ -7,13 +7,13 @@ namespace cadro {
 /// Opened by every store operation. Changes made while any scope is open are
 /// announced once, when the outermost scope closes.
 class ThreadStore::ChangeScope {
-public:
+  public:
     explicit ChangeScope(ThreadStore& store) : store_(store) { ++store_.scopeDepth_; }
     ~ChangeScope();
     ChangeScope(const ChangeScope&) = delete;
     ChangeScope& operator=(const ChangeScope&) = delete;
 
-private:
+  private:
     ThreadStore& store_;
 };
 

@@ -23,22 +23,25 @@ std::int64_t clampToInt64(Wide value) {
 
 /// A thread without lastSlot counts as older than any number.
 bool seenEarlier(const Strand& a, const Strand& b) {
-    if (!a.lastSlot) return b.lastSlot.has_value();
+    if (!a.lastSlot)
+        return b.lastSlot.has_value();
     return b.lastSlot && *a.lastSlot < *b.lastSlot;
 }
 
 bool isDue(const Strand& strand, std::int64_t slot) {
-    if (!strand.priority) return false;
-    if (!strand.lastSlot) return true;
-    return static_cast<Wide>(slot) - *strand.lastSlot >=
-           static_cast<Wide>(*strand.priority) + 1;
+    if (!strand.priority)
+        return false;
+    if (!strand.lastSlot)
+        return true;
+    return static_cast<Wide>(slot) - *strand.lastSlot >= static_cast<Wide>(*strand.priority) + 1;
 }
 
 }  // namespace
 
 void ThreadStore::next() {
     ChangeScope scope(*this);
-    if (!state_.sessionOpen) return;
+    if (!state_.sessionOpen)
+        return;
     wakeDueSnoozes(false);
     pickCurrent();
 }
@@ -57,7 +60,8 @@ void ThreadStore::pickCurrent() {
     const Strand* plain = nullptr;
     const Strand* any = nullptr;
     auto consider = [](const Strand*& best, const Strand& strand) {
-        if (!best || seenEarlier(strand, *best)) best = &strand;
+        if (!best || seenEarlier(strand, *best))
+            best = &strand;
     };
     for (const auto& strand : ring) {
         if (isDue(strand, state_.slot)) {
@@ -89,16 +93,17 @@ void ThreadStore::reseatRing() {
     ChangeScope scope(*this);
     auto& ring = list(ThreadKind::active);
     const std::size_t n = ring.size();
-    if (n == 0) return;
+    if (n == 0)
+        return;
     std::size_t start = 0;
     if (state_.currentID) {
         for (std::size_t i = 0; i < n; ++i) {
-            if (ring[i].id == *state_.currentID) start = i + 1;
+            if (ring[i].id == *state_.currentID)
+                start = i + 1;
         }
     }
     for (std::size_t k = 0; k < n; ++k) {
-        Wide value = static_cast<Wide>(state_.slot) - static_cast<Wide>(n) +
-                         static_cast<Wide>(k);
+        Wide value = static_cast<Wide>(state_.slot) - static_cast<Wide>(n) + static_cast<Wide>(k);
         ring[(start + k) % n].lastSlot = clampToInt64(value);
     }
 }

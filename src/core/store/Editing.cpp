@@ -37,12 +37,14 @@ void ThreadStore::setNextSteps(const Uuid& id, std::vector<std::string> steps) {
 
 void ThreadStore::setPriority(const Uuid& id, std::optional<std::int64_t> priority) {
     ChangeScope scope(*this);
-    if (priority) priority = std::max<std::int64_t>(*priority, 1);
+    if (priority)
+        priority = std::max<std::int64_t>(*priority, 1);
     for (auto kind : {ThreadKind::active, ThreadKind::parked, ThreadKind::snoozed}) {
         if (Strand* strand = editIn(kind, id)) {
             strand->priority = priority;
             // In the ring the change takes effect on the very next pick.
-            if (kind == ThreadKind::active) strand->lastSlot.reset();
+            if (kind == ThreadKind::active)
+                strand->lastSlot.reset();
             break;
         }
     }
@@ -62,7 +64,8 @@ void ThreadStore::setColor(const Uuid& id, std::optional<std::string> colorHex) 
 
 void ThreadStore::remove(const Uuid& id) {
     ChangeScope scope(*this);
-    if (auto existing = strand(id); existing && existing->isHygiene) return;
+    if (auto existing = strand(id); existing && existing->isHygiene)
+        return;
     for (auto kind : {ThreadKind::active, ThreadKind::parked, ThreadKind::snoozed}) {
         while (take(kind, id)) {
         }
@@ -72,18 +75,22 @@ void ThreadStore::remove(const Uuid& id) {
 
 void ThreadStore::setCurrentStep(std::string step) {
     ChangeScope scope(*this);
-    if (!state_.currentID) return;
+    if (!state_.currentID)
+        return;
     Strand* strand = editIn(ThreadKind::active, *state_.currentID);
-    if (!strand) return;
+    if (!strand)
+        return;
     strand->step = std::move(step);
     save();
 }
 
 bool ThreadStore::advanceCurrentStep() {
     ChangeScope scope(*this);
-    if (!state_.currentID) return false;
+    if (!state_.currentID)
+        return false;
     const Strand* found = findIn(ThreadKind::active, *state_.currentID);
-    if (!found || found->nextSteps.empty()) return false;
+    if (!found || found->nextSteps.empty())
+        return false;
     Strand* strand = editIn(ThreadKind::active, *state_.currentID);
     strand->step = std::move(strand->nextSteps.front());
     strand->nextSteps.erase(strand->nextSteps.begin());
@@ -97,7 +104,8 @@ void ThreadStore::moveActive(const std::vector<std::size_t>& offsets, std::size_
     destination = std::min(destination, ring.size());
     std::vector<bool> moving(ring.size(), false);
     for (auto offset : offsets) {
-        if (offset < ring.size()) moving[offset] = true;
+        if (offset < ring.size())
+            moving[offset] = true;
     }
     std::vector<Strand> moved, before, after;
     for (std::size_t i = 0; i < ring.size(); ++i) {
@@ -106,7 +114,8 @@ void ThreadStore::moveActive(const std::vector<std::size_t>& offsets, std::size_
     }
     ring.clear();
     for (auto* part : {&before, &moved, &after}) {
-        for (auto& strand : *part) ring.push_back(std::move(strand));
+        for (auto& strand : *part)
+            ring.push_back(std::move(strand));
     }
     reseatRing();
     save();

@@ -8,12 +8,17 @@ OrderedValue encode(const Strand& strand) {
     out["title"] = strand.title;
     out["step"] = strand.step;
     out["nextSteps"] = strand.nextSteps;
-    if (strand.colorHex) out["colorHex"] = *strand.colorHex;
-    if (strand.priority) out["priority"] = *strand.priority;
-    if (strand.focusTarget) out["focusTarget"] = *strand.focusTarget;
+    if (strand.colorHex)
+        out["colorHex"] = *strand.colorHex;
+    if (strand.priority)
+        out["priority"] = *strand.priority;
+    if (strand.focusTarget)
+        out["focusTarget"] = *strand.focusTarget;
     out["createdAt"] = strand.createdAt.secondsSinceReference;
-    if (strand.lastSlot) out["lastSlot"] = *strand.lastSlot;
-    if (strand.snoozedUntil) out["snoozedUntil"] = strand.snoozedUntil->secondsSinceReference;
+    if (strand.lastSlot)
+        out["lastSlot"] = *strand.lastSlot;
+    if (strand.snoozedUntil)
+        out["snoozedUntil"] = strand.snoozedUntil->secondsSinceReference;
     out["isHygiene"] = strand.isHygiene;
     return out;
 }
@@ -22,11 +27,15 @@ OrderedValue encode(const Todo& todo) {
     OrderedValue out = OrderedValue::object();
     out["id"] = todo.id.toString();
     out["title"] = todo.title;
-    if (todo.estimatedMinutes) out["estimatedMinutes"] = *todo.estimatedMinutes;
-    if (todo.snoozedUntil) out["snoozedUntil"] = todo.snoozedUntil->secondsSinceReference;
+    if (todo.estimatedMinutes)
+        out["estimatedMinutes"] = *todo.estimatedMinutes;
+    if (todo.snoozedUntil)
+        out["snoozedUntil"] = todo.snoozedUntil->secondsSinceReference;
     out["createdAt"] = todo.createdAt.secondsSinceReference;
-    if (todo.schedule) out["schedule"] = encode(*todo.schedule);
-    if (todo.lastFiredAt) out["lastFiredAt"] = todo.lastFiredAt->secondsSinceReference;
+    if (todo.schedule)
+        out["schedule"] = encode(*todo.schedule);
+    if (todo.lastFiredAt)
+        out["lastFiredAt"] = todo.lastFiredAt->secondsSinceReference;
     return out;
 }
 
@@ -38,7 +47,8 @@ Strand decodeStrand(const Value& value, const std::string& path, Date readAt) {
     strand.step = in.optionalString("step").value_or("");
     if (const Value* steps = in.optionalArray("nextSteps")) {
         for (const auto& step : *steps) {
-            if (!step.is_string()) in.fail("nextSteps", "must hold text");
+            if (!step.is_string())
+                in.fail("nextSteps", "must hold text");
             strand.nextSteps.push_back(step.get<std::string>());
         }
     }

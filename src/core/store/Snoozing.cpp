@@ -22,13 +22,15 @@ void ThreadStore::afterJoiningRing() {
 }
 
 void ThreadStore::parkCurrent() {
-    if (state_.currentID && findIn(ThreadKind::active, *state_.currentID)) park(*state_.currentID);
+    if (state_.currentID && findIn(ThreadKind::active, *state_.currentID))
+        park(*state_.currentID);
 }
 
 void ThreadStore::park(const Uuid& id) {
     ChangeScope scope(*this);
     auto strand = take(ThreadKind::active, id);
-    if (!strand) return;
+    if (!strand)
+        return;
     list(ThreadKind::parked).push_back(std::move(*strand));
     afterLeavingRing(id);
 }
@@ -36,7 +38,8 @@ void ThreadStore::park(const Uuid& id) {
 void ThreadStore::unpark(const Uuid& id) {
     ChangeScope scope(*this);
     auto strand = take(ThreadKind::parked, id);
-    if (!strand) return;
+    if (!strand)
+        return;
     strand->lastSlot.reset();
     joinRing(std::move(*strand));
     afterJoiningRing();
@@ -45,7 +48,8 @@ void ThreadStore::unpark(const Uuid& id) {
 void ThreadStore::snooze(const Uuid& id, Date until) {
     ChangeScope scope(*this);
     auto strand = take(ThreadKind::active, id);
-    if (!strand) return;
+    if (!strand)
+        return;
     strand->snoozedUntil = until;
     list(ThreadKind::snoozed).push_back(std::move(*strand));
     afterLeavingRing(id);
@@ -54,7 +58,8 @@ void ThreadStore::snooze(const Uuid& id, Date until) {
 void ThreadStore::wake(const Uuid& id) {
     ChangeScope scope(*this);
     auto strand = take(ThreadKind::snoozed, id);
-    if (!strand) return;
+    if (!strand)
+        return;
     strand->snoozedUntil.reset();
     strand->lastSlot.reset();
     joinRing(std::move(*strand));
@@ -68,7 +73,8 @@ void ThreadStore::wakeDueSnoozes(bool persist) {
 
     std::vector<Strand> due;
     for (const auto& strand : state_.snoozed) {
-        if (!strand.snoozedUntil || *strand.snoozedUntil <= now) due.push_back(strand);
+        if (!strand.snoozedUntil || *strand.snoozedUntil <= now)
+            due.push_back(strand);
     }
     for (auto& strand : due) {
         take(ThreadKind::snoozed, strand.id);
@@ -89,7 +95,8 @@ void ThreadStore::wakeDueSnoozes(bool persist) {
         }
     }
 
-    if (!anything) return;
+    if (!anything)
+        return;
     if (state_.sessionOpen && !state_.currentID) {
         pickCurrent();
     } else if (persist) {

@@ -10,7 +10,8 @@ using json::Value;
 template <typename Record>
 OrderedValue encodeList(const std::vector<Record>& records) {
     OrderedValue list = OrderedValue::array();
-    for (const auto& record : records) list.push_back(json::encode(record));
+    for (const auto& record : records)
+        list.push_back(json::encode(record));
     return list;
 }
 
@@ -33,13 +34,17 @@ std::string encodeStoreFile(const PersistedState& state) {
     out["snoozed"] = encodeList(state.snoozed);
     out["todos"] = encodeList(state.todos);
     out["slot"] = state.slot;
-    if (state.currentID) out["currentID"] = state.currentID->toString();
-    if (state.currentTodoID) out["currentTodoID"] = state.currentTodoID->toString();
-    if (state.interruptedTodoID) out["interruptedTodoID"] = state.interruptedTodoID->toString();
+    if (state.currentID)
+        out["currentID"] = state.currentID->toString();
+    if (state.currentTodoID)
+        out["currentTodoID"] = state.currentTodoID->toString();
+    if (state.interruptedTodoID)
+        out["interruptedTodoID"] = state.interruptedTodoID->toString();
     out["defaultSnoozeMinutes"] = state.defaultSnoozeMinutes;
     out["todoChancePercent"] = state.todoChancePercent;
     out["brainDump"] = state.brainDump;
-    if (state.brainDumpFilePath) out["brainDumpFilePath"] = *state.brainDumpFilePath;
+    if (state.brainDumpFilePath)
+        out["brainDumpFilePath"] = *state.brainDumpFilePath;
     out["sessionOpen"] = state.sessionOpen;
     return json::encodeCompact(out);
 }

@@ -8,14 +8,18 @@ namespace cadro::ThreadColor {
 namespace {
 
 int hexDigit(char c) {
-    if (c >= '0' && c <= '9') return c - '0';
-    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    if (c >= '0' && c <= '9')
+        return c - '0';
+    if (c >= 'a' && c <= 'f')
+        return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F')
+        return c - 'A' + 10;
     return -1;
 }
 
 int toByte(double component) {
-    if (!std::isfinite(component)) component = 0;
+    if (!std::isfinite(component))
+        component = 0;
     // std::round rounds halves away from zero.
     return static_cast<int>(std::round(std::clamp(component, 0.0, 1.0) * 255.0));
 }
@@ -23,12 +27,15 @@ int toByte(double component) {
 }  // namespace
 
 std::optional<RgbColor> fromHex(std::string_view text) {
-    if (!text.empty() && text.front() == '#') text.remove_prefix(1);
-    if (text.size() != 6) return std::nullopt;
+    if (!text.empty() && text.front() == '#')
+        text.remove_prefix(1);
+    if (text.size() != 6)
+        return std::nullopt;
     int value = 0;
     for (char c : text) {
         int digit = hexDigit(c);
-        if (digit < 0) return std::nullopt;
+        if (digit < 0)
+            return std::nullopt;
         value = value * 16 + digit;
     }
     return RgbColor{((value >> 16) & 0xFF) / 255.0, ((value >> 8) & 0xFF) / 255.0,

@@ -1,6 +1,5 @@
 #include "core/store/ThreadStore.h"
 
-#include "core/base/Utf8.h"
 #include "core/store/ChangeScope.h"
 
 #include <unistd.h>
@@ -12,11 +11,13 @@ namespace cadro {
 namespace fs = std::filesystem;
 
 ThreadStore::ChangeScope::~ChangeScope() {
-    if (--store_.scopeDepth_ > 0) return;
+    if (--store_.scopeDepth_ > 0)
+        return;
     // Announce in declaration order; observers may start new operations.
     while (unsigned mask = std::exchange(store_.changedMask_, 0)) {
         for (unsigned bit = 0; mask >> bit; ++bit) {
-            if (mask & (1u << bit)) store_.changes_.notify(static_cast<StoreProperty>(bit));
+            if (mask & (1u << bit))
+                store_.changes_.notify(static_cast<StoreProperty>(bit));
         }
     }
 }
@@ -30,11 +31,13 @@ ThreadStore::ThreadStore(std::optional<fs::path> directory, StoreDependencies de
     ChangeScope scope(*this);
     state_.sessionOpen = false;  // a store without a file starts with the day closed
     fs::path folder = directory.value_or(defaultDirectory());
-    if (deps_.writesFile) createPrivateDirectories(folder);  // failure: we go on in memory
+    if (deps_.writesFile)
+        createPrivateDirectories(folder);  // failure: we go on in memory
     filePath_ = folder / "threads.json";
     load();
     ensureHygiene();
-    if (state_.sessionOpen && !state_.currentID && !state_.active.empty()) pickCurrent();
+    if (state_.sessionOpen && !state_.currentID && !state_.active.empty())
+        pickCurrent();
 }
 
 fs::path ThreadStore::defaultDirectory() {
@@ -47,7 +50,8 @@ fs::path ThreadStore::defaultDirectory() {
 }
 
 void ThreadStore::load() {
-    if (!deps_.writesFile) return;
+    if (!deps_.writesFile)
+        return;
     std::string bytes;
     if (std::error_code ec = readWholeFile(filePath_, bytes)) {
         if (ec != std::errc::no_such_file_or_directory) {
@@ -65,16 +69,18 @@ void ThreadStore::load() {
         return;
     }
     state_ = std::move(loaded);
-    for (auto property : {StoreProperty::active, StoreProperty::parked, StoreProperty::snoozed,
-                          StoreProperty::currentID, StoreProperty::todos,
-                          StoreProperty::currentTodoID, StoreProperty::interruptedTodoID,
-                          StoreProperty::defaultSnoozeMinutes, StoreProperty::todoChancePercent,
-                          StoreProperty::brainDump, StoreProperty::brainDumpFilePath,
-                          StoreProperty::sessionOpen}) {
+    for (auto property :
+         {StoreProperty::active, StoreProperty::parked, StoreProperty::snoozed,
+          StoreProperty::currentID, StoreProperty::todos, StoreProperty::currentTodoID,
+          StoreProperty::interruptedTodoID, StoreProperty::defaultSnoozeMinutes,
+          StoreProperty::todoChancePercent, StoreProperty::brainDump,
+          StoreProperty::brainDumpFilePath, StoreProperty::sessionOpen}) {
         changed(property);
     }
-    if (auto linked = readBrainDumpFile()) state_.brainDump = std::move(*linked);
-    if (state_.currentTodoID && !findTodo(*state_.currentTodoID)) state_.currentTodoID.reset();
+    if (auto linked = readBrainDumpFile())
+        state_.brainDump = std::move(*linked);
+    if (state_.currentTodoID && !findTodo(*state_.currentTodoID))
+        state_.currentTodoID.reset();
     if (state_.interruptedTodoID && !findTodo(*state_.interruptedTodoID)) {
         state_.interruptedTodoID.reset();
     }
@@ -85,28 +91,25 @@ void ThreadStore::load() {
     }
 }
 
-std::optional<std::string> ThreadStore::readBrainDumpFile() const {
-    if (!state_.brainDumpFilePath) return std::nullopt;
-    std::string text;
-    if (readWholeFile(*state_.brainDumpFilePath, text)) return std::nullopt;
-    if (!isValidUtf8(text)) return std::nullopt;
-    return text;
-}
-
 // A store file that could not be read is kept beside the new one before the
 // first save replaces it, so a damaged file never silently costs the user
 // their data. Returns false when it could not be kept (then we must not save).
 bool ThreadStore::keepDamagedFile() {
-    if (!damagedFileToKeep_) return true;
-    std::string stem = filePath_.string() + ".corrupt-" +
-                       formatUtcTimestamp(SystemClock::instance().now(), true);
+    if (!damagedFileToKeep_)
+        return true;
+    std::string stem =
+        filePath_.string() + ".corrupt-" + formatUtcTimestamp(SystemClock::instance().now(), true);
     for (int attempt = 1; attempt < 1000; ++attempt) {
         std::string name = attempt == 1 ? stem : stem + "-" + std::to_string(attempt);
-        if (::link(filePath_.c_str(), name.c_str()) == 0) break;
-        if (errno == EEXIST) continue;
-        if (errno == ENOENT) break;  // the damaged file has gone meanwhile
+        if (::link(filePath_.c_str(), name.c_str()) == 0)
+            break;
+        if (errno == EEXIST)
+            continue;
+        if (errno == ENOENT)
+            break;  // the damaged file has gone meanwhile
         // Hard links may be refused (some file systems): move it aside instead.
-        if (!fs::exists(name) && ::rename(filePath_.c_str(), name.c_str()) == 0) break;
+        if (!fs::exists(name) && ::rename(filePath_.c_str(), name.c_str()) == 0)
+            break;
         return false;
     }
     damagedFileToKeep_ = false;
@@ -114,7 +117,8 @@ bool ThreadStore::keepDamagedFile() {
 }
 
 void ThreadStore::save() {
-    if (!deps_.writesFile || !keepDamagedFile()) return;
+    if (!deps_.writesFile || !keepDamagedFile())
+        return;
     writeFileAtomically(filePath_, encodeStoreFile(state_), deps_.durability);
 }
 
@@ -124,46 +128,59 @@ void ThreadStore::changed(StoreProperty property) {
 
 std::vector<Strand>& ThreadStore::list(ThreadKind kind) {
     switch (kind) {
-        case ThreadKind::parked: changed(StoreProperty::parked); return state_.parked;
-        case ThreadKind::snoozed: changed(StoreProperty::snoozed); return state_.snoozed;
-        case ThreadKind::active: break;
+        case ThreadKind::parked:
+            changed(StoreProperty::parked);
+            return state_.parked;
+        case ThreadKind::snoozed:
+            changed(StoreProperty::snoozed);
+            return state_.snoozed;
+        case ThreadKind::active:
+            break;
     }
     changed(StoreProperty::active);
     return state_.active;
 }
 
 void ThreadStore::setCurrentID(std::optional<Uuid> id) {
-    if (state_.currentID == id) return;
+    if (state_.currentID == id)
+        return;
     state_.currentID = id;
     changed(StoreProperty::currentID);
 }
 
 const std::vector<Strand>& ThreadStore::threads(ThreadKind kind) const {
     switch (kind) {
-        case ThreadKind::parked: return state_.parked;
-        case ThreadKind::snoozed: return state_.snoozed;
-        case ThreadKind::active: break;
+        case ThreadKind::parked:
+            return state_.parked;
+        case ThreadKind::snoozed:
+            return state_.snoozed;
+        case ThreadKind::active:
+            break;
     }
     return state_.active;
 }
 
 const Strand* ThreadStore::findIn(ThreadKind kind, const Uuid& id) const {
     for (const auto& strand : threads(kind)) {
-        if (strand.id == id) return &strand;
+        if (strand.id == id)
+            return &strand;
     }
     return nullptr;
 }
 
 Strand* ThreadStore::editIn(ThreadKind kind, const Uuid& id) {
-    if (!findIn(kind, id)) return nullptr;
+    if (!findIn(kind, id))
+        return nullptr;
     for (auto& strand : list(kind)) {
-        if (strand.id == id) return &strand;
+        if (strand.id == id)
+            return &strand;
     }
     return nullptr;
 }
 
 std::optional<Strand> ThreadStore::take(ThreadKind kind, const Uuid& id) {
-    if (!findIn(kind, id)) return std::nullopt;
+    if (!findIn(kind, id))
+        return std::nullopt;
     auto& strands = list(kind);
     auto it = std::find_if(strands.begin(), strands.end(), [&](auto& s) { return s.id == id; });
     Strand taken = std::move(*it);
@@ -174,10 +191,12 @@ std::optional<Strand> ThreadStore::take(ThreadKind kind, const Uuid& id) {
 // --- Derived ------------------------------------------------------------------
 
 const Strand* ThreadStore::current() const {
-    if (state_.active.empty()) return nullptr;
+    if (state_.active.empty())
+        return nullptr;
     if (state_.currentID) {
         for (const auto& strand : state_.active) {
-            if (strand.id == *state_.currentID) return &strand;
+            if (strand.id == *state_.currentID)
+                return &strand;
         }
     }
     return &state_.active.front();
@@ -186,7 +205,8 @@ const Strand* ThreadStore::current() const {
 const Strand* ThreadStore::hygiene() const {
     for (const auto* strands : {&state_.active, &state_.parked, &state_.snoozed}) {
         for (const auto& strand : *strands) {
-            if (strand.isHygiene) return &strand;
+            if (strand.isHygiene)
+                return &strand;
         }
     }
     return nullptr;
@@ -200,7 +220,8 @@ bool ThreadStore::currentIsHygiene() const {
 bool ThreadStore::hasOwnThreads() const {
     for (const auto* strands : {&state_.active, &state_.parked, &state_.snoozed}) {
         for (const auto& strand : *strands) {
-            if (!strand.isHygiene) return true;
+            if (!strand.isHygiene)
+                return true;
         }
     }
     return false;
@@ -212,26 +233,30 @@ const Todo* ThreadStore::currentTodo() const {
 
 const Todo* ThreadStore::findTodo(const Uuid& id) const {
     for (const auto& todo : state_.todos) {
-        if (todo.id == id) return &todo;
+        if (todo.id == id)
+            return &todo;
     }
     return nullptr;
 }
 
 std::optional<Strand> ThreadStore::strand(const Uuid& id) const {
     for (auto kind : {ThreadKind::active, ThreadKind::parked, ThreadKind::snoozed}) {
-        if (const Strand* found = findIn(kind, id)) return *found;
+        if (const Strand* found = findIn(kind, id))
+            return *found;
     }
     return std::nullopt;
 }
 
 std::optional<Todo> ThreadStore::todo(const Uuid& id) const {
-    if (const Todo* found = findTodo(id)) return *found;
+    if (const Todo* found = findTodo(id))
+        return *found;
     return std::nullopt;
 }
 
 std::optional<ThreadKind> ThreadStore::kindOf(const Uuid& id) const {
     for (auto kind : {ThreadKind::active, ThreadKind::parked, ThreadKind::snoozed}) {
-        if (findIn(kind, id)) return kind;
+        if (findIn(kind, id))
+            return kind;
     }
     return std::nullopt;
 }

@@ -51,7 +51,7 @@ struct StoreDependencies {
 /// Observers are told once per operation about each published property that
 /// changed, after the change.
 class ThreadStore {
-public:
+  public:
     /// Opens (or starts) the store in `directory`, or in defaultDirectory().
     explicit ThreadStore(std::optional<std::filesystem::path> directory = std::nullopt,
                          StoreDependencies dependencies = {});
@@ -78,6 +78,8 @@ public:
     std::int64_t slot() const { return state_.slot; }
     const PersistedState& persistedState() const { return state_; }
     const std::filesystem::path& filePath() const { return filePath_; }
+    /// Scheduled to-dos that fired and wait to be shown (memory only).
+    const std::set<Uuid>& pendingScheduledTodoIDs() const { return pendingScheduledTodoIDs_; }
 
     /// Why the store file could not be used at start-up, and where the damaged
     /// file was kept; empty when it loaded (or did not exist yet).
@@ -140,6 +142,28 @@ public:
     /// was at `destination` (keeping their order), reseats the ring and saves.
     void moveActive(const std::vector<std::size_t>& offsets, std::size_t destination);
 
+    // --- The day session ---------------------------------------------------------
+    /// Opens the day and restarts the round from the first active thread.
+    void startDay();
+    /// Closes the day: nothing is current until a thread joins the ring.
+    void endDay();
+
+    // --- The brain dump ---------------------------------------------------------
+    /// Links a Markdown file: a non-empty file's text wins, else the store's
+    /// text is written into it.
+    void linkBrainDumpFile(const std::filesystem::path& path);
+    /// The user edited the page: keep the text and mirror it to the file.
+    void editBrainDump(std::string text);
+    /// Forgets the linked file; the file itself is left alone.
+    void unlinkBrainDumpFile();
+    /// Takes the linked file's text when it differs (another editor changed
+    /// it). Does not save.
+    void refreshBrainDump();
+    /// The linked file's text, or nothing when none is linked or it cannot be
+    /// read as UTF-8.
+    std::optional<std::string> readBrainDumpFile() const;
+    void writeBrainDumpFile();
+
     // --- Preferences ------------------------------------------------------------
     void setDefaultSnoozeMinutes(std::int64_t minutes);
     void setTodoChancePercent(std::int64_t percent);
@@ -148,18 +172,21 @@ public:
     /// store goes on in memory.
     void save();
 
-private:
+  private:
     class ChangeScope;
     friend class ChangeScope;
 
     void load();
     void ensureHygiene();
     bool keepDamagedFile();
-    std::optional<std::string> readBrainDumpFile() const;
 
     std::vector<Strand>& list(ThreadKind kind);
     void changed(StoreProperty property);
     void setCurrentID(std::optional<Uuid> id);
+    void setCurrentTodoID(std::optional<Uuid> id);
+    void setInterruptedTodoID(std::optional<Uuid> id);
+    void setSessionOpen(bool open);
+    void assignBrainDump(std::string text);
     const Strand* findIn(ThreadKind kind, const Uuid& id) const;
     /// Like findIn, and marks the list as changed.
     Strand* editIn(ThreadKind kind, const Uuid& id);

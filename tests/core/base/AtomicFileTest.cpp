@@ -11,7 +11,7 @@ namespace fs = std::filesystem;
 using testing::TempDir;
 
 mode_t modeOf(const fs::path& path) {
-    struct stat st{};
+    struct stat st {};
     ::stat(path.c_str(), &st);
     return st.st_mode & 0777;
 }
@@ -33,7 +33,8 @@ TEST(AtomicFile, NewFilesAreUserOnlyAndExistingFilesKeepTheirMode) {
 
 TEST(AtomicFile, LeavesNoTemporaryFilesBehind) {
     TempDir dir;
-    for (int i = 0; i < 5; ++i) ASSERT_FALSE(writeFileAtomically(dir / "a", std::to_string(i)));
+    for (int i = 0; i < 5; ++i)
+        ASSERT_FALSE(writeFileAtomically(dir / "a", std::to_string(i)));
     int entries = 0;
     for (auto& entry : fs::directory_iterator(dir.path())) {
         (void)entry;

@@ -10,8 +10,9 @@ TEST(Json, EncodesCompactWithEscapedSlashesAndRawUtf8) {
     v["path"] = "/home/me/notes.md";
     v["text"] = "caf\xC3\xA9 \xE2\x98\x90";
     v["n"] = 3;
-    EXPECT_EQ(encodeCompact(v),
-              "{\"path\":\"\\/home\\/me\\/notes.md\",\"text\":\"caf\xC3\xA9 \xE2\x98\x90\",\"n\":3}");
+    EXPECT_EQ(
+        encodeCompact(v),
+        "{\"path\":\"\\/home\\/me\\/notes.md\",\"text\":\"caf\xC3\xA9 \xE2\x98\x90\",\"n\":3}");
 }
 
 TEST(Json, InvalidUtf8NeverMakesADocumentUnwritable) {
@@ -31,7 +32,8 @@ TEST(Json, DatesRoundTripExactly) {
 }
 
 TEST(Json, ReaderRejectsWrongTypesAndNamesThePlace) {
-    Value v = parse(R"({"s":1,"i":1.5,"b":"yes","u":"not-an-id","big":18446744073709551615,"ok":-7})");
+    Value v =
+        parse(R"({"s":1,"i":1.5,"b":"yes","u":"not-an-id","big":18446744073709551615,"ok":-7})");
     ObjectReader in(v, "todos[3]");
     EXPECT_THROW(in.string("s"), DecodeError);
     EXPECT_THROW(in.integer("i"), DecodeError);

@@ -13,7 +13,8 @@ TEST(Uuid, RandomIdsAreVersion4AndWrittenUpperCase) {
     ASSERT_EQ(text.size(), 36u);
     EXPECT_EQ(text[14], '4');
     EXPECT_NE(std::string("89AB").find(text[19]), std::string::npos);
-    for (char c : text) EXPECT_FALSE(c >= 'a' && c <= 'f') << text;
+    for (char c : text)
+        EXPECT_FALSE(c >= 'a' && c <= 'f') << text;
     EXPECT_EQ(Uuid::parse(text), id);
 }
 
@@ -24,17 +25,19 @@ TEST(Uuid, ReadsEitherCaseAndRejectsEverythingElse) {
     EXPECT_EQ(upper, lower);
     EXPECT_EQ(lower->toString(), "8B7CF6AA-0000-4000-8000-00000000ABCD");
 
-    for (const char* bad : {"", "8B7CF6AA00004000800000000000ABCD", "8B7CF6AA-0000-4000-8000-00000000ABC",
-                            "8B7CF6AA-0000-4000-8000-00000000ABCDE", "8B7CF6AA-0000-4000-8000_00000000ABCD",
-                            "{8B7CF6AA-0000-4000-8000-00000000ABC}", "8B7CF6AG-0000-4000-8000-00000000ABCD",
-                            " 8B7CF6AA-0000-4000-8000-00000000ABC"}) {
+    for (const char* bad :
+         {"", "8B7CF6AA00004000800000000000ABCD", "8B7CF6AA-0000-4000-8000-00000000ABC",
+          "8B7CF6AA-0000-4000-8000-00000000ABCDE", "8B7CF6AA-0000-4000-8000_00000000ABCD",
+          "{8B7CF6AA-0000-4000-8000-00000000ABC}", "8B7CF6AG-0000-4000-8000-00000000ABCD",
+          " 8B7CF6AA-0000-4000-8000-00000000ABC"}) {
         EXPECT_FALSE(Uuid::parse(bad)) << bad;
     }
 }
 
 TEST(Uuid, ManyRandomIdsAreDistinct) {
     std::unordered_set<Uuid> seen;
-    for (int i = 0; i < 1000; ++i) EXPECT_TRUE(seen.insert(Uuid::random()).second);
+    for (int i = 0; i < 1000; ++i)
+        EXPECT_TRUE(seen.insert(Uuid::random()).second);
 }
 
 }  // namespace

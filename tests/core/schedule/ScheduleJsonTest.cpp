@@ -23,8 +23,9 @@ TEST(ScheduleJson, RuleReadsWeekdaysAsASetAndOmitsAbsentDayOfMonth) {
     EXPECT_EQ(s.repeatRule->weekdays, (std::set<std::int64_t>{2, 6}));
     EXPECT_FALSE(s.repeatRule->dayOfMonth);
     EXPECT_TRUE(s.times.empty());
-    EXPECT_EQ(json::encodeCompact(json::encode(s)),
-              R"({"startDate":0.0,"times":[],"repeatRule":{"interval":2,"unit":"week","weekdays":[2,6]}})");
+    EXPECT_EQ(
+        json::encodeCompact(json::encode(s)),
+        R"({"startDate":0.0,"times":[],"repeatRule":{"interval":2,"unit":"week","weekdays":[2,6]}})");
 }
 
 TEST(ScheduleJson, OutOfRangeValuesAreKeptAsRead) {
@@ -37,17 +38,18 @@ TEST(ScheduleJson, OutOfRangeValuesAreKeptAsRead) {
 }
 
 TEST(ScheduleJson, BadShapesFail) {
-    for (const char* bad : {
-             R"({"times":[]})",
-             R"({"startDate":0})",
-             R"({"startDate":"today","times":[]})",
-             R"({"startDate":0,"times":[{"hour":9}]})",
-             R"({"startDate":0,"times":[{"hour":9.5,"minute":0}]})",
-             R"({"startDate":0,"times":[],"repeatRule":{"interval":1,"unit":"year","weekdays":[]}})",
-             R"({"startDate":0,"times":[],"repeatRule":{"interval":1,"unit":"day"}})",
-             R"({"startDate":0,"times":[],"repeatRule":{"interval":1,"unit":"day","weekdays":["mo"]}})",
-             R"({"startDate":0,"times":[],"repeatRule":[]})",
-         }) {
+    for (
+        const char* bad : {
+            R"({"times":[]})",
+            R"({"startDate":0})",
+            R"({"startDate":"today","times":[]})",
+            R"({"startDate":0,"times":[{"hour":9}]})",
+            R"({"startDate":0,"times":[{"hour":9.5,"minute":0}]})",
+            R"({"startDate":0,"times":[],"repeatRule":{"interval":1,"unit":"year","weekdays":[]}})",
+            R"({"startDate":0,"times":[],"repeatRule":{"interval":1,"unit":"day"}})",
+            R"({"startDate":0,"times":[],"repeatRule":{"interval":1,"unit":"day","weekdays":["mo"]}})",
+            R"({"startDate":0,"times":[],"repeatRule":[]})",
+        }) {
         EXPECT_THROW(decode(bad), json::DecodeError) << bad;
     }
 }

@@ -13,7 +13,8 @@ TEST(ThreadColor, ReadsSixHexDigitsWithOrWithoutHash) {
     EXPECT_DOUBLE_EQ(a->red, 139 / 255.0);
     EXPECT_DOUBLE_EQ(a->green, 124 / 255.0);
     EXPECT_DOUBLE_EQ(a->blue, 246 / 255.0);
-    for (const char* bad : {"#8B7CF", "#8B7CF6FF", "#8B7CGG", "", "#", "##8B7CF6", "+8B7CF6", " 8B7CF6"}) {
+    for (const char* bad :
+         {"#8B7CF", "#8B7CF6FF", "#8B7CGG", "", "#", "##8B7CF6", "+8B7CF6", " 8B7CF6"}) {
         EXPECT_FALSE(ThreadColor::fromHex(bad)) << bad;
     }
 }

@@ -1,0 +1,118 @@
+// The working day and the brain dump with its linked file.
+#include "core/base/Utf8.h"
+#include "core/store/ChangeScope.h"
+#include "core/store/ThreadStore.h"
+
+namespace cadro {
+
+void ThreadStore::startDay() {
+    ChangeScope scope(*this);
+    setSessionOpen(true);
+    setCurrentTodoID(std::nullopt);
+    setInterruptedTodoID(std::nullopt);
+    pendingScheduledTodoIDs_.clear();
+    state_.slot = 0;
+    if (!state_.active.empty()) {
+        for (auto& strand : list(ThreadKind::active))
+            strand.lastSlot.reset();
+        setCurrentID(state_.active.front().id);
+        state_.active.front().lastSlot = 0;
+        state_.slot = 1;
+    } else {
+        setCurrentID(std::nullopt);
+    }
+    save();
+}
+
+void ThreadStore::endDay() {
+    ChangeScope scope(*this);
+    setSessionOpen(false);
+    setCurrentID(std::nullopt);
+    setCurrentTodoID(std::nullopt);
+    setInterruptedTodoID(std::nullopt);
+    pendingScheduledTodoIDs_.clear();
+    save();
+}
+
+void ThreadStore::setSessionOpen(bool open) {
+    if (state_.sessionOpen == open)
+        return;
+    state_.sessionOpen = open;
+    changed(StoreProperty::sessionOpen);
+}
+
+void ThreadStore::setCurrentTodoID(std::optional<Uuid> id) {
+    if (state_.currentTodoID == id)
+        return;
+    state_.currentTodoID = id;
+    changed(StoreProperty::currentTodoID);
+}
+
+void ThreadStore::setInterruptedTodoID(std::optional<Uuid> id) {
+    if (state_.interruptedTodoID == id)
+        return;
+    state_.interruptedTodoID = id;
+    changed(StoreProperty::interruptedTodoID);
+}
+
+void ThreadStore::assignBrainDump(std::string text) {
+    if (state_.brainDump == text)
+        return;
+    state_.brainDump = std::move(text);
+    changed(StoreProperty::brainDump);
+}
+
+std::optional<std::string> ThreadStore::readBrainDumpFile() const {
+    if (!state_.brainDumpFilePath)
+        return std::nullopt;
+    std::string text;
+    if (readWholeFile(*state_.brainDumpFilePath, text))
+        return std::nullopt;
+    if (!isValidUtf8(text))
+        return std::nullopt;
+    return text;
+}
+
+void ThreadStore::writeBrainDumpFile() {
+    if (!state_.brainDumpFilePath)
+        return;
+    // Errors are absorbed: the text stays in the store file.
+    writeFileAtomically(*state_.brainDumpFilePath, state_.brainDump, deps_.durability);
+}
+
+void ThreadStore::linkBrainDumpFile(const std::filesystem::path& path) {
+    ChangeScope scope(*this);
+    state_.brainDumpFilePath = path.string();
+    changed(StoreProperty::brainDumpFilePath);
+    auto text = readBrainDumpFile();
+    if (text && !text->empty()) {
+        assignBrainDump(std::move(*text));  // the file wins
+    } else {
+        writeBrainDumpFile();  // the store's text wins
+    }
+    save();
+}
+
+void ThreadStore::editBrainDump(std::string text) {
+    ChangeScope scope(*this);
+    assignBrainDump(std::move(text));
+    writeBrainDumpFile();
+    save();
+}
+
+void ThreadStore::unlinkBrainDumpFile() {
+    ChangeScope scope(*this);
+    if (state_.brainDumpFilePath) {
+        state_.brainDumpFilePath.reset();
+        changed(StoreProperty::brainDumpFilePath);
+    }
+    save();
+}
+
+void ThreadStore::refreshBrainDump() {
+    ChangeScope scope(*this);
+    if (auto text = readBrainDumpFile())
+        assignBrainDump(std::move(*text));
+}
+
+}  // namespace cadro

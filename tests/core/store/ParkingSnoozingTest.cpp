@@ -1,0 +1,133 @@
+#include "support/StoreHarness.h"
+
+#include <gtest/gtest.h>
+
+namespace cadro {
+namespace {
+
+using testing::StoreHarness;
+
+struct DayWithThreads : StoreHarness {
+    DayWithThreads() {
+        a = addThread("A");
+        b = addThread("B");
+        c = addThread("C");
+        store().startDay();  // A current
+    }
+    std::vector<std::string> titles(ThreadKind kind) {
+        std::vector<std::string> out;
+        for (const auto& s : store().threads(kind))
+            out.push_back(s.title);
+        return out;
+    }
+    Uuid a, b, c;
+};
+
+using Titles = std::vector<std::string>;
+
+TEST(Parking, ParkingTheCurrentThreadPicksANewOneAndUnparkingRejoinsBeforeHygiene) {
+    DayWithThreads h;
+    h->parkCurrent();
+    EXPECT_EQ(h.titles(ThreadKind::parked), Titles{"A"});
+    EXPECT_EQ(h.currentTitle(), "B");
+    h->park(h.c);  // not current: only moves
+    EXPECT_EQ(h.currentTitle(), "B");
+    EXPECT_EQ(h.titles(ThreadKind::parked), (Titles{"A", "C"}));
+
+    h->unpark(h.a);
+    EXPECT_EQ(h.titles(ThreadKind::active), (Titles{"B", "A", "Cadro"}));
+    EXPECT_FALSE(h->strand(h.a)->lastSlot);  // comes up ahead of shown threads
+    h->next();
+    EXPECT_EQ(h.currentTitle(), "A");
+}
+
+TEST(Parking, UnknownOrWrongListIdsChangeNothing) {
+    DayWithThreads h;
+    auto bytes = testing::readFile(h.file());
+    h->park(Uuid::random());
+    h->unpark(h.b);  // active, not parked
+    h->wake(h.b);    // active, not snoozed
+    h->snooze(Uuid::random(), h.clock.now());
+    EXPECT_EQ(testing::readFile(h.file()), bytes);
+}
+
+TEST(Parking, UnparkingAfterEndDayMakesAThreadCurrentButNextStaysIgnored) {
+    DayWithThreads h;
+    h->park(h.c);
+    h->endDay();
+    EXPECT_FALSE(h->currentID());
+    h->unpark(h.c);
+    auto picked = h->currentID();
+    ASSERT_TRUE(picked);
+    EXPECT_FALSE(h->sessionOpen());
+    h->next();
+    EXPECT_EQ(h->currentID(), picked);
+}
+
+TEST(Snoozing, SnoozingTheCurrentThreadPicksAtOnceOthersOnlyMove) {
+    DayWithThreads h;
+    h->snooze(h.c, h.clock.now() + 600);
+    EXPECT_EQ(h.currentTitle(), "A");
+    h->snooze(h.a, h.clock.now() + 600);
+    EXPECT_EQ(h.currentTitle(), "B");
+    EXPECT_EQ(h.titles(ThreadKind::snoozed), (Titles{"C", "A"}));
+    EXPECT_EQ(h->strand(h.a)->snoozedUntil, h.clock.now() + 600);
+}
+
+TEST(Snoozing, DueThreadsWakeInSnoozeOrderBeforeHygieneAndComeUpFirst) {
+    DayWithThreads h;
+    h->next();  // B
+    h->snooze(h.c, h.clock.now() + 60);
+    h->snooze(h.a, h.clock.now() + 60);
+    h.clock.advance(61);
+    h->wakeDueSnoozes(true);
+    EXPECT_EQ(h.titles(ThreadKind::active), (Titles{"B", "C", "A", "Cadro"}));
+    EXPECT_FALSE(h->strand(h.a)->snoozedUntil);
+    h->next();
+    EXPECT_EQ(h.currentTitle(), "C");
+    h->next();
+    EXPECT_EQ(h.currentTitle(), "A");
+}
+
+TEST(Snoozing, APassThatWakesNothingWritesNothing) {
+    DayWithThreads h;
+    h->snooze(h.c, h.clock.now() + 600);
+    auto bytes = testing::readFile(h.file());
+    auto mtime = std::filesystem::last_write_time(h.file());
+    h->wakeDueSnoozes(true);
+    EXPECT_EQ(std::filesystem::last_write_time(h.file()), mtime);
+    EXPECT_EQ(testing::readFile(h.file()), bytes);
+}
+
+TEST(Snoozing, WakingWithNothingCurrentInAnOpenDayPicksTheWokenThread) {
+    DayWithThreads h;
+    for (auto id : {h.a, h.b, h.c, h->hygiene()->id})
+        h->snooze(id, h.clock.now() + 30);
+    EXPECT_FALSE(h->currentID());
+    h.clock.advance(30);  // exactly due
+    h->wakeDueSnoozes(false);
+    EXPECT_EQ(h.currentTitle(), "A");
+    // ...and that pick was saved even though persist was false.
+    h.reopen();
+    EXPECT_EQ(h.currentTitle(), "A");
+}
+
+TEST(Snoozing, NextWakesDueThreadsFirst) {
+    DayWithThreads h;
+    h->next();  // B
+    h->snooze(h.c, h.clock.now() + 10);
+    h.clock.advance(11);
+    h->next();
+    EXPECT_EQ(h.currentTitle(), "C");
+}
+
+TEST(Snoozing, WakeNowRejoinsTheRing) {
+    DayWithThreads h;
+    h->snooze(h.b, h.clock.now() + 9999);
+    h->wake(h.b);
+    EXPECT_EQ(h.titles(ThreadKind::active), (Titles{"A", "C", "B", "Cadro"}));
+    EXPECT_TRUE(h->snoozed().empty());
+}
+
+}  // namespace
+}  // namespace cadro

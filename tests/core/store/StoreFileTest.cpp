@@ -1,0 +1,213 @@
+#include "support/StoreHarness.h"
+
+#include <gtest/gtest.h>
+#include <sys/stat.h>
+
+#include <regex>
+
+namespace cadro {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::StoreHarness;
+
+std::vector<fs::path> corruptCopies(const StoreHarness& h) {
+    std::vector<fs::path> found;
+    for (const auto& entry : fs::directory_iterator(h.folder())) {
+        if (entry.path().filename().string().rfind("threads.json.corrupt-", 0) == 0) {
+            found.push_back(entry.path());
+        }
+    }
+    return found;
+}
+
+TEST(StoreFile, RoundTripsEveryFieldThroughARealFile) {
+    StoreHarness h;
+    h->startDay();
+    auto a = h.addThread("Website /redesign", 3);
+    h->setColor(a, "#8B7CF6");
+    h->setNextSteps(a, {"one", "tw\xC3\xB6"});
+    h->update(a, "Website /redesign", "Write hero copy");
+    auto b = h.addThread("Tax");
+    h->snooze(b, h.clock.now() + 3600.25);
+    h->park(h.addThread("Japanese"));
+    h->editBrainDump("- line\n- \xE2\x98\x90 box");
+    h->setTodoChancePercent(250);
+    h->setDefaultSnoozeMinutes(-5);
+
+    auto state = h->persistedState();
+    h.reopen();
+    EXPECT_EQ(h->persistedState(), state);
+    EXPECT_TRUE(h->loadProblem().empty());
+    EXPECT_EQ(h->todoChancePercent(), 250);  // kept as read, not clamped
+}
+
+TEST(StoreFile, WritesCompactBytesWithEscapedSlashesAndNoAbsentKeys) {
+    PersistedState state;
+    Strand s;
+    s.id = *Uuid::parse("0a1b2c3d-4e5f-4a6b-8c7d-8e9fa0b1c2d3");
+    s.title = "a/b";
+    s.createdAt = Date{786000000.5};
+    s.isHygiene = true;
+    state.active.push_back(s);
+    state.brainDumpFilePath = "/home/me/brain.md";
+    state.sessionOpen = false;
+    EXPECT_EQ(
+        encodeStoreFile(state),
+        R"({"active":[{"id":"0A1B2C3D-4E5F-4A6B-8C7D-8E9FA0B1C2D3","title":"a\/b","step":"",)"
+        R"("nextSteps":[],"createdAt":786000000.5,"isHygiene":true}],"parked":[],"snoozed":[],)"
+        R"("todos":[],"slot":0,"defaultSnoozeMinutes":60,"todoChancePercent":5,"brainDump":"",)"
+        R"("brainDumpFilePath":"\/home\/me\/brain.md","sessionOpen":false})");
+}
+
+TEST(StoreFile, MinimalDocumentGetsEveryDefaultAndAnOpenSession) {
+    StoreHarness h;
+    testing::writeFile(h.file(), R"({"active":[],"parked":[]})");
+    h.reopen();
+    EXPECT_TRUE(h->snoozed().empty());
+    EXPECT_TRUE(h->todos().empty());
+    EXPECT_EQ(h->defaultSnoozeMinutes(), 60);
+    EXPECT_EQ(h->todoChancePercent(), 5);
+    EXPECT_EQ(h->brainDump(), "");
+    EXPECT_TRUE(h->sessionOpen());
+    ASSERT_EQ(h->active().size(), 1u);
+    EXPECT_TRUE(h->active()[0].isHygiene);
+    EXPECT_EQ(h->currentID(), h->active()[0].id);
+    EXPECT_EQ(h->slot(), 1);
+    auto written = testing::readFile(h.file());
+    EXPECT_NE(written.find("\"currentID\""), std::string::npos);
+    EXPECT_NE(written.find("\"sessionOpen\":true"), std::string::npos);
+}
+
+TEST(StoreFile, NewStoreStartsWithTheDayClosedAndAPrivateFile) {
+    StoreHarness h;
+    EXPECT_FALSE(h->sessionOpen());
+    struct stat st {};
+    ASSERT_EQ(::stat(h.file().c_str(), &st), 0);
+    EXPECT_EQ(st.st_mode & 0777, 0600u);
+}
+
+TEST(StoreFile, ThreadWithOnlyIdAndTitleReadsWithDefaults) {
+    StoreHarness h;
+    testing::writeFile(
+        h.file(),
+        R"({"active":[{"id":"0a1b2c3d-4e5f-4a6b-8c7d-8e9fa0b1c2d3","title":"T"}],"parked":[],"sessionOpen":false})");
+    h.reopen();
+    ASSERT_EQ(h->active().size(), 2u);
+    const Strand& t = h->active()[0];
+    EXPECT_EQ(t.step, "");
+    EXPECT_TRUE(t.nextSteps.empty());
+    EXPECT_FALSE(t.colorHex || t.priority || t.lastSlot || t.snoozedUntil || t.focusTarget);
+    EXPECT_FALSE(t.isHygiene);
+    EXPECT_EQ(t.createdAt, h.clock.now());
+}
+
+// Each document is wrong at one place; the whole file must fail, the store
+// must start fresh, and the damaged bytes must survive beside the new file.
+TEST(StoreFile, AnyMissingRequiredKeyOrWrongTypeFailsTheWholeFileAndKeepsACopy) {
+    const std::string id = R"("id":"0A1B2C3D-4E5F-4A6B-8C7D-8E9FA0B1C2D3")";
+    const std::string todo = "{" + id + R"(,"title":"t","schedule":)";
+    const std::vector<std::string> damaged = {
+        "{not json",
+        "",
+        "[]",
+        R"({"parked":[]})",
+        R"({"active":[]})",
+        R"({"active":{},"parked":[]})",
+        R"({"active":[{"title":"no id"}],"parked":[]})",
+        R"({"active":[{)" + id + R"(}],"parked":[]})",
+        R"({"active":[{"id":"nope","title":"t"}],"parked":[]})",
+        R"({"active":[],"parked":[{)" + id + R"(,"title":7}]})",
+        R"({"active":[{)" + id + R"(,"title":"t","priority":"2"}],"parked":[]})",
+        R"({"active":[{)" + id + R"(,"title":"t","nextSteps":[1]}],"parked":[]})",
+        R"({"active":[{)" + id + R"(,"title":"t","isHygiene":1}],"parked":[]})",
+        R"({"active":[],"parked":[],"snoozed":[{)" + id +
+            R"(,"title":"t","snoozedUntil":"soon"}]})",
+        R"({"active":[],"parked":[],"todos":[{"title":"no id"}]})",
+        R"({"active":[],"parked":[],"todos":[{)" + id + R"(,"title":"t","estimatedMinutes":2.5}]})",
+        R"({"active":[],"parked":[],"todos":[)" + todo + R"({"times":[]}}]})",
+        R"({"active":[],"parked":[],"todos":[)" + todo +
+            R"({"startDate":0,"times":[],"repeatRule":{"interval":1,"unit":"fortnight","weekdays":[]}}}]})",
+        R"({"active":[],"parked":[],"slot":"0"})",
+        R"({"active":[],"parked":[],"currentID":"X"})",
+        R"({"active":[],"parked":[],"sessionOpen":"yes"})",
+        R"({"active":[],"parked":[],"brainDump":null,"brainDumpFilePath":3})",
+        R"({"active":[],"parked":[],"slot":9223372036854775808})",
+    };
+    for (const auto& bytes : damaged) {
+        StoreHarness h;
+        testing::writeFile(h.file(), bytes);
+        h.reopen();
+        EXPECT_FALSE(h->loadProblem().empty()) << bytes;
+        EXPECT_FALSE(h->sessionOpen()) << bytes;
+        ASSERT_EQ(h->active().size(), 1u) << bytes;
+        EXPECT_TRUE(h->active()[0].isHygiene);
+        auto copies = corruptCopies(h);
+        ASSERT_EQ(copies.size(), 1u) << bytes;
+        EXPECT_EQ(testing::readFile(copies[0]), bytes);
+        EXPECT_TRUE(std::regex_search(copies[0].filename().string(),
+                                      std::regex(R"(corrupt-\d{8}T\d{6}Z$)")));
+    }
+}
+
+TEST(StoreFile, EarlierCorruptCopiesAreNeverOverwritten) {
+    StoreHarness h;
+    for (int i = 0; i < 3; ++i) {
+        testing::writeFile(h.file(), "garbage " + std::to_string(i));
+        h.reopen();
+    }
+    auto copies = corruptCopies(h);
+    ASSERT_EQ(copies.size(), 3u);
+    std::set<std::string> contents;
+    for (const auto& copy : copies)
+        contents.insert(testing::readFile(copy));
+    EXPECT_EQ(contents, (std::set<std::string>{"garbage 0", "garbage 1", "garbage 2"}));
+}
+
+TEST(StoreFile, DanglingIdsAreRepairedOnLoad) {
+    StoreHarness h;
+    h->startDay();
+    auto a = h.addThread("A");
+    auto b = h.addThread("B");
+    h->park(b);
+    auto state = h->persistedState();
+    state.currentID = b;  // names a parked thread
+    state.currentTodoID = Uuid::random();
+    state.interruptedTodoID = Uuid::random();
+    testing::writeFile(h.file(), encodeStoreFile(state));
+    h.reopen();
+    EXPECT_FALSE(h->currentTodoID());
+    EXPECT_FALSE(h->interruptedTodoID());
+    ASSERT_TRUE(h->currentID());
+    EXPECT_EQ(h->kindOf(*h->currentID()), ThreadKind::active);
+    (void)a;
+}
+
+TEST(StoreFile, ARestartContinuesTheCycleWhereItStood) {
+    StoreHarness h;
+    for (const char* t : {"A", "B", "C"})
+        h.addThread(t);
+    h->startDay();
+    h->next();
+    ASSERT_EQ(h.currentTitle(), "B");
+    h.reopen();
+    EXPECT_EQ(h.currentTitle(), "B");
+    h->next();
+    EXPECT_EQ(h.currentTitle(), "C");
+}
+
+TEST(StoreFile, AFolderThatCannotBeCreatedLeavesTheStoreWorkingInMemory) {
+    testing::TempDir dir;
+    testing::writeFile(dir / "blocker", "a file where the folder should be");
+    StoreHarness h;
+    ThreadStore store(dir / "blocker" / "Cadro", h.dependencies());
+    Strand a;
+    a.id = Uuid::random();
+    a.title = "A";
+    store.addThread(a);
+    EXPECT_EQ(store.active().size(), 2u);
+    EXPECT_EQ(store.current()->title, "A");
+}
+
+}  // namespace
+}  // namespace cadro

@@ -1,0 +1,77 @@
+#pragma once
+
+#include "core/base/Clock.h"
+#include "core/base/Random.h"
+#include "core/store/ThreadStore.h"
+#include "support/TempDir.h"
+
+#include <deque>
+#include <memory>
+#include <string>
+
+namespace cadro::testing {
+
+/// Hands out the values it was given, then 0.999 (never a chance to-do).
+class ScriptedRandom final : public RandomSource {
+  public:
+    std::deque<double> values;
+    double uniform() override {
+        if (values.empty())
+            return 0.999;
+        double v = values.front();
+        values.pop_front();
+        return v;
+    }
+};
+
+/// A store on a real file in a temporary folder, with a clock that only moves
+/// when told to (it starts on 2026-03-04 12:00 UTC).
+class StoreHarness {
+  public:
+    StoreHarness() { reopen(); }
+
+    ThreadStore& store() { return *store_; }
+    ThreadStore* operator->() { return store_.get(); }
+    const std::filesystem::path& folder() const { return dir.path(); }
+    std::filesystem::path file() const { return dir / "threads.json"; }
+
+    /// Drops the store and opens the folder again, as a restart does.
+    ThreadStore& reopen() {
+        store_.reset();
+        store_ = std::make_unique<ThreadStore>(dir.path(), dependencies());
+        return *store_;
+    }
+
+    StoreDependencies dependencies() {
+        StoreDependencies deps;
+        deps.clock = &clock;
+        deps.random = &random;
+        deps.durability = Durability::Unsynced;
+        return deps;
+    }
+
+    /// Adds a thread the way the add-thread sheet does and returns its id.
+    Uuid addThread(const std::string& title, std::optional<std::int64_t> priority = std::nullopt) {
+        Strand strand;
+        strand.id = Uuid::random();
+        strand.title = title;
+        strand.priority = priority;
+        strand.createdAt = clock.now();
+        store_->addThread(strand);
+        return strand.id;
+    }
+
+    std::string currentTitle() {
+        const Strand* current = store_->current();
+        return current ? current->title : std::string("(none)");
+    }
+
+    TempDir dir;
+    ManualClock clock{Date::fromUnix(1772625600)};  // 2026-03-04 12:00:00 UTC
+    ScriptedRandom random;
+
+  private:
+    std::unique_ptr<ThreadStore> store_;
+};
+
+}  // namespace cadro::testing
