@@ -1,2 +1,123 @@
+// The store's hot paths: Next, saving and loading, for a typical store (50
+// threads, 50 to-dos) and a huge one (10,000 threads).
+#include "core/base/AtomicFile.h"
+#include "core/store/ThreadStore.h"
+
 #include <benchmark/benchmark.h>
-BENCHMARK_MAIN();
+
+#include <cstdlib>
+#include <filesystem>
+#include <memory>
+
+namespace cadro {
+namespace {
+
+namespace fs = std::filesystem;
+
+class BenchFolder {
+public:
+    BenchFolder() {
+        std::string pattern = (fs::temp_directory_path() / "cadro-bench-XXXXXX").string();
+        path_ = ::mkdtemp(pattern.data());
+    }
+    ~BenchFolder() { fs::remove_all(path_); }
+    const fs::path& path() const { return path_; }
+
+private:
+    fs::path path_;
+};
+
+/// A store with `threads` threads (every 7th prioritised) and `todos` to-dos,
+/// the day started, saved in `folder`.
+void fill(ThreadStore& store, int threads, int todos) {
+    PersistedState state = store.persistedState();
+    for (int i = 0; i < threads; ++i) {
+        Strand s;
+        s.id = Uuid::random();
+        s.title = "Thread " + std::to_string(i);
+        s.step = "Step of thread " + std::to_string(i);
+        s.nextSteps = {"then this", "and that"};
+        if (i % 7 == 0) s.priority = 3;
+        if (i % 3 == 0) s.colorHex = "#8B7CF6";
+        state.active.insert(state.active.end() - 1, s);
+    }
+    for (int i = 0; i < todos; ++i) {
+        Todo t;
+        t.id = Uuid::random();
+        t.title = "To-do " + std::to_string(i);
+        t.estimatedMinutes = 5 + i % 60;
+        state.todos.push_back(t);
+    }
+    state.todoChancePercent = 0;
+    std::string bytes = encodeStoreFile(state);
+    writeFileAtomically(store.filePath(), bytes, Durability::Unsynced);
+}
+
+std::unique_ptr<ThreadStore> openStore(const fs::path& folder, int threads, int todos,
+                                       StoreDependencies deps) {
+    {
+        StoreDependencies quick;
+        quick.durability = Durability::Unsynced;
+        ThreadStore seed(folder, quick);
+        fill(seed, threads, todos);
+    }
+    auto store = std::make_unique<ThreadStore>(folder, deps);
+    store->startDay();
+    return store;
+}
+
+void BM_NextInMemory(benchmark::State& state) {
+    BenchFolder folder;
+    StoreDependencies deps;
+    deps.durability = Durability::Unsynced;
+    auto store = openStore(folder.path(), static_cast<int>(state.range(0)), 50, deps);
+    // Same data, no file: only the cycle's own work is measured.
+    StoreDependencies memoryOnly;
+    memoryOnly.writesFile = false;
+    ThreadStore memory(folder.path(), memoryOnly);
+    for (const auto& strand : store->active()) {
+        if (!strand.isHygiene) memory.joinRing(strand);
+    }
+    memory.startDay();
+    for (auto _ : state) memory.next();
+}
+BENCHMARK(BM_NextInMemory)->Arg(50)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+void BM_NextAndSave(benchmark::State& state) {
+    BenchFolder folder;
+    StoreDependencies deps;
+    deps.durability = state.range(1) ? Durability::Synced : Durability::Unsynced;
+    auto store = openStore(folder.path(), static_cast<int>(state.range(0)), 50, deps);
+    for (auto _ : state) store->next();
+}
+BENCHMARK(BM_NextAndSave)
+    ->ArgNames({"threads", "fsync"})
+    ->Args({50, 0})
+    ->Args({50, 1})
+    ->Args({10000, 0})
+    ->Args({10000, 1})
+    ->Unit(benchmark::kMicrosecond);
+
+void BM_Load(benchmark::State& state) {
+    BenchFolder folder;
+    StoreDependencies deps;
+    deps.durability = Durability::Unsynced;
+    openStore(folder.path(), static_cast<int>(state.range(0)), 50, deps);
+    for (auto _ : state) {
+        ThreadStore loaded(folder.path(), deps);
+        benchmark::DoNotOptimize(loaded.active().size());
+    }
+}
+BENCHMARK(BM_Load)->Arg(50)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+void BM_Encode(benchmark::State& state) {
+    BenchFolder folder;
+    StoreDependencies deps;
+    deps.durability = Durability::Unsynced;
+    auto store = openStore(folder.path(), static_cast<int>(state.range(0)), 50, deps);
+    for (auto _ : state) benchmark::DoNotOptimize(encodeStoreFile(store->persistedState()));
+}
+BENCHMARK(BM_Encode)->Arg(50)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace cadro

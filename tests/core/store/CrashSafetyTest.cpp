@@ -1,0 +1,61 @@
+#include "core/store/StoreFile.h"
+#include "support/StoreHarness.h"
+
+#include <gtest/gtest.h>
+#include <signal.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <chrono>
+#include <random>
+#include <thread>
+
+namespace cadro {
+namespace {
+
+// Saves as fast as it can, growing the document, until it is killed.
+[[noreturn]] void saveForever(const std::filesystem::path& folder) {
+    StoreDependencies deps;
+    deps.durability = Durability::Synced;
+    ThreadStore store(folder, deps);
+    store.startDay();
+    for (int i = 0;; ++i) {
+        Strand strand;
+        strand.id = Uuid::random();
+        strand.title = "Thread " + std::to_string(i) + std::string(static_cast<std::size_t>(i % 97), 'x');
+        store.addThread(strand);
+        store.next();
+        if (i % 5 == 0) store.park(strand.id);
+    }
+}
+
+TEST(CrashSafety, KillingASaveAtAnyMomentLeavesTheOldOrTheNewDocument) {
+    testing::TempDir dir;
+    std::mt19937 pick(20261206);
+    std::uniform_int_distribution<int> delayMicros(200, 30000);
+    std::size_t lastThreadCount = 0;
+    for (int round = 0; round < 40; ++round) {
+        pid_t child = ::fork();
+        ASSERT_GE(child, 0);
+        if (child == 0) saveForever(dir.path());
+        std::this_thread::sleep_for(std::chrono::microseconds(delayMicros(pick)));
+        ::kill(child, SIGKILL);
+        int status = 0;
+        ::waitpid(child, &status, 0);
+
+        auto file = dir / "threads.json";
+        if (round == 0 && !std::filesystem::exists(file)) continue;  // killed before the first save
+        std::string bytes = testing::readFile(file);
+        ASSERT_FALSE(bytes.empty()) << "round " << round;
+        PersistedState state;
+        ASSERT_NO_THROW(state = decodeStoreFile(bytes, Date{})) << "round " << round;
+        // Every round starts from the previous file, so the data only grows.
+        std::size_t count = state.active.size() + state.parked.size();
+        EXPECT_GE(count, lastThreadCount) << "round " << round;
+        lastThreadCount = count;
+    }
+    EXPECT_GT(lastThreadCount, 1u);
+}
+
+}  // namespace
+}  // namespace cadro
