@@ -96,9 +96,15 @@ std::error_code writeFileAtomically(const fs::path& requested, std::string_view 
 }
 
 std::error_code readWholeFile(const fs::path& path, std::string& out) {
-    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+    // O_NONBLOCK: opening a FIFO named by a damaged file must not hang us.
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return lastError();
+    struct stat info{};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return std::make_error_code(std::errc::invalid_argument);  // devices, FIFOs, folders
+    }
     std::string content;
     char buffer[1 << 16];
     for (;;) {

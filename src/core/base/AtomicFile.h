@@ -24,7 +24,9 @@ enum class Durability {
 std::error_code writeFileAtomically(const std::filesystem::path& path, std::string_view data,
                                     Durability durability = Durability::Synced);
 
-/// Reads a whole file. Returns an error for a missing or unreadable file.
+/// Reads a whole regular file. Returns an error for a missing or unreadable
+/// file, and for anything that is not a regular file (a device or FIFO would
+/// never end or block).
 std::error_code readWholeFile(const std::filesystem::path& path, std::string& out);
 
 /// Creates `directory` and its missing parents; folders it creates are

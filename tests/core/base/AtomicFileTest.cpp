@@ -67,6 +67,10 @@ TEST(AtomicFile, ReportsFailuresInsteadOfPretending) {
     EXPECT_TRUE(writeFileAtomically(dir / "missing-folder" / "x", "data"));
     std::string out;
     EXPECT_TRUE(readWholeFile(dir / "nothing", out));
+    EXPECT_TRUE(readWholeFile("/dev/zero", out));  // would never end
+    ::mkfifo((dir / "fifo").c_str(), 0600);
+    EXPECT_TRUE(readWholeFile(dir / "fifo", out));  // would block
+    EXPECT_TRUE(readWholeFile(dir.path(), out));
 }
 
 TEST(AtomicFile, CreatesPrivateDirectoriesWithParents) {
