@@ -12,6 +12,8 @@
 
 namespace cadro {
 
+class Calendar;
+
 /// A wall-clock time. The ranges 0-23 and 0-59 hold in practice but are not
 /// enforced; the calendar decides what an hour of 25 means.
 struct TimeOfDay {
@@ -48,8 +50,23 @@ struct TodoSchedule {
     /// Absent: a one-off schedule on the start day.
     std::optional<RepeatRule> repeatRule;
 
+    /// The latest occurrence at or before `onOrBefore`; none for an empty time
+    /// list, a weekly rule without weekdays, or a one-off schedule before its
+    /// first time.
+    std::optional<Date> occurrence(Date onOrBefore, const Calendar& calendar) const;
+    /// The earliest occurrence strictly after `after`.
+    std::optional<Date> nextOccurrence(Date after, const Calendar& calendar) const;
+
     friend bool operator==(const TodoSchedule&, const TodoSchedule&) = default;
 };
+
+/// The starts of at most two days on which `rule` is active, on or before the
+/// day of `onOrBefore` and not before the schedule's start day; newest first.
+std::vector<Date> recentActiveDays(const TodoSchedule& schedule, Date onOrBefore,
+                                   const RepeatRule& rule, const Calendar& calendar);
+/// The same on or after the day of `onOrAfter`; oldest first.
+std::vector<Date> futureActiveDays(const TodoSchedule& schedule, Date onOrAfter,
+                                   const RepeatRule& rule, const Calendar& calendar);
 
 namespace json {
 OrderedValue encode(const TodoSchedule& schedule);

@@ -1,0 +1,246 @@
+#include "core/base/Calendar.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <map>
+#include <optional>
+#include <string>
+
+namespace cadro {
+namespace {
+
+std::unique_ptr<Calendar> calendarFor(const char* zone, const char* locale = "en_US") {
+    auto calendar = Calendar::make(zone, locale);
+    EXPECT_NE(calendar, nullptr) << zone;
+    return calendar;
+}
+
+Date utc(int year, int month, int day, int hour, int minute = 0, int second = 0) {
+    std::tm tm{};
+    tm.tm_year = year - 1900;
+    tm.tm_mon = month - 1;
+    tm.tm_mday = day;
+    tm.tm_hour = hour;
+    tm.tm_min = minute;
+    tm.tm_sec = second;
+    return Date::fromUnix(static_cast<double>(timegm(&tm)));
+}
+
+TEST(CalendarTest, ComposeResolvesGapsForwardAndRepeatsToTheFirst) {
+    struct Row {
+        const char* zone;
+        int year, month, day, hour, minute;
+        Date expected;
+    };
+    const Row rows[] = {
+        // Berlin springs forward at 02:00 CET: 02:30 does not exist, 03:00 CEST is next.
+        {"Europe/Berlin", 2026, 3, 29, 2, 30, utc(2026, 3, 29, 1)},
+        // Berlin falls back at 03:00 CEST: 02:30 happens twice; the first is CEST.
+        {"Europe/Berlin", 2026, 10, 25, 2, 30, utc(2026, 10, 25, 0, 30)},
+        {"America/New_York", 2026, 3, 8, 2, 30, utc(2026, 3, 8, 7)},
+        {"America/New_York", 2026, 11, 1, 1, 30, utc(2026, 11, 1, 5, 30)},
+        // Ordinary times and lenient roll-over.
+        {"Europe/Berlin", 2026, 3, 4, 9, 0, utc(2026, 3, 4, 8)},
+        {"Europe/Berlin", 2026, 3, 4, 25, 0, utc(2026, 3, 5, 0)},
+        {"Europe/Berlin", 2026, 13, 1, 0, 0, utc(2026, 12, 31, 23)},
+        {"Europe/Berlin", 2026, 3, 0, 12, 0, utc(2026, 2, 28, 11)},
+        {"Europe/Berlin", 2026, 3, 4, 9, -30, utc(2026, 3, 4, 7, 30)},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::string(row.zone) + " " + std::to_string(row.month) + "/" +
+                     std::to_string(row.day) + " " + std::to_string(row.hour));
+        const auto calendar = calendarFor(row.zone);
+        const auto composed =
+            calendar->compose(row.year, row.month, row.day, row.hour, row.minute, 0);
+        ASSERT_TRUE(composed.has_value());
+        EXPECT_EQ(*composed, row.expected);
+    }
+}
+
+TEST(CalendarTest, RejectsAbsurdValuesAndInstants) {
+    const auto calendar = calendarFor("Europe/Berlin");
+    constexpr auto kBig = std::numeric_limits<std::int64_t>::max();
+    constexpr auto kSmall = std::numeric_limits<std::int64_t>::min();
+    EXPECT_FALSE(calendar->compose(kBig, 1, 1, 0, 0, 0));
+    EXPECT_FALSE(calendar->compose(2026, kSmall, 1, 0, 0, 0));
+    EXPECT_FALSE(calendar->compose(2026, 1, 1, kBig, 0, 0));
+    EXPECT_FALSE(calendar->compose(2026, 1, 1, 0, 0, kSmall));
+    EXPECT_FALSE(calendar->compose(2026, 1, 1, 1'000'000'000, 0, 0));  // some 114,000 years on
+    EXPECT_FALSE(calendar->compose(1200, 1, 1, 0, 0, 0));
+    EXPECT_FALSE(calendar->compose(12000, 1, 1, 0, 0, 0));
+
+    const double nan = std::numeric_limits<double>::quiet_NaN();
+    const double inf = std::numeric_limits<double>::infinity();
+    for (const double seconds : {nan, inf, -inf, 1e300, -1e20, 1e13}) {
+        SCOPED_TRACE(seconds);
+        const Date bad{seconds};
+        EXPECT_FALSE(Calendar::inRange(bad));
+        EXPECT_EQ(calendar->year(bad), 0);
+        EXPECT_EQ(calendar->weekday(bad), 0);
+        EXPECT_FALSE(calendar->dayNumber(bad));
+        EXPECT_FALSE(calendar->addDays(bad, 1));
+        EXPECT_FALSE(calendar->addMonths(bad, 1));
+        EXPECT_FALSE(calendar->startOfWeek(bad));
+        EXPECT_FALSE(calendar->daysBetween(bad, Date{}));
+        EXPECT_FALSE(calendar->monthsBetween(Date{}, bad));
+        const Date start = calendar->startOfDay(bad);
+        EXPECT_TRUE(start == bad ||
+                    (std::isnan(seconds) && std::isnan(start.secondsSinceReference)));
+    }
+    EXPECT_FALSE(calendar->addDays(Date{}, kBig));
+    EXPECT_FALSE(calendar->addMonths(Date{}, kSmall));
+    EXPECT_FALSE(calendar->addDays(utc(9998, 12, 1, 0), 100));
+}
+
+TEST(CalendarTest, FieldsAndStartOfDayFollowTheZone) {
+    const auto berlin = calendarFor("Europe/Berlin");
+    const Date lateEvening = utc(2026, 3, 4, 23, 30);  // 00:30 on March 5 in Berlin
+    EXPECT_EQ(berlin->year(lateEvening), 2026);
+    EXPECT_EQ(berlin->month(lateEvening), 3);
+    EXPECT_EQ(berlin->day(lateEvening), 5);
+    EXPECT_EQ(berlin->weekday(lateEvening), 5);  // Thursday
+    EXPECT_EQ(berlin->hour(lateEvening), 0);
+    EXPECT_EQ(berlin->startOfDay(lateEvening), utc(2026, 3, 4, 23));
+    // Santiago's clocks skip midnight in September: the day starts at 01:00.
+    const auto santiago = calendarFor("America/Santiago");
+    EXPECT_EQ(santiago->startOfDay(utc(2026, 9, 6, 15)), utc(2026, 9, 6, 4));
+}
+
+TEST(CalendarTest, AddingKeepsTheWallClockTime) {
+    const auto berlin = calendarFor("Europe/Berlin");
+    const Date nine = *berlin->compose(2026, 3, 28, 9, 0, 0);
+    // Across the spring change a day is 23 hours long.
+    EXPECT_EQ(*berlin->addDays(nine, 1), *berlin->compose(2026, 3, 29, 9, 0, 0));
+    EXPECT_EQ(*berlin->addDays(nine, 1) - nine, 23 * 3600);
+    EXPECT_EQ(*berlin->addDays(nine, -28), *berlin->compose(2026, 2, 28, 9, 0, 0));
+    // 02:30 plus a day lands in the gap and moves on to 03:00.
+    const Date twoThirty = *berlin->compose(2026, 3, 28, 2, 30, 0);
+    EXPECT_EQ(*berlin->addDays(twoThirty, 1), utc(2026, 3, 29, 1));
+    // Into a repeated hour, the first of the two.
+    const Date before = *berlin->compose(2026, 10, 24, 2, 30, 0);
+    EXPECT_EQ(*berlin->addDays(before, 1), utc(2026, 10, 25, 0, 30));
+    // Months clamp to the last day and do not drift when added to the anchor.
+    const Date jan31 = *berlin->compose(2026, 1, 31, 8, 0, 0);
+    EXPECT_EQ(*berlin->addMonths(jan31, 1), *berlin->compose(2026, 2, 28, 8, 0, 0));
+    EXPECT_EQ(*berlin->addMonths(jan31, 2), *berlin->compose(2026, 3, 31, 8, 0, 0));
+    EXPECT_EQ(*berlin->addMonths(*berlin->compose(2024, 1, 31, 8, 0, 0), 1),
+              *berlin->compose(2024, 2, 29, 8, 0, 0));
+}
+
+TEST(CalendarTest, WeeksStartOnTheLocalesFirstWeekday) {
+    struct Row {
+        const char* locale;
+        int firstWeekday;
+        int startDay;  // of the week containing Wednesday 2026-03-04
+    };
+    const Row rows[] = {
+        {"en_US", 1, 1}, {"de_DE", 2, 2}, {"en_GB", 2, 2}, {"ar_EG", 7, 28}, {"en_US_POSIX", 1, 1}};
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.locale);
+        const auto calendar = calendarFor("Europe/Berlin", row.locale);
+        EXPECT_EQ(calendar->firstWeekday(), row.firstWeekday);
+        const auto week = calendar->startOfWeek(*calendar->compose(2026, 3, 4, 15, 0, 0));
+        ASSERT_TRUE(week.has_value());
+        EXPECT_EQ(calendar->day(*week), row.startDay);
+        EXPECT_EQ(calendar->hour(*week), 0);
+    }
+}
+
+TEST(CalendarTest, CountsWholeDaysAndMonths) {
+    const auto calendar = calendarFor("Europe/Berlin");
+    auto at = [&](int month, int day, int hour = 0) {
+        return *calendar->compose(2026, month, day, hour, 0, 0);
+    };
+    EXPECT_EQ(calendar->daysBetween(at(3, 1), at(3, 5)), 4);
+    EXPECT_EQ(calendar->daysBetween(at(3, 1, 12), at(3, 5, 11)), 3);
+    EXPECT_EQ(calendar->daysBetween(at(3, 5), at(3, 1)), -4);
+    EXPECT_EQ(calendar->daysBetween(at(3, 28), at(3, 30)), 2);  // across the 23-hour day
+    EXPECT_EQ(calendar->monthsBetween(at(1, 15), at(2, 10)), 0);
+    EXPECT_EQ(calendar->monthsBetween(at(1, 15), at(3, 10)), 1);
+    EXPECT_EQ(calendar->monthsBetween(at(1, 31), at(2, 28)), 1);
+    EXPECT_EQ(calendar->monthsBetween(at(3, 10), at(1, 15)), -1);
+}
+
+TEST(CalendarTest, DayNumbersAgreeWithTheCalendar) {
+    const auto calendar = calendarFor("America/New_York");
+    Date day = *calendar->compose(2023, 12, 25, 12, 0, 0);
+    std::int64_t number = *calendar->dayNumber(day);
+    EXPECT_EQ(civilFromDayNumber(number), (CivilDate{2023, 12, 25}));
+    for (int i = 0; i < 900; ++i) {
+        day = *calendar->addDays(day, 1);
+        ++number;
+        ASSERT_EQ(calendar->dayNumber(day), number);
+        ASSERT_EQ(calendar->weekday(day), weekdayOfDayNumber(number));
+        ASSERT_EQ(calendar->civilDate(day), civilFromDayNumber(number));
+        ASSERT_EQ(dayNumberFromCivil(*calendar->civilDate(day)), number);
+    }
+}
+
+// Sets environment variables for one test and puts them back afterwards.
+class ScopedEnvironment {
+  public:
+    explicit ScopedEnvironment(std::map<std::string, const char*> values) {
+        for (const auto& [name, value] : values) {
+            const char* old = std::getenv(name.c_str());
+            saved_[name] = old ? std::optional<std::string>(old) : std::nullopt;
+            if (value) {
+                setenv(name.c_str(), value, 1);
+            } else {
+                unsetenv(name.c_str());
+            }
+        }
+    }
+    ~ScopedEnvironment() {
+        for (const auto& [name, value] : saved_) {
+            if (value) {
+                setenv(name.c_str(), value->c_str(), 1);
+            } else {
+                unsetenv(name.c_str());
+            }
+        }
+    }
+
+  private:
+    std::map<std::string, std::optional<std::string>> saved_;
+};
+
+TEST(CalendarTest, CurrentReadsZoneAndLocaleFromTheEnvironment) {
+    struct Row {
+        const char* tz;
+        const char* lcAll;
+        const char* lcTime;
+        const char* lang;
+        const char* zone;
+        const char* locale;
+    };
+    const Row rows[] = {
+        {"Europe/Berlin", nullptr, nullptr, "de_DE.UTF-8", "Europe/Berlin", "de_DE"},
+        {":America/New_York", nullptr, "en_GB.UTF-8", "de_DE.UTF-8", "America/New_York", "en_GB"},
+        {"/usr/share/zoneinfo/Asia/Tokyo", "fr_FR@euro", "en_GB", "de_DE", "Asia/Tokyo", "fr_FR"},
+        {"Nowhere/Special", "C", nullptr, nullptr, "UTC", "en_US_POSIX"},
+        {"", nullptr, nullptr, "POSIX", "UTC", "en_US_POSIX"},
+        {"CET-1CEST,M3.5.0,M10.5.0/3", nullptr, nullptr, nullptr, "CET-1CEST,M3.5.0,M10.5.0/3",
+         "en_US_POSIX"},
+    };
+    for (const auto& row : rows) {
+        SCOPED_TRACE(row.tz);
+        ScopedEnvironment environment(
+            {{"TZ", row.tz}, {"LC_ALL", row.lcAll}, {"LC_TIME", row.lcTime}, {"LANG", row.lang}});
+        const auto calendar = Calendar::current();
+        ASSERT_NE(calendar, nullptr);
+        EXPECT_EQ(calendar->zoneId(), row.zone);
+        EXPECT_EQ(calendar->localeId(), row.locale);
+    }
+    // A POSIX TZ string alone is followed, daylight saving included.
+    ScopedEnvironment environment(
+        std::map<std::string, const char*>{{"TZ", "CET-1CEST,M3.5.0,M10.5.0/3"}});
+    const auto posix = Calendar::current();
+    EXPECT_EQ(posix->compose(2026, 3, 29, 2, 30, 0), utc(2026, 3, 29, 1));
+    EXPECT_EQ(posix->compose(2026, 7, 1, 12, 0, 0), utc(2026, 7, 1, 10));
+}
+
+}  // namespace
+}  // namespace cadro
