@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/base/Calendar.h"
 #include "core/base/Clock.h"
 #include "core/base/Random.h"
 #include "core/store/ThreadStore.h"
@@ -25,7 +26,7 @@ class ScriptedRandom final : public RandomSource {
 };
 
 /// A store on a real file in a temporary folder, with a clock that only moves
-/// when told to (it starts on 2026-03-04 12:00 UTC).
+/// when told to and the calendar of Berlin.
 class StoreHarness {
   public:
     StoreHarness() { reopen(); }
@@ -46,6 +47,7 @@ class StoreHarness {
         StoreDependencies deps;
         deps.clock = &clock;
         deps.random = &random;
+        deps.calendar = calendar.get();
         deps.durability = Durability::Unsynced;
         return deps;
     }
@@ -66,8 +68,14 @@ class StoreHarness {
         return current ? current->title : std::string("(none)");
     }
 
+    /// An instant given as Berlin wall-clock time.
+    Date berlin(int year, int month, int day, int hour, int minute, int second = 0) {
+        return *calendar->compose(year, month, day, hour, minute, second);
+    }
+
     TempDir dir;
-    ManualClock clock{Date::fromUnix(1772625600)};  // 2026-03-04 12:00:00 UTC
+    std::unique_ptr<Calendar> calendar = Calendar::make("Europe/Berlin", "en_US");
+    ManualClock clock{Date::fromUnix(1772625600)};  // 2026-03-04 12:00:00 UTC, 13:00 in Berlin
     ScriptedRandom random;
 
   private:

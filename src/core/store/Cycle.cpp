@@ -43,6 +43,12 @@ void ThreadStore::next() {
     if (!state_.sessionOpen)
         return;
     wakeDueSnoozes(false);
+    if (state_.currentTodoID) {
+        completeCurrentTodo();  // no new to-do is drawn on this press
+        return;
+    }
+    if (drawChanceTodo())
+        return;
     pickCurrent();
 }
 

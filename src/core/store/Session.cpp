@@ -80,17 +80,26 @@ void ThreadStore::writeBrainDumpFile() {
     writeFileAtomically(*state_.brainDumpFilePath, state_.brainDump, deps_.durability);
 }
 
-void ThreadStore::linkBrainDumpFile(const std::filesystem::path& path) {
+bool ThreadStore::linkBrainDumpFile(const std::filesystem::path& path) {
     ChangeScope scope(*this);
+    // A file with content we cannot read as text is refused: writing the
+    // store's text into it would destroy what is there.
+    std::string bytes;
+    std::error_code readError = readWholeFile(path, bytes);
+    if (readError && readError != std::errc::no_such_file_or_directory)
+        return false;
+    if (!readError && !bytes.empty() && !isValidUtf8(bytes))
+        return false;
+
     state_.brainDumpFilePath = path.string();
     changed(StoreProperty::brainDumpFilePath);
-    auto text = readBrainDumpFile();
-    if (text && !text->empty()) {
-        assignBrainDump(std::move(*text));  // the file wins
+    if (!bytes.empty()) {
+        assignBrainDump(std::move(bytes));  // the file wins
     } else {
         writeBrainDumpFile();  // the store's text wins
     }
     save();
+    return true;
 }
 
 void ThreadStore::editBrainDump(std::string text) {

@@ -1,5 +1,6 @@
 #include "core/store/ThreadStore.h"
 
+#include "core/base/Calendar.h"
 #include "core/store/ChangeScope.h"
 
 #include <unistd.h>
@@ -40,6 +41,8 @@ ThreadStore::ThreadStore(std::optional<fs::path> directory, StoreDependencies de
         pickCurrent();
 }
 
+ThreadStore::~ThreadStore() = default;
+
 fs::path ThreadStore::defaultDirectory() {
     const char* dataHome = std::getenv("XDG_DATA_HOME");
     if (dataHome && *dataHome && fs::path(dataHome).is_absolute()) {
@@ -50,8 +53,6 @@ fs::path ThreadStore::defaultDirectory() {
 }
 
 void ThreadStore::load() {
-    if (!deps_.writesFile)
-        return;
     std::string bytes;
     if (std::error_code ec = readWholeFile(filePath_, bytes)) {
         if (ec != std::errc::no_such_file_or_directory) {

@@ -17,6 +17,8 @@
 
 namespace cadro {
 
+class Calendar;
+
 /// The published properties of the store; observers are told which changed.
 enum class StoreProperty {
     active,
@@ -36,10 +38,12 @@ enum class StoreProperty {
 /// What the store needs from the world; tests replace each piece.
 struct StoreDependencies {
     const Clock* clock = &SystemClock::instance();
+    /// Schedules are computed in this calendar; the user's own when null.
+    const Calendar* calendar = nullptr;
     /// The chance draws; the store makes its own seeded source when null.
     RandomSource* random = nullptr;
     Durability durability = Durability::Synced;
-    /// False keeps everything in memory (benchmarks, previews).
+    /// False reads the file but never writes it (benchmarks, previews).
     bool writesFile = true;
 };
 
@@ -55,6 +59,7 @@ class ThreadStore {
     /// Opens (or starts) the store in `directory`, or in defaultDirectory().
     explicit ThreadStore(std::optional<std::filesystem::path> directory = std::nullopt,
                          StoreDependencies dependencies = {});
+    ~ThreadStore();
     ThreadStore(const ThreadStore&) = delete;
     ThreadStore& operator=(const ThreadStore&) = delete;
 
@@ -103,7 +108,8 @@ class ThreadStore {
     }
 
     // --- The cycle --------------------------------------------------------------
-    /// Moves on: wakes due snoozes, then picks the next thread.
+    /// Moves on: wakes due snoozes, then finishes the to-do that is up, or
+    /// draws a chance to-do, or picks the next thread.
     void next();
     /// Chooses and installs the next current thread, then saves.
     void pickCurrent();
@@ -114,12 +120,37 @@ class ThreadStore {
     /// thread below the current one comes up next. Does not save.
     void reseatRing();
 
-    // --- Parking and snoozing threads -------------------------------------------
+    // --- To-dos in the cycle ------------------------------------------------------
+    /// A to-do drawn by chance, weighted by estimate; nothing changes.
+    std::optional<Todo> weightedRandomTodo() const;
+    /// Marks the to-do that is up as done (a repeating one stays) and resumes.
+    void completeCurrentTodo();
+    /// What comes up after a to-do left: the interrupted to-do, the same
+    /// thread after a scheduled one, or the next thread.
+    void resumeAfterTodo(bool wasScheduled);
+    /// Notes occurrences that passed in the last minute and, when allowed,
+    /// shows the first pending scheduled to-do.
+    void processSchedules(Date now, bool canPresent);
+
+    // --- Editing to-dos ------------------------------------------------------------
+    /// Adds a to-do with the title trimmed; nothing for a blank title.
+    std::optional<Uuid> addTodo(std::string_view title, std::optional<std::int64_t> minutes = {},
+                                std::optional<TodoSchedule> schedule = {});
+    void updateTodo(const Uuid& id, std::string title);
+    void setTodoMinutes(const Uuid& id, std::optional<std::int64_t> minutes);
+    /// Replaces the schedule and clears lastFiredAt.
+    void setTodoSchedule(const Uuid& id, std::optional<TodoSchedule> schedule);
+    void removeTodo(const Uuid& id);
+
+    // --- Parking and snoozing ------------------------------------------------------
     void parkCurrent();
     void park(const Uuid& id);
     void unpark(const Uuid& id);
     void snooze(const Uuid& id, Date until);
     void wake(const Uuid& id);
+    /// Snoozes the to-do that is up, else the current thread.
+    void snoozeCurrent(Date until);
+    void snoozeTodo(const Uuid& id, Date until);
     /// Wakes every thread whose time has come and clears passed snoozes of
     /// unscheduled to-dos. Saves when `persist` (or when it picks a thread).
     void wakeDueSnoozes(bool persist);
@@ -150,8 +181,9 @@ class ThreadStore {
 
     // --- The brain dump ---------------------------------------------------------
     /// Links a Markdown file: a non-empty file's text wins, else the store's
-    /// text is written into it.
-    void linkBrainDumpFile(const std::filesystem::path& path);
+    /// text is written into it. False (nothing changes) for a file that
+    /// cannot be read, or whose content is not UTF-8 text.
+    bool linkBrainDumpFile(const std::filesystem::path& path);
     /// The user edited the page: keep the text and mirror it to the file.
     void editBrainDump(std::string text);
     /// Forgets the linked file; the file itself is left alone.
@@ -191,6 +223,13 @@ class ThreadStore {
     /// Like findIn, and marks the list as changed.
     Strand* editIn(ThreadKind kind, const Uuid& id);
     const Todo* findTodo(const Uuid& id) const;
+    /// Like findTodo, and marks the to-dos as changed.
+    Todo* editTodo(const Uuid& id);
+    void eraseTodos(const Uuid& id);
+    const Calendar& calendar() const;
+    /// Step 4 of Next: true when a chance to-do came up.
+    bool drawChanceTodo();
+    void presentScheduled(const Uuid& id, Date now);
     /// Takes the thread out of `kind`'s list; nullopt when it is not there.
     std::optional<Strand> take(ThreadKind kind, const Uuid& id);
     /// After a thread left the ring: pick a new one when it was current, else save.
@@ -203,6 +242,7 @@ class ThreadStore {
     std::filesystem::path filePath_;
     StoreDependencies deps_;
     std::unique_ptr<RandomSource> ownRandom_;
+    mutable std::unique_ptr<Calendar> ownCalendar_;
     std::string loadProblem_;
     bool damagedFileToKeep_ = false;
 

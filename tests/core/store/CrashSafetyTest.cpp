@@ -22,10 +22,12 @@ namespace {
     for (int i = 0;; ++i) {
         Strand strand;
         strand.id = Uuid::random();
-        strand.title = "Thread " + std::to_string(i) + std::string(static_cast<std::size_t>(i % 97), 'x');
+        strand.title =
+            "Thread " + std::to_string(i) + std::string(static_cast<std::size_t>(i % 97), 'x');
         store.addThread(strand);
         store.next();
-        if (i % 5 == 0) store.park(strand.id);
+        if (i % 5 == 0)
+            store.park(strand.id);
     }
 }
 
@@ -34,17 +36,23 @@ TEST(CrashSafety, KillingASaveAtAnyMomentLeavesTheOldOrTheNewDocument) {
     std::mt19937 pick(20261206);
     std::uniform_int_distribution<int> delayMicros(200, 30000);
     std::size_t lastThreadCount = 0;
+    bool seenFile = false;
     for (int round = 0; round < 40; ++round) {
         pid_t child = ::fork();
         ASSERT_GE(child, 0);
-        if (child == 0) saveForever(dir.path());
+        if (child == 0)
+            saveForever(dir.path());
         std::this_thread::sleep_for(std::chrono::microseconds(delayMicros(pick)));
         ::kill(child, SIGKILL);
         int status = 0;
         ::waitpid(child, &status, 0);
 
         auto file = dir / "threads.json";
-        if (round == 0 && !std::filesystem::exists(file)) continue;  // killed before the first save
+        if (!std::filesystem::exists(file)) {
+            ASSERT_FALSE(seenFile) << "the file vanished in round " << round;
+            continue;  // killed before the first save ever
+        }
+        seenFile = true;
         std::string bytes = testing::readFile(file);
         ASSERT_FALSE(bytes.empty()) << "round " << round;
         PersistedState state;
