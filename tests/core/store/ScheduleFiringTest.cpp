@@ -1,0 +1,211 @@
+#include "support/StoreHarness.h"
+
+#include <gtest/gtest.h>
+
+namespace cadro {
+namespace {
+
+using testing::StoreHarness;
+
+// The day is open on 2026-03-04 in Berlin, the user is on thread A.
+struct FiringDay : StoreHarness {
+    FiringDay() {
+        a = addThread("A");
+        b = addThread("B");
+        c = addThread("C");
+        store().startDay();
+        store().setTodoChancePercent(0);
+        clock.set(berlin(2026, 3, 4, 13, 0));
+    }
+    TodoSchedule at(int hour, int minute, bool daily = false) {
+        TodoSchedule s{berlin(2026, 3, 4, 0, 0), {{hour, minute}}, std::nullopt};
+        if (daily)
+            s.repeatRule = RepeatRule{1, RepeatUnit::day, {}, {}};
+        return s;
+    }
+    void tick(bool canPresent = true) { store().processSchedules(clock.now(), canPresent); }
+    std::string up() {
+        const Todo* todo = store().currentTodo();
+        return todo ? todo->title : "thread " + currentTitle();
+    }
+    Uuid a, b, c;
+};
+
+TEST(ScheduleFiring, FiresWithinAMinuteOnceAndNeverLate) {
+    FiringDay h;
+    auto id = *h->addTodo("stretch", 5, h.at(14, 0, true));
+    h.clock.set(h.berlin(2026, 3, 4, 13, 59, 59));
+    h.tick();
+    EXPECT_EQ(h.up(), "thread A");
+    h.clock.set(h.berlin(2026, 3, 4, 14, 0, 30));
+    h.tick();
+    EXPECT_EQ(h.up(), "stretch");
+    EXPECT_EQ(h->todo(id)->lastFiredAt, h.berlin(2026, 3, 4, 14, 0));
+    h->next();  // done: back to A, the repeating to-do stays
+    EXPECT_EQ(h.up(), "thread A");
+    ASSERT_TRUE(h->todo(id));
+    h.clock.advance(30);  // 14:01:00, still inside the window of the same occurrence
+    h.tick();
+    EXPECT_EQ(h.up(), "thread A");
+
+    // Tomorrow the app was not running at 14:00: 61 s late is too late.
+    h.clock.set(h.berlin(2026, 3, 5, 14, 1, 1));
+    h.tick();
+    EXPECT_EQ(h.up(), "thread A");
+    EXPECT_EQ(h->todo(id)->lastFiredAt, h.berlin(2026, 3, 4, 14, 0));
+    h.clock.set(h.berlin(2026, 3, 6, 14, 1, 0));  // exactly 60 s: still fires
+    h.tick();
+    EXPECT_EQ(h.up(), "stretch");
+}
+
+TEST(ScheduleFiring, NothingFiresWhileTheDayIsClosed) {
+    FiringDay h;
+    h->addTodo("standup", 5, h.at(14, 0));
+    h->endDay();
+    h.clock.set(h.berlin(2026, 3, 4, 14, 0, 10));
+    auto bytes = testing::readFile(h.file());
+    h.tick();
+    EXPECT_EQ(testing::readFile(h.file()), bytes);
+    h->startDay();
+    h.tick();  // still within the minute, the day open now: fires
+    EXPECT_EQ(h.up(), "standup");
+}
+
+TEST(ScheduleFiring, WaitsWhileItMayNotPresentThenShowsAtTheFirstAllowedCall) {
+    FiringDay h;
+    auto id = *h->addTodo("call mum", 10, h.at(14, 0));
+    h.clock.set(h.berlin(2026, 3, 4, 14, 0, 5));
+    h.tick(false);
+    EXPECT_EQ(h.up(), "thread A");
+    EXPECT_TRUE(h->pendingScheduledTodoIDs().count(id));
+    h.reopen();  // lastFiredAt was saved
+    EXPECT_EQ(h->todo(id)->lastFiredAt, h.berlin(2026, 3, 4, 14, 0));
+    EXPECT_TRUE(h->pendingScheduledTodoIDs().empty());  // pending is memory only
+}
+
+TEST(ScheduleFiring, PendingSurvivesUntilPresentingIsAllowed) {
+    FiringDay h;
+    h->addTodo("call mum", 10, h.at(14, 0));
+    h.clock.set(h.berlin(2026, 3, 4, 14, 0, 5));
+    h.tick(false);
+    h.clock.set(h.berlin(2026, 3, 4, 14, 7, 0));  // long after the window
+    h.tick(false);
+    EXPECT_EQ(h.up(), "thread A");
+    h.tick(true);
+    EXPECT_EQ(h.up(), "call mum");
+}
+
+TEST(ScheduleFiring, TwoDueAtOnceShowInListOrderAndTheFirstIsPushedBackAnHour) {
+    FiringDay h;
+    auto first = *h->addTodo("first", 5, h.at(14, 0));
+    h->addTodo("second", 5, h.at(14, 0));
+    h.clock.set(h.berlin(2026, 3, 4, 14, 0, 0));
+    h.tick();
+    EXPECT_EQ(h.up(), "first");
+    h.clock.advance(30);
+    h.tick();
+    EXPECT_EQ(h.up(), "second");
+    EXPECT_EQ(h->todo(first)->snoozedUntil, h.berlin(2026, 3, 4, 15, 0, 30));
+    EXPECT_FALSE(h->interruptedTodoID());
+    h->next();  // second done: back to thread A
+    EXPECT_EQ(h.up(), "thread A");
+    h.clock.set(h.berlin(2026, 3, 4, 15, 0, 30));
+    h.tick();
+    EXPECT_EQ(h.up(), "first");
+    EXPECT_FALSE(h->todo(first)->snoozedUntil);
+}
+
+TEST(ScheduleFiring, AScheduledToDoInterruptingAChanceToDoHandsBackToIt) {
+    FiringDay h;
+    h->addTodo("chance", 5);
+    h->setTodoChancePercent(100);
+    h.random.values = {0.0, 0.0};
+    h->next();
+    ASSERT_EQ(h.up(), "chance");
+    h->setTodoChancePercent(0);
+    h->addTodo("meds", 1, h.at(14, 0));
+    h.clock.set(h.berlin(2026, 3, 4, 14, 0, 20));
+    h.tick();
+    EXPECT_EQ(h.up(), "meds");
+    h->next();
+    EXPECT_EQ(h.up(), "chance");
+    h->next();  // the chance to-do sat between threads: moving on
+    EXPECT_EQ(h.up(), "thread B");
+}
+
+TEST(ScheduleFiring, AChanceToDoSnoozedMeanwhileGivesTheThreadBack) {
+    FiringDay h;
+    auto chance = *h->addTodo("chance", 5);
+    h->setTodoChancePercent(100);
+    h.random.values = {0.0, 0.0};
+    h->next();
+    h->setTodoChancePercent(0);
+    h->addTodo("meds", 1, h.at(14, 0));
+    h.clock.set(h.berlin(2026, 3, 4, 14, 0, 20));
+    h.tick();
+    h->snoozeTodo(chance, h.clock.now() + 600);
+    h->next();
+    EXPECT_EQ(h.up(), "thread A");
+    EXPECT_FALSE(h->interruptedTodoID());
+}
+
+TEST(ScheduleFiring, FinishingReturnsToTheSameThreadOrPicksWhenItWasParked) {
+    FiringDay h;
+    auto oneOff = *h->addTodo("once", 5, h.at(14, 0));
+    h.clock.set(h.berlin(2026, 3, 4, 14, 0, 0));
+    h.tick();
+    auto slot = h->slot();
+    h->next();
+    EXPECT_EQ(h.up(), "thread A");
+    EXPECT_EQ(h->slot(), slot);     // the cycle did not move
+    EXPECT_FALSE(h->todo(oneOff));  // a one-off is gone when done
+
+    h->addTodo("again", 5, h.at(15, 0));
+    h.clock.set(h.berlin(2026, 3, 4, 15, 0, 0));
+    h.tick();
+    h->park(h.a);
+    h->next();
+    EXPECT_EQ(h.up(), "thread B");
+}
+
+TEST(ScheduleFiring, AOneOffWithALaterTimeTodayStaysWhenDone) {
+    FiringDay h;
+    TodoSchedule twice{h.berlin(2026, 3, 4, 0, 0), {{14, 0}, {18, 0}}, std::nullopt};
+    auto id = *h->addTodo("meds", 1, twice);
+    h.clock.set(h.berlin(2026, 3, 4, 14, 0, 0));
+    h.tick();
+    h->next();
+    EXPECT_TRUE(h->todo(id));
+}
+
+TEST(ScheduleFiring, ASnoozedScheduledToDoComesBackAtItsTimeWithTheSnoozeCleared) {
+    FiringDay h;
+    auto id = *h->addTodo("report", 30, h.at(14, 0));
+    h.clock.set(h.berlin(2026, 3, 4, 14, 0, 0));
+    h.tick();
+    h->snoozeCurrent(h.berlin(2026, 3, 4, 15, 0));
+    EXPECT_EQ(h.up(), "thread A");  // scheduled: back to the same thread
+    h.clock.set(h.berlin(2026, 3, 4, 14, 59, 59));
+    h.tick();
+    EXPECT_EQ(h.up(), "thread A");
+    h->wakeDueSnoozes(true);  // the general pass leaves scheduled snoozes alone
+    h.clock.set(h.berlin(2026, 3, 4, 15, 0, 10));
+    h->wakeDueSnoozes(true);
+    EXPECT_TRUE(h->todo(id)->snoozedUntil);
+    h.tick();
+    EXPECT_EQ(h.up(), "report");
+    EXPECT_FALSE(h->todo(id)->snoozedUntil);
+}
+
+TEST(ScheduleFiring, RemovingTheToDoThatIsUpMovesOnLikeFinishingButNeverKeepsIt) {
+    FiringDay h;
+    auto id = *h->addTodo("daily", 5, h.at(14, 0, true));
+    h.clock.set(h.berlin(2026, 3, 4, 14, 0, 0));
+    h.tick();
+    h->removeTodo(id);
+    EXPECT_FALSE(h->todo(id));
+    EXPECT_EQ(h.up(), "thread A");
+}
+
+}  // namespace
+}  // namespace cadro
