@@ -1,0 +1,99 @@
+#include "app/TextPrompt.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTimer>
+#include <QtTest/QTest>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace cadro {
+namespace {
+
+// Runs the prompt's modal loop and acts on it from inside the loop, the way a
+// user would. A prompt still open after a few seconds is closed so that a
+// broken key binding fails the test instead of hanging it.
+std::optional<QString> answer(TextPrompt& prompt, const std::function<void(TextPrompt&)>& user) {
+    bool timedOut = false;
+    QTimer::singleShot(0, &prompt, [&] { user(prompt); });
+    QTimer::singleShot(5000, &prompt, [&] {
+        timedOut = true;
+        prompt.reject();
+    });
+    std::optional<QString> result = prompt.present();
+    EXPECT_FALSE(timedOut) << "the prompt did not close";
+    EXPECT_FALSE(prompt.isVisible());
+    return result;
+}
+
+TEST(TextPromptTest, ReturnConfirmsTheTypedTextWhichReplacesTheSelectedDefault) {
+    TextPrompt prompt("Current step for “Write”", "What are you working on right now?", "draft");
+    QString selectedAtStart;
+    const auto result = answer(prompt, [&](TextPrompt& p) {
+        selectedAtStart = p.field()->selectedText();
+        QTest::keyClicks(p.field(), "  outline ");
+        QTest::keyClick(p.field(), Qt::Key_Return);
+    });
+    EXPECT_EQ(selectedAtStart, "draft");
+    EXPECT_EQ(result, std::optional<QString>("  outline ")) << "returned exactly as typed";
+}
+
+TEST(TextPromptTest, ConfirmingAnEmptyFieldGivesAnEmptyStringNotNothing) {
+    TextPrompt prompt("Next step for “Write”", "Type the next one.", "");
+    const auto result =
+        answer(prompt, [](TextPrompt& p) { QTest::keyClick(p.field(), Qt::Key_Enter); });
+    ASSERT_TRUE(result.has_value());
+    EXPECT_TRUE(result->isEmpty());
+}
+
+TEST(TextPromptTest, OkButtonConfirmsTheDefaultUntouched) {
+    TextPrompt prompt("Title", "Message", "keep me");
+    const auto result = answer(prompt, [](TextPrompt& p) { p.okButton()->click(); });
+    EXPECT_EQ(result, std::optional<QString>("keep me"));
+}
+
+TEST(TextPromptTest, EscapeAndCancelGiveNothingEvenAfterTyping) {
+    {
+        TextPrompt prompt("Title", "Message", "");
+        const auto result = answer(prompt, [](TextPrompt& p) {
+            QTest::keyClicks(p.field(), "typed");
+            QTest::keyClick(p.field(), Qt::Key_Escape);
+        });
+        EXPECT_EQ(result, std::nullopt);
+    }
+    {
+        TextPrompt prompt("Title", "Message", "x");
+        const auto result = answer(prompt, [](TextPrompt& p) {
+            QTest::keyClicks(p.field(), "typed");
+            p.cancelButton()->click();
+        });
+        EXPECT_EQ(result, std::nullopt);
+    }
+}
+
+TEST(TextPromptTest, LayoutIsFixedWidthAndGrowsDownForALongMessage) {
+    TextPrompt shortPrompt("Title", "Short.", "");
+    TextPrompt longPrompt("Title", QString("A long explanation that has to wrap. ").repeated(12),
+                          "");
+    for (TextPrompt* prompt : {&shortPrompt, &longPrompt}) {
+        prompt->show();
+        QApplication::processEvents();
+        EXPECT_EQ(prompt->width(), 360);
+        EXPECT_EQ(prompt->messageLabel()->width(), 320);
+        EXPECT_EQ(prompt->field()->width(), 320);
+        EXPECT_TRUE(prompt->okButton()->isDefault());
+        EXPECT_FALSE(prompt->windowFlags() & Qt::WindowCloseButtonHint);
+        EXPECT_GT(prompt->okButton()->geometry().left(), prompt->cancelButton()->geometry().right())
+            << "OK sits right of Cancel";
+        prompt->hide();
+    }
+    EXPECT_EQ(shortPrompt.windowTitle(), "Title");
+    EXPECT_GT(longPrompt.height(), shortPrompt.height() + 3 * shortPrompt.fontMetrics().height());
+}
+
+}  // namespace
+}  // namespace cadro
