@@ -184,10 +184,14 @@ std::vector<std::int64_t> futureDays(const Search& search, std::int64_t fromDay)
             if (!hasValidWeekday(search.rule)) {
                 break;
             }
+            // The window opens at the start day when that is later, as for
+            // daily rules: a schedule starting weeks ahead still has a next
+            // occurrence.
+            const std::int64_t base = std::max(startDay, fromDay);
             const std::int64_t window = saturatingWindow(21, step, 7);
-            const std::int64_t highest = window >= kLastDay - fromDay ? kLastDay : fromDay + window;
+            const std::int64_t highest = window >= kLastDay - base ? kLastDay : base + window;
             const std::int64_t firstWeek = weekStart(startDay, search.firstWeekday);
-            std::int64_t day = std::max(startDay, fromDay);
+            std::int64_t day = base;
             while (day <= highest && days.size() < 2) {
                 if (search.rule.interval > 1) {
                     const std::int64_t week = weekStart(day, search.firstWeekday);
@@ -214,10 +218,10 @@ std::vector<std::int64_t> futureDays(const Search& search, std::int64_t fromDay)
             const CivilDate from = civilFromDayNumber(fromDay);
             const std::int64_t fromMonth = monthIndex(from.year, from.month);
             const std::int64_t startMonth = monthIndex(search.start.year, search.start.month);
+            const std::int64_t base = std::max(fromMonth, startMonth);
             const std::int64_t window = saturatingWindow(14, step, 24);
-            const std::int64_t highest =
-                window >= kLastMonth - fromMonth ? kLastMonth : fromMonth + window;
-            std::int64_t month = std::max(fromMonth, startMonth);
+            const std::int64_t highest = window >= kLastMonth - base ? kLastMonth : base + window;
+            std::int64_t month = base;
             while (month <= highest && days.size() < 2) {
                 const auto candidate = dayInMonth(month, dom);
                 if (candidate) {
