@@ -121,3 +121,55 @@ BENCHMARK(BM_Encode)->Arg(50)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
 }  // namespace
 }  // namespace cadro
+
+namespace cadro {
+namespace {
+
+/// 1,000 scheduled to-dos of mixed rules, the day open.
+void BM_ProcessSchedules(benchmark::State& state) {
+    BenchFolder folder;
+    StoreDependencies deps;
+    deps.durability = Durability::Unsynced;
+    deps.writesFile = false;
+    ThreadStore store(folder.path(), deps);
+    store.startDay();
+    const Date start = SystemClock::instance().now() - 86400.0 * 40;
+    for (int i = 0; i < 1000; ++i) {
+        TodoSchedule schedule{start, {{8 + i % 10, i % 60}, {17, 30}}, std::nullopt};
+        switch (i % 4) {
+            case 0: schedule.repeatRule = RepeatRule{1 + i % 3, RepeatUnit::day, {}, {}}; break;
+            case 1: schedule.repeatRule = RepeatRule{1 + i % 4, RepeatUnit::week, {2, 4, 6}, {}}; break;
+            case 2: schedule.repeatRule = RepeatRule{1 + i % 3, RepeatUnit::month, {}, 29 + i % 3}; break;
+            default: break;  // one-off, long over
+        }
+        store.addTodo("Scheduled " + std::to_string(i), 5, schedule);
+    }
+    Date now = SystemClock::instance().now();
+    for (auto _ : state) {
+        store.processSchedules(now, false);
+        now = now + 30;
+    }
+}
+BENCHMARK(BM_ProcessSchedules)->Unit(benchmark::kMillisecond);
+
+/// One round trip through a chance to-do among 1,000 eligible ones: Next
+/// draws it, Next finishes it (which removes it), and it is added again.
+void BM_ChanceTodoRoundTrip(benchmark::State& state) {
+    BenchFolder folder;
+    StoreDependencies deps;
+    deps.durability = Durability::Unsynced;
+    openStore(folder.path(), 50, 1000, deps);
+    deps.writesFile = false;
+    ThreadStore store(folder.path(), deps);
+    store.setTodoChancePercent(100);
+    for (auto _ : state) {
+        store.next();
+        std::string title = store.currentTodo()->title;
+        store.next();
+        store.addTodo(title, 15);
+    }
+}
+BENCHMARK(BM_ChanceTodoRoundTrip)->Unit(benchmark::kMicrosecond);
+
+}  // namespace
+}  // namespace cadro

@@ -59,8 +59,9 @@ std::error_code writeFileAtomically(const fs::path& requested, std::string_view 
                                     Durability durability) {
     const fs::path target = resolveLinks(requested);
     const fs::path directory = target.parent_path();
-    std::string temporary =
-        (directory / ("." + target.filename().string() + ".tmp-XXXXXX")).string();
+    std::string leaf = ".";
+    leaf.append(target.filename().string()).append(".tmp-XXXXXX");
+    std::string temporary = (directory / leaf).string();
 
     int fd = ::mkostemp(temporary.data(), O_CLOEXEC);  // mode 0600
     if (fd < 0)
