@@ -1,0 +1,137 @@
+#include "core/shortcuts/HotKeyAction.h"
+#include "core/shortcuts/KeyCombo.h"
+
+#include <gtest/gtest.h>
+
+namespace cadro {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+TEST(KeyCombo, SymbolsFollowTheFixedModifierOrderThenTheKey) {
+    struct Case {
+        const char* name;
+        std::uint32_t modifiers;
+        Strings symbols;
+    } cases[] = {
+        {"all four",
+         Modifier::command | Modifier::shift | Modifier::option | Modifier::control,
+         {"⌃", "⌥", "⇧", "⌘", "K"}},
+        {"default mask", 0x1900, {"⌃", "⌥", "⌘", "K"}},
+        {"shift and command", Modifier::shift | Modifier::command, {"⇧", "⌘", "K"}},
+        {"unknown bits add nothing", 0x0400 | Modifier::control, {"⌃", "K"}},
+        {"none", 0, {"K"}},
+    };
+    for (const auto& c : cases) {
+        KeyCombo combo{40, c.modifiers, "K"};
+        EXPECT_EQ(combo.symbols(), c.symbols) << c.name;
+    }
+}
+
+TEST(KeyCombo, DefaultsReadAsCompactMenuSuffixes) {
+    EXPECT_EQ(defaultCombo(HotKeyAction::next).compact(), "⌃⌥⌘N");
+    EXPECT_EQ(defaultCombo(HotKeyAction::nextWithNewTask).compact(), "⌃⌥⌘M");
+    EXPECT_EQ(defaultCombo(HotKeyAction::nextTypedTask).compact(), "⌃⌥⌘I");
+    EXPECT_EQ(defaultCombo(HotKeyAction::snooze).compact(), "⌃⌥⌘S");
+    EXPECT_EQ(defaultCombo(HotKeyAction::snooze).keyCode, 1u);
+    EXPECT_EQ(defaultCombo(HotKeyAction::next).modifiers, 6400u);
+}
+
+TEST(KeyCombo, SpecialKeyTableHasItsTwentyFiveLabels) {
+    std::map<std::uint32_t, std::string> expected{
+        {49, "Space"}, {36, "↩"},    {48, "⇥"},    {51, "⌫"},   {117, "⌦"}, {123, "←"}, {124, "→"},
+        {126, "↑"},    {125, "↓"},   {115, "↖"},   {119, "↘"},  {116, "⇞"}, {121, "⇟"}, {122, "F1"},
+        {120, "F2"},   {99, "F3"},   {118, "F4"},  {96, "F5"},  {97, "F6"}, {98, "F7"}, {100, "F8"},
+        {101, "F9"},   {109, "F10"}, {103, "F11"}, {111, "F12"}};
+    std::map<std::uint32_t, std::string> found;
+    for (std::uint32_t code = 0; code < 512; ++code) {
+        if (auto label = specialKeyLabel(code))
+            found[code] = std::string(*label);
+    }
+    EXPECT_EQ(found, expected);
+}
+
+TEST(KeyCombo, KeyLabels) {
+    struct Case {
+        const char* name;
+        std::uint32_t keyCode;
+        std::string characters;
+        std::string label;
+    } cases[] = {
+        {"letter upper-cased", 45, "n", "N"},
+        {"special code wins over characters", 49, " ", "Space"},
+        {"arrow", 123, "\xEF\x9C\x82", "←"},
+        {"no characters", 50, "", "?"},
+        {"accented letter", 8, "é", "É"},
+        {"sharp s grows", 27, "ß", "SS"},
+        {"digit unchanged", 18, "1", "1"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(keyLabel(c.keyCode, c.characters), c.label) << c.name;
+    }
+}
+
+TEST(KeyCombo, KeyEventsNeedControlOptionOrCommand) {
+    struct Case {
+        const char* name;
+        std::uint32_t mask;
+        std::optional<std::uint32_t> modifiers;  // nullopt: no combo
+    } cases[] = {
+        {"shift alone", Modifier::shift, std::nullopt},
+        {"nothing", 0, std::nullopt},
+        {"caps lock and num lock only", 0x0400 | 0x10000, std::nullopt},
+        {"control", Modifier::control, Modifier::control},
+        {"option", Modifier::option, Modifier::option},
+        {"command with shift", Modifier::command | Modifier::shift,
+         Modifier::command | Modifier::shift},
+        {"caps lock dropped", Modifier::control | 0x0400, Modifier::control},
+    };
+    for (const auto& c : cases) {
+        auto combo = comboFromKeyEvent(0, c.mask, "a");
+        ASSERT_EQ(combo.has_value(), c.modifiers.has_value()) << c.name;
+        if (combo) {
+            EXPECT_EQ(*combo, (KeyCombo{0, *c.modifiers, "A"})) << c.name;
+        }
+    }
+}
+
+TEST(KeyCombo, JsonRoundTripAndStrictReading) {
+    KeyCombo combo{45, 6400, "N"};
+    EXPECT_EQ(json::encode(combo).dump(), R"({"keyCode":45,"modifiers":6400,"key":"N"})");
+    EXPECT_EQ(json::decodeKeyCombo(json::Value::parse(json::encode(combo).dump()), "next"), combo);
+
+    const char* bad[] = {
+        R"({"keyCode":45,"modifiers":6400})",
+        R"({"keyCode":45,"key":"N"})",
+        R"({"keyCode":-1,"modifiers":6400,"key":"N"})",
+        R"({"keyCode":4294967296,"modifiers":6400,"key":"N"})",
+        R"({"keyCode":45.5,"modifiers":6400,"key":"N"})",
+        R"({"keyCode":"45","modifiers":6400,"key":"N"})",
+        R"({"keyCode":45,"modifiers":6400,"key":7})",
+        R"([45,6400,"N"])",
+    };
+    for (const char* text : bad) {
+        EXPECT_THROW(json::decodeKeyCombo(json::Value::parse(text), "next"), json::DecodeError)
+            << text;
+    }
+}
+
+TEST(HotKeyAction, RawValuesAndIdsRoundTrip) {
+    std::uint32_t expectedId = 1;
+    for (HotKeyAction action : kAllHotKeyActions) {
+        EXPECT_EQ(hotKeyActionFromRawValue(rawValue(action)), action);
+        EXPECT_EQ(hotKeyId(action), expectedId);
+        EXPECT_EQ(hotKeyActionFromId(expectedId), action);
+        ++expectedId;
+    }
+    EXPECT_EQ(rawValue(HotKeyAction::nextTypedTask), "nextTypedTask");
+    EXPECT_EQ(hotKeyActionFromRawValue("Next"), std::nullopt);
+    EXPECT_EQ(hotKeyActionFromId(0), std::nullopt);
+    EXPECT_EQ(hotKeyActionFromId(5), std::nullopt);
+    EXPECT_EQ(title(HotKeyAction::nextTypedTask), "Next with Typed Task");
+    EXPECT_EQ(helpText(HotKeyAction::snooze),
+              "Set the current thread or to-do aside for the default time.");
+}
+
+}  // namespace
+}  // namespace cadro
