@@ -1,0 +1,211 @@
+#include "XvfbServer.h"
+#include "platform/x11/X11HotKeyBackend.h"
+
+#include <QProcess>
+#include <QtTest/QTest>
+
+#include <gtest/gtest.h>
+#include <xcb/xcb.h>
+#include <xcb/xcb_keysyms.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <map>
+#include <memory>
+#include <vector>
+
+namespace cadro {
+namespace {
+
+constexpr std::uint32_t kControlOptionCommand = Modifier::required;
+// Control, Alt and Super as X modifiers.
+constexpr std::uint16_t kXControlAltSuper = XCB_MOD_MASK_CONTROL | XCB_MOD_MASK_1 | XCB_MOD_MASK_4;
+constexpr xcb_keysym_t kKeysymM = 0x6d;
+constexpr xcb_keysym_t kKeysymN = 0x6e;
+
+// Presses keys as a user would, through the X server.
+void xdotool(const QStringList& arguments) {
+    ASSERT_EQ(QProcess::execute(QStringLiteral("xdotool"), arguments), 0) << "xdotool failed";
+}
+
+// Another program on the same display, holding its own grabs.
+class OtherClient {
+  public:
+    OtherClient() : connection_(xcb_connect(nullptr, nullptr)) {
+        root_ = xcb_setup_roots_iterator(xcb_get_setup(connection_)).data->root;
+        symbols_ = xcb_key_symbols_alloc(connection_);
+    }
+    ~OtherClient() {
+        xcb_key_symbols_free(symbols_);
+        xcb_disconnect(connection_);
+    }
+
+    bool grab(xcb_keysym_t keysym, std::uint16_t modifiers) {
+        xcb_keycode_t* codes = xcb_key_symbols_get_keycode(symbols_, keysym);
+        const xcb_keycode_t code = codes ? codes[0] : 0;
+        std::free(codes);
+        xcb_generic_error_t* error = xcb_request_check(
+            connection_, xcb_grab_key_checked(connection_, 0, root_, modifiers, code,
+                                              XCB_GRAB_MODE_ASYNC, XCB_GRAB_MODE_ASYNC));
+        std::free(error);
+        return code != 0 && error == nullptr;
+    }
+
+    // Moves the key's symbols to a key code that has none, as a layout switch
+    // can. Returns false when the keymap has no free key code.
+    bool moveToSpareKeyCode(xcb_keysym_t keysym) {
+        const xcb_setup_t* setup = xcb_get_setup(connection_);
+        const xcb_keycode_t first = setup->min_keycode;
+        const int count = setup->max_keycode - first + 1;
+        xcb_get_keyboard_mapping_reply_t* reply = xcb_get_keyboard_mapping_reply(
+            connection_, xcb_get_keyboard_mapping(connection_, first, count), nullptr);
+        if (!reply) {
+            return false;
+        }
+        const int perKey = reply->keysyms_per_keycode;
+        const xcb_keysym_t* keysyms = xcb_get_keyboard_mapping_keysyms(reply);
+        auto row = [&](int index) { return keysyms + index * perKey; };
+        int from = -1;
+        int spare = -1;
+        for (int i = 0; i < count; ++i) {
+            const bool empty = std::all_of(row(i), row(i) + perKey, [](auto k) { return k == 0; });
+            if (std::find(row(i), row(i) + perKey, keysym) != row(i) + perKey && from < 0) {
+                from = i;
+            } else if (empty && spare < 0 && i > 8) {
+                spare = i;
+            }
+        }
+        bool moved = false;
+        if (from >= 0 && spare >= 0) {
+            const std::vector<xcb_keysym_t> symbols(row(from), row(from) + perKey);
+            const std::vector<xcb_keysym_t> nothing(perKey, 0);
+            xcb_change_keyboard_mapping(connection_, 1, first + spare, perKey, symbols.data());
+            xcb_change_keyboard_mapping(connection_, 1, first + from, perKey, nothing.data());
+            xcb_flush(connection_);
+            moved = true;
+        }
+        std::free(reply);
+        return moved;
+    }
+
+  private:
+    xcb_connection_t* connection_;
+    xcb_window_t root_ = 0;
+    xcb_key_symbols_t* symbols_ = nullptr;
+};
+
+class X11HotKeyBackendTest : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        if (!testing::xvfbInstalled()) {
+            GTEST_SKIP() << "Xvfb is not installed";
+        }
+        ASSERT_FALSE(testing::xvfbDisplay().isEmpty()) << "Xvfb did not start";
+        backend_ = std::make_unique<X11HotKeyBackend>(
+            [this](std::uint32_t id, HotKeyEvent event) { manager_->handle(id, event); });
+        manager_ = std::make_unique<HotKeyManager>(*backend_);
+        ASSERT_TRUE(backend_->isAvailable());
+    }
+
+    // Next ⌃⌥⌘N, Next with New Task ⌃⌥⌘M, Typed Task ⌃⌥⌘I, Snooze ⌃⌥⌘S.
+    std::vector<HotKeyManager::Binding> defaults() {
+        std::vector<HotKeyManager::Binding> bindings;
+        const std::uint32_t keys[] = {45, 46, 34, 1};
+        for (std::uint32_t id = 1; id <= 4; ++id) {
+            bindings.push_back(
+                {id, keys[id - 1], kControlOptionCommand, [this, id] { ++runs_[id]; }});
+        }
+        return bindings;
+    }
+
+    // Waits until `id` has run `count` times. Events from the server arrive in
+    // order, so once a later shortcut is seen, earlier presses have been too.
+    bool waitForRuns(std::uint32_t id, int count) {
+        return QTest::qWaitFor([&] { return runs_[id] >= count; }, 3000) && runs_[id] == count;
+    }
+
+    std::unique_ptr<X11HotKeyBackend> backend_;
+    std::unique_ptr<HotKeyManager> manager_;  // declared last: goes before the backend
+    std::map<std::uint32_t, int> runs_;
+};
+
+TEST_F(X11HotKeyBackendTest, PressRunsTheShortcutAndTheReleaseEndsTheHold) {
+    manager_->replaceAll(defaults());
+    ASSERT_EQ(manager_->registrations().size(), 4u);
+    for (const auto& entry : manager_->registrations()) {
+        EXPECT_TRUE(entry.has_value());
+    }
+
+    xdotool({"key", "ctrl+alt+super+n"});
+    EXPECT_TRUE(waitForRuns(1, 1));
+    EXPECT_TRUE(QTest::qWaitFor([&] { return manager_->heldDown().empty(); }, 3000));
+
+    // The same key without Super is not the shortcut.
+    xdotool({"key", "ctrl+alt+n", "ctrl+alt+super+s"});
+    EXPECT_TRUE(waitForRuns(4, 1));
+    EXPECT_EQ(runs_[1], 1);
+}
+
+TEST_F(X11HotKeyBackendTest, HoldingTheKeyRunsOnceUntilReleased) {
+    manager_->replaceAll(defaults());
+    xdotool({"keydown", "ctrl+alt+super+n"});
+    EXPECT_TRUE(waitForRuns(1, 1));
+    QTest::qWait(900);  // past the server's auto-repeat delay
+    xdotool({"keyup", "ctrl+alt+super+n"});
+    EXPECT_TRUE(QTest::qWaitFor([&] { return manager_->heldDown().empty(); }, 3000));
+    EXPECT_EQ(runs_[1], 1);
+
+    xdotool({"key", "ctrl+alt+super+n"});
+    EXPECT_TRUE(waitForRuns(1, 2));
+}
+
+TEST_F(X11HotKeyBackendTest, NumLockAndCapsLockDoNotDisableShortcuts) {
+    manager_->replaceAll(defaults());
+    xdotool({"key", "Num_Lock", "ctrl+alt+super+i"});
+    EXPECT_TRUE(waitForRuns(3, 1));
+    xdotool({"key", "Caps_Lock", "ctrl+alt+super+i"});
+    EXPECT_TRUE(waitForRuns(3, 2));
+    xdotool({"key", "Num_Lock", "ctrl+alt+super+i"});
+    EXPECT_TRUE(waitForRuns(3, 3));
+    xdotool({"key", "Caps_Lock"});
+}
+
+TEST_F(X11HotKeyBackendTest, ComboHeldElsewhereFailsOnlyThatShortcut) {
+    OtherClient other;
+    ASSERT_TRUE(other.grab(kKeysymM, kXControlAltSuper));
+
+    std::vector<HotKeyManager::Binding> bindings = defaults();
+    bindings.push_back(
+        {5, 45, kControlOptionCommand, [this] { ++runs_[5]; }});  // Next's keys again
+    bindings.push_back({6, 0xFFFF, kControlOptionCommand, [this] { ++runs_[6]; }});  // no such key
+    manager_->replaceAll(bindings);
+
+    using Entry = std::optional<std::uint32_t>;
+    EXPECT_EQ(manager_->registrations(),
+              (std::vector<Entry>{1, std::nullopt, 3, 4, std::nullopt, std::nullopt}));
+    xdotool({"key", "ctrl+alt+super+m", "ctrl+alt+super+n", "ctrl+alt+super+s"});
+    EXPECT_TRUE(waitForRuns(4, 1));
+    EXPECT_EQ(runs_[1], 1);
+    EXPECT_EQ(runs_[2], 0);
+    EXPECT_EQ(runs_[5], 0) << "the first registration of a combo keeps it";
+}
+
+TEST_F(X11HotKeyBackendTest, UnregisteringReleasesTheGrabsOnTheServer) {
+    manager_->replaceAll(defaults());
+    manager_->replaceAll({});
+    OtherClient other;
+    EXPECT_TRUE(other.grab(kKeysymM, kXControlAltSuper)) << "the combo is free again";
+    EXPECT_TRUE(other.grab(kKeysymM, kXControlAltSuper | XCB_MOD_MASK_LOCK));
+}
+
+TEST_F(X11HotKeyBackendTest, ShortcutsFollowTheKeyWhenTheKeymapChanges) {
+    manager_->replaceAll(defaults());
+    OtherClient other;
+    ASSERT_TRUE(other.moveToSpareKeyCode(kKeysymN));
+    QTest::qWait(300);  // the mapping notification reaches us and we grab again
+    xdotool({"key", "ctrl+alt+super+n"});
+    EXPECT_TRUE(waitForRuns(1, 1));
+}
+
+}  // namespace
+}  // namespace cadro
