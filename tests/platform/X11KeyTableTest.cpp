@@ -37,20 +37,8 @@ TEST(X11KeyTableTest, EveryKeyWithASpecialLabelHasAnXKey) {
 
 TEST(X11KeyTableTest, KeysMapByTheirPlaceOnTheAnsiLayout) {
     const std::pair<std::uint32_t, const char*> cases[] = {
-        {45, "n"},       {46, "m"},
-        {34, "i"},       {1, "s"},
-        {0, "a"},        {6, "z"},
-        {18, "1"},       {29, "0"},
-        {22, "6"},       {23, "5"},
-        {49, "space"},   {36, "Return"},
-        {48, "Tab"},     {51, "BackSpace"},
-        {117, "Delete"}, {115, "Home"},
-        {119, "End"},    {116, "Prior"},
-        {121, "Next"},   {123, "Left"},
-        {124, "Right"},  {125, "Down"},
-        {126, "Up"},     {27, "minus"},
-        {24, "equal"},   {33, "bracketleft"},
-        {50, "grave"},   {42, "backslash"},
+        {45, "n"}, {46, "m"},         {34, "i"},       {1, "s"},       {22, "6"},
+        {23, "5"}, {51, "BackSpace"}, {117, "Delete"}, {116, "Prior"}, {121, "Next"},
     };
     for (const auto& [code, name] : cases) {
         EXPECT_EQ(keysymName(code), name) << code;

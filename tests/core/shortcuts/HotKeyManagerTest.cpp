@@ -104,19 +104,6 @@ TEST_F(HotKeyManagerTest, RefusedGrabLeavesOnlyThatShortcutSilent) {
     EXPECT_EQ(runs[3], 1);
 }
 
-TEST_F(HotKeyManagerTest, ReplacingReleasesTheOldGrabsFirst) {
-    manager.replaceAll(fourShortcuts());
-    manager.replaceAll({});  // recording a new shortcut: nothing registered
-    EXPECT_TRUE(backend.grabs.empty());
-    EXPECT_TRUE(manager.registrations().empty());
-
-    auto bindings = fourShortcuts();
-    bindings[0].keyCode = 17;  // Next moved to T
-    manager.replaceAll(bindings);
-    EXPECT_EQ(backend.grabs.at(1), std::make_pair(17u, kControlOptionCommand));
-    EXPECT_EQ(manager.registrations().size(), 4u);
-}
-
 TEST_F(HotKeyManagerTest, CallbackMayReplaceTheRegistrationsWhileRunning) {
     int nested = 0;
     manager.replaceAll(
