@@ -1,0 +1,70 @@
+#include "core/shell/AppEnvironment.h"
+
+#include "core/base/Uuid.h"
+
+#include <algorithm>
+
+namespace cadro {
+
+namespace fs = std::filesystem;
+
+AppEnvironment AppEnvironment::live(DefaultsProvider& provider, const EnvironmentLookup& lookup) {
+    AppEnvironment environment;
+    environment.defaults = provider.standard();
+    environment.launchAgentsDirectory = userLoginItemsDirectory(lookup);
+    return environment;
+}
+
+AppEnvironment AppEnvironment::demo(bool seeded, DefaultsProvider& provider) {
+    std::error_code ec;
+    fs::path temporary = fs::temp_directory_path(ec);
+    if (ec)
+        temporary = "/tmp";
+    fs::path sandbox = temporary / ("CadroDemo-" + Uuid::random().toString());
+
+    provider.standard()->removePersistentDomain(kDemoDomain);
+
+    AppEnvironment environment;
+    environment.seedsSampleData = seeded;
+    environment.dataDirectory = sandbox / "data";
+    environment.defaults = provider.suite(kDemoDomain);
+    if (!environment.defaults)
+        environment.defaults = provider.standard();
+    environment.launchAgentsDirectory = sandbox / "LaunchAgents";
+    environment.sandbox = sandbox;
+    return environment;
+}
+
+AppEnvironment AppEnvironment::current(const std::vector<std::string>& arguments,
+                                       DefaultsProvider& provider,
+                                       const EnvironmentLookup& lookup) {
+    auto has = [&](std::string_view flag) {
+        return std::find(arguments.begin(), arguments.end(), flag) != arguments.end();
+    };
+    AppEnvironment environment = has("--demo-empty") ? demo(false, provider)
+                                 : has("--demo")     ? demo(true, provider)
+                                                     : live(provider, lookup);
+    environment.captureDirectory = requestedDirectory(arguments);
+    return environment;
+}
+
+std::optional<fs::path> AppEnvironment::requestedDirectory(
+    const std::vector<std::string>& arguments) {
+    auto flag = std::find(arguments.begin(), arguments.end(), "--capture");
+    if (flag == arguments.end() || std::next(flag) == arguments.end())
+        return std::nullopt;
+    // An empty argument names no folder; the tour would write into the working one.
+    if (std::next(flag)->empty())
+        return std::nullopt;
+    return fs::path(*std::next(flag));
+}
+
+void AppEnvironment::discardDemoData(DefaultsProvider& provider) const {
+    if (!sandbox)
+        return;
+    std::error_code ec;
+    fs::remove_all(*sandbox, ec);
+    provider.standard()->removePersistentDomain(kDemoDomain);
+}
+
+}  // namespace cadro

@@ -1,0 +1,56 @@
+#pragma once
+
+#include "core/base/Defaults.h"
+#include "core/shell/LaunchAtLogin.h"
+
+#include <filesystem>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cadro {
+
+/// Where this run keeps its data and settings: the user's own, or a
+/// throw-away demo sandbox that never touches them.
+struct AppEnvironment {
+    /// The defaults domain of demo runs; wiped at every demo start and quit.
+    static constexpr std::string_view kDemoDomain = "com.cadro.demo";
+
+    /// Fill the store with sample data right after start.
+    bool seedsSampleData = false;
+    /// Where the store keeps its file; nullopt means the store's own default.
+    std::optional<std::filesystem::path> dataDirectory;
+    /// Used by the shortcut settings, the update checker and the settings window.
+    std::shared_ptr<Defaults> defaults;
+    /// Where the login item is written.
+    std::filesystem::path launchAgentsDirectory;
+    /// The demo sandbox; present only in demo mode.
+    std::optional<std::filesystem::path> sandbox;
+    /// The folder after "--capture", when screenshots were asked for.
+    std::optional<std::filesystem::path> captureDirectory;
+
+    /// The user's own data, standard defaults and login items folder.
+    static AppEnvironment live(DefaultsProvider& provider,
+                               const EnvironmentLookup& lookup = processEnvironment);
+    /// A fresh sandbox "CadroDemo-<UUID>" in the temporary folder, holding
+    /// "data" and "LaunchAgents"; the demo defaults domain is wiped first and
+    /// then used. Nothing is created on disk here.
+    static AppEnvironment demo(bool seeded, DefaultsProvider& provider);
+    /// From the process arguments (whole-argument matches anywhere):
+    /// "--demo-empty" wins over "--demo"; neither is live.
+    static AppEnvironment current(const std::vector<std::string>& arguments,
+                                  DefaultsProvider& provider,
+                                  const EnvironmentLookup& lookup = processEnvironment);
+
+    /// The argument after the first "--capture", or nullopt when there is none.
+    static std::optional<std::filesystem::path> requestedDirectory(
+        const std::vector<std::string>& arguments);
+
+    /// At quit: removes the sandbox and the demo defaults domain. Does nothing
+    /// in the live environment. Errors are ignored.
+    void discardDemoData(DefaultsProvider& provider) const;
+};
+
+}  // namespace cadro

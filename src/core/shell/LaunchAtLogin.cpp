@@ -1,0 +1,236 @@
+#include "core/shell/LaunchAtLogin.h"
+
+#include "core/base/AtomicFile.h"
+#include "core/base/Utf8.h"
+
+#include <pwd.h>
+#include <unistd.h>
+
+#include <algorithm>
+#include <cstdlib>
+
+namespace cadro {
+
+namespace fs = std::filesystem;
+
+// --- Shared behaviour ----------------------------------------------------------
+
+bool LaunchAtLogin::isEnabled() const {
+    std::error_code ec;
+    return fs::exists(agentPath_, ec);
+}
+
+std::error_code LaunchAtLogin::enable() const {
+    std::string content = fileContent();
+    if (content.empty())
+        return std::make_error_code(std::errc::invalid_argument);
+    if (auto ec = createPrivateDirectories(agentPath_.parent_path()))
+        return ec;
+    return writeFileAtomically(agentPath_, content);
+}
+
+std::error_code LaunchAtLogin::disable() const {
+    std::error_code ec;
+    fs::remove(agentPath_, ec);  // false without error when there is no file
+    return ec;
+}
+
+void LaunchAtLogin::refresh() const {
+    if (isEnabled() && !unavailableReason())
+        (void)enable();
+}
+
+// --- macOS launch agent --------------------------------------------------------
+
+namespace {
+
+std::string xmlEscaped(std::string_view text) {
+    std::string out;
+    for (char c : text) {
+        switch (c) {
+            case '&':
+                out += "&amp;";
+                break;
+            case '<':
+                out += "&lt;";
+                break;
+            case '>':
+                out += "&gt;";
+                break;
+            default:
+                out.push_back(c);
+        }
+    }
+    return out;
+}
+
+}  // namespace
+
+LaunchAgentPlist::LaunchAgentPlist(const fs::path& launchAgentsDirectory,
+                                   std::string executablePath)
+    : LaunchAtLogin(launchAgentsDirectory / kFileName, std::move(executablePath)) {}
+
+std::optional<std::string> LaunchAgentPlist::unavailableReason() const {
+    const std::string& path = executablePath();
+    if (path.find(".app/Contents/MacOS/") == std::string::npos)
+        return std::string(kNotInstalled);
+    if (path.find("/AppTranslocation/") != std::string::npos || path.starts_with("/Volumes/")) {
+        return std::string(kMoveToApplications);
+    }
+    return std::nullopt;
+}
+
+std::string LaunchAgentPlist::fileContent() const {
+    // The layout the system's own property-list writer produces.
+    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
+           "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
+           "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
+           "<plist version=\"1.0\">\n"
+           "<dict>\n"
+           "\t<key>Label</key>\n"
+           "\t<string>" +
+           std::string(kLabel) +
+           "</string>\n"
+           "\t<key>Program</key>\n"
+           "\t<string>" +
+           xmlEscaped(executablePath()) +
+           "</string>\n"
+           "\t<key>RunAtLoad</key>\n"
+           "\t<true/>\n"
+           "</dict>\n"
+           "</plist>\n";
+}
+
+// --- XDG autostart entry -------------------------------------------------------
+
+namespace {
+
+bool insideBuildTree(const fs::path& executable) {
+    std::error_code ec;
+    for (fs::path dir = executable.parent_path(); !dir.empty(); dir = dir.parent_path()) {
+        if (fs::exists(dir / "CMakeCache.txt", ec))
+            return true;
+        if (dir == dir.root_path())
+            break;
+    }
+    return false;
+}
+
+bool hasControlCharacters(std::string_view text) {
+    return std::any_of(text.begin(), text.end(), [](char c) {
+        auto u = static_cast<unsigned char>(c);
+        return u < 0x20 || u == 0x7F;
+    });
+}
+
+}  // namespace
+
+XdgAutostartEntry::XdgAutostartEntry(const fs::path& autostartDirectory, std::string executablePath)
+    : LaunchAtLogin(autostartDirectory / kFileName, std::move(executablePath)) {
+    const std::string& path = this->executablePath();
+    // A desktop entry is UTF-8 text, one key per line: such paths cannot be written.
+    bool writable = !hasControlCharacters(path) && isValidUtf8(path);
+    if (path.empty() || !fs::path(path).is_absolute() || !writable || insideBuildTree(path)) {
+        reason_ = std::string(kNotInstalled);
+    }
+}
+
+std::string XdgAutostartEntry::execValue(std::string_view path) {
+    // Quoting rules of the Exec key: reserved characters force double quotes,
+    // inside which " ` $ \ take a backslash; % is doubled. Then the general
+    // string escape doubles every backslash again.
+    constexpr std::string_view kReserved = " \t\n\"'\\><~|&;$*?#()`";
+    bool quote = path.find_first_of(kReserved) != std::string_view::npos;
+    std::string exec;
+    if (quote)
+        exec.push_back('"');
+    for (char c : path) {
+        if (quote && (c == '"' || c == '`' || c == '$' || c == '\\'))
+            exec.push_back('\\');
+        if (c == '%')
+            exec.push_back('%');
+        exec.push_back(c);
+    }
+    if (quote)
+        exec.push_back('"');
+    std::string escaped;
+    for (char c : exec) {
+        if (c == '\\')
+            escaped.push_back('\\');
+        escaped.push_back(c);
+    }
+    return escaped;
+}
+
+std::string XdgAutostartEntry::fileContent() const {
+    const std::string& path = executablePath();
+    if (path.empty() || hasControlCharacters(path) || !isValidUtf8(path))
+        return {};
+    return "[Desktop Entry]\n"
+           "Type=Application\n"
+           "Name=Cadro\n"
+           "Exec=" +
+           execValue(path) +
+           "\n"
+           "Terminal=false\n"
+           "X-GNOME-Autostart-enabled=true\n";
+}
+
+// --- Locations -----------------------------------------------------------------
+
+std::optional<std::string> processEnvironment(const char* name) {
+    if (const char* value = std::getenv(name); value && *value)
+        return std::string(value);
+    if (std::string_view(name) == "HOME") {
+        if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir) {
+            return std::string(entry->pw_dir);
+        }
+    }
+    return std::nullopt;
+}
+
+namespace {
+
+fs::path homeDirectory(const EnvironmentLookup& lookup) {
+    auto home = lookup("HOME");
+    return home && !home->empty() ? fs::path(*home) : fs::path("/");
+}
+
+}  // namespace
+
+fs::path userAutostartDirectory(const EnvironmentLookup& lookup) {
+    // The base directory specification says to ignore a relative value.
+    if (auto config = lookup("XDG_CONFIG_HOME"); config && fs::path(*config).is_absolute()) {
+        return fs::path(*config) / "autostart";
+    }
+    return homeDirectory(lookup) / ".config" / "autostart";
+}
+
+fs::path userLaunchAgentsDirectory(const EnvironmentLookup& lookup) {
+    return homeDirectory(lookup) / "Library" / "LaunchAgents";
+}
+
+fs::path userLoginItemsDirectory(const EnvironmentLookup& lookup) {
+#ifdef __APPLE__
+    return userLaunchAgentsDirectory(lookup);
+#else
+    return userAutostartDirectory(lookup);
+#endif
+}
+
+std::unique_ptr<LaunchAtLogin> makeLaunchAtLogin(const fs::path& directory,
+                                                 std::string executablePath) {
+#ifdef __APPLE__
+    return std::make_unique<LaunchAgentPlist>(directory, std::move(executablePath));
+#else
+    return std::make_unique<XdgAutostartEntry>(directory, std::move(executablePath));
+#endif
+}
+
+std::string currentExecutablePath() {
+    std::error_code ec;
+    fs::path path = fs::read_symlink("/proc/self/exe", ec);
+    return ec ? std::string() : path.string();
+}
+
+}  // namespace cadro

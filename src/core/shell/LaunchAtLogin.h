@@ -1,0 +1,114 @@
+#pragma once
+
+#include <filesystem>
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <system_error>
+
+namespace cadro {
+
+/// Starting the program at login through a per-user file that the session
+/// reads at login. The feature is enabled exactly when the file exists; the
+/// program keeps no flag of its own and never reads the file back.
+class LaunchAtLogin {
+  public:
+    static constexpr std::string_view kNotInstalled = "Only available in the installed app.";
+    static constexpr std::string_view kMoveToApplications =
+        "Move Cadro to your Applications folder first.";
+
+    virtual ~LaunchAtLogin() = default;
+
+    /// The file that makes the program start at login.
+    const std::filesystem::path& agentPath() const { return agentPath_; }
+    const std::string& executablePath() const { return executablePath_; }
+
+    /// Why this copy of the program cannot use the feature, or nullopt.
+    virtual std::optional<std::string> unavailableReason() const = 0;
+    /// The file's content for the current executable.
+    virtual std::string fileContent() const = 0;
+
+    bool isEnabled() const;
+    /// Creates the folder if needed and writes the file atomically, replacing
+    /// an older one. A failure writes nothing.
+    std::error_code enable() const;
+    /// Removes the file; no file is fine.
+    std::error_code disable() const;
+    /// Rewrites an existing file when the feature is available, so that it
+    /// follows the executable after a move or update. Errors are ignored.
+    void refresh() const;
+
+  protected:
+    LaunchAtLogin(std::filesystem::path agentPath, std::string executablePath)
+        : agentPath_(std::move(agentPath)), executablePath_(std::move(executablePath)) {}
+
+  private:
+    std::filesystem::path agentPath_;
+    std::string executablePath_;
+};
+
+/// The macOS launch agent: an XML property list "com.cadro.agent.plist" in the
+/// launch agents folder, with Label, Program and RunAtLoad.
+class LaunchAgentPlist final : public LaunchAtLogin {
+  public:
+    static constexpr std::string_view kLabel = "com.cadro.agent";
+    static constexpr std::string_view kFileName = "com.cadro.agent.plist";
+
+    LaunchAgentPlist(const std::filesystem::path& launchAgentsDirectory,
+                     std::string executablePath);
+
+    /// Needs an app bundle ("*.app/Contents/MacOS/"), and not one running from
+    /// a translocated copy or a mounted volume.
+    std::optional<std::string> unavailableReason() const override;
+    std::string fileContent() const override;
+};
+
+/// The XDG autostart desktop entry "com.cadro.agent.desktop" in
+/// $XDG_CONFIG_HOME/autostart, which desktop sessions start at login.
+class XdgAutostartEntry final : public LaunchAtLogin {
+  public:
+    static constexpr std::string_view kFileName = "com.cadro.agent.desktop";
+
+    /// Decides availability once, from the file system as it is now.
+    XdgAutostartEntry(const std::filesystem::path& autostartDirectory, std::string executablePath);
+
+    /// "Only available in the installed app." when the executable path is
+    /// empty or relative, holds characters a desktop entry cannot carry, or
+    /// lies in a CMake build tree (its folder or a parent holds
+    /// CMakeCache.txt): a login item pointing into a build folder would break
+    /// with the next clean build. Any other absolute path is installed.
+    std::optional<std::string> unavailableReason() const override { return reason_; }
+    std::string fileContent() const override;
+
+    /// The Exec value for `path`, quoted and escaped as desktop entries need.
+    static std::string execValue(std::string_view path);
+
+  private:
+    std::optional<std::string> reason_;
+};
+
+/// Looks up an environment variable; replaced in tests.
+using EnvironmentLookup = std::function<std::optional<std::string>(const char* name)>;
+/// The process environment, with the home folder from the password database
+/// when HOME is unset.
+std::optional<std::string> processEnvironment(const char* name);
+
+/// $XDG_CONFIG_HOME/autostart, or ~/.config/autostart when the variable is
+/// unset, empty or relative.
+std::filesystem::path userAutostartDirectory(const EnvironmentLookup& lookup = processEnvironment);
+/// ~/Library/LaunchAgents.
+std::filesystem::path userLaunchAgentsDirectory(
+    const EnvironmentLookup& lookup = processEnvironment);
+/// The folder where this platform keeps its login items.
+std::filesystem::path userLoginItemsDirectory(const EnvironmentLookup& lookup = processEnvironment);
+
+/// The login item of this platform, in `directory`.
+std::unique_ptr<LaunchAtLogin> makeLaunchAtLogin(const std::filesystem::path& directory,
+                                                 std::string executablePath);
+
+/// The absolute path of the running executable, or "" when it cannot be told.
+std::string currentExecutablePath();
+
+}  // namespace cadro

@@ -1,0 +1,122 @@
+#include "core/shell/AppEnvironment.h"
+
+#include "support/TempDir.h"
+
+#include <gtest/gtest.h>
+
+#include <regex>
+
+namespace cadro {
+namespace {
+
+namespace fs = std::filesystem;
+
+std::optional<std::string> fakeHome(const char* name) {
+    if (std::string_view(name) == "HOME")
+        return "/home/me";
+    return std::nullopt;
+}
+
+TEST(AppEnvironment, ChosenByWholeArguments) {
+    struct Case {
+        std::vector<std::string> arguments;
+        bool demo;
+        bool seeded;
+    } cases[] = {
+        {{"cadro"}, false, false},
+        {{"cadro", "--demo"}, true, true},
+        {{"cadro", "--demo-empty"}, true, false},
+        {{"cadro", "--demo", "--demo-empty"}, true, false},
+        {{"cadro", "--demo-empty", "--demo"}, true, false},
+        {{"cadro", "--demo=1", "-demo", "--DEMO"}, false, false},
+    };
+    for (const auto& c : cases) {
+        MemoryDefaultsProvider provider;
+        auto environment = AppEnvironment::current(c.arguments, provider, fakeHome);
+        std::string name = c.arguments.back();
+        EXPECT_EQ(environment.sandbox.has_value(), c.demo) << name;
+        EXPECT_EQ(environment.seedsSampleData, c.seeded) << name;
+        EXPECT_EQ(environment.dataDirectory.has_value(), c.demo) << name;
+        ASSERT_TRUE(environment.defaults) << name;
+    }
+}
+
+TEST(AppEnvironment, LiveUsesTheUsersOwnPlaces) {
+    MemoryDefaultsProvider provider;
+    provider.standard()->setBool("welcome.shown", true);
+    auto environment = AppEnvironment::live(provider, fakeHome);
+    EXPECT_EQ(environment.dataDirectory, std::nullopt);
+    EXPECT_EQ(environment.sandbox, std::nullopt);
+    EXPECT_EQ(environment.launchAgentsDirectory, userLoginItemsDirectory(fakeHome));
+    EXPECT_EQ(environment.defaults->getBool("welcome.shown"), true);
+
+    environment.discardDemoData(provider);  // nothing to discard
+    EXPECT_EQ(provider.standard()->getBool("welcome.shown"), true);
+}
+
+TEST(AppEnvironment, DemoStartsFromAFreshSandboxAndDomain) {
+    MemoryDefaultsProvider provider;
+    provider.suite("com.cadro.demo")->setBool("welcome.shown", true);
+    provider.standard()->setString("settings.selectedTab", "todo");
+
+    auto environment = AppEnvironment::demo(true, provider);
+
+    ASSERT_TRUE(environment.sandbox);
+    const fs::path& sandbox = *environment.sandbox;
+    EXPECT_EQ(sandbox.parent_path(), fs::temp_directory_path());
+    EXPECT_TRUE(std::regex_match(
+        sandbox.filename().string(),
+        std::regex(
+            "CadroDemo-[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}")))
+        << sandbox;
+    EXPECT_EQ(environment.dataDirectory, sandbox / "data");
+    EXPECT_EQ(environment.launchAgentsDirectory, sandbox / "LaunchAgents");
+    EXPECT_FALSE(fs::exists(sandbox));  // made by whoever writes first
+    // The demo suite was wiped and is the one in use; the user's own is untouched.
+    EXPECT_EQ(environment.defaults->getBool("welcome.shown"), std::nullopt);
+    EXPECT_EQ(environment.defaults->getString("settings.selectedTab"), std::nullopt);
+    EXPECT_EQ(provider.standard()->getString("settings.selectedTab"), "todo");
+
+    EXPECT_NE(AppEnvironment::demo(true, provider).sandbox, environment.sandbox);
+}
+
+TEST(AppEnvironment, QuittingADemoDiscardsItsFilesAndDefaults) {
+    MemoryDefaultsProvider provider;
+    provider.standard()->setBool("welcome.shown", true);
+    auto environment = AppEnvironment::demo(false, provider);
+    fs::create_directories(*environment.dataDirectory);
+    testing::writeFile(*environment.dataDirectory / "threads.json", "{}");
+    environment.defaults->setBool("welcome.shown", true);
+
+    environment.discardDemoData(provider);
+
+    EXPECT_FALSE(fs::exists(*environment.sandbox));
+    EXPECT_EQ(provider.domains().count("com.cadro.demo"), 0u);
+    EXPECT_EQ(provider.standard()->getBool("welcome.shown"), true);
+}
+
+TEST(AppEnvironment, CaptureDirectoryFollowsTheFirstCaptureFlag) {
+    using Args = std::vector<std::string>;
+    struct Case {
+        Args arguments;
+        std::optional<fs::path> directory;
+    } cases[] = {
+        {{"cadro"}, std::nullopt},
+        {{"cadro", "--capture"}, std::nullopt},
+        {{"cadro", "--capture", "/tmp/shots"}, fs::path("/tmp/shots")},
+        {{"cadro", "--capture", "a", "--capture", "b"}, fs::path("a")},
+        {{"cadro", "--capture", "--demo"}, fs::path("--demo")},
+        {{"cadro", "--capture", ""}, std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(AppEnvironment::requestedDirectory(c.arguments), c.directory)
+            << c.arguments.size();
+    }
+    MemoryDefaultsProvider provider;
+    auto environment =
+        AppEnvironment::current({"cadro", "--capture", "/tmp/shots"}, provider, fakeHome);
+    EXPECT_EQ(environment.captureDirectory, fs::path("/tmp/shots"));
+}
+
+}  // namespace
+}  // namespace cadro
