@@ -1,0 +1,418 @@
+#include "core/cli/CommandLine.h"
+
+#include "core/base/Utf8.h"
+#include "core/cli/CommandLineParts.h"
+#include "core/schedule/SnoozePreset.h"
+#include "core/shell/Commands.h"
+#include "core/shell/StatusTitle.h"
+
+#include <map>
+
+namespace cadro {
+namespace {
+
+using cli::Arguments;
+using cli::UsageError;
+
+/// Answers the commands' questions from the command line and remembers a beep.
+class CommandLineUi final : public CommandUi {
+  public:
+    explicit CommandLineUi(CommandLineHost& host) : host_(host) {}
+    void beep() override { beeped = true; }
+    std::optional<std::string> askForText(const TextRequest& request) override {
+        asked = request;
+        return answer;
+    }
+    void openSettingsWindow() override {
+        if (host_.openSettingsWindow)
+            host_.openSettingsWindow();
+    }
+    void openUrl(const std::string&) override {}
+    int showAlert(const AlertContent&) override { return -1; }
+    void quit() override {
+        if (host_.quit)
+            host_.quit();
+    }
+
+    bool beeped = false;
+    std::optional<std::string> answer;
+    std::optional<TextRequest> asked;
+
+  private:
+    CommandLineHost& host_;
+};
+
+struct Session {
+    CommandLineHost& host;
+    CommandLineUi ui;
+    std::shared_ptr<MemoryDefaults> scratchDefaults;
+    std::unique_ptr<UIState> scratchUi;
+    std::unique_ptr<Commands> commands;
+    CommandLineResult result;
+
+    explicit Session(CommandLineHost& h) : host(h), ui(h) {
+        UIState* windows = host.ui;
+        if (!windows) {
+            // No tray app: window state goes nowhere.
+            scratchDefaults = std::make_shared<MemoryDefaults>();
+            scratchUi = std::make_unique<UIState>(scratchDefaults);
+            windows = scratchUi.get();
+        }
+        commands = std::make_unique<Commands>(host.store, *windows, host.clock, host.calendar, ui);
+    }
+    ThreadStore& store() { return host.store; }
+
+    void nothingToDo(const std::string& reason) {
+        result.exitCode = kExitNothingToDo;
+        result.err += "cadro: " + reason + "\n";
+    }
+    /// After a command that beeps when nothing is current.
+    void reportBeep(const std::string& reason) {
+        if (ui.beeped)
+            nothingToDo(reason);
+    }
+    void print(const std::string& line) { result.out += line + "\n"; }
+};
+
+const char* kNothingCurrent = "nothing is current (start the day, or add a thread)";
+
+/// Commands that move the cycle need an open day; true when it is open.
+bool requireOpenDay(Session& s) {
+    if (s.store().sessionOpen())
+        return true;
+    s.nothingToDo("your day hasn't started; start it with: cadro start-day");
+    return false;
+}
+
+void requireUtf8(const std::vector<std::string>& args) {
+    for (const auto& arg : args) {
+        if (!isValidUtf8(arg))
+            throw UsageError("an argument is not valid UTF-8 text");
+    }
+}
+
+// --- The commands -------------------------------------------------------------
+
+void runStatus(Session& s, Arguments& args) {
+    bool json = args.flag("--json");
+    args.done();
+    if (json) {
+        s.print(statusJson(s.store(), s.host.calendar));
+    } else {
+        s.print(statusContent(s.store()).title.substr(1));
+    }
+}
+
+void runNext(Session& s, Arguments& args) {
+    bool newTask = args.flag("--new-task");
+    std::optional<std::string> step = args.option("--step");
+    args.done();
+    if (newTask && step)
+        throw UsageError("--new-task and --step cannot be combined");
+    if (!requireOpenDay(s))
+        return;
+    if (step) {
+        s.ui.answer = *step;
+        s.commands->cmdNextTypedTask();
+        if (s.ui.beeped) {
+            s.nothingToDo(s.store().currentTodo() ? "a to-do is up: finish it with cadro next"
+                                                  : kNothingCurrent);
+        }
+    } else if (newTask) {
+        s.commands->cmdNextWithNewTask();
+        s.reportBeep(kNothingCurrent);
+        if (s.ui.asked) {
+            s.nothingToDo(
+                "no planned steps left on this thread; give the next one with "
+                "cadro next --step TEXT");
+        }
+    } else {
+        s.commands->cmdNext();
+        s.reportBeep(kNothingCurrent);
+    }
+}
+
+void runStep(Session& s, Arguments& args) {
+    std::string text = args.positional("TEXT");
+    args.done();
+    if (!requireOpenDay(s))
+        return;
+    s.ui.answer = text;
+    s.commands->cmdEditStep();
+    s.reportBeep("no thread is current");
+}
+
+void runStartDay(Session& s, Arguments& args) {
+    args.done();
+    s.commands->cmdStartDay();
+}
+
+void runEndDay(Session& s, Arguments& args) {
+    args.done();
+    s.commands->cmdEndDay();
+}
+
+void runPark(Session& s, Arguments& args) {
+    args.done();
+    if (!requireOpenDay(s))
+        return;
+    const auto id = s.store().currentID();
+    if (!id || s.store().kindOf(*id) != ThreadKind::active) {
+        s.nothingToDo("no thread is current");
+        return;
+    }
+    s.commands->cmdParkCurrent();
+}
+
+void runSnooze(Session& s, Arguments& args) {
+    std::optional<std::string> until = args.option("--until");
+    std::optional<std::string> length = args.optionalPositional();
+    args.done();
+    if (until && length)
+        throw UsageError("give either a length or --until, not both");
+    if (!requireOpenDay(s))
+        return;
+    if (!s.store().currentTodo() && !s.store().current()) {
+        s.nothingToDo(kNothingCurrent);
+        return;
+    }
+    if (until) {
+        s.store().snoozeCurrent(cli::parseDateTime(*until, s.host.calendar));
+    } else if (!length) {
+        s.commands->cmdSnoozeDefault();
+    } else if (auto minutes = cli::parseMinutes(*length)) {
+        s.store().snoozeCurrent(s.host.clock.now() + static_cast<double>(*minutes) * 60.0);
+    } else {
+        bool known = false;
+        for (const auto& preset : allSnoozePresets())
+            known = known || preset.id == *length;
+        if (!known) {
+            throw UsageError("unknown snooze length \"" + *length +
+                             "\" (minutes, 15m, 1h, 3h, evening or tomorrow)");
+        }
+        s.commands->cmdSnoozePreset(*length);
+    }
+}
+
+void runRevive(Session& s, Arguments& args, ThreadKind from) {
+    std::string name = args.positional("THREAD");
+    args.done();
+    Uuid id = cli::findThread(s.store(), from, name);
+    if (from == ThreadKind::parked) {
+        s.commands->cmdUnpark(id.toString());
+    } else {
+        s.commands->cmdWake(id.toString());
+    }
+}
+
+void runAddThread(Session& s, Arguments& args) {
+    Strand thread;
+    thread.id = Uuid::random();
+    thread.step = args.option("--step").value_or("");
+    thread.nextSteps = args.options("--next");
+    if (auto priority = args.option("--priority")) {
+        thread.priority = cli::parseInteger(*priority, "--priority", 1, 1'000'000);
+    }
+    if (auto color = args.option("--color"))
+        thread.colorHex = cli::parseColor(*color);
+    thread.title = trimWhitespaceAndNewlines(args.positional("TITLE"));
+    args.done();
+    if (thread.title.empty())
+        throw UsageError("the title is empty");
+    thread.createdAt = s.host.clock.now();
+    s.store().addThread(thread);
+    s.print(thread.id.toString());
+}
+
+void runAddTodo(Session& s, Arguments& args) {
+    std::optional<std::int64_t> minutes;
+    if (auto m = args.option("--minutes"))
+        minutes = cli::parseInteger(*m, "--minutes", 1, 100'000);
+    std::optional<TodoSchedule> schedule = cli::scheduleFromOptions(args, s.host);
+    std::string title = args.positional("TITLE");
+    args.done();
+    if (trimWhitespaceAndNewlines(title).empty())
+        throw UsageError("the title is empty");
+    auto id = s.store().addTodo(title, minutes, schedule);
+    s.print(id->toString());
+}
+
+void runList(Session& s, Arguments& args) {
+    bool json = args.flag("--json");
+    args.done();
+    s.result.out += json ? cli::listJson(s.store(), s.host.calendar) + "\n"
+                         : cli::listText(s.store(), s.host.calendar, s.host.clock.now());
+}
+
+void runTick(Session& s, Arguments& args) {
+    args.done();
+    s.store().wakeDueSnoozes(true);
+    s.store().processSchedules(s.host.clock.now(), true);
+}
+
+void runBrainDump(Session& s, Arguments& args) {
+    std::optional<std::string> set = args.option("--set");
+    std::optional<std::string> append = args.option("--append");
+    args.done();
+    if (set && append)
+        throw UsageError("--set and --append cannot be combined");
+    s.store().refreshBrainDump();  // another editor may have changed the linked file
+    if (set) {
+        s.store().editBrainDump(*set);
+    } else if (append) {
+        std::string text = s.store().brainDump();
+        if (!text.empty() && text.back() != '\n')
+            text += '\n';
+        s.store().editBrainDump(text + *append);
+    } else {
+        s.result.out += s.store().brainDump();
+        if (!s.store().brainDump().empty() && s.store().brainDump().back() != '\n') {
+            s.result.out += "\n";
+        }
+    }
+}
+
+void runShow(Session& s, Arguments& args) {
+    std::string what = args.positional("WINDOW");
+    args.done();
+    static const std::map<std::string, MenuAction> kWindows = {
+        {"settings", MenuAction::settings},
+        {"brain-dump", MenuAction::openBrainDump},
+        {"add-thread", MenuAction::add},
+        {"add-todo", MenuAction::addTodo},
+    };
+    auto window = kWindows.find(what);
+    if (window == kWindows.end()) {
+        throw UsageError("unknown window \"" + what +
+                         "\" (settings, brain-dump, add-thread or add-todo)");
+    }
+    if (!s.host.openSettingsWindow || !s.host.ui) {
+        s.nothingToDo("Cadro is not running; start it with: cadro");
+        return;
+    }
+    s.commands->run(window->second);
+}
+
+void runQuit(Session& s, Arguments& args) {
+    args.done();
+    if (!s.host.quit) {
+        s.nothingToDo("Cadro is not running");
+        return;
+    }
+    s.commands->cmdQuit();
+}
+
+using Handler = void (*)(Session&, Arguments&);
+
+const std::map<std::string, Handler>& handlers() {
+    static const std::map<std::string, Handler> table = {
+        {"status", runStatus},
+        {"next", runNext},
+        {"step", runStep},
+        {"start-day", runStartDay},
+        {"end-day", runEndDay},
+        {"park", runPark},
+        {"snooze", runSnooze},
+        {"unpark", [](Session& s, Arguments& a) { runRevive(s, a, ThreadKind::parked); }},
+        {"wake", [](Session& s, Arguments& a) { runRevive(s, a, ThreadKind::snoozed); }},
+        {"add-thread", runAddThread},
+        {"add-todo", runAddTodo},
+        {"list", runList},
+        {"tick", runTick},
+        {"brain-dump", runBrainDump},
+        {"show", runShow},
+        {"quit", runQuit},
+    };
+    return table;
+}
+
+bool isTrayAppArgument(const std::string& arg) {
+    return arg == "--demo" || arg == "--demo-empty" || arg == "--capture";
+}
+
+}  // namespace
+
+CommandKind classifyCommandLine(const std::vector<std::string>& args) {
+    if (args.empty() || isTrayAppArgument(args.front()))
+        return CommandKind::trayApp;
+    const std::string& first = args.front();
+    if (first == "--help" || first == "-h" || first == "help" || first == "--version") {
+        return CommandKind::info;
+    }
+    if (first == "status") {
+        for (const auto& arg : args) {
+            if (arg == "--watch")
+                return CommandKind::watch;
+        }
+    }
+    return CommandKind::storeCommand;
+}
+
+CommandLineResult runCommandLine(const std::vector<std::string>& args, CommandLineHost& host) {
+    CommandLineResult info;
+    if (args.empty()) {
+        info.exitCode = kExitBadInput;
+        info.err = "cadro: no command given\n" + usageText();
+        return info;
+    }
+    const std::string& command = args.front();
+    if (command == "--version") {
+        info.out = std::string("cadro ") + CADRO_VERSION + "\n";
+        return info;
+    }
+    if (command == "--help" || command == "-h" || command == "help") {
+        info.out = usageText();
+        return info;
+    }
+    Session session(host);
+    try {
+        requireUtf8(args);
+        auto handler = handlers().find(command);
+        if (handler == handlers().end())
+            throw UsageError("unknown command \"" + command + "\"");
+        Arguments rest(std::vector<std::string>(args.begin() + 1, args.end()));
+        handler->second(session, rest);
+    } catch (const UsageError& error) {
+        CommandLineResult bad;
+        bad.exitCode = kExitBadInput;
+        bad.err = "cadro: " + std::string(error.what()) + "\nTry 'cadro --help' for usage.\n";
+        return bad;
+    } catch (const std::exception& error) {
+        CommandLineResult failed;
+        failed.exitCode = kExitNothingToDo;
+        failed.err = "cadro: " + std::string(error.what()) + "\n";
+        return failed;
+    }
+    return session.result;
+}
+
+const std::string& usageText() {
+    static const std::string text =
+        "Usage: cadro [COMMAND] [OPTIONS]\n"
+        "\n"
+        "Without a command, cadro starts the tray app (--demo, --demo-empty, --capture DIR).\n"
+        "\n"
+        "Commands:\n"
+        "  status [--json] [--watch]       what you are on now, as the tray shows it\n"
+        "  next [--new-task | --step TEXT] move on (to the next planned step, or a typed one)\n"
+        "  step TEXT                       change the current thread's step\n"
+        "  start-day | end-day             open or close the working day\n"
+        "  park                            park the current thread\n"
+        "  snooze [MINUTES | 15m | 1h | 3h | evening | tomorrow | --until \"YYYY-MM-DD HH:MM\"]\n"
+        "                                  set the current thread or to-do aside\n"
+        "  unpark THREAD | wake THREAD     bring a parked or snoozed thread back (id or title)\n"
+        "  add-thread TITLE [--step TEXT] [--next TEXT]... [--priority N] [--color #RRGGBB]\n"
+        "  add-todo TITLE [--minutes N] [--at HH:MM]... [--on YYYY-MM-DD]\n"
+        "           [--every N day|week|month] [--weekdays su,mo,tu,we,th,fr,sa] [--day N]\n"
+        "  list [--json]                   threads and to-dos\n"
+        "  tick                            wake due snoozes and show due scheduled to-dos\n"
+        "  brain-dump [--set TEXT | --append LINE]\n"
+        "  show settings|brain-dump|add-thread|add-todo   (in the running tray app)\n"
+        "  quit                            end the running tray app\n"
+        "  --help | --version\n"
+        "\n"
+        "Exit status: 0 done, 1 nothing to act on or Cadro not running, 2 bad input.\n";
+    return text;
+}
+
+}  // namespace cadro

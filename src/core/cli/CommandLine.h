@@ -1,0 +1,62 @@
+#pragma once
+
+#include "core/base/Calendar.h"
+#include "core/base/Clock.h"
+#include "core/shell/UIState.h"
+#include "core/store/ThreadStore.h"
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cadro {
+
+/// Exit codes of the `cadro` command.
+enum ExitCode : int {
+    kExitOk = 0,
+    /// Nothing to act on (where the menu would beep), or no tray app running.
+    kExitNothingToDo = 1,
+    /// Bad input: unknown command or option, a value that does not parse, an
+    /// id or title that names nothing, text that is not UTF-8.
+    kExitBadInput = 2,
+};
+
+struct CommandLineResult {
+    int exitCode = kExitOk;
+    std::string out;
+    std::string err;
+};
+
+/// Where a command runs: the store, the time and calendar, and what the
+/// tray app adds when the command runs inside it (windows and quitting).
+struct CommandLineHost {
+    ThreadStore& store;
+    const Clock& clock;
+    const Calendar& calendar;
+    /// The tray app's window state; null when no tray app runs.
+    UIState* ui = nullptr;
+    /// Brings up the settings window on ui's tab and sheet; empty without a
+    /// tray app (commands then leave windows alone).
+    std::function<void()> openSettingsWindow;
+    /// Ends the tray app; empty without one.
+    std::function<void()> quit;
+};
+
+/// How a command line is carried out: by starting the tray app, by watching
+/// the status, by a store command, or by printing help or the version.
+enum class CommandKind { trayApp, watch, storeCommand, info };
+
+/// What kind of command the arguments (without the program name) ask for.
+CommandKind classifyCommandLine(const std::vector<std::string>& args);
+
+/// Runs one `cadro` subcommand against the host's store. Never throws.
+CommandLineResult runCommandLine(const std::vector<std::string>& args, CommandLineHost& host);
+
+/// The one-line JSON object of `cadro status --json`.
+std::string statusJson(const ThreadStore& store, const Calendar& calendar);
+
+/// The usage text of `cadro --help`.
+const std::string& usageText();
+
+}  // namespace cadro

@@ -1,0 +1,162 @@
+// What `cadro status --json` and `cadro list` print.
+#include "core/base/Json.h"
+#include "core/cli/CommandLineParts.h"
+#include "core/schedule/ScheduleLabels.h"
+#include "core/shell/StatusTitle.h"
+
+namespace cadro {
+namespace {
+
+using json::OrderedValue;
+
+const char* className(StatusContent::State state) {
+    switch (state) {
+        case StatusContent::State::dayClosed:
+            return "closed";
+        case StatusContent::State::todo:
+            return "todo";
+        case StatusContent::State::thread:
+            return "thread";
+        case StatusContent::State::idle:
+            return "idle";
+    }
+    return "idle";
+}
+
+template <typename T>
+OrderedValue orNull(const std::optional<T>& value) {
+    return value ? OrderedValue(*value) : OrderedValue(nullptr);
+}
+
+OrderedValue threadJson(const Strand& thread) {
+    OrderedValue out = OrderedValue::object();
+    out["id"] = thread.id.toString();
+    out["title"] = thread.title;
+    out["step"] = thread.step;
+    out["nextSteps"] = thread.nextSteps;
+    out["color"] = orNull(thread.colorHex);
+    out["priority"] = orNull(thread.priority);
+    out["isHygiene"] = thread.isHygiene;
+    return out;
+}
+
+OrderedValue todoJson(const Todo& todo, const Calendar& calendar) {
+    OrderedValue out = OrderedValue::object();
+    out["id"] = todo.id.toString();
+    out["title"] = todo.title;
+    out["estimatedMinutes"] = orNull(todo.estimatedMinutes);
+    out["schedule"] =
+        todo.schedule ? OrderedValue(shortLabel(*todo.schedule, calendar)) : OrderedValue(nullptr);
+    out["snoozedUntil"] = todo.snoozedUntil ? OrderedValue(formatUtcTimestamp(*todo.snoozedUntil))
+                                            : OrderedValue(nullptr);
+    return out;
+}
+
+std::string tooltip(const ThreadStore& store, const StatusContent& content) {
+    switch (content.state) {
+        case StatusContent::State::dayClosed:
+            return "Your day hasn't started";
+        case StatusContent::State::idle:
+            return "No active threads";
+        case StatusContent::State::todo: {
+            const Todo& todo = *store.currentTodo();
+            std::string text = "To-do: " + todo.title;
+            if (todo.estimatedMinutes)
+                text += " (~" + std::to_string(*todo.estimatedMinutes) + " min)";
+            return text;
+        }
+        case StatusContent::State::thread:
+            break;
+    }
+    const Strand& thread = *store.current();
+    std::string text = threadText(store, thread);
+    if (!thread.nextSteps.empty())
+        text += "\nnext \xE2\x96\xB8 " + thread.nextSteps.front();
+    return text;
+}
+
+void listThreads(std::string& out, const char* heading, const std::vector<Strand>& threads,
+                 const ThreadStore& store, const Calendar& calendar, Date now) {
+    out += heading;
+    out += threads.empty() ? " none\n" : "\n";
+    for (const auto& thread : threads) {
+        bool isCurrent =
+            store.sessionOpen() && !store.currentTodo() && store.currentID() == thread.id;
+        out += isCurrent ? "  * " : "    ";
+        out += threadText(store, thread);
+        if (thread.priority)
+            out += "  [priority " + std::to_string(*thread.priority) + "]";
+        if (thread.snoozedUntil)
+            out += "  (wakes " + formatWakeTime(*thread.snoozedUntil, calendar, now) + ")";
+        out += "\n";
+    }
+}
+
+}  // namespace
+
+std::string statusJson(const ThreadStore& store, const Calendar& calendar) {
+    StatusContent content = statusContent(store);
+    OrderedValue out = OrderedValue::object();
+    out["text"] = content.title.substr(1);
+    out["tooltip"] = tooltip(store, content);
+    out["class"] = className(content.state);
+    out["sessionOpen"] = store.sessionOpen();
+    const Strand* thread = store.sessionOpen() ? store.current() : nullptr;
+    out["thread"] = thread ? threadJson(*thread) : OrderedValue(nullptr);
+    const Todo* todo = store.sessionOpen() ? store.currentTodo() : nullptr;
+    out["todo"] = todo ? todoJson(*todo, calendar) : OrderedValue(nullptr);
+    return out.dump(-1, ' ', false, nlohmann::detail::error_handler_t::replace);
+}
+
+namespace cli {
+
+std::string listText(const ThreadStore& store, const Calendar& calendar, Date now) {
+    std::string out;
+    out += store.sessionOpen() ? "Day: open\n" : "Day: not started\n";
+    listThreads(out, "Active:", store.active(), store, calendar, now);
+    listThreads(out, "Parked:", store.parked(), store, calendar, now);
+    listThreads(out, "Snoozed:", store.snoozed(), store, calendar, now);
+    out += store.todos().empty() ? "To-dos: none\n" : "To-dos:\n";
+    for (const auto& todo : store.todos()) {
+        out += store.currentTodoID() == todo.id ? "  * " : "    ";
+        out += todo.title;
+        if (todo.estimatedMinutes)
+            out += "  ~" + durationLabel(*todo.estimatedMinutes);
+        if (todo.schedule)
+            out += "  " + shortLabel(*todo.schedule, calendar);
+        if (todo.snoozedUntil && *todo.snoozedUntil > now) {
+            out += "  (until " + formatWakeTime(*todo.snoozedUntil, calendar, now) + ")";
+        }
+        out += "\n";
+    }
+    return out;
+}
+
+std::string listJson(const ThreadStore& store, const Calendar& calendar) {
+    OrderedValue out = OrderedValue::object();
+    out["sessionOpen"] = store.sessionOpen();
+    out["currentID"] =
+        store.currentID() ? OrderedValue(store.currentID()->toString()) : OrderedValue(nullptr);
+    out["currentTodoID"] = store.currentTodoID() ? OrderedValue(store.currentTodoID()->toString())
+                                                 : OrderedValue(nullptr);
+    for (auto [kind, key] : {std::pair{ThreadKind::active, "active"},
+                             {ThreadKind::parked, "parked"},
+                             {ThreadKind::snoozed, "snoozed"}}) {
+        OrderedValue list = OrderedValue::array();
+        for (const auto& thread : store.threads(kind)) {
+            OrderedValue item = threadJson(thread);
+            if (thread.snoozedUntil)
+                item["snoozedUntil"] = formatUtcTimestamp(*thread.snoozedUntil);
+            list.push_back(std::move(item));
+        }
+        out[key] = std::move(list);
+    }
+    OrderedValue todos = OrderedValue::array();
+    for (const auto& todo : store.todos())
+        todos.push_back(todoJson(todo, calendar));
+    out["todos"] = std::move(todos);
+    return out.dump(-1, ' ', false, nlohmann::detail::error_handler_t::replace);
+}
+
+}  // namespace cli
+}  // namespace cadro

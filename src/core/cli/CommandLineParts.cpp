@@ -1,0 +1,300 @@
+#include "core/cli/CommandLineParts.h"
+
+#include "core/base/Utf8.h"
+#include "core/schedule/ScheduleLabels.h"
+#include "core/store/ThreadColor.h"
+
+#include <algorithm>
+#include <charconv>
+#include <map>
+
+namespace cadro::cli {
+namespace {
+
+/// "--name" is an option; anything else (even "- item" or "-5") is a value.
+bool isOption(const std::string& arg) {
+    return arg.size() > 2 && arg.rfind("--", 0) == 0;
+}
+
+/// Parses all of `text` as a decimal integer (an optional leading minus).
+std::optional<std::int64_t> wholeNumber(std::string_view text) {
+    std::int64_t value = 0;
+    const char* end = text.data() + text.size();
+    auto [ptr, error] = std::from_chars(text.data(), end, value);
+    if (error != std::errc() || ptr != end || text.empty())
+        return std::nullopt;
+    return value;
+}
+
+/// "2026-03-04" into year, month, day; throws with `what` in the message.
+struct CivilDay {
+    std::int64_t year, month, day;
+};
+
+CivilDay parseDay(const std::string& text, const std::string& what) {
+    auto bad = [&] {
+        return UsageError(what + " must be a date like 2026-03-04, not \"" + text + "\"");
+    };
+    if (text.size() != 10 || text[4] != '-' || text[7] != '-')
+        throw bad();
+    auto y = wholeNumber(std::string_view(text).substr(0, 4));
+    auto m = wholeNumber(std::string_view(text).substr(5, 2));
+    auto d = wholeNumber(std::string_view(text).substr(8, 2));
+    if (!y || !m || !d || *y < 1900 || *m < 1 || *m > 12 || *d < 1 || *d > 31)
+        throw bad();
+    return {*y, *m, *d};
+}
+
+TimeOfDay parseTime(const std::string& text, const std::string& what) {
+    auto bad = [&] {
+        return UsageError(what + " must be a time like 09:30, not \"" + text + "\"");
+    };
+    auto colon = text.find(':');
+    if (colon == std::string::npos || colon == 0 || text.size() - colon != 3)
+        throw bad();
+    auto h = wholeNumber(std::string_view(text).substr(0, colon));
+    auto m = wholeNumber(std::string_view(text).substr(colon + 1));
+    if (!h || !m || *h < 0 || *h > 23 || *m < 0 || *m > 59)
+        throw bad();
+    return {*h, *m};
+}
+
+/// The instant of a wall-clock time on a day; the day must exist.
+Date compose(const Calendar& calendar, CivilDay day, TimeOfDay time, const std::string& text) {
+    auto date = calendar.compose(day.year, day.month, day.day, time.hour, time.minute, 0);
+    if (!date || calendar.day(*date) != day.day || calendar.month(*date) != day.month) {
+        throw UsageError("there is no such day as \"" + text + "\"");
+    }
+    return *date;
+}
+
+std::string lowerAscii(std::string text) {
+    std::transform(text.begin(), text.end(), text.begin(),
+                   [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+    return text;
+}
+
+}  // namespace
+
+// --- Arguments ------------------------------------------------------------------
+
+bool Arguments::flag(const std::string& name) {
+    auto it = std::find(args_.begin(), args_.end(), name);
+    if (it == args_.end())
+        return false;
+    args_.erase(it);
+    if (std::find(args_.begin(), args_.end(), name) != args_.end()) {
+        throw UsageError(name + " is given twice");
+    }
+    return true;
+}
+
+std::optional<std::string> Arguments::option(const std::string& name) {
+    auto values = options(name);
+    if (values.size() > 1)
+        throw UsageError(name + " is given twice");
+    if (values.empty())
+        return std::nullopt;
+    return values.front();
+}
+
+std::vector<std::string> Arguments::options(const std::string& name) {
+    std::vector<std::string> values;
+    for (std::size_t i = 0; i < args_.size();) {
+        if (args_[i] != name) {
+            ++i;
+            continue;
+        }
+        if (i + 1 >= args_.size())
+            throw UsageError(name + " needs a value");
+        values.push_back(args_[i + 1]);
+        args_.erase(args_.begin() + static_cast<std::ptrdiff_t>(i),
+                    args_.begin() + static_cast<std::ptrdiff_t>(i + 2));
+    }
+    return values;
+}
+
+std::vector<std::string> Arguments::optionWithCount(const std::string& name) {
+    auto it = std::find(args_.begin(), args_.end(), name);
+    if (it == args_.end())
+        return {};
+    auto values = std::next(it);
+    if (values == args_.end())
+        throw UsageError(name + " needs a value");
+    // "--every 2 week" or "--every week".
+    auto end = std::next(values, wholeNumber(*values) ? 2 : 1);
+    if (end > args_.end())
+        throw UsageError(name + " needs a unit after the number");
+    std::vector<std::string> taken(values, end);
+    args_.erase(it, end);
+    if (std::find(args_.begin(), args_.end(), name) != args_.end()) {
+        throw UsageError(name + " is given twice");
+    }
+    return taken;
+}
+
+std::optional<std::string> Arguments::optionalPositional() {
+    for (auto it = args_.begin(); it != args_.end(); ++it) {
+        if (*it == "--") {
+            if (std::next(it) == args_.end())
+                return std::nullopt;
+            std::string value = *std::next(it);
+            args_.erase(it, std::next(it, 2));
+            return value;
+        }
+        if (!isOption(*it)) {
+            std::string value = *it;
+            args_.erase(it);
+            return value;
+        }
+    }
+    return std::nullopt;
+}
+
+std::string Arguments::positional(const std::string& what) {
+    auto value = optionalPositional();
+    if (!value)
+        throw UsageError(what + " is missing");
+    return *value;
+}
+
+void Arguments::done() const {
+    if (args_.empty())
+        return;
+    const std::string& extra = args_.front();
+    throw UsageError(isOption(extra) ? "unknown option \"" + extra + "\""
+                                     : "unexpected argument \"" + extra + "\"");
+}
+
+// --- Values --------------------------------------------------------------------
+
+std::int64_t parseInteger(const std::string& text, const std::string& what, std::int64_t min,
+                          std::int64_t max) {
+    auto value = wholeNumber(text);
+    if (!value || *value < min || *value > max) {
+        throw UsageError(what + " must be a whole number from " + std::to_string(min) + " to " +
+                         std::to_string(max) + ", not \"" + text + "\"");
+    }
+    return *value;
+}
+
+std::optional<std::int64_t> parseMinutes(const std::string& text) {
+    if (text.empty() || !std::all_of(text.begin(), text.end(), ::isdigit))
+        return std::nullopt;
+    return parseInteger(text, "the snooze length", 1, 525'600);  // up to a year
+}
+
+std::string parseColor(const std::string& text) {
+    auto color = ThreadColor::fromHex(text);
+    if (!color)
+        throw UsageError("--color must look like #8B7CF6, not \"" + text + "\"");
+    return ThreadColor::hex(*color);
+}
+
+Date parseDateTime(const std::string& text, const Calendar& calendar) {
+    auto space = text.find(' ');
+    if (space == std::string::npos) {
+        throw UsageError("--until must look like \"2026-03-04 18:30\", not \"" + text + "\"");
+    }
+    CivilDay day = parseDay(text.substr(0, space), "--until");
+    TimeOfDay time = parseTime(text.substr(space + 1), "--until");
+    return compose(calendar, day, time, text);
+}
+
+Uuid findThread(const ThreadStore& store, ThreadKind kind, const std::string& name) {
+    const char* listName = kind == ThreadKind::parked    ? "parked"
+                           : kind == ThreadKind::snoozed ? "snoozed"
+                                                         : "active";
+    const auto& threads = store.threads(kind);
+    if (auto id = Uuid::parse(name)) {
+        for (const auto& thread : threads) {
+            if (thread.id == *id)
+                return thread.id;
+        }
+        throw UsageError(std::string("no ") + listName + " thread has the id " + id->toString());
+    }
+    std::vector<Uuid> matches;
+    for (const auto& thread : threads) {
+        if (thread.title == name)
+            matches.push_back(thread.id);
+    }
+    if (matches.empty()) {
+        throw UsageError(std::string("no ") + listName + " thread is called \"" + name + "\"");
+    }
+    if (matches.size() > 1) {
+        throw UsageError("several " + std::string(listName) + " threads are called \"" + name +
+                         "\"; use the id from cadro list --json");
+    }
+    return matches.front();
+}
+
+std::optional<TodoSchedule> scheduleFromOptions(Arguments& args, const CommandLineHost& host) {
+    std::vector<std::string> at = args.options("--at");
+    std::optional<std::string> on = args.option("--on");
+    std::optional<std::string> weekdays = args.option("--weekdays");
+    std::optional<std::string> day = args.option("--day");
+    std::vector<std::string> every = args.optionWithCount("--every");
+    if (at.empty()) {
+        if (on || weekdays || day || !every.empty()) {
+            throw UsageError("a schedule needs at least one time: --at HH:MM");
+        }
+        return std::nullopt;
+    }
+
+    const Calendar& calendar = host.calendar;
+    TodoSchedule schedule;
+    schedule.startDate = calendar.startOfDay(host.clock.now());
+    if (on)
+        schedule.startDate = compose(calendar, parseDay(*on, "--on"), {0, 0}, *on);
+    for (const auto& time : at)
+        schedule.times.push_back(parseTime(time, "--at"));
+    std::sort(schedule.times.begin(), schedule.times.end());
+    schedule.times.erase(std::unique(schedule.times.begin(), schedule.times.end()),
+                         schedule.times.end());
+
+    if (every.empty()) {
+        if (weekdays || day)
+            throw UsageError("--weekdays and --day need --every");
+        return schedule;
+    }
+    RepeatRule rule;
+    std::string unit = lowerAscii(every.back());
+    if (every.size() == 2)
+        rule.interval = parseInteger(every.front(), "--every", 1, 99);
+    static const std::map<std::string, RepeatUnit> kUnits = {
+        {"day", RepeatUnit::day},    {"days", RepeatUnit::day},    {"week", RepeatUnit::week},
+        {"weeks", RepeatUnit::week}, {"month", RepeatUnit::month}, {"months", RepeatUnit::month}};
+    auto found = kUnits.find(unit);
+    if (found == kUnits.end())
+        throw UsageError("--every takes day, week or month, not \"" + unit + "\"");
+    rule.unit = found->second;
+
+    if (weekdays && rule.unit != RepeatUnit::week)
+        throw UsageError("--weekdays needs --every N week");
+    if (day && rule.unit != RepeatUnit::month)
+        throw UsageError("--day needs --every N month");
+    if (rule.unit == RepeatUnit::week) {
+        if (weekdays) {
+            static const std::vector<std::string> kNames = {"su", "mo", "tu", "we",
+                                                            "th", "fr", "sa"};
+            std::string rest = lowerAscii(*weekdays) + ",";
+            for (std::size_t start = 0, comma; (comma = rest.find(',', start)) != std::string::npos;
+                 start = comma + 1) {
+                std::string name = rest.substr(start, comma - start);
+                auto it = std::find(kNames.begin(), kNames.end(), name);
+                if (it == kNames.end()) {
+                    throw UsageError("--weekdays takes su,mo,tu,we,th,fr,sa, not \"" + name + "\"");
+                }
+                rule.weekdays.insert(it - kNames.begin() + 1);
+            }
+        } else {
+            rule.weekdays.insert(calendar.weekday(schedule.startDate));
+        }
+    }
+    if (rule.unit == RepeatUnit::month && day)
+        rule.dayOfMonth = parseInteger(*day, "--day", 1, 31);
+    schedule.repeatRule = rule;
+    return schedule;
+}
+
+}  // namespace cadro::cli

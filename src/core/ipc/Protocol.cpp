@@ -1,0 +1,84 @@
+#include "core/ipc/Protocol.h"
+
+#include "core/base/Json.h"
+#include "core/base/Utf8.h"
+
+#include <unistd.h>
+
+#include <cstdlib>
+
+namespace cadro::ipc {
+
+std::filesystem::path socketPath() {
+    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
+    if (runtime && *runtime && std::filesystem::path(runtime).is_absolute()) {
+        return std::filesystem::path(runtime) / "cadro" / "tray.sock";
+    }
+    return std::filesystem::temp_directory_path() /
+           ("cadro-" + std::to_string(::getuid())) / "tray.sock";
+}
+
+std::string encode(const Request& request) {
+    json::Value out = json::Value::object();
+    switch (request.type) {
+        case Request::Type::command: out["type"] = "command"; break;
+        case Request::Type::watch: out["type"] = "watch"; break;
+        case Request::Type::stepAside: out["type"] = "stepAside"; break;
+    }
+    if (request.type != Request::Type::stepAside) out["args"] = request.args;
+    return out.dump(-1, ' ', false, nlohmann::detail::error_handler_t::replace) + "\n";
+}
+
+std::string encode(const CommandLineResult& result) {
+    json::Value out = json::Value::object();
+    out["exit"] = result.exitCode;
+    out["out"] = result.out;
+    out["err"] = result.err;
+    return out.dump(-1, ' ', false, nlohmann::detail::error_handler_t::replace) + "\n";
+}
+
+std::optional<Request> decodeRequest(std::string_view line) {
+    if (line.size() > kMaxLineBytes) return std::nullopt;
+    try {
+        json::Value value = json::parse(line);
+        json::ObjectReader in(value, "request");
+        Request request;
+        std::string type = in.string("type");
+        if (type == "command") {
+            request.type = Request::Type::command;
+        } else if (type == "watch") {
+            request.type = Request::Type::watch;
+        } else if (type == "stepAside") {
+            request.type = Request::Type::stepAside;
+            return request;
+        } else {
+            return std::nullopt;
+        }
+        for (const auto& arg : in.array("args")) {
+            if (!arg.is_string()) return std::nullopt;
+            request.args.push_back(arg.get<std::string>());
+        }
+        return request;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+std::optional<CommandLineResult> decodeResult(std::string_view line) {
+    if (line.size() > kMaxLineBytes) return std::nullopt;
+    try {
+        json::Value value = json::parse(line);
+        json::ObjectReader in(value, "reply");
+        CommandLineResult result;
+        auto exit = in.optionalInteger("exit").value_or(kExitOk);
+        if (exit < 0 || exit > 255) return std::nullopt;
+        result.exitCode = static_cast<int>(exit);
+        result.out = in.optionalString("out").value_or("");
+        result.err = in.optionalString("err").value_or("");
+        return result;
+    } catch (const std::exception&) {
+        return std::nullopt;
+    }
+}
+
+}  // namespace cadro::ipc

@@ -1,0 +1,105 @@
+#pragma once
+
+#include "core/base/Calendar.h"
+#include "core/base/Clock.h"
+#include "core/shell/LaunchAtLogin.h"
+#include "core/shell/StatusMenu.h"
+#include "core/shell/UIState.h"
+#include "core/store/ThreadStore.h"
+#include "core/updates/UpdateChecker.h"
+
+#include <optional>
+#include <string>
+#include <vector>
+
+namespace cadro {
+
+/// A one-line text question: title, explanation and the text to start from.
+struct TextRequest {
+    std::string title;
+    std::string message;
+    std::string initialText;
+};
+
+/// An alert with its buttons; the first button is the default.
+struct AlertContent {
+    std::string message;
+    std::string informativeText;
+    /// Empty means the toolkit's single default button.
+    std::vector<std::string> buttons;
+
+    friend bool operator==(const AlertContent&, const AlertContent&) = default;
+};
+
+/// What the commands need from the user interface. The tray app shows real
+/// windows; the command line answers from its arguments; tests record.
+class CommandUi {
+  public:
+    virtual ~CommandUi() = default;
+    /// Nothing to act on.
+    virtual void beep() = 0;
+    /// Asks for a line of text; nothing when the user cancels.
+    virtual std::optional<std::string> askForText(const TextRequest& request) = 0;
+    /// Brings up the settings window on UIState's tab and sheet.
+    virtual void openSettingsWindow() = 0;
+    virtual void openUrl(const std::string& url) = 0;
+    /// Shows the alert; returns the index of the button chosen.
+    virtual int showAlert(const AlertContent& alert) = 0;
+    virtual void quit() = 0;
+};
+
+/// The actions behind the status menu, the global shortcuts and the command
+/// line: one implementation for all three.
+class Commands {
+  public:
+    Commands(ThreadStore& store, UIState& ui, const Clock& clock, const Calendar& calendar,
+             CommandUi& interface, UpdateChecker* updates = nullptr,
+             const LaunchAtLogin* launchAtLogin = nullptr);
+
+    /// Runs a menu item's action with the item's represented object.
+    void run(MenuAction action, const std::string& representedObject = {});
+
+    void cmdStartDay();
+    void cmdEndDay();
+    void cmdOpenBrainDump();
+    void cmdNext();
+    void cmdNextWithNewTask();
+    void cmdNextTypedTask();
+    void cmdEditStep();
+    void cmdAdd();
+    void cmdAddTodo();
+    void cmdParkCurrent();
+    void cmdSnoozeDefault();
+    void cmdSnoozePreset(const std::string& presetId);
+    void cmdSnoozeCustom();
+    void cmdUnpark(const std::string& payload);
+    void cmdWake(const std::string& payload);
+    void cmdDownloadUpdate();
+    void cmdToggleLaunchAtLogin();
+    void cmdCheckForUpdates();
+    void cmdSettings();
+    void cmdQuit();
+
+    /// After a Next: when the hygiene thread has come up in an open day, the
+    /// settings window opens so the user can tidy up.
+    void hygieneCheck();
+
+    /// The alert for the outcome of a manual update check (nothing = failed).
+    static AlertContent updateAlert(const std::optional<UpdateCheckResult>& result,
+                                    const std::string& installedVersion);
+
+  private:
+    bool threadIsCurrent() const { return store_.current() != nullptr; }
+    std::string promptTitle(const char* beginning) const;
+    void nextAndCheck();
+
+    ThreadStore& store_;
+    UIState& ui_;
+    const Clock& clock_;
+    const Calendar& calendar_;
+    CommandUi& interface_;
+    UpdateChecker* updates_;
+    const LaunchAtLogin* launchAtLogin_;
+};
+
+}  // namespace cadro

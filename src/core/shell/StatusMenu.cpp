@@ -1,0 +1,211 @@
+#include "core/shell/StatusMenu.h"
+
+#include "core/base/Utf8.h"
+#include "core/schedule/ScheduleLabels.h"
+#include "core/schedule/SnoozePreset.h"
+#include "core/shell/StatusTitle.h"
+
+namespace cadro {
+namespace {
+
+constexpr const char* kIndent = "   ";
+
+MenuItem snoozeItem(const StatusMenuInputs& in, bool enabled) {
+    MenuItem item = MenuItem::info("Snooze Current");
+    item.enabled = enabled;
+    if (!enabled)
+        return item;
+    item.submenu.push_back(
+        MenuItem::command("Default: " + durationLabel(in.store.defaultSnoozeMinutes()) +
+                              shortcutSuffix(in.shortcuts, HotKeyAction::snooze),
+                          MenuAction::snoozeDefault));
+    item.submenu.push_back(MenuItem::separator());
+    for (const auto& preset : allSnoozePresets()) {
+        MenuItem presetItem = MenuItem::command(preset.label, MenuAction::snoozePreset);
+        presetItem.representedObject = preset.id;
+        item.submenu.push_back(presetItem);
+    }
+    item.submenu.push_back(MenuItem::separator());
+    item.submenu.push_back(
+        MenuItem::command("Specific Time\xE2\x80\xA6", MenuAction::snoozeCustom));
+    return item;
+}
+
+void addRevivalSubmenu(std::vector<MenuItem>& menu, const StatusMenuInputs& in, ThreadKind kind) {
+    const auto& threads = in.store.threads(kind);
+    if (threads.empty())
+        return;
+    const bool parked = kind == ThreadKind::parked;
+    MenuItem parent =
+        MenuItem::info((parked ? "Parked (" : "Snoozed (") + std::to_string(threads.size()) + ")");
+    parent.enabled = true;
+    for (const auto& thread : threads) {
+        std::string label = thread.title;
+        if (!parked) {
+            label += " \xC2\xB7 " +
+                     formatWakeTime(thread.snoozedUntil.value_or(in.now), in.calendar, in.now);
+        }
+        MenuItem entry =
+            MenuItem::command(std::move(label), parked ? MenuAction::unpark : MenuAction::wake);
+        entry.representedObject = thread.id.toString();
+        entry.dotColorHex = thread.colorHex;
+        parent.submenu.push_back(std::move(entry));
+    }
+    menu.push_back(std::move(parent));
+}
+
+void addFooter(std::vector<MenuItem>& menu, const StatusMenuInputs& in) {
+    menu.push_back(MenuItem::separator());
+    if (in.updates && in.updates->available()) {
+        menu.push_back(
+            MenuItem::command("Download Cadro " + in.updates->available()->version + "\xE2\x80\xA6",
+                              MenuAction::downloadUpdate));
+    }
+    MenuItem login = MenuItem::command("Launch at Login", MenuAction::toggleLaunchAtLogin);
+    if (in.launchAtLogin) {
+        login.checked = in.launchAtLogin->isEnabled();
+        if (auto reason = in.launchAtLogin->unavailableReason()) {
+            login.enabled = false;
+            login.tooltip = *reason;
+        }
+    } else {
+        login.enabled = false;
+    }
+    menu.push_back(std::move(login));
+    menu.push_back(MenuItem::command("Check for Updates\xE2\x80\xA6", MenuAction::checkForUpdates,
+                                     in.updates && in.updates->isConfigured()));
+    menu.push_back(MenuItem::command("Settings\xE2\x80\xA6", MenuAction::settings));
+    menu.push_back(MenuItem::command("Quit Cadro", MenuAction::quit));
+}
+
+std::vector<MenuItem> closedDayMenu(const StatusMenuInputs& in) {
+    std::vector<MenuItem> menu;
+    menu.push_back(MenuItem::info("Your day hasn't started"));
+    menu.push_back(MenuItem::separator());
+    menu.push_back(MenuItem::command("Start Day", MenuAction::startDay));
+    menu.push_back(MenuItem::command("Open Brain Dump\xE2\x80\xA6", MenuAction::openBrainDump));
+    addFooter(menu, in);
+    return menu;
+}
+
+std::vector<MenuItem> todoMenu(const StatusMenuInputs& in, const Todo& todo) {
+    std::vector<MenuItem> menu;
+    menu.push_back(MenuItem::info("TO-DO"));
+    menu.push_back(MenuItem::info(todo.title));
+    if (todo.estimatedMinutes) {
+        menu.push_back(MenuItem::info(std::string(kIndent) + "~" +
+                                      std::to_string(*todo.estimatedMinutes) + " min"));
+    }
+    if (todo.schedule) {
+        menu.push_back(MenuItem::info(kIndent + menuDescription(*todo.schedule, in.calendar)));
+    }
+    menu.push_back(MenuItem::separator());
+    menu.push_back(MenuItem::command("Done" + shortcutSuffix(in.shortcuts, HotKeyAction::next),
+                                     MenuAction::next));
+    menu.push_back(snoozeItem(in, true));
+    menu.push_back(MenuItem::separator());
+    menu.push_back(MenuItem::command("Open Brain Dump\xE2\x80\xA6", MenuAction::openBrainDump));
+    menu.push_back(MenuItem::command("End Day", MenuAction::endDay));
+    addFooter(menu, in);
+    return menu;
+}
+
+void addThreadHeader(std::vector<MenuItem>& menu, const StatusMenuInputs& in) {
+    const Strand* thread = in.store.current();
+    if (!thread) {
+        menu.push_back(MenuItem::info("No active threads"));
+        return;
+    }
+    MenuItem title = MenuItem::info(thread->title);
+    title.dotColorHex = thread->colorHex;
+    menu.push_back(std::move(title));
+
+    std::string label = threadStepLabel(in.store, *thread);
+    if (label.empty())
+        label = "(no step yet, use Edit Current Step\xE2\x80\xA6)";
+    menu.push_back(MenuItem::info(std::string(kIndent) + "\xE2\x86\xB3 " + label));
+
+    if (!thread->nextSteps.empty()) {
+        std::string line = std::string(kIndent) + "next \xE2\x96\xB8 " + thread->nextSteps.front();
+        if (thread->nextSteps.size() > 1) {
+            line += " (+" + std::to_string(thread->nextSteps.size() - 1) + " more)";
+        }
+        menu.push_back(MenuItem::info(std::move(line)));
+    }
+    std::string counts = kIndent;
+    if (thread->priority)
+        counts += "priority " + std::to_string(*thread->priority) + " \xC2\xB7 ";
+    counts += std::to_string(in.store.active().size()) + " active";
+    menu.push_back(MenuItem::info(std::move(counts)));
+}
+
+std::vector<MenuItem> threadMenu(const StatusMenuInputs& in) {
+    const bool hasThread = in.store.current() != nullptr;
+    std::vector<MenuItem> menu;
+    addThreadHeader(menu, in);
+    menu.push_back(MenuItem::separator());
+    menu.push_back(MenuItem::command("Next" + shortcutSuffix(in.shortcuts, HotKeyAction::next),
+                                     MenuAction::next, hasThread));
+    menu.push_back(MenuItem::command(
+        "Next with New Task" + shortcutSuffix(in.shortcuts, HotKeyAction::nextWithNewTask),
+        MenuAction::nextWithNewTask, hasThread));
+    menu.push_back(MenuItem::command("Next with Typed Task\xE2\x80\xA6" +
+                                         shortcutSuffix(in.shortcuts, HotKeyAction::nextTypedTask),
+                                     MenuAction::nextTypedTask, hasThread));
+    menu.push_back(
+        MenuItem::command("Edit Current Step\xE2\x80\xA6", MenuAction::editStep, hasThread));
+    menu.push_back(MenuItem::separator());
+    menu.push_back(MenuItem::command("Add Thread\xE2\x80\xA6", MenuAction::add));
+    menu.push_back(MenuItem::command("Add To-Do\xE2\x80\xA6", MenuAction::addTodo));
+    menu.push_back(MenuItem::command("Park Current Thread", MenuAction::parkCurrent, hasThread));
+    menu.push_back(snoozeItem(in, hasThread));
+    addRevivalSubmenu(menu, in, ThreadKind::parked);
+    addRevivalSubmenu(menu, in, ThreadKind::snoozed);
+    menu.push_back(MenuItem::separator());
+    menu.push_back(MenuItem::command("Open Brain Dump\xE2\x80\xA6", MenuAction::openBrainDump));
+    menu.push_back(MenuItem::command("End Day", MenuAction::endDay));
+    addFooter(menu, in);
+    return menu;
+}
+
+}  // namespace
+
+MenuItem MenuItem::separator() {
+    MenuItem item;
+    item.isSeparator = true;
+    item.enabled = false;
+    return item;
+}
+
+MenuItem MenuItem::info(std::string title) {
+    MenuItem item;
+    item.title = std::move(title);
+    item.enabled = false;
+    return item;
+}
+
+MenuItem MenuItem::command(std::string title, MenuAction action, bool enabled) {
+    MenuItem item;
+    item.title = std::move(title);
+    item.action = action;
+    item.enabled = enabled;
+    return item;
+}
+
+std::string shortcutSuffix(const ShortcutSettings& shortcuts, HotKeyAction action) {
+    return "  (" + shortcuts.combo(action).compact() + ")";
+}
+
+std::optional<Uuid> uuidPayload(const std::string& representedObject) {
+    return Uuid::parse(representedObject);
+}
+
+std::vector<MenuItem> buildStatusMenu(const StatusMenuInputs& in) {
+    if (!in.store.sessionOpen())
+        return closedDayMenu(in);
+    if (const Todo* todo = in.store.currentTodo())
+        return todoMenu(in, *todo);
+    return threadMenu(in);
+}
+
+}  // namespace cadro

@@ -1,0 +1,39 @@
+#include "core/shell/StatusTitle.h"
+
+#include "core/base/Utf8.h"
+
+namespace cadro {
+namespace {
+
+/// Titles longer than this are cut (characters as the user sees them).
+constexpr std::size_t kTitleCharacters = 60;
+
+}  // namespace
+
+std::string threadStepLabel(const ThreadStore& store, const Strand& thread) {
+    if (thread.isHygiene && !store.hasOwnThreads())
+        return "Add your first thread";
+    return trimWhitespaceAndNewlines(thread.step);
+}
+
+std::string threadText(const ThreadStore& store, const Strand& thread) {
+    std::string label = threadStepLabel(store, thread);
+    return label.empty() ? thread.title : thread.title + ": " + label;
+}
+
+StatusContent statusContent(const ThreadStore& store) {
+    using State = StatusContent::State;
+    if (!store.sessionOpen())
+        return {State::dayClosed, " Cadro: Click to start day", std::nullopt};
+    if (const Todo* todo = store.currentTodo()) {
+        return {State::todo, " \xE2\x98\x90 " + prefixCharacters(todo->title, kTitleCharacters),
+                std::nullopt};
+    }
+    if (const Strand* thread = store.current()) {
+        return {State::thread, " " + prefixCharacters(threadText(store, *thread), kTitleCharacters),
+                thread->colorHex};
+    }
+    return {State::idle, " Cadro", std::nullopt};
+}
+
+}  // namespace cadro
