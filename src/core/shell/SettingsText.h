@@ -1,0 +1,59 @@
+#pragma once
+
+#include "core/store/ThreadStore.h"
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace cadro {
+
+/// The next steps a block of text stands for: one per line (every Unicode
+/// line-break kind; CR LF counts once), each trimmed of horizontal white
+/// space, empty lines dropped. List markers stay part of the step.
+std::vector<std::string> stepsFromText(std::string_view text);
+
+/// "Plan next steps", "1 next step", "<n> next steps".
+std::string nextStepsSummary(std::size_t count);
+
+/// The thread the now strip is about: the current thread, unless a to-do is up.
+const Strand* nowThread(const ThreadStore& store);
+
+/// The now strip's headline: "☐ " and the to-do's title, the current
+/// thread's text, or "Nothing in the cycle".
+std::string nowHeadline(const ThreadStore& store);
+
+/// A row is the current one when it is in the active list, the day is open,
+/// no to-do is up and the store's current id is the thread's.
+bool isCurrentRow(const ThreadStore& store, const Strand& thread, ThreadKind kind);
+
+/// A rectangle in screen coordinates, y growing downwards.
+struct ScreenRect {
+    double x = 0;
+    double y = 0;
+    double width = 0;
+    double height = 0;
+
+    double left() const { return x; }
+    double right() const { return x + width; }
+    double top() const { return y; }
+    double bottom() const { return y + height; }
+
+    friend bool operator==(const ScreenRect&, const ScreenRect&) = default;
+};
+
+struct ScreenPoint {
+    double x = 0;
+    double y = 0;
+
+    friend bool operator==(const ScreenPoint&, const ScreenPoint&) = default;
+};
+
+/// Where the colour panel goes beside `window`: 8 points to its right, or to
+/// its left when that would leave the screen (never past the screen's left
+/// edge); its top level with the window's top, kept on screen vertically.
+ScreenPoint colorPanelOrigin(double panelWidth, double panelHeight, const ScreenRect& window,
+                             const ScreenRect& visible);
+
+}  // namespace cadro
