@@ -1,0 +1,242 @@
+#include "settings/SettingsWindow.h"
+
+#include "app/BrandColor.h"
+#include "settings/Controls.h"
+#include "settings/NowBar.h"
+#include "settings/Sheets.h"
+#include "settings/ThreadListTab.h"
+
+#include <QCloseEvent>
+#include <QDialog>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QScreen>
+#include <QTabBar>
+#include <QTabWidget>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace cadro {
+namespace {
+
+// A tab whose content arrives later: a short, quiet note in the middle.
+QWidget* quietTab(const QString& text, QWidget* parent) {
+    auto* tab = new QWidget(parent);
+    auto* layout = new QVBoxLayout(tab);
+    auto* label = new QLabel(text, tab);
+    label->setAlignment(Qt::AlignCenter);
+    label->setWordWrap(true);
+    label->setFont(pixelFont(12));
+    QPalette quiet = label->palette();
+    quiet.setColor(QPalette::WindowText, secondaryTextColor(tab));
+    label->setPalette(quiet);
+    layout->addWidget(label);
+    return tab;
+}
+
+}  // namespace
+
+SettingsWindow::SettingsWindow(ThreadStore& store, ShortcutSettings& shortcuts, UIState& ui,
+                               const Calendar& calendar, const Clock& clock, QWidget* parent)
+    : QWidget(parent, Qt::Window),
+      store_(store),
+      shortcuts_(shortcuts),
+      ui_(ui),
+      calendar_(calendar),
+      clock_(clock),
+      nowBar_(new NowBar(store, this)),
+      tabs_(new QTabWidget(this)) {
+    setObjectName("settingsWindow");
+    setWindowTitle("Cadro");
+    setMinimumSize(480, 460);
+    resize(560, 600);
+
+    // The brand accent tints the controls.
+    QPalette tinted = palette();
+    tinted.setColor(QPalette::Highlight, BrandColor::accent());
+    tinted.setColor(QPalette::Link, BrandColor::accent());
+    setPalette(tinted);
+
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+    layout->addWidget(nowBar_);
+    layout->addWidget(tabs_, 1);
+    tabs_->setObjectName("settingsTabs");
+    tabs_->setDocumentMode(true);
+    tabs_->tabBar()->setExpanding(false);
+
+    ThreadRow::Context context;
+    context.store = &store_;
+    context.calendar = &calendar_;
+    context.clock = &clock_;
+    context.onSnooze = [this](const Uuid& id) { ui_.setSheet(SettingsSheet::snooze(id)); };
+    context.onEditSteps = [this](const Uuid& id) { ui_.setSheet(SettingsSheet::editSteps(id)); };
+    const ThreadKind kinds[3] = {ThreadKind::active, ThreadKind::parked, ThreadKind::snoozed};
+    ThreadRow::Context noSnooze = context;
+    noSnooze.onSnooze = nullptr;
+    for (int i = 0; i < 3; ++i) {
+        lists_[i] = new ThreadListTab(kinds[i], i == 0 ? context : noSnooze, tabs_);
+        connect(lists_[i], &ThreadListTab::addThreadRequested, this,
+                [this] { ui_.setSheet(SettingsSheet::add()); });
+    }
+    const char* names[] = {"activeTab", "parkedTab", "snoozedTab"};
+    for (int i = 0; i < 3; ++i) {
+        lists_[i]->setObjectName(names[i]);
+        tabs_->addTab(lists_[i], QString::fromUtf8(label(kAllSettingsTabs[std::size_t(i)]).data()));
+    }
+    QWidget* todo = quietTab("No to-dos yet", tabs_);
+    QWidget* brainDump = quietTab("Your brain dump page shows up here.", tabs_);
+    QWidget* keys = quietTab("Global shortcuts are set here.", tabs_);
+    todo->setObjectName("todoTab");
+    brainDump->setObjectName("brainDumpTab");
+    keys->setObjectName("shortcutsTab");
+    for (QWidget* tab : {todo, brainDump, keys}) {
+        const auto index = std::size_t(tabs_->count());
+        tabs_->addTab(tab, QString::fromUtf8(label(kAllSettingsTabs[index]).data()));
+    }
+    syncTab();
+    connect(tabs_, &QTabWidget::currentChanged, this, [this](int index) {
+        if (index >= 0 && kAllSettingsTabs[std::size_t(index)] != ui_.selectedTab())
+            ui_.setSelectedTab(kAllSettingsTabs[std::size_t(index)]);
+    });
+
+    storeSubscription_ = store_.subscribe([this](StoreProperty) { scheduleRefresh(); });
+    shortcutsSubscription_ = shortcuts_.subscribe([this](auto) { scheduleRefresh(); });
+    uiSubscription_ = ui_.subscribe([this](UIProperty property) {
+        // Sheets come and go at once, so that hasSheet() answers truthfully.
+        if (property == UIProperty::sheet)
+            syncSheet();
+        else
+            syncTab();
+    });
+    syncSheet();
+}
+
+SettingsWindow::~SettingsWindow() {
+    uiSubscription_.cancel();
+    if (sheet_)
+        delete sheet_;
+}
+
+void SettingsWindow::showAndRaise() {
+    if (!shownOnce_) {
+        shownOnce_ = true;
+        if (QScreen* screen = QGuiApplication::primaryScreen()) {
+            QRect frame(QPoint(), size());
+            frame.moveCenter(screen->availableGeometry().center());
+            move(frame.topLeft());
+        }
+    }
+    refreshNow();
+    show();
+    raise();
+    activateWindow();
+    if (sheet_) {
+        sheet_->show();
+        sheet_->raise();
+    }
+}
+
+bool SettingsWindow::hasSheet() const {
+    return sheet_ != nullptr;
+}
+
+void SettingsWindow::scheduleRefresh() {
+    if (refreshQueued_)
+        return;
+    refreshQueued_ = true;
+    QTimer::singleShot(0, this, [this] {
+        if (refreshQueued_)
+            refreshNow();
+    });
+}
+
+void SettingsWindow::refreshNow() {
+    refreshQueued_ = false;
+    nowBar_->refresh();
+    for (ThreadListTab* list : lists_)
+        list->refresh();
+}
+
+void SettingsWindow::syncTab() {
+    const int index = int(ui_.selectedTab());
+    if (tabs_->currentIndex() != index)
+        tabs_->setCurrentIndex(index);
+}
+
+void SettingsWindow::syncSheet() {
+    const std::optional<SettingsSheet>& wanted = ui_.sheet();
+    const std::string identity = wanted ? wanted->identity() : std::string();
+    if (sheet_ && identity == sheetIdentity_)
+        return;
+    if (sheet_) {
+        // Replaced or dismissed from outside: close without touching the state.
+        QDialog* old = sheet_;
+        sheet_ = nullptr;
+        old->disconnect(this);
+        old->close();
+        old->deleteLater();
+    }
+    sheetIdentity_.clear();
+    if (!wanted)
+        return;
+    QDialog* dialog = makeSheet(*wanted);
+    if (!dialog)
+        return;
+    sheet_ = dialog;
+    sheetIdentity_ = identity;
+    dialog->setWindowModality(Qt::WindowModal);
+    connect(dialog, &QDialog::finished, this, [this, dialog] {
+        if (sheet_ != dialog)
+            return;
+        sheet_ = nullptr;
+        sheetIdentity_.clear();
+        dialog->deleteLater();
+        ui_.setSheet(std::nullopt);
+    });
+    if (isVisible()) {
+        dialog->show();
+        dialog->raise();
+    }
+}
+
+QDialog* SettingsWindow::makeSheet(const SettingsSheet& sheet) {
+    using Kind = SettingsSheet::Kind;
+    const QDateTime now = toQDateTime(clock_.now());
+    switch (sheet.kind) {
+        case Kind::add:
+            return new AddThreadSheet(store_, clock_, ui_.addThreadPrefill, this);
+        case Kind::editSteps:
+            return new EditStepsSheet(store_, *sheet.id, this);
+        case Kind::snooze: {
+            const std::optional<Strand> thread = store_.strand(*sheet.id);
+            const QString title = thread ? QString::fromStdString(thread->title) : "thread";
+            const Uuid id = *sheet.id;
+            return new SnoozeSheet(
+                title, now.addSecs(3600), now, [this, id](Date until) { store_.snooze(id, until); },
+                this);
+        }
+        case Kind::snoozeTodo: {
+            const std::optional<Todo> todo = store_.todo(*sheet.id);
+            const QString title = todo ? QString::fromStdString(todo->title) : "to-do";
+            const Uuid id = *sheet.id;
+            return new SnoozeSheet(
+                title, now.addSecs(3600), now,
+                [this, id](Date until) { store_.snoozeTodo(id, until); }, this);
+        }
+        case Kind::scheduleTodo:
+        case Kind::addTodo:
+            // Their sheets belong to the to-do tab, which is not filled in yet.
+            return nullptr;
+    }
+    return nullptr;
+}
+
+void SettingsWindow::closeEvent(QCloseEvent* event) {
+    NearbyColorPanel::close();
+    emit aboutToClose();
+    QWidget::closeEvent(event);
+}
+
+}  // namespace cadro

@@ -1,0 +1,223 @@
+#include "settings/Sheets.h"
+
+#include "core/base/Utf8.h"
+#include "core/shell/SettingsText.h"
+#include "settings/Controls.h"
+
+#include <QDateTimeEdit>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QVBoxLayout>
+
+namespace cadro {
+namespace {
+
+QString qs(const std::string& text) {
+    return QString::fromStdString(text);
+}
+
+QVBoxLayout* sheetLayout(QDialog* sheet, int width, int spacing) {
+    sheet->setFixedWidth(width);
+    auto* layout = new QVBoxLayout(sheet);
+    layout->setContentsMargins(20, 20, 20, 20);
+    layout->setSpacing(spacing);
+    layout->setSizeConstraint(QLayout::SetFixedSize);
+    return layout;
+}
+
+QLabel* headingLabel(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName("sheetHeading");
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(pixelFont(13, QFont::Bold));
+    label->setWordWrap(true);
+    return label;
+}
+
+QLineEdit* field(const char* name, const QString& placeholder, QWidget* parent) {
+    auto* edit = new QLineEdit(parent);
+    edit->setObjectName(name);
+    edit->setPlaceholderText(placeholder);
+    return edit;
+}
+
+/// Flexible space, Cancel (Escape) and the default button (Return).
+QPushButton* buttonRow(QDialog* sheet, QVBoxLayout* layout, const QString& confirm,
+                       const char* confirmName) {
+    auto* row = new QHBoxLayout;
+    row->addStretch(1);
+    auto* cancel = new QPushButton("Cancel", sheet);
+    cancel->setObjectName("cancelButton");
+    cancel->setAutoDefault(false);
+    QObject::connect(cancel, &QPushButton::clicked, sheet, &QDialog::reject);
+    auto* ok = new QPushButton(confirm, sheet);
+    ok->setObjectName(confirmName);
+    ok->setDefault(true);
+    row->addWidget(cancel);
+    row->addWidget(ok);
+    layout->addLayout(row);
+    return ok;
+}
+
+QString joinLines(const std::vector<std::string>& lines) {
+    QStringList list;
+    for (const auto& line : lines)
+        list << qs(line);
+    return list.join('\n');
+}
+
+}  // namespace
+
+QDateTime toQDateTime(Date date) {
+    return QDateTime::fromMSecsSinceEpoch(qint64(date.toUnix() * 1000.0));
+}
+
+Date toDate(const QDateTime& dateTime) {
+    return Date::fromUnix(double(dateTime.toMSecsSinceEpoch()) / 1000.0);
+}
+
+// --- AddThreadSheet ----------------------------------------------------------------------
+
+AddThreadSheet::AddThreadSheet(ThreadStore& store, const Clock& clock,
+                               const std::optional<ThreadPrefill>& prefill, QWidget* parent)
+    : QDialog(parent),
+      store_(store),
+      clock_(clock),
+      title_(field("titleField", "Thread title", this)),
+      step_(field("stepField", "Current step (optional)", this)),
+      steps_(new StepsField(this)),
+      priority_(new PriorityPicker(this)),
+      color_(new ColorControl(this)) {
+    setObjectName("addThreadSheet");
+    setWindowTitle("Add Thread");
+    auto* layout = sheetLayout(this, 380, 16);
+    layout->addWidget(headingLabel("Add Thread", this));
+    layout->addWidget(title_);
+    layout->addWidget(step_);
+    layout->addWidget(steps_);
+    auto* controls = new QHBoxLayout;
+    controls->setSpacing(16);
+    controls->addWidget(priority_);
+    controls->addWidget(color_);
+    controls->addStretch(1);
+    layout->addLayout(controls);
+    addButton_ = buttonRow(this, layout, "Add", "addButton");
+    connect(addButton_, &QPushButton::clicked, this, &AddThreadSheet::add);
+
+    if (prefill) {
+        title_->setText(qs(prefill->title));
+        step_->setText(qs(prefill->step));
+        steps_->setText(joinLines(prefill->nextSteps));
+        color_->setValues(true, threadColor(prefill->colorHex).value_or(color_->color()));
+    }
+    connect(title_, &QLineEdit::textChanged, this, [this] { addButton_->setEnabled(canAdd()); });
+    addButton_->setEnabled(canAdd());
+    setTabOrder(title_, step_);
+    setTabOrder(step_, steps_->editor());
+    setTabOrder(steps_->editor(), priority_->checkBox());
+    setTabOrder(priority_->checkBox(), priority_->spinBox());
+    setTabOrder(priority_->spinBox(), color_->checkBox());
+    setTabOrder(color_->checkBox(), color_->well());
+    title_->setFocus();
+}
+
+bool AddThreadSheet::canAdd() const {
+    return !trimWhitespaceAndNewlines(title_->text().toStdString()).empty();
+}
+
+void AddThreadSheet::add() {
+    if (!canAdd())
+        return;
+    Strand thread;
+    thread.id = Uuid::random();
+    thread.title = trimWhitespaceAndNewlines(title_->text().toStdString());
+    thread.step = step_->text().toStdString();
+    thread.nextSteps = stepsFromText(steps_->text().toStdString());
+    if (color_->hasColor())
+        thread.colorHex = hexOf(color_->color());
+    if (priority_->hasPriority())
+        thread.priority = std::max(1, priority_->priority());
+    thread.createdAt = clock_.now();
+    store_.addThread(std::move(thread));
+    accept();
+}
+
+void AddThreadSheet::hideEvent(QHideEvent* event) {
+    NearbyColorPanel::close();
+    QDialog::hideEvent(event);
+}
+
+// --- EditStepsSheet ---------------------------------------------------------------------------
+
+EditStepsSheet::EditStepsSheet(ThreadStore& store, const Uuid& id, QWidget* parent)
+    : QDialog(parent), store_(store), id_(id), steps_(new StepsField(this)) {
+    setObjectName("editStepsSheet");
+    setWindowTitle("Next Steps");
+    const std::optional<Strand> thread = store.strand(id);
+    auto* layout = sheetLayout(this, 380, 16);
+    layout->addWidget(headingLabel(QString::fromUtf8("Next steps for \u201C") +
+                                  (thread ? qs(thread->title) : QString("thread")) +
+                                  QString::fromUtf8("\u201D"),
+                              this));
+    layout->addWidget(steps_);
+    auto* note = new QLabel(
+        QString::fromUtf8("\u201CNext with New Task\u201D walks down this list, one per cycle."),
+        this);
+    note->setFont(pixelFont(12));
+    note->setWordWrap(true);
+    QPalette quiet = note->palette();
+    quiet.setColor(QPalette::WindowText, secondaryTextColor(this));
+    note->setPalette(quiet);
+    layout->addWidget(note);
+    QPushButton* save = buttonRow(this, layout, "Save", "saveButton");
+    connect(save, &QPushButton::clicked, this, [this] {
+        store_.setNextSteps(id_, stepsFromText(steps_->text().toStdString()));
+        accept();
+    });
+    if (thread)
+        steps_->setText(joinLines(thread->nextSteps));
+    steps_->editor()->setFocus();
+}
+
+// --- SnoozeSheet --------------------------------------------------------------------------------
+
+SnoozeSheet::SnoozeSheet(const QString& title, const QDateTime& start, const QDateTime& earliest,
+                         std::function<void(Date)> onSnooze, QWidget* parent)
+    : QDialog(parent), date_(new QDateTimeEdit(this)) {
+    setObjectName("snoozeSheet");
+    setWindowTitle("Snooze");
+    auto* layout = sheetLayout(this, 360, 12);
+    layout->addWidget(
+        headingLabel(QString::fromUtf8("Snooze \u201C") + title + QString::fromUtf8("\u201D"), this));
+    auto* text = new QLabel("It leaves the cycle and returns automatically at:", this);
+    text->setFont(pixelFont(12));
+    QPalette quiet = text->palette();
+    quiet.setColor(QPalette::WindowText, secondaryTextColor(this));
+    text->setPalette(quiet);
+    layout->addWidget(text);
+
+    date_->setObjectName("wakeAt");
+    date_->setAccessibleName("Wake at");
+    date_->setCalendarPopup(true);
+    date_->setDisplayFormat(QLocale().dateFormat(QLocale::ShortFormat) + " HH:mm");
+    date_->setMinimumDateTime(earliest);
+    date_->setDateTime(start);
+    layout->addWidget(date_, 0, Qt::AlignLeft);
+
+    QPushButton* snooze = buttonRow(this, layout, "Snooze", "snoozeButton");
+    connect(snooze, &QPushButton::clicked, this, [this, onSnooze = std::move(onSnooze)] {
+        if (onSnooze)
+            onSnooze(toDate(date_->dateTime()));
+        accept();
+    });
+    date_->setFocus();
+}
+
+QString SnoozeSheet::heading() const {
+    auto* label = findChild<QLabel*>("sheetHeading");
+    return label ? label->text() : QString();
+}
+
+}  // namespace cadro

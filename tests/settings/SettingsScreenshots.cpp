@@ -1,0 +1,71 @@
+// Renders the settings window's thread tabs and the add-thread sheet with the
+// demo data, for looking at the window without a desktop.
+#include "core/base/Defaults.h"
+#include "core/demo/DemoFixtures.h"
+#include "core/shell/UIState.h"
+#include "core/shortcuts/ShortcutSettings.h"
+#include "settings/SettingsWindow.h"
+#include "settings/ThreadRow.h"
+#include "support/StoreHarness.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QDir>
+#include <QEnterEvent>
+#include <QLineEdit>
+
+#include <iostream>
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    const QDir out(argc > 1 ? argv[1] : ".");
+    using namespace cadro;
+
+    testing::StoreHarness h;
+    DemoFixtures::populate(h.store(), h.clock.now(), *h.calendar);
+    auto defaults = std::make_shared<MemoryDefaults>();
+    UIState ui(defaults);
+    ShortcutSettings shortcuts(defaults);
+    SettingsWindow window(h.store(), shortcuts, ui, *h.calendar, h.clock);
+    window.showAndRaise();
+
+    auto save = [&](QWidget* widget, const char* name) {
+        QApplication::processEvents();
+        const QString path = out.filePath(name);
+        if (!widget->grab().save(path)) {
+            std::cerr << "could not write " << path.toStdString() << "\n";
+            return false;
+        }
+        std::cout << path.toStdString() << "\n";
+        return true;
+    };
+
+    bool ok = true;
+    // Show the actions of the current row as if the pointer rested on it.
+    if (const Strand* current = h->current()) {
+        auto* row = window.findChild<ThreadRow*>(
+            QString::fromStdString("threadRow-" + current->id.toString()));
+        if (row) {
+            QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+            QApplication::sendEvent(row, &enter);
+        }
+    }
+    ok &= save(&window, "settings-active.png");
+    ui.setSelectedTab(SettingsTab::parked);
+    ok &= save(&window, "settings-parked.png");
+    ui.setSelectedTab(SettingsTab::snoozed);
+    ok &= save(&window, "settings-snoozed.png");
+
+    ui.setSelectedTab(SettingsTab::active);
+    ui.setSheet(SettingsSheet::add());
+    if (QDialog* sheet = window.sheetDialog()) {
+        sheet->findChild<QLineEdit*>("titleField")->setText("Quarterly report");
+        sheet->findChild<QLineEdit*>("stepField")->setText("Collect the numbers");
+        ok &= save(sheet, "settings-add-thread.png");
+    } else {
+        ok = false;
+    }
+    return ok ? 0 : 1;
+}

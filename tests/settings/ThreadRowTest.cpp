@@ -1,0 +1,167 @@
+#include "SettingsFixture.h"
+
+#include "settings/Controls.h"
+
+#include <QCheckBox>
+#include <QGraphicsOpacityEffect>
+#include <QLabel>
+#include <QLineEdit>
+#include <QSpinBox>
+#include <QTest>
+#include <QToolButton>
+
+namespace cadro::testing {
+namespace {
+
+class ThreadRows : public SettingsFixture {};
+
+TEST_F(ThreadRows, TitleAndStepEditsReachTheStore) {
+    Uuid id = h.addThread("Essay");
+    h->update(id, "Essay", "intro");
+    ThreadRow* r = row(id);
+    ASSERT_NE(r, nullptr);
+
+    auto* title = in<QLineEdit>(r, "titleField");
+    title->setFocus();
+    QTest::keyClicks(title, " draft");
+    EXPECT_EQ(h->strand(id)->title, "Essay draft");
+    EXPECT_EQ(h->strand(id)->step, "intro");
+
+    auto* step = in<QLineEdit>(r, "stepField");
+    step->setFocus();
+    QTest::keyClicks(step, "!");
+    settle();
+    EXPECT_EQ(h->strand(id)->title, "Essay draft");
+    EXPECT_EQ(h->strand(id)->step, "intro!");
+    // The row survives the redraw, so typing goes on in the same field.
+    EXPECT_EQ(row(id), r);
+    EXPECT_EQ(step->text(), "intro!");
+}
+
+TEST_F(ThreadRows, PriorityAndColourToggles) {
+    Uuid id = h.addThread("Essay");
+    ThreadRow* r = row(id);
+    auto* priority = in<QCheckBox>(r, "priorityCheck");
+    auto* spin = in<QSpinBox>(r, "prioritySpin");
+    priority->click();
+    EXPECT_EQ(h->strand(id)->priority, 1);
+    settle();
+    EXPECT_TRUE(spin->isVisibleTo(r));
+    EXPECT_EQ(spin->minimum(), 1);
+    EXPECT_EQ(spin->maximum(), 20);
+    spin->setValue(4);
+    EXPECT_EQ(h->strand(id)->priority, 4);
+    priority->click();
+    EXPECT_EQ(h->strand(id)->priority, std::nullopt);
+    settle();
+    EXPECT_FALSE(spin->isVisibleTo(r));
+
+    auto* color = in<QCheckBox>(r, "colorCheck");
+    color->click();
+    EXPECT_EQ(h->strand(id)->colorHex, "#4F8EF7");
+    color->click();
+    EXPECT_EQ(h->strand(id)->colorHex, std::nullopt);
+
+    // A thread's own colour and priority come back when toggled on again.
+    h->setColor(id, "#112233");
+    h->setPriority(id, 7);
+    settle();
+    EXPECT_TRUE(priority->isChecked());
+    EXPECT_EQ(spin->value(), 7);
+    EXPECT_EQ(in<ColorWell>(r, "colorWell")->color(), QColor("#112233"));
+}
+
+TEST_F(ThreadRows, ActionsFollowTheList) {
+    Uuid id = h.addThread("Essay");
+    const Uuid hygiene = h->hygiene()->id;
+
+    ThreadRow* own = row(id);
+    ThreadRow* builtIn = row(hygiene);
+    ASSERT_TRUE(own && builtIn);
+    EXPECT_EQ(builtIn->findChild<QToolButton*>("removeButton"), nullptr);
+    EXPECT_NE(builtIn->findChild<QLabel*>("brandMark"), nullptr);
+    EXPECT_EQ(own->findChild<QLabel*>("brandMark"), nullptr);
+    EXPECT_EQ(in<QToolButton>(own, "snoozeButton")->toolTip(), QString::fromUtf8("Snooze…"));
+
+    in<QToolButton>(own, "parkButton")->click();
+    ASSERT_EQ(h->kindOf(id), ThreadKind::parked);
+    ThreadRow* parked = row(id);
+    ASSERT_NE(parked, nullptr);
+    EXPECT_EQ(parked->findChild<QToolButton*>("snoozeButton"), nullptr);
+    in<QToolButton>(parked, "unparkButton")->click();
+    ASSERT_EQ(h->kindOf(id), ThreadKind::active);
+
+    h->snooze(id, h.clock.now() + 86400);
+    ThreadRow* snoozed = row(id);
+    ASSERT_NE(snoozed, nullptr);
+    auto* wakes = in<QLabel>(snoozed, "wakesText");
+    EXPECT_TRUE(wakes->text().startsWith("Wakes ")) << wakes->text().toStdString();
+    EXPECT_TRUE(wakes->isVisibleTo(snoozed));
+    in<QToolButton>(snoozed, "wakeButton")->click();
+    ASSERT_EQ(h->kindOf(id), ThreadKind::active);
+
+    in<QToolButton>(row(id), "removeButton")->click();
+    EXPECT_EQ(h->kindOf(id), std::nullopt);
+    EXPECT_EQ(row(id), nullptr);
+}
+
+TEST_F(ThreadRows, ActionsShowOnlyWhileHovered) {
+    Uuid id = h.addThread("Essay");
+    ThreadRow* r = row(id);
+    auto* effect =
+        qobject_cast<QGraphicsOpacityEffect*>(in<QWidget>(r, "rowActions")->graphicsEffect());
+    ASSERT_NE(effect, nullptr);
+    EXPECT_EQ(effect->opacity(), 0.0);
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QApplication::sendEvent(r, &enter);
+    EXPECT_EQ(effect->opacity(), 1.0);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(r, &leave);
+    EXPECT_EQ(effect->opacity(), 0.0);
+}
+
+TEST_F(ThreadRows, NowBadgeOnlyForTheCurrentRowOfAnOpenDay) {
+    Uuid a = h.addThread("Essay");
+    Uuid b = h.addThread("Taxes");
+    h->startDay();
+    ASSERT_EQ(h->currentID(), a);
+    auto badge = [&](const Uuid& id) {
+        return in<QLabel>(row(id), "nowBadge")->isVisibleTo(row(id));
+    };
+    EXPECT_TRUE(badge(a));
+    EXPECT_FALSE(badge(b));
+    h->endDay();
+    EXPECT_FALSE(badge(a));
+}
+
+TEST_F(ThreadRows, NextStepsSummaryOpensTheEditor) {
+    Uuid id = h.addThread("Essay");
+    h->setNextSteps(id, {"outline", "draft"});
+    auto* button = in<QToolButton>(row(id), "nextStepsButton");
+    EXPECT_EQ(button->text(), "2 next steps");
+    button->click();
+    EXPECT_EQ(ui.sheet(), SettingsSheet::editSteps(id));
+    EXPECT_TRUE(window.hasSheet());
+}
+
+TEST_F(ThreadRows, ReorderingTheActiveListChangesTheNextThread) {
+    Uuid a = h.addThread("A");
+    h.addThread("B");
+    Uuid c = h.addThread("C");
+    h->startDay();
+    ASSERT_EQ(h->currentID(), a);
+    settle();
+
+    // Third row dropped between the first and the second.
+    tab("activeTab")->list()->moveRows({2}, 1);
+    ASSERT_EQ(h->active()[1].id, c);
+    settle();
+    auto* list = tab("activeTab")->list();
+    EXPECT_EQ(static_cast<ThreadRow*>(list->itemWidget(list->item(1)))->thread().id, c);
+
+    h->next();
+    EXPECT_EQ(h->currentID(), c);
+}
+
+}  // namespace
+}  // namespace cadro::testing
