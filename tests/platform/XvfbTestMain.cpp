@@ -7,6 +7,7 @@
 
 #include <poll.h>
 #include <signal.h>
+#include <sys/prctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -27,11 +28,13 @@ pid_t startXvfb(const QString& program, QString& display) {
     if (pipe(fds) != 0) {
         return -1;
     }
+    const std::string fd = std::to_string(fds[1]);
+    const std::string path = program.toStdString();
     const pid_t pid = fork();
     if (pid == 0) {
+        // Take the server down with the test program, even when it crashes.
+        prctl(PR_SET_PDEATHSIG, SIGTERM);
         close(fds[0]);
-        const std::string fd = std::to_string(fds[1]);
-        const std::string path = program.toStdString();
         execl(path.c_str(), "Xvfb", "-displayfd", fd.c_str(), "-nolisten", "tcp", "-screen", "0",
               "640x480x24", static_cast<char*>(nullptr));
         _exit(127);
