@@ -61,6 +61,14 @@ QFont pixelFont(int pixels, QFont::Weight weight) {
     return font;
 }
 
+void setTextColor(QWidget* widget, const QColor& color) {
+    widget->setStyleSheet(QString("color: rgba(%1, %2, %3, %4);")
+                              .arg(color.red())
+                              .arg(color.green())
+                              .arg(color.blue())
+                              .arg(color.alphaF()));
+}
+
 // --- IconButton --------------------------------------------------------------------
 
 IconButton::IconButton(std::string_view symbol, const QString& help, QWidget* parent)
@@ -142,9 +150,7 @@ EmptyState::EmptyState(const QString& title, const QString& message, const QStri
     text->setWordWrap(true);
     text->setAlignment(Qt::AlignCenter);
     text->setMaximumWidth(320);
-    QPalette quiet = text->palette();
-    quiet.setColor(QPalette::WindowText, secondaryTextColor(this));
-    text->setPalette(quiet);
+    setTextColor(text, secondaryTextColor(this));
     layout->addWidget(text, 0, Qt::AlignHCenter);
 
     if (!actionTitle.isEmpty()) {
@@ -165,9 +171,7 @@ FooterNote::FooterNote(const QString& text, QWidget* parent) : QLabel(text, pare
     setFont(pixelFont(11));
     setWordWrap(true);
     setContentsMargins(10, 10, 10, 10);
-    QPalette quiet = palette();
-    quiet.setColor(QPalette::WindowText, secondaryTextColor(this));
-    setPalette(quiet);
+    setTextColor(this, secondaryTextColor(this));
 }
 
 // --- StepsField --------------------------------------------------------------------------
@@ -178,9 +182,7 @@ StepsField::StepsField(QWidget* parent) : QWidget(parent), editor_(new QPlainTex
     layout->setSpacing(4);
     auto* caption = new QLabel("Next steps (one per line)", this);
     caption->setFont(pixelFont(11));
-    QPalette quiet = caption->palette();
-    quiet.setColor(QPalette::WindowText, secondaryTextColor(this));
-    caption->setPalette(quiet);
+    setTextColor(caption, secondaryTextColor(this));
     layout->addWidget(caption);
 
     editor_->setObjectName("stepsEditor");
@@ -216,9 +218,7 @@ PriorityPicker::PriorityPicker(QWidget* parent)
     spin_->setSingleStep(1);
     spin_->setValue(1);
     spin_->setFixedWidth(52);
-    QPalette quiet = oncePerCycle_->palette();
-    quiet.setColor(QPalette::WindowText, secondaryTextColor(this));
-    oncePerCycle_->setPalette(quiet);
+    setTextColor(oncePerCycle_, secondaryTextColor(this));
     layout->addWidget(check_);
     layout->addWidget(spin_);
     layout->addWidget(oncePerCycle_);

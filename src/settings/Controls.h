@@ -41,6 +41,9 @@ std::string hexOf(const QColor& color);
 /// The palette's secondary text colour.
 QColor secondaryTextColor(const QWidget* widget);
 QFont pixelFont(int pixels, QFont::Weight weight = QFont::Normal);
+/// Sets a label's text colour. A style sheet, because palettes are not
+/// honoured under a styled parent such as the thread list.
+void setTextColor(QWidget* widget, const QColor& color);
 
 // --- Building blocks -------------------------------------------------------------
 

@@ -42,9 +42,7 @@ void NowBar::refresh() {
     const Strand* thread = nowThread(store_);
     tint_ = threadColorOrAccent(thread);
     stripe_->setFill(thread ? std::optional(ThreadTint::stripe(*thread)) : std::nullopt);
-    QPalette palette = caption_->palette();
-    palette.setColor(QPalette::WindowText, tint_);
-    caption_->setPalette(palette);
+    setTextColor(caption_, tint_);
     headlineText_ = QString::fromStdString(nowHeadline(store_));
     headline_->setToolTip(headlineText_);
     elide();

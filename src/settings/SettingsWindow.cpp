@@ -27,9 +27,7 @@ QWidget* quietTab(const QString& text, QWidget* parent) {
     label->setAlignment(Qt::AlignCenter);
     label->setWordWrap(true);
     label->setFont(pixelFont(12));
-    QPalette quiet = label->palette();
-    quiet.setColor(QPalette::WindowText, secondaryTextColor(tab));
-    label->setPalette(quiet);
+    setTextColor(label, secondaryTextColor(tab));
     layout->addWidget(label);
     return tab;
 }

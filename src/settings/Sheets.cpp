@@ -23,7 +23,6 @@ QVBoxLayout* sheetLayout(QDialog* sheet, int width, int spacing) {
     auto* layout = new QVBoxLayout(sheet);
     layout->setContentsMargins(20, 20, 20, 20);
     layout->setSpacing(spacing);
-    layout->setSizeConstraint(QLayout::SetFixedSize);
     return layout;
 }
 
@@ -158,18 +157,16 @@ EditStepsSheet::EditStepsSheet(ThreadStore& store, const Uuid& id, QWidget* pare
     const std::optional<Strand> thread = store.strand(id);
     auto* layout = sheetLayout(this, 380, 16);
     layout->addWidget(headingLabel(QString::fromUtf8("Next steps for \u201C") +
-                                  (thread ? qs(thread->title) : QString("thread")) +
-                                  QString::fromUtf8("\u201D"),
-                              this));
+                                       (thread ? qs(thread->title) : QString("thread")) +
+                                       QString::fromUtf8("\u201D"),
+                                   this));
     layout->addWidget(steps_);
     auto* note = new QLabel(
         QString::fromUtf8("\u201CNext with New Task\u201D walks down this list, one per cycle."),
         this);
     note->setFont(pixelFont(12));
     note->setWordWrap(true);
-    QPalette quiet = note->palette();
-    quiet.setColor(QPalette::WindowText, secondaryTextColor(this));
-    note->setPalette(quiet);
+    setTextColor(note, secondaryTextColor(this));
     layout->addWidget(note);
     QPushButton* save = buttonRow(this, layout, "Save", "saveButton");
     connect(save, &QPushButton::clicked, this, [this] {
@@ -189,13 +186,11 @@ SnoozeSheet::SnoozeSheet(const QString& title, const QDateTime& start, const QDa
     setObjectName("snoozeSheet");
     setWindowTitle("Snooze");
     auto* layout = sheetLayout(this, 360, 12);
-    layout->addWidget(
-        headingLabel(QString::fromUtf8("Snooze \u201C") + title + QString::fromUtf8("\u201D"), this));
+    layout->addWidget(headingLabel(
+        QString::fromUtf8("Snooze \u201C") + title + QString::fromUtf8("\u201D"), this));
     auto* text = new QLabel("It leaves the cycle and returns automatically at:", this);
     text->setFont(pixelFont(12));
-    QPalette quiet = text->palette();
-    quiet.setColor(QPalette::WindowText, secondaryTextColor(this));
-    text->setPalette(quiet);
+    setTextColor(text, secondaryTextColor(this));
     layout->addWidget(text);
 
     date_->setObjectName("wakeAt");

@@ -81,9 +81,7 @@ void ThreadRow::build() {
     wakesText_ = new QLabel(wakes_);
     wakesText_->setObjectName("wakesText");
     wakesText_->setFont(pixelFont(11));
-    QPalette quiet = wakesText_->palette();
-    quiet.setColor(QPalette::WindowText, secondaryTextColor(this));
-    wakesText_->setPalette(quiet);
+    setTextColor(wakesText_, secondaryTextColor(this));
     wakesLayout->addWidget(alarm);
     wakesLayout->addWidget(wakesText_);
     first->addWidget(wakes_);
@@ -192,9 +190,7 @@ void ThreadRow::setThread(const Strand& thread) {
         step_->setText(qs(thread.step));
 
     nowBadge_->setVisible(isCurrent_);
-    QPalette badge = nowBadge_->palette();
-    badge.setColor(QPalette::WindowText, tint);
-    nowBadge_->setPalette(badge);
+    setTextColor(nowBadge_, tint);
 
     const bool wakes = kind_ == ThreadKind::snoozed && thread.snoozedUntil;
     wakes_->setVisible(wakes);
