@@ -65,9 +65,14 @@ void trash(QPainter& p) {
 
 void listBullet(QPainter& p) {
     for (qreal y : {3.5, 8.0, 12.5}) {
-        p.drawPoint(QPointF(2.5, y));
         p.drawLine(QPointF(6, y), QPointF(14, y));
     }
+    // Bullets as solid dots: a stroked point is too faint at 1×.
+    const QColor ink = p.pen().color();
+    p.setPen(Qt::NoPen);
+    p.setBrush(ink);
+    for (qreal y : {3.5, 8.0, 12.5})
+        p.drawEllipse(QPointF(2.5, y), 1.1, 1.1);
 }
 
 void alarm(QPainter& p) {
