@@ -51,19 +51,6 @@ TEST(UIState, SelectingATabStoresItAtOnce) {
                                              UIProperty::sheet, UIProperty::sheet}));
 }
 
-TEST(SettingsTab, RawValuesAndLabels) {
-    std::vector<std::string> raw, labels;
-    for (SettingsTab tab : kAllSettingsTabs) {
-        raw.emplace_back(rawValue(tab));
-        labels.emplace_back(label(tab));
-        EXPECT_EQ(settingsTabFromRawValue(rawValue(tab)), tab);
-    }
-    EXPECT_EQ(raw, (std::vector<std::string>{"active", "parked", "snoozed", "todo", "brainDump",
-                                             "shortcuts"}));
-    EXPECT_EQ(labels, (std::vector<std::string>{"Active", "Parked", "Snoozed", "To-Do",
-                                                "Brain Dump", "Shortcuts"}));
-}
-
 TEST(SettingsSheet, IdentitiesTellSheetsApart) {
     auto a = *Uuid::parse("6f1c2d3e-4a5b-4c6d-8e9f-0a1b2c3d4e5f");
     auto b = *Uuid::parse("00000000-0000-4000-8000-000000000001");

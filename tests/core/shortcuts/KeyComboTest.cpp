@@ -28,15 +28,6 @@ TEST(KeyCombo, SymbolsFollowTheFixedModifierOrderThenTheKey) {
     }
 }
 
-TEST(KeyCombo, DefaultsReadAsCompactMenuSuffixes) {
-    EXPECT_EQ(defaultCombo(HotKeyAction::next).compact(), "⌃⌥⌘N");
-    EXPECT_EQ(defaultCombo(HotKeyAction::nextWithNewTask).compact(), "⌃⌥⌘M");
-    EXPECT_EQ(defaultCombo(HotKeyAction::nextTypedTask).compact(), "⌃⌥⌘I");
-    EXPECT_EQ(defaultCombo(HotKeyAction::snooze).compact(), "⌃⌥⌘S");
-    EXPECT_EQ(defaultCombo(HotKeyAction::snooze).keyCode, 1u);
-    EXPECT_EQ(defaultCombo(HotKeyAction::next).modifiers, 6400u);
-}
-
 TEST(KeyCombo, SpecialKeyTableHasItsTwentyFiveLabels) {
     std::map<std::uint32_t, std::string> expected{
         {49, "Space"}, {36, "↩"},    {48, "⇥"},    {51, "⌫"},   {117, "⌦"}, {123, "←"}, {124, "→"},
@@ -124,13 +115,9 @@ TEST(HotKeyAction, RawValuesAndIdsRoundTrip) {
         EXPECT_EQ(hotKeyActionFromId(expectedId), action);
         ++expectedId;
     }
-    EXPECT_EQ(rawValue(HotKeyAction::nextTypedTask), "nextTypedTask");
     EXPECT_EQ(hotKeyActionFromRawValue("Next"), std::nullopt);
     EXPECT_EQ(hotKeyActionFromId(0), std::nullopt);
     EXPECT_EQ(hotKeyActionFromId(5), std::nullopt);
-    EXPECT_EQ(title(HotKeyAction::nextTypedTask), "Next with Typed Task");
-    EXPECT_EQ(helpText(HotKeyAction::snooze),
-              "Set the current thread or to-do aside for the default time.");
 }
 
 }  // namespace

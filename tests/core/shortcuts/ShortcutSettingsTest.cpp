@@ -54,12 +54,6 @@ TEST(ShortcutSettings, LoadsTheStoredMap) {
     }
 }
 
-TEST(ShortcutSettings, TextUnderTheKeyIsNotData) {
-    auto store = std::make_shared<MemoryDefaults>();
-    store->setString(kKey, R"({"snooze":{"keyCode":1,"modifiers":4352,"key":"S"}})");
-    EXPECT_TRUE(ShortcutSettings(store).isAllDefault());
-}
-
 TEST(ShortcutSettings, SavedCombosSurviveARestart) {
     auto store = std::make_shared<MemoryDefaults>();
     ShortcutSettings settings(store);
