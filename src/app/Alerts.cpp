@@ -6,20 +6,7 @@
 
 namespace cadro {
 
-AlertText updateResultAlert(const UpdateCheckOutcome& outcome) {
-    if (!outcome.succeeded) {
-        return {"Couldn't check for updates", "Check your connection and try again.", {}};
-    }
-    if (outcome.availableVersion) {
-        return {"Cadro " + *outcome.availableVersion + " is available",
-                "You have Cadro " + outcome.installedVersion + ".",
-                {"Download", "Later"}};
-    }
-    return {
-        "You're up to date", "Cadro " + outcome.installedVersion + " is the latest version.", {}};
-}
-
-std::optional<int> runAlert(const AlertText& alert, QWidget* parent) {
+std::optional<int> runAlert(const AlertContent& alert, QWidget* parent) {
     QMessageBox box(parent);
     box.setObjectName(QStringLiteral("alert"));
     box.setIcon(QMessageBox::NoIcon);

@@ -13,21 +13,9 @@
 namespace cadro {
 namespace {
 
-TEST(AlertsTest, UpdateResultTexts) {
-    EXPECT_EQ(
-        updateResultAlert({true, "1.4.0", "1.3.2"}),
-        (AlertText{"Cadro 1.4.0 is available", "You have Cadro 1.3.2.", {"Download", "Later"}}));
-    EXPECT_EQ(updateResultAlert({true, "1.4.0", ""}).informativeText, "You have Cadro .");
-    EXPECT_EQ(updateResultAlert({true, std::nullopt, "1.3.2"}),
-              (AlertText{"You're up to date", "Cadro 1.3.2 is the latest version.", {}}));
-    // A failed check says nothing about versions, even when some are known.
-    EXPECT_EQ(
-        updateResultAlert({false, "1.4.0", "1.3.2"}),
-        (AlertText{"Couldn't check for updates", "Check your connection and try again.", {}}));
-}
-
 // Shows the alert and acts on the message box from inside its modal loop.
-std::optional<int> answer(const AlertText& alert, const std::function<void(QMessageBox&)>& user) {
+std::optional<int> answer(const AlertContent& alert,
+                          const std::function<void(QMessageBox&)>& user) {
     QObject scope;  // ends the timers with this call
     QTimer::singleShot(0, &scope, [&] {
         auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
@@ -56,7 +44,8 @@ QPushButton* buttonTitled(QMessageBox& box, const QString& title) {
 }
 
 TEST(AlertsTest, ReturnsTheIndexOfTheChosenButton) {
-    const AlertText available = updateResultAlert({true, "2.0", "1.0"});
+    const AlertContent available{
+        "Cadro 2.0 is available", "You have Cadro 1.0.", {"Download", "Later"}};
     EXPECT_EQ(answer(available, [](QMessageBox& box) { buttonTitled(box, "Later")->click(); }), 1);
     EXPECT_EQ(answer(available, [](QMessageBox& box) { buttonTitled(box, "Download")->click(); }),
               0);
@@ -68,7 +57,8 @@ TEST(AlertsTest, ReturnsTheIndexOfTheChosenButton) {
 }
 
 TEST(AlertsTest, AlertWithoutButtonsHasASingleOk) {
-    const AlertText failed = updateResultAlert({});
+    const AlertContent failed{
+        "Couldn't check for updates", "Check your connection and try again.", {}};
     const auto chosen = answer(failed, [](QMessageBox& box) {
         ASSERT_EQ(box.buttons().size(), 1);
         QTest::keyClick(&box, Qt::Key_Return);

@@ -2,6 +2,7 @@
 
 #include "core/base/Calendar.h"
 #include "core/base/Clock.h"
+#include "core/shell/AlertContent.h"
 #include "core/shell/LaunchAtLogin.h"
 #include "core/shell/StatusMenu.h"
 #include "core/shell/UIState.h"
@@ -19,16 +20,6 @@ struct TextRequest {
     std::string title;
     std::string message;
     std::string initialText;
-};
-
-/// An alert with its buttons; the first button is the default.
-struct AlertContent {
-    std::string message;
-    std::string informativeText;
-    /// Empty means the toolkit's single default button.
-    std::vector<std::string> buttons;
-
-    friend bool operator==(const AlertContent&, const AlertContent&) = default;
 };
 
 /// What the commands need from the user interface. The tray app shows real

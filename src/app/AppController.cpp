@@ -1,0 +1,325 @@
+#include "app/AppController.h"
+
+#include "app/Alerts.h"
+#include "app/StatusIcon.h"
+#include "app/TextPrompt.h"
+#include "core/demo/DemoFixtures.h"
+#include "core/shell/StatusMenu.h"
+#include "core/shell/StatusTitle.h"
+#include "core/store/ThreadColor.h"
+#include "core/updates/AppVersion.h"
+#include "platform/x11/X11HotKeyBackend.h"
+
+#include <QApplication>
+#include <QDesktopServices>
+#include <QMenu>
+#include <QMessageBox>
+#include <QNetworkAccessManager>
+#include <QNetworkReply>
+#include <QSystemTrayIcon>
+#include <QTimer>
+#include <QUrl>
+
+namespace cadro {
+namespace {
+
+/// The release feed on the maker's web host.
+constexpr const char* kReleaseFeed = "https://cadro.app/cadro/latest.json";
+constexpr int kHousekeepingMilliseconds = 30'000;
+
+/// A plain GET of the feed through Qt; the body is handed back on the main
+/// thread. Bodies larger than the checker accepts are cut off early.
+FeedTransport qtTransport(QObject* owner) {
+    auto* network = new QNetworkAccessManager(owner);
+    return [network](const std::string& url, FetchCompletion done) {
+        QNetworkReply* reply = network->get(QNetworkRequest(QUrl(QString::fromStdString(url))));
+        QObject::connect(reply, &QNetworkReply::downloadProgress, reply,
+                         [reply](qint64 received, qint64) {
+                             if (received > static_cast<qint64>(UpdateChecker::kMaxFeedBytes))
+                                 reply->abort();
+                         });
+        QObject::connect(reply, &QNetworkReply::finished, reply, [reply, done] {
+            reply->deleteLater();
+            if (reply->error() != QNetworkReply::NoError) {
+                done(FetchResult::failure(reply->errorString().toStdString()));
+                return;
+            }
+            done(FetchResult::success(reply->readAll().toStdString()));
+        });
+    };
+}
+
+std::optional<QColor> tintOf(const std::optional<std::string>& colorHex) {
+    if (!colorHex)
+        return std::nullopt;
+    auto color = ThreadColor::fromHex(*colorHex);
+    if (!color)
+        return std::nullopt;
+    return QColor::fromRgbF(static_cast<float>(color->red), static_cast<float>(color->green),
+                            static_cast<float>(color->blue));
+}
+
+MenuAction menuActionFor(HotKeyAction action) {
+    switch (action) {
+        case HotKeyAction::next:
+            return MenuAction::next;
+        case HotKeyAction::nextWithNewTask:
+            return MenuAction::nextWithNewTask;
+        case HotKeyAction::nextTypedTask:
+            return MenuAction::nextTypedTask;
+        case HotKeyAction::snooze:
+            return MenuAction::snoozeDefault;
+    }
+    return MenuAction::next;
+}
+
+void fillMenu(QMenu* menu, const std::vector<MenuItem>& items,
+              const std::function<void(MenuAction, std::string)>& run) {
+    menu->setToolTipsVisible(true);
+    for (const MenuItem& item : items) {
+        if (item.isSeparator) {
+            menu->addSeparator();
+            continue;
+        }
+        QString title = QString::fromStdString(item.title);
+        if (!item.submenu.empty()) {
+            QMenu* sub = menu->addMenu(title);
+            fillMenu(sub, item.submenu, run);
+            sub->menuAction()->setEnabled(item.enabled);
+            continue;
+        }
+        QAction* action = menu->addAction(title);
+        action->setEnabled(item.enabled);
+        if (item.dotColorHex) {
+            QPixmap dot = StatusIcon::dot(*item.dotColorHex, menu->devicePixelRatioF());
+            if (!dot.isNull())
+                action->setIcon(QIcon(dot));
+        }
+        if (item.checked) {
+            action->setCheckable(true);
+            action->setChecked(true);
+        }
+        if (!item.tooltip.empty())
+            action->setToolTip(QString::fromStdString(item.tooltip));
+        if (item.action) {
+            MenuAction what = *item.action;
+            std::string payload = item.representedObject;
+            QObject::connect(action, &QAction::triggered, menu, [run, what, payload] {
+                // Leave the menu's own event handling before opening prompts.
+                QTimer::singleShot(0, [run, what, payload] { run(what, payload); });
+            });
+        }
+    }
+}
+
+}  // namespace
+
+AppController::AppController(AppEnvironment environment, DefaultsProvider& defaultsProvider)
+    : environment_(std::move(environment)), defaultsProvider_(defaultsProvider) {
+    calendar_ = Calendar::current();
+    StoreDependencies deps;
+    deps.calendar = calendar_.get();
+    store_ = std::make_unique<ThreadStore>(environment_.dataDirectory, deps);
+    launchAtLogin_ = makeLaunchAtLogin(environment_.launchAgentsDirectory, currentExecutablePath());
+    updates_ =
+        std::make_unique<UpdateChecker>(kReleaseFeed, AppVersion::current(), environment_.defaults,
+                                        SystemClock::instance(), qtTransport(this));
+    shortcuts_ = std::make_unique<ShortcutSettings>(environment_.defaults);
+    ui_ = std::make_unique<UIState>(environment_.defaults);
+    commands_ = std::make_unique<Commands>(*store_, *ui_, SystemClock::instance(), *calendar_,
+                                           *this, updates_.get(), launchAtLogin_.get());
+    server_ = new TrayServer(
+        [this](const std::vector<std::string>& args) { return runCommand(args); }, this);
+    if (environment_.seedsSampleData) {
+        DemoFixtures::populate(*store_, SystemClock::instance().now(), *calendar_);
+    }
+}
+
+AppController::~AppController() = default;
+
+void AppController::start() {
+    // The newest tray app wins: an older one is told to end.
+    server_->takeOver();
+    connect(server_, &TrayServer::stepAsideRequested, this, [this] {
+        isSteppingAside_ = true;
+        QApplication::quit();
+    });
+    connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { shutDown(); });
+
+    // Keep the login item pointing at this executable.
+    if (launchAtLogin_->isEnabled() && !launchAtLogin_->unavailableReason())
+        launchAtLogin_->enable();
+
+    buildTray();
+    subscriptions_.push_back(store_->subscribe([this](StoreProperty) { scheduleRedraw(); }));
+
+    housekeeping_ = new QTimer(this);
+    housekeeping_->setInterval(kHousekeepingMilliseconds);
+    connect(housekeeping_, &QTimer::timeout, this, &AppController::tick);
+    housekeeping_->start();
+
+    updates_->checkIfDue();
+    store_->processSchedules(SystemClock::instance().now(), true);
+
+    hotKeyBackend_ = std::make_unique<X11HotKeyBackend>(
+        [this](std::uint32_t id, HotKeyEvent event) { hotKeys_->handle(id, event); });
+    hotKeys_ = std::make_unique<HotKeyManager>(*hotKeyBackend_);
+    registerShortcuts();
+    subscriptions_.push_back(
+        shortcuts_->subscribe([this](ShortcutProperty) { registerShortcuts(); }));
+    if (!hotKeyBackend_->isAvailable()) {
+        telOnce("notices.shortcutsUnavailable", "Global shortcuts are not available",
+                hotKeyBackend_->unavailableReason() +
+                    "\n\nBind the cadro commands in your desktop's keyboard settings instead, "
+                    "for example \"cadro next\" for Next, \"cadro next --new-task\", "
+                    "\"cadro snooze\". Everything else in Cadro works as usual.");
+    }
+}
+
+void AppController::buildTray() {
+    tray_ = new QSystemTrayIcon(this);
+    updateStatusTitle();
+    menu_ = std::make_unique<QMenu>();
+    connect(menu_.get(), &QMenu::aboutToShow, this, &AppController::rebuildMenu);
+    tray_->setContextMenu(menu_.get());
+    // A left click opens the same menu.
+    connect(tray_, &QSystemTrayIcon::activated, this,
+            [this](QSystemTrayIcon::ActivationReason why) {
+                if (why == QSystemTrayIcon::Trigger)
+                    menu_->popup(QCursor::pos());
+            });
+    tray_->show();
+    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
+        // Panels often start after the apps at login; Qt docks the icon as
+        // soon as a tray appears, so only say what to do meanwhile.
+        telOnce("notices.noTray", "No system tray found",
+                "Cadro keeps running and shows its icon as soon as your panel has a system "
+                "tray.\n\nMeanwhile use the cadro command: \"cadro status\" shows what you are on, "
+                "\"cadro next\" moves on. Status bars such as waybar or polybar can show "
+                "\"cadro status --watch --json\".");
+    }
+}
+
+void AppController::rebuildMenu() {
+    store_->wakeDueSnoozes(true);
+    menu_->clear();
+    StatusMenuInputs inputs{*store_,        *shortcuts_,
+                            updates_.get(), launchAtLogin_.get(),
+                            *calendar_,     SystemClock::instance().now()};
+    fillMenu(
+        menu_.get(), buildStatusMenu(inputs),
+        [this](MenuAction action, const std::string& payload) { commands_->run(action, payload); });
+}
+
+void AppController::updateStatusTitle() {
+    StatusContent content = statusContent(*store_);
+    tray_->setIcon(StatusIcon::icon(tintOf(content.tintHex)));
+    tray_->setToolTip(QString::fromStdString(content.title.substr(1)));
+}
+
+void AppController::scheduleRedraw() {
+    // Many changes in one pass of the event loop make one redraw.
+    if (redrawPending_)
+        return;
+    redrawPending_ = true;
+    QTimer::singleShot(0, this, [this] {
+        redrawPending_ = false;
+        updateStatusTitle();
+        server_->notifyWatchers();
+    });
+}
+
+void AppController::registerShortcuts() {
+    registerHotKeys(*hotKeys_, shortcuts_->combos(), shortcuts_->isRecording(),
+                    [this](HotKeyAction action) { runHotKey(action); });
+}
+
+void AppController::runHotKey(HotKeyAction action) {
+    // Never inside the key handler; a press while a prompt, an alert or a
+    // settings sheet is up is dropped, not queued.
+    QPointer<AppController> self(this);
+    QTimer::singleShot(0, this, [self, action] {
+        if (!self || !self->canPresent())
+            return;
+        self->commands_->run(menuActionFor(action));
+    });
+}
+
+bool AppController::canPresent() const {
+    if (QApplication::activeModalWidget())
+        return false;
+    return !(settingsHasSheet_ && settingsHasSheet_());
+}
+
+void AppController::tick() {
+    updates_->checkIfDue();
+    store_->wakeDueSnoozes(true);
+    store_->processSchedules(SystemClock::instance().now(), canPresent());
+}
+
+CommandLineResult AppController::runCommand(const std::vector<std::string>& args) {
+    CommandLineHost host{*store_,
+                         SystemClock::instance(),
+                         *calendar_,
+                         ui_.get(),
+                         [this] { openSettingsWindow(); },
+                         [] { QTimer::singleShot(0, qApp, &QApplication::quit); }};
+    return runCommandLine(args, host);
+}
+
+void AppController::setSettingsWindowOpener(std::function<void()> open,
+                                            std::function<bool()> hasSheet) {
+    openSettings_ = std::move(open);
+    settingsHasSheet_ = std::move(hasSheet);
+}
+
+void AppController::telOnce(const QString& key, const QString& title, const QString& text) {
+    if (environment_.defaults->getBool(key.toStdString()).value_or(false))
+        return;
+    environment_.defaults->setBool(key.toStdString(), true);
+    auto* box = new QMessageBox(QMessageBox::Information, title, text, QMessageBox::Ok);
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->setModal(false);
+    box->show();
+}
+
+void AppController::shutDown() {
+    if (isSteppingAside_)
+        return;
+    environment_.discardDemoData(defaultsProvider_);
+}
+
+// --- CommandUi --------------------------------------------------------------------
+
+void AppController::beep() {
+    QApplication::beep();
+}
+
+std::optional<std::string> AppController::askForText(const TextRequest& request) {
+    TextPrompt prompt(QString::fromStdString(request.title),
+                      QString::fromStdString(request.message),
+                      QString::fromStdString(request.initialText));
+    auto answer = prompt.present();
+    if (!answer)
+        return std::nullopt;
+    return answer->toStdString();
+}
+
+void AppController::openSettingsWindow() {
+    if (openSettings_)
+        openSettings_();
+}
+
+void AppController::openUrl(const std::string& url) {
+    QDesktopServices::openUrl(QUrl(QString::fromStdString(url)));
+}
+
+int AppController::showAlert(const AlertContent& alert) {
+    return runAlert({alert.message, alert.informativeText, alert.buttons}).value_or(-1);
+}
+
+void AppController::quit() {
+    QApplication::quit();
+}
+
+}  // namespace cadro

@@ -1,0 +1,101 @@
+#pragma once
+
+#include "app/QSettingsDefaults.h"
+#include "app/TrayServer.h"
+#include "core/base/Calendar.h"
+#include "core/cli/CommandLine.h"
+#include "core/shell/AppEnvironment.h"
+#include "core/shell/Commands.h"
+#include "core/shell/LaunchAtLogin.h"
+#include "core/shell/UIState.h"
+#include "core/shortcuts/HotKeyManager.h"
+#include "core/shortcuts/ShortcutSettings.h"
+#include "core/store/ThreadStore.h"
+#include "core/updates/UpdateChecker.h"
+
+#include <QObject>
+#include <QPointer>
+
+#include <functional>
+#include <memory>
+
+class QMenu;
+class QSystemTrayIcon;
+class QTimer;
+class QWidget;
+
+namespace cadro {
+
+class X11HotKeyBackend;
+
+/// The tray application: owns the store and every long-lived object for the
+/// life of the process, draws the tray icon and its menu, runs the
+/// housekeeping tick, the global shortcuts and the commands sent by `cadro`.
+class AppController : public QObject, public CommandUi {
+  public:
+    AppController(AppEnvironment environment, DefaultsProvider& defaultsProvider);
+    ~AppController() override;
+
+    /// The start-up sequence, once the event loop runs. False when this
+    /// process stepped aside for another tray app.
+    void start();
+
+    /// How the settings window is brought up; set by the settings window
+    /// module. Until then windows-opening actions only set UIState.
+    void setSettingsWindowOpener(std::function<void()> open, std::function<bool()> hasSheet);
+
+    ThreadStore& store() { return *store_; }
+    UIState& ui() { return *ui_; }
+    ShortcutSettings& shortcuts() { return *shortcuts_; }
+    const Calendar& calendar() const { return *calendar_; }
+
+    /// One housekeeping pass: update check if due, wake snoozes, fire and
+    /// present scheduled to-dos (presenting waits while a modal window or a
+    /// settings sheet is up).
+    void tick();
+
+    /// Runs a `cadro` command line inside the app.
+    CommandLineResult runCommand(const std::vector<std::string>& args);
+
+    // What the commands ask of the user interface.
+    void beep() override;
+    std::optional<std::string> askForText(const TextRequest& request) override;
+    void openSettingsWindow() override;
+    void openUrl(const std::string& url) override;
+    int showAlert(const AlertContent& alert) override;
+    void quit() override;
+
+  private:
+    void buildTray();
+    void rebuildMenu();
+    void updateStatusTitle();
+    void scheduleRedraw();
+    void registerShortcuts();
+    void runHotKey(HotKeyAction action);
+    bool canPresent() const;
+    void telOnce(const QString& key, const QString& title, const QString& text);
+    void shutDown();
+
+    AppEnvironment environment_;
+    DefaultsProvider& defaultsProvider_;
+    std::unique_ptr<Calendar> calendar_;
+    std::unique_ptr<ThreadStore> store_;
+    std::unique_ptr<LaunchAtLogin> launchAtLogin_;
+    std::unique_ptr<UpdateChecker> updates_;
+    std::unique_ptr<ShortcutSettings> shortcuts_;
+    std::unique_ptr<UIState> ui_;
+    std::unique_ptr<Commands> commands_;
+    std::unique_ptr<X11HotKeyBackend> hotKeyBackend_;
+    std::unique_ptr<HotKeyManager> hotKeys_;
+    TrayServer* server_ = nullptr;
+    QSystemTrayIcon* tray_ = nullptr;
+    std::unique_ptr<QMenu> menu_;
+    QTimer* housekeeping_ = nullptr;
+    bool redrawPending_ = false;
+    bool isSteppingAside_ = false;
+    std::function<void()> openSettings_;
+    std::function<bool()> settingsHasSheet_;
+    std::vector<Subscription> subscriptions_;
+};
+
+}  // namespace cadro

@@ -1,0 +1,20 @@
+// cadro-tray: the tray application. `cadro` with no command starts it.
+#include "app/AppController.h"
+#include "app/QSettingsDefaults.h"
+
+#include <QApplication>
+
+#include <string>
+#include <vector>
+
+int main(int argc, char** argv) {
+    QApplication app(argc, argv);
+    QApplication::setApplicationName("Cadro");
+    QApplication::setQuitOnLastWindowClosed(false);  // a tray app has no main window
+
+    std::vector<std::string> arguments(argv + 1, argv + argc);
+    cadro::QSettingsDefaultsProvider defaults;
+    cadro::AppController controller(cadro::AppEnvironment::current(arguments, defaults), defaults);
+    controller.start();
+    return QApplication::exec();
+}
