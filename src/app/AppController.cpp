@@ -9,6 +9,7 @@
 #include "core/store/ThreadColor.h"
 #include "core/updates/AppVersion.h"
 #include "platform/x11/X11HotKeyBackend.h"
+#include "settings/SettingsWindow.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -248,7 +249,7 @@ void AppController::runHotKey(HotKeyAction action) {
 bool AppController::canPresent() const {
     if (QApplication::activeModalWidget())
         return false;
-    return !(settingsHasSheet_ && settingsHasSheet_());
+    return !(settingsWindow_ && settingsWindow_->hasSheet());
 }
 
 void AppController::tick() {
@@ -267,10 +268,11 @@ CommandLineResult AppController::runCommand(const std::vector<std::string>& args
     return runCommandLine(args, host);
 }
 
-void AppController::setSettingsWindowOpener(std::function<void()> open,
-                                            std::function<bool()> hasSheet) {
-    openSettings_ = std::move(open);
-    settingsHasSheet_ = std::move(hasSheet);
+void AppController::settingsWindowWillClose() {
+    shortcuts_->setIsRecording(false);  // ends a recording, so the shortcuts work again
+    // Closing the window after the hygiene thread's turn moves on.
+    if (store_->currentIsHygiene())
+        store_->next();
 }
 
 void AppController::telOnce(const QString& key, const QString& title, const QString& text) {
@@ -306,8 +308,13 @@ std::optional<std::string> AppController::askForText(const TextRequest& request)
 }
 
 void AppController::openSettingsWindow() {
-    if (openSettings_)
-        openSettings_();
+    if (!settingsWindow_) {
+        settingsWindow_ = std::make_unique<SettingsWindow>(*store_, *shortcuts_, *ui_, *calendar_,
+                                                           SystemClock::instance());
+        connect(settingsWindow_.get(), &SettingsWindow::aboutToClose, this,
+                &AppController::settingsWindowWillClose);
+    }
+    settingsWindow_->showAndRaise();
 }
 
 void AppController::openUrl(const std::string& url) {

@@ -26,6 +26,7 @@ class QWidget;
 
 namespace cadro {
 
+class SettingsWindow;
 class X11HotKeyBackend;
 
 /// The tray application: owns the store and every long-lived object for the
@@ -39,10 +40,6 @@ class AppController : public QObject, public CommandUi {
     /// The start-up sequence, once the event loop runs. False when this
     /// process stepped aside for another tray app.
     void start();
-
-    /// How the settings window is brought up; set by the settings window
-    /// module. Until then windows-opening actions only set UIState.
-    void setSettingsWindowOpener(std::function<void()> open, std::function<bool()> hasSheet);
 
     ThreadStore& store() { return *store_; }
     UIState& ui() { return *ui_; }
@@ -75,6 +72,7 @@ class AppController : public QObject, public CommandUi {
     bool canPresent() const;
     void telOnce(const QString& key, const QString& title, const QString& text);
     void shutDown();
+    void settingsWindowWillClose();
 
     AppEnvironment environment_;
     DefaultsProvider& defaultsProvider_;
@@ -93,8 +91,8 @@ class AppController : public QObject, public CommandUi {
     QTimer* housekeeping_ = nullptr;
     bool redrawPending_ = false;
     bool isSteppingAside_ = false;
-    std::function<void()> openSettings_;
-    std::function<bool()> settingsHasSheet_;
+    /// Made on first use and then kept: closing only hides it.
+    std::unique_ptr<SettingsWindow> settingsWindow_;
     std::vector<Subscription> subscriptions_;
 };
 
