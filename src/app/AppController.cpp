@@ -93,8 +93,12 @@ void fillMenu(QMenu* menu, const std::vector<MenuItem>& items,
         action->setEnabled(item.enabled);
         if (item.dotColorHex) {
             QPixmap dot = StatusIcon::dot(*item.dotColorHex, menu->devicePixelRatioF());
-            if (!dot.isNull())
-                action->setIcon(QIcon(dot));
+            if (!dot.isNull()) {
+                // The dot keeps its colour on the disabled header line too.
+                QIcon icon(dot);
+                icon.addPixmap(dot, QIcon::Disabled);
+                action->setIcon(icon);
+            }
         }
         if (item.checked) {
             action->setCheckable(true);
