@@ -24,8 +24,6 @@
 namespace cadro {
 namespace {
 
-/// The release feed on the maker's web host.
-constexpr const char* kReleaseFeed = "https://cadro.app/cadro/latest.json";
 constexpr int kHousekeepingMilliseconds = 30'000;
 
 /// A plain GET of the feed through Qt; the body is handed back on the main
@@ -127,7 +125,7 @@ AppController::AppController(AppEnvironment environment, DefaultsProvider& defau
     store_ = std::make_unique<ThreadStore>(environment_.dataDirectory, deps);
     launchAtLogin_ = makeLaunchAtLogin(environment_.launchAgentsDirectory, currentExecutablePath());
     updates_ =
-        std::make_unique<UpdateChecker>(kReleaseFeed, AppVersion::current(), environment_.defaults,
+        std::make_unique<UpdateChecker>(ReleaseConfig::feedURL(), AppVersion::current(), environment_.defaults,
                                         SystemClock::instance(), qtTransport(this));
     shortcuts_ = std::make_unique<ShortcutSettings>(environment_.defaults);
     ui_ = std::make_unique<UIState>(environment_.defaults);

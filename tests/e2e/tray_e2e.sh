@@ -83,6 +83,30 @@ wait_status Alpha || fail "Start Day from the menu did not start the day"
 [ "$("$cadro" status)" = "Beta" ] || fail "cadro next did not reach the running app"
 grep -q '"sessionOpen":true' "$XDG_DATA_HOME/Cadro/threads.json" || fail "the store file was not written"
 
+# Global shortcuts: Control-Option-Command-N is Ctrl+Alt+Super+N here.
+xdotool key ctrl+alt+super+n
+wait_status "Cadro: Maintenance" || fail "the Next shortcut did not move on"
+xdotool keydown ctrl+alt+super+n; sleep 1; xdotool keyup ctrl+alt+super+n
+wait_status Alpha || fail "a held shortcut did not move on"
+sleep 0.5
+[ "$("$cadro" status)" = "Alpha" ] || fail "a held shortcut moved on more than once"
+xdotool key Num_Lock
+xdotool key ctrl+alt+super+n
+wait_status Beta || fail "the shortcut did not work with NumLock on"
+xdotool key Num_Lock
+# While a prompt is up a press is dropped, not queued for later.
+xdotool key ctrl+alt+super+i
+for _ in $(seq 50); do
+  xdotool search --onlyvisible --name "New task for" 2>/dev/null | grep -q . && break
+  sleep 0.1
+done
+xdotool search --onlyvisible --name "New task for" >/dev/null || fail "no prompt for a typed task"
+xdotool key ctrl+alt+super+n
+sleep 0.5
+xdotool key Escape
+sleep 0.8
+[ "$("$cadro" status)" = "Beta" ] || fail "a shortcut pressed during a prompt was not dropped"
+
 # A second start replaces the first.
 "$cadro" >"$work/second.log" 2>&1 &
 second=$!; pids+=($second)
