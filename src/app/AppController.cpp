@@ -1,6 +1,7 @@
 #include "app/AppController.h"
 
 #include "app/Alerts.h"
+#include "app/MenuRenderer.h"
 #include "app/StatusIcon.h"
 #include "app/TextPrompt.h"
 #include "core/demo/DemoFixtures.h"
@@ -72,49 +73,6 @@ MenuAction menuActionFor(HotKeyAction action) {
     return MenuAction::next;
 }
 
-void fillMenu(QMenu* menu, const std::vector<MenuItem>& items,
-              const std::function<void(MenuAction, std::string)>& run) {
-    menu->setToolTipsVisible(true);
-    for (const MenuItem& item : items) {
-        if (item.isSeparator) {
-            menu->addSeparator();
-            continue;
-        }
-        QString title = QString::fromStdString(item.title);
-        if (!item.submenu.empty()) {
-            QMenu* sub = menu->addMenu(title);
-            fillMenu(sub, item.submenu, run);
-            sub->menuAction()->setEnabled(item.enabled);
-            continue;
-        }
-        QAction* action = menu->addAction(title);
-        action->setEnabled(item.enabled);
-        if (item.dotColorHex) {
-            QPixmap dot = StatusIcon::dot(*item.dotColorHex, menu->devicePixelRatioF());
-            if (!dot.isNull()) {
-                // The dot keeps its colour on the disabled header line too.
-                QIcon icon(dot);
-                icon.addPixmap(dot, QIcon::Disabled);
-                action->setIcon(icon);
-            }
-        }
-        if (item.checked) {
-            action->setCheckable(true);
-            action->setChecked(true);
-        }
-        if (!item.tooltip.empty())
-            action->setToolTip(QString::fromStdString(item.tooltip));
-        if (item.action) {
-            MenuAction what = *item.action;
-            std::string payload = item.representedObject;
-            QObject::connect(action, &QAction::triggered, menu, [run, what, payload] {
-                // Leave the menu's own event handling before opening prompts.
-                QTimer::singleShot(0, [run, what, payload] { run(what, payload); });
-            });
-        }
-    }
-}
-
 }  // namespace
 
 AppController::AppController(AppEnvironment environment, DefaultsProvider& defaultsProvider)
@@ -124,9 +82,9 @@ AppController::AppController(AppEnvironment environment, DefaultsProvider& defau
     deps.calendar = calendar_.get();
     store_ = std::make_unique<ThreadStore>(environment_.dataDirectory, deps);
     launchAtLogin_ = makeLaunchAtLogin(environment_.launchAgentsDirectory, currentExecutablePath());
-    updates_ =
-        std::make_unique<UpdateChecker>(ReleaseConfig::feedURL(), AppVersion::current(), environment_.defaults,
-                                        SystemClock::instance(), qtTransport(this));
+    updates_ = std::make_unique<UpdateChecker>(ReleaseConfig::feedURL(), AppVersion::current(),
+                                               environment_.defaults, SystemClock::instance(),
+                                               qtTransport(this));
     shortcuts_ = std::make_unique<ShortcutSettings>(environment_.defaults);
     ui_ = std::make_unique<UIState>(environment_.defaults);
     commands_ = std::make_unique<Commands>(*store_, *ui_, SystemClock::instance(), *calendar_,
@@ -209,7 +167,7 @@ void AppController::rebuildMenu() {
     StatusMenuInputs inputs{*store_,        *shortcuts_,
                             updates_.get(), launchAtLogin_.get(),
                             *calendar_,     SystemClock::instance().now()};
-    fillMenu(
+    renderMenu(
         menu_.get(), buildStatusMenu(inputs),
         [this](MenuAction action, const std::string& payload) { commands_->run(action, payload); });
 }
