@@ -79,8 +79,13 @@ if [ -n "$shots" ]; then import -window root "$shots/tray-menu-closed-day.png"; 
 xdotool key Down Return
 wait_status Alpha || fail "Start Day from the menu did not start the day"
 
+"$cadro" status --watch >"$work/watch.out" 2>&1 &
+pids+=($!)
+sleep 0.5
 "$cadro" next >/dev/null
 [ "$("$cadro" status)" = "Beta" ] || fail "cadro next did not reach the running app"
+for _ in $(seq 50); do [ "$(wc -l <"$work/watch.out")" -ge 2 ] && break; sleep 0.1; done
+[ "$(cat "$work/watch.out")" = $'Alpha\nBeta' ] || fail "status --watch did not follow the change"
 grep -q '"sessionOpen":true' "$XDG_DATA_HOME/Cadro/threads.json" || fail "the store file was not written"
 
 # Global shortcuts: Control-Option-Command-N is Ctrl+Alt+Super+N here.
