@@ -1,5 +1,7 @@
 #include "core/base/Uuid.h"
 
+#include "core/base/Hex.h"
+
 #include <sys/random.h>
 
 #include <cerrno>
@@ -10,16 +12,6 @@ namespace cadro {
 namespace {
 
 constexpr std::array<int, 4> kHyphenPositions{8, 13, 18, 23};
-
-int hexValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 void fillRandom(Uuid::Bytes& bytes) {
     std::size_t filled = 0;
@@ -60,8 +52,8 @@ std::optional<Uuid> Uuid::parse(std::string_view text) {
             ++i;
             continue;
         }
-        int high = hexValue(text[i]);
-        int low = hexValue(text[i + 1]);
+        int high = hexDigitValue(text[i]);
+        int low = hexDigitValue(text[i + 1]);
         if (high < 0 || low < 0)
             return std::nullopt;
         bytes[byte++] = static_cast<std::uint8_t>(high * 16 + low);

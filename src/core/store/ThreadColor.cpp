@@ -1,21 +1,13 @@
 #include "core/store/ThreadColor.h"
 
+#include "core/base/Hex.h"
+
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
 
 namespace cadro::ThreadColor {
 namespace {
-
-int hexDigit(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
-}
 
 int toByte(double component) {
     if (!std::isfinite(component))
@@ -33,7 +25,7 @@ std::optional<RgbColor> fromHex(std::string_view text) {
         return std::nullopt;
     int value = 0;
     for (char c : text) {
-        int digit = hexDigit(c);
+        int digit = hexDigitValue(c);
         if (digit < 0)
             return std::nullopt;
         value = value * 16 + digit;
