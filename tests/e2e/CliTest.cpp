@@ -21,7 +21,9 @@ class Cli {
             argv = {"faketime", "-f", "@" + fakeTime};
         argv.push_back(CADRO_CLI_PATH);
         argv.insert(argv.end(), args.begin(), args.end());
-        return testing::runProcess(argv, {{"XDG_DATA_HOME", (home / "data").string()},
+        // faketime preloads a library; a sanitizer build must let it go first.
+        return testing::runProcess(argv, {{"ASAN_OPTIONS", "verify_asan_link_order=0"},
+                                          {"XDG_DATA_HOME", (home / "data").string()},
                                           {"XDG_CONFIG_HOME", (home / "config").string()},
                                           {"XDG_RUNTIME_DIR", (home / "run").string()},
                                           {"TZ", "Europe/Berlin"},
