@@ -199,7 +199,7 @@ fs::path homeDirectory(const EnvironmentLookup& lookup) {
 }  // namespace
 
 fs::path userAutostartDirectory(const EnvironmentLookup& lookup) {
-    // The base directory specification says to ignore a relative value.
+    // The XDG base-directory rules say to ignore a relative value.
     if (auto config = lookup("XDG_CONFIG_HOME"); config && fs::path(*config).is_absolute()) {
         return fs::path(*config) / "autostart";
     }
