@@ -137,10 +137,17 @@ void BM_ProcessSchedules(benchmark::State& state) {
     for (int i = 0; i < 1000; ++i) {
         TodoSchedule schedule{start, {{8 + i % 10, i % 60}, {17, 30}}, std::nullopt};
         switch (i % 4) {
-            case 0: schedule.repeatRule = RepeatRule{1 + i % 3, RepeatUnit::day, {}, {}}; break;
-            case 1: schedule.repeatRule = RepeatRule{1 + i % 4, RepeatUnit::week, {2, 4, 6}, {}}; break;
-            case 2: schedule.repeatRule = RepeatRule{1 + i % 3, RepeatUnit::month, {}, 29 + i % 3}; break;
-            default: break;  // one-off, long over
+            case 0:
+                schedule.repeatRule = RepeatRule{1 + i % 3, RepeatUnit::day, {}, {}};
+                break;
+            case 1:
+                schedule.repeatRule = RepeatRule{1 + i % 4, RepeatUnit::week, {2, 4, 6}, {}};
+                break;
+            case 2:
+                schedule.repeatRule = RepeatRule{1 + i % 3, RepeatUnit::month, {}, 29 + i % 3};
+                break;
+            default:
+                break;  // one-off, long over
         }
         store.addTodo("Scheduled " + std::to_string(i), 5, schedule);
     }

@@ -77,7 +77,8 @@ void warnAboutDamagedStore(const ThreadStore& store) {
 /// the store there and the tray updates at once; nothing when none runs.
 std::optional<int> runInTrayApp(ipc::Request request) {
     auto client = ipc::Client::connect(ipc::socketPath());
-    if (!client || !client->send(ipc::encode(request))) return std::nullopt;
+    if (!client || !client->send(ipc::encode(request)))
+        return std::nullopt;
     for (;;) {
         auto line = client->readLine();
         if (!line) {
@@ -93,12 +94,14 @@ std::optional<int> runInTrayApp(ipc::Request request) {
         }
         std::cout << reply->out << std::flush;
         std::cerr << reply->err << std::flush;
-        if (request.type == ipc::Request::Type::command) return reply->exitCode;
+        if (request.type == ipc::Request::Type::command)
+            return reply->exitCode;
     }
 }
 
 int runStoreCommand(const std::vector<std::string>& args) {
-    if (auto inApp = runInTrayApp({ipc::Request::Type::command, args})) return *inApp;
+    if (auto inApp = runInTrayApp({ipc::Request::Type::command, args}))
+        return *inApp;
     const fs::path folder = ThreadStore::defaultDirectory();
     StoreLock lock(folder);
     std::unique_ptr<Calendar> calendar = Calendar::current();
@@ -121,7 +124,8 @@ int watchStatus(const std::vector<std::string>& args) {
         if (arg != "--watch")
             once.push_back(arg);
     }
-    if (auto inApp = runInTrayApp({ipc::Request::Type::watch, once})) return *inApp;
+    if (auto inApp = runInTrayApp({ipc::Request::Type::watch, once}))
+        return *inApp;
     const fs::path folder = ThreadStore::defaultDirectory();
     createPrivateDirectories(folder);
     int notify = ::inotify_init1(IN_CLOEXEC);

@@ -101,7 +101,7 @@ std::error_code readWholeFile(const fs::path& path, std::string& out) {
     int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
     if (fd < 0)
         return lastError();
-    struct stat info{};
+    struct stat info {};
     if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
         ::close(fd);
         return std::make_error_code(std::errc::invalid_argument);  // devices, FIFOs, folders

@@ -17,10 +17,12 @@ std::optional<Client> Client::connect(const std::filesystem::path& socket) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     const std::string path = socket.string();
-    if (path.size() >= sizeof address.sun_path) return std::nullopt;
+    if (path.size() >= sizeof address.sun_path)
+        return std::nullopt;
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
     int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
-    if (fd < 0) return std::nullopt;
+    if (fd < 0)
+        return std::nullopt;
     if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         ::close(fd);  // no app listens (a leftover socket file refuses)
         return std::nullopt;
@@ -32,7 +34,8 @@ Client::Client(Client&& other) noexcept
     : fd_(std::exchange(other.fd_, -1)), buffer_(std::move(other.buffer_)) {}
 
 Client::~Client() {
-    if (fd_ >= 0) ::close(fd_);
+    if (fd_ >= 0)
+        ::close(fd_);
 }
 
 bool Client::send(const std::string& line) {
@@ -40,7 +43,8 @@ bool Client::send(const std::string& line) {
     while (sent < line.size()) {
         ssize_t n = ::send(fd_, line.data() + sent, line.size() - sent, MSG_NOSIGNAL);
         if (n < 0) {
-            if (errno == EINTR) continue;
+            if (errno == EINTR)
+                continue;
             return false;
         }
         sent += static_cast<std::size_t>(n);
@@ -56,15 +60,20 @@ std::optional<std::string> Client::readLine(int timeoutMilliseconds) {
             buffer_.erase(0, end + 1);
             return line;
         }
-        if (buffer_.size() > kMaxLineBytes) return std::nullopt;
+        if (buffer_.size() > kMaxLineBytes)
+            return std::nullopt;
         pollfd wait{fd_, POLLIN, 0};
         int ready = ::poll(&wait, 1, timeoutMilliseconds);
-        if (ready < 0 && errno == EINTR) continue;
-        if (ready <= 0) return std::nullopt;
+        if (ready < 0 && errno == EINTR)
+            continue;
+        if (ready <= 0)
+            return std::nullopt;
         char chunk[65536];
         ssize_t got = ::recv(fd_, chunk, sizeof chunk, 0);
-        if (got < 0 && errno == EINTR) continue;
-        if (got <= 0) return std::nullopt;
+        if (got < 0 && errno == EINTR)
+            continue;
+        if (got <= 0)
+            return std::nullopt;
         buffer_.append(chunk, static_cast<std::size_t>(got));
     }
 }

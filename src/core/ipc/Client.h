@@ -8,7 +8,7 @@ namespace cadro::ipc {
 
 /// The command line's side of the connection to the running tray app.
 class Client {
-public:
+  public:
     /// Connects to the tray app's socket; nothing when no tray app listens.
     static std::optional<Client> connect(const std::filesystem::path& socket);
 
@@ -22,7 +22,7 @@ public:
     /// connection, sent something too long, or did not answer in time.
     std::optional<std::string> readLine(int timeoutMilliseconds = -1);
 
-private:
+  private:
     explicit Client(int fd) : fd_(fd) {}
     int fd_ = -1;
     std::string buffer_;

@@ -14,18 +14,25 @@ std::filesystem::path socketPath() {
     if (runtime && *runtime && std::filesystem::path(runtime).is_absolute()) {
         return std::filesystem::path(runtime) / "cadro" / "tray.sock";
     }
-    return std::filesystem::temp_directory_path() /
-           ("cadro-" + std::to_string(::getuid())) / "tray.sock";
+    return std::filesystem::temp_directory_path() / ("cadro-" + std::to_string(::getuid())) /
+           "tray.sock";
 }
 
 std::string encode(const Request& request) {
     json::Value out = json::Value::object();
     switch (request.type) {
-        case Request::Type::command: out["type"] = "command"; break;
-        case Request::Type::watch: out["type"] = "watch"; break;
-        case Request::Type::stepAside: out["type"] = "stepAside"; break;
+        case Request::Type::command:
+            out["type"] = "command";
+            break;
+        case Request::Type::watch:
+            out["type"] = "watch";
+            break;
+        case Request::Type::stepAside:
+            out["type"] = "stepAside";
+            break;
     }
-    if (request.type != Request::Type::stepAside) out["args"] = request.args;
+    if (request.type != Request::Type::stepAside)
+        out["args"] = request.args;
     return out.dump(-1, ' ', false, nlohmann::detail::error_handler_t::replace) + "\n";
 }
 
@@ -38,7 +45,8 @@ std::string encode(const CommandLineResult& result) {
 }
 
 std::optional<Request> decodeRequest(std::string_view line) {
-    if (line.size() > kMaxLineBytes) return std::nullopt;
+    if (line.size() > kMaxLineBytes)
+        return std::nullopt;
     try {
         json::Value value = json::parse(line);
         json::ObjectReader in(value, "request");
@@ -55,7 +63,8 @@ std::optional<Request> decodeRequest(std::string_view line) {
             return std::nullopt;
         }
         for (const auto& arg : in.array("args")) {
-            if (!arg.is_string()) return std::nullopt;
+            if (!arg.is_string())
+                return std::nullopt;
             request.args.push_back(arg.get<std::string>());
         }
         return request;
@@ -65,13 +74,15 @@ std::optional<Request> decodeRequest(std::string_view line) {
 }
 
 std::optional<CommandLineResult> decodeResult(std::string_view line) {
-    if (line.size() > kMaxLineBytes) return std::nullopt;
+    if (line.size() > kMaxLineBytes)
+        return std::nullopt;
     try {
         json::Value value = json::parse(line);
         json::ObjectReader in(value, "reply");
         CommandLineResult result;
         auto exit = in.optionalInteger("exit").value_or(kExitOk);
-        if (exit < 0 || exit > 255) return std::nullopt;
+        if (exit < 0 || exit > 255)
+            return std::nullopt;
         result.exitCode = static_cast<int>(exit);
         result.out = in.optionalString("out").value_or("");
         result.err = in.optionalString("err").value_or("");

@@ -31,14 +31,14 @@ TEST(IpcProtocol, RequestsAndRepliesRoundTrip) {
 }
 
 TEST(IpcProtocol, MalformedMessagesAreRejected) {
-    for (const char* bad : {"", "not json", "[]", "{}", R"({"type":"launch","args":[]})",
-                            R"({"type":"command"})", R"({"type":"command","args":"next"})",
-                            R"({"type":"command","args":[1,2]})",
-                            "{\"type\":\"command\",\"args\":[\"\xFF\"]}"}) {
+    for (const char* bad :
+         {"", "not json", "[]", "{}", R"({"type":"launch","args":[]})", R"({"type":"command"})",
+          R"({"type":"command","args":"next"})", R"({"type":"command","args":[1,2]})",
+          "{\"type\":\"command\",\"args\":[\"\xFF\"]}"}) {
         EXPECT_FALSE(decodeRequest(bad)) << bad;
     }
-    for (const char* bad : {"", "{", R"({"exit":"0"})", R"({"exit":999})", R"({"exit":-1})",
-                            R"({"out":5})"}) {
+    for (const char* bad :
+         {"", "{", R"({"exit":"0"})", R"({"exit":999})", R"({"exit":-1})", R"({"out":5})"}) {
         EXPECT_FALSE(decodeResult(bad)) << bad;
     }
     EXPECT_FALSE(decodeRequest(std::string(kMaxLineBytes + 1, ' ')));
