@@ -159,7 +159,8 @@ std::string encodeCompact(const OrderedValue& value) {
 Value parse(std::string_view bytes) {
     try {
         return Value::parse(bytes.begin(), bytes.end());
-    } catch (const nlohmann::json::parse_error& error) {
+    } catch (const nlohmann::json::exception& error) {
+        // Syntax errors, but also numbers too large for a double.
         throw DecodeError(std::string("not valid JSON: ") + error.what());
     }
 }

@@ -61,6 +61,7 @@ TEST(Json, ParseFailuresAreDecodeErrors) {
     EXPECT_THROW(parse("{"), DecodeError);
     EXPECT_THROW(parse("{} trailing"), DecodeError);
     EXPECT_THROW(parse("\"\xFF\""), DecodeError);
+    EXPECT_THROW(parse(R"({"createdAt":78e6000000.5})"), DecodeError);  // beyond a double
     EXPECT_THROW(ObjectReader(parse("[]"), ""), DecodeError);
 }
 
