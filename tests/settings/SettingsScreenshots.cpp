@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QEnterEvent>
 #include <QLineEdit>
+#include <QPalette>
 
 #include <iostream>
 
@@ -21,6 +22,22 @@ int main(int argc, char** argv) {
         qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
     const QDir out(argc > 1 ? argv[1] : ".");
+    // "--dark" as second argument: the same shots in a dark palette.
+    const bool dark = argc > 2 && QString(argv[2]) == "--dark";
+    if (dark) {
+        QApplication::setStyle("Fusion");
+        QPalette palette;
+        palette.setColor(QPalette::Window, QColor(0x2B, 0x2A, 0x33));
+        palette.setColor(QPalette::WindowText, QColor(0xEE, 0xEE, 0xF2));
+        palette.setColor(QPalette::Base, QColor(0x1F, 0x1E, 0x26));
+        palette.setColor(QPalette::AlternateBase, QColor(0x2B, 0x2A, 0x33));
+        palette.setColor(QPalette::Text, QColor(0xEE, 0xEE, 0xF2));
+        palette.setColor(QPalette::Button, QColor(0x3A, 0x39, 0x44));
+        palette.setColor(QPalette::ButtonText, QColor(0xEE, 0xEE, 0xF2));
+        palette.setColor(QPalette::PlaceholderText, QColor(0x99, 0x98, 0xA6));
+        QApplication::setPalette(palette);
+    }
+    const char* suffix = dark ? "-dark.png" : ".png";
     using namespace cadro;
 
     testing::StoreHarness h;
@@ -33,7 +50,7 @@ int main(int argc, char** argv) {
 
     auto save = [&](QWidget* widget, const char* name) {
         QApplication::processEvents();
-        const QString path = out.filePath(name);
+        const QString path = out.filePath(QString(name).replace(".png", suffix));
         if (!widget->grab().save(path)) {
             std::cerr << "could not write " << path.toStdString() << "\n";
             return false;
