@@ -118,12 +118,7 @@ void ThreadStore::ensureHygiene() {
     ChangeScope scope(*this);
     if (const Strand* existing = hygiene()) {
         if (existing->step == kHygieneOldStep) {
-            for (auto kind : {ThreadKind::active, ThreadKind::parked, ThreadKind::snoozed}) {
-                if (findIn(kind, existing->id) == existing) {
-                    editIn(kind, existing->id)->step = kHygieneStep;
-                    break;
-                }
-            }
+            editAnywhere(existing->id)->step = kHygieneStep;
             save();
         }
         return;

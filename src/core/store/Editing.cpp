@@ -14,24 +14,17 @@ void ThreadStore::addThread(Strand strand) {
 
 void ThreadStore::update(const Uuid& id, std::string title, std::string step) {
     ChangeScope scope(*this);
-    for (auto kind : {ThreadKind::active, ThreadKind::parked, ThreadKind::snoozed}) {
-        if (Strand* strand = editIn(kind, id)) {
-            strand->title = std::move(title);
-            strand->step = std::move(step);
-            break;
-        }
+    if (Strand* strand = editAnywhere(id)) {
+        strand->title = std::move(title);
+        strand->step = std::move(step);
     }
     save();
 }
 
 void ThreadStore::setNextSteps(const Uuid& id, std::vector<std::string> steps) {
     ChangeScope scope(*this);
-    for (auto kind : {ThreadKind::active, ThreadKind::parked, ThreadKind::snoozed}) {
-        if (Strand* strand = editIn(kind, id)) {
-            strand->nextSteps = std::move(steps);
-            break;
-        }
-    }
+    if (Strand* strand = editAnywhere(id))
+        strand->nextSteps = std::move(steps);
     save();
 }
 
@@ -39,26 +32,20 @@ void ThreadStore::setPriority(const Uuid& id, std::optional<std::int64_t> priori
     ChangeScope scope(*this);
     if (priority)
         priority = std::max<std::int64_t>(*priority, 1);
-    for (auto kind : {ThreadKind::active, ThreadKind::parked, ThreadKind::snoozed}) {
-        if (Strand* strand = editIn(kind, id)) {
-            strand->priority = priority;
-            // In the ring the change takes effect on the very next pick.
-            if (kind == ThreadKind::active)
-                strand->lastSlot.reset();
-            break;
-        }
+    if (auto kind = kindOf(id)) {
+        Strand* strand = editIn(*kind, id);
+        strand->priority = priority;
+        // In the ring the change takes effect on the very next pick.
+        if (kind == ThreadKind::active)
+            strand->lastSlot.reset();
     }
     save();
 }
 
 void ThreadStore::setColor(const Uuid& id, std::optional<std::string> colorHex) {
     ChangeScope scope(*this);
-    for (auto kind : {ThreadKind::active, ThreadKind::parked, ThreadKind::snoozed}) {
-        if (Strand* strand = editIn(kind, id)) {
-            strand->colorHex = std::move(colorHex);
-            break;
-        }
-    }
+    if (Strand* strand = editAnywhere(id))
+        strand->colorHex = std::move(colorHex);
     save();
 }
 

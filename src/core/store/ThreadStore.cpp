@@ -228,6 +228,11 @@ bool ThreadStore::hasOwnThreads() const {
     return false;
 }
 
+Strand* ThreadStore::editAnywhere(const Uuid& id) {
+    auto kind = kindOf(id);
+    return kind ? editIn(*kind, id) : nullptr;
+}
+
 const Todo* ThreadStore::currentTodo() const {
     return state_.currentTodoID ? findTodo(*state_.currentTodoID) : nullptr;
 }

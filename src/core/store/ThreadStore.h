@@ -222,6 +222,8 @@ class ThreadStore {
     const Strand* findIn(ThreadKind kind, const Uuid& id) const;
     /// Like findIn, and marks the list as changed.
     Strand* editIn(ThreadKind kind, const Uuid& id);
+    /// The thread with this id in whichever list holds it, marked as changed.
+    Strand* editAnywhere(const Uuid& id);
     const Todo* findTodo(const Uuid& id) const;
     /// Like findTodo, and marks the to-dos as changed.
     Todo* editTodo(const Uuid& id);
