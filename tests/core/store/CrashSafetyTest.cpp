@@ -13,12 +13,15 @@
 namespace cadro {
 namespace {
 
-// Saves as fast as it can, growing the document, until it is killed.
-[[noreturn]] void saveForever(const std::filesystem::path& folder) {
+// Saves as fast as it can, growing the document, until it is killed. Says
+// so on `ready` once it saves, so that a slow start (a sanitizer build on a
+// busy machine) does not use up the time before the kill.
+[[noreturn]] void saveForever(const std::filesystem::path& folder, int ready) {
     StoreDependencies deps;
     deps.durability = Durability::Synced;
     ThreadStore store(folder, deps);
     store.startDay();
+    (void)!::write(ready, "x", 1);
     for (int i = 0;; ++i) {
         Strand strand;
         strand.id = Uuid::random();
@@ -38,10 +41,16 @@ TEST(CrashSafety, KillingASaveAtAnyMomentLeavesTheOldOrTheNewDocument) {
     std::size_t lastThreadCount = 0;
     bool seenFile = false;
     for (int round = 0; round < 40; ++round) {
+        int ready[2];
+        ASSERT_EQ(::pipe(ready), 0);
         pid_t child = ::fork();
         ASSERT_GE(child, 0);
         if (child == 0)
-            saveForever(dir.path());
+            saveForever(dir.path(), ready[1]);
+        char byte;
+        (void)!::read(ready[0], &byte, 1);
+        ::close(ready[0]);
+        ::close(ready[1]);
         std::this_thread::sleep_for(std::chrono::microseconds(delayMicros(pick)));
         ::kill(child, SIGKILL);
         int status = 0;
