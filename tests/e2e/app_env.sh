@@ -1,3 +1,4 @@
+# shellcheck shell=bash disable=SC2034 # the sourcing scripts use the variables set here
 # Shared set-up for the end-to-end scripts that run the tray app: temporary
 # XDG folders, an Xvfb of their own, a cleanup trap and helpers to start, wait
 # for and stop the app. Source it after setting `cadro`.
@@ -26,7 +27,8 @@ socket=$XDG_RUNTIME_DIR/cadro/tray.sock
 Xvfb -displayfd 5 -nolisten tcp -screen 0 1024x768x24 5>"$work/display" 2>/dev/null &
 pids+=($!)
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(head -n1 "$work/display")
+DISPLAY=:$(head -n1 "$work/display")
+export DISPLAY
 
 # Polls a condition every 0.05 s for up to $1 seconds.
 wait_for() {
@@ -45,7 +47,7 @@ answers() { "$cadro" status >/dev/null 2>&1 || [ $? -eq 1 ]; }
 launch_app() {
   env --default-signal=INT,TERM,HUP "$cadro" "$@" >>"$work/app.log" 2>&1 &
   app=$!
-  pids+=($app)
+  pids+=("$app")
 }
 # Starts the tray app and waits until it answers on its socket.
 start_app() {

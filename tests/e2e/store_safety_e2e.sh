@@ -4,6 +4,7 @@
 # orderly quit on signals.
 # Usage: store_safety_e2e.sh path/to/cadro
 cadro=$1
+# shellcheck source-path=SCRIPTDIR source=app_env.sh
 source "$(dirname "$0")/app_env.sh"
 
 # Reads never create or touch the store file.
@@ -51,7 +52,7 @@ fi
 # A socket folder another user owns, others can enter, or that is a link is
 # never used: an intruder listening in it gets no connection, a command
 # without the app works directly, one with the store locked gives up with 4,
-# and the app refuses to start on it.
+# and the app does not listen there.
 intruder_listens() {
   python3 -c '
 import socket, sys
@@ -63,9 +64,11 @@ while True:
     open(sys.argv[2], "a").write("connected\n")
 ' "$1" "$work/intruder.out" &
   intruder=$!
-  pids+=($intruder)
+  pids+=("$intruder")
   wait_for 5 test -S "$1" || fail "the intruder could not listen"
+  intruder_socket=$(stat -c %i "$1")
 }
+store_held_or_gone() { ! flock -n "$XDG_DATA_HOME/Cadro/threads.lock" true || gone "$app"; }
 unsafe_folder() {
   local case=$1 folder=$2 status=0
   [ "$3" = with-runtime ] || unset XDG_RUNTIME_DIR
@@ -78,9 +81,14 @@ unsafe_folder() {
   exec 8>&-
   [ $status -eq 4 ] || fail "$case: with the store locked, a command exited $status, not 4"
   launch_app
-  wait_app_end "$app"
-  [ "$app_status" -ne 0 ] || fail "$case: the app started on the unsafe socket folder"
+  wait_for 10 store_held_or_gone || fail "$case: the app neither took the store nor ended"
+  status=0
+  timeout 20 "$cadro" status >/dev/null 2>&1 || status=$?
+  gone "$app" || [ $status -eq 4 ] || fail "$case: with the app off its socket, cadro status exited $status, not 4"
+  [ "$(stat -c %i "$folder/tray.sock")" = "$intruder_socket" ] || fail "$case: the app took over the socket"
   [ ! -e "$work/intruder.out" ] || fail "$case: the intruder got a connection"
+  kill -TERM "$app" 2>/dev/null || true
+  wait_app_end "$app"
   kill "$intruder"
   rm -rf "$folder"
   export XDG_RUNTIME_DIR=$work/run
@@ -106,7 +114,7 @@ for signal in TERM INT HUP; do
 done
 demo_sandbox() { compgen -G "$TMPDIR/CadroDemo-*"; }
 start_app --demo
-sandbox=$(demo_sandbox) || fail "no demo sandbox"
+sandbox=$(demo_sandbox) || fail "the demo has no sandbox"
 kill -TERM "$app"
 wait_app_end "$app"
 [ "$app_status" -eq 0 ] && [ ! -e "$sandbox" ] || fail "SIGTERM: the demo exited $app_status or kept its sandbox"

@@ -4,6 +4,7 @@
 # of the file by hand, a stopped app, and titles the command line refuses.
 # Usage: store_writer_e2e.sh path/to/cadro
 cadro=$1
+# shellcheck source-path=SCRIPTDIR source=app_env.sh
 source "$(dirname "$0")/app_env.sh"
 
 "$cadro" add-thread Alpha >/dev/null
