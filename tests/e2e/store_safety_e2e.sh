@@ -96,10 +96,8 @@ unsafe_folder() {
 rm -rf "$XDG_RUNTIME_DIR/cadro"
 mkdir -m 700 "$XDG_RUNTIME_DIR/cadro" && chown nobody "$XDG_RUNTIME_DIR/cadro"
 unsafe_folder "owned by nobody" "$XDG_RUNTIME_DIR/cadro" with-runtime
-mkdir -m 755 "$XDG_RUNTIME_DIR/cadro"
-unsafe_folder "mode 755" "$XDG_RUNTIME_DIR/cadro" with-runtime
-mkdir -m 777 "$TMPDIR/cadro-$UID"
-unsafe_folder "mode 777 under TMPDIR" "$TMPDIR/cadro-$UID" without-runtime
+mkdir -m 755 "$TMPDIR/cadro-$UID"
+unsafe_folder "mode 755 under TMPDIR" "$TMPDIR/cadro-$UID" without-runtime
 mkdir -m 700 "$work/decoy" && ln -s "$work/decoy" "$XDG_RUNTIME_DIR/cadro"
 unsafe_folder "a symlink" "$XDG_RUNTIME_DIR/cadro" with-runtime
 
