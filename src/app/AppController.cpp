@@ -9,6 +9,9 @@
 #include "core/shell/StatusTitle.h"
 #include "core/store/ThreadColor.h"
 #include "core/updates/AppVersion.h"
+#include "platform/linux/ExecutablePath.h"
+#include "platform/linux/FileWatcher.h"
+#include "platform/linux/TerminationSignals.h"
 #include "platform/x11/X11HotKeyBackend.h"
 #include "settings/SettingsWindow.h"
 
@@ -18,14 +21,19 @@
 #include <QMessageBox>
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
+#include <QSocketNotifier>
 #include <QSystemTrayIcon>
 #include <QTimer>
 #include <QUrl>
+
+#include <cstdio>
 
 namespace cadro {
 namespace {
 
 constexpr int kHousekeepingMilliseconds = 30'000;
+/// While saving fails, how often to try again.
+constexpr int kSaveRetryMilliseconds = 5'000;
 
 /// A plain GET of the feed through Qt; the body is handed back on the main
 /// thread. Bodies larger than the checker accepts are cut off early.
@@ -77,11 +85,29 @@ MenuAction menuActionFor(HotKeyAction action) {
 
 AppController::AppController(AppEnvironment environment, DefaultsProvider& defaultsProvider)
     : environment_(std::move(environment)), defaultsProvider_(defaultsProvider) {
+    // A signal ends the app the way Quit does, from the first moment on.
+    signals_ = std::make_unique<TerminationSignals>();
+    if (signals_->fd() >= 0) {
+        auto* notifier = new QSocketNotifier(signals_->fd(), QSocketNotifier::Read, this);
+        connect(notifier, &QSocketNotifier::activated, this, [this] {
+            signals_->acknowledge();
+            QApplication::quit();
+        });
+    }
+    // The store lock and the socket come before the store is loaded, so that
+    // no command can write the file between our reading and our first save.
+    server_ = new TrayServer(
+        [this](const std::vector<std::string>& args) { return runCommand(args); }, this);
+    claim_ =
+        server_->takeOver(environment_.dataDirectory.value_or(ThreadStore::defaultDirectory()));
+
     calendar_ = Calendar::current();
     StoreDependencies deps;
     deps.calendar = calendar_.get();
+    deps.writesFile = claim_.holdsStore;
     store_ = std::make_unique<ThreadStore>(environment_.dataDirectory, deps);
-    launchAtLogin_ = makeLaunchAtLogin(environment_.launchAgentsDirectory, currentExecutablePath());
+    launchAtLogin_ =
+        makeLaunchAtLogin(environment_.launchAgentsDirectory, executablePath().string());
     updates_ = std::make_unique<UpdateChecker>(ReleaseConfig::feedURL(), AppVersion::current(),
                                                environment_.defaults, SystemClock::instance(),
                                                qtTransport(this));
@@ -89,23 +115,42 @@ AppController::AppController(AppEnvironment environment, DefaultsProvider& defau
     ui_ = std::make_unique<UIState>(environment_.defaults);
     commands_ = std::make_unique<Commands>(*store_, *ui_, SystemClock::instance(), *calendar_,
                                            *this, updates_.get(), launchAtLogin_.get());
-    server_ = new TrayServer(
-        [this](const std::vector<std::string>& args) { return runCommand(args); }, this);
-    if (environment_.seedsSampleData) {
+    if (environment_.seedsSampleData && claim_.holdsStore) {
         DemoFixtures::populate(*store_, SystemClock::instance().now(), *calendar_);
     }
 }
 
 AppController::~AppController() = default;
 
-void AppController::start() {
-    // The newest tray app wins: an older one is told to end.
-    server_->takeOver();
+bool AppController::start() {
+    if (!claim_.holdsStore) {
+        std::fprintf(stderr, "cadro-tray: %s\n", claim_.problem.c_str());
+        QMessageBox::critical(nullptr, "Cadro cannot start",
+                              QString::fromStdString(claim_.problem));
+        return false;
+    }
+    // The newest tray app wins: it told the older one to end before it took
+    // the store; this one ends in turn when a newer one starts.
     connect(server_, &TrayServer::stepAsideRequested, this, [this] {
-        isSteppingAside_ = true;
+        isSteppingAside_ = true;  // from now on nothing may be written
+        housekeeping_->stop();
+        saveRetry_->stop();
         QApplication::quit();
     });
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { shutDown(); });
+    if (!claim_.problem.empty())
+        tell("Cadro commands cannot reach Cadro", QString::fromStdString(claim_.problem));
+    watchStoreFile();
+    saveRetry_ = new QTimer(this);
+    saveRetry_->setInterval(kSaveRetryMilliseconds);
+    connect(saveRetry_, &QTimer::timeout, this, [this] { checkSaved(store_->retrySave()); });
+    if (!store_->loadProblem().empty()) {
+        shownLoadProblem_ = store_->loadProblem();
+        tell("Cadro could not read your data",
+             QString::fromStdString(shownLoadProblem_ +
+                                    ". It is kept beside the file as threads.json.corrupt-*; "
+                                    "Cadro started afresh."));
+    }
 
     // Keep the login item pointing at this executable.
     if (launchAtLogin_->isEnabled() && !launchAtLogin_->unavailableReason())
@@ -113,6 +158,7 @@ void AppController::start() {
 
     buildTray();
     subscriptions_.push_back(store_->subscribe([this](StoreProperty) { scheduleRedraw(); }));
+    checkSaved(!store_->hasUnsavedChanges());
 
     housekeeping_ = new QTimer(this);
     housekeeping_->setInterval(kHousekeepingMilliseconds);
@@ -135,6 +181,57 @@ void AppController::start() {
                     "for example \"cadro next\" for Next, \"cadro next --new-task\", "
                     "\"cadro snooze\". Everything else in Cadro works as usual.");
     }
+    return true;
+}
+
+void AppController::watchStoreFile() {
+    storeWatcher_ = std::make_unique<FileWatcher>(store_->filePath());
+    if (storeWatcher_->fd() < 0)
+        return;  // every operation still checks the file before it changes anything
+    auto* notifier = new QSocketNotifier(storeWatcher_->fd(), QSocketNotifier::Read, this);
+    connect(notifier, &QSocketNotifier::activated, this, [this] {
+        if (storeWatcher_->takeChanges() && !isSteppingAside_)
+            reportDiskChange(store_->reloadIfChangedOnDisk());
+    });
+}
+
+void AppController::reportDiskChange(ThreadStore::DiskChange change) {
+    switch (change) {
+        case ThreadStore::DiskChange::none:
+        case ThreadStore::DiskChange::reloaded:
+            return;
+        case ThreadStore::DiskChange::damaged:
+            shownLoadProblem_ = store_->loadProblem();
+            tell("Cadro kept your data",
+                 QString::fromStdString(shownLoadProblem_ +
+                                        ". That version is kept beside it as "
+                                        "threads.json.corrupt-*, and Cadro wrote back what it "
+                                        "had."));
+            return;
+        case ThreadStore::DiskChange::keptAside:
+            tell("Cadro kept your data",
+                 "threads.json was changed by another program while Cadro could not save. "
+                 "Cadro keeps what it has; the other version is kept beside it as "
+                 "threads.json.conflict-*.");
+            return;
+    }
+}
+
+void AppController::checkSaved(bool saved) {
+    if (saved) {
+        saveRetry_->stop();
+        saveProblemShown_ = false;
+        return;
+    }
+    if (!saveRetry_->isActive())
+        saveRetry_->start();
+    if (saveProblemShown_)
+        return;
+    saveProblemShown_ = true;
+    tell("Cadro cannot save your changes",
+         QString::fromStdString(store_->saveProblem() +
+                                ".\n\nCadro keeps your changes while it runs and saves them as "
+                                "soon as it can. Until then, do not quit Cadro."));
 }
 
 void AppController::buildTray() {
@@ -185,6 +282,11 @@ void AppController::scheduleRedraw() {
     redrawPending_ = true;
     QTimer::singleShot(0, this, [this] {
         redrawPending_ = false;
+        if (isSteppingAside_)
+            return;
+        checkSaved(!store_->hasUnsavedChanges());
+        if (store_->loadProblem() != shownLoadProblem_)
+            reportDiskChange(ThreadStore::DiskChange::damaged);
         updateStatusTitle();
         server_->notifyWatchers();
     });
@@ -213,12 +315,15 @@ bool AppController::canPresent() const {
 }
 
 void AppController::tick() {
+    if (isSteppingAside_)
+        return;
     updates_->checkIfDue();
     store_->wakeDueSnoozes(true);
     store_->processSchedules(SystemClock::instance().now(), canPresent());
 }
 
 CommandLineResult AppController::runCommand(const std::vector<std::string>& args) {
+    reportDiskChange(store_->reloadIfChangedOnDisk());  // a read shows an edit made just now
     CommandLineHost host{*store_,
                          SystemClock::instance(),
                          *calendar_,
@@ -239,6 +344,10 @@ void AppController::telOnce(const QString& key, const QString& title, const QStr
     if (environment_.defaults->getBool(key.toStdString()).value_or(false))
         return;
     environment_.defaults->setBool(key.toStdString(), true);
+    tell(title, text);
+}
+
+void AppController::tell(const QString& title, const QString& text) {
     auto* box = new QMessageBox(QMessageBox::Information, title, text, QMessageBox::Ok);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);
@@ -246,8 +355,12 @@ void AppController::telOnce(const QString& key, const QString& title, const QStr
 }
 
 void AppController::shutDown() {
-    if (isSteppingAside_)
+    if (isSteppingAside_) {
+        environment_.removeSandbox();  // the newer app uses the demo defaults now
         return;
+    }
+    if (store_->hasUnsavedChanges())
+        store_->retrySave();  // a last try; the user was told saving fails
     environment_.discardDemoData(defaultsProvider_);
 }
 

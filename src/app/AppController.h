@@ -26,7 +26,9 @@ class QWidget;
 
 namespace cadro {
 
+class FileWatcher;
 class SettingsWindow;
+class TerminationSignals;
 class X11HotKeyBackend;
 
 /// The tray application: owns the store and every long-lived object for the
@@ -38,8 +40,9 @@ class AppController : public QObject, public CommandUi {
     ~AppController() override;
 
     /// The start-up sequence, once the event loop runs. False when this
-    /// process stepped aside for another tray app.
-    void start();
+    /// process cannot have the user's data (another app holds it and does
+    /// not let go): it must end without running.
+    bool start();
 
     ThreadStore& store() { return *store_; }
     UIState& ui() { return *ui_; }
@@ -71,6 +74,13 @@ class AppController : public QObject, public CommandUi {
     void runHotKey(HotKeyAction action);
     bool canPresent() const;
     void telOnce(const QString& key, const QString& title, const QString& text);
+    /// A message that does not block the app (saving and reading problems).
+    void tell(const QString& title, const QString& text);
+    void watchStoreFile();
+    void reportDiskChange(ThreadStore::DiskChange change);
+    /// Tells the user once when saving starts failing, and retries until it
+    /// works again.
+    void checkSaved(bool saved);
     void shutDown();
     void settingsWindowWillClose();
 
@@ -85,7 +95,13 @@ class AppController : public QObject, public CommandUi {
     std::unique_ptr<Commands> commands_;
     std::unique_ptr<X11HotKeyBackend> hotKeyBackend_;
     std::unique_ptr<HotKeyManager> hotKeys_;
+    std::unique_ptr<TerminationSignals> signals_;
     TrayServer* server_ = nullptr;
+    TrayServer::Claim claim_;
+    std::unique_ptr<FileWatcher> storeWatcher_;
+    QTimer* saveRetry_ = nullptr;
+    bool saveProblemShown_ = false;
+    std::string shownLoadProblem_;
     QSystemTrayIcon* tray_ = nullptr;
     std::unique_ptr<QMenu> menu_;
     QTimer* housekeeping_ = nullptr;

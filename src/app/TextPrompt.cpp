@@ -1,5 +1,7 @@
 #include "app/TextPrompt.h"
 
+#include "app/OneLineField.h"
+
 #include <QApplication>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -35,6 +37,7 @@ TextPrompt::TextPrompt(const QString& title, const QString& message, const QStri
     setModal(true);
     resize(kContentWidth + 2 * kMargin, 120);
 
+    makeOneLine(field_);
     message_->setObjectName(QStringLiteral("message"));
     message_->setWordWrap(true);
     message_->setFixedWidth(kContentWidth);

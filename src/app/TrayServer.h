@@ -2,7 +2,9 @@
 
 #include <QObject>
 
+#include <filesystem>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -14,13 +16,15 @@ namespace cadro {
 // Kept out of this header: the meta-object compiler cannot read the C++20
 // standard headers that the core uses.
 struct CommandLineResult;
+class StoreLock;
 namespace ipc {
 struct Request;
 }
 
-/// The tray app's per-user socket. It makes this process the only tray app
-/// (the newest start wins: an older one is told to step aside) and runs the
-/// `cadro` commands sent to it, so that they change the store here.
+/// The tray app's claim on the user's data and its per-user socket. It makes
+/// this process the only tray app (the newest start wins: an older one is told
+/// to step aside), the only writer of the store (it holds the store lock until
+/// it ends), and runs the `cadro` commands sent to it.
 class TrayServer : public QObject {
     Q_OBJECT
   public:
@@ -29,24 +33,35 @@ class TrayServer : public QObject {
     TrayServer(RunCommand run, QObject* parent = nullptr);
     ~TrayServer() override;
 
-    /// Tells a running tray app to end, then listens in its place. False when
-    /// the socket cannot be made (the app then runs without commands).
-    bool takeOver();
+    /// What became of the claim.
+    struct Claim {
+        /// This process holds the store lock and may load and write the store.
+        bool holdsStore = false;
+        /// Why the store or the socket could not be had (empty when all is well).
+        std::string problem;
+    };
+    /// Tells a running tray app to end, takes the store lock of `dataFolder`
+    /// (waiting a few seconds for the old app to let go), then listens on the
+    /// socket. Call before the store is loaded.
+    Claim takeOver(const std::filesystem::path& dataFolder);
 
     /// Sends the current `status` output to every watcher whose output changed.
     void notifyWatchers();
 
   signals:
-    /// A newer tray app has started: end now.
+    /// A newer tray app has started: the store lock is already released; end
+    /// now without writing anything.
     void stepAsideRequested();
 
   private:
     void accept();
     void readFrom(QLocalSocket* socket);
     void handle(QLocalSocket* socket, const ipc::Request& request);
+    bool listen(std::string& problem);
 
     RunCommand run_;
     QLocalServer* server_;
+    std::unique_ptr<StoreLock> lock_;
     struct Watcher {
         QLocalSocket* socket;
         std::vector<std::string> args;

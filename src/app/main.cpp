@@ -15,6 +15,7 @@ int main(int argc, char** argv) {
     std::vector<std::string> arguments(argv + 1, argv + argc);
     cadro::QSettingsDefaultsProvider defaults;
     cadro::AppController controller(cadro::AppEnvironment::current(arguments, defaults), defaults);
-    controller.start();
+    if (!controller.start())
+        return 1;
     return QApplication::exec();
 }

@@ -1,26 +1,29 @@
 // The `cadro` command: starts the tray app when given no command, and
-// otherwise runs one command against the store. It links only the core, so a
-// command costs a process start and a few microseconds of work.
+// otherwise runs one command against the store. While the tray app runs it is
+// the only writer of the store, so commands go to it through its socket; only
+// when no app holds the store lock does a command work on the file itself.
 #include "core/base/AtomicFile.h"
 #include "core/base/Calendar.h"
 #include "core/cli/CommandLine.h"
-#include "core/ipc/Client.h"
 #include "core/ipc/Protocol.h"
 #include "core/store/ThreadStore.h"
+#include "platform/linux/ExecutablePath.h"
+#include "platform/linux/SocketClient.h"
+#include "platform/linux/SocketFolder.h"
+#include "platform/linux/StoreLock.h"
 
-#include <fcntl.h>
-#include <limits.h>
-#include <poll.h>
-#include <sys/file.h>
 #include <sys/inotify.h>
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
 #include <string>
+#include <thread>
+#include <variant>
 #include <vector>
 
 namespace fs = std::filesystem;
@@ -28,42 +31,95 @@ using namespace cadro;
 
 namespace {
 
-/// Holds an exclusive lock on the data folder while a command runs, so two
-/// commands never interleave their reads and writes of the store file.
-class StoreLock {
-  public:
-    explicit StoreLock(const fs::path& folder) {
-        createPrivateDirectories(folder);
-        fd_ = ::open((folder / "threads.lock").c_str(), O_RDWR | O_CREAT | O_CLOEXEC, 0600);
-        if (fd_ >= 0) {
-            while (::flock(fd_, LOCK_EX) != 0 && errno == EINTR) {
-            }
-        }
-    }
-    ~StoreLock() {
-        if (fd_ >= 0)
-            ::close(fd_);  // closing releases the lock
-    }
-    StoreLock(const StoreLock&) = delete;
-    StoreLock& operator=(const StoreLock&) = delete;
-
-  private:
-    int fd_ = -1;
-};
+/// How long a command waits for a tray app that holds the store to answer:
+/// long enough for one that is starting, short enough for a script.
+constexpr auto kAppPatience = std::chrono::seconds(5);
+constexpr int kReplyTimeoutMilliseconds = 5000;
 
 /// The tray app lives beside this program as "cadro-tray".
 [[noreturn]] void startTrayApp(char** argv) {
-    char self[PATH_MAX];
-    ssize_t length = ::readlink("/proc/self/exe", self, sizeof self - 1);
-    fs::path tray =
-        length > 0 ? fs::path(std::string(self, static_cast<std::size_t>(length))).parent_path() /
-                         "cadro-tray"
-                   : fs::path("cadro-tray");
+    fs::path self = executablePath();
+    fs::path tray = self.empty() ? fs::path("cadro-tray") : self.parent_path() / "cadro-tray";
     argv[0] = const_cast<char*>("cadro-tray");
     ::execv(tray.c_str(), argv);
     std::fprintf(stderr, "cadro: cannot start the tray app (%s: %s)\n", tray.c_str(),
                  std::strerror(errno));
     std::exit(kExitNothingToDo);
+}
+
+void print(const CommandLineResult& result) {
+    std::cout << result.out << std::flush;
+    std::cerr << result.err << std::flush;
+}
+
+/// Sends the request and relays the replies: one for a command, one per
+/// change for a watch. Returns the exit status.
+int talkToTrayApp(SocketClient& client, const ipc::Request& request) {
+    if (!client.send(ipc::encode(request))) {
+        std::cerr << "cadro: the tray app closed the connection\n";
+        return kExitUnreachable;
+    }
+    for (int timeout = kReplyTimeoutMilliseconds;; timeout = -1) {
+        auto line = client.readLine(timeout, ipc::kMaxReplyBytes);
+        if (!line) {
+            if (timeout == -1)
+                return kExitOk;  // a watched app has quit
+            std::cerr << "cadro: the tray app did not answer\n";
+            return kExitUnreachable;
+        }
+        auto reply = ipc::decodeResult(*line);
+        if (!reply) {
+            std::cerr << "cadro: the tray app sent something unexpected\n";
+            return kExitUnreachable;
+        }
+        print(*reply);
+        if (request.type != ipc::Request::Type::watch || reply->exitCode != kExitOk)
+            return reply->exitCode;
+    }
+}
+
+/// No tray app holds the store: the command may work on the file, holding
+/// this lock while it does.
+struct NoTrayApp {
+    StoreLock lock;
+};
+
+/// Finds the tray app that holds the store and runs the request there.
+/// Returns the exit status, or the store lock when no app runs.
+std::variant<int, NoTrayApp> runInTrayApp(const ipc::Request& request, const fs::path& dataFolder,
+                                          StoreLock::Missing missing) {
+    const auto deadline = std::chrono::steady_clock::now() + kAppPatience;
+    std::string problem;
+    for (;;) {
+        // Our own socket first, then the one the lock holder advertises (it
+        // may have been started with another runtime folder).
+        std::vector<fs::path> sockets{socketPath()};
+        auto holder = StoreLock::holder(dataFolder);
+        if (holder && holder->socket != sockets.front())
+            sockets.push_back(holder->socket);
+        for (const auto& socket : sockets) {
+            if (auto unsafe = unsafeFolderReason(socket.parent_path())) {
+                if (fs::exists(socket.parent_path()))
+                    problem = "refusing to use the socket in " + *unsafe;
+                continue;
+            }
+            SocketClient client = SocketClient::connect(socket);
+            if (client.isConnected())
+                return talkToTrayApp(client, request);
+            if (client.failure() == SocketClient::Failure::foreignPeer)
+                problem = "refusing " + socket.string() + ": another user's program serves it";
+        }
+        if (auto lock = StoreLock::tryAcquire(dataFolder, missing))
+            return NoTrayApp{std::move(*lock)};
+        if (std::chrono::steady_clock::now() >= deadline) {
+            std::cerr << "cadro: Cadro"
+                      << (holder ? " (process " + std::to_string(holder->pid) + ")" : "")
+                      << " holds your data but cannot be reached"
+                      << (problem.empty() ? " (it does not answer)" : ": " + problem) << "\n";
+            return kExitUnreachable;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(25));
+    }
 }
 
 void warnAboutDamagedStore(const ThreadStore& store) {
@@ -73,61 +129,43 @@ void warnAboutDamagedStore(const ThreadStore& store) {
     }
 }
 
-/// Runs the command inside the tray app when one runs, so that it changes
-/// the store there and the tray updates at once; nothing when none runs.
-std::optional<int> runInTrayApp(ipc::Request request) {
-    auto client = ipc::Client::connect(ipc::socketPath());
-    if (!client || !client->send(ipc::encode(request)))
-        return std::nullopt;
-    for (;;) {
-        auto line = client->readLine();
-        if (!line) {
-            if (request.type == ipc::Request::Type::command) {
-                std::cerr << "cadro: the tray app did not answer\n";
-            }
-            return kExitNothingToDo;
-        }
-        auto reply = ipc::decodeResult(*line);
-        if (!reply) {
-            std::cerr << "cadro: the tray app sent something unexpected\n";
-            return kExitNothingToDo;
-        }
-        std::cout << reply->out << std::flush;
-        std::cerr << reply->err << std::flush;
-        if (request.type == ipc::Request::Type::command)
-            return reply->exitCode;
-    }
-}
-
 int runStoreCommand(const std::vector<std::string>& args) {
-    if (auto inApp = runInTrayApp({ipc::Request::Type::command, args}))
-        return *inApp;
     const fs::path folder = ThreadStore::defaultDirectory();
-    StoreLock lock(folder);
+    const bool writes = commandChangesStore(args);
+    auto route = runInTrayApp({ipc::Request::Type::command, args}, folder,
+                              writes ? StoreLock::Missing::create : StoreLock::Missing::leave);
+    if (auto* exitCode = std::get_if<int>(&route))
+        return *exitCode;
+    if (!writes)
+        std::get<NoTrayApp>(route).lock.release();  // reading needs no lock
     std::unique_ptr<Calendar> calendar = Calendar::current();
     StoreDependencies deps;
     deps.calendar = calendar.get();
+    deps.writesFile = writes;
     ThreadStore store(folder, deps);
-    warnAboutDamagedStore(store);
+    if (writes)
+        warnAboutDamagedStore(store);
     CommandLineHost host{store, SystemClock::instance(), *calendar, nullptr, {}, {}};
     CommandLineResult result = runCommandLine(args, host);
-    std::cout << result.out << std::flush;
-    std::cerr << result.err << std::flush;
+    print(result);
     return result.exitCode;
 }
 
-/// `cadro status --watch`: prints the status at once and again whenever the
-/// store file changes, until interrupted.
+/// `cadro status --watch`: prints the status at once and again whenever it
+/// changes, until interrupted.
 int watchStatus(const std::vector<std::string>& args) {
     std::vector<std::string> once;
     for (const auto& arg : args) {
         if (arg != "--watch")
             once.push_back(arg);
     }
-    if (auto inApp = runInTrayApp({ipc::Request::Type::watch, once}))
-        return *inApp;
     const fs::path folder = ThreadStore::defaultDirectory();
-    createPrivateDirectories(folder);
+    auto route = runInTrayApp({ipc::Request::Type::watch, once}, folder, StoreLock::Missing::leave);
+    if (auto* exitCode = std::get_if<int>(&route))
+        return *exitCode;
+    std::get<NoTrayApp>(route).lock.release();  // watching only reads
+
+    createPrivateDirectories(folder);  // an empty folder to watch until the first save
     int notify = ::inotify_init1(IN_CLOEXEC);
     if (notify < 0 ||
         ::inotify_add_watch(notify, folder.c_str(), IN_CLOSE_WRITE | IN_MOVED_TO | IN_CREATE) < 0) {
@@ -176,11 +214,17 @@ int main(int argc, char** argv) {
             return kExitOk;
         }
         case CommandKind::watch:
-            return watchStatus(args);
         case CommandKind::storeCommand:
             break;
     }
+    // Refused the same way whether or not the tray app runs.
+    if (auto refused = rejectMalformedArguments(args)) {
+        print(*refused);
+        return refused->exitCode;
+    }
     try {
+        if (classifyCommandLine(args) == CommandKind::watch)
+            return watchStatus(args);
         return runStoreCommand(args);
     } catch (const std::exception& error) {
         std::cerr << "cadro: " << error.what() << "\n";

@@ -1,5 +1,6 @@
 #include "settings/Sheets.h"
 
+#include "app/OneLineField.h"
 #include "core/base/Utf8.h"
 #include "core/shell/SettingsText.h"
 #include "settings/Controls.h"
@@ -39,6 +40,7 @@ QLineEdit* field(const char* name, const QString& placeholder, QWidget* parent) 
     auto* edit = new QLineEdit(parent);
     edit->setObjectName(name);
     edit->setPlaceholderText(placeholder);
+    makeOneLine(edit);
     return edit;
 }
 

@@ -1,6 +1,7 @@
 #include "settings/ThreadRow.h"
 
 #include "app/BrandColor.h"
+#include "app/OneLineField.h"
 #include "app/StatusIcon.h"
 #include "core/schedule/ScheduleLabels.h"
 #include "core/shell/SettingsText.h"
@@ -29,6 +30,7 @@ QLineEdit* borderlessField(const QString& placeholder, const QFont& font, QWidge
     field->setFrame(false);
     field->setFont(font);
     field->setStyleSheet("QLineEdit { background: transparent; padding: 0; }");
+    makeOneLine(field);
     return field;
 }
 

@@ -30,6 +30,15 @@ std::optional<QString> answer(TextPrompt& prompt, const std::function<void(TextP
     return result;
 }
 
+TEST(TextPromptTest, PastedLineBreaksTabsAndEscapesBecomeSpaces) {
+    TextPrompt prompt("Next step", "What next?", "");
+    const auto result = answer(prompt, [&](TextPrompt& p) {
+        p.field()->insert(QString::fromUtf8("a\tb\nc\x1b[31m\u0085d"));
+        QTest::keyClick(p.field(), Qt::Key_Return);
+    });
+    EXPECT_EQ(result, QString("a b c [31m d"));
+}
+
 TEST(TextPromptTest, ReturnConfirmsTheTypedTextWhichReplacesTheSelectedDefault) {
     TextPrompt prompt("Current step for “Write”", "What are you working on right now?", "draft");
     QString selectedAtStart;

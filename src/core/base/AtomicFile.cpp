@@ -139,4 +139,28 @@ std::error_code createPrivateDirectories(const fs::path& directory) {
     return {};
 }
 
+void removeLeftoverTemporaries(const fs::path& path) {
+    const fs::path target = resolveLinks(path);
+    const std::string prefix = "." + target.filename().string() + ".tmp-";
+    std::error_code ec;
+    for (const auto& entry : fs::directory_iterator(target.parent_path(), ec)) {
+        const std::string name = entry.path().filename().string();
+        if (name.size() == prefix.size() + 6 && name.rfind(prefix, 0) == 0)
+            fs::remove(entry.path(), ec);
+    }
+}
+
+std::optional<FileStamp> stampOf(const fs::path& path) {
+    struct stat info {};
+    if (::stat(path.c_str(), &info) != 0)
+        return std::nullopt;
+    auto nanoseconds = [](const timespec& t) {
+        return static_cast<std::int64_t>(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+    };
+    return FileStamp{static_cast<std::uint64_t>(info.st_dev),
+                     static_cast<std::uint64_t>(info.st_ino),
+                     static_cast<std::int64_t>(info.st_size), nanoseconds(info.st_ctim),
+                     nanoseconds(info.st_mtim)};
+}
+
 }  // namespace cadro

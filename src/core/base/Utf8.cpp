@@ -24,6 +24,48 @@ bool isValidUtf8(std::string_view text) {
     return true;
 }
 
+namespace {
+
+bool isControl(UChar32 c) {
+    return c < 0x20 || (c >= 0x7F && c <= 0x9F);
+}
+
+}  // namespace
+
+bool hasControlCharacters(std::string_view text) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    const auto length = static_cast<int32_t>(text.size());
+    int32_t i = 0;
+    while (i < length) {
+        UChar32 c;
+        U8_NEXT(bytes, i, length, c);
+        if (c >= 0 && isControl(c))
+            return true;
+    }
+    return false;
+}
+
+std::string withoutControlCharacters(std::string_view text) {
+    if (!hasControlCharacters(text))
+        return std::string(text);
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    const auto length = static_cast<int32_t>(text.size());
+    std::string out;
+    int32_t i = 0;
+    while (i < length) {
+        int32_t start = i;
+        UChar32 c;
+        U8_NEXT(bytes, i, length, c);
+        if (c >= 0 && isControl(c)) {
+            out += "\xEF\xBF\xBD";
+        } else {
+            out.append(
+                text.substr(static_cast<std::size_t>(start), static_cast<std::size_t>(i - start)));
+        }
+    }
+    return out;
+}
+
 std::string trimWhitespaceAndNewlines(std::string_view text) {
     const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
     const auto length = static_cast<int32_t>(text.size());

@@ -9,6 +9,14 @@ namespace cadro {
 /// code points above U+10FFFF).
 bool isValidUtf8(std::string_view text);
 
+/// True when `text` holds a control character (C0, DEL or C1: line breaks,
+/// tabs, terminal escape sequences), which titles and steps never do.
+bool hasControlCharacters(std::string_view text);
+
+/// `text` with each control character shown as U+FFFD, so that text from a
+/// file cannot move a terminal's cursor or break a line of output.
+std::string withoutControlCharacters(std::string_view text);
+
 /// Trims white space and line breaks (ASCII and Unicode) from both ends.
 std::string trimWhitespaceAndNewlines(std::string_view text);
 

@@ -6,6 +6,7 @@
 #include "core/shell/Commands.h"
 #include "core/shell/StatusTitle.h"
 
+#include <algorithm>
 #include <map>
 
 namespace cadro {
@@ -84,11 +85,18 @@ bool requireOpenDay(Session& s) {
     return false;
 }
 
-void requireUtf8(const std::vector<std::string>& args) {
-    for (const auto& arg : args) {
-        if (!isValidUtf8(arg))
-            throw UsageError("an argument is not valid UTF-8 text");
+CommandLineResult usageError(const std::string& message) {
+    return {kExitBadInput, "", "cadro: " + message + "\nTry 'cadro --help' for usage.\n"};
+}
+
+/// Titles and steps are one line of text: a line break, tab or escape
+/// sequence in one would garble every place that shows it.
+std::string requireOneLine(std::string text, const char* what) {
+    if (hasControlCharacters(text)) {
+        throw UsageError(std::string(what) +
+                         " contains a line break, tab or other control character");
     }
+    return text;
 }
 
 // --- The commands -------------------------------------------------------------
@@ -99,7 +107,7 @@ void runStatus(Session& s, Arguments& args) {
     if (json) {
         s.print(statusJson(s.store(), s.host.calendar));
     } else {
-        s.print(statusContent(s.store()).title.substr(1));
+        s.print(withoutControlCharacters(statusContent(s.store()).title.substr(1)));
     }
 }
 
@@ -107,6 +115,8 @@ void runNext(Session& s, Arguments& args) {
     bool newTask = args.flag("--new-task");
     std::optional<std::string> step = args.option("--step");
     args.done();
+    if (step)
+        requireOneLine(*step, "the step");
     if (newTask && step)
         throw UsageError("--new-task and --step cannot be combined");
     if (!requireOpenDay(s))
@@ -133,7 +143,7 @@ void runNext(Session& s, Arguments& args) {
 }
 
 void runStep(Session& s, Arguments& args) {
-    std::string text = args.positional("TEXT");
+    std::string text = requireOneLine(args.positional("TEXT"), "the step");
     args.done();
     if (!requireOpenDay(s))
         return;
@@ -208,14 +218,16 @@ void runRevive(Session& s, Arguments& args, ThreadKind from) {
 void runAddThread(Session& s, Arguments& args) {
     Strand thread;
     thread.id = Uuid::random();
-    thread.step = args.option("--step").value_or("");
+    thread.step = requireOneLine(args.option("--step").value_or(""), "the step");
     thread.nextSteps = args.options("--next");
+    for (const auto& step : thread.nextSteps)
+        requireOneLine(step, "a next step");
     if (auto priority = args.option("--priority")) {
         thread.priority = cli::parseInteger(*priority, "--priority", 1, 1'000'000);
     }
     if (auto color = args.option("--color"))
         thread.colorHex = cli::parseColor(*color);
-    thread.title = trimWhitespaceAndNewlines(args.positional("TITLE"));
+    thread.title = requireOneLine(trimWhitespaceAndNewlines(args.positional("TITLE")), "the title");
     args.done();
     if (thread.title.empty())
         throw UsageError("the title is empty");
@@ -229,9 +241,10 @@ void runAddTodo(Session& s, Arguments& args) {
     if (auto m = args.option("--minutes"))
         minutes = cli::parseInteger(*m, "--minutes", 1, 100'000);
     std::optional<TodoSchedule> schedule = cli::scheduleFromOptions(args, s.host);
-    std::string title = args.positional("TITLE");
+    std::string title =
+        requireOneLine(trimWhitespaceAndNewlines(args.positional("TITLE")), "the title");
     args.done();
-    if (trimWhitespaceAndNewlines(title).empty())
+    if (title.empty())
         throw UsageError("the title is empty");
     auto id = s.store().addTodo(title, minutes, schedule);
     s.print(id->toString());
@@ -348,6 +361,26 @@ CommandKind classifyCommandLine(const std::vector<std::string>& args) {
     return CommandKind::storeCommand;
 }
 
+bool commandChangesStore(const std::vector<std::string>& args) {
+    if (args.empty())
+        return false;
+    const std::string& command = args.front();
+    if (command == "brain-dump") {
+        return std::any_of(args.begin(), args.end(),
+                           [](const std::string& a) { return a == "--set" || a == "--append"; });
+    }
+    return handlers().count(command) && command != "status" && command != "list" &&
+           command != "show" && command != "quit";
+}
+
+std::optional<CommandLineResult> rejectMalformedArguments(const std::vector<std::string>& args) {
+    for (const auto& arg : args) {
+        if (!isValidUtf8(arg))
+            return usageError("an argument is not valid UTF-8 text");
+    }
+    return std::nullopt;
+}
+
 CommandLineResult runCommandLine(const std::vector<std::string>& args, CommandLineHost& host) {
     CommandLineResult info;
     if (args.empty()) {
@@ -364,24 +397,27 @@ CommandLineResult runCommandLine(const std::vector<std::string>& args, CommandLi
         info.out = usageText();
         return info;
     }
+    if (auto refused = rejectMalformedArguments(args))
+        return *refused;
     Session session(host);
     try {
-        requireUtf8(args);
         auto handler = handlers().find(command);
         if (handler == handlers().end())
             throw UsageError("unknown command \"" + command + "\"");
         Arguments rest(std::vector<std::string>(args.begin() + 1, args.end()));
         handler->second(session, rest);
     } catch (const UsageError& error) {
-        CommandLineResult bad;
-        bad.exitCode = kExitBadInput;
-        bad.err = "cadro: " + std::string(error.what()) + "\nTry 'cadro --help' for usage.\n";
-        return bad;
+        return usageError(error.what());
     } catch (const std::exception& error) {
         CommandLineResult failed;
         failed.exitCode = kExitNothingToDo;
         failed.err = "cadro: " + std::string(error.what()) + "\n";
         return failed;
+    }
+    if (host.store.hasUnsavedChanges() && commandChangesStore(args)) {
+        // Said plainly: the tray app keeps trying, but nothing is on disk yet.
+        return {kExitNotSaved, "",
+                "cadro: the change could not be saved (" + host.store.saveProblem() + ")\n"};
     }
     return session.result;
 }
@@ -411,7 +447,8 @@ const std::string& usageText() {
         "  quit                            end the running tray app\n"
         "  --help | --version\n"
         "\n"
-        "Exit status: 0 done, 1 nothing to act on or Cadro not running, 2 bad input.\n";
+        "Exit status: 0 done, 1 nothing to act on or Cadro not running, 2 bad input,\n"
+        "3 the change could not be saved, 4 Cadro runs but does not answer.\n";
     return text;
 }
 

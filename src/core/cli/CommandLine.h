@@ -20,6 +20,10 @@ enum ExitCode : int {
     /// Bad input: unknown command or option, a value that does not parse, an
     /// id or title that names nothing, text that is not UTF-8.
     kExitBadInput = 2,
+    /// The change could not be written to the store file.
+    kExitNotSaved = 3,
+    /// The tray app holds the store but cannot be reached or does not answer.
+    kExitUnreachable = 4,
 };
 
 struct CommandLineResult {
@@ -50,7 +54,15 @@ enum class CommandKind { trayApp, watch, storeCommand, info };
 /// What kind of command the arguments (without the program name) ask for.
 CommandKind classifyCommandLine(const std::vector<std::string>& args);
 
-/// Runs one `cadro` subcommand against the host's store. Never throws.
+/// False for the commands that only read (status, list, showing the brain
+/// dump, windows): they never create or change a file.
+bool commandChangesStore(const std::vector<std::string>& args);
+
+/// The refusal of arguments that are not UTF-8 text; nothing when they are.
+std::optional<CommandLineResult> rejectMalformedArguments(const std::vector<std::string>& args);
+
+/// Runs one `cadro` subcommand against the host's store. Never throws. A
+/// change that could not be saved gives kExitNotSaved.
 CommandLineResult runCommandLine(const std::vector<std::string>& args, CommandLineHost& host);
 
 /// The one-line JSON object of `cadro status --json`.

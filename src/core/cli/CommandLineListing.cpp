@@ -1,5 +1,6 @@
 // What `cadro status --json` and `cadro list` print.
 #include "core/base/Json.h"
+#include "core/base/Utf8.h"
 #include "core/cli/CommandLineParts.h"
 #include "core/schedule/ScheduleLabels.h"
 #include "core/shell/StatusTitle.h"
@@ -83,7 +84,7 @@ void listThreads(std::string& out, const char* heading, const std::vector<Strand
         bool isCurrent =
             store.sessionOpen() && !store.currentTodo() && store.currentID() == thread.id;
         out += isCurrent ? "  * " : "    ";
-        out += threadText(store, thread);
+        out += withoutControlCharacters(threadText(store, thread));
         if (thread.priority)
             out += "  [priority " + std::to_string(*thread.priority) + "]";
         if (thread.snoozedUntil)
@@ -119,7 +120,7 @@ std::string listText(const ThreadStore& store, const Calendar& calendar, Date no
     out += store.todos().empty() ? "To-dos: none\n" : "To-dos:\n";
     for (const auto& todo : store.todos()) {
         out += store.currentTodoID() == todo.id ? "  * " : "    ";
-        out += todo.title;
+        out += withoutControlCharacters(todo.title);
         if (todo.estimatedMinutes)
             out += "  ~" + durationLabel(*todo.estimatedMinutes);
         if (todo.schedule)

@@ -3,20 +3,18 @@
 #include "core/base/Json.h"
 #include "core/base/Utf8.h"
 
-#include <unistd.h>
-
-#include <cstdlib>
-
 namespace cadro::ipc {
 
-std::filesystem::path socketPath() {
-    const char* runtime = std::getenv("XDG_RUNTIME_DIR");
-    if (runtime && *runtime && std::filesystem::path(runtime).is_absolute()) {
-        return std::filesystem::path(runtime) / "cadro" / "tray.sock";
-    }
-    return std::filesystem::temp_directory_path() / ("cadro-" + std::to_string(::getuid())) /
-           "tray.sock";
+namespace {
+
+/// Only the status can be watched: a watch runs its command again on every
+/// change, so anything that changes the store would feed on itself.
+bool isStatusWatch(const std::vector<std::string>& args) {
+    return !args.empty() && args.front() == "status" && args.size() <= 2 &&
+           (args.size() == 1 || args[1] == "--json");
 }
+
+}  // namespace
 
 std::string encode(const Request& request) {
     json::Value out = json::Value::object();
@@ -33,7 +31,8 @@ std::string encode(const Request& request) {
     }
     if (request.type != Request::Type::stepAside)
         out["args"] = request.args;
-    return out.dump(-1, ' ', false, nlohmann::detail::error_handler_t::replace) + "\n";
+    // Arguments were checked for UTF-8 before; strict, so nothing is altered.
+    return out.dump() + "\n";
 }
 
 std::string encode(const CommandLineResult& result) {
@@ -45,7 +44,7 @@ std::string encode(const CommandLineResult& result) {
 }
 
 std::optional<Request> decodeRequest(std::string_view line) {
-    if (line.size() > kMaxLineBytes)
+    if (line.size() > kMaxRequestBytes)
         return std::nullopt;
     try {
         json::Value value = json::parse(line);
@@ -67,6 +66,8 @@ std::optional<Request> decodeRequest(std::string_view line) {
                 return std::nullopt;
             request.args.push_back(arg.get<std::string>());
         }
+        if (request.type == Request::Type::watch && !isStatusWatch(request.args))
+            return std::nullopt;
         return request;
     } catch (const std::exception&) {
         return std::nullopt;
@@ -74,7 +75,7 @@ std::optional<Request> decodeRequest(std::string_view line) {
 }
 
 std::optional<CommandLineResult> decodeResult(std::string_view line) {
-    if (line.size() > kMaxLineBytes)
+    if (line.size() > kMaxReplyBytes)
         return std::nullopt;
     try {
         json::Value value = json::parse(line);

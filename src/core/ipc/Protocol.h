@@ -13,12 +13,9 @@ namespace cadro::ipc {
 // The running tray app listens on a per-user local socket. Each message is
 // one line of JSON. A `cadro` command sends a request and reads replies:
 //   {"type":"command","args":[...]}   -> {"exit":0,"out":"...","err":"..."}
-//   {"type":"watch","args":[...]}     -> {"out":"..."} now and after each change
-//   {"type":"stepAside"}              -> the app ends at once (a newer one starts)
-
-/// The socket: $XDG_RUNTIME_DIR/cadro/tray.sock, or a private folder in /tmp
-/// when there is no runtime folder.
-std::filesystem::path socketPath();
+//   {"type":"watch","args":["status"(,"--json")]}
+//                                     -> {"out":"..."} now and after each change
+//   {"type":"stepAside"}              -> {} and the app ends (a newer one starts)
 
 struct Request {
     enum class Type { command, watch, stepAside };
@@ -32,11 +29,15 @@ std::string encode(const Request& request);
 std::string encode(const CommandLineResult& result);
 
 /// Nothing for a line that is not a well-formed request (wrong JSON, unknown
-/// type, arguments that are not text or not UTF-8, too long).
+/// type, arguments that are not text or not UTF-8, a watch of anything but
+/// the status, too long).
 std::optional<Request> decodeRequest(std::string_view line);
 std::optional<CommandLineResult> decodeResult(std::string_view line);
 
-/// Longest line either side accepts; anything longer is not ours.
-constexpr std::size_t kMaxLineBytes = 4 * 1024 * 1024;
+/// Longest request the app accepts; command-line arguments are far shorter.
+constexpr std::size_t kMaxRequestBytes = 4 * 1024 * 1024;
+/// Longest reply a command accepts: a whole brain dump or `list --json` of a
+/// large store must arrive whole.
+constexpr std::size_t kMaxReplyBytes = std::size_t{1} << 30;
 
 }  // namespace cadro::ipc

@@ -62,9 +62,14 @@ std::optional<fs::path> AppEnvironment::requestedDirectory(
 void AppEnvironment::discardDemoData(DefaultsProvider& provider) const {
     if (!sandbox)
         return;
-    std::error_code ec;
-    fs::remove_all(*sandbox, ec);
+    removeSandbox();
     provider.standard()->removePersistentDomain(kDemoDomain);
+}
+
+void AppEnvironment::removeSandbox() const {
+    std::error_code ec;
+    if (sandbox)
+        fs::remove_all(*sandbox, ec);
 }
 
 }  // namespace cadro

@@ -51,6 +51,9 @@ struct AppEnvironment {
     /// At quit: removes the sandbox and the demo defaults domain. Does nothing
     /// in the live environment. Errors are ignored.
     void discardDemoData(DefaultsProvider& provider) const;
+    /// Removes the sandbox alone: a demo that steps aside for a newer one
+    /// leaves the demo defaults domain, which the newer one now uses.
+    void removeSandbox() const;
 };
 
 }  // namespace cadro

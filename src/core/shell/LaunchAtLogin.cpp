@@ -116,13 +116,6 @@ bool insideBuildTree(const fs::path& executable) {
     return false;
 }
 
-bool hasControlCharacters(std::string_view text) {
-    return std::any_of(text.begin(), text.end(), [](char c) {
-        auto u = static_cast<unsigned char>(c);
-        return u < 0x20 || u == 0x7F;
-    });
-}
-
 }  // namespace
 
 XdgAutostartEntry::XdgAutostartEntry(const fs::path& autostartDirectory, std::string executablePath)
@@ -225,12 +218,6 @@ std::unique_ptr<LaunchAtLogin> makeLaunchAtLogin(const fs::path& directory,
 #else
     return std::make_unique<XdgAutostartEntry>(directory, std::move(executablePath));
 #endif
-}
-
-std::string currentExecutablePath() {
-    std::error_code ec;
-    fs::path path = fs::read_symlink("/proc/self/exe", ec);
-    return ec ? std::string() : path.string();
 }
 
 }  // namespace cadro

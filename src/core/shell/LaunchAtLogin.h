@@ -108,7 +108,4 @@ std::filesystem::path userLoginItemsDirectory(const EnvironmentLookup& lookup = 
 std::unique_ptr<LaunchAtLogin> makeLaunchAtLogin(const std::filesystem::path& directory,
                                                  std::string executablePath);
 
-/// The absolute path of the running executable, or "" when it cannot be told.
-std::string currentExecutablePath();
-
 }  // namespace cadro

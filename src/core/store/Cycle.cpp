@@ -57,7 +57,7 @@ void ThreadStore::pickCurrent() {
     const auto& ring = state_.active;
     if (ring.empty()) {
         setCurrentID(std::nullopt);
-        save();
+        markUnsaved();
         return;
     }
     // Candidates: the due prioritized threads, else the unprioritized ones,
@@ -82,7 +82,7 @@ void ThreadStore::pickCurrent() {
     setCurrentID(installed->id);
     installed->lastSlot = state_.slot;
     state_.slot = clampToInt64(static_cast<Wide>(state_.slot) + 1);
-    save();
+    markUnsaved();
 }
 
 void ThreadStore::joinRing(Strand strand) {
@@ -119,7 +119,7 @@ void ThreadStore::ensureHygiene() {
     if (const Strand* existing = hygiene()) {
         if (existing->step == kHygieneOldStep) {
             editAnywhere(existing->id)->step = kHygieneStep;
-            save();
+            markUnsaved();
         }
         return;
     }
@@ -130,7 +130,7 @@ void ThreadStore::ensureHygiene() {
     hygiene.createdAt = deps_.clock->now();
     hygiene.isHygiene = true;
     list(ThreadKind::active).push_back(std::move(hygiene));
-    save();
+    markUnsaved();
 }
 
 }  // namespace cadro

@@ -18,14 +18,14 @@ void ThreadStore::update(const Uuid& id, std::string title, std::string step) {
         strand->title = std::move(title);
         strand->step = std::move(step);
     }
-    save();
+    markUnsaved();
 }
 
 void ThreadStore::setNextSteps(const Uuid& id, std::vector<std::string> steps) {
     ChangeScope scope(*this);
     if (Strand* strand = editAnywhere(id))
         strand->nextSteps = std::move(steps);
-    save();
+    markUnsaved();
 }
 
 void ThreadStore::setPriority(const Uuid& id, std::optional<std::int64_t> priority) {
@@ -39,14 +39,14 @@ void ThreadStore::setPriority(const Uuid& id, std::optional<std::int64_t> priori
         if (kind == ThreadKind::active)
             strand->lastSlot.reset();
     }
-    save();
+    markUnsaved();
 }
 
 void ThreadStore::setColor(const Uuid& id, std::optional<std::string> colorHex) {
     ChangeScope scope(*this);
     if (Strand* strand = editAnywhere(id))
         strand->colorHex = std::move(colorHex);
-    save();
+    markUnsaved();
 }
 
 void ThreadStore::remove(const Uuid& id) {
@@ -68,7 +68,7 @@ void ThreadStore::setCurrentStep(std::string step) {
     if (!strand)
         return;
     strand->step = std::move(step);
-    save();
+    markUnsaved();
 }
 
 bool ThreadStore::advanceCurrentStep() {
@@ -81,7 +81,7 @@ bool ThreadStore::advanceCurrentStep() {
     Strand* strand = editIn(ThreadKind::active, *state_.currentID);
     strand->step = std::move(strand->nextSteps.front());
     strand->nextSteps.erase(strand->nextSteps.begin());
-    save();
+    markUnsaved();
     return true;
 }
 
@@ -105,7 +105,7 @@ void ThreadStore::moveActive(const std::vector<std::size_t>& offsets, std::size_
             ring.push_back(std::move(strand));
     }
     reseatRing();
-    save();
+    markUnsaved();
 }
 
 }  // namespace cadro

@@ -42,13 +42,13 @@ void ThreadStore::processSchedules(Date now, bool canPresent) {
         for (const auto& todo : state_.todos) {
             if (pendingScheduledTodoIDs_.count(todo.id)) {
                 presentScheduled(todo.id, now);
-                save();
+                markUnsaved();
                 return;
             }
         }
     }
     if (changedAnything)
-        save();
+        markUnsaved();
 }
 
 void ThreadStore::presentScheduled(const Uuid& id, Date now) {

@@ -21,7 +21,7 @@ void ThreadStore::startDay() {
     } else {
         setCurrentID(std::nullopt);
     }
-    save();
+    markUnsaved();
 }
 
 void ThreadStore::endDay() {
@@ -31,7 +31,7 @@ void ThreadStore::endDay() {
     setCurrentTodoID(std::nullopt);
     setInterruptedTodoID(std::nullopt);
     pendingScheduledTodoIDs_.clear();
-    save();
+    markUnsaved();
 }
 
 void ThreadStore::setSessionOpen(bool open) {
@@ -98,7 +98,7 @@ bool ThreadStore::linkBrainDumpFile(const std::filesystem::path& path) {
     } else {
         writeBrainDumpFile();  // the store's text wins
     }
-    save();
+    markUnsaved();
     return true;
 }
 
@@ -106,7 +106,7 @@ void ThreadStore::editBrainDump(std::string text) {
     ChangeScope scope(*this);
     assignBrainDump(std::move(text));
     writeBrainDumpFile();
-    save();
+    markUnsaved();
 }
 
 void ThreadStore::unlinkBrainDumpFile() {
@@ -115,7 +115,7 @@ void ThreadStore::unlinkBrainDumpFile() {
         state_.brainDumpFilePath.reset();
         changed(StoreProperty::brainDumpFilePath);
     }
-    save();
+    markUnsaved();
 }
 
 void ThreadStore::refreshBrainDump() {

@@ -9,7 +9,7 @@ void ThreadStore::afterLeavingRing(const Uuid& id) {
         setCurrentID(std::nullopt);
         pickCurrent();
     } else {
-        save();
+        markUnsaved();
     }
 }
 
@@ -17,7 +17,7 @@ void ThreadStore::afterJoiningRing() {
     if (!state_.currentID) {
         pickCurrent();
     } else {
-        save();
+        markUnsaved();
     }
 }
 
@@ -100,7 +100,7 @@ void ThreadStore::wakeDueSnoozes(bool persist) {
     if (state_.sessionOpen && !state_.currentID) {
         pickCurrent();
     } else if (persist) {
-        save();
+        markUnsaved();
     }
 }
 

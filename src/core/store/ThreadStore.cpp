@@ -5,15 +5,29 @@
 
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 
 namespace cadro {
 namespace fs = std::filesystem;
 
+ThreadStore::ChangeScope::ChangeScope(ThreadStore& store) : store_(store) {
+    // An operation starts from what is on disk: another program may have
+    // edited the file since we last read or wrote it.
+    if (store_.scopeDepth_++ == 0)
+        store_.lastDiskChange_ = store_.diskStamp_ ? store_.takeOutsideChange() : DiskChange::none;
+}
+
 ThreadStore::ChangeScope::~ChangeScope() {
-    if (--store_.scopeDepth_ > 0)
+    if (store_.scopeDepth_ > 1) {
+        --store_.scopeDepth_;
         return;
+    }
+    // The operation is complete: one write, then one announcement.
+    if (store_.unsaved_)
+        store_.commit();
+    --store_.scopeDepth_;
     // Announce in declaration order; observers may start new operations.
     while (unsigned mask = std::exchange(store_.changedMask_, 0)) {
         for (unsigned bit = 0; mask >> bit; ++bit) {
@@ -35,6 +49,8 @@ ThreadStore::ThreadStore(std::optional<fs::path> directory, StoreDependencies de
     if (deps_.writesFile)
         createPrivateDirectories(folder);  // failure: we go on in memory
     filePath_ = folder / "threads.json";
+    if (deps_.writesFile)
+        removeLeftoverTemporaries(filePath_);
     load();
     ensureHygiene();
     if (state_.sessionOpen && !state_.currentID && !state_.active.empty())
@@ -61,14 +77,17 @@ void ThreadStore::load() {
         }
         return;
     }
-    PersistedState loaded;
     try {
-        loaded = decodeStoreFile(bytes, deps_.clock->now());
+        PersistedState loaded = decodeStoreFile(bytes, deps_.clock->now());
+        rememberDiskState(std::move(bytes));
+        adopt(std::move(loaded));
     } catch (const json::DecodeError& error) {
         loadProblem_ = filePath_.string() + " is damaged (" + error.what() + ")";
         damagedFileToKeep_ = true;
-        return;
     }
+}
+
+void ThreadStore::adopt(PersistedState loaded) {
     state_ = std::move(loaded);
     for (auto property :
          {StoreProperty::active, StoreProperty::parked, StoreProperty::snoozed,
@@ -78,6 +97,7 @@ void ThreadStore::load() {
           StoreProperty::brainDumpFilePath, StoreProperty::sessionOpen}) {
         changed(property);
     }
+    repair();
     if (auto linked = readBrainDumpFile())
         state_.brainDump = std::move(*linked);
     if (state_.currentTodoID && !findTodo(*state_.currentTodoID))
@@ -85,6 +105,7 @@ void ThreadStore::load() {
     if (state_.interruptedTodoID && !findTodo(*state_.interruptedTodoID)) {
         state_.interruptedTodoID.reset();
     }
+    std::erase_if(pendingScheduledTodoIDs_, [this](const Uuid& id) { return !findTodo(id); });
     wakeDueSnoozes(false);
     if (state_.sessionOpen &&
         (!state_.currentID || !findIn(ThreadKind::active, *state_.currentID))) {
@@ -92,35 +113,120 @@ void ThreadStore::load() {
     }
 }
 
+void ThreadStore::repair() {
+    // Two records with one id would make every operation on either act on
+    // the first; both are kept, the later one under a fresh id.
+    std::set<Uuid> seen;
+    auto freshIfSeen = [&](Uuid& id) {
+        if (seen.insert(id).second)
+            return;
+        do {
+            id = Uuid::random();
+        } while (!seen.insert(id).second);
+        markUnsaved();
+    };
+    for (auto* strands : {&state_.active, &state_.parked, &state_.snoozed}) {
+        for (auto& strand : *strands)
+            freshIfSeen(strand.id);
+    }
+    for (auto& todo : state_.todos)
+        freshIfSeen(todo.id);
+
+    auto clamped = std::clamp<std::int64_t>(state_.todoChancePercent, 0, 100);
+    auto atLeastOneMinute = std::max<std::int64_t>(state_.defaultSnoozeMinutes, 1);
+    if (clamped != state_.todoChancePercent || atLeastOneMinute != state_.defaultSnoozeMinutes) {
+        state_.todoChancePercent = clamped;
+        state_.defaultSnoozeMinutes = atLeastOneMinute;
+        markUnsaved();
+    }
+}
+
+ThreadStore::DiskChange ThreadStore::reloadIfChangedOnDisk() {
+    ChangeScope scope(*this);  // opening it takes the change
+    return lastDiskChange_;
+}
+
+ThreadStore::DiskChange ThreadStore::takeOutsideChange() {
+    auto stamp = stampOf(filePath_);
+    if (!stamp || stamp == diskStamp_)
+        return DiskChange::none;  // a removed file is written again by the next save
+    std::string bytes;
+    if (readWholeFile(filePath_, bytes) || bytes == diskBytes_) {
+        diskStamp_ = stamp;
+        return DiskChange::none;
+    }
+    if (unsaved_) {
+        // Our own change could not be written yet; it stays, and the other
+        // version is kept where the user can find it.
+        if (keepFileAside("conflict"))
+            rememberDiskState(std::move(bytes));
+        return DiskChange::keptAside;
+    }
+    try {
+        PersistedState loaded = decodeStoreFile(bytes, deps_.clock->now());
+        rememberDiskState(std::move(bytes));
+        adopt(std::move(loaded));
+        ensureHygiene();
+        return DiskChange::reloaded;
+    } catch (const json::DecodeError& error) {
+        loadProblem_ =
+            filePath_.string() + " was changed into something unreadable (" + error.what() + ")";
+        damagedFileToKeep_ = true;
+        markUnsaved();
+        return DiskChange::damaged;
+    }
+}
+
+void ThreadStore::rememberDiskState(std::string bytes) {
+    diskStamp_ = stampOf(filePath_);
+    diskBytes_ = std::move(bytes);
+}
+
 // A store file that could not be read is kept beside the new one before the
 // first save replaces it, so a damaged file never silently costs the user
 // their data. Returns false when it could not be kept (then we must not save).
-bool ThreadStore::keepDamagedFile() {
-    if (!damagedFileToKeep_)
-        return true;
-    std::string stem =
-        filePath_.string() + ".corrupt-" + formatUtcTimestamp(SystemClock::instance().now(), true);
+bool ThreadStore::keepFileAside(const char* label) {
+    std::string stem = filePath_.string() + "." + label + "-" +
+                       formatUtcTimestamp(SystemClock::instance().now(), true);
     for (int attempt = 1; attempt < 1000; ++attempt) {
         std::string name = attempt == 1 ? stem : stem + "-" + std::to_string(attempt);
         if (::link(filePath_.c_str(), name.c_str()) == 0)
-            break;
+            return true;
         if (errno == EEXIST)
             continue;
         if (errno == ENOENT)
-            break;  // the damaged file has gone meanwhile
+            return true;  // the file has gone meanwhile
         // Hard links may be refused (some file systems): move it aside instead.
-        if (!fs::exists(name) && ::rename(filePath_.c_str(), name.c_str()) == 0)
-            break;
-        return false;
+        return !fs::exists(name) && ::rename(filePath_.c_str(), name.c_str()) == 0;
     }
-    damagedFileToKeep_ = false;
-    return true;
+    return false;
 }
 
-void ThreadStore::save() {
-    if (!deps_.writesFile || !keepDamagedFile())
+void ThreadStore::commit() {
+    if (!deps_.writesFile)
         return;
-    writeFileAtomically(filePath_, encodeStoreFile(state_), deps_.durability);
+    if (damagedFileToKeep_) {
+        if (!keepFileAside("corrupt")) {
+            saveProblem_ = "cannot keep the damaged " + filePath_.string() + " aside";
+            return;
+        }
+        damagedFileToKeep_ = false;
+    }
+    std::string bytes = encodeStoreFile(state_);
+    if (std::error_code ec = writeFileAtomically(filePath_, bytes, deps_.durability)) {
+        saveProblem_ = "cannot write " + filePath_.string() + ": " + ec.message();
+        return;
+    }
+    unsaved_ = false;
+    saveProblem_.clear();
+    rememberDiskState(std::move(bytes));
+}
+
+bool ThreadStore::retrySave() {
+    if (unsaved_) {
+        ChangeScope transaction(*this);  // writes when it closes
+    }
+    return !unsaved_;
 }
 
 void ThreadStore::changed(StoreProperty property) {
@@ -271,16 +377,16 @@ std::optional<ThreadKind> ThreadStore::kindOf(const Uuid& id) const {
 
 void ThreadStore::setDefaultSnoozeMinutes(std::int64_t minutes) {
     ChangeScope scope(*this);
-    state_.defaultSnoozeMinutes = minutes;
+    state_.defaultSnoozeMinutes = std::max<std::int64_t>(minutes, 1);
     changed(StoreProperty::defaultSnoozeMinutes);
-    save();
+    markUnsaved();
 }
 
 void ThreadStore::setTodoChancePercent(std::int64_t percent) {
     ChangeScope scope(*this);
-    state_.todoChancePercent = percent;
+    state_.todoChancePercent = std::clamp<std::int64_t>(percent, 0, 100);
     changed(StoreProperty::todoChancePercent);
-    save();
+    markUnsaved();
 }
 
 }  // namespace cadro

@@ -50,10 +50,11 @@ struct StoreDependencies {
 /// The single owner of all user data: the three thread lists, the to-dos, the
 /// cycle position, the day session, two preferences and the brain dump. Every
 /// operation that changes persisted state rewrites "threads.json" before it
-/// returns. Operations never throw; unknown ids are ignored.
+/// returns; a write that fails is kept in memory and reported by
+/// saveProblem(). Operations never throw; unknown ids are ignored.
 ///
-/// Observers are told once per operation about each published property that
-/// changed, after the change.
+/// Each operation is one transaction: it writes the file once, at its end,
+/// and then tells observers once about each published property that changed.
 class ThreadStore {
   public:
     /// Opens (or starts) the store in `directory`, or in defaultDirectory().
@@ -111,23 +112,10 @@ class ThreadStore {
     /// Moves on: wakes due snoozes, then finishes the to-do that is up, or
     /// draws a chance to-do, or picks the next thread.
     void next();
-    /// Chooses and installs the next current thread, then saves.
-    void pickCurrent();
-    /// Puts a thread into the ring: at the end, or just before a hygiene thread
-    /// that stands last. Does not save.
-    void joinRing(Strand strand);
-    /// Rewrites every active thread's lastSlot after a reorder so that the
-    /// thread below the current one comes up next. Does not save.
-    void reseatRing();
 
     // --- To-dos in the cycle ------------------------------------------------------
     /// A to-do drawn by chance, weighted by estimate; nothing changes.
     std::optional<Todo> weightedRandomTodo() const;
-    /// Marks the to-do that is up as done (a repeating one stays) and resumes.
-    void completeCurrentTodo();
-    /// What comes up after a to-do left: the interrupted to-do, the same
-    /// thread after a scheduled one, or the next thread.
-    void resumeAfterTodo(bool wasScheduled);
     /// Notes occurrences that passed in the last minute and, when allowed,
     /// shows the first pending scheduled to-do.
     void processSchedules(Date now, bool canPresent);
@@ -189,28 +177,76 @@ class ThreadStore {
     /// Forgets the linked file; the file itself is left alone.
     void unlinkBrainDumpFile();
     /// Takes the linked file's text when it differs (another editor changed
-    /// it). Does not save.
+    /// it).
     void refreshBrainDump();
-    /// The linked file's text, or nothing when none is linked or it cannot be
-    /// read as UTF-8.
-    std::optional<std::string> readBrainDumpFile() const;
-    void writeBrainDumpFile();
 
     // --- Preferences ------------------------------------------------------------
+    /// Raised to at least one minute.
     void setDefaultSnoozeMinutes(std::int64_t minutes);
+    /// Kept within 0 to 100.
     void setTodoChancePercent(std::int64_t percent);
 
-    /// Writes the whole state to the store file. Failures are absorbed: the
-    /// store goes on in memory.
-    void save();
+    // --- The file -----------------------------------------------------------------
+    /// Why the last save failed; empty while everything is on disk. The state
+    /// stays in memory and the next operation (or retrySave) writes it.
+    const std::string& saveProblem() const { return saveProblem_; }
+    bool hasUnsavedChanges() const { return unsaved_; }
+    /// Writes what an earlier save could not; true when everything is on disk.
+    bool retrySave();
+
+    enum class DiskChange {
+        none,
+        /// Another program changed the file: its content is now the state.
+        reloaded,
+        /// The file was changed into something unreadable: it was kept aside
+        /// (loadProblem() says where) and the state in memory written back.
+        damaged,
+        /// The file changed while a failed save was pending: the state in
+        /// memory wins, the other version was kept aside.
+        keptAside,
+    };
+    /// Loads the file again when another program changed it since this store
+    /// last read or wrote it. Every operation starts with this check, so an
+    /// outside edit is never overwritten by older state.
+    DiskChange reloadIfChangedOnDisk();
 
   private:
     class ChangeScope;
     friend class ChangeScope;
 
     void load();
+    /// Takes a decoded file as the state and repairs what it must.
+    void adopt(PersistedState loaded);
+    /// Fresh ids for records that share one; keeps preferences in range.
+    void repair();
     void ensureHygiene();
-    bool keepDamagedFile();
+    /// Keeps the file as it is now beside the store file, named with `label`
+    /// and the time. False when it could not (then we must not overwrite it).
+    bool keepFileAside(const char* label);
+    /// The operation's single write; failures are kept in saveProblem_.
+    void commit();
+    void markUnsaved() { unsaved_ = true; }
+    DiskChange takeOutsideChange();
+    void rememberDiskState(std::string bytes);
+
+    // Steps of other operations; they never save by themselves.
+    /// Chooses and installs the next current thread.
+    void pickCurrent();
+    /// Puts a thread into the ring: at the end, or just before a hygiene thread
+    /// that stands last.
+    void joinRing(Strand strand);
+    /// Rewrites every active thread's lastSlot after a reorder so that the
+    /// thread below the current one comes up next.
+    void reseatRing();
+    /// Marks the to-do that is up as done (a repeating one stays) and resumes.
+    void completeCurrentTodo();
+    /// What comes up after a to-do left: the interrupted to-do, the same
+    /// thread after a scheduled one, or the next thread.
+    void resumeAfterTodo(bool wasScheduled);
+    /// The linked file's text, or nothing when none is linked or it cannot be
+    /// read as UTF-8.
+    std::optional<std::string> readBrainDumpFile() const;
+    void writeBrainDumpFile();
 
     std::vector<Strand>& list(ThreadKind kind);
     void changed(StoreProperty property);
@@ -247,6 +283,14 @@ class ThreadStore {
     mutable std::unique_ptr<Calendar> ownCalendar_;
     std::string loadProblem_;
     bool damagedFileToKeep_ = false;
+    bool unsaved_ = false;
+    std::string saveProblem_;
+    /// The file as this store last read or wrote it, to tell our own saves
+    /// from other programs' edits.
+    std::optional<FileStamp> diskStamp_;
+    std::string diskBytes_;
+    /// What the opening of the current operation found on disk.
+    DiskChange lastDiskChange_ = DiskChange::none;
 
     Observable<StoreProperty> changes_;
     unsigned changedMask_ = 0;

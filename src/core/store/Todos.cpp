@@ -53,7 +53,7 @@ bool ThreadStore::drawChanceTodo() {
     if (!todo)
         return false;
     setCurrentTodoID(todo->id);
-    save();
+    markUnsaved();
     return true;
 }
 
@@ -81,14 +81,14 @@ void ThreadStore::resumeAfterTodo(bool wasScheduled) {
             const Uuid id = interrupted->id;
             setInterruptedTodoID(std::nullopt);
             setCurrentTodoID(id);
-            save();
+            markUnsaved();
             return;
         }
     }
     setInterruptedTodoID(std::nullopt);
     // A scheduled to-do interrupted the thread: go back to it.
     if (wasScheduled && state_.currentID && findIn(ThreadKind::active, *state_.currentID)) {
-        save();
+        markUnsaved();
         return;
     }
     pickCurrent();
@@ -113,7 +113,7 @@ void ThreadStore::snoozeTodo(const Uuid& id, Date until) {
         setCurrentTodoID(std::nullopt);
         resumeAfterTodo(wasScheduled);
     } else {
-        save();
+        markUnsaved();
     }
 }
 
@@ -148,7 +148,7 @@ std::optional<Uuid> ThreadStore::addTodo(std::string_view title,
     todo.schedule = std::move(schedule);
     changed(StoreProperty::todos);
     state_.todos.push_back(todo);
-    save();
+    markUnsaved();
     return todo.id;
 }
 
@@ -158,7 +158,7 @@ void ThreadStore::updateTodo(const Uuid& id, std::string title) {
     if (!todo)
         return;
     todo->title = std::move(title);
-    save();
+    markUnsaved();
 }
 
 void ThreadStore::setTodoMinutes(const Uuid& id, std::optional<std::int64_t> minutes) {
@@ -167,7 +167,7 @@ void ThreadStore::setTodoMinutes(const Uuid& id, std::optional<std::int64_t> min
     if (!todo)
         return;
     todo->estimatedMinutes = minutes;
-    save();
+    markUnsaved();
 }
 
 void ThreadStore::setTodoSchedule(const Uuid& id, std::optional<TodoSchedule> schedule) {
@@ -178,7 +178,7 @@ void ThreadStore::setTodoSchedule(const Uuid& id, std::optional<TodoSchedule> sc
     todo->schedule = std::move(schedule);
     // The new schedule fires from its own start.
     todo->lastFiredAt.reset();
-    save();
+    markUnsaved();
 }
 
 void ThreadStore::removeTodo(const Uuid& id) {
@@ -193,7 +193,7 @@ void ThreadStore::removeTodo(const Uuid& id) {
         setCurrentTodoID(std::nullopt);
         resumeAfterTodo(wasScheduled);
     } else {
-        save();
+        markUnsaved();
     }
 }
 

@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/inotify.h>
+#include <unistd.h>
+
 #include <functional>
 
 namespace cadro {
@@ -34,13 +37,50 @@ struct BusyStore : StoreHarness {
 struct Operation {
     const char* name;
     std::function<void(BusyStore&)> run;
+    /// How many store operations `run` calls; each writes the file once.
+    int calls = 1;
+};
+
+/// Counts the store file's replacements in a folder.
+class WriteCounter {
+  public:
+    explicit WriteCounter(const std::filesystem::path& folder)
+        : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
+        ::inotify_add_watch(fd_, folder.c_str(), IN_MOVED_TO | IN_CLOSE_WRITE);
+    }
+    ~WriteCounter() { ::close(fd_); }
+    int count() {
+        int writes = 0;
+        alignas(inotify_event) char buffer[4096];
+        for (ssize_t got; (got = ::read(fd_, buffer, sizeof buffer)) > 0;) {
+            for (ssize_t at = 0; at < got;) {
+                auto* event = reinterpret_cast<inotify_event*>(buffer + at);
+                writes += (event->mask & IN_MOVED_TO) && event->len &&
+                          std::string(event->name) == "threads.json";
+                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
+            }
+        }
+        return writes;
+    }
+
+  private:
+    int fd_;
 };
 
 class EveryOperationPersists : public ::testing::TestWithParam<Operation> {};
 
-TEST_P(EveryOperationPersists, FileOnDiskEqualsTheStoreInMemory) {
+TEST_P(EveryOperationPersists, WritesOnceThenTellsObserversWhatIsOnDisk) {
     BusyStore h;
+    WriteCounter writes(h.folder());
+    bool observedUnsavedState = false;
+    auto subscription = h->subscribe([&](StoreProperty) {
+        observedUnsavedState =
+            observedUnsavedState ||
+            decodeStoreFile(testing::readFile(h.file()), Date{}) != h->persistedState();
+    });
     GetParam().run(h);
+    EXPECT_EQ(writes.count(), GetParam().calls);
+    EXPECT_FALSE(observedUnsavedState);
     PersistedState onDisk = decodeStoreFile(testing::readFile(h.file()), Date{});
     EXPECT_EQ(onDisk, h->persistedState());
     ThreadStore reopened(h.folder(), h.dependencies());
@@ -53,7 +93,8 @@ const Operation kOperations[] = {
      [](BusyStore& h) {
          h->next();
          h->next();
-     }},
+     },
+     2},
     {"StartDay", [](BusyStore& h) { h->startDay(); }},
     {"EndDay", [](BusyStore& h) { h->endDay(); }},
     {"ParkCurrent", [](BusyStore& h) { h->parkCurrent(); }},
@@ -62,7 +103,11 @@ const Operation kOperations[] = {
     {"Snooze", [](BusyStore& h) { h->snooze(h.b, h.clock.now() + 60); }},
     {"SnoozeCurrent", [](BusyStore& h) { h->snoozeCurrent(h.clock.now() + 60); }},
     {"Wake", [](BusyStore& h) { h->wake(h.snoozedId); }},
-    {"WakeDueSnoozes", [](BusyStore& h) { h->wakeDueSnoozes(true); }},
+    {"WakeDueSnoozes",
+     [](BusyStore& h) {
+         h.clock.advance(7200);
+         h->wakeDueSnoozes(true);
+     }},
     {"AddThread", [](BusyStore& h) { h.addThread("New"); }},
     {"Update", [](BusyStore& h) { h->update(h.a, "A2", "step"); }},
     {"SetNextSteps",
@@ -77,7 +122,8 @@ const Operation kOperations[] = {
      [](BusyStore& h) {
          h->setNextSteps(h.a, {"next"});
          h->advanceCurrentStep();
-     }},
+     },
+     2},
     {"MoveActive", [](BusyStore& h) { h->moveActive({2}, 0); }},
     {"AddTodo", [](BusyStore& h) { h->addTodo("another", 15); }},
     {"UpdateTodo", [](BusyStore& h) { h->updateTodo(h.chance, "renamed"); }},
@@ -93,7 +139,8 @@ const Operation kOperations[] = {
      [](BusyStore& h) {
          h->linkBrainDumpFile(h.dir / "b.md");
          h->unlinkBrainDumpFile();
-     }},
+     },
+     2},
     {"DefaultSnooze", [](BusyStore& h) { h->setDefaultSnoozeMinutes(240); }},
     {"Chance", [](BusyStore& h) { h->setTodoChancePercent(30); }},
 };

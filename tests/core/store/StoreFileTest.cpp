@@ -32,14 +32,13 @@ TEST(StoreFile, RoundTripsEveryFieldThroughARealFile) {
     h->snooze(b, h.clock.now() + 3600.25);
     h->park(h.addThread("Japanese"));
     h->editBrainDump("- line\n- \xE2\x98\x90 box");
-    h->setTodoChancePercent(250);
-    h->setDefaultSnoozeMinutes(-5);
+    h->setTodoChancePercent(30);
+    h->setDefaultSnoozeMinutes(240);
 
     auto state = h->persistedState();
     h.reopen();
     EXPECT_EQ(h->persistedState(), state);
     EXPECT_TRUE(h->loadProblem().empty());
-    EXPECT_EQ(h->todoChancePercent(), 250);  // kept as read, not clamped
 }
 
 TEST(StoreFile, WritesCompactBytesWithEscapedSlashesAndNoAbsentKeys) {
@@ -164,23 +163,116 @@ TEST(StoreFile, EarlierCorruptCopiesAreNeverOverwritten) {
     EXPECT_EQ(contents, (std::set<std::string>{"garbage 0", "garbage 1", "garbage 2"}));
 }
 
-TEST(StoreFile, DanglingIdsAreRepairedOnLoad) {
+TEST(StoreFile, DanglingAndSharedIdsAndOutOfRangePreferencesAreRepairedOnLoad) {
     StoreHarness h;
     h->startDay();
     auto a = h.addThread("A");
     auto b = h.addThread("B");
     h->park(b);
+    auto todo = *h->addTodo("T");
     auto state = h->persistedState();
     state.currentID = b;  // names a parked thread
     state.currentTodoID = Uuid::random();
     state.interruptedTodoID = Uuid::random();
+    state.parked.push_back(state.active[0]);  // a copy of A under A's id
+    state.parked.back().title = "A twin";
+    state.todos.push_back(state.todos[0]);
+    state.todoChancePercent = 250;
+    state.defaultSnoozeMinutes = -5;
     testing::writeFile(h.file(), encodeStoreFile(state));
     h.reopen();
     EXPECT_FALSE(h->currentTodoID());
     EXPECT_FALSE(h->interruptedTodoID());
     ASSERT_TRUE(h->currentID());
     EXPECT_EQ(h->kindOf(*h->currentID()), ThreadKind::active);
-    (void)a;
+    // Both records stay; the later one gets an id of its own.
+    EXPECT_EQ(h->strand(a)->title, "A");
+    ASSERT_EQ(h->parked().size(), 2u);
+    EXPECT_NE(h->parked().back().id, a);
+    ASSERT_EQ(h->todos().size(), 2u);
+    EXPECT_EQ(h->todos()[0].id, todo);
+    EXPECT_NE(h->todos()[1].id, todo);
+    EXPECT_EQ(h->todoChancePercent(), 100);
+    EXPECT_EQ(h->defaultSnoozeMinutes(), 1);
+    EXPECT_EQ(decodeStoreFile(testing::readFile(h.file()), Date{}), h->persistedState());
+}
+
+TEST(StoreFile, TemporariesOfInterruptedSavesAreRemovedAtTheNextStart) {
+    StoreHarness h;
+    testing::writeFile(h.folder() / ".threads.json.tmp-a1B2c3", "half a save");
+    testing::writeFile(h.folder() / ".threads.json.tmp-notours", "someone else's");
+    h.reopen();
+    EXPECT_FALSE(std::filesystem::exists(h.folder() / ".threads.json.tmp-a1B2c3"));
+    EXPECT_TRUE(std::filesystem::exists(h.folder() / ".threads.json.tmp-notours"));
+}
+
+TEST(StoreFile, AReadOnlyStoreNeverCreatesOrChangesTheFile) {
+    StoreHarness h;
+    auto deps = h.dependencies();
+    deps.writesFile = false;
+    {
+        testing::TempDir empty;
+        ThreadStore reader(empty.path(), deps);
+        EXPECT_TRUE(std::filesystem::is_empty(empty.path()));
+    }
+
+    auto b = h.addThread("B");
+    h->startDay();
+    h->snooze(b, h.clock.now() + 60);
+    h.clock.advance(120);  // B is due to wake
+    const std::string before = testing::readFile(h.file());
+    ThreadStore reader(h.folder(), deps);
+    EXPECT_EQ(reader.kindOf(b), ThreadKind::active);
+    reader.wakeDueSnoozes(true);
+    EXPECT_EQ(testing::readFile(h.file()), before);
+}
+
+TEST(StoreFile, AnOutsideEditIsTakenBeforeTheNextOperation) {
+    StoreHarness h;
+    h.addThread("A");
+    h->startDay();
+    {
+        // Another writer (an editor, a command) adds a thread behind our back.
+        ThreadStore other(h.folder(), h.dependencies());
+        Strand b;
+        b.id = Uuid::random();
+        b.title = "B";
+        other.addThread(b);
+    }
+    h->next();
+    EXPECT_EQ(h.currentTitle(), "B");
+    EXPECT_EQ(decodeStoreFile(testing::readFile(h.file()), Date{}).active.size(), 3u);
+    EXPECT_EQ(h->reloadIfChangedOnDisk(), ThreadStore::DiskChange::none);  // our own save
+
+    // A damaged edit is kept aside and what we had is written back.
+    testing::writeFile(h.file(), "{\"active\": oops");
+    EXPECT_EQ(h->reloadIfChangedOnDisk(), ThreadStore::DiskChange::damaged);
+    EXPECT_EQ(h->active().size(), 3u);
+    EXPECT_EQ(decodeStoreFile(testing::readFile(h.file()), Date{}), h->persistedState());
+    EXPECT_EQ(corruptCopies(h).size(), 1u);
+}
+
+TEST(StoreFile, AFailedSaveIsReportedKeptInMemoryAndWrittenWhenSavingWorksAgain) {
+    StoreHarness h;
+    h.addThread("A");
+    const std::string lastGood = testing::readFile(h.file());
+    // Nothing can replace a folder that stands where the file should be.
+    std::filesystem::remove(h.file());
+    std::filesystem::create_directory(h.file());
+    h.addThread("B");
+    EXPECT_TRUE(h->hasUnsavedChanges());
+    EXPECT_NE(h->saveProblem().find("threads.json"), std::string::npos);
+    EXPECT_FALSE(h->retrySave());
+
+    // Meanwhile someone else wrote a version of their own: it is kept aside.
+    std::filesystem::remove(h.file());
+    auto theirs = decodeStoreFile(lastGood, Date{});
+    theirs.brainDump = "theirs";
+    testing::writeFile(h.file(), encodeStoreFile(theirs));
+    EXPECT_EQ(h->reloadIfChangedOnDisk(), ThreadStore::DiskChange::keptAside);
+    EXPECT_TRUE(h->retrySave());
+    EXPECT_TRUE(h->saveProblem().empty());
+    EXPECT_EQ(decodeStoreFile(testing::readFile(h.file()), Date{}).active.size(), 3u);
 }
 
 TEST(StoreFile, ARestartContinuesTheCycleWhereItStood) {

@@ -1,6 +1,4 @@
-#include "core/ipc/Client.h"
-
-#include "core/ipc/Protocol.h"
+#include "platform/linux/SocketClient.h"
 
 #include <poll.h>
 #include <sys/socket.h>
@@ -11,34 +9,48 @@
 #include <cstring>
 #include <utility>
 
-namespace cadro::ipc {
+namespace cadro {
 
-std::optional<Client> Client::connect(const std::filesystem::path& socket) {
+std::optional<uid_t> peerUid(int fd) {
+    ucred credentials{};
+    socklen_t size = sizeof credentials;
+    if (::getsockopt(fd, SOL_SOCKET, SO_PEERCRED, &credentials, &size) != 0)
+        return std::nullopt;
+    return credentials.uid;
+}
+
+SocketClient SocketClient::connect(const std::filesystem::path& socket) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     const std::string path = socket.string();
     if (path.size() >= sizeof address.sun_path)
-        return std::nullopt;
+        return SocketClient(-1, Failure::noListener);
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
     int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
     if (fd < 0)
-        return std::nullopt;
+        return SocketClient(-1, Failure::noListener);
     if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
         ::close(fd);  // no app listens (a leftover socket file refuses)
-        return std::nullopt;
+        return SocketClient(-1, Failure::noListener);
     }
-    return Client(fd);
+    if (peerUid(fd) != ::getuid()) {
+        ::close(fd);
+        return SocketClient(-1, Failure::foreignPeer);
+    }
+    return SocketClient(fd, std::nullopt);
 }
 
-Client::Client(Client&& other) noexcept
-    : fd_(std::exchange(other.fd_, -1)), buffer_(std::move(other.buffer_)) {}
+SocketClient::SocketClient(SocketClient&& other) noexcept
+    : fd_(std::exchange(other.fd_, -1)),
+      failure_(other.failure_),
+      buffer_(std::move(other.buffer_)) {}
 
-Client::~Client() {
+SocketClient::~SocketClient() {
     if (fd_ >= 0)
         ::close(fd_);
 }
 
-bool Client::send(const std::string& line) {
+bool SocketClient::send(const std::string& line) {
     std::size_t sent = 0;
     while (sent < line.size()) {
         ssize_t n = ::send(fd_, line.data() + sent, line.size() - sent, MSG_NOSIGNAL);
@@ -52,7 +64,7 @@ bool Client::send(const std::string& line) {
     return true;
 }
 
-std::optional<std::string> Client::readLine(int timeoutMilliseconds) {
+std::optional<std::string> SocketClient::readLine(int timeoutMilliseconds, std::size_t maxBytes) {
     for (;;) {
         auto end = buffer_.find('\n');
         if (end != std::string::npos) {
@@ -60,7 +72,7 @@ std::optional<std::string> Client::readLine(int timeoutMilliseconds) {
             buffer_.erase(0, end + 1);
             return line;
         }
-        if (buffer_.size() > kMaxLineBytes)
+        if (buffer_.size() > maxBytes)
             return std::nullopt;
         pollfd wait{fd_, POLLIN, 0};
         int ready = ::poll(&wait, 1, timeoutMilliseconds);
@@ -78,4 +90,4 @@ std::optional<std::string> Client::readLine(int timeoutMilliseconds) {
     }
 }
 
-}  // namespace cadro::ipc
+}  // namespace cadro

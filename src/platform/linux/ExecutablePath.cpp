@@ -1,0 +1,11 @@
+#include "platform/linux/ExecutablePath.h"
+
+namespace cadro {
+
+std::filesystem::path executablePath() {
+    std::error_code ec;
+    std::filesystem::path path = std::filesystem::read_symlink("/proc/self/exe", ec);
+    return ec ? std::filesystem::path() : path;
+}
+
+}  // namespace cadro
