@@ -106,7 +106,7 @@ timeout 30 "$cadro" status >/dev/null 2>"$work/stopped.err" || status=$?
 elapsed=$((($(date +%s%N) - started) / 1000000))
 kill -CONT "$app"
 [ $status -eq 4 ] || fail "cadro status against a stopped app exited $status after $elapsed ms: $(cat "$work/stopped.err")"
-[ $elapsed -le 6000 ] || fail "cadro status took $elapsed ms to give up on a stopped app"
+[ $elapsed -le 8000 ] || fail "cadro status took $elapsed ms to give up on a stopped app"
 [ "$(wc -l <"$work/stopped.err")" -eq 1 ] || fail "not a one-line message: $(cat "$work/stopped.err")"
 quit_app
 echo "1 passed, 0 failed"
