@@ -10,7 +10,6 @@ cleanup() {
   for pid in "${pids[@]}"; do kill -CONT "$pid" 2>/dev/null || true; kill "$pid" 2>/dev/null || true; done
   for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
   for m in "${mounts[@]}"; do umount "$m" 2>/dev/null || true; done
-  chown -R "$(id -u)" "$work" 2>/dev/null || true
   rm -rf "$work"
 }
 trap cleanup EXIT
