@@ -239,6 +239,16 @@ std::unique_ptr<Calendar> Calendar::make(std::string_view zoneId, std::string_vi
 }
 
 std::unique_ptr<Calendar> Calendar::current() {
+    return std::make_unique<Calendar>(nullptr);
+}
+
+Calendar::Impl& Calendar::impl() const {
+    if (!impl_)
+        impl_ = std::move(resolveCurrent()->impl_);
+    return *impl_;
+}
+
+std::unique_ptr<Calendar> Calendar::resolveCurrent() {
     const std::string locale = localeFromEnvironment();
     std::unique_ptr<Calendar> calendar;
     if (const char* tz = std::getenv("TZ")) {
@@ -256,13 +266,13 @@ std::unique_ptr<Calendar> Calendar::current() {
 }
 
 const std::string& Calendar::zoneId() const {
-    return impl_->zoneId;
+    return impl().zoneId;
 }
 const std::string& Calendar::localeId() const {
-    return impl_->localeId;
+    return impl().localeId;
 }
 int Calendar::firstWeekday() const {
-    return impl_->firstWeekday;
+    return impl().firstWeekday;
 }
 
 bool Calendar::inRange(Date date) {
@@ -279,34 +289,34 @@ Date Calendar::startOfDay(Date date) const {
 }
 
 int Calendar::year(Date date) const {
-    return fieldOf(*impl_, date, UCAL_EXTENDED_YEAR);
+    return fieldOf(impl(), date, UCAL_EXTENDED_YEAR);
 }
 int Calendar::month(Date date) const {
-    return setTo(*impl_, date) ? field(*impl_, UCAL_MONTH).value_or(-1) + 1 : 0;
+    return setTo(impl(), date) ? field(impl(), UCAL_MONTH).value_or(-1) + 1 : 0;
 }
 int Calendar::day(Date date) const {
-    return fieldOf(*impl_, date, UCAL_DATE);
+    return fieldOf(impl(), date, UCAL_DATE);
 }
 int Calendar::weekday(Date date) const {
-    return fieldOf(*impl_, date, UCAL_DAY_OF_WEEK);
+    return fieldOf(impl(), date, UCAL_DAY_OF_WEEK);
 }
 int Calendar::hour(Date date) const {
-    return fieldOf(*impl_, date, UCAL_HOUR_OF_DAY);
+    return fieldOf(impl(), date, UCAL_HOUR_OF_DAY);
 }
 int Calendar::minute(Date date) const {
-    return fieldOf(*impl_, date, UCAL_MINUTE);
+    return fieldOf(impl(), date, UCAL_MINUTE);
 }
 int Calendar::second(Date date) const {
-    return fieldOf(*impl_, date, UCAL_SECOND);
+    return fieldOf(impl(), date, UCAL_SECOND);
 }
 
 std::optional<CivilDate> Calendar::civilDate(Date date) const {
-    if (!setTo(*impl_, date)) {
+    if (!setTo(impl(), date)) {
         return std::nullopt;
     }
-    const auto year = field(*impl_, UCAL_EXTENDED_YEAR);
-    const auto month = field(*impl_, UCAL_MONTH);
-    const auto day = field(*impl_, UCAL_DATE);
+    const auto year = field(impl(), UCAL_EXTENDED_YEAR);
+    const auto month = field(impl(), UCAL_MONTH);
+    const auto day = field(impl(), UCAL_DATE);
     if (!year || !month || !day) {
         return std::nullopt;
     }
@@ -314,10 +324,10 @@ std::optional<CivilDate> Calendar::civilDate(Date date) const {
 }
 
 std::optional<std::int64_t> Calendar::dayNumber(Date date) const {
-    if (!setTo(*impl_, date)) {
+    if (!setTo(impl(), date)) {
         return std::nullopt;
     }
-    const auto julianDay = field(*impl_, UCAL_JULIAN_DAY);
+    const auto julianDay = field(impl(), UCAL_JULIAN_DAY);
     if (!julianDay) {
         return std::nullopt;
     }
@@ -334,7 +344,7 @@ std::optional<Date> Calendar::compose(std::int64_t year, std::int64_t month, std
         !within(hour, kMaxHours) || !within(minute, kMaxMinutes) || !within(second, kMaxMinutes)) {
         return std::nullopt;
     }
-    auto& calendar = *impl_->calendar;
+    auto& calendar = *impl().calendar;
     // clear() first, or the milliseconds of the last instant leak in.
     calendar.clear();
     calendar.set(UCAL_EXTENDED_YEAR, static_cast<int32_t>(year));
@@ -343,15 +353,15 @@ std::optional<Date> Calendar::compose(std::int64_t year, std::int64_t month, std
     calendar.set(UCAL_HOUR_OF_DAY, static_cast<int32_t>(hour));
     calendar.set(UCAL_MINUTE, static_cast<int32_t>(minute));
     calendar.set(UCAL_SECOND, static_cast<int32_t>(second));
-    return currentTime(*impl_);
+    return currentTime(impl());
 }
 
 std::optional<Date> Calendar::addDays(Date date, std::int64_t days) const {
-    return addField(*impl_, date, UCAL_DATE, days, kMaxDays);
+    return addField(impl(), date, UCAL_DATE, days, kMaxDays);
 }
 
 std::optional<Date> Calendar::addMonths(Date date, std::int64_t months) const {
-    return addField(*impl_, date, UCAL_MONTH, months, kMaxMonths);
+    return addField(impl(), date, UCAL_MONTH, months, kMaxMonths);
 }
 
 std::optional<Date> Calendar::startOfWeek(Date date) const {
@@ -365,11 +375,11 @@ std::optional<Date> Calendar::startOfWeek(Date date) const {
 }
 
 std::optional<std::int64_t> Calendar::daysBetween(Date from, Date to) const {
-    return difference(*impl_, from, to, UCAL_DATE);
+    return difference(impl(), from, to, UCAL_DATE);
 }
 
 std::optional<std::int64_t> Calendar::monthsBetween(Date from, Date to) const {
-    return difference(*impl_, from, to, UCAL_MONTH);
+    return difference(impl(), from, to, UCAL_MONTH);
 }
 
 }  // namespace cadro

@@ -80,10 +80,14 @@ class Calendar {
     /// Use make() or current(); the parts are only known to the core.
     explicit Calendar(std::unique_ptr<Impl> impl);
     /// For formatters in the core that need the ICU calendar and locale.
-    Impl& impl() const { return *impl_; }
+    Impl& impl() const;
 
   private:
-    std::unique_ptr<Impl> impl_;
+    /// The user's calendar, made now.
+    static std::unique_ptr<Calendar> resolveCurrent();
+    /// Null until first used for the calendar of current(): opening ICU's
+    /// zone and calendar costs more than a whole command that needs neither.
+    mutable std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace cadro
