@@ -1,0 +1,68 @@
+# shellcheck shell=bash disable=SC2034 # the sourcing scripts use the variables set here
+# Shared set-up for the end-to-end scripts that run the tray app: temporary
+# XDG folders, an Xvfb of their own, a cleanup trap and helpers to start, wait
+# for and stop the app. Source it after setting `cadro`.
+set -euo pipefail
+work=$(mktemp -d)
+pids=()
+mounts=()
+cleanup() {
+  for pid in "${pids[@]}"; do kill -CONT "$pid" 2>/dev/null || true; kill "$pid" 2>/dev/null || true; done
+  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
+  for m in "${mounts[@]}"; do umount "$m" 2>/dev/null || true; done
+  rm -rf "$work"
+}
+trap cleanup EXIT
+fail() { echo "FAIL: $*" >&2; tail -n 5 "$work"/*.log >&2 2>/dev/null || true; exit 1; }
+set -E
+trap 'fail "line $LINENO: $BASH_COMMAND"' ERR
+
+export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
+export TMPDIR=$work/tmp TZ=Europe/Berlin LANG=en_US.UTF-8
+mkdir -p "$XDG_RUNTIME_DIR" "$TMPDIR" && chmod 700 "$XDG_RUNTIME_DIR"
+store=$XDG_DATA_HOME/Cadro/threads.json
+socket=$XDG_RUNTIME_DIR/cadro/tray.sock
+
+Xvfb -displayfd 5 -nolisten tcp -screen 0 1024x768x24 5>"$work/display" 2>/dev/null &
+pids+=($!)
+for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
+DISPLAY=:$(head -n1 "$work/display")
+export DISPLAY
+
+# Polls a condition every 0.05 s for up to $1 seconds.
+wait_for() {
+  local seconds=$1
+  shift
+  for _ in $(seq $((seconds * 20))); do "$@" && return 0; sleep 0.05; done
+  return 1
+}
+running() { kill -0 "$1" 2>/dev/null; }
+gone() { ! running "$1"; }
+answers() { "$cadro" status >/dev/null 2>&1 || [ $? -eq 1 ]; }
+
+# Starts the tray app (extra arguments go to it) with default signal handling,
+# which a background job of a script would otherwise lack for SIGINT; sets
+# `app` to its pid without waiting for it.
+launch_app() {
+  env --default-signal=INT,TERM,HUP "$cadro" "$@" >>"$work/app.log" 2>&1 &
+  app=$!
+  pids+=("$app")
+}
+# Starts the tray app and waits until it answers on its socket.
+start_app() {
+  launch_app "$@"
+  wait_for 10 test -S "$socket" || fail "the tray app did not open its socket"
+  wait_for 5 answers || fail "the tray app does not answer"
+}
+# Waits for the app to end and sets `app_status` to its exit status.
+wait_app_end() {
+  wait_for 10 gone "$1" || fail "the tray app (pid $1) did not end"
+  app_status=0
+  wait "$1" 2>/dev/null || app_status=$?
+}
+quit_app() {
+  "$cadro" quit >/dev/null || fail "cadro quit failed"
+  wait_app_end "$app"
+}
+# True when `cadro list --json` (through the app when one runs) has a title.
+listed() { "$cadro" list --json | jq -e --arg t "$1" '[.. | .title? // empty] | index($t) != null' >/dev/null; }

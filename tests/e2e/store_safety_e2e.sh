@@ -1,0 +1,131 @@
+#!/usr/bin/env bash
+# End-to-end test of the store's and the socket's safety: reads that never
+# write, a full file system, socket folders another user could reach, and an
+# orderly quit on signals.
+# Usage: store_safety_e2e.sh path/to/cadro
+cadro=$1
+# shellcheck source-path=SCRIPTDIR source=app_env.sh
+source "$(dirname "$0")/app_env.sh"
+
+# Reads never create or touch the store file.
+"$cadro" status >/dev/null 2>&1 || true
+"$cadro" list >/dev/null 2>&1 || true
+[ ! -e "$store" ] || fail "a read created the store file"
+"$cadro" add-thread Alpha >/dev/null
+touch -d "2020-01-02 03:04:05" "$store"
+before=$(stat -c '%y %s' "$store")$(sha256sum <"$store")
+for words in status "status --json" list "list --json"; do
+  # shellcheck disable=SC2086 # the command's words
+  "$cadro" $words >/dev/null 2>&1 || true
+done
+[ "$(stat -c '%y %s' "$store")$(sha256sum <"$store")" = "$before" ] || fail "a read rewrote the store file"
+
+# On a full file system a change fails with 3, the last good file stays
+# byte for byte, and the next change after space is freed is saved.
+full_disk() {
+  local -x XDG_DATA_HOME=$small/$1
+  local store=$XDG_DATA_HOME/Cadro/threads.json status=0
+  "$cadro" add-thread Alpha >/dev/null
+  [ "$1" = direct ] || start_app
+  cp "$store" "$work/last-good.json"
+  head -c 4M /dev/zero >"$small/filler" 2>/dev/null || true
+  "$cadro" add-thread Overflow >/dev/null 2>"$work/full.err" || status=$?
+  [ $status -eq 3 ] || fail "$1: a change on a full disk exited $status, not 3"
+  [ "$(wc -l <"$work/full.err")" -eq 1 ] && grep -q '^cadro: ' "$work/full.err" ||
+    fail "$1: no one-line reason: $(cat "$work/full.err")"
+  cmp -s "$store" "$work/last-good.json" || fail "$1: a failed save changed the last good file"
+  rm "$small/filler"
+  "$cadro" add-thread Roomy >/dev/null || fail "$1: a change failed once there was room again"
+  [ "$1" = direct ] || quit_app
+  listed Roomy || fail "$1: the change after the full disk was not saved"
+}
+small=$work/small
+mkdir "$small"
+if mount -t tmpfs -o size=256k tmpfs "$small" 2>/dev/null; then
+  mounts+=("$small")
+  full_disk direct
+  full_disk app
+else
+  echo "SKIP: full file system (cannot mount a tmpfs here)"
+fi
+
+# A socket folder another user owns, others can enter, or that is a link is
+# never used: an intruder listening in it gets no connection, a command
+# without the app works directly, one with the store locked gives up with 4,
+# and the app does not listen there.
+intruder_listens() {
+  python3 -c '
+import socket, sys
+s = socket.socket(socket.AF_UNIX)
+s.bind(sys.argv[1])
+s.listen()
+while True:
+    s.accept()[0].close()
+    open(sys.argv[2], "a").write("connected\n")
+' "$1" "$work/intruder.out" &
+  intruder=$!
+  pids+=("$intruder")
+  wait_for 5 test -S "$1" || fail "the intruder could not listen"
+  intruder_socket=$(stat -c %i "$1")
+}
+store_held_or_gone() { ! flock -n "$XDG_DATA_HOME/Cadro/threads.lock" true || gone "$app"; }
+unsafe_folder() {
+  local case=$1 folder=$2 status=0
+  [ "$3" = with-runtime ] || unset XDG_RUNTIME_DIR
+  intruder_listens "$folder/tray.sock"
+  "$cadro" add-thread "Direct beside $case" >/dev/null 2>&1 || fail "$case: a command without the app failed"
+  listed "Direct beside $case" || fail "$case: the direct change is missing"
+  exec 8>>"$XDG_DATA_HOME/Cadro/threads.lock"
+  flock 8
+  timeout 20 "$cadro" add-thread "Locked out $case" >/dev/null 2>&1 || status=$?
+  exec 8>&-
+  [ $status -eq 4 ] || fail "$case: with the store locked, a command exited $status, not 4"
+  launch_app
+  wait_for 10 store_held_or_gone || fail "$case: the app neither took the store nor ended"
+  status=0
+  timeout 20 "$cadro" status >/dev/null 2>&1 || status=$?
+  gone "$app" || [ $status -eq 4 ] || fail "$case: with the app off its socket, cadro status exited $status, not 4"
+  [ "$(stat -c %i "$folder/tray.sock")" = "$intruder_socket" ] || fail "$case: the app took over the socket"
+  [ ! -e "$work/intruder.out" ] || fail "$case: the intruder got a connection"
+  kill -TERM "$app" 2>/dev/null || true
+  wait_app_end "$app"
+  kill "$intruder"
+  rm -rf "$folder"
+  export XDG_RUNTIME_DIR=$work/run
+}
+rm -rf "$XDG_RUNTIME_DIR/cadro"
+mkdir -m 700 "$XDG_RUNTIME_DIR/cadro"
+if chown nobody "$XDG_RUNTIME_DIR/cadro" 2>/dev/null; then
+  unsafe_folder "owned by nobody" "$XDG_RUNTIME_DIR/cadro" with-runtime
+else
+  echo "SKIP: a socket folder of another user (cannot chown here)"
+  rmdir "$XDG_RUNTIME_DIR/cadro"
+fi
+mkdir -m 755 "$TMPDIR/cadro-$UID"
+unsafe_folder "mode 755 under TMPDIR" "$TMPDIR/cadro-$UID" without-runtime
+mkdir -m 700 "$work/decoy" && ln -s "$work/decoy" "$XDG_RUNTIME_DIR/cadro"
+unsafe_folder "a symlink" "$XDG_RUNTIME_DIR/cadro" with-runtime
+
+# SIGTERM, SIGINT and SIGHUP quit in order: status 0, no socket left behind,
+# a demo's sandbox removed; a demo replaced by a newer start removes it too.
+for signal in TERM INT HUP; do
+  start_app
+  kill -s "$signal" "$app"
+  wait_app_end "$app"
+  [ "$app_status" -eq 0 ] || fail "SIG$signal: the app exited $app_status"
+  [ ! -e "$socket" ] || fail "SIG$signal: the socket was left behind"
+done
+demo_sandbox() { compgen -G "$TMPDIR/CadroDemo-*"; }
+start_app --demo
+sandbox=$(demo_sandbox) || fail "the demo has no sandbox"
+kill -TERM "$app"
+wait_app_end "$app"
+[ "$app_status" -eq 0 ] && [ ! -e "$sandbox" ] || fail "SIGTERM: the demo exited $app_status or kept its sandbox"
+start_app --demo
+demo=$app
+launch_app
+wait_app_end "$demo"
+! demo_sandbox >/dev/null || fail "a replaced demo kept its sandbox"
+wait_for 10 test -S "$socket" || fail "the newer app did not open its socket"
+quit_app
+echo "1 passed, 0 failed"

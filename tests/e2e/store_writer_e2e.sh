@@ -1,0 +1,112 @@
+#!/usr/bin/env bash
+# End-to-end test of who writes the store while the tray app runs: commands
+# that cannot find its socket, commands during a start and a takeover, edits
+# of the file by hand, a stopped app, and titles the command line refuses.
+# Usage: store_writer_e2e.sh path/to/cadro
+cadro=$1
+# shellcheck source-path=SCRIPTDIR source=app_env.sh
+source "$(dirname "$0")/app_env.sh"
+
+"$cadro" add-thread Alpha >/dev/null
+"$cadro" add-thread Beta >/dev/null
+
+# Titles that are not text, or would break the one-line status, are bad input
+# whether the command runs directly or through the app.
+refuses_bad_titles() {
+  local title status
+  for title in $'bad \xff utf8' $'two\nlines' $'tab\there' $'esc \e[31mred'; do
+    status=0
+    "$cadro" add-thread "$title" >/dev/null 2>&1 || status=$?
+    [ $status -eq 2 ] || fail "$1: add-thread $(printf %q "$title") exited $status, not 2"
+  done
+}
+refuses_bad_titles "without the app"
+
+# A shell whose XDG_RUNTIME_DIR is unset or another folder (cron, ssh) reaches
+# the app through the lock file, or fails with 4: a change reported as done
+# is never written behind the app's back and then lost.
+start_app
+refuses_bad_titles "with the app running"
+mkdir -m 700 "$work/elsewhere"
+reported_done=()
+for i in $(seq 20); do
+  status=0
+  if [ $((i % 2)) -eq 0 ]; then
+    env -u XDG_RUNTIME_DIR "$cadro" add-thread "Outside $i" >/dev/null 2>"$work/outside.err" || status=$?
+  else
+    XDG_RUNTIME_DIR=$work/elsewhere "$cadro" add-thread "Outside $i" >/dev/null 2>"$work/outside.err" || status=$?
+  fi
+  case $status in
+    0) reported_done+=("Outside $i") ;;
+    4) ;;
+    *) fail "a command without the app's socket exited $status: $(cat "$work/outside.err")" ;;
+  esac
+done
+echo "${#reported_done[@]} of 20 commands without the app's socket reached it"
+"$cadro" add-thread "Through the app" >/dev/null
+for title in "${reported_done[@]}"; do listed "$title" || fail "\"$title\" was reported done but is lost"; done
+
+# Commands started together with an app, or with a second app taking over
+# from the first, are all applied and kept.
+racing_commands() {
+  local delay racers=()
+  for delay in 0 0.05 0.2; do
+    (
+      sleep "$delay"
+      status=0
+      "$cadro" add-thread "$1 +$delay" >/dev/null 2>"$work/race-$delay.err" || status=$?
+      [ $status -eq 0 ] || echo "\"$1 +$delay\" exited $status: $(cat "$work/race-$delay.err")" >>"$work/race.out"
+    ) &
+    racers+=($!)
+  done
+  wait "${racers[@]}"
+  [ ! -s "$work/race.out" ] || fail "a command during $1 failed: $(cat "$work/race.out")"
+  wait_for 10 answers || fail "no app answers after $1"
+  for delay in 0 0.05 0.2; do listed "$1 +$delay" || fail "\"$1 +$delay\" was lost"; done
+}
+for round in 1 2 3; do
+  old=$app
+  launch_app
+  racing_commands "takeover $round"
+  wait_for 10 gone "$old" || fail "the replaced app did not end"
+done
+quit_app
+for round in 1 2 3; do
+  launch_app
+  racing_commands "start $round"
+  quit_app
+done
+for round in 1 2 3; do
+  listed "takeover $round +0.05" && listed "start $round +0.05" || fail "round $round lost a change after quitting"
+done
+
+# A hand edit, in place or by replacing the file, shows up at once and
+# survives the app's next save; a damaged one is set aside.
+start_app
+retitle() { jq --arg from "$1" --arg to "$2" 'walk(if type == "object" and .title? == $from then .title = $to else . end)' "$store"; }
+retitle Alpha "Alpha edited" >"$work/edited.json"
+cat "$work/edited.json" >"$store"
+wait_for 2 listed "Alpha edited" || fail "an edit in place did not show up in cadro list"
+"$cadro" add-thread "After the edit" >/dev/null
+listed "Alpha edited" || fail "the app's next save undid an edit in place"
+retitle Beta "Beta replaced" >"$XDG_DATA_HOME/Cadro/replacement.json"
+mv "$XDG_DATA_HOME/Cadro/replacement.json" "$store"
+wait_for 2 listed "Beta replaced" || fail "a replaced file did not show up in cadro list"
+"$cadro" add-thread "After the replacement" >/dev/null
+listed "Beta replaced" || fail "the app's next save undid a replaced file"
+echo '{"threads": [' >"$store"
+wait_for 2 compgen -G "$store.corrupt-*" >/dev/null || fail "a damaged hand edit was not kept aside"
+listed "Beta replaced" && listed "After the replacement" || fail "a damaged hand edit cost the app its state"
+
+# A stopped app makes a command give up with 4, not hang.
+kill -STOP "$app"
+started=$(date +%s%N)
+status=0
+timeout 30 "$cadro" status >/dev/null 2>"$work/stopped.err" || status=$?
+elapsed=$((($(date +%s%N) - started) / 1000000))
+kill -CONT "$app"
+[ $status -eq 4 ] || fail "cadro status against a stopped app exited $status after $elapsed ms: $(cat "$work/stopped.err")"
+[ $elapsed -le 8000 ] || fail "cadro status took $elapsed ms to give up on a stopped app"
+[ "$(wc -l <"$work/stopped.err")" -eq 1 ] || fail "not a one-line message: $(cat "$work/stopped.err")"
+quit_app
+echo "1 passed, 0 failed"
