@@ -138,8 +138,10 @@ bool AppController::start() {
         QApplication::quit();
     });
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { shutDown(); });
-    if (!claim_.problem.empty())
+    if (!claim_.problem.empty()) {
+        std::fprintf(stderr, "cadro-tray: %s\n", claim_.problem.c_str());
         tell("Cadro commands cannot reach Cadro", QString::fromStdString(claim_.problem));
+    }
     watchStoreFile();
     saveRetry_ = new QTimer(this);
     saveRetry_->setInterval(kSaveRetryMilliseconds);

@@ -100,14 +100,15 @@ std::variant<int, NoTrayApp> runInTrayApp(const ipc::Request& request, const fs:
         for (const auto& socket : sockets) {
             if (auto unsafe = unsafeFolderReason(socket.parent_path())) {
                 if (fs::exists(socket.parent_path()))
-                    problem = "refusing to use the socket in " + *unsafe;
+                    problem = *unsafe + ", so its socket is not used";
                 continue;
             }
             SocketClient client = SocketClient::connect(socket);
             if (client.isConnected())
                 return talkToTrayApp(client, request);
             if (client.failure() == SocketClient::Failure::foreignPeer)
-                problem = "refusing " + socket.string() + ": another user's program serves it";
+                problem =
+                    socket.string() + " is served by another user's program, so it is not used";
         }
         if (auto lock = StoreLock::tryAcquire(dataFolder, missing))
             return NoTrayApp{std::move(*lock)};

@@ -415,9 +415,13 @@ CommandLineResult runCommandLine(const std::vector<std::string>& args, CommandLi
         return failed;
     }
     if (host.store.hasUnsavedChanges() && commandChangesStore(args)) {
-        // Said plainly: the tray app keeps trying, but nothing is on disk yet.
+        // Said plainly: nothing is on disk. The tray app keeps the change and
+        // saves it when it can; a command on its own drops it as it ends.
+        const std::string fate =
+            host.quit ? "Cadro keeps it and saves it as soon as it can" : "it was not made";
         return {kExitNotSaved, "",
-                "cadro: the change could not be saved (" + host.store.saveProblem() + ")\n"};
+                "cadro: the change could not be saved (" + host.store.saveProblem() + "); " + fate +
+                    "\n"};
     }
     return session.result;
 }
