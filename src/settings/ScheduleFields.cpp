@@ -1,5 +1,6 @@
 #include "settings/ScheduleFields.h"
 
+#include "app/BrandColor.h"
 #include "core/base/Calendar.h"
 #include "settings/Controls.h"
 #include "settings/Symbols.h"
@@ -83,6 +84,15 @@ WeekdayPicker::WeekdayPicker(const std::vector<WeekdayChoice>& days, QWidget* pa
         buttons_.push_back(button);
     }
     layout->addStretch(1);
+    // A day that is on is filled with the accent, so the choice reads at a glance.
+    const QColor accent = BrandColor::accent();
+    QColor edge = palette().color(QPalette::WindowText);
+    edge.setAlphaF(0.25f);
+    setStyleSheet(
+        QString("QToolButton { border: 1px solid %1; border-radius: 4px; padding: 2px 4px; }"
+                "QToolButton:checked { background: %2; border-color: %2; color: white; }"
+                "QToolButton:focus { border: 2px solid %2; }")
+            .arg(edge.name(QColor::HexArgb), accent.name()));
     for (std::size_t i = 0; i < days.size(); ++i) {
         if (i > 0)
             setTabOrder(buttons_[i - 1], buttons_[i]);

@@ -144,7 +144,9 @@ ScheduleSheet::ScheduleSheet(ThreadStore& store, const Calendar& calendar, const
         remove = new QPushButton("Remove Schedule", this);
         remove->setObjectName("removeScheduleButton");
         remove->setAutoDefault(false);
-        setTextColor(remove, QColor(0xD7, 0x3A, 0x2F));  // destructive
+        // Destructive: red, a lighter one on a dark window.
+        const bool dark = palette().color(QPalette::Window).lightness() < 128;
+        setTextColor(remove, dark ? QColor(0xFF, 0x6B, 0x61) : QColor(0xD7, 0x3A, 0x2F));
         connect(remove, &QPushButton::clicked, this, [this] {
             store_.setTodoSchedule(todoID_, std::nullopt);
             accept();
