@@ -5,6 +5,7 @@
 #include "settings/Symbols.h"
 
 #include <QActionGroup>
+#include <QApplication>
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -134,6 +135,9 @@ void TodoRow::build() {
     actionsOpacity_->setOpacity(0);
     actions->setGraphicsEffect(actionsOpacity_);
     line->addWidget(actions);
+    // Keyboard users see the actions while focus is anywhere in the row.
+    connect(qApp, &QApplication::focusChanged, this,
+            [this](QWidget*, QWidget* now) { setHovered(underMouse() || isAncestorOf(now)); });
 }
 
 void TodoRow::setTodo(const Todo& todo) {
@@ -200,7 +204,7 @@ void TodoRow::enterEvent(QEnterEvent* event) {
 }
 
 void TodoRow::leaveEvent(QEvent* event) {
-    setHovered(false);
+    setHovered(isAncestorOf(QApplication::focusWidget()));
     QWidget::leaveEvent(event);
 }
 

@@ -4,6 +4,7 @@
 #include "core/schedule/ScheduleLabels.h"
 #include "settings/TodoTab.h"
 
+#include <QGraphicsOpacityEffect>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -93,6 +94,13 @@ TEST_F(TodoRows, EditingInPlace) {
     title->end(false);
     QTest::keyClicks(title, " now");
     EXPECT_EQ(h->todo(id)->title, "Renew passport now");
+
+    // The hover actions show while the keyboard is in the row.
+    auto* actions = in<QWidget>(todoRow(id), "rowActions");
+    auto* effect = qobject_cast<QGraphicsOpacityEffect*>(actions->graphicsEffect());
+    EXPECT_EQ(effect->opacity(), 1.0);
+    title->clearFocus();
+    EXPECT_EQ(effect->opacity(), 0.0);
 
     in<QToolButton>(todoRow(id), "scheduleButton")->click();
     EXPECT_EQ(ui.sheet(), SettingsSheet::scheduleTodo(id));
