@@ -90,6 +90,8 @@ TEST_F(TodoRows, EditingInPlace) {
     EXPECT_EQ(h->todo(id)->estimatedMinutes, 60);
 
     auto* title = in<QLineEdit>(todoRow(id), "titleField");
+    window.activateWindow();  // the estimate menu took it
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
     title->setFocus();
     title->end(false);
     QTest::keyClicks(title, " now");
