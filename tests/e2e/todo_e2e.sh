@@ -6,59 +6,7 @@
 set -euo pipefail
 cadro=$1
 shots=${2:-}
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  if [ -n "$shots" ]; then import -window root "$shots/todo-e2e-failure.png" || true; fi
-  cat "$work"/*.log >&2 2>/dev/null || true
-  exit 1
-}
-
-export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
-export TMPDIR=$work/tmp TZ=Europe/Berlin LANG=en_US.UTF-8
-mkdir -p "$XDG_RUNTIME_DIR" "$TMPDIR" && chmod 700 "$XDG_RUNTIME_DIR"
-
-Xvfb -displayfd 5 -nolisten tcp -screen 0 1024x768x24 5>"$work/display" 2>/dev/null &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(head -n1 "$work/display")
-trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
-  --transparent false --tint 0xdddddd >/dev/null 2>&1 &
-pids+=($!)
-sleep 0.5
-
-# Waits until the tray holds an icon window of cadro-tray; prints its centre.
-tray_icon() {
-  for _ in $(seq 100); do
-    local line
-    line=$(xwininfo -root -tree 2>/dev/null | grep '("cadro-tray" "Cadro")' | grep -v '1x1+' | head -n1 || true)
-    if [ -n "$line" ]; then
-      local size abs x y w h
-      size=$(echo "$line" | grep -oE '[0-9]+x[0-9]+\+' | head -n1 | tr -d '+')
-      abs=$(echo "$line" | grep -oE '\+[0-9]+\+[0-9]+$')
-      x=$(echo "$abs" | cut -d+ -f2); y=$(echo "$abs" | cut -d+ -f3)
-      w=${size%x*}; h=${size#*x}
-      echo "$((x + w / 2)) $((y + h / 2))"
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
-}
-
-wait_window() {
-  for _ in $(seq 50); do
-    xdotool search --onlyvisible --name "$1" 2>/dev/null | grep -q . && return 0
-    sleep 0.1
-  done
-  return 1
-}
+source "$(dirname "$0")/tray_common.sh"
 
 "$cadro" add-thread Alpha >/dev/null
 "$cadro" start-day >/dev/null
@@ -68,12 +16,7 @@ read -r ix iy < <(tray_icon) || fail "the tray icon did not appear"
 
 # The thread menu: "Add To-Do…" is the sixth item the keys reach (the lines
 # about the current thread cannot be chosen).
-xdotool mousemove "$ix" "$iy" click 3
-for _ in $(seq 50); do
-  xdotool search --onlyvisible --class cadro-tray 2>/dev/null | grep -q . && break
-  sleep 0.1
-done
-sleep 0.3
+open_tray_menu "$ix" "$iy"
 if [ -n "$shots" ]; then import -window root "$shots/todo-e2e-menu.png"; fi
 xdotool key --delay 80 Down Down Down Down Down Down Return
 wait_window "Add To-Do" || fail "Add To-Do… did not open the sheet"
