@@ -9,6 +9,7 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QEvent>
+#include <QFrame>
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPainterPath>
@@ -69,16 +70,30 @@ void setTextColor(QWidget* widget, const QColor& color) {
                               .arg(color.alphaF()));
 }
 
+QFrame* divider(QWidget* parent) {
+    auto* line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Plain);
+    QPalette palette = line->palette();
+    QColor color = palette.color(QPalette::WindowText);
+    color.setAlphaF(0.15f);
+    palette.setColor(QPalette::WindowText, color);
+    line->setPalette(palette);
+    return line;
+}
+
 // --- IconButton --------------------------------------------------------------------
 
 IconButton::IconButton(std::string_view symbol, const QString& help, QWidget* parent)
     : QToolButton(parent), symbol_(symbol) {
     setToolTip(help);
+    // Only a symbol shows, so screen readers need the name spelled out.
+    setAccessibleName(QString(help).remove(QChar(0x2026)));
     setAutoRaise(true);
     setFixedSize(18, 18);
     setIconSize(QSize(16, 16));
     setCursor(Qt::PointingHandCursor);
-    setFocusPolicy(Qt::NoFocus);
+    setFocusPolicy(Qt::TabFocus);
     setStyleSheet("QToolButton { border: none; padding: 0; background: transparent; }");
     refreshIcon();
 }

@@ -21,6 +21,7 @@
 #include <string_view>
 
 class QColorDialog;
+class QFrame;
 
 namespace cadro {
 
@@ -46,6 +47,9 @@ QFont pixelFont(int pixels, QFont::Weight weight = QFont::Normal);
 void setTextColor(QWidget* widget, const QColor& color);
 
 // --- Building blocks -------------------------------------------------------------
+
+/// A faint horizontal line between the parts of a tab.
+QFrame* divider(QWidget* parent);
 
 /// A borderless button showing only a symbol, 18 × 18, with a tooltip.
 class IconButton : public QToolButton {

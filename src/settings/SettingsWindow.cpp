@@ -5,6 +5,8 @@
 #include "settings/NowBar.h"
 #include "settings/Sheets.h"
 #include "settings/ThreadListTab.h"
+#include "settings/TodoSheets.h"
+#include "settings/TodoTab.h"
 
 #include <QCloseEvent>
 #include <QDialog>
@@ -83,7 +85,18 @@ SettingsWindow::SettingsWindow(ThreadStore& store, ShortcutSettings& shortcuts, 
         lists_[i]->setObjectName(names[i]);
         tabs_->addTab(lists_[i], QString::fromUtf8(label(kAllSettingsTabs[std::size_t(i)]).data()));
     }
-    QWidget* todo = quietTab("No to-dos yet", tabs_);
+    TodoRow::Context todoContext;
+    todoContext.store = &store_;
+    todoContext.calendar = &calendar_;
+    todoContext.clock = &clock_;
+    todoContext.onSnooze = [this](const Uuid& id) { ui_.setSheet(SettingsSheet::snoozeTodo(id)); };
+    todoContext.onSchedule = [this](const Uuid& id) {
+        ui_.setSheet(SettingsSheet::scheduleTodo(id));
+    };
+    todoTab_ = new TodoTab(todoContext, tabs_);
+    connect(todoTab_, &TodoTab::addTodoRequested, this,
+            [this] { ui_.setSheet(SettingsSheet::addTodo()); });
+    QWidget* todo = todoTab_;
     QWidget* brainDump = quietTab("Your brain dump page shows up here.", tabs_);
     QWidget* keys = quietTab("Global shortcuts are set here.", tabs_);
     todo->setObjectName("todoTab");
@@ -155,6 +168,7 @@ void SettingsWindow::refreshNow() {
     nowBar_->refresh();
     for (ThreadListTab* list : lists_)
         list->refresh();
+    todoTab_->refresh();
 }
 
 void SettingsWindow::syncTab() {
@@ -180,8 +194,12 @@ void SettingsWindow::syncSheet() {
     if (!wanted)
         return;
     QDialog* dialog = makeSheet(*wanted);
-    if (!dialog)
+    if (!dialog) {
+        // Never leave a sheet named that nothing shows: it would block the
+        // shortcuts and the scheduled to-dos for good.
+        ui_.setSheet(std::nullopt);
         return;
+    }
     sheet_ = dialog;
     sheetIdentity_ = identity;
     dialog->setWindowModality(Qt::WindowModal);
@@ -224,9 +242,9 @@ QDialog* SettingsWindow::makeSheet(const SettingsSheet& sheet) {
                 [this, id](Date until) { store_.snoozeTodo(id, until); }, this);
         }
         case Kind::scheduleTodo:
+            return new ScheduleSheet(store_, calendar_, clock_, *sheet.id, this);
         case Kind::addTodo:
-            // Their sheets belong to the to-do tab, which is not filled in yet.
-            return nullptr;
+            return new AddTodoSheet(store_, calendar_, clock_, ui_.addTodoPrefill, this);
     }
     return nullptr;
 }

@@ -24,6 +24,7 @@ namespace cadro {
 
 class NowBar;
 class ThreadListTab;
+class TodoTab;
 
 /// The settings window: the now strip over six tabs, and the one place that
 /// presents and dismisses the sheets named by `UIState::sheet`. It redraws
@@ -67,6 +68,7 @@ class SettingsWindow : public QWidget {
     NowBar* nowBar_;
     QTabWidget* tabs_;
     ThreadListTab* lists_[3] = {};
+    TodoTab* todoTab_ = nullptr;
     QPointer<QDialog> sheet_;
     std::string sheetIdentity_;
     bool refreshQueued_ = false;

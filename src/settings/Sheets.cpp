@@ -19,21 +19,11 @@ QString qs(const std::string& text) {
     return QString::fromStdString(text);
 }
 
-QVBoxLayout* sheetLayout(QDialog* sheet, int width, int spacing) {
-    sheet->setFixedWidth(width);
-    auto* layout = new QVBoxLayout(sheet);
-    layout->setContentsMargins(20, 20, 20, 20);
-    layout->setSpacing(spacing);
-    return layout;
-}
-
-QLabel* headingLabel(const QString& text, QWidget* parent) {
-    auto* label = new QLabel(text, parent);
-    label->setObjectName("sheetHeading");
-    label->setTextFormat(Qt::PlainText);
-    label->setFont(pixelFont(13, QFont::Bold));
-    label->setWordWrap(true);
-    return label;
+QString joinLines(const std::vector<std::string>& lines) {
+    QStringList list;
+    for (const auto& line : lines)
+        list << qs(line);
+    return list.join('\n');
 }
 
 QLineEdit* field(const char* name, const QString& placeholder, QWidget* parent) {
@@ -44,10 +34,30 @@ QLineEdit* field(const char* name, const QString& placeholder, QWidget* parent) 
     return edit;
 }
 
-/// Flexible space, Cancel (Escape) and the default button (Return).
-QPushButton* buttonRow(QDialog* sheet, QVBoxLayout* layout, const QString& confirm,
-                       const char* confirmName) {
+}  // namespace
+
+QVBoxLayout* sheetLayout(QDialog* sheet, int width, int spacing) {
+    sheet->setFixedWidth(width);
+    auto* layout = new QVBoxLayout(sheet);
+    layout->setContentsMargins(20, 20, 20, 20);
+    layout->setSpacing(spacing);
+    return layout;
+}
+
+QLabel* sheetHeading(const QString& text, QWidget* parent) {
+    auto* label = new QLabel(text, parent);
+    label->setObjectName("sheetHeading");
+    label->setTextFormat(Qt::PlainText);
+    label->setFont(pixelFont(13, QFont::Bold));
+    label->setWordWrap(true);
+    return label;
+}
+
+QPushButton* sheetButtons(QDialog* sheet, QVBoxLayout* layout, const QString& confirm,
+                          const char* confirmName, QWidget* leading) {
     auto* row = new QHBoxLayout;
+    if (leading)
+        row->addWidget(leading);
     row->addStretch(1);
     auto* cancel = new QPushButton("Cancel", sheet);
     cancel->setObjectName("cancelButton");
@@ -61,15 +71,6 @@ QPushButton* buttonRow(QDialog* sheet, QVBoxLayout* layout, const QString& confi
     layout->addLayout(row);
     return ok;
 }
-
-QString joinLines(const std::vector<std::string>& lines) {
-    QStringList list;
-    for (const auto& line : lines)
-        list << qs(line);
-    return list.join('\n');
-}
-
-}  // namespace
 
 QDateTime toQDateTime(Date date) {
     return QDateTime::fromMSecsSinceEpoch(qint64(date.toUnix() * 1000.0));
@@ -94,7 +95,7 @@ AddThreadSheet::AddThreadSheet(ThreadStore& store, const Clock& clock,
     setObjectName("addThreadSheet");
     setWindowTitle("Add Thread");
     auto* layout = sheetLayout(this, 380, 16);
-    layout->addWidget(headingLabel("Add Thread", this));
+    layout->addWidget(sheetHeading("Add Thread", this));
     layout->addWidget(title_);
     layout->addWidget(step_);
     layout->addWidget(steps_);
@@ -104,7 +105,7 @@ AddThreadSheet::AddThreadSheet(ThreadStore& store, const Clock& clock,
     controls->addWidget(color_);
     controls->addStretch(1);
     layout->addLayout(controls);
-    addButton_ = buttonRow(this, layout, "Add", "addButton");
+    addButton_ = sheetButtons(this, layout, "Add", "addButton");
     connect(addButton_, &QPushButton::clicked, this, &AddThreadSheet::add);
 
     if (prefill) {
@@ -158,7 +159,7 @@ EditStepsSheet::EditStepsSheet(ThreadStore& store, const Uuid& id, QWidget* pare
     setWindowTitle("Next Steps");
     const std::optional<Strand> thread = store.strand(id);
     auto* layout = sheetLayout(this, 380, 16);
-    layout->addWidget(headingLabel(QString::fromUtf8("Next steps for \u201C") +
+    layout->addWidget(sheetHeading(QString::fromUtf8("Next steps for \u201C") +
                                        (thread ? qs(thread->title) : QString("thread")) +
                                        QString::fromUtf8("\u201D"),
                                    this));
@@ -170,7 +171,7 @@ EditStepsSheet::EditStepsSheet(ThreadStore& store, const Uuid& id, QWidget* pare
     note->setWordWrap(true);
     setTextColor(note, secondaryTextColor(this));
     layout->addWidget(note);
-    QPushButton* save = buttonRow(this, layout, "Save", "saveButton");
+    QPushButton* save = sheetButtons(this, layout, "Save", "saveButton");
     connect(save, &QPushButton::clicked, this, [this] {
         store_.setNextSteps(id_, stepsFromText(steps_->text().toStdString()));
         accept();
@@ -188,7 +189,7 @@ SnoozeSheet::SnoozeSheet(const QString& title, const QDateTime& start, const QDa
     setObjectName("snoozeSheet");
     setWindowTitle("Snooze");
     auto* layout = sheetLayout(this, 360, 12);
-    layout->addWidget(headingLabel(
+    layout->addWidget(sheetHeading(
         QString::fromUtf8("Snooze \u201C") + title + QString::fromUtf8("\u201D"), this));
     auto* text = new QLabel("It leaves the cycle and returns automatically at:", this);
     text->setFont(pixelFont(12));
@@ -203,7 +204,7 @@ SnoozeSheet::SnoozeSheet(const QString& title, const QDateTime& start, const QDa
     date_->setDateTime(start);
     layout->addWidget(date_, 0, Qt::AlignLeft);
 
-    QPushButton* snooze = buttonRow(this, layout, "Snooze", "snoozeButton");
+    QPushButton* snooze = sheetButtons(this, layout, "Snooze", "snoozeButton");
     connect(snooze, &QPushButton::clicked, this, [this, onSnooze = std::move(onSnooze)] {
         if (onSnooze)
             onSnooze(toDate(date_->dateTime()));

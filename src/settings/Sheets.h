@@ -15,8 +15,10 @@
 #include <optional>
 
 class QDateTimeEdit;
+class QLabel;
 class QLineEdit;
 class QPushButton;
+class QVBoxLayout;
 
 namespace cadro {
 
@@ -73,6 +75,16 @@ class SnoozeSheet : public QDialog {
   private:
     QDateTimeEdit* date_;
 };
+
+// Parts every sheet is made of.
+
+/// A fixed width, 20 points of margin and the given spacing.
+QVBoxLayout* sheetLayout(QDialog* sheet, int width, int spacing);
+QLabel* sheetHeading(const QString& text, QWidget* parent);
+/// `leading` (if any), flexible space, Cancel (Escape) and the default button
+/// (Return), which is returned.
+QPushButton* sheetButtons(QDialog* sheet, QVBoxLayout* layout, const QString& confirm,
+                          const char* confirmName, QWidget* leading = nullptr);
 
 QDateTime toQDateTime(Date date);
 Date toDate(const QDateTime& dateTime);

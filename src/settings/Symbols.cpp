@@ -87,6 +87,23 @@ void plus(QPainter& p) {
     p.drawLine(QPointF(2.5, 8), QPointF(13.5, 8));
 }
 
+void clock(QPainter& p) {
+    circle(p);
+    p.drawPolyline(QPolygonF({{8, 4.5}, {8, 8}, {10.5, 9.5}}));
+}
+
+void timer(QPainter& p) {
+    p.drawEllipse(QPointF(8, 9), 5.6, 5.6);
+    p.drawLine(QPointF(6.2, 1.6), QPointF(9.8, 1.6));
+    p.drawLine(QPointF(8, 1.6), QPointF(8, 3.4));
+    p.drawLine(QPointF(8, 9), QPointF(10.4, 6.6));
+}
+
+void minusCircle(QPainter& p) {
+    circle(p);
+    p.drawLine(QPointF(5, 8), QPointF(11, 8));
+}
+
 const std::map<std::string, Draw, std::less<>>& drawings() {
     static const std::map<std::string, Draw, std::less<>> all{
         {"moon.zzz", moonZzz},
@@ -97,6 +114,9 @@ const std::map<std::string, Draw, std::less<>>& drawings() {
         {"list.bullet", listBullet},
         {"alarm", alarm},
         {"plus", plus},
+        {"clock", clock},
+        {"timer", timer},
+        {"minus.circle", minusCircle},
     };
     return all;
 }

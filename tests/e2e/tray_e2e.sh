@@ -7,48 +7,7 @@
 set -euo pipefail
 cadro=$1
 shots=${2:-}
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; cat "$work"/*.log >&2 2>/dev/null || true; exit 1; }
-
-export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
-export TMPDIR=$work/tmp TZ=Europe/Berlin LANG=en_US.UTF-8
-mkdir -p "$XDG_RUNTIME_DIR" "$TMPDIR" && chmod 700 "$XDG_RUNTIME_DIR"
-
-Xvfb -displayfd 5 -nolisten tcp -screen 0 1024x768x24 5>"$work/display" 2>/dev/null &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(head -n1 "$work/display")
-trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
-  --transparent false --tint 0xdddddd >/dev/null 2>&1 &
-pids+=($!)
-sleep 0.5
-
-# Waits until the tray holds an icon window of cadro-tray; prints its centre.
-tray_icon() {
-  for _ in $(seq 100); do
-    local line
-    line=$(xwininfo -root -tree 2>/dev/null | grep '("cadro-tray" "Cadro")' | grep -v '1x1+' | head -n1 || true)
-    if [ -n "$line" ]; then
-      # "... 22x22+0+0  +1001+1" : size, then absolute position
-      local size abs
-      size=$(echo "$line" | grep -oE '[0-9]+x[0-9]+\+' | head -n1 | tr -d '+')
-      abs=$(echo "$line" | grep -oE '\+[0-9]+\+[0-9]+$')
-      local x y w h
-      x=$(echo "$abs" | cut -d+ -f2); y=$(echo "$abs" | cut -d+ -f3)
-      w=${size%x*}; h=${size#*x}
-      echo "$((x + w / 2)) $((y + h / 2))"
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
-}
+source "$(dirname "$0")/tray_common.sh"
 
 # Waits up to five seconds for `cadro status` to print the expected text.
 wait_status() {
@@ -69,12 +28,7 @@ read -r ix iy < <(tray_icon) || fail "the tray icon did not appear"
 echo "tray icon shown after $(( ($(date +%s%N) - start) / 1000000 )) ms"
 
 # The closed-day menu: its first enabled item is Start Day.
-xdotool mousemove "$ix" "$iy" click 3
-for _ in $(seq 50); do
-  xdotool search --onlyvisible --class cadro-tray 2>/dev/null | grep -q . && break
-  sleep 0.1
-done
-sleep 0.3
+open_tray_menu "$ix" "$iy"
 if [ -n "$shots" ]; then import -window root "$shots/tray-menu-closed-day.png"; fi
 xdotool key Down Return
 wait_status Alpha || fail "Start Day from the menu did not start the day"
@@ -101,11 +55,7 @@ wait_status Beta || fail "the shortcut did not work with NumLock on"
 xdotool key Num_Lock
 # While a prompt is up a press is dropped, not queued for later.
 xdotool key ctrl+alt+super+i
-for _ in $(seq 50); do
-  xdotool search --onlyvisible --name "New task for" 2>/dev/null | grep -q . && break
-  sleep 0.1
-done
-xdotool search --onlyvisible --name "New task for" >/dev/null || fail "no prompt for a typed task"
+wait_window "New task for" || fail "no prompt for a typed task"
 xdotool key ctrl+alt+super+n
 sleep 0.5
 xdotool key Escape

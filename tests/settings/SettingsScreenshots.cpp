@@ -1,5 +1,5 @@
-// Renders the settings window's thread tabs and the add-thread sheet with the
-// demo data, for looking at the window without a desktop.
+// Renders the settings window's tabs and sheets with the demo data, for
+// looking at the window without a desktop.
 #include "core/base/Defaults.h"
 #include "core/demo/DemoFixtures.h"
 #include "core/shell/UIState.h"
@@ -9,6 +9,7 @@
 #include "support/StoreHarness.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QDialog>
 #include <QDir>
 #include <QEnterEvent>
@@ -84,5 +85,26 @@ int main(int argc, char** argv) {
     } else {
         ok = false;
     }
+    ui.setSheet(std::nullopt);
+
+    ui.setSelectedTab(SettingsTab::todo);
+    ok &= save(&window, "settings-todo.png");
+    ui.setSheet(SettingsSheet::addTodo());
+    if (QDialog* sheet = window.sheetDialog()) {
+        sheet->findChild<QLineEdit*>("titleField")->setText("Stretch");
+        sheet->findChild<QCheckBox*>("scheduleCheck")->click();
+        sheet->findChild<QCheckBox*>("repeatsCheck")->click();
+        ok &= save(sheet, "settings-add-todo.png");
+    } else {
+        ok = false;
+    }
+    for (const Todo& todo : h->todos()) {
+        if (todo.schedule)
+            ui.setSheet(SettingsSheet::scheduleTodo(todo.id));
+    }
+    if (QDialog* sheet = window.sheetDialog())
+        ok &= save(sheet, "settings-schedule.png");
+    else
+        ok = false;
     return ok ? 0 : 1;
 }

@@ -4,6 +4,7 @@
 #include "core/base/CalendarImpl.h"
 
 #include <unicode/datefmt.h>
+#include <unicode/dtfmtsym.h>
 #include <unicode/dtptngen.h>
 #include <unicode/reldatefmt.h>
 #include <unicode/simpleformatter.h>
@@ -245,6 +246,34 @@ std::string formatDay(Date date, const Calendar& calendar) {
     icu::UnicodeString text;
     format->format(toIcuDate(date), text);
     return toUtf8(text);
+}
+
+std::vector<WeekdayChoice> weekdayChoices(const Calendar& calendar) {
+    UErrorCode status = U_ZERO_ERROR;
+    const icu::DateFormatSymbols symbols(calendar.impl().locale, status);
+    int32_t shorterCount = 0;
+    int32_t fullCount = 0;
+    // ICU's arrays are indexed by weekday number, 1 = Sunday; slot 0 is empty.
+    const icu::UnicodeString* shorter =
+        U_SUCCESS(status) ? symbols.getWeekdays(shorterCount, icu::DateFormatSymbols::STANDALONE,
+                                                icu::DateFormatSymbols::SHORT)
+                          : nullptr;
+    const icu::UnicodeString* full =
+        U_SUCCESS(status) ? symbols.getWeekdays(fullCount, icu::DateFormatSymbols::STANDALONE,
+                                                icu::DateFormatSymbols::WIDE)
+                          : nullptr;
+    std::vector<WeekdayChoice> choices;
+    for (int offset = 0; offset < 7; ++offset) {
+        const int weekday = (calendar.firstWeekday() - 1 + offset) % 7 + 1;
+        WeekdayChoice choice{weekday, std::string(shortWeekday(weekday).substr(0, 2)),
+                             std::string(longWeekday(weekday))};
+        if (shorter && weekday < shorterCount)
+            choice.label = toUtf8(shorter[weekday]);
+        if (full && weekday < fullCount)
+            choice.name = toUtf8(full[weekday]);
+        choices.push_back(std::move(choice));
+    }
+    return choices;
 }
 
 std::string durationLabel(std::int64_t minutes) {

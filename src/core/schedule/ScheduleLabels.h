@@ -39,6 +39,19 @@ std::string menuDescription(const TodoSchedule& schedule, const Calendar& calend
 /// calendar's locale ("März 4" in de_DE).
 std::string formatDay(Date date, const Calendar& calendar);
 
+/// One button of the weekday picker.
+struct WeekdayChoice {
+    std::int64_t weekday = 1;  // 1 = Sunday
+    std::string label;         // the locale's short name: "Mo", "Di."
+    std::string name;          // the full name, for assistive technology: "Monday"
+
+    friend bool operator==(const WeekdayChoice&, const WeekdayChoice&) = default;
+};
+
+/// The seven weekdays in the order of the calendar's locale, starting on its
+/// first weekday, named in its language.
+std::vector<WeekdayChoice> weekdayChoices(const Calendar& calendar);
+
 /// "45 min", "2h", "1h 30m".
 std::string durationLabel(std::int64_t minutes);
 

@@ -1,0 +1,52 @@
+#!/usr/bin/env bash
+# End-to-end test of the to-do sheet in the tray app under a real X server:
+# "Add To-Do…" from the tray menu opens the sheet, a weekly to-do is added with
+# the keyboard alone, and the command line lists it with its schedule.
+# Usage: todo_e2e.sh path/to/cadro [screenshot-dir]
+set -euo pipefail
+cadro=$1
+shots=${2:-}
+source "$(dirname "$0")/tray_common.sh"
+
+"$cadro" add-thread Alpha >/dev/null
+"$cadro" start-day >/dev/null
+"$cadro" >"$work/tray.log" 2>&1 &
+pids+=($!)
+read -r ix iy < <(tray_icon) || fail "the tray icon did not appear"
+
+# The thread menu: "Add To-Do…" is the sixth item the keys reach (the lines
+# about the current thread cannot be chosen).
+open_tray_menu "$ix" "$iy"
+if [ -n "$shots" ]; then import -window root "$shots/todo-e2e-menu.png"; fi
+xdotool key --delay 80 Down Down Down Down Down Down Return
+wait_window "Add To-Do" || fail "Add To-Do… did not open the sheet"
+sleep 0.5
+
+# Title; estimate "5 min"; Schedule on; through the day, month and year of
+# "On" and the hour and minute of the time; past "Add time"; Repeats on; past
+# the interval and unit to the weekdays, Sunday first in en_US. Today's weekday
+# is on already: Sunday goes on too, or Monday on a Sunday.
+today=$(date +%u)  # 1 = Monday ... 7 = Sunday
+if [ "$today" = 7 ]; then extra=(Tab Tab space); days="Sun Mon"; else extra=(Tab space); days="Sun"; fi
+case $today in 1) days="$days Mon" ;; 2) days="$days Tue" ;; 3) days="$days Wed" ;;
+  4) days="$days Thu" ;; 5) days="$days Fri" ;; 6) days="$days Sat" ;; esac
+xdotool type --delay 40 "Stretch"
+xdotool key --delay 80 Tab Down Tab space Tab Tab Tab Tab Tab Tab Tab space Tab Tab "${extra[@]}"
+sleep 0.3
+if [ -n "$shots" ]; then import -window root "$shots/todo-e2e-sheet.png"; fi
+xdotool key Return
+for _ in $(seq 50); do
+  "$cadro" list --json 2>/dev/null | grep -q Stretch && break
+  sleep 0.1
+done
+list=$("$cadro" list --json)
+echo "$list" | DAYS="$days" python3 -c '
+import json, os, re, sys
+todos = [t for t in json.load(sys.stdin)["todos"] if t["title"] == "Stretch"]
+assert len(todos) == 1, "not added"
+assert todos[0]["estimatedMinutes"] == 5, todos[0]
+label = todos[0]["schedule"]
+assert re.fullmatch(re.escape(os.environ["DAYS"]) + " \u00b7 [0-2][0-9]:[0-5][0-9]", label), label
+' || fail "cadro list --json does not show the weekly to-do: $list"
+"$cadro" quit >/dev/null
+echo "1 passed, 0 failed"

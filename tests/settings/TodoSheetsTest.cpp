@@ -1,0 +1,190 @@
+#include "SettingsFixture.h"
+
+#include "core/schedule/ScheduleLabels.h"
+#include "settings/ScheduleFields.h"
+#include "settings/TodoSheets.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QTimeEdit>
+#include <QToolButton>
+
+namespace cadro::testing {
+namespace {
+
+class TodoSheets : public SettingsFixture {
+  protected:
+    QDialog* open(const SettingsSheet& sheet) {
+        ui.setSheet(sheet);
+        return window.sheetDialog();
+    }
+    QList<QTimeEdit*> times(QDialog* sheet) { return sheet->findChildren<QTimeEdit*>("timeEdit"); }
+
+    TodoSchedule daily() {
+        return TodoSchedule{h.clock.now(), {{18, 0}}, RepeatRule{1, RepeatUnit::day, {}, {}}};
+    }
+};
+
+TEST_F(TodoSheets, AddingAWeeklyToDoOnTwoDaysAtTwoTimes) {
+    QDialog* sheet = open(SettingsSheet::addTodo());
+    ASSERT_NE(qobject_cast<AddTodoSheet*>(sheet), nullptr);
+    EXPECT_EQ(sheet->focusWidget(), in<QLineEdit>(sheet, "titleField"));
+    in<QLineEdit>(sheet, "titleField")->setText("Stretch");
+    auto* estimate = in<QComboBox>(sheet, "estimateCombo");
+    estimate->setCurrentIndex(estimate->findText("15 min"));
+    in<QCheckBox>(sheet, "scheduleCheck")->click();
+    in<QPushButton>(sheet, "addTimeButton")->click();
+    ASSERT_EQ(times(sheet).size(), 2);
+    EXPECT_EQ(in<QLabel>(sheet, "timesHeader")->text(), "Times");
+    times(sheet)[0]->setTime(QTime(17, 30));
+    times(sheet)[1]->setTime(QTime(8, 0));
+    in<QCheckBox>(sheet, "repeatsCheck")->click();
+    // Today, a Wednesday, comes ticked; Monday and Friday instead.
+    auto* wednesday = in<QToolButton>(sheet, "weekday-4");
+    EXPECT_TRUE(wednesday->isChecked());
+    wednesday->click();
+    in<QToolButton>(sheet, "weekday-2")->click();
+    in<QToolButton>(sheet, "weekday-6")->click();
+    in<QPushButton>(sheet, "addButton")->click();
+    settle();
+
+    ASSERT_EQ(h->todos().size(), 1u);
+    const Todo& added = h->todos()[0];
+    EXPECT_EQ(added.title, "Stretch");
+    EXPECT_EQ(added.estimatedMinutes, 15);
+    ASSERT_TRUE(added.schedule);
+    EXPECT_EQ(added.schedule->times, (std::vector<TimeOfDay>{{8, 0}, {17, 30}}));
+    EXPECT_EQ(added.schedule->repeatRule, (RepeatRule{1, RepeatUnit::week, {2, 6}, std::nullopt}));
+    EXPECT_EQ(h.calendar->day(added.schedule->startDate), 4);
+    EXPECT_FALSE(window.hasSheet());
+    EXPECT_EQ(ui.sheet(), std::nullopt);
+}
+
+TEST_F(TodoSheets, AddWaitsForATitleAndAValidSchedule) {
+    QDialog* sheet = open(SettingsSheet::addTodo());
+    auto* title = in<QLineEdit>(sheet, "titleField");
+    auto* add = in<QPushButton>(sheet, "addButton");
+    EXPECT_FALSE(add->isEnabled());
+    title->setText(" \t ");
+    EXPECT_FALSE(add->isEnabled());
+    title->setText("Stretch");
+    EXPECT_TRUE(add->isEnabled());
+
+    // Weekly on no weekday cannot be saved, and the form says why.
+    in<QCheckBox>(sheet, "scheduleCheck")->click();
+    in<QCheckBox>(sheet, "repeatsCheck")->click();
+    EXPECT_TRUE(add->isEnabled());
+    auto* note = in<QLabel>(sheet, "weekdayNote");
+    EXPECT_FALSE(note->isVisibleTo(sheet));
+    in<QToolButton>(sheet, "weekday-4")->click();
+    EXPECT_FALSE(add->isEnabled());
+    EXPECT_TRUE(note->isVisibleTo(sheet));
+    QTest::keyClick(title, Qt::Key_Return);
+    settle();
+    EXPECT_TRUE(h->todos().empty());
+    EXPECT_TRUE(window.hasSheet());
+
+    // Without the schedule it may be added again; Return adds, with no
+    // estimate and no schedule.
+    in<QCheckBox>(sheet, "scheduleCheck")->click();
+    EXPECT_TRUE(add->isEnabled());
+    QTest::keyClick(title, Qt::Key_Return);
+    settle();
+    ASSERT_EQ(h->todos().size(), 1u);
+    EXPECT_EQ(h->todos()[0].estimatedMinutes, std::nullopt);
+    EXPECT_EQ(h->todos()[0].schedule, std::nullopt);
+    EXPECT_FALSE(window.hasSheet());
+}
+
+TEST_F(TodoSheets, APrefillStartsTheAddSheet) {
+    ui.addTodoPrefill = TodoPrefill{"Water the plants", 45, daily()};
+    QDialog* sheet = open(SettingsSheet::addTodo());
+    EXPECT_EQ(in<QLineEdit>(sheet, "titleField")->text(), "Water the plants");
+    EXPECT_EQ(in<QComboBox>(sheet, "estimateCombo")->currentText(), "45 min");
+    EXPECT_TRUE(in<QCheckBox>(sheet, "scheduleCheck")->isChecked());
+    in<QPushButton>(sheet, "addButton")->click();
+    ASSERT_EQ(h->todos().size(), 1u);
+    EXPECT_EQ(h->todos()[0].estimatedMinutes, 45);
+    EXPECT_EQ(h->todos()[0].schedule, daily());
+}
+
+TEST_F(TodoSheets, EditingAndRemovingASchedule) {
+    const Uuid id = *h->addTodo("Water the plants", 5, daily());
+    QDialog* sheet = open(SettingsSheet::scheduleTodo(id));
+    ASSERT_NE(qobject_cast<ScheduleSheet*>(sheet), nullptr);
+    EXPECT_EQ(in<QLabel>(sheet, "sheetHeading")->text(),
+              QString::fromUtf8("Schedule \u201CWater the plants\u201D"));
+    EXPECT_TRUE(in<QCheckBox>(sheet, "repeatsCheck")->isChecked());
+    ASSERT_EQ(times(sheet).size(), 1);
+    EXPECT_EQ(times(sheet)[0]->time(), QTime(18, 0));
+
+    in<QSpinBox>(sheet, "intervalSpin")->setValue(2);
+    auto* unit = in<QComboBox>(sheet, "unitCombo");
+    EXPECT_EQ(unit->itemText(2), "months");
+    unit->setCurrentIndex(2);
+    in<QSpinBox>(sheet, "dayOfMonthSpin")->setValue(15);
+    in<QPushButton>(sheet, "saveButton")->click();
+    settle();
+    ASSERT_TRUE(h->todo(id)->schedule);
+    EXPECT_EQ(h->todo(id)->schedule->repeatRule, (RepeatRule{2, RepeatUnit::month, {}, 15}));
+    EXPECT_EQ(h->todo(id)->schedule->times, daily().times);
+
+    sheet = open(SettingsSheet::scheduleTodo(id));
+    in<QPushButton>(sheet, "removeScheduleButton")->click();
+    settle();
+    EXPECT_EQ(h->todo(id)->schedule, std::nullopt);
+    EXPECT_FALSE(window.hasSheet());
+
+    // Nothing to remove now; Escape leaves the to-do as it is.
+    sheet = open(SettingsSheet::scheduleTodo(id));
+    EXPECT_EQ(sheet->findChild<QPushButton*>("removeScheduleButton"), nullptr);
+    QTest::keyClick(sheet, Qt::Key_Escape);
+    settle();
+    EXPECT_FALSE(window.hasSheet());
+    EXPECT_EQ(ui.sheet(), std::nullopt);
+    EXPECT_EQ(h->todo(id)->schedule, std::nullopt);
+}
+
+TEST_F(TodoSheets, OnlyTheLastTimeCannotBeRemoved) {
+    QDialog* sheet = open(SettingsSheet::addTodo());
+    EXPECT_EQ(sheet->findChild<QToolButton*>("removeTimeButton"), nullptr);
+    in<QPushButton>(sheet, "addTimeButton")->click();
+    const auto removers = sheet->findChildren<QToolButton*>("removeTimeButton");
+    ASSERT_EQ(removers.size(), 2);
+    EXPECT_EQ(removers[0]->accessibleName(), "Remove time");
+    removers[0]->click();
+    settle();
+    EXPECT_EQ(times(sheet).size(), 1);
+    EXPECT_EQ(in<QLabel>(sheet, "timesHeader")->text(), "Time");
+    EXPECT_EQ(sheet->findChild<QToolButton*>("removeTimeButton"), nullptr);
+}
+
+TEST(WeekdayPickerTest, FollowsTheLocale) {
+    struct Case {
+        const char* locale;
+        std::int64_t first;
+        const char* label;
+        const char* name;
+    };
+    for (const Case& c : {Case{"de_DE", 2, "Mo.", "Montag"}, Case{"en_US", 1, "Su", "Sunday"}}) {
+        SCOPED_TRACE(c.locale);
+        auto calendar = Calendar::make("Europe/Berlin", c.locale);
+        WeekdayPicker picker(weekdayChoices(*calendar));
+        ASSERT_EQ(picker.buttons().size(), 7u);
+        QToolButton* first = picker.buttons().front();
+        EXPECT_EQ(first->text(), c.label);
+        EXPECT_EQ(first->accessibleName(), c.name);
+        first->click();
+        EXPECT_EQ(picker.weekdays(), std::set<std::int64_t>{c.first});
+        first->click();
+        EXPECT_TRUE(picker.weekdays().empty());
+    }
+}
+
+}  // namespace
+}  // namespace cadro::testing

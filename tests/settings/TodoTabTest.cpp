@@ -1,0 +1,170 @@
+#include "SettingsFixture.h"
+
+#include "core/demo/DemoFixtures.h"
+#include "core/schedule/ScheduleLabels.h"
+#include "settings/TodoTab.h"
+
+#include <QGraphicsOpacityEffect>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QTest>
+#include <QToolButton>
+
+#include <fstream>
+
+namespace cadro::testing {
+namespace {
+
+class TodoRows : public SettingsFixture {
+  protected:
+    TodoTab* todoTab() { return window.findChild<TodoTab*>("todoTab"); }
+    TodoRow* todoRow(const Uuid& id) {
+        settle();
+        return todoTab()->row(id);
+    }
+    void pickEstimate(TodoRow* row, const QString& label) {
+        in<QToolButton>(row, "estimateButton")->click();
+        QMenu* menu = row->estimateMenu();
+        ASSERT_NE(menu, nullptr);
+        for (QAction* action : menu->actions()) {
+            if (action->text() == label) {
+                action->trigger();
+                menu->close();
+                return;
+            }
+        }
+        FAIL() << "no choice " << label.toStdString();
+    }
+    QStringList checkedEstimates(TodoRow* row) {
+        in<QToolButton>(row, "estimateButton")->click();
+        QStringList checked;
+        for (QAction* action : row->estimateMenu()->actions())
+            if (action->isChecked())
+                checked << action->text();
+        row->estimateMenu()->close();
+        return checked;
+    }
+};
+
+TEST_F(TodoRows, TheDemoToDosShowWithTheirSchedules) {
+    auto* stack = todoTab()->findChild<QStackedWidget*>();
+    EXPECT_EQ(stack->currentWidget(), in<QWidget>(todoTab(), "emptyState"));
+    DemoFixtures::populate(h.store(), h.clock.now(), *h.calendar);
+    settle();
+    EXPECT_EQ(stack->currentWidget(), todoTab()->list());
+    ASSERT_EQ(todoTab()->list()->count(), int(h->todos().size()));
+    for (int i = 0; i < todoTab()->list()->count(); ++i) {
+        const Todo& todo = h->todos()[std::size_t(i)];
+        auto* schedule = in<QToolButton>(todoRow(todo.id), "scheduleButton");
+        const QString label =
+            todo.schedule ? QString::fromStdString(shortLabel(*todo.schedule, *h.calendar)) : "";
+        EXPECT_EQ(schedule->text(), label);
+        EXPECT_EQ(schedule->toolTip(), todo.schedule ? "Change schedule" : "Schedule");
+        // What a screen reader reads on the list item.
+        QListWidgetItem* item = todoTab()->list()->item(i);
+        EXPECT_EQ(item->data(Qt::AccessibleTextRole).toString(),
+                  QString::fromStdString(todo.title));
+        if (todo.schedule) {
+            EXPECT_TRUE(item->data(Qt::AccessibleDescriptionRole).toString().contains(label));
+        }
+    }
+}
+
+TEST_F(TodoRows, EditingInPlace) {
+    const Uuid id = *h->addTodo("Renew passport", 45);
+    TodoRow* row = todoRow(id);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(in<QToolButton>(row, "estimateButton")->text(), "45 min");
+    EXPECT_TRUE(checkedEstimates(row).isEmpty());
+
+    pickEstimate(row, "No estimate");
+    EXPECT_EQ(h->todo(id)->estimatedMinutes, std::nullopt);
+    row = todoRow(id);
+    EXPECT_EQ(in<QToolButton>(row, "estimateButton")->text(), "");
+    EXPECT_EQ(checkedEstimates(row), QStringList{"No estimate"});
+    pickEstimate(row, "1 hr");
+    EXPECT_EQ(h->todo(id)->estimatedMinutes, 60);
+
+    auto* title = in<QLineEdit>(todoRow(id), "titleField");
+    window.activateWindow();  // the estimate menu took it
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    title->setFocus();
+    title->end(false);
+    QTest::keyClicks(title, " now");
+    EXPECT_EQ(h->todo(id)->title, "Renew passport now");
+
+    // The hover actions show while the keyboard is in the row.
+    auto* actions = in<QWidget>(todoRow(id), "rowActions");
+    auto* effect = qobject_cast<QGraphicsOpacityEffect*>(actions->graphicsEffect());
+    EXPECT_EQ(effect->opacity(), 1.0);
+    title->clearFocus();
+    EXPECT_EQ(effect->opacity(), 0.0);
+
+    in<QToolButton>(todoRow(id), "scheduleButton")->click();
+    EXPECT_EQ(ui.sheet(), SettingsSheet::scheduleTodo(id));
+    ui.setSheet(std::nullopt);
+    in<QToolButton>(todoRow(id), "snoozeButton")->click();
+    EXPECT_EQ(ui.sheet(), SettingsSheet::snoozeTodo(id));
+    ui.setSheet(std::nullopt);
+
+    in<QToolButton>(todoRow(id), "removeButton")->click();
+    EXPECT_TRUE(h->todos().empty());
+    EXPECT_EQ(todoRow(id), nullptr);
+}
+
+TEST_F(TodoRows, UntilOnlyWhileSnoozedIntoTheFuture) {
+    const Uuid id = *h->addTodo("Renew passport");
+    h->snoozeTodo(id, h.clock.now() + 3600);
+    TodoRow* row = todoRow(id);
+    auto* until = in<QLabel>(row, "untilText");
+    EXPECT_TRUE(until->isVisibleTo(row));
+    EXPECT_TRUE(until->text().startsWith("Until ")) << until->text().toStdString();
+    EXPECT_TRUE(todoTab()
+                    ->list()
+                    ->item(0)
+                    ->data(Qt::AccessibleDescriptionRole)
+                    .toString()
+                    .startsWith("Until "));
+
+    h.clock.advance(7200);
+    window.refreshNow();
+    EXPECT_FALSE(until->isVisibleTo(row));
+}
+
+TEST_F(TodoRows, TheToDoThatIsUpIsMarked) {
+    const Uuid id = *h->addTodo("Renew passport");
+    const Uuid other = *h->addTodo("Reply to Oren");
+    h.addThread("Essay");
+    h->setTodoChancePercent(100);
+    h->startDay();
+    h.random.values = {0.0, 0.0};
+    h->next();
+    ASSERT_EQ(h->currentTodoID(), id);
+    TodoRow* row = todoRow(id);
+    EXPECT_TRUE(in<QLabel>(row, "nowBadge")->isVisibleTo(row));
+    EXPECT_FALSE(in<QLabel>(todoRow(other), "nowBadge")->isVisibleTo(todoRow(other)));
+}
+
+TEST_F(TodoRows, TheChanceControlWritesTheStore) {
+    auto* chance = in<QSpinBox>(todoTab(), "chanceSpin");
+    chance->setValue(40);
+    EXPECT_EQ(h->todoChancePercent(), 40);
+    std::ifstream file(h.file());
+    const std::string saved((std::istreambuf_iterator<char>(file)), {});
+    EXPECT_NE(saved.find("\"todoChancePercent\":40"), std::string::npos) << saved;
+    chance->setValue(150);
+    EXPECT_EQ(h->todoChancePercent(), 100);
+
+    h->setTodoChancePercent(7);
+    settle();
+    EXPECT_EQ(chance->value(), 7);
+    in<QPushButton>(todoTab(), "addTodoButton")->click();
+    EXPECT_EQ(ui.sheet(), SettingsSheet::addTodo());
+}
+
+}  // namespace
+}  // namespace cadro::testing
