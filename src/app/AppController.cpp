@@ -11,6 +11,7 @@
 #include "core/updates/AppVersion.h"
 #include "platform/x11/X11HotKeyBackend.h"
 #include "settings/SettingsWindow.h"
+#include "settings/WelcomeWindow.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -135,6 +136,8 @@ void AppController::start() {
                     "for example \"cadro next\" for Next, \"cadro next --new-task\", "
                     "\"cadro snooze\". Everything else in Cadro works as usual.");
     }
+    if (environment_.claimWelcome())
+        showWelcome();
 }
 
 void AppController::buildTray() {
@@ -275,6 +278,21 @@ void AppController::openSettingsWindow() {
                 &AppController::settingsWindowWillClose);
     }
     settingsWindow_->showAndRaise();
+}
+
+void AppController::showWelcome() {
+    const QString next = QString::fromStdString(shortcuts_->combo(HotKeyAction::next).linuxLabel());
+    welcomeWindow_ = new WelcomeWindow(*launchAtLogin_, next);
+    connect(welcomeWindow_, &WelcomeWindow::addThreadChosen, this, [this] {
+        welcomeWindow_->deleteLater();
+        if (!store_->sessionOpen())
+            store_->startDay();
+        commands_->cmdAdd();
+    });
+    connect(welcomeWindow_, &WelcomeWindow::closed, welcomeWindow_, &QObject::deleteLater);
+    welcomeWindow_->show();
+    welcomeWindow_->raise();
+    welcomeWindow_->activateWindow();
 }
 
 void AppController::openUrl(const std::string& url) {

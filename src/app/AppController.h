@@ -27,6 +27,7 @@ class QWidget;
 namespace cadro {
 
 class SettingsWindow;
+class WelcomeWindow;
 class X11HotKeyBackend;
 
 /// The tray application: owns the store and every long-lived object for the
@@ -73,6 +74,7 @@ class AppController : public QObject, public CommandUi {
     void telOnce(const QString& key, const QString& title, const QString& text);
     void shutDown();
     void settingsWindowWillClose();
+    void showWelcome();
 
     AppEnvironment environment_;
     DefaultsProvider& defaultsProvider_;
@@ -93,6 +95,8 @@ class AppController : public QObject, public CommandUi {
     bool isSteppingAside_ = false;
     /// Made on first use and then kept: closing only hides it.
     std::unique_ptr<SettingsWindow> settingsWindow_;
+    /// Made each time it is shown and forgotten when it closes.
+    QPointer<WelcomeWindow> welcomeWindow_;
     std::vector<Subscription> subscriptions_;
 };
 

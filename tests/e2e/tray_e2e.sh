@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end test of the tray app under a real X server with a tray host:
-# the icon docks, the menu opens (screenshot), Start Day is chosen from it,
+# the icon docks, the first start welcomes and later ones do not, the menu
+# opens (screenshot), Start Day is chosen from it,
 # `cadro` commands reach the running app, a second start replaces the first,
 # and quitting a demo removes its sandbox.
 # Usage: tray_e2e.sh path/to/cadro [screenshot-dir]
@@ -50,6 +51,15 @@ tray_icon() {
   return 1
 }
 
+# Waits up to five seconds for a window titled $1; prints its id.
+wait_window() {
+  for _ in $(seq 50); do
+    xdotool search --onlyvisible --name "^$1\$" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
 # Waits up to five seconds for `cadro status` to print the expected text.
 wait_status() {
   for _ in $(seq 50); do
@@ -67,6 +77,13 @@ start=$(date +%s%N)
 first=$!; pids+=($first)
 read -r ix iy < <(tray_icon) || fail "the tray icon did not appear"
 echo "tray icon shown after $(( ($(date +%s%N) - start) / 1000000 )) ms"
+welcome=$(wait_window "Welcome to Cadro") || fail "the first start did not welcome"
+xdotool windowfocus --sync "$welcome" key Escape
+for _ in $(seq 50); do
+  xdotool search --onlyvisible --name "^Welcome to Cadro\$" >/dev/null || break
+  sleep 0.1
+done
+xdotool search --onlyvisible --name "^Welcome to Cadro\$" >/dev/null && fail "Escape did not close the welcome"
 
 # The closed-day menu: its first enabled item is Start Day.
 xdotool mousemove "$ix" "$iy" click 3
@@ -119,6 +136,8 @@ for _ in $(seq 50); do kill -0 "$first" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$first" 2>/dev/null && fail "the first tray app did not end"
 tray_icon >/dev/null || fail "the second tray app has no icon"
 wait_status Beta || fail "the second tray app does not answer commands"
+sleep 0.5
+xdotool search --onlyvisible --name "^Welcome to Cadro\$" >/dev/null && fail "the second start welcomed again"
 "$cadro" quit || fail "quit failed"
 for _ in $(seq 50); do kill -0 "$second" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$second" 2>/dev/null && fail "quit did not end the tray app"

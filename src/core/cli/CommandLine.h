@@ -50,6 +50,11 @@ enum class CommandKind { trayApp, watch, storeCommand, info };
 /// What kind of command the arguments (without the program name) ask for.
 CommandKind classifyCommandLine(const std::vector<std::string>& args);
 
+/// What `cadro --version`, `cadro --help`, `cadro help [COMMAND]` and
+/// `cadro COMMAND --help` print, with their exit code; nullopt for any other
+/// command line.
+std::optional<CommandLineResult> infoResult(const std::vector<std::string>& args);
+
 /// Runs one `cadro` subcommand against the host's store. Never throws.
 CommandLineResult runCommandLine(const std::vector<std::string>& args, CommandLineHost& host);
 
