@@ -16,9 +16,9 @@ set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_HOMEPAGE "${CADRO_HOMEPAGE_URL}")
 # Without its Wayland plugin Qt cannot start in a Wayland-only session.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
-set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
-    "Cadro lives in the system tray and moves you through everything you juggle,\n"
-    "one thing at a time: threads with the step you are on, to-dos that drop in\n"
-    "between, global shortcuts, and a cadro command for key bindings and status\n"
-    "bars.")
+string(CONCAT CPACK_DEBIAN_PACKAGE_DESCRIPTION
+  "Cadro lives in the system tray and moves you through everything you juggle,\n"
+  "one thing at a time: threads with the step you are on, to-dos that drop in\n"
+  "between, global shortcuts, and a cadro command for key bindings and status\n"
+  "bars.")
 include(CPack)

@@ -109,8 +109,7 @@ void AppController::start() {
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { shutDown(); });
 
     // Keep the login item pointing at this executable.
-    if (launchAtLogin_->isEnabled() && !launchAtLogin_->unavailableReason())
-        launchAtLogin_->enable();
+    launchAtLogin_->refresh();
 
     buildTray();
     subscriptions_.push_back(store_->subscribe([this](StoreProperty) { scheduleRedraw(); }));

@@ -109,7 +109,10 @@ WelcomeWindow::WelcomeWindow(const LaunchAtLogin& launchAtLogin, const QString& 
 
     auto* divider = new QFrame(this);
     divider->setFrameShape(QFrame::HLine);
-    divider->setFrameShadow(QFrame::Sunken);
+    divider->setFrameShadow(QFrame::Plain);
+    QPalette faint = divider->palette();
+    faint.setColor(QPalette::WindowText, faint.color(QPalette::Mid));
+    divider->setPalette(faint);
     layout->addWidget(divider);
     layout->addWidget(makeLoginLine());
 
@@ -122,9 +125,10 @@ WelcomeWindow::WelcomeWindow(const LaunchAtLogin& launchAtLogin, const QString& 
     auto* add = new QPushButton("Add Your First Thread", this);
     add->setObjectName("addThreadButton");
     add->setDefault(true);
-    // The prominent button: filled with the brand accent.
+    // The prominent button: filled with the brand accent, darkened enough for
+    // white text to read.
     QPalette prominent = add->palette();
-    prominent.setColor(QPalette::Button, BrandColor::accent());
+    prominent.setColor(QPalette::Button, BrandColor::accent().darker(135));
     prominent.setColor(QPalette::ButtonText, Qt::white);
     add->setPalette(prominent);
     connect(add, &QPushButton::clicked, this, &QDialog::accept);

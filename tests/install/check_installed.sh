@@ -11,7 +11,7 @@ id=$(sed -n 's/.*kAppId = "\([^"]*\)".*/\1/p' "$(dirname "$0")/../../src/core/sh
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cadro=$dir/bin/cadro
-"$cadro" --version | grep -q '^cadro ' || fail "the installed cadro does not run"
+[[ $("$cadro" --version) == "cadro "* ]] || fail "the installed cadro does not run"
 [ -x "$dir/bin/cadro-tray" ] || fail "no cadro-tray"
 
 desktop=$dir/share/applications/$id.desktop
@@ -49,9 +49,9 @@ complete_zsh() {
 }
 complete_fish() { fish -c "source '$fish_file'; complete -C 'cadro $*'" | cut -f1; }
 
-complete_bash sta | grep -qx status || fail "bash does not complete a command name"
-complete_zsh sta | grep -qx status || fail "zsh does not complete a command name"
-complete_fish sta | grep -qx status || fail "fish does not complete a command name"
+complete_bash sta | grep -x status >/dev/null || fail "bash does not complete a command name"
+complete_zsh sta | grep -x status >/dev/null || fail "zsh does not complete a command name"
+complete_fish sta | grep -x status >/dev/null || fail "fish does not complete a command name"
 
 # Every command `cadro --help` lists, and every option of its own help, is in
 # the manual page and completes in each shell.
@@ -59,15 +59,15 @@ commands=$("$cadro" --help | sed -n '/^Commands:/,/^$/p' | sed -n 's/^  \([a-z][
 [ "$(echo "$commands" | wc -l)" -gt 10 ] || fail "cannot read the commands from cadro --help"
 for command in $commands; do
   for shell in bash zsh fish; do
-    "complete_$shell" "$command" | grep -qx -- "$command" || fail "$shell does not complete $command"
+    "complete_$shell" "$command" | grep -x -- "$command" >/dev/null || fail "$shell does not complete $command"
   done
   grep -q -- "^       $command\b" <<<"$man_text" || fail "the manual page lacks $command"
   for option in $("$cadro" "$command" --help | sed -n 's/^  \(--[a-z-]*\).*/\1/p'); do
     grep -q -- "$option" <<<"$(sed -n "/^       $command\b/,/^       [a-z]/p" <<<"$man_text")" ||
       fail "the manual page lacks $command $option"
-    complete_bash "$command" -- | grep -qx -- "$option" || fail "bash does not complete $command $option"
-    complete_zsh "$command" -- | grep -qx -- "$option" || fail "zsh does not complete $command $option"
-    complete_fish "$command" -- | grep -qx -- "$option" || fail "fish does not complete $command $option"
+    complete_bash "$command" -- | grep -x -- "$option" >/dev/null || fail "bash does not complete $command $option"
+    complete_zsh "$command" -- | grep -x -- "$option" >/dev/null || fail "zsh does not complete $command $option"
+    complete_fish "$command" -- | grep -x -- "$option" >/dev/null || fail "fish does not complete $command $option"
   done
 done
 echo "checked: programs, desktop entry, metainfo, icons, manual page, completions"
