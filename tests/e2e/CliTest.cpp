@@ -1,3 +1,4 @@
+#include "core/cli/CommandTable.h"
 #include "core/store/StoreFile.h"
 #include "e2e/ProcessRunner.h"
 #include "support/TempDir.h"
@@ -162,6 +163,14 @@ TEST(Cli, EveryCommandHasItsOwnHelp) {
         EXPECT_TRUE(r.out.starts_with(c.starts)) << r.out;
     }
     EXPECT_FALSE(std::filesystem::exists(cli.storeFile()));  // help touches no data
+
+    // Every command the help lists is one the program carries out.
+    for (const CommandSpec& command : commandTable()) {
+        if (command.name == "help")
+            continue;
+        ProcessResult r = cli.run({std::string(command.name), "--no-such-option"});
+        EXPECT_EQ(r.err.find("unknown command"), std::string::npos) << command.name;
+    }
 }
 
 TEST(Cli, SnoozePresetsFollowTheFakedClockInBerlin) {
