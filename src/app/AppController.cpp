@@ -14,6 +14,7 @@
 #include "platform/linux/TerminationSignals.h"
 #include "platform/x11/X11HotKeyBackend.h"
 #include "settings/SettingsWindow.h"
+#include "settings/WelcomeWindow.h"
 
 #include <QApplication>
 #include <QDesktopServices>
@@ -155,8 +156,7 @@ bool AppController::start() {
     }
 
     // Keep the login item pointing at this executable.
-    if (launchAtLogin_->isEnabled() && !launchAtLogin_->unavailableReason())
-        launchAtLogin_->enable();
+    launchAtLogin_->refresh();
 
     buildTray();
     subscriptions_.push_back(store_->subscribe([this](StoreProperty) { scheduleRedraw(); }));
@@ -183,6 +183,8 @@ bool AppController::start() {
                     "for example \"cadro next\" for Next, \"cadro next --new-task\", "
                     "\"cadro snooze\". Everything else in Cadro works as usual.");
     }
+    if (environment_.claimWelcome())
+        showWelcome();
     return true;
 }
 
@@ -390,6 +392,21 @@ void AppController::openSettingsWindow() {
                 &AppController::settingsWindowWillClose);
     }
     settingsWindow_->showAndRaise();
+}
+
+void AppController::showWelcome() {
+    const QString next = QString::fromStdString(shortcuts_->combo(HotKeyAction::next).linuxLabel());
+    welcomeWindow_ = new WelcomeWindow(*launchAtLogin_, next);
+    connect(welcomeWindow_, &WelcomeWindow::addThreadChosen, this, [this] {
+        welcomeWindow_->deleteLater();
+        if (!store_->sessionOpen())
+            store_->startDay();
+        commands_->cmdAdd();
+    });
+    connect(welcomeWindow_, &WelcomeWindow::closed, welcomeWindow_, &QObject::deleteLater);
+    welcomeWindow_->show();
+    welcomeWindow_->raise();
+    welcomeWindow_->activateWindow();
 }
 
 void AppController::openUrl(const std::string& url) {

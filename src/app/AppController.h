@@ -29,6 +29,7 @@ namespace cadro {
 class FileWatcher;
 class SettingsWindow;
 class TerminationSignals;
+class WelcomeWindow;
 class X11HotKeyBackend;
 
 /// The tray application: owns the store and every long-lived object for the
@@ -83,6 +84,7 @@ class AppController : public QObject, public CommandUi {
     void checkSaved(bool saved);
     void shutDown();
     void settingsWindowWillClose();
+    void showWelcome();
 
     AppEnvironment environment_;
     DefaultsProvider& defaultsProvider_;
@@ -109,6 +111,8 @@ class AppController : public QObject, public CommandUi {
     bool isSteppingAside_ = false;
     /// Made on first use and then kept: closing only hides it.
     std::unique_ptr<SettingsWindow> settingsWindow_;
+    /// Made each time it is shown and forgotten when it closes.
+    QPointer<WelcomeWindow> welcomeWindow_;
     std::vector<Subscription> subscriptions_;
 };
 

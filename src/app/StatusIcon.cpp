@@ -21,7 +21,6 @@ constexpr qreal kCentre = 8;
 constexpr qreal kAmplitude = 5;
 constexpr qreal kPeriods = 1.6;
 constexpr int kSegments = 60;
-constexpr qreal kLineWidth = 1.7;
 // Wide enough to separate the waves from any background, narrow enough not to
 // fill the gaps between them.
 constexpr qreal kHaloWidth = kLineWidth + 1.4;
@@ -71,8 +70,8 @@ QPixmap drawWaves(const WaveStyle& style, qreal scale, qreal devicePixelRatio) {
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.scale(scale, scale);
-    const QPainterPath first = wave(0);
-    const QPainterPath second = wave(std::numbers::pi);
+    const QPainterPath first = wavePath(0);
+    const QPainterPath second = wavePath(1);
     if (style.halo) {
         // Drawn opaque on a layer of its own and laid down at reduced opacity,
         // so that the crossings of the two halos are no denser than the rest.
@@ -95,6 +94,10 @@ QPixmap drawWaves(const WaveStyle& style, qreal scale, qreal devicePixelRatio) {
 }
 
 }  // namespace
+
+QPainterPath wavePath(int index) {
+    return wave(index == 0 ? 0 : std::numbers::pi);
+}
 
 QPixmap make(std::optional<QColor> tint, qreal devicePixelRatio, QColor foreground, QColor halo) {
     if (tint) {

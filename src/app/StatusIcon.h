@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QIcon>
+#include <QPainterPath>
 #include <QPixmap>
 
 #include <optional>
@@ -21,6 +22,11 @@ namespace StatusIcon {
 
 inline constexpr qreal kWidth = 22;
 inline constexpr qreal kHeight = 16;
+inline constexpr qreal kLineWidth = 1.7;
+
+/// The first (0) or second (1) wave of the drawing, in points with the origin
+/// at the top left; stroked `kLineWidth` wide with round caps and joins.
+QPainterPath wavePath(int index);
 
 /// Both waves in `tint`; with no tint, the template-like look described above,
 /// taking its colours from `foreground` and `halo`.

@@ -1,6 +1,7 @@
 // cadro-tray: the tray application. `cadro` with no command starts it.
 #include "app/AppController.h"
 #include "app/QSettingsDefaults.h"
+#include "core/shell/AppId.h"
 
 #include <QApplication>
 
@@ -10,6 +11,9 @@
 int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName("Cadro");
+    // Wayland compositors match windows to the launcher entry by this name.
+    QGuiApplication::setDesktopFileName(
+        QString::fromUtf8(cadro::kAppId.data(), cadro::kAppId.size()));
     QApplication::setQuitOnLastWindowClosed(false);  // a tray app has no main window
 
     std::vector<std::string> arguments(argv + 1, argv + argc);

@@ -207,12 +207,10 @@ int main(int argc, char** argv) {
         case CommandKind::trayApp:
             startTrayApp(argv);
         case CommandKind::info: {
-            if (args.front() == "--version") {
-                std::cout << "cadro " << CADRO_VERSION << "\n";
-            } else {
-                std::cout << usageText();
-            }
-            return kExitOk;
+            CommandLineResult info = *infoResult(args);
+            std::cout << info.out;
+            std::cerr << info.err;
+            return info.exitCode;
         }
         case CommandKind::watch:
         case CommandKind::storeCommand:

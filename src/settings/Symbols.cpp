@@ -104,6 +104,34 @@ void minusCircle(QPainter& p) {
     p.drawLine(QPointF(5, 8), QPointF(11, 8));
 }
 
+void layers(QPainter& p) {
+    // Three stacked sheets seen from above: a diamond and two chevrons under it.
+    p.drawPolygon(QPolygonF({{8, 1.8}, {14.2, 5}, {8, 8.2}, {1.8, 5}}));
+    p.drawPolyline(QPolygonF({{1.8, 8}, {8, 11.2}, {14.2, 8}}));
+    p.drawPolyline(QPolygonF({{1.8, 11}, {8, 14.2}, {14.2, 11}}));
+}
+
+void arrowRightCircle(QPainter& p) {
+    circle(p);
+    p.drawLine(QPointF(4.8, 8), QPointF(11, 8));
+    p.drawPolyline(QPolygonF({{8.2, 5.2}, {11, 8}, {8.2, 10.8}}));
+}
+
+void sunrise(QPainter& p) {
+    p.drawLine(QPointF(1.5, 12.5), QPointF(14.5, 12.5));
+    p.drawArc(QRectF(4.5, 7, 7, 7), 0, 180 * 16);
+    p.drawPolyline(QPolygonF({{6.2, 3.6}, {8, 1.8}, {9.8, 3.6}}));
+    p.drawLine(QPointF(2.2, 8.6), QPointF(3.4, 9.4));
+    p.drawLine(QPointF(13.8, 8.6), QPointF(12.6, 9.4));
+}
+
+void checklist(QPainter& p) {
+    for (qreal y : {3.5, 8.0, 12.5}) {
+        p.drawPolyline(QPolygonF({{1.6, y}, {2.8, y + 1.2}, {5, y - 1.2}}));
+        p.drawLine(QPointF(7.5, y), QPointF(14.5, y));
+    }
+}
+
 const std::map<std::string, Draw, std::less<>>& drawings() {
     static const std::map<std::string, Draw, std::less<>> all{
         {"moon.zzz", moonZzz},
@@ -117,6 +145,10 @@ const std::map<std::string, Draw, std::less<>>& drawings() {
         {"clock", clock},
         {"timer", timer},
         {"minus.circle", minusCircle},
+        {"square.stack.3d.up", layers},
+        {"arrow.right.circle", arrowRightCircle},
+        {"sunrise", sunrise},
+        {"checklist", checklist},
     };
     return all;
 }

@@ -10,7 +10,9 @@ namespace cadro::Symbols {
 
 /// Line icons of our own for the symbol names the settings window uses
 /// ("moon.zzz", "pause.circle", "play.circle", "sun.max", "trash",
-/// "list.bullet", "alarm", "plus", "clock", "timer", "minus.circle"), drawn in `color` with one
+/// "list.bullet", "alarm", "plus", "clock", "timer", "minus.circle", and the
+/// welcome window's "square.stack.3d.up", "arrow.right.circle", "sunrise",
+/// "checklist"), drawn in `color` with one
 /// stroke weight so that they sit together. Unknown names give a null pixmap.
 QPixmap pixmap(std::string_view name, qreal size, QColor color, qreal devicePixelRatio);
 

@@ -1,3 +1,4 @@
+#include "core/cli/CommandTable.h"
 #include "core/store/StoreFile.h"
 #include "e2e/ProcessRunner.h"
 #include "support/TempDir.h"
@@ -135,9 +136,40 @@ TEST(Cli, BadInputExitsTwoAndLeavesTheFileByteForByte) {
     for (const auto& args : bad) {
         ProcessResult r = cli.run(args);
         EXPECT_EQ(r.exitCode, 2) << args[0] << " " << (args.size() > 1 ? args[1] : "");
-        EXPECT_NE(r.err.find("cadro --help"), std::string::npos) << r.err;
+        EXPECT_NE(r.err.find(" --help'"), std::string::npos) << r.err;
         EXPECT_EQ(r.err.find("terminate"), std::string::npos);
         EXPECT_EQ(cli.storeBytes(), before) << args[0];
+    }
+}
+
+TEST(Cli, EveryCommandHasItsOwnHelp) {
+    Cli cli;
+    using Args = std::vector<std::string>;
+    struct Case {
+        Args args;
+        int exitCode;
+        const char* starts;
+    } cases[] = {
+        {{"next", "--help"}, 0, "Usage: cadro next [--new-task"},
+        {{"help", "add-todo"}, 0, "Usage: cadro add-todo TITLE"},
+        {{"status", "--watch", "-h"}, 0, "Usage: cadro status"},  // help, not a watch
+        {{"help"}, 0, "Usage: cadro [COMMAND]"},
+        {{"help", "nosuch"}, 2, ""},
+        {{"nosuch", "--help"}, 2, ""},
+    };
+    for (const auto& c : cases) {
+        ProcessResult r = cli.run(c.args);
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.args[0] << " " << c.args[1];
+        EXPECT_TRUE(r.out.starts_with(c.starts)) << r.out;
+    }
+    EXPECT_FALSE(std::filesystem::exists(cli.storeFile()));  // help touches no data
+
+    // Every command the help lists is one the program carries out.
+    for (const CommandSpec& command : commandTable()) {
+        if (command.name == "help")
+            continue;
+        ProcessResult r = cli.run({std::string(command.name), "--no-such-option"});
+        EXPECT_EQ(r.err.find("unknown command"), std::string::npos) << command.name;
     }
 }
 

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # End-to-end test of the tray app under a real X server with a tray host:
-# the icon docks, the menu opens (screenshot), Start Day is chosen from it,
+# the first start welcomes and later ones do not, the icon docks, the menu
+# opens (screenshot), Start Day is chosen from it,
 # `cadro` commands reach the running app, a second start replaces the first,
 # and quitting a demo removes its sandbox.
 # Usage: tray_e2e.sh path/to/cadro [screenshot-dir]
@@ -8,6 +9,15 @@ set -euo pipefail
 cadro=$1
 shots=${2:-}
 source "$(dirname "$0")/tray_common.sh"
+
+# Waits up to five seconds for a window titled $1; prints its id.
+wait_window() {
+  for _ in $(seq 50); do
+    xdotool search --onlyvisible --name "^$1\$" 2>/dev/null && return 0
+    sleep 0.1
+  done
+  return 1
+}
 
 # Waits up to five seconds for `cadro status` to print the expected text.
 wait_status() {
@@ -18,6 +28,24 @@ wait_status() {
   return 1
 }
 
+# Waits up to five seconds for process $1 to end.
+wait_exit() {
+  for _ in $(seq 50); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
+  return 1
+}
+
+# The very first start welcomes; the next one does not.
+"$cadro" >"$work/welcome.log" 2>&1 &
+pids+=($!)
+wait_window "Welcome to Cadro" >/dev/null || fail "the first start did not welcome"
+"$cadro" quit && wait_exit "${pids[-1]}" || fail "quit did not end the first start"
+"$cadro" >"$work/welcome.log" 2>&1 &
+pids+=($!)
+tray_icon >/dev/null || fail "the second start has no icon"
+sleep 1
+xdotool search --onlyvisible --name "^Welcome to Cadro\$" >/dev/null && fail "the second start welcomed again"
+"$cadro" quit && wait_exit "${pids[-1]}" || fail "quit did not end the second start"
+
 "$cadro" add-thread Alpha >/dev/null
 "$cadro" add-thread Beta >/dev/null
 
@@ -26,7 +54,6 @@ start=$(date +%s%N)
 first=$!; pids+=($first)
 read -r ix iy < <(tray_icon) || fail "the tray icon did not appear"
 echo "tray icon shown after $(( ($(date +%s%N) - start) / 1000000 )) ms"
-
 # The closed-day menu: its first enabled item is Start Day.
 open_tray_menu "$ix" "$iy"
 if [ -n "$shots" ]; then import -window root "$shots/tray-menu-closed-day.png"; fi
@@ -80,6 +107,11 @@ tray_icon >/dev/null || fail "the demo has no icon"
 sandbox=$(ls -d "$TMPDIR"/CadroDemo-* 2>/dev/null | head -n1)
 [ -n "$sandbox" ] || fail "no demo sandbox"
 wait_status "Website redesign: Write hero copy" || fail "the demo is not seeded"
+# Every demo starts afresh, so it welcomes; Return chooses its first-thread
+# button, which opens the add-thread sheet.
+welcome=$(wait_window "Welcome to Cadro") || fail "the demo did not welcome"
+xdotool windowfocus --sync "$welcome" key Return
+wait_window "Add Thread" >/dev/null || fail "Add Your First Thread did not open the add-thread sheet"
 "$cadro" quit
 for _ in $(seq 50); do kill -0 "$demo" 2>/dev/null || break; sleep 0.1; done
 [ -d "$sandbox" ] && fail "the demo sandbox was not removed"

@@ -1,12 +1,14 @@
-// Renders the settings window's tabs and sheets with the demo data, for
-// looking at the window without a desktop.
+// Renders the settings window's tabs and sheets with the demo data, and the
+// welcome window, for looking at them without a desktop.
 #include "core/base/Defaults.h"
 #include "core/demo/DemoFixtures.h"
 #include "core/shell/UIState.h"
 #include "core/shortcuts/ShortcutSettings.h"
 #include "settings/SettingsWindow.h"
 #include "settings/ThreadRow.h"
+#include "settings/WelcomeWindow.h"
 #include "support/StoreHarness.h"
+#include "support/TempDir.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -106,5 +108,13 @@ int main(int argc, char** argv) {
         ok &= save(sheet, "settings-schedule.png");
     else
         ok = false;
+
+    // As an installed copy shows it, with the login switch.
+    testing::TempDir config;
+    XdgAutostartEntry autostart(config.path(), "/usr/bin/cadro-tray");
+    WelcomeWindow welcome(autostart,
+                          QString::fromStdString(shortcuts.combo(HotKeyAction::next).linuxLabel()));
+    welcome.show();
+    ok &= save(&welcome, "welcome.png");
     return ok ? 0 : 1;
 }

@@ -2,6 +2,7 @@
 
 #include "core/base/Utf8.h"
 #include "core/cli/CommandLineParts.h"
+#include "core/cli/CommandTable.h"
 #include "core/schedule/SnoozePreset.h"
 #include "core/shell/Commands.h"
 #include "core/shell/StatusTitle.h"
@@ -339,20 +340,52 @@ const std::map<std::string, Handler>& handlers() {
     return table;
 }
 
+bool isHelpFlag(const std::string& arg) {
+    return arg == "--help" || arg == "-h";
+}
+
 bool isTrayAppArgument(const std::string& arg) {
     return arg == "--demo" || arg == "--demo-empty" || arg == "--capture";
 }
 
 }  // namespace
 
+std::optional<CommandLineResult> infoResult(const std::vector<std::string>& args) {
+    if (args.empty())
+        return std::nullopt;
+    const std::string& first = args.front();
+    CommandLineResult info;
+    if (first == "--version") {
+        info.out = std::string("cadro ") + CADRO_VERSION + "\n";
+        return info;
+    }
+    // "cadro help COMMAND" and "cadro COMMAND --help" (anywhere after it).
+    std::optional<std::string> topic;
+    if (first == "help" && args.size() > 1) {
+        topic = isHelpFlag(args[1]) ? first : args[1];
+    } else if (isHelpFlag(first) || first == "help") {
+        info.out = usageText();
+        return info;
+    } else if (std::any_of(args.begin() + 1, args.end(), isHelpFlag)) {
+        topic = first;
+    } else {
+        return std::nullopt;
+    }
+    if (const CommandSpec* command = findCommand(*topic)) {
+        info.out = commandHelp(*command);
+    } else {
+        info.exitCode = kExitBadInput;
+        info.err = "cadro: unknown command \"" + *topic + "\"\nTry 'cadro --help' for usage.\n";
+    }
+    return info;
+}
+
 CommandKind classifyCommandLine(const std::vector<std::string>& args) {
     if (args.empty() || isTrayAppArgument(args.front()))
         return CommandKind::trayApp;
-    const std::string& first = args.front();
-    if (first == "--help" || first == "-h" || first == "help" || first == "--version") {
+    if (infoResult(args))
         return CommandKind::info;
-    }
-    if (first == "status") {
+    if (args.front() == "status") {
         for (const auto& arg : args) {
             if (arg == "--watch")
                 return CommandKind::watch;
@@ -382,21 +415,15 @@ std::optional<CommandLineResult> rejectMalformedArguments(const std::vector<std:
 }
 
 CommandLineResult runCommandLine(const std::vector<std::string>& args, CommandLineHost& host) {
-    CommandLineResult info;
     if (args.empty()) {
-        info.exitCode = kExitBadInput;
-        info.err = "cadro: no command given\n" + usageText();
-        return info;
+        CommandLineResult none;
+        none.exitCode = kExitBadInput;
+        none.err = "cadro: no command given\n" + usageText();
+        return none;
     }
+    if (auto info = infoResult(args))
+        return *info;
     const std::string& command = args.front();
-    if (command == "--version") {
-        info.out = std::string("cadro ") + CADRO_VERSION + "\n";
-        return info;
-    }
-    if (command == "--help" || command == "-h" || command == "help") {
-        info.out = usageText();
-        return info;
-    }
     if (auto refused = rejectMalformedArguments(args))
         return *refused;
     Session session(host);
@@ -407,7 +434,12 @@ CommandLineResult runCommandLine(const std::vector<std::string>& args, CommandLi
         Arguments rest(std::vector<std::string>(args.begin() + 1, args.end()));
         handler->second(session, rest);
     } catch (const UsageError& error) {
-        return usageError(error.what());
+        CommandLineResult bad;
+        bad.exitCode = kExitBadInput;
+        const std::string usage =
+            findCommand(command) ? "cadro " + command + " --help" : "cadro --help";
+        bad.err = "cadro: " + std::string(error.what()) + "\nTry '" + usage + "' for usage.\n";
+        return bad;
     } catch (const std::exception& error) {
         CommandLineResult failed;
         failed.exitCode = kExitNothingToDo;
@@ -427,32 +459,7 @@ CommandLineResult runCommandLine(const std::vector<std::string>& args, CommandLi
 }
 
 const std::string& usageText() {
-    static const std::string text =
-        "Usage: cadro [COMMAND] [OPTIONS]\n"
-        "\n"
-        "Without a command, cadro starts the tray app (--demo, --demo-empty, --capture DIR).\n"
-        "\n"
-        "Commands:\n"
-        "  status [--json] [--watch]       what you are on now, as the tray shows it\n"
-        "  next [--new-task | --step TEXT] move on (to the next planned step, or a typed one)\n"
-        "  step TEXT                       change the current thread's step\n"
-        "  start-day | end-day             open or close the working day\n"
-        "  park                            park the current thread\n"
-        "  snooze [MINUTES | 15m | 1h | 3h | evening | tomorrow | --until \"YYYY-MM-DD HH:MM\"]\n"
-        "                                  set the current thread or to-do aside\n"
-        "  unpark THREAD | wake THREAD     bring a parked or snoozed thread back (id or title)\n"
-        "  add-thread TITLE [--step TEXT] [--next TEXT]... [--priority N] [--color #RRGGBB]\n"
-        "  add-todo TITLE [--minutes N] [--at HH:MM]... [--on YYYY-MM-DD]\n"
-        "           [--every N day|week|month] [--weekdays su,mo,tu,we,th,fr,sa] [--day N]\n"
-        "  list [--json]                   threads and to-dos\n"
-        "  tick                            wake due snoozes and show due scheduled to-dos\n"
-        "  brain-dump [--set TEXT | --append LINE]\n"
-        "  show settings|brain-dump|add-thread|add-todo   (in the running tray app)\n"
-        "  quit                            end the running tray app\n"
-        "  --help | --version\n"
-        "\n"
-        "Exit status: 0 done, 1 nothing to act on or Cadro not running, 2 bad input,\n"
-        "3 the change could not be saved, 4 Cadro runs but does not answer.\n";
+    static const std::string text = programHelp();
     return text;
 }
 

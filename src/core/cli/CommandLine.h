@@ -61,6 +61,11 @@ bool commandChangesStore(const std::vector<std::string>& args);
 /// The refusal of arguments that are not UTF-8 text; nothing when they are.
 std::optional<CommandLineResult> rejectMalformedArguments(const std::vector<std::string>& args);
 
+/// What `cadro --version`, `cadro --help`, `cadro help [COMMAND]` and
+/// `cadro COMMAND --help` print, with their exit code; nullopt for any other
+/// command line.
+std::optional<CommandLineResult> infoResult(const std::vector<std::string>& args);
+
 /// Runs one `cadro` subcommand against the host's store. Never throws. A
 /// change that could not be saved gives kExitNotSaved.
 CommandLineResult runCommandLine(const std::vector<std::string>& args, CommandLineHost& host);

@@ -59,6 +59,13 @@ std::optional<fs::path> AppEnvironment::requestedDirectory(
     return fs::path(*std::next(flag));
 }
 
+bool AppEnvironment::claimWelcome() const {
+    if (captureDirectory || defaults->getBool(kWelcomeShownKey).value_or(false))
+        return false;
+    defaults->setBool(kWelcomeShownKey, true);
+    return true;
+}
+
 void AppEnvironment::discardDemoData(DefaultsProvider& provider) const {
     if (!sandbox)
         return;

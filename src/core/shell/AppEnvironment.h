@@ -48,6 +48,14 @@ struct AppEnvironment {
     static std::optional<std::filesystem::path> requestedDirectory(
         const std::vector<std::string>& arguments);
 
+    /// The defaults key that records that the welcome window has been shown.
+    static constexpr std::string_view kWelcomeShownKey = "welcome.shown";
+
+    /// True on the first start, when the welcome window is due; it records
+    /// that at once, so a crash while the window shows does not show it
+    /// again. A start that takes screenshots neither shows it nor records it.
+    bool claimWelcome() const;
+
     /// At quit: removes the sandbox and the demo defaults domain. Does nothing
     /// in the live environment. Errors are ignored.
     void discardDemoData(DefaultsProvider& provider) const;

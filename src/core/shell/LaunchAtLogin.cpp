@@ -2,6 +2,7 @@
 
 #include "core/base/AtomicFile.h"
 #include "core/base/Utf8.h"
+#include "core/shell/AppId.h"
 
 #include <pwd.h>
 #include <unistd.h>
@@ -118,8 +119,12 @@ bool insideBuildTree(const fs::path& executable) {
 
 }  // namespace
 
+std::string XdgAutostartEntry::fileName() {
+    return std::string(kAppId) + ".desktop";
+}
+
 XdgAutostartEntry::XdgAutostartEntry(const fs::path& autostartDirectory, std::string executablePath)
-    : LaunchAtLogin(autostartDirectory / kFileName, std::move(executablePath)) {
+    : LaunchAtLogin(autostartDirectory / fileName(), std::move(executablePath)) {
     const std::string& path = this->executablePath();
     // A desktop entry is UTF-8 text, one key per line: such paths cannot be written.
     bool writable = !hasControlCharacters(path) && isValidUtf8(path);
@@ -162,8 +167,12 @@ std::string XdgAutostartEntry::fileContent() const {
     return "[Desktop Entry]\n"
            "Type=Application\n"
            "Name=Cadro\n"
+           "Comment=Shows what to work on now\n"
            "Exec=" +
            execValue(path) +
+           "\n"
+           "Icon=" +
+           std::string(kAppId) +
            "\n"
            "Terminal=false\n"
            "X-GNOME-Autostart-enabled=true\n";

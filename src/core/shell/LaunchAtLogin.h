@@ -65,11 +65,13 @@ class LaunchAgentPlist final : public LaunchAtLogin {
     std::string fileContent() const override;
 };
 
-/// The XDG autostart desktop entry "com.cadro.agent.desktop" in
-/// $XDG_CONFIG_HOME/autostart, which desktop sessions start at login.
+/// The XDG autostart desktop entry in $XDG_CONFIG_HOME/autostart, which
+/// desktop sessions start at login. Named after the application id, like the
+/// program's own desktop entry, and carrying its name, comment and icon.
 class XdgAutostartEntry final : public LaunchAtLogin {
   public:
-    static constexpr std::string_view kFileName = "com.cadro.agent.desktop";
+    /// "<application id>.desktop".
+    static std::string fileName();
 
     /// Decides availability once, from the file system as it is now.
     XdgAutostartEntry(const std::filesystem::path& autostartDirectory, std::string executablePath);

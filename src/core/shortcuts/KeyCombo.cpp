@@ -61,6 +61,21 @@ std::string KeyCombo::compact() const {
     return out;
 }
 
+std::string KeyCombo::linuxLabel() const {
+    static constexpr std::array<std::pair<std::uint32_t, std::string_view>, 4> kNames{{
+        {Modifier::control, "Ctrl+"},
+        {Modifier::option, "Alt+"},
+        {Modifier::shift, "Shift+"},
+        {Modifier::command, "Super+"},
+    }};
+    std::string out;
+    for (const auto& [bit, name] : kNames) {
+        if (modifiers & bit)
+            out += name;
+    }
+    return out + key;
+}
+
 std::optional<std::string_view> specialKeyLabel(std::uint32_t keyCode) {
     for (const auto& [code, label] : kSpecialKeys) {
         if (code == keyCode)

@@ -35,6 +35,9 @@ struct KeyCombo {
     std::vector<std::string> symbols() const;
     /// The symbols joined without separator, as in menu titles: "⌃⌥⌘N".
     std::string compact() const;
+    /// As Linux desktops write it, Command being Super and Option Alt:
+    /// "Ctrl+Alt+Super+N".
+    std::string linuxLabel() const;
     /// Same key code and modifier mask; the label is not compared.
     bool sameKeys(const KeyCombo& other) const {
         return keyCode == other.keyCode && modifiers == other.modifiers;

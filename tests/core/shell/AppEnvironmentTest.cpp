@@ -118,5 +118,22 @@ TEST(AppEnvironment, CaptureDirectoryFollowsTheFirstCaptureFlag) {
     EXPECT_EQ(environment.captureDirectory, fs::path("/tmp/shots"));
 }
 
+TEST(AppEnvironment, TheWelcomeIsDueOnceAndNeverWhileTakingScreenshots) {
+    MemoryDefaultsProvider provider;
+    auto live = AppEnvironment::live(provider, fakeHome);
+    EXPECT_TRUE(live.claimWelcome());
+    EXPECT_FALSE(live.claimWelcome());
+    EXPECT_FALSE(AppEnvironment::live(provider, fakeHome).claimWelcome());  // the next start
+
+    MemoryDefaultsProvider fresh;
+    auto capturing = AppEnvironment::current({"cadro", "--capture", "/tmp/s"}, fresh, fakeHome);
+    EXPECT_FALSE(capturing.claimWelcome());
+    EXPECT_EQ(fresh.standard()->getBool("welcome.shown"), std::nullopt);
+
+    // Every demo starts from a fresh domain, so it welcomes every time.
+    EXPECT_TRUE(AppEnvironment::demo(false, provider).claimWelcome());
+    EXPECT_TRUE(AppEnvironment::demo(false, provider).claimWelcome());
+}
+
 }  // namespace
 }  // namespace cadro

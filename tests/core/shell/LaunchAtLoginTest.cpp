@@ -1,3 +1,4 @@
+#include "core/shell/AppId.h"
 #include "core/shell/LaunchAtLogin.h"
 
 #include "support/TempDir.h"
@@ -63,7 +64,7 @@ TEST(XdgAutostartEntry, EnabledExactlyWhileTheEntryExists) {
     TempDir config;
     fs::path autostart = config / "deep/autostart";
     XdgAutostartEntry entry(autostart, "/usr/bin/cadro");
-    EXPECT_EQ(entry.agentPath(), autostart / "com.cadro.agent.desktop");
+    EXPECT_EQ(entry.agentPath(), autostart / (std::string(kAppId) + ".desktop"));
     EXPECT_FALSE(entry.isEnabled());
 
     ASSERT_FALSE(entry.enable());
@@ -72,7 +73,9 @@ TEST(XdgAutostartEntry, EnabledExactlyWhileTheEntryExists) {
               "[Desktop Entry]\n"
               "Type=Application\n"
               "Name=Cadro\n"
+              "Comment=Shows what to work on now\n"
               "Exec=/usr/bin/cadro\n"
+              "Icon=com.cadro.Cadro\n"
               "Terminal=false\n"
               "X-GNOME-Autostart-enabled=true\n");
     struct stat info {};

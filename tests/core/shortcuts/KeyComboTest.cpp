@@ -8,23 +8,29 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-TEST(KeyCombo, SymbolsFollowTheFixedModifierOrderThenTheKey) {
+TEST(KeyCombo, SymbolsAndLinuxNamesFollowTheFixedModifierOrderThenTheKey) {
     struct Case {
         const char* name;
         std::uint32_t modifiers;
         Strings symbols;
+        const char* linux;
     } cases[] = {
         {"all four",
          Modifier::command | Modifier::shift | Modifier::option | Modifier::control,
-         {"⌃", "⌥", "⇧", "⌘", "K"}},
-        {"default mask", 0x1900, {"⌃", "⌥", "⌘", "K"}},
-        {"shift and command", Modifier::shift | Modifier::command, {"⇧", "⌘", "K"}},
-        {"unknown bits add nothing", 0x0400 | Modifier::control, {"⌃", "K"}},
-        {"none", 0, {"K"}},
+         {"⌃", "⌥", "⇧", "⌘", "K"},
+         "Ctrl+Alt+Shift+Super+K"},
+        {"default mask", 0x1900, {"⌃", "⌥", "⌘", "K"}, "Ctrl+Alt+Super+K"},
+        {"shift and command",
+         Modifier::shift | Modifier::command,
+         {"⇧", "⌘", "K"},
+         "Shift+Super+K"},
+        {"unknown bits add nothing", 0x0400 | Modifier::control, {"⌃", "K"}, "Ctrl+K"},
+        {"none", 0, {"K"}, "K"},
     };
     for (const auto& c : cases) {
         KeyCombo combo{40, c.modifiers, "K"};
         EXPECT_EQ(combo.symbols(), c.symbols) << c.name;
+        EXPECT_EQ(combo.linuxLabel(), c.linux) << c.name;
     }
 }
 

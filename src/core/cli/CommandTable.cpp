@@ -1,0 +1,173 @@
+#include "core/cli/CommandTable.h"
+
+#include <algorithm>
+
+namespace cadro {
+namespace {
+
+constexpr std::size_t kSummaryColumn = 34;
+constexpr std::size_t kLineWidth = 79;
+
+/// `text` after `line`, wrapped at spaces so that no line is wider than a
+/// terminal; continuation lines are indented by `indent`.
+std::string wrapped(std::string line, std::string_view text, std::size_t indent) {
+    std::string out;
+    for (std::size_t start = 0; start < text.size();) {
+        const std::size_t end = std::min(text.find(' ', start), text.size());
+        const std::string_view word = text.substr(start, end - start);
+        start = end + 1;
+        if (line.size() > indent && line.size() + 1 + word.size() > kLineWidth) {
+            out += line + "\n";
+            line.assign(indent, ' ');
+        } else if (!line.empty() && line.back() != ' ') {
+            line += ' ';
+        }
+        line += word;
+    }
+    return out + line + "\n";
+}
+
+/// A two-column row: `left`, then `right` from the summary column on, or on
+/// the next line when `left` reaches into it.
+std::string row(const std::string& left, std::string_view right) {
+    std::string lead = "  " + left;
+    if (lead.size() < kSummaryColumn) {
+        lead.resize(kSummaryColumn, ' ');
+        return wrapped(lead, right, kSummaryColumn);
+    }
+    return wrapped("  ", left, 6) +
+           wrapped(std::string(kSummaryColumn, ' '), right, kSummaryColumn);
+}
+
+std::string optionLabel(const OptionSpec& option) {
+    std::string label(option.name);
+    if (!option.value.empty())
+        label += " " + std::string(option.value);
+    return label;
+}
+
+}  // namespace
+
+const std::vector<CommandSpec>& commandTable() {
+    static const std::vector<CommandSpec> table = {
+        {"status",
+         "[--json] [--watch]",
+         "what you are on now, as the tray shows it",
+         {{"--json", "", "print one JSON object, for status bars"},
+          {"--watch", "", "print again whenever it changes, until interrupted"}},
+         {}},
+        {"next",
+         "[--new-task | --step TEXT]",
+         "move on (to the next planned step, or a typed one)",
+         {{"--new-task", "", "take up the current thread's next planned step first"},
+          {"--step", "TEXT", "give the current thread the step TEXT first"}},
+         {}},
+        {"step", "TEXT", "change the current thread's step", {}, {}},
+        {"start-day", "", "open the working day", {}, {}},
+        {"end-day", "", "close the working day", {}, {}},
+        {"park", "", "park the current thread", {}, {}},
+        {"snooze",
+         "[MINUTES | 15m | 1h | 3h | evening | tomorrow | --until \"YYYY-MM-DD HH:MM\"]",
+         "set the current thread or to-do aside",
+         {{"--until", "\"YYYY-MM-DD HH:MM\"", "until that moment"}},
+         {"15m", "1h", "3h", "evening", "tomorrow"}},
+        {"unpark", "THREAD", "bring a parked thread back (id or title)", {}, {}},
+        {"wake", "THREAD", "bring a snoozed thread back (id or title)", {}, {}},
+        {"add-thread",
+         "TITLE [--step TEXT] [--next TEXT]... [--priority N] [--color #RRGGBB]",
+         "add a thread",
+         {{"--step", "TEXT", "the step you are on"},
+          {"--next", "TEXT", "a step planned after it; repeat for more"},
+          {"--priority", "N", "bring it back every N threads"},
+          {"--color", "#RRGGBB", "its colour in the tray and the lists"}},
+         {}},
+        {"add-todo",
+         "TITLE [--minutes N] [--at HH:MM]... [--on YYYY-MM-DD] [--every N day|week|month] "
+         "[--weekdays su,mo,tu,we,th,fr,sa] [--day N]",
+         "add a to-do, at set times if given",
+         {{"--minutes", "N", "how long it takes; shorter ones come up more often"},
+          {"--at", "HH:MM", "a time it comes up; repeat for more"},
+          {"--on", "YYYY-MM-DD", "the day it comes up first"},
+          {"--every", "N day|week|month", "repeat every N days, weeks or months"},
+          {"--weekdays", "su,mo,tu,we,th,fr,sa", "the days of a weekly repeat"},
+          {"--day", "N", "the day of the month of a monthly repeat"}},
+         {}},
+        {"list", "[--json]", "threads and to-dos", {{"--json", "", "print one JSON object"}}, {}},
+        {"tick", "", "wake due snoozes and show due scheduled to-dos", {}, {}},
+        {"brain-dump",
+         "[--set TEXT | --append LINE]",
+         "print the brain dump, or replace or extend it",
+         {{"--set", "TEXT", "replace it with TEXT"}, {"--append", "LINE", "add LINE at its end"}},
+         {}},
+        {"show",
+         "settings|brain-dump|add-thread|add-todo",
+         "open a window of the running tray app",
+         {},
+         {"settings", "brain-dump", "add-thread", "add-todo"}},
+        {"quit", "", "end the running tray app", {}, {}},
+        {"help", "[COMMAND]", "what a command does and its options", {}, {}},
+    };
+    return table;
+}
+
+const std::vector<OptionSpec>& programOptions() {
+    static const std::vector<OptionSpec> options = {
+        {"--demo", "", "start a throw-away demo filled with sample data"},
+        {"--demo-empty", "", "start an empty throw-away demo"},
+        {"--capture", "DIR", "take screenshots of the windows into DIR"},
+        {"--help", "", "print this help"},
+        {"--version", "", "print the version"},
+    };
+    return options;
+}
+
+const CommandSpec* findCommand(std::string_view name) {
+    const auto& table = commandTable();
+    auto found = std::find_if(table.begin(), table.end(),
+                              [&](const CommandSpec& command) { return command.name == name; });
+    return found == table.end() ? nullptr : &*found;
+}
+
+std::string commandSynopsis(const CommandSpec& command) {
+    std::string line(command.name);
+    if (!command.synopsis.empty())
+        line += " " + std::string(command.synopsis);
+    return line;
+}
+
+std::string commandHelp(const CommandSpec& command) {
+    // The summary as a sentence of its own.
+    std::string sentence(command.summary);
+    if (!sentence.empty() && sentence.front() >= 'a' && sentence.front() <= 'z')
+        sentence.front() = static_cast<char>(sentence.front() - 'a' + 'A');
+    std::string text =
+        wrapped("Usage: cadro", commandSynopsis(command), 8) + "\n" + sentence + ".\n";
+    if (!command.options.empty()) {
+        text += "\nOptions:\n";
+        for (const auto& option : command.options)
+            text += row(optionLabel(option), option.help);
+    }
+    return text;
+}
+
+std::string programHelp() {
+    std::string text =
+        "Usage: cadro [COMMAND] [OPTIONS]\n"
+        "\n"
+        "Without a command, cadro starts the tray app:\n";
+    for (const auto& option : programOptions()) {
+        if (option.name != "--help" && option.name != "--version")
+            text += row(optionLabel(option), option.help);
+    }
+    text += "\nCommands:\n";
+    for (const auto& command : commandTable())
+        text += row(commandSynopsis(command), command.summary);
+    text += row("--help | --version", "this help, or the version") +
+            "\n"
+            "Run 'cadro COMMAND --help' for what a command's options do.\n"
+            "Exit status: 0 done, 1 nothing to act on or Cadro not running, 2 bad input,\n"
+            "3 the change could not be saved, 4 Cadro runs but does not answer.\n";
+    return text;
+}
+
+}  // namespace cadro

@@ -1,0 +1,73 @@
+#!/usr/bin/env bash
+# Checks an installed Cadro under ROOT (a DESTDIR or an unpacked package) with
+# the tools a distribution would use, and that the manual page and the shell
+# completions know every command and option that `cadro --help` names.
+# Usage: check_installed.sh ROOT PREFIX
+set -euo pipefail
+root=$1
+prefix=$2
+dir=$root$prefix
+id=$(sed -n 's/.*kAppId = "\([^"]*\)".*/\1/p' "$(dirname "$0")/../../src/core/shell/AppId.h")
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+cadro=$dir/bin/cadro
+[[ $("$cadro" --version) == "cadro "* ]] || fail "the installed cadro does not run"
+[ -x "$dir/bin/cadro-tray" ] || fail "no cadro-tray"
+
+desktop=$dir/share/applications/$id.desktop
+desktop-file-validate "$desktop" || fail "desktop entry"
+exec_line=$(sed -n 's/^Exec=//p' "$desktop")
+[ -x "$dir/bin/$exec_line" ] || fail "the desktop entry starts $exec_line, which is not installed"
+grep -qx "Icon=$id" "$desktop" || fail "the desktop entry names another icon"
+
+appstreamcli validate --no-net --explain "$dir/share/metainfo/$id.metainfo.xml" >"$root/appstream.log" ||
+  { cat "$root/appstream.log" >&2; fail "metainfo"; }
+
+icons=$dir/share/icons/hicolor
+for icon in scalable/apps/$id.svg symbolic/apps/$id-symbolic.svg 48x48/apps/$id.png 256x256/apps/$id.png; do
+  [ -s "$icons/$icon" ] || fail "no icon $icon"
+done
+
+man_page=$dir/share/man/man1/cadro.1.gz
+man_text=$(MANWIDTH=200 man --warnings -l "$man_page" 2>"$root/man.err") || fail "man cannot render the page"
+[ ! -s "$root/man.err" ] || { cat "$root/man.err" >&2; fail "the manual page has warnings"; }
+
+bash_file=$dir/share/bash-completion/completions/cadro
+zsh_file=$dir/share/zsh/vendor-completions/_cadro
+fish_file=$dir/share/fish/vendor_completions.d/cadro.fish
+complete_bash() {
+  bash -c 'source "$1"; shift; COMP_WORDS=(cadro "$@"); COMP_CWORD=$#; _cadro; printf "%s\n" "${COMPREPLY[@]}"' \
+    _ "$bash_file" "$@"
+}
+complete_zsh() {
+  # compadd and _describe stand in for the completion system, printing what
+  # would be offered.
+  zsh -c 'compadd() { [[ $1 == -- ]] && shift; print -l -- "$@"; }
+          _describe() { print -l -- ${(P)${@[-1]}%%:*}; }
+          source "$1" >/dev/null; shift; words=(cadro "$@"); CURRENT=$(( $# + 1 )); _cadro' \
+    _ "$zsh_file" "$@"
+}
+complete_fish() { fish -c "source '$fish_file'; complete -C 'cadro $*'" | cut -f1; }
+
+complete_bash sta | grep -x status >/dev/null || fail "bash does not complete a command name"
+complete_zsh sta | grep -x status >/dev/null || fail "zsh does not complete a command name"
+complete_fish sta | grep -x status >/dev/null || fail "fish does not complete a command name"
+
+# Every command `cadro --help` lists, and every option of its own help, is in
+# the manual page and completes in each shell.
+commands=$("$cadro" --help | sed -n '/^Commands:/,/^$/p' | sed -n 's/^  \([a-z][a-z-]*\).*/\1/p')
+[ "$(echo "$commands" | wc -l)" -gt 10 ] || fail "cannot read the commands from cadro --help"
+for command in $commands; do
+  for shell in bash zsh fish; do
+    "complete_$shell" "$command" | grep -x -- "$command" >/dev/null || fail "$shell does not complete $command"
+  done
+  grep -q -- "^       $command\b" <<<"$man_text" || fail "the manual page lacks $command"
+  for option in $("$cadro" "$command" --help | sed -n 's/^  \(--[a-z-]*\).*/\1/p'); do
+    grep -q -- "$option" <<<"$(sed -n "/^       $command\b/,/^       [a-z]/p" <<<"$man_text")" ||
+      fail "the manual page lacks $command $option"
+    complete_bash "$command" -- | grep -x -- "$option" >/dev/null || fail "bash does not complete $command $option"
+    complete_zsh "$command" -- | grep -x -- "$option" >/dev/null || fail "zsh does not complete $command $option"
+    complete_fish "$command" -- | grep -x -- "$option" >/dev/null || fail "fish does not complete $command $option"
+  done
+done
+echo "checked: programs, desktop entry, metainfo, icons, manual page, completions"

@@ -1,0 +1,96 @@
+#include "settings/WelcomeWindow.h"
+
+#include "support/TempDir.h"
+
+#include <QCheckBox>
+#include <QLabel>
+#include <QPushButton>
+#include <QSignalSpy>
+#include <QTest>
+
+#include <gtest/gtest.h>
+
+namespace cadro {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::TempDir;
+
+QStringList pointTitles(const WelcomeWindow& window) {
+    QStringList titles;
+    for (auto* label : window.findChildren<QLabel*>("pointTitle"))
+        titles << label->text();
+    return titles;
+}
+
+TEST(WelcomeWindow, ShowsTheFourPointsWithTheNextShortcutAsBound) {
+    TempDir config;
+    XdgAutostartEntry entry(config.path(), "/usr/bin/cadro-tray");
+    WelcomeWindow window(entry, "Ctrl+Shift+Super+J");
+    EXPECT_EQ(window.windowTitle(), "Welcome to Cadro");
+    EXPECT_EQ(pointTitles(window), QStringList({"Threads", "Next  Ctrl+Shift+Super+J",
+                                                "Start Day and End Day", "To-dos"}));
+}
+
+TEST(WelcomeWindow, ReturnAddsAThreadAndEscapeOrCloseOnlyClose) {
+    TempDir config;
+    XdgAutostartEntry entry(config.path(), "/usr/bin/cadro-tray");
+    struct Case {
+        const char* name;
+        std::function<void(WelcomeWindow&)> act;
+        bool adds;
+    } cases[] = {
+        {"Return", [](WelcomeWindow& w) { QTest::keyClick(&w, Qt::Key_Return); }, true},
+        {"add button",
+         [](WelcomeWindow& w) { w.findChild<QPushButton*>("addThreadButton")->click(); }, true},
+        {"Escape", [](WelcomeWindow& w) { QTest::keyClick(&w, Qt::Key_Escape); }, false},
+        {"Close button",
+         [](WelcomeWindow& w) { w.findChild<QPushButton*>("closeButton")->click(); }, false},
+        {"window closed", [](WelcomeWindow& w) { w.close(); }, false},
+    };
+    for (const auto& c : cases) {
+        WelcomeWindow window(entry, "Ctrl+Alt+Super+N");
+        window.show();
+        QSignalSpy added(&window, &WelcomeWindow::addThreadChosen);
+        QSignalSpy closed(&window, &WelcomeWindow::closed);
+        c.act(window);
+        EXPECT_EQ(added.count(), c.adds ? 1 : 0) << c.name;
+        EXPECT_EQ(closed.count(), c.adds ? 0 : 1) << c.name;
+        EXPECT_FALSE(window.isVisible()) << c.name;
+    }
+}
+
+TEST(WelcomeWindow, TheLoginSwitchWritesAndRemovesTheAutostartEntry) {
+    TempDir config;
+    XdgAutostartEntry entry(config / "autostart", "/usr/bin/cadro-tray");
+    {
+        WelcomeWindow window(entry, "N");
+        auto* toggle = window.findChild<QCheckBox*>("startsAtLogin");
+        ASSERT_NE(toggle, nullptr);
+        EXPECT_FALSE(toggle->isChecked());
+        toggle->click();
+        EXPECT_TRUE(fs::exists(entry.agentPath()));
+    }
+    // Opened again while the entry exists, the switch is on; off removes it.
+    WelcomeWindow window(entry, "N");
+    auto* toggle = window.findChild<QCheckBox*>("startsAtLogin");
+    EXPECT_TRUE(toggle->isChecked());
+    toggle->click();
+    EXPECT_FALSE(fs::exists(entry.agentPath()));
+    EXPECT_EQ(window.findChild<QLabel*>("loginUnavailable"), nullptr);
+}
+
+TEST(WelcomeWindow, FromTheBuildTreeItSaysToInstallInsteadOfASwitch) {
+    TempDir root;
+    fs::create_directories(root / "build/bin");
+    testing::writeFile(root / "build/CMakeCache.txt", "");
+    XdgAutostartEntry entry(root / "autostart", (root / "build/bin/cadro-tray").string());
+    WelcomeWindow window(entry, "N");
+    EXPECT_EQ(window.findChild<QCheckBox*>("startsAtLogin"), nullptr);
+    auto* note = window.findChild<QLabel*>("loginUnavailable");
+    ASSERT_NE(note, nullptr);
+    EXPECT_EQ(note->toolTip().toStdString(), *entry.unavailableReason());
+}
+
+}  // namespace
+}  // namespace cadro
