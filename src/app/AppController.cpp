@@ -2,6 +2,7 @@
 
 #include "app/Alerts.h"
 #include "app/MenuRenderer.h"
+#include "app/QuitKey.h"
 #include "app/StatusIcon.h"
 #include "app/TextPrompt.h"
 #include "core/demo/DemoFixtures.h"
@@ -106,6 +107,7 @@ void AppController::start() {
         QApplication::quit();
     });
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { shutDown(); });
+    qApp->installEventFilter(new QuitKey([] { QApplication::quit(); }, this));
 
     // Keep the login item pointing at this executable.
     if (launchAtLogin_->isEnabled() && !launchAtLogin_->unavailableReason())
@@ -193,6 +195,22 @@ void AppController::scheduleRedraw() {
 void AppController::registerShortcuts() {
     registerHotKeys(*hotKeys_, shortcuts_->combos(), shortcuts_->isRecording(),
                     [this](HotKeyAction action) { runHotKey(action); });
+    if (settingsWindow_)
+        settingsWindow_->setRefusedShortcuts(refusedShortcuts());
+}
+
+std::set<HotKeyAction> AppController::refusedShortcuts() const {
+    // One registration per action, in order, unless recording paused them.
+    // Where nothing can be grabbed at all, start() has said so once already.
+    std::set<HotKeyAction> refused;
+    if (!hotKeyBackend_->isAvailable())
+        return refused;
+    const auto& attempts = hotKeys_->registrations();
+    for (std::size_t i = 0; i < attempts.size() && i < kAllHotKeyActions.size(); ++i) {
+        if (!attempts[i])
+            refused.insert(kAllHotKeyActions[i]);
+    }
+    return refused;
 }
 
 void AppController::runHotKey(HotKeyAction action) {
@@ -273,6 +291,7 @@ void AppController::openSettingsWindow() {
                                                            SystemClock::instance());
         connect(settingsWindow_.get(), &SettingsWindow::aboutToClose, this,
                 &AppController::settingsWindowWillClose);
+        settingsWindow_->setRefusedShortcuts(refusedShortcuts());
     }
     settingsWindow_->showAndRaise();
 }

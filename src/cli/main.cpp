@@ -181,7 +181,7 @@ int main(int argc, char** argv) {
             break;
     }
     try {
-        return runStoreCommand(args);
+        return runStoreCommand(withAbsoluteFilePaths(args));
     } catch (const std::exception& error) {
         std::cerr << "cadro: " << error.what() << "\n";
         return kExitNothingToDo;

@@ -15,6 +15,7 @@
 #include <QWidget>
 
 #include <optional>
+#include <set>
 #include <string>
 
 class QDialog;
@@ -22,7 +23,9 @@ class QTabWidget;
 
 namespace cadro {
 
+class BrainDumpTab;
 class NowBar;
+class ShortcutsTab;
 class ThreadListTab;
 
 /// The settings window: the now strip over six tabs, and the one place that
@@ -44,6 +47,8 @@ class SettingsWindow : public QWidget {
     QDialog* sheetDialog() const { return sheet_; }
     /// Redraws at once instead of on the next pass of the event loop.
     void refreshNow();
+    /// Shows on the Shortcuts tab which combos the desktop refused to grab.
+    void setRefusedShortcuts(const std::set<HotKeyAction>& refused);
 
   signals:
     /// The user closed the window (it is being hidden).
@@ -51,6 +56,7 @@ class SettingsWindow : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     void scheduleRefresh();
@@ -67,6 +73,8 @@ class SettingsWindow : public QWidget {
     NowBar* nowBar_;
     QTabWidget* tabs_;
     ThreadListTab* lists_[3] = {};
+    BrainDumpTab* brainDump_;
+    ShortcutsTab* shortcutsTab_;
     QPointer<QDialog> sheet_;
     std::string sheetIdentity_;
     bool refreshQueued_ = false;

@@ -87,6 +87,12 @@ void plus(QPainter& p) {
     p.drawLine(QPointF(2.5, 8), QPointF(13.5, 8));
 }
 
+void docText(QPainter& p) {
+    p.drawPolygon(QPolygonF({{3.5, 1.5}, {9.5, 1.5}, {12.5, 4.5}, {12.5, 14.5}, {3.5, 14.5}}));
+    for (qreal y : {7.0, 9.5, 12.0})
+        p.drawLine(QPointF(5.8, y), QPointF(10.2, y));
+}
+
 const std::map<std::string, Draw, std::less<>>& drawings() {
     static const std::map<std::string, Draw, std::less<>> all{
         {"moon.zzz", moonZzz},
@@ -97,6 +103,7 @@ const std::map<std::string, Draw, std::less<>>& drawings() {
         {"list.bullet", listBullet},
         {"alarm", alarm},
         {"plus", plus},
+        {"doc.text", docText},
     };
     return all;
 }

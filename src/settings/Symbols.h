@@ -10,7 +10,7 @@ namespace cadro::Symbols {
 
 /// Line icons of our own for the symbol names the settings window uses
 /// ("moon.zzz", "pause.circle", "play.circle", "sun.max", "trash",
-/// "list.bullet", "alarm", "plus"), drawn in `color` with one stroke weight so
+/// "list.bullet", "alarm", "plus", "doc.text"), drawn in `color` with one stroke weight so
 /// that they sit together. Unknown names give a null pixmap.
 QPixmap pixmap(std::string_view name, qreal size, QColor color, qreal devicePixelRatio);
 

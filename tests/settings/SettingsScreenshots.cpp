@@ -1,10 +1,13 @@
-// Renders the settings window's thread tabs and the add-thread sheet with the
-// demo data, for looking at the window without a desktop.
+// Renders the settings window's tabs, the add-thread sheet and the tray menu
+// with the demo data, for looking at them without a desktop.
+#include "app/MenuRenderer.h"
 #include "core/base/Defaults.h"
 #include "core/demo/DemoFixtures.h"
+#include "core/shell/StatusMenu.h"
 #include "core/shell/UIState.h"
 #include "core/shortcuts/ShortcutSettings.h"
 #include "settings/SettingsWindow.h"
+#include "settings/ShortcutsTab.h"
 #include "settings/ThreadRow.h"
 #include "support/StoreHarness.h"
 
@@ -13,7 +16,9 @@
 #include <QDir>
 #include <QEnterEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPalette>
+#include <QTest>
 
 #include <iostream>
 
@@ -84,5 +89,29 @@ int main(int argc, char** argv) {
     } else {
         ok = false;
     }
+    ui.setSheet(std::nullopt);
+    QApplication::processEvents();
+
+    h->editBrainDump(
+        "- Call the printer about the invoice\n- Book flights for March\n"
+        "- Idea: a quiz at the end of chapter 3\n");
+    ui.setSelectedTab(SettingsTab::brainDump);
+    ok &= save(&window, "settings-brain-dump.png");
+
+    ui.setSelectedTab(SettingsTab::shortcuts);
+    ok &= save(&window, "settings-shortcuts.png");
+    // Recording Next, after pressing the combo of Next with New Task.
+    window.findChild<ShortcutsTab*>()->row(HotKeyAction::next)->startRecording();
+    QTest::keyClick(&window, Qt::Key_M, Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    ok &= save(&window, "settings-shortcuts-recording.png");
+    window.findChild<ShortcutsTab*>()->row(HotKeyAction::next)->stopRecording();
+
+    QMenu menu;
+    renderMenu(
+        &menu,
+        buildStatusMenu({h.store(), shortcuts, nullptr, nullptr, *h.calendar, h.clock.now()}),
+        [](MenuAction, const std::string&) {});
+    menu.adjustSize();
+    ok &= save(&menu, "tray-menu-shortcuts.png");
     return ok ? 0 : 1;
 }
