@@ -99,6 +99,7 @@ BrainDumpTab::BrainDumpTab(ThreadStore& store, QWidget* parent)
     auto* icon = new QLabel(this);
     icon->setPixmap(Symbols::pixmap("doc.text", 14, secondaryTextColor(this), devicePixelRatioF()));
     line->addWidget(icon);
+    line->addSpacing(4);
     source_->setObjectName("brainDumpSource");
     source_->setFont(pixelFont(12));
     source_->setTextInteractionFlags(Qt::TextSelectableByMouse);
@@ -116,10 +117,7 @@ BrainDumpTab::BrainDumpTab(ThreadStore& store, QWidget* parent)
     notice_->hide();
     layout->addWidget(notice_);
 
-    auto* divider = new QFrame(this);
-    divider->setFrameShape(QFrame::HLine);
-    divider->setFrameShadow(QFrame::Sunken);
-    layout->addWidget(divider);
+    layout->addWidget(divider(this));
     layout->addWidget(page_, 1);
     layout->addWidget(new FooterNote(kFooter, this));
 

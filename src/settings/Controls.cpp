@@ -69,6 +69,18 @@ void setTextColor(QWidget* widget, const QColor& color) {
                               .arg(color.alphaF()));
 }
 
+QFrame* divider(QWidget* parent) {
+    auto* line = new QFrame(parent);
+    line->setFrameShape(QFrame::HLine);
+    line->setFrameShadow(QFrame::Plain);
+    QPalette palette = line->palette();
+    QColor color = palette.color(QPalette::WindowText);
+    color.setAlphaF(0.15f);
+    palette.setColor(QPalette::WindowText, color);
+    line->setPalette(palette);
+    return line;
+}
+
 // --- IconButton --------------------------------------------------------------------
 
 IconButton::IconButton(std::string_view symbol, const QString& help, QWidget* parent)

@@ -47,6 +47,9 @@ void setTextColor(QWidget* widget, const QColor& color);
 
 // --- Building blocks -------------------------------------------------------------
 
+/// A thin horizontal line between parts of a tab.
+QFrame* divider(QWidget* parent);
+
 /// A borderless button showing only a symbol, 18 × 18, with a tooltip.
 class IconButton : public QToolButton {
     Q_OBJECT

@@ -290,12 +290,16 @@ void ShortcutRow::refresh() {
         prompt->setAttribute(Qt::WA_TransparentForMouseEvents);
         setTextColor(prompt, BrandColor::accent());
         caps->addWidget(prompt);
+        prompt->show();
         keys_->setToolTip("Press the new shortcut, or Escape to cancel");
         keys_->setAccessibleName("Type a shortcut");
     } else {
         const std::vector<std::string> names = keycaps(combo);
-        for (std::size_t i = 0; i < names.size(); ++i)
-            caps->addWidget(new Keycap(qs(names[i]), i + 1 == names.size(), keys_));
+        for (std::size_t i = 0; i < names.size(); ++i) {
+            auto* cap = new Keycap(qs(names[i]), i + 1 == names.size(), keys_);
+            caps->addWidget(cap);
+            cap->show();  // now, so that the size below counts it
+        }
         keys_->setToolTip("Click to change");
         keys_->setAccessibleName(qs(comboText(combo)));
     }
@@ -353,11 +357,8 @@ ShortcutsTab::ShortcutsTab(ShortcutSettings& shortcuts, ThreadStore& store, QWid
         layout->addWidget(label);
     }
 
-    auto* divider = new QFrame(this);
-    divider->setFrameShape(QFrame::HLine);
-    divider->setFrameShadow(QFrame::Sunken);
     layout->addSpacing(6);
-    layout->addWidget(divider);
+    layout->addWidget(divider(this));
     auto* snoozeLine = new QHBoxLayout;
     auto* snoozeLabel = new QLabel("Default snooze duration", this);
     snoozeLabel->setBuddy(snooze_);

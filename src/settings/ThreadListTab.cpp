@@ -44,18 +44,6 @@ ListTexts textsFor(ThreadKind kind) {
     return {};
 }
 
-QFrame* divider(QWidget* parent) {
-    auto* line = new QFrame(parent);
-    line->setFrameShape(QFrame::HLine);
-    line->setFrameShadow(QFrame::Plain);
-    QPalette palette = line->palette();
-    QColor color = palette.color(QPalette::WindowText);
-    color.setAlphaF(0.15f);
-    palette.setColor(QPalette::WindowText, color);
-    line->setPalette(palette);
-    return line;
-}
-
 }  // namespace
 
 // --- ThreadListWidget -----------------------------------------------------------------
