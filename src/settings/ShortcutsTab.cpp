@@ -158,6 +158,7 @@ ShortcutRow::ShortcutRow(HotKeyAction action, ShortcutSettings& shortcuts, QWidg
     layout->setContentsMargins(12, 8, 12, 8);
     auto* texts = new QVBoxLayout;
     texts->setSpacing(2);
+    setAccessibleName(qs(title(action)));
     auto* name = new QLabel(qs(title(action)), this);
     name->setFont(pixelFont(13, QFont::Medium));
     texts->addWidget(name);
