@@ -243,7 +243,7 @@ TEST(Cli, BrainDumpFileAndPreferences) {
     cli.ok({"brain-dump", "--unlink"});
     cli.ok({"set", "default-snooze", "30"});
     cli.ok({"set", "todo-chance", "0"});
-    EXPECT_EQ(cli.ok({"set"}), "default-snooze 30\ntodo-chance 0\nbrain-dump-file \n");
+    EXPECT_EQ(cli.ok({"set"}), "default-snooze 30\ntodo-chance 0\n");
     for (std::vector<std::string> bad : {std::vector<std::string>{"set", "default-snooze", "0"},
                                          {"set", "todo-chance", "101"},
                                          {"set", "volume", "3"},

@@ -286,7 +286,8 @@ void runBrainDump(Session& s, Arguments& args) {
     }
 }
 
-/// `set`: the preferences that live in the store; without a name it lists them.
+/// `set`: the preferences that live in the store; without a name it lists them
+/// (and the linked brain-dump file, if any).
 void runSet(Session& s, Arguments& args) {
     std::optional<std::string> name = args.optionalPositional();
     std::optional<std::string> value = args.optionalPositional();
@@ -294,7 +295,8 @@ void runSet(Session& s, Arguments& args) {
     if (!name) {
         s.print("default-snooze " + std::to_string(s.store().defaultSnoozeMinutes()));
         s.print("todo-chance " + std::to_string(s.store().todoChancePercent()));
-        s.print("brain-dump-file " + s.store().brainDumpFilePath().value_or(""));
+        if (const auto& file = s.store().brainDumpFilePath())
+            s.print("brain-dump-file " + *file);
         return;
     }
     if (!value)
