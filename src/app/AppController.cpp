@@ -2,11 +2,13 @@
 
 #include "app/Alerts.h"
 #include "app/MenuRenderer.h"
+#include "app/QuitKey.h"
 #include "app/StatusIcon.h"
 #include "app/TextPrompt.h"
 #include "core/demo/DemoFixtures.h"
 #include "core/shell/StatusMenu.h"
 #include "core/shell/StatusTitle.h"
+#include "core/shortcuts/KeyNotation.h"
 #include "core/store/ThreadColor.h"
 #include "core/updates/AppVersion.h"
 #include "platform/linux/ExecutablePath.h"
@@ -154,6 +156,7 @@ bool AppController::start() {
                                     ". It is kept beside the file as threads.json.corrupt-*; "
                                     "Cadro started afresh."));
     }
+    qApp->installEventFilter(new QuitKey([] { QApplication::quit(); }, this));
 
     // Keep the login item pointing at this executable.
     launchAtLogin_->refresh();
@@ -299,6 +302,22 @@ void AppController::scheduleRedraw() {
 void AppController::registerShortcuts() {
     registerHotKeys(*hotKeys_, shortcuts_->combos(), shortcuts_->isRecording(),
                     [this](HotKeyAction action) { runHotKey(action); });
+    if (settingsWindow_)
+        settingsWindow_->setRefusedShortcuts(refusedShortcuts());
+}
+
+std::set<HotKeyAction> AppController::refusedShortcuts() const {
+    // One registration per action, in order, unless recording paused them.
+    // Where nothing can be grabbed at all, start() has said so once already.
+    std::set<HotKeyAction> refused;
+    if (!hotKeyBackend_->isAvailable())
+        return refused;
+    const auto& attempts = hotKeys_->registrations();
+    for (std::size_t i = 0; i < attempts.size() && i < kAllHotKeyActions.size(); ++i) {
+        if (!attempts[i])
+            refused.insert(kAllHotKeyActions[i]);
+    }
+    return refused;
 }
 
 void AppController::runHotKey(HotKeyAction action) {
@@ -390,12 +409,13 @@ void AppController::openSettingsWindow() {
                                                            SystemClock::instance());
         connect(settingsWindow_.get(), &SettingsWindow::aboutToClose, this,
                 &AppController::settingsWindowWillClose);
+        settingsWindow_->setRefusedShortcuts(refusedShortcuts());
     }
     settingsWindow_->showAndRaise();
 }
 
 void AppController::showWelcome() {
-    const QString next = QString::fromStdString(shortcuts_->combo(HotKeyAction::next).linuxLabel());
+    const QString next = QString::fromStdString(comboText(shortcuts_->combo(HotKeyAction::next)));
     welcomeWindow_ = new WelcomeWindow(*launchAtLogin_, next);
     connect(welcomeWindow_, &WelcomeWindow::addThreadChosen, this, [this] {
         welcomeWindow_->deleteLater();

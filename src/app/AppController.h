@@ -18,6 +18,7 @@
 
 #include <functional>
 #include <memory>
+#include <set>
 
 class QMenu;
 class QSystemTrayIcon;
@@ -72,6 +73,8 @@ class AppController : public QObject, public CommandUi {
     void updateStatusTitle();
     void scheduleRedraw();
     void registerShortcuts();
+    /// The actions whose combos the desktop refused at the last registration.
+    std::set<HotKeyAction> refusedShortcuts() const;
     void runHotKey(HotKeyAction action);
     bool canPresent() const;
     void telOnce(const QString& key, const QString& title, const QString& text);

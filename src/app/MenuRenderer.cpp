@@ -21,6 +21,10 @@ void renderMenu(QMenu* menu, const std::vector<MenuItem>& items, const MenuRunne
             sub->menuAction()->setEnabled(item.enabled);
             continue;
         }
+        // Text after a tab goes to the menu's shortcut column; the key itself is
+        // grabbed globally, so it is not set as the action's shortcut.
+        if (!item.shortcut.empty())
+            title += '\t' + QString::fromStdString(item.shortcut);
         QAction* action = menu->addAction(title);
         action->setEnabled(item.enabled);
         if (item.dotColorHex) {

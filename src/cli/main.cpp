@@ -224,7 +224,7 @@ int main(int argc, char** argv) {
     try {
         if (classifyCommandLine(args) == CommandKind::watch)
             return watchStatus(args);
-        return runStoreCommand(args);
+        return runStoreCommand(withAbsoluteFilePaths(args));
     } catch (const std::exception& error) {
         std::cerr << "cadro: " << error.what() << "\n";
         return kExitNothingToDo;

@@ -1,9 +1,11 @@
 #include "settings/SettingsWindow.h"
 
 #include "app/BrandColor.h"
+#include "settings/BrainDumpTab.h"
 #include "settings/Controls.h"
 #include "settings/NowBar.h"
 #include "settings/Sheets.h"
+#include "settings/ShortcutsTab.h"
 #include "settings/ThreadListTab.h"
 #include "settings/TodoSheets.h"
 #include "settings/TodoTab.h"
@@ -13,29 +15,13 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QShortcut>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTimer>
 #include <QVBoxLayout>
 
 namespace cadro {
-namespace {
-
-// A tab whose content arrives later: a short, quiet note in the middle.
-QWidget* quietTab(const QString& text, QWidget* parent) {
-    auto* tab = new QWidget(parent);
-    auto* layout = new QVBoxLayout(tab);
-    auto* label = new QLabel(text, tab);
-    label->setAlignment(Qt::AlignCenter);
-    label->setWordWrap(true);
-    label->setFont(pixelFont(12));
-    setTextColor(label, secondaryTextColor(tab));
-    layout->addWidget(label);
-    return tab;
-}
-
-}  // namespace
-
 SettingsWindow::SettingsWindow(ThreadStore& store, ShortcutSettings& shortcuts, UIState& ui,
                                const Calendar& calendar, const Clock& clock, QWidget* parent)
     : QWidget(parent, Qt::Window),
@@ -45,7 +31,9 @@ SettingsWindow::SettingsWindow(ThreadStore& store, ShortcutSettings& shortcuts, 
       calendar_(calendar),
       clock_(clock),
       nowBar_(new NowBar(store, this)),
-      tabs_(new QTabWidget(this)) {
+      tabs_(new QTabWidget(this)),
+      brainDump_(new BrainDumpTab(store, tabs_)),
+      shortcutsTab_(new ShortcutsTab(shortcuts, store, tabs_)) {
     setObjectName("settingsWindow");
     setWindowTitle("Cadro");
     setMinimumSize(480, 460);
@@ -97,12 +85,11 @@ SettingsWindow::SettingsWindow(ThreadStore& store, ShortcutSettings& shortcuts, 
     connect(todoTab_, &TodoTab::addTodoRequested, this,
             [this] { ui_.setSheet(SettingsSheet::addTodo()); });
     QWidget* todo = todoTab_;
-    QWidget* brainDump = quietTab("Your brain dump page shows up here.", tabs_);
-    QWidget* keys = quietTab("Global shortcuts are set here.", tabs_);
     todo->setObjectName("todoTab");
-    brainDump->setObjectName("brainDumpTab");
-    keys->setObjectName("shortcutsTab");
-    for (QWidget* tab : {todo, brainDump, keys}) {
+    brainDump_->setObjectName("brainDumpTab");
+    shortcutsTab_->setObjectName("shortcutsTab");
+    for (QWidget* tab :
+         {todo, static_cast<QWidget*>(brainDump_), static_cast<QWidget*>(shortcutsTab_)}) {
         const auto index = std::size_t(tabs_->count());
         tabs_->addTab(tab, QString::fromUtf8(label(kAllSettingsTabs[index]).data()));
     }
@@ -111,6 +98,12 @@ SettingsWindow::SettingsWindow(ThreadStore& store, ShortcutSettings& shortcuts, 
         if (index >= 0 && kAllSettingsTabs[std::size_t(index)] != ui_.selectedTab())
             ui_.setSelectedTab(kAllSettingsTabs[std::size_t(index)]);
     });
+
+    // Ctrl+W and Escape close the window; an open sheet is a window of its own
+    // and takes Escape first.
+    for (const QKeySequence& keys :
+         {QKeySequence(Qt::CTRL | Qt::Key_W), QKeySequence(Qt::Key_Escape)})
+        connect(new QShortcut(keys, this), &QShortcut::activated, this, &QWidget::close);
 
     storeSubscription_ = store_.subscribe([this](StoreProperty) { scheduleRefresh(); });
     shortcutsSubscription_ = shortcuts_.subscribe([this](auto) { scheduleRefresh(); });
@@ -169,6 +162,12 @@ void SettingsWindow::refreshNow() {
     for (ThreadListTab* list : lists_)
         list->refresh();
     todoTab_->refresh();
+    brainDump_->refresh();
+    shortcutsTab_->refresh();
+}
+
+void SettingsWindow::setRefusedShortcuts(const std::set<HotKeyAction>& refused) {
+    shortcutsTab_->setRefused(refused);
 }
 
 void SettingsWindow::syncTab() {
@@ -247,6 +246,15 @@ QDialog* SettingsWindow::makeSheet(const SettingsSheet& sheet) {
             return new AddTodoSheet(store_, calendar_, clock_, ui_.addTodoPrefill, this);
     }
     return nullptr;
+}
+
+void SettingsWindow::changeEvent(QEvent* event) {
+    // Back from another editor: show what it did to the linked file.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() &&
+        tabs_->currentWidget() == brainDump_) {
+        brainDump_->reloadFromFile();
+    }
+    QWidget::changeEvent(event);
 }
 
 void SettingsWindow::closeEvent(QCloseEvent* event) {

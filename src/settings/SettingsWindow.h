@@ -15,6 +15,7 @@
 #include <QWidget>
 
 #include <optional>
+#include <set>
 #include <string>
 
 class QDialog;
@@ -22,7 +23,9 @@ class QTabWidget;
 
 namespace cadro {
 
+class BrainDumpTab;
 class NowBar;
+class ShortcutsTab;
 class ThreadListTab;
 class TodoTab;
 
@@ -45,6 +48,8 @@ class SettingsWindow : public QWidget {
     QDialog* sheetDialog() const { return sheet_; }
     /// Redraws at once instead of on the next pass of the event loop.
     void refreshNow();
+    /// Shows on the Shortcuts tab which combos the desktop refused to grab.
+    void setRefusedShortcuts(const std::set<HotKeyAction>& refused);
 
   signals:
     /// The user closed the window (it is being hidden).
@@ -52,6 +57,7 @@ class SettingsWindow : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void changeEvent(QEvent* event) override;
 
   private:
     void scheduleRefresh();
@@ -69,6 +75,8 @@ class SettingsWindow : public QWidget {
     QTabWidget* tabs_;
     ThreadListTab* lists_[3] = {};
     TodoTab* todoTab_ = nullptr;
+    BrainDumpTab* brainDump_;
+    ShortcutsTab* shortcutsTab_;
     QPointer<QDialog> sheet_;
     std::string sheetIdentity_;
     bool refreshQueued_ = false;

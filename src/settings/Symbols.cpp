@@ -132,6 +132,12 @@ void checklist(QPainter& p) {
     }
 }
 
+void docText(QPainter& p) {
+    p.drawPolygon(QPolygonF({{3.5, 1.5}, {9.5, 1.5}, {12.5, 4.5}, {12.5, 14.5}, {3.5, 14.5}}));
+    for (qreal y : {7.0, 9.5, 12.0})
+        p.drawLine(QPointF(5.8, y), QPointF(10.2, y));
+}
+
 const std::map<std::string, Draw, std::less<>>& drawings() {
     static const std::map<std::string, Draw, std::less<>> all{
         {"moon.zzz", moonZzz},
@@ -149,6 +155,7 @@ const std::map<std::string, Draw, std::less<>>& drawings() {
         {"arrow.right.circle", arrowRightCircle},
         {"sunrise", sunrise},
         {"checklist", checklist},
+        {"doc.text", docText},
     };
     return all;
 }

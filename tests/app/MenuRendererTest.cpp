@@ -36,10 +36,12 @@ TEST(MenuRenderer, DrawsTheModelsTitlesStatesAndSubmenus) {
         EXPECT_EQ(action->isSeparator(), model[i].isSeparator) << i;
         if (model[i].isSeparator)
             continue;
-        EXPECT_EQ(action->text().toStdString(), model[i].title);
+        const std::string column = model[i].shortcut.empty() ? "" : "\t" + model[i].shortcut;
+        EXPECT_EQ(action->text().toStdString(), model[i].title + column);
         EXPECT_EQ(action->isEnabled(), model[i].enabled) << model[i].title;
     }
     EXPECT_FALSE(entry(menu, "Website")->icon().isNull());  // the colour dot
+    EXPECT_NE(entry(menu, "Next\tCtrl+Alt+Super+N"), nullptr);
     EXPECT_EQ(entry(menu, "Quit Cadro")->toolTip(), "Only available in the installed app.");
     QMenu* parked = entry(menu, "Parked (1)")->menu();
     ASSERT_NE(parked, nullptr);

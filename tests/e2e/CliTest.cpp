@@ -255,5 +255,34 @@ TEST(Cli, StepsBrainDumpAndRevivalByIdOrTitle) {
     EXPECT_EQ(nlohmann::json::parse(cli.ok({"list", "--json"}))["snoozed"].size(), 0u);
 }
 
+TEST(Cli, BrainDumpFileAndPreferences) {
+    Cli cli;
+    cli.ok({"brain-dump", "--set", "- in the app"});
+    const auto notes = cli.home / "notes.md";
+    testing::writeFile(notes, "- in the file\n");
+    cli.ok({"brain-dump", "--link", notes.string()});
+    EXPECT_EQ(cli.ok({"brain-dump"}), "- in the file\n");
+    cli.ok({"brain-dump", "--append", "- more"});
+    EXPECT_EQ(testing::readFile(notes), "- in the file\n- more");
+
+    // A file that is not text is refused and left alone.
+    const auto binary = cli.home / "image.md";
+    testing::writeFile(binary, "\x89PNG\xFF\xFE");
+    ProcessResult refused = cli.run({"brain-dump", "--link", binary.string()});
+    EXPECT_EQ(refused.exitCode, 1);
+    EXPECT_EQ(testing::readFile(binary), "\x89PNG\xFF\xFE");
+
+    cli.ok({"brain-dump", "--unlink"});
+    cli.ok({"set", "default-snooze", "30"});
+    cli.ok({"set", "todo-chance", "0"});
+    EXPECT_EQ(cli.ok({"set"}), "default-snooze 30\ntodo-chance 0\n");
+    for (std::vector<std::string> bad : {std::vector<std::string>{"set", "default-snooze", "0"},
+                                         {"set", "todo-chance", "101"},
+                                         {"set", "volume", "3"},
+                                         {"brain-dump", "--link", "a.md", "--unlink"}}) {
+        EXPECT_EQ(cli.run(bad).exitCode, 2) << bad[1];
+    }
+}
+
 }  // namespace
 }  // namespace cadro

@@ -1,9 +1,10 @@
 #!/usr/bin/env bash
 # End-to-end test of the tray app under a real X server with a tray host:
 # the first start welcomes and later ones do not, the icon docks, the menu
-# opens (screenshot), Start Day is chosen from it,
-# `cadro` commands reach the running app, a second start replaces the first,
-# and quitting a demo removes its sandbox.
+# opens (screenshot), Start Day is chosen from it, `cadro` commands reach the
+# running app, the global shortcuts work and a new one recorded in the
+# settings window replaces the old, a second start replaces the first, and
+# quitting a demo removes its sandbox.
 # Usage: tray_e2e.sh path/to/cadro [screenshot-dir]
 set -euo pipefail
 cadro=$1
@@ -89,13 +90,42 @@ xdotool key Escape
 sleep 0.8
 [ "$("$cadro" status)" = "Beta" ] || fail "a shortcut pressed during a prompt was not dropped"
 
+# Recording a new Next shortcut in the Shortcuts tab: the new combo moves on,
+# the old one does nothing. Clicks land at places of the window's layout.
+"$cadro" show settings >/dev/null
+for _ in $(seq 50); do
+  settings=$(xdotool search --onlyvisible --name '^Cadro$' 2>/dev/null | head -n1 || true)
+  [ -n "$settings" ] && break
+  sleep 0.1
+done
+[ -n "$settings" ] || fail "the settings window did not open"
+eval "$(xdotool getwindowgeometry --shell "$settings")"
+click_at() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; sleep 0.5; }
+click_at 398 63                     # the Shortcuts tab
+click_at $((WIDTH - 90)) 143        # the keys of Next
+xdotool key ctrl+alt+super+b
+sleep 0.5
+if [ -n "$shots" ]; then import -window root "$shots/shortcuts-recorded.png"; fi
+grep -q 'keyCode[^0-9]*11,' "$XDG_CONFIG_HOME/Cadro/Cadro.conf" ||
+  fail "the new Next shortcut was not recorded"
+xdotool key Escape                  # closes the settings window
+sleep 0.5
+xdotool key ctrl+alt+super+b
+wait_status "Cadro: Maintenance" || fail "the recorded shortcut did not move on"
+xdotool key ctrl+alt+super+n
+sleep 0.8
+[ "$("$cadro" status)" = "Cadro: Maintenance" ] || fail "the old Next shortcut still worked"
+# The maintenance turn opened the settings window; closing it moves on.
+xdotool key Escape
+wait_status Alpha || fail "Escape did not close the settings window"
+
 # A second start replaces the first.
 "$cadro" >"$work/second.log" 2>&1 &
 second=$!; pids+=($second)
 for _ in $(seq 50); do kill -0 "$first" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$first" 2>/dev/null && fail "the first tray app did not end"
 tray_icon >/dev/null || fail "the second tray app has no icon"
-wait_status Beta || fail "the second tray app does not answer commands"
+wait_status Alpha || fail "the second tray app does not answer commands"
 "$cadro" quit || fail "quit failed"
 for _ in $(seq 50); do kill -0 "$second" 2>/dev/null || break; sleep 0.1; done
 kill -0 "$second" 2>/dev/null && fail "quit did not end the tray app"
@@ -115,5 +145,5 @@ wait_window "Add Thread" >/dev/null || fail "Add Your First Thread did not open 
 "$cadro" quit
 for _ in $(seq 50); do kill -0 "$demo" 2>/dev/null || break; sleep 0.1; done
 [ -d "$sandbox" ] && fail "the demo sandbox was not removed"
-[ "$("$cadro" status)" = "Beta" ] || fail "the demo touched the real store"
+[ "$("$cadro" status)" = "Alpha" ] || fail "the demo touched the real store"
 echo "1 passed, 0 failed"

@@ -1,10 +1,14 @@
-// Renders the settings window's tabs and sheets with the demo data, and the
-// welcome window, for looking at them without a desktop.
+// Renders the settings window's tabs and sheets, the welcome window and the
+// tray menu with the demo data, for looking at them without a desktop.
+#include "app/MenuRenderer.h"
 #include "core/base/Defaults.h"
 #include "core/demo/DemoFixtures.h"
+#include "core/shell/StatusMenu.h"
 #include "core/shell/UIState.h"
+#include "core/shortcuts/KeyNotation.h"
 #include "core/shortcuts/ShortcutSettings.h"
 #include "settings/SettingsWindow.h"
+#include "settings/ShortcutsTab.h"
 #include "settings/ThreadRow.h"
 #include "settings/WelcomeWindow.h"
 #include "support/StoreHarness.h"
@@ -16,7 +20,9 @@
 #include <QDir>
 #include <QEnterEvent>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPalette>
+#include <QTest>
 
 #include <iostream>
 
@@ -113,8 +119,31 @@ int main(int argc, char** argv) {
     testing::TempDir config;
     XdgAutostartEntry autostart(config.path(), "/usr/bin/cadro-tray");
     WelcomeWindow welcome(autostart,
-                          QString::fromStdString(shortcuts.combo(HotKeyAction::next).linuxLabel()));
+                          QString::fromStdString(comboText(shortcuts.combo(HotKeyAction::next))));
     welcome.show();
     ok &= save(&welcome, "welcome.png");
+    QApplication::processEvents();
+
+    h->editBrainDump(
+        "- Call the printer about the invoice\n- Book flights for March\n"
+        "- Idea: a quiz at the end of chapter 3\n");
+    ui.setSelectedTab(SettingsTab::brainDump);
+    ok &= save(&window, "settings-brain-dump.png");
+
+    ui.setSelectedTab(SettingsTab::shortcuts);
+    ok &= save(&window, "settings-shortcuts.png");
+    // Recording Next, after pressing the combo of Next with New Task.
+    window.findChild<ShortcutsTab*>()->row(HotKeyAction::next)->startRecording();
+    QTest::keyClick(&window, Qt::Key_M, Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    ok &= save(&window, "settings-shortcuts-recording.png");
+    window.findChild<ShortcutsTab*>()->row(HotKeyAction::next)->stopRecording();
+
+    QMenu menu;
+    renderMenu(
+        &menu,
+        buildStatusMenu({h.store(), shortcuts, nullptr, nullptr, *h.calendar, h.clock.now()}),
+        [](MenuAction, const std::string&) {});
+    menu.adjustSize();
+    ok &= save(&menu, "tray-menu-shortcuts.png");
     return ok ? 0 : 1;
 }

@@ -8,6 +8,7 @@
 #include "core/shell/StatusTitle.h"
 
 #include <algorithm>
+#include <filesystem>
 #include <map>
 
 namespace cadro {
@@ -267,9 +268,22 @@ void runTick(Session& s, Arguments& args) {
 void runBrainDump(Session& s, Arguments& args) {
     std::optional<std::string> set = args.option("--set");
     std::optional<std::string> append = args.option("--append");
+    std::optional<std::string> link = args.option("--link");
+    bool unlink = args.flag("--unlink");
     args.done();
-    if (set && append)
-        throw UsageError("--set and --append cannot be combined");
+    if (int(bool(set)) + int(bool(append)) + int(bool(link)) + int(unlink) > 1)
+        throw UsageError("--set, --append, --link and --unlink cannot be combined");
+    if (link) {
+        if (!std::filesystem::path(*link).is_absolute())
+            throw UsageError("--link needs the file's full path, not \"" + *link + "\"");
+        if (!s.store().linkBrainDumpFile(*link))
+            s.nothingToDo(*link + " cannot be read as text; it is left as it is");
+        return;
+    }
+    if (unlink) {
+        s.store().unlinkBrainDumpFile();
+        return;
+    }
     s.store().refreshBrainDump();  // another editor may have changed the linked file
     if (set) {
         s.store().editBrainDump(*set);
@@ -283,6 +297,30 @@ void runBrainDump(Session& s, Arguments& args) {
         if (!s.store().brainDump().empty() && s.store().brainDump().back() != '\n') {
             s.result.out += "\n";
         }
+    }
+}
+
+/// `set`: the preferences that live in the store; without a name it lists them
+/// (and the linked brain-dump file, if any).
+void runSet(Session& s, Arguments& args) {
+    std::optional<std::string> name = args.optionalPositional();
+    std::optional<std::string> value = args.optionalPositional();
+    args.done();
+    if (!name) {
+        s.print("default-snooze " + std::to_string(s.store().defaultSnoozeMinutes()));
+        s.print("todo-chance " + std::to_string(s.store().todoChancePercent()));
+        if (const auto& file = s.store().brainDumpFilePath())
+            s.print("brain-dump-file " + *file);
+        return;
+    }
+    if (!value)
+        throw UsageError("set " + *name + " needs a value");
+    if (*name == "default-snooze") {
+        s.store().setDefaultSnoozeMinutes(cli::parseInteger(*value, "default-snooze", 1, 525'600));
+    } else if (*name == "todo-chance") {
+        s.store().setTodoChancePercent(cli::parseInteger(*value, "todo-chance", 0, 100));
+    } else {
+        throw UsageError("unknown setting \"" + *name + "\" (default-snooze or todo-chance)");
     }
 }
 
@@ -334,6 +372,7 @@ const std::map<std::string, Handler>& handlers() {
         {"list", runList},
         {"tick", runTick},
         {"brain-dump", runBrainDump},
+        {"set", runSet},
         {"show", runShow},
         {"quit", runQuit},
     };
@@ -380,6 +419,20 @@ std::optional<CommandLineResult> infoResult(const std::vector<std::string>& args
     return info;
 }
 
+std::vector<std::string> withAbsoluteFilePaths(std::vector<std::string> args) {
+    if (args.empty() || args.front() != "brain-dump")
+        return args;
+    for (std::size_t i = 1; i + 1 < args.size(); ++i) {
+        if (args[i] == "--link" && !args[i + 1].empty()) {
+            std::error_code error;
+            const std::filesystem::path full = std::filesystem::absolute(args[i + 1], error);
+            if (!error)
+                args[i + 1] = full.lexically_normal().string();
+        }
+    }
+    return args;
+}
+
 CommandKind classifyCommandLine(const std::vector<std::string>& args) {
     if (args.empty() || isTrayAppArgument(args.front()))
         return CommandKind::trayApp;
@@ -399,9 +452,12 @@ bool commandChangesStore(const std::vector<std::string>& args) {
         return false;
     const std::string& command = args.front();
     if (command == "brain-dump") {
-        return std::any_of(args.begin(), args.end(),
-                           [](const std::string& a) { return a == "--set" || a == "--append"; });
+        return std::any_of(args.begin(), args.end(), [](const std::string& a) {
+            return a == "--set" || a == "--append" || a == "--link" || a == "--unlink";
+        });
     }
+    if (command == "set")
+        return args.size() > 1;  // without a setting it only shows them
     return handlers().count(command) && command != "status" && command != "list" &&
            command != "show" && command != "quit";
 }

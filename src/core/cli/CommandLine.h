@@ -51,6 +51,11 @@ struct CommandLineHost {
 /// the status, by a store command, or by printing help or the version.
 enum class CommandKind { trayApp, watch, storeCommand, info };
 
+/// The arguments with a file given to `brain-dump --link` made absolute
+/// against this process's working directory, before the command travels to
+/// the tray app, which runs elsewhere.
+std::vector<std::string> withAbsoluteFilePaths(std::vector<std::string> args);
+
 /// What kind of command the arguments (without the program name) ask for.
 CommandKind classifyCommandLine(const std::vector<std::string>& args);
 

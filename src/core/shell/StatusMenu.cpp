@@ -4,6 +4,7 @@
 #include "core/schedule/ScheduleLabels.h"
 #include "core/schedule/SnoozePreset.h"
 #include "core/shell/StatusTitle.h"
+#include "core/shortcuts/KeyNotation.h"
 
 namespace cadro {
 namespace {
@@ -16,9 +17,8 @@ MenuItem snoozeItem(const StatusMenuInputs& in, bool enabled) {
     if (!enabled)
         return item;
     item.submenu.push_back(
-        MenuItem::command("Default: " + durationLabel(in.store.defaultSnoozeMinutes()) +
-                              shortcutSuffix(in.shortcuts, HotKeyAction::snooze),
-                          MenuAction::snoozeDefault));
+        commandWithShortcut("Default: " + durationLabel(in.store.defaultSnoozeMinutes()),
+                            MenuAction::snoozeDefault, in.shortcuts, HotKeyAction::snooze));
     item.submenu.push_back(MenuItem::separator());
     for (const auto& preset : allSnoozePresets()) {
         MenuItem presetItem = MenuItem::command(preset.label, MenuAction::snoozePreset);
@@ -100,8 +100,7 @@ std::vector<MenuItem> todoMenu(const StatusMenuInputs& in, const Todo& todo) {
         menu.push_back(MenuItem::info(kIndent + menuDescription(*todo.schedule, in.calendar)));
     }
     menu.push_back(MenuItem::separator());
-    menu.push_back(MenuItem::command("Done" + shortcutSuffix(in.shortcuts, HotKeyAction::next),
-                                     MenuAction::next));
+    menu.push_back(commandWithShortcut("Done", MenuAction::next, in.shortcuts, HotKeyAction::next));
     menu.push_back(snoozeItem(in, true));
     menu.push_back(MenuItem::separator());
     menu.push_back(MenuItem::command("Open Brain Dump\xE2\x80\xA6", MenuAction::openBrainDump));
@@ -144,14 +143,13 @@ std::vector<MenuItem> threadMenu(const StatusMenuInputs& in) {
     std::vector<MenuItem> menu;
     addThreadHeader(menu, in);
     menu.push_back(MenuItem::separator());
-    menu.push_back(MenuItem::command("Next" + shortcutSuffix(in.shortcuts, HotKeyAction::next),
-                                     MenuAction::next, hasThread));
-    menu.push_back(MenuItem::command(
-        "Next with New Task" + shortcutSuffix(in.shortcuts, HotKeyAction::nextWithNewTask),
-        MenuAction::nextWithNewTask, hasThread));
-    menu.push_back(MenuItem::command("Next with Typed Task\xE2\x80\xA6" +
-                                         shortcutSuffix(in.shortcuts, HotKeyAction::nextTypedTask),
-                                     MenuAction::nextTypedTask, hasThread));
+    menu.push_back(
+        commandWithShortcut("Next", MenuAction::next, in.shortcuts, HotKeyAction::next, hasThread));
+    menu.push_back(commandWithShortcut("Next with New Task", MenuAction::nextWithNewTask,
+                                       in.shortcuts, HotKeyAction::nextWithNewTask, hasThread));
+    menu.push_back(commandWithShortcut("Next with Typed Task\xE2\x80\xA6",
+                                       MenuAction::nextTypedTask, in.shortcuts,
+                                       HotKeyAction::nextTypedTask, hasThread));
     menu.push_back(
         MenuItem::command("Edit Current Step\xE2\x80\xA6", MenuAction::editStep, hasThread));
     menu.push_back(MenuItem::separator());
@@ -192,8 +190,12 @@ MenuItem MenuItem::command(std::string title, MenuAction action, bool enabled) {
     return item;
 }
 
-std::string shortcutSuffix(const ShortcutSettings& shortcuts, HotKeyAction action) {
-    return "  (" + shortcuts.combo(action).compact() + ")";
+MenuItem commandWithShortcut(std::string title, MenuAction action,
+                             const ShortcutSettings& shortcuts, HotKeyAction shortcutAction,
+                             bool enabled) {
+    MenuItem item = MenuItem::command(std::move(title), action, enabled);
+    item.shortcut = comboText(shortcuts.combo(shortcutAction));
+    return item;
 }
 
 std::optional<Uuid> uuidPayload(const std::string& representedObject) {

@@ -50,6 +50,9 @@ struct MenuItem {
     std::optional<std::string> dotColorHex;
     bool checked = false;
     std::string tooltip;
+    /// The global shortcut of the item's action ("Ctrl+Alt+Super+N"), shown
+    /// in the menu's shortcut column.
+    std::string shortcut;
     std::vector<MenuItem> submenu;
 
     static MenuItem separator();
@@ -74,8 +77,10 @@ struct StatusMenuInputs {
 /// caller wakes due snoozes first, as opening the menu does.
 std::vector<MenuItem> buildStatusMenu(const StatusMenuInputs& inputs);
 
-/// "  (⌃⌥⌘N)": how a menu title shows an action's shortcut.
-std::string shortcutSuffix(const ShortcutSettings& shortcuts, HotKeyAction action);
+/// A command item that shows the global shortcut of `shortcutAction`.
+MenuItem commandWithShortcut(std::string title, MenuAction action,
+                             const ShortcutSettings& shortcuts, HotKeyAction shortcutAction,
+                             bool enabled = true);
 
 /// The thread id an item carries, or nothing when the text is not an id.
 std::optional<Uuid> uuidPayload(const std::string& representedObject);

@@ -17,13 +17,6 @@ constexpr std::array<std::pair<std::uint32_t, std::string_view>, 25> kSpecialKey
     {101, "F9"},   {109, "F10"}, {103, "F11"}, {111, "F12"},
 }};
 
-constexpr std::array<std::pair<std::uint32_t, std::string_view>, 4> kModifierSymbols{{
-    {Modifier::control, "⌃"},
-    {Modifier::option, "⌥"},
-    {Modifier::shift, "⇧"},
-    {Modifier::command, "⌘"},
-}};
-
 // Locale-independent full upper-casing, so "ß" becomes "SS" whatever LANG says.
 std::string upperCased(std::string_view text) {
     auto unicode = icu::UnicodeString::fromUTF8(
@@ -43,38 +36,6 @@ std::uint32_t readUInt32(const json::ObjectReader& reader, std::string_view key)
 }
 
 }  // namespace
-
-std::vector<std::string> KeyCombo::symbols() const {
-    std::vector<std::string> out;
-    for (const auto& [bit, symbol] : kModifierSymbols) {
-        if (modifiers & bit)
-            out.emplace_back(symbol);
-    }
-    out.push_back(key);
-    return out;
-}
-
-std::string KeyCombo::compact() const {
-    std::string out;
-    for (const auto& symbol : symbols())
-        out += symbol;
-    return out;
-}
-
-std::string KeyCombo::linuxLabel() const {
-    static constexpr std::array<std::pair<std::uint32_t, std::string_view>, 4> kNames{{
-        {Modifier::control, "Ctrl+"},
-        {Modifier::option, "Alt+"},
-        {Modifier::shift, "Shift+"},
-        {Modifier::command, "Super+"},
-    }};
-    std::string out;
-    for (const auto& [bit, name] : kNames) {
-        if (modifiers & bit)
-            out += name;
-    }
-    return out + key;
-}
 
 std::optional<std::string_view> specialKeyLabel(std::uint32_t keyCode) {
     for (const auto& [code, label] : kSpecialKeys) {

@@ -23,21 +23,13 @@ inline constexpr std::uint32_t all = control | option | shift | command;
 }  // namespace Modifier
 
 /// One global shortcut: a key and its modifiers, plus the label shown for the
-/// key. Key codes are the hardware-independent virtual key codes (45 is N);
-/// the X11 layer maps them by table.
+/// key (people see it through KeyNotation.h). Key codes are the hardware-independent virtual key
+/// codes (45 is N); the X11 layer maps them by table.
 struct KeyCombo {
     std::uint32_t keyCode = 0;
     std::uint32_t modifiers = 0;
     std::string key;
 
-    /// One text per keycap: the modifier symbols in the fixed order ⌃ ⌥ ⇧ ⌘
-    /// (each only when set), then the key label.
-    std::vector<std::string> symbols() const;
-    /// The symbols joined without separator, as in menu titles: "⌃⌥⌘N".
-    std::string compact() const;
-    /// As Linux desktops write it, Command being Super and Option Alt:
-    /// "Ctrl+Alt+Super+N".
-    std::string linuxLabel() const;
     /// Same key code and modifier mask; the label is not compared.
     bool sameKeys(const KeyCombo& other) const {
         return keyCode == other.keyCode && modifiers == other.modifiers;

@@ -179,6 +179,9 @@ class ThreadStore {
     /// Takes the linked file's text when it differs (another editor changed
     /// it).
     void refreshBrainDump();
+    /// The linked file's text, or nothing when none is linked or it cannot be
+    /// read as UTF-8.
+    std::optional<std::string> readBrainDumpFile() const;
 
     // --- Preferences ------------------------------------------------------------
     /// Raised to at least one minute.
@@ -243,9 +246,6 @@ class ThreadStore {
     /// What comes up after a to-do left: the interrupted to-do, the same
     /// thread after a scheduled one, or the next thread.
     void resumeAfterTodo(bool wasScheduled);
-    /// The linked file's text, or nothing when none is linked or it cannot be
-    /// read as UTF-8.
-    std::optional<std::string> readBrainDumpFile() const;
     void writeBrainDumpFile();
 
     std::vector<Strand>& list(ThreadKind kind);

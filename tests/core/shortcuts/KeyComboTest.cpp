@@ -1,5 +1,6 @@
 #include "core/shortcuts/HotKeyAction.h"
 #include "core/shortcuts/KeyCombo.h"
+#include "core/shortcuts/KeyNotation.h"
 
 #include <gtest/gtest.h>
 
@@ -8,30 +9,47 @@ namespace {
 
 using Strings = std::vector<std::string>;
 
-TEST(KeyCombo, SymbolsAndLinuxNamesFollowTheFixedModifierOrderThenTheKey) {
+TEST(KeyCombo, KeycapsFollowTheFixedModifierOrderThenTheKey) {
     struct Case {
         const char* name;
+        std::uint32_t keyCode;
         std::uint32_t modifiers;
         Strings symbols;
-        const char* linux;
+        std::string linuxText;
     } cases[] = {
         {"all four",
+         40,
          Modifier::command | Modifier::shift | Modifier::option | Modifier::control,
          {"⌃", "⌥", "⇧", "⌘", "K"},
          "Ctrl+Alt+Shift+Super+K"},
-        {"default mask", 0x1900, {"⌃", "⌥", "⌘", "K"}, "Ctrl+Alt+Super+K"},
+        {"default mask", 40, 0x1900, {"⌃", "⌥", "⌘", "K"}, "Ctrl+Alt+Super+K"},
         {"shift and command",
+         40,
          Modifier::shift | Modifier::command,
          {"⇧", "⌘", "K"},
          "Shift+Super+K"},
-        {"unknown bits add nothing", 0x0400 | Modifier::control, {"⌃", "K"}, "Ctrl+K"},
-        {"none", 0, {"K"}, "K"},
+        {"unknown bits add nothing", 40, 0x0400 | Modifier::control, {"⌃", "K"}, "Ctrl+K"},
+        {"none", 40, 0, {"K"}, "K"},
+        {"a symbol key is named on Linux", 116, Modifier::control, {"⌃", "K"}, "Ctrl+Page Up"},
+        {"an arrow", 123, Modifier::option, {"⌥", "K"}, "Alt+Left"},
     };
     for (const auto& c : cases) {
-        KeyCombo combo{40, c.modifiers, "K"};
-        EXPECT_EQ(combo.symbols(), c.symbols) << c.name;
-        EXPECT_EQ(combo.linuxLabel(), c.linux) << c.name;
+        KeyCombo combo{c.keyCode, c.modifiers, "K"};
+        EXPECT_EQ(keycaps(combo, KeyNotation::macSymbols), c.symbols) << c.name;
+        EXPECT_EQ(comboText(combo, KeyNotation::linuxNames), c.linuxText) << c.name;
     }
+    EXPECT_EQ(comboText(defaultCombo(HotKeyAction::next), KeyNotation::macSymbols), "⌃⌥⌘N");
+}
+
+TEST(KeyCombo, RecorderMessagesNameTheKeysOfThePlatform) {
+    const KeyCombo m = defaultCombo(HotKeyAction::nextWithNewTask);
+    EXPECT_EQ(comboInUseMessage(m, HotKeyAction::nextWithNewTask, KeyNotation::linuxNames),
+              "Ctrl+Alt+Super+M is already used for Next with New Task.");
+    EXPECT_EQ(comboInUseMessage(m, HotKeyAction::nextWithNewTask, KeyNotation::macSymbols),
+              "⌃⌥⌘M is already used for Next with New Task.");
+#ifndef __APPLE__
+    EXPECT_EQ(kPlatformKeyNotation, KeyNotation::linuxNames);
+#endif
 }
 
 TEST(KeyCombo, SpecialKeyTableHasItsTwentyFiveLabels) {

@@ -1,3 +1,4 @@
+#include "core/shortcuts/KeyNotation.h"
 #include "core/shortcuts/ShortcutSettings.h"
 
 #include <gtest/gtest.h>
@@ -10,7 +11,7 @@ constexpr const char* kKey = "shortcuts";
 std::vector<std::string> compactCombos(const ShortcutSettings& settings) {
     std::vector<std::string> out;
     for (HotKeyAction action : kAllHotKeyActions)
-        out.push_back(settings.combo(action).compact());
+        out.push_back(comboText(settings.combo(action), KeyNotation::macSymbols));
     return out;
 }
 

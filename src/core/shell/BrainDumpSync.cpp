@@ -1,0 +1,61 @@
+#include "core/shell/BrainDumpSync.h"
+
+#include "core/base/AtomicFile.h"
+
+namespace cadro {
+
+BrainDumpSync::BrainDumpSync(ThreadStore& store) : store_(store) {
+    lastSeenFileText_ = store_.readBrainDumpFile();
+}
+
+void BrainDumpSync::refresh() {
+    store_.refreshBrainDump();
+    lastSeenFileText_ = store_.readBrainDumpFile();
+}
+
+std::optional<std::filesystem::path> BrainDumpSync::edit(std::string text) {
+    const std::optional<std::string> onDisk = store_.readBrainDumpFile();
+    // Changed outside: the file no longer holds what the store holds (a
+    // command run through the store keeps both equal), nor what was last seen
+    // here (a file that refuses writes keeps its old text, which is no news).
+    const bool changedOutside = onDisk && store_.brainDumpFilePath() &&
+                                *onDisk != store_.brainDump() && *onDisk != lastSeenFileText_ &&
+                                *onDisk != text;
+    if (!changedOutside) {
+        store_.editBrainDump(std::move(text));
+        lastSeenFileText_ = store_.readBrainDumpFile();
+        return std::nullopt;
+    }
+    const std::filesystem::path copy = conflictCopyPath(*store_.brainDumpFilePath());
+    lastSeenFileText_ = onDisk;
+    if (writeFileAtomically(copy, text)) {
+        // The folder takes no new file, so the file cannot be replaced
+        // either: the page's text stays in the store, the outside text in the
+        // file.
+        store_.editBrainDump(std::move(text));
+        return std::nullopt;
+    }
+    store_.refreshBrainDump();
+    return copy;
+}
+
+bool BrainDumpSync::link(const std::filesystem::path& path) {
+    const bool linked = store_.linkBrainDumpFile(path);
+    lastSeenFileText_ = store_.readBrainDumpFile();
+    return linked;
+}
+
+std::filesystem::path BrainDumpSync::conflictCopyPath(const std::filesystem::path& file) {
+    const std::string stem = file.stem().string();
+    const std::string extension = file.extension().string();
+    for (int n = 1;; ++n) {
+        const std::string suffix = n == 1 ? "" : " " + std::to_string(n);
+        std::filesystem::path candidate =
+            file.parent_path() / (stem + " (conflict from Cadro" + suffix + ")" + extension);
+        std::error_code error;
+        if (!std::filesystem::exists(candidate, error))
+            return candidate;
+    }
+}
+
+}  // namespace cadro

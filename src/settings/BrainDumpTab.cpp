@@ -1,0 +1,215 @@
+#include "settings/BrainDumpTab.h"
+
+#include "app/BrandColor.h"
+#include "settings/Controls.h"
+#include "settings/Symbols.h"
+
+#include <QEvent>
+#include <QFileDialog>
+#include <QFileInfo>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QPainter>
+#include <QPainterPath>
+#include <QPlainTextEdit>
+#include <QStandardPaths>
+#include <QVBoxLayout>
+
+namespace cadro {
+namespace {
+
+constexpr const char* kFooter =
+    "Your brain dump carries over from day to day, and Cadro never erases anything in it. Clear "
+    "lines yourself as you handle them. Link a Markdown file to keep the brain dump in that file, "
+    "so you can also edit it in Obsidian or any other editor. Start Day opens it every morning.";
+
+QString fileName(const std::string& path) {
+    return QFileInfo(QString::fromStdString(path)).fileName();
+}
+
+}  // namespace
+
+// --- BrainDumpPage ---------------------------------------------------------------------
+
+BrainDumpPage::BrainDumpPage(QWidget* parent) : QWidget(parent), editor_(new QPlainTextEdit(this)) {
+    auto* layout = new QVBoxLayout(this);
+    // 12 around the sheet, 14 inside it.
+    layout->setContentsMargins(26, 26, 26, 26);
+    layout->addWidget(editor_);
+    editor_->setObjectName("brainDumpEditor");
+    editor_->setAccessibleName("Brain dump");
+    editor_->setPlaceholderText("Everything on your mind, one line each.");
+    editor_->setFrameShape(QFrame::NoFrame);
+    editor_->setFont(pixelFont(14));
+    editor_->setTabChangesFocus(true);
+    editor_->viewport()->setAutoFillBackground(false);
+    editor_->setStyleSheet("QPlainTextEdit { background: transparent; }");
+    applyPalette();
+}
+
+void BrainDumpPage::applyPalette() {
+    // Dark text on light paper and light text on dark paper, whatever the
+    // window's own colours.
+    const bool dark = BrandColor::appearanceOf(palette()) == Appearance::dark;
+    QPalette p = editor_->palette();
+    const QColor ink = dark ? QColor(0xEE, 0xEA, 0xE4) : QColor(0x22, 0x20, 0x1E);
+    p.setColor(QPalette::Text, ink);
+    QColor placeholder = ink;
+    placeholder.setAlphaF(0.45f);
+    p.setColor(QPalette::PlaceholderText, placeholder);
+    editor_->setPalette(p);
+}
+
+void BrainDumpPage::changeEvent(QEvent* event) {
+    if (event->type() == QEvent::PaletteChange)
+        applyPalette();
+    QWidget::changeEvent(event);
+}
+
+void BrainDumpPage::paintEvent(QPaintEvent*) {
+    QPainter painter(this);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const QRectF sheet = QRectF(rect()).adjusted(12.5, 12.5, -12.5, -12.5);
+    QPainterPath path;
+    path.addRoundedRect(sheet, 10, 10);
+    painter.fillPath(path, BrandColor::paper(BrandColor::appearanceOf(palette())));
+    QColor outline = palette().color(QPalette::WindowText);
+    outline.setAlphaF(0.15f);
+    painter.setPen(QPen(outline, 1));
+    painter.drawPath(path);
+}
+
+// --- BrainDumpTab ----------------------------------------------------------------------
+
+BrainDumpTab::BrainDumpTab(ThreadStore& store, QWidget* parent)
+    : QWidget(parent),
+      store_(store),
+      sync_(store),
+      source_(new QLabel(this)),
+      linkButton_(new QPushButton("Link file\u2026", this)),
+      unlinkButton_(new QPushButton("Unlink", this)),
+      notice_(new QLabel(this)),
+      page_(new BrainDumpPage(this)) {
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    auto* line = new QHBoxLayout;
+    line->setContentsMargins(10, 8, 10, 8);
+    auto* icon = new QLabel(this);
+    icon->setPixmap(Symbols::pixmap("doc.text", 14, secondaryTextColor(this), devicePixelRatioF()));
+    line->addWidget(icon);
+    line->addSpacing(4);
+    source_->setObjectName("brainDumpSource");
+    source_->setFont(pixelFont(12));
+    source_->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    line->addWidget(source_, 1);
+    linkButton_->setObjectName("linkFileButton");
+    unlinkButton_->setObjectName("unlinkButton");
+    line->addWidget(linkButton_);
+    line->addWidget(unlinkButton_);
+    layout->addLayout(line);
+
+    notice_->setObjectName("brainDumpNotice");
+    notice_->setWordWrap(true);
+    notice_->setFont(pixelFont(12));
+    notice_->setContentsMargins(10, 0, 10, 8);
+    notice_->hide();
+    layout->addWidget(notice_);
+
+    layout->addWidget(divider(this));
+    layout->addWidget(page_, 1);
+    layout->addWidget(new FooterNote(kFooter, this));
+
+    connect(linkButton_, &QPushButton::clicked, this, &BrainDumpTab::chooseFile);
+    connect(unlinkButton_, &QPushButton::clicked, this, [this] {
+        notice_->hide();
+        store_.unlinkBrainDumpFile();
+        refresh();
+    });
+    connect(page_->editor(), &QPlainTextEdit::textChanged, this, &BrainDumpTab::pageEdited);
+    refresh();
+}
+
+void BrainDumpTab::refresh() {
+    const std::optional<std::string>& path = store_.brainDumpFilePath();
+    if (path) {
+        source_->setText(fileName(*path) + "  \u2014  " + QString::fromStdString(*path));
+        source_->setToolTip(QString::fromStdString(*path));
+    } else {
+        source_->setText("Stored in the app");
+        source_->setToolTip({});
+    }
+    source_->setAccessibleName(source_->text());
+    linkButton_->setVisible(!path);
+    unlinkButton_->setVisible(bool(path));
+
+    // Compared with what was last put on the page, not with the page's text:
+    // the editor turns some characters into others (no-break spaces, CR LF).
+    if (store_.brainDump() == shownStoreText_)
+        return;
+    shownStoreText_ = store_.brainDump();
+    const QString text = QString::fromStdString(shownStoreText_);
+    QPlainTextEdit* editor = page_->editor();
+    showingStoreText_ = true;
+    const int position = editor->textCursor().position();
+    editor->setPlainText(text);
+    QTextCursor cursor = editor->textCursor();
+    cursor.setPosition(std::min(position, int(editor->document()->characterCount() - 1)));
+    editor->setTextCursor(cursor);
+    showingStoreText_ = false;
+}
+
+void BrainDumpTab::reloadFromFile() {
+    sync_.refresh();
+    refresh();
+}
+
+bool BrainDumpTab::linkFile(const QString& path) {
+    notice_->hide();
+    const bool linked = sync_.link(path.toStdString());
+    if (!linked) {
+        showNotice(QFileInfo(path).fileName() +
+                   " cannot be read as text, so it was not linked. Nothing in it was changed.");
+    }
+    refresh();
+    return linked;
+}
+
+void BrainDumpTab::showEvent(QShowEvent* event) {
+    QWidget::showEvent(event);
+    reloadFromFile();
+}
+
+void BrainDumpTab::chooseFile() {
+    const QString folder = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    const QString path =
+        QFileDialog::getOpenFileName(this, "Choose the Markdown file where your brain dump lives.",
+                                     folder, "Markdown and text files (*.md *.markdown *.txt)");
+    if (!path.isEmpty())
+        linkFile(path);
+}
+
+void BrainDumpTab::pageEdited() {
+    if (showingStoreText_)
+        return;
+    const std::optional<std::filesystem::path> copy =
+        sync_.edit(page_->editor()->toPlainText().toStdString());
+    if (!copy) {
+        shownStoreText_ = store_.brainDump();
+        return;
+    }
+    const QString name = fileName(store_.brainDumpFilePath().value_or(""));
+    showNotice(name +
+               " changed in another editor, so its text is shown now. What you had "
+               "written here is kept beside it in " +
+               QString::fromStdString(copy->filename().string()) + ".");
+    refresh();
+}
+
+void BrainDumpTab::showNotice(const QString& text) {
+    notice_->setText(text);
+    notice_->show();
+}
+
+}  // namespace cadro

@@ -1,0 +1,83 @@
+#include "SettingsFixture.h"
+
+#include "settings/BrainDumpTab.h"
+#include "support/TempDir.h"
+
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QTest>
+
+namespace cadro::testing {
+namespace {
+
+class BrainDumpTabTest : public SettingsFixture {
+  protected:
+    BrainDumpTabTest() { ui.setSelectedTab(SettingsTab::brainDump); }
+    BrainDumpTab* tab() { return window.findChild<BrainDumpTab*>("brainDumpTab"); }
+    QPlainTextEdit* editor() { return tab()->page()->editor(); }
+    QString source() { return in<QLabel>(tab(), "brainDumpSource")->text(); }
+    QLabel* notice() { return in<QLabel>(tab(), "brainDumpNotice"); }
+    void type(const QString& text) {
+        editor()->moveCursor(QTextCursor::End);
+        QTest::keyClicks(editor(), text);
+        settle();
+    }
+    std::filesystem::path notes = h.folder() / "notes.md";
+};
+
+TEST_F(BrainDumpTabTest, TypingGoesToTheLinkedFileAndTheStore) {
+    writeFile(notes, "- one\n");
+    ASSERT_TRUE(tab()->linkFile(QString::fromStdString(notes.string())));
+    EXPECT_EQ(editor()->toPlainText(), "- one\n");
+    EXPECT_TRUE(source().startsWith("notes.md"));
+    EXPECT_TRUE(source().endsWith(QString::fromStdString(notes.string())));
+
+    type("- two");
+    EXPECT_EQ(readFile(notes), "- one\n- two");
+    EXPECT_EQ(h.reopen().brainDump(), "- one\n- two");
+}
+
+TEST_F(BrainDumpTabTest, AFileThatIsNotTextIsRefusedAndLeftAlone) {
+    const std::string bytes = "\x89PNG\r\n\x1A\n\xFF\xFE";
+    writeFile(notes, bytes);
+    EXPECT_FALSE(tab()->linkFile(QString::fromStdString(notes.string())));
+    EXPECT_EQ(readFile(notes), bytes);
+    EXPECT_FALSE(h->brainDumpFilePath());
+    EXPECT_EQ(source(), "Stored in the app");
+    EXPECT_TRUE(notice()->isVisibleTo(tab()));
+}
+
+TEST_F(BrainDumpTabTest, AnOutsideEditShowsUpWhenTheTabAppearsAgain) {
+    writeFile(notes, "- one\n");
+    tab()->linkFile(QString::fromStdString(notes.string()));
+    writeFile(notes, "- one\n- from another editor\n");
+    ui.setSelectedTab(SettingsTab::active);
+    ui.setSelectedTab(SettingsTab::brainDump);
+    settle();
+    EXPECT_EQ(editor()->toPlainText(), "- one\n- from another editor\n");
+
+    // Unlinking keeps the text in the app.
+    in<QPushButton>(tab(), "unlinkButton")->click();
+    EXPECT_EQ(source(), "Stored in the app");
+    EXPECT_EQ(editor()->toPlainText(), "- one\n- from another editor\n");
+    EXPECT_FALSE(h->brainDumpFilePath());
+}
+
+TEST_F(BrainDumpTabTest, AnOutsideChangeBetweenRefreshesIsNeverOverwritten) {
+    writeFile(notes, "- one\n");
+    tab()->linkFile(QString::fromStdString(notes.string()));
+    writeFile(notes, "- one\n- from the phone\n");  // while the tab stays in view
+    editor()->moveCursor(QTextCursor::End);
+    editor()->insertPlainText("- typed here");  // one edit, as a paste
+    settle();
+
+    EXPECT_EQ(readFile(notes), "- one\n- from the phone\n");
+    EXPECT_EQ(editor()->toPlainText(), "- one\n- from the phone\n");
+    EXPECT_EQ(readFile(h.folder() / "notes (conflict from Cadro).md"), "- one\n- typed here");
+    EXPECT_TRUE(notice()->isVisibleTo(tab()));
+    EXPECT_TRUE(notice()->text().contains("notes (conflict from Cadro).md"));
+}
+
+}  // namespace
+}  // namespace cadro::testing

@@ -1,0 +1,150 @@
+#include "SettingsFixture.h"
+
+#include "core/shortcuts/HotKeyManager.h"
+#include "settings/ShortcutsTab.h"
+
+#include <QComboBox>
+#include <QLabel>
+#include <QTest>
+
+#include <map>
+
+namespace cadro::testing {
+namespace {
+
+// Grabs in memory, as the X11 backend would on a desktop.
+class MemoryBackend : public HotKeyBackend {
+  public:
+    std::map<std::uint32_t, std::pair<std::uint32_t, std::uint32_t>> grabs;
+    bool grab(std::uint32_t id, std::uint32_t keyCode, std::uint32_t modifiers) override {
+        grabs[id] = {keyCode, modifiers};
+        return true;
+    }
+    void releaseAll() override { grabs.clear(); }
+};
+
+constexpr auto kCtrlAltSuper = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
+
+class ShortcutsTabTest : public SettingsFixture {
+  protected:
+    ShortcutsTabTest() { ui.setSelectedTab(SettingsTab::shortcuts); }
+    ShortcutsTab* tab() { return window.findChild<ShortcutsTab*>("shortcutsTab"); }
+    ShortcutRow* row(HotKeyAction action) { return tab()->row(action); }
+    QString detail(HotKeyAction action) {
+        return row(action)->findChild<QLabel*>("shortcutDetail")->text();
+    }
+    void press(Qt::Key key, Qt::KeyboardModifiers modifiers = kCtrlAltSuper) {
+        QTest::keyClick(&window, key, modifiers);
+        settle();
+    }
+};
+
+TEST_F(ShortcutsTabTest, RecordingTakesTheNextComboAndSavesIt) {
+    QPushButton* keys = row(HotKeyAction::next)->keysButton();
+    EXPECT_EQ(keys->accessibleName(), "Ctrl+Alt+Super+N");
+    keys->click();
+    EXPECT_TRUE(row(HotKeyAction::next)->isRecording());
+    EXPECT_TRUE(shortcuts.isRecording());
+
+    // Modifiers pressed on their own are part of typing the combo, not an answer.
+    press(Qt::Key_Control, Qt::ControlModifier);
+    EXPECT_TRUE(row(HotKeyAction::next)->problem().isEmpty());
+
+    press(Qt::Key_J, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_FALSE(row(HotKeyAction::next)->isRecording());
+    EXPECT_FALSE(shortcuts.isRecording());
+    EXPECT_EQ(shortcuts.combo(HotKeyAction::next), (KeyCombo{38, 0x1200, "J"}));
+    EXPECT_EQ(keys->accessibleName(), "Ctrl+Shift+J");
+    // Saved: a new settings object reads it back.
+    EXPECT_EQ(ShortcutSettings(defaults).combo(HotKeyAction::next).keyCode, 38u);
+    EXPECT_TRUE(in<QPushButton>(tab(), "resetShortcutsButton")->isEnabled());
+
+    in<QPushButton>(tab(), "resetShortcutsButton")->click();
+    settle();
+    EXPECT_TRUE(shortcuts.isAllDefault());
+    EXPECT_FALSE(in<QPushButton>(tab(), "resetShortcutsButton")->isEnabled());
+}
+
+TEST_F(ShortcutsTabTest, RejectedCombosKeepRecordingWithTheirMessage) {
+    row(HotKeyAction::next)->keysButton()->click();
+
+    press(Qt::Key_M);
+    EXPECT_EQ(detail(HotKeyAction::next),
+              "Ctrl+Alt+Super+M is already used for Next with New Task.");
+    EXPECT_TRUE(row(HotKeyAction::next)->isRecording());
+
+    press(Qt::Key_K, Qt::ShiftModifier);
+    EXPECT_EQ(detail(HotKeyAction::next),
+              "Include Super, Alt or Ctrl so the shortcut doesn't get in the way of typing.");
+
+    // The row's own combo is no conflict.
+    press(Qt::Key_N);
+    EXPECT_FALSE(row(HotKeyAction::next)->isRecording());
+    EXPECT_EQ(detail(HotKeyAction::next), "Move on to the next thread.");
+    EXPECT_TRUE(shortcuts.isAllDefault());
+}
+
+TEST_F(ShortcutsTabTest, EscapeAClickOrTheWindowClosingCancel) {
+    row(HotKeyAction::snooze)->keysButton()->click();
+    press(Qt::Key_Escape, Qt::NoModifier);
+    EXPECT_FALSE(row(HotKeyAction::snooze)->isRecording());
+    EXPECT_TRUE(window.isVisible());  // Escape went to the recording, not the window
+
+    // A click on another row's keys ends this recording and starts that one.
+    row(HotKeyAction::snooze)->keysButton()->click();
+    QTest::mouseClick(row(HotKeyAction::nextTypedTask)->keysButton(), Qt::LeftButton);
+    settle();
+    EXPECT_FALSE(row(HotKeyAction::snooze)->isRecording());
+    EXPECT_TRUE(row(HotKeyAction::nextTypedTask)->isRecording());
+
+    shortcuts.setIsRecording(false);  // as closing the window does
+    settle();
+    EXPECT_FALSE(row(HotKeyAction::nextTypedTask)->isRecording());
+    EXPECT_TRUE(shortcuts.isAllDefault());
+}
+
+TEST_F(ShortcutsTabTest, GlobalShortcutsArePausedWhileARowRecords) {
+    MemoryBackend backend;
+    HotKeyManager manager(backend);
+    auto reRegister = [&] {
+        registerHotKeys(manager, shortcuts.combos(), shortcuts.isRecording(), [](HotKeyAction) {});
+    };
+    reRegister();
+    Subscription subscription = shortcuts.subscribe([&](ShortcutProperty) { reRegister(); });
+    EXPECT_EQ(backend.grabs.size(), 4u);
+
+    row(HotKeyAction::next)->keysButton()->click();
+    EXPECT_TRUE(backend.grabs.empty());
+    press(Qt::Key_B);
+    EXPECT_EQ(backend.grabs.size(), 4u);
+    EXPECT_EQ(backend.grabs.at(1), std::make_pair(11u, std::uint32_t(Modifier::required)));
+}
+
+TEST_F(ShortcutsTabTest, RefusedCombosAndTheSnoozePicker) {
+    tab()->setRefused({HotKeyAction::snooze});
+    EXPECT_TRUE(detail(HotKeyAction::snooze).startsWith("Another program already uses"));
+    EXPECT_EQ(detail(HotKeyAction::next), "Move on to the next thread.");
+
+    QComboBox* picker = tab()->snoozePicker();
+    EXPECT_EQ(picker->currentText(), "1 hr");
+    picker->activated(picker->findText("Tomorrow (24 hr)"));
+    EXPECT_EQ(h->defaultSnoozeMinutes(), 1440);
+    h->setDefaultSnoozeMinutes(45);  // from the command line
+    settle();
+    EXPECT_EQ(picker->currentText(), "45 min");
+    EXPECT_EQ(picker->count(), 7);
+}
+
+TEST_F(ShortcutsTabTest, WindowKeysCloseTheWindow) {
+    // Window shortcuts act in the active window only.
+    QApplication::setActiveWindow(&window);
+    QTest::keyClick(&window, Qt::Key_W, Qt::ControlModifier);
+    EXPECT_FALSE(window.isVisible());
+    window.showAndRaise();
+    QApplication::setActiveWindow(&window);
+    QTest::keyClick(&window, Qt::Key_Escape);
+    EXPECT_FALSE(window.isVisible());
+}
+
+}  // namespace
+}  // namespace cadro::testing
