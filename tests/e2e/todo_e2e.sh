@@ -10,6 +10,9 @@ source "$(dirname "$0")/tray_common.sh"
 
 "$cadro" add-thread Alpha >/dev/null
 "$cadro" start-day >/dev/null
+# Not a first start: no welcome window takes the keyboard.
+mkdir -p "$XDG_CONFIG_HOME/Cadro"
+printf '[General]\nwelcome.shown=true\n' >"$XDG_CONFIG_HOME/Cadro/Cadro.conf"
 "$cadro" >"$work/tray.log" 2>&1 &
 pids+=($!)
 read -r ix iy < <(tray_icon) || fail "the tray icon did not appear"

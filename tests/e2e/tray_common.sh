@@ -48,10 +48,13 @@ tray_icon() {
   return 1
 }
 
-# Waits up to five seconds for a visible window whose name matches.
+# Waits up to five seconds for a visible window whose name matches; prints
+# its id.
 wait_window() {
+  local found
   for _ in $(seq 50); do
-    xdotool search --onlyvisible --name "$1" 2>/dev/null | grep -q . && return 0
+    found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true)
+    [ -n "$found" ] && echo "$found" && return 0
     sleep 0.1
   done
   return 1

@@ -11,15 +11,6 @@ cadro=$1
 shots=${2:-}
 source "$(dirname "$0")/tray_common.sh"
 
-# Waits up to five seconds for a window titled $1; prints its id.
-wait_window() {
-  for _ in $(seq 50); do
-    xdotool search --onlyvisible --name "^$1\$" 2>/dev/null && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
 # Waits up to five seconds for `cadro status` to print the expected text.
 wait_status() {
   for _ in $(seq 50); do
