@@ -135,7 +135,8 @@ bool AppController::start() {
     // The newest tray app wins: it told the older one to end before it took
     // the store; this one ends in turn when a newer one starts.
     connect(server_, &TrayServer::stepAsideRequested, this, [this] {
-        isSteppingAside_ = true;  // from now on nothing may be written
+        isSteppingAside_ = true;
+        store_->stopWriting();  // the newer app owns the file now
         housekeeping_->stop();
         saveRetry_->stop();
         QApplication::quit();
@@ -358,8 +359,9 @@ CommandLineResult AppController::runCommand(const std::vector<std::string>& args
 
 void AppController::settingsWindowWillClose() {
     shortcuts_->setIsRecording(false);  // ends a recording, so the shortcuts work again
-    // Closing the window after the hygiene thread's turn moves on.
-    if (store_->currentIsHygiene())
+    // Closing the window after the hygiene thread's turn moves on (not when
+    // it closes because a newer app took over).
+    if (store_->currentIsHygiene() && !isSteppingAside_)
         store_->next();
 }
 

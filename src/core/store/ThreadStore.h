@@ -196,6 +196,8 @@ class ThreadStore {
     bool hasUnsavedChanges() const { return unsaved_; }
     /// Writes what an earlier save could not; true when everything is on disk.
     bool retrySave();
+    /// From now on nothing is written: another process owns the file.
+    void stopWriting() { deps_.writesFile = false; }
 
     enum class DiskChange {
         none,
