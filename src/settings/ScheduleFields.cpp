@@ -16,6 +16,8 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 
+#include <initializer_list>
+
 namespace cadro {
 namespace {
 
@@ -29,6 +31,21 @@ QLabel* smallLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setFont(pixelFont(12));
     return label;
+}
+
+/// A line of a small label that names the first field (for the keyboard and
+/// for screen readers), the fields, and space after them.
+QHBoxLayout* labelledLine(const QString& text, std::initializer_list<QWidget*> fields,
+                          QWidget* parent) {
+    auto* line = new QHBoxLayout;
+    auto* label = smallLabel(text, parent);
+    label->setBuddy(*fields.begin());
+    (*fields.begin())->setAccessibleName(text);
+    line->addWidget(label);
+    for (QWidget* field : fields)
+        line->addWidget(field);
+    line->addStretch(1);
+    return line;
 }
 
 QLabel* note(const QString& text, QWidget* parent) {
@@ -133,17 +150,10 @@ ScheduleFields::ScheduleFields(const Calendar& calendar, ScheduleDraft draft, QW
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(8);
 
-    auto* onLine = new QHBoxLayout;
-    auto* onLabel = smallLabel("On", this);
-    onLabel->setBuddy(onDate_);
     onDate_->setObjectName("onDate");
-    onDate_->setAccessibleName("On");
     onDate_->setCalendarPopup(true);
     onDate_->setFont(pixelFont(12));
-    onLine->addWidget(onLabel);
-    onLine->addWidget(onDate_);
-    onLine->addStretch(1);
-    layout->addLayout(onLine);
+    layout->addLayout(labelledLine("On", {onDate_}, this));
 
     timesHeader_->setObjectName("timesHeader");
     layout->addWidget(timesHeader_);
@@ -164,21 +174,13 @@ ScheduleFields::ScheduleFields(const Calendar& calendar, ScheduleDraft draft, QW
     auto* repeat = new QVBoxLayout(repeatSettings_);
     repeat->setContentsMargins(0, 0, 0, 0);
     repeat->setSpacing(8);
-    auto* every = new QHBoxLayout;
-    auto* everyLabel = smallLabel("Every", repeatSettings_);
-    everyLabel->setBuddy(interval_);
     interval_->setObjectName("intervalSpin");
-    interval_->setAccessibleName("Every");
     interval_->setRange(1, 99);
     unit_->setObjectName("unitCombo");
     unit_->setAccessibleName("Repeat unit");
     for (RepeatUnit unit : kUnits)
         unit_->addItem(unitText(unit, false));
-    every->addWidget(everyLabel);
-    every->addWidget(interval_);
-    every->addWidget(unit_);
-    every->addStretch(1);
-    repeat->addLayout(every);
+    repeat->addLayout(labelledLine("Every", {interval_, unit_}, repeatSettings_));
 
     auto* weekly = new QVBoxLayout(weekly_);
     weekly->setContentsMargins(0, 0, 0, 0);
@@ -191,16 +193,9 @@ ScheduleFields::ScheduleFields(const Calendar& calendar, ScheduleDraft draft, QW
     auto* monthly = new QVBoxLayout(monthly_);
     monthly->setContentsMargins(0, 0, 0, 0);
     monthly->setSpacing(4);
-    auto* dayLine = new QHBoxLayout;
-    auto* dayLabel = smallLabel("On day", monthly_);
-    dayLabel->setBuddy(dayOfMonth_);
     dayOfMonth_->setObjectName("dayOfMonthSpin");
-    dayOfMonth_->setAccessibleName("On day");
     dayOfMonth_->setRange(1, 31);
-    dayLine->addWidget(dayLabel);
-    dayLine->addWidget(dayOfMonth_);
-    dayLine->addStretch(1);
-    monthly->addLayout(dayLine);
+    monthly->addLayout(labelledLine("On day", {dayOfMonth_}, monthly_));
     monthly->addWidget(note("Months without that day are skipped.", monthly_));
     repeat->addWidget(monthly_);
     layout->addWidget(repeatSettings_);

@@ -54,12 +54,10 @@ SettingsWindow::SettingsWindow(ThreadStore& store, ShortcutSettings& shortcuts, 
     tabs_->setDocumentMode(true);
     tabs_->tabBar()->setExpanding(false);
 
-    ThreadRow::Context context;
-    context.store = &store_;
-    context.calendar = &calendar_;
-    context.clock = &clock_;
+    const RowContext rows{&store_, &calendar_, &clock_, {}};
+    ThreadRow::Context context{
+        rows, [this](const Uuid& id) { ui_.setSheet(SettingsSheet::editSteps(id)); }};
     context.onSnooze = [this](const Uuid& id) { ui_.setSheet(SettingsSheet::snooze(id)); };
-    context.onEditSteps = [this](const Uuid& id) { ui_.setSheet(SettingsSheet::editSteps(id)); };
     const ThreadKind kinds[3] = {ThreadKind::active, ThreadKind::parked, ThreadKind::snoozed};
     ThreadRow::Context noSnooze = context;
     noSnooze.onSnooze = nullptr;
@@ -73,14 +71,9 @@ SettingsWindow::SettingsWindow(ThreadStore& store, ShortcutSettings& shortcuts, 
         lists_[i]->setObjectName(names[i]);
         tabs_->addTab(lists_[i], QString::fromUtf8(label(kAllSettingsTabs[std::size_t(i)]).data()));
     }
-    TodoRow::Context todoContext;
-    todoContext.store = &store_;
-    todoContext.calendar = &calendar_;
-    todoContext.clock = &clock_;
+    TodoRow::Context todoContext{
+        rows, [this](const Uuid& id) { ui_.setSheet(SettingsSheet::scheduleTodo(id)); }};
     todoContext.onSnooze = [this](const Uuid& id) { ui_.setSheet(SettingsSheet::snoozeTodo(id)); };
-    todoContext.onSchedule = [this](const Uuid& id) {
-        ui_.setSheet(SettingsSheet::scheduleTodo(id));
-    };
     todoTab_ = new TodoTab(todoContext, tabs_);
     connect(todoTab_, &TodoTab::addTodoRequested, this,
             [this] { ui_.setSheet(SettingsSheet::addTodo()); });

@@ -8,6 +8,8 @@
 
 #include <QWidget>
 
+#include "settings/RowContext.h"
+
 #include <functional>
 
 class QGraphicsOpacityEffect;
@@ -27,11 +29,7 @@ class Stripe;
 class ThreadRow : public QWidget {
     Q_OBJECT
   public:
-    struct Context {
-        ThreadStore* store = nullptr;
-        const Calendar* calendar = nullptr;
-        const Clock* clock = nullptr;
-        std::function<void(const Uuid&)> onSnooze;     // empty: no snooze action
+    struct Context : RowContext {
         std::function<void(const Uuid&)> onEditSteps;  // empty: the button does nothing
     };
 

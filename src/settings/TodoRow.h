@@ -11,6 +11,8 @@
 #include <QPointer>
 #include <QWidget>
 
+#include "settings/RowContext.h"
+
 #include <functional>
 
 class QGraphicsOpacityEffect;
@@ -28,11 +30,7 @@ class Calendar;
 class TodoRow : public QWidget {
     Q_OBJECT
   public:
-    struct Context {
-        ThreadStore* store = nullptr;
-        const Calendar* calendar = nullptr;
-        const Clock* clock = nullptr;
-        std::function<void(const Uuid&)> onSnooze;
+    struct Context : RowContext {
         std::function<void(const Uuid&)> onSchedule;
     };
 
