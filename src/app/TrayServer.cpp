@@ -154,6 +154,9 @@ void TrayServer::handle(QLocalSocket* socket, const ipc::Request& request) {
         case ipc::Request::Type::command: {
             CommandLineResult result = run_(request.args);
             socket->write(QByteArray::fromStdString(ipc::encode(result)));
+            // Out now: a command that ran must be answered even if the app
+            // ends right after (a newer one takes over).
+            socket->flush();
             socket->disconnectFromServer();
             return;
         }

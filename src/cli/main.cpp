@@ -53,17 +53,19 @@ void print(const CommandLineResult& result) {
 }
 
 /// Sends the request and relays the replies: one for a command, one per
-/// change for a watch. Returns the exit status.
-int talkToTrayApp(SocketClient& client, const ipc::Request& request) {
-    if (!client.send(ipc::encode(request))) {
-        std::cerr << "cadro: the tray app closed the connection\n";
-        return kExitUnreachable;
-    }
+/// change for a watch. Returns the exit status, or nothing when the app
+/// closed the connection without answering: an app that steps aside for a
+/// newer one drops the requests it has not run, so they may be sent again.
+std::optional<int> talkToTrayApp(SocketClient& client, const ipc::Request& request) {
+    if (!client.send(ipc::encode(request)))
+        return std::nullopt;
     for (int timeout = kReplyTimeoutMilliseconds;; timeout = -1) {
         auto line = client.readLine(timeout, ipc::kMaxReplyBytes);
         if (!line) {
             if (timeout == -1)
                 return kExitOk;  // a watched app has quit
+            if (client.closedByPeer())
+                return std::nullopt;
             std::cerr << "cadro: the tray app did not answer\n";
             return kExitUnreachable;
         }
@@ -104,8 +106,11 @@ std::variant<int, NoTrayApp> runInTrayApp(const ipc::Request& request, const fs:
                 continue;
             }
             SocketClient client = SocketClient::connect(socket);
-            if (client.isConnected())
-                return talkToTrayApp(client, request);
+            if (client.isConnected()) {
+                if (auto exitCode = talkToTrayApp(client, request))
+                    return *exitCode;
+                continue;  // not run: look again for the app that holds the store
+            }
             if (client.failure() == SocketClient::Failure::foreignPeer)
                 problem =
                     socket.string() + " is served by another user's program, so it is not used";

@@ -84,8 +84,10 @@ std::optional<std::string> SocketClient::readLine(int timeoutMilliseconds, std::
         ssize_t got = ::recv(fd_, chunk, sizeof chunk, 0);
         if (got < 0 && errno == EINTR)
             continue;
-        if (got <= 0)
+        if (got <= 0) {
+            closedByPeer_ = got == 0 || errno == ECONNRESET;
             return std::nullopt;
+        }
         buffer_.append(chunk, static_cast<std::size_t>(got));
     }
 }

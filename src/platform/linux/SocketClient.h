@@ -38,12 +38,15 @@ class SocketClient {
     /// connection, sent a line longer than `maxBytes`, or sent nothing for
     /// `timeoutMilliseconds` (-1 waits for ever).
     std::optional<std::string> readLine(int timeoutMilliseconds, std::size_t maxBytes);
+    /// The other end closed the connection (as opposed to not answering).
+    bool closedByPeer() const { return closedByPeer_; }
 
   private:
     SocketClient(int fd, std::optional<Failure> failure) : fd_(fd), failure_(failure) {}
     int fd_ = -1;
     std::optional<Failure> failure_;
     std::string buffer_;
+    bool closedByPeer_ = false;
 };
 
 }  // namespace cadro
