@@ -1,6 +1,7 @@
 #include "app/AppController.h"
 
 #include "app/Alerts.h"
+#include "app/CaptureStage.h"
 #include "app/MenuRenderer.h"
 #include "app/QuitKey.h"
 #include "app/StatusIcon.h"
@@ -20,6 +21,7 @@
 
 #include <QApplication>
 #include <QDesktopServices>
+#include <QDialog>
 #include <QMenu>
 #include <QMessageBox>
 #include <QNetworkAccessManager>
@@ -105,21 +107,24 @@ AppController::AppController(AppEnvironment environment, DefaultsProvider& defau
         server_->takeOver(environment_.dataDirectory.value_or(ThreadStore::defaultDirectory()));
 
     calendar_ = Calendar::current();
+    if (environment_.captureDirectory && environment_.seedsSampleData)
+        tourClock_ = std::make_unique<ManualClock>(ScreenshotTour::demoMoment(*calendar_));
+    environment_.copyStoreIntoSandbox();
     StoreDependencies deps;
+    deps.clock = &clock();
     deps.calendar = calendar_.get();
     deps.writesFile = claim_.holdsStore;
     store_ = std::make_unique<ThreadStore>(environment_.dataDirectory, deps);
     launchAtLogin_ =
         makeLaunchAtLogin(environment_.launchAgentsDirectory, executablePath().string());
     updates_ = std::make_unique<UpdateChecker>(ReleaseConfig::feedURL(), AppVersion::current(),
-                                               environment_.defaults, SystemClock::instance(),
-                                               qtTransport(this));
+                                               environment_.defaults, clock(), qtTransport(this));
     shortcuts_ = std::make_unique<ShortcutSettings>(environment_.defaults);
     ui_ = std::make_unique<UIState>(environment_.defaults);
-    commands_ = std::make_unique<Commands>(*store_, *ui_, SystemClock::instance(), *calendar_,
-                                           *this, updates_.get(), launchAtLogin_.get());
+    commands_ = std::make_unique<Commands>(*store_, *ui_, clock(), *calendar_, *this,
+                                           updates_.get(), launchAtLogin_.get());
     if (environment_.seedsSampleData && claim_.holdsStore) {
-        DemoFixtures::populate(*store_, SystemClock::instance().now(), *calendar_);
+        DemoFixtures::populate(*store_, clock().now(), *calendar_);
     }
 }
 
@@ -172,7 +177,7 @@ bool AppController::start() {
     housekeeping_->start();
 
     updates_->checkIfDue();
-    store_->processSchedules(SystemClock::instance().now(), true);
+    store_->processSchedules(clock().now(), true);
 
     hotKeyBackend_ = std::make_unique<X11HotKeyBackend>(
         [this](std::uint32_t id, HotKeyEvent event) { hotKeys_->handle(id, event); });
@@ -187,7 +192,9 @@ bool AppController::start() {
                     "for example \"cadro next\" for Next, \"cadro next --new-task\", "
                     "\"cadro snooze\". Everything else in Cadro works as usual.");
     }
-    if (environment_.claimWelcome())
+    if (environment_.captureDirectory)
+        runScreenshotTour(*environment_.captureDirectory);
+    else if (environment_.claimWelcome())
         showWelcome();
     return true;
 }
@@ -269,9 +276,8 @@ void AppController::buildTray() {
 void AppController::rebuildMenu() {
     store_->wakeDueSnoozes(true);
     menu_->clear();
-    StatusMenuInputs inputs{*store_,        *shortcuts_,
-                            updates_.get(), launchAtLogin_.get(),
-                            *calendar_,     SystemClock::instance().now()};
+    StatusMenuInputs inputs{*store_,    *shortcuts_,  updates_.get(), launchAtLogin_.get(),
+                            *calendar_, clock().now()};
     renderMenu(
         menu_.get(), buildStatusMenu(inputs),
         [this](MenuAction action, const std::string& payload) { commands_->run(action, payload); });
@@ -343,13 +349,13 @@ void AppController::tick() {
         return;
     updates_->checkIfDue();
     store_->wakeDueSnoozes(true);
-    store_->processSchedules(SystemClock::instance().now(), canPresent());
+    store_->processSchedules(clock().now(), canPresent());
 }
 
 CommandLineResult AppController::runCommand(const std::vector<std::string>& args) {
     reportDiskChange(store_->reloadIfChangedOnDisk());  // a read shows an edit made just now
     CommandLineHost host{*store_,
-                         SystemClock::instance(),
+                         clock(),
                          *calendar_,
                          ui_.get(),
                          [this] { openSettingsWindow(); },
@@ -407,8 +413,8 @@ std::optional<std::string> AppController::askForText(const TextRequest& request)
 
 void AppController::openSettingsWindow() {
     if (!settingsWindow_) {
-        settingsWindow_ = std::make_unique<SettingsWindow>(*store_, *shortcuts_, *ui_, *calendar_,
-                                                           SystemClock::instance());
+        settingsWindow_ =
+            std::make_unique<SettingsWindow>(*store_, *shortcuts_, *ui_, *calendar_, clock());
         connect(settingsWindow_.get(), &SettingsWindow::aboutToClose, this,
                 &AppController::settingsWindowWillClose);
         settingsWindow_->setRefusedShortcuts(refusedShortcuts());
@@ -429,6 +435,53 @@ void AppController::showWelcome() {
     welcomeWindow_->show();
     welcomeWindow_->raise();
     welcomeWindow_->activateWindow();
+}
+
+void AppController::runScreenshotTour(const std::filesystem::path& directory) {
+    CaptureStage::Windows windows;
+    windows.showWelcome = [this]() -> QWidget* {
+        showWelcome();
+        return welcomeWindow_;
+    };
+    windows.openSettingsWindow = [this]() -> QWidget* {
+        openSettingsWindow();
+        return settingsWindow_.get();
+    };
+    windows.closeWelcome = [this] {
+        if (welcomeWindow_)
+            welcomeWindow_->close();
+        welcomeWindow_ = nullptr;
+    };
+    windows.front = [this]() -> QWidget* {
+        if (welcomeWindow_)
+            return welcomeWindow_;
+        if (!settingsWindow_)
+            return nullptr;
+        if (QDialog* sheet = settingsWindow_->sheetDialog())
+            return sheet;
+        return settingsWindow_.get();
+    };
+    tourStage_ = std::make_unique<CaptureStage>(std::move(windows), this);
+    screenshotTour_ = std::make_unique<ScreenshotTour>(
+        directory,
+        ScreenshotTour::standardScenes(*tourStage_, *store_, *ui_,
+                                       DemoFixtures::newTodo(clock().now())),
+        *tourStage_);
+    screenshotTour_->run([this](const std::vector<std::string>& problems) {
+        for (const std::string& problem : problems)
+            std::fprintf(stderr, "cadro-tray: screenshots: %s\n", problem.c_str());
+        ui_->setSheet(std::nullopt);
+        if (settingsWindow_)
+            settingsWindow_->close();
+        const int status = problems.empty() ? 0 : 1;
+        QTimer::singleShot(500, this, [status] { QApplication::exit(status); });
+    });
+}
+
+const Clock& AppController::clock() const {
+    if (tourClock_)
+        return *tourClock_;
+    return SystemClock::instance();
 }
 
 void AppController::openUrl(const std::string& url) {

@@ -4,6 +4,7 @@
 #include "app/TrayServer.h"
 #include "core/base/Calendar.h"
 #include "core/cli/CommandLine.h"
+#include "core/demo/ScreenshotTour.h"
 #include "core/shell/AppEnvironment.h"
 #include "core/shell/Commands.h"
 #include "core/shell/LaunchAtLogin.h"
@@ -27,6 +28,7 @@ class QWidget;
 
 namespace cadro {
 
+class CaptureStage;
 class FileWatcher;
 class SettingsWindow;
 class TerminationSignals;
@@ -88,6 +90,11 @@ class AppController : public QObject, public CommandUi {
     void shutDown();
     void settingsWindowWillClose();
     void showWelcome();
+    /// Photographs every window into `directory`, then ends the app; the exit
+    /// status says whether every picture was written.
+    void runScreenshotTour(const std::filesystem::path& directory);
+    /// The screenshot tour of sample data runs at a fixed moment.
+    const Clock& clock() const;
 
     AppEnvironment environment_;
     DefaultsProvider& defaultsProvider_;
@@ -117,6 +124,9 @@ class AppController : public QObject, public CommandUi {
     /// Made each time it is shown and forgotten when it closes.
     QPointer<WelcomeWindow> welcomeWindow_;
     std::vector<Subscription> subscriptions_;
+    std::unique_ptr<ManualClock> tourClock_;
+    std::unique_ptr<CaptureStage> tourStage_;
+    std::unique_ptr<ScreenshotTour> screenshotTour_;
 };
 
 }  // namespace cadro

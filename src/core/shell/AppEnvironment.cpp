@@ -1,6 +1,7 @@
 #include "core/shell/AppEnvironment.h"
 
 #include "core/base/Uuid.h"
+#include "core/store/ThreadStore.h"
 
 #include <algorithm>
 
@@ -44,7 +45,12 @@ AppEnvironment AppEnvironment::current(const std::vector<std::string>& arguments
     AppEnvironment environment = has("--demo-empty") ? demo(false, provider)
                                  : has("--demo")     ? demo(true, provider)
                                                      : live(provider, lookup);
-    environment.captureDirectory = requestedDirectory(arguments);
+    auto captureDirectory = requestedDirectory(arguments);
+    if (captureDirectory && !environment.sandbox) {
+        environment = demo(false, provider);
+        environment.storeCopiedFrom = ThreadStore::defaultDirectory() / "threads.json";
+    }
+    environment.captureDirectory = captureDirectory;
     return environment;
 }
 
@@ -64,6 +70,17 @@ bool AppEnvironment::claimWelcome() const {
         return false;
     defaults->setBool(kWelcomeShownKey, true);
     return true;
+}
+
+void AppEnvironment::copyStoreIntoSandbox() const {
+    if (!storeCopiedFrom || !dataDirectory)
+        return;
+    std::error_code ec;
+    fs::create_directories(*dataDirectory, ec);
+    // The copy is the user's own data: only they may read it.
+    for (const auto& folder : {sandbox.value_or(*dataDirectory), *dataDirectory})
+        fs::permissions(folder, fs::perms::owner_all, ec);
+    fs::copy_file(*storeCopiedFrom, *dataDirectory / storeCopiedFrom->filename(), ec);
 }
 
 void AppEnvironment::discardDemoData(DefaultsProvider& provider) const {

@@ -30,6 +30,9 @@ struct AppEnvironment {
     std::optional<std::filesystem::path> sandbox;
     /// The folder after "--capture", when screenshots were asked for.
     std::optional<std::filesystem::path> captureDirectory;
+    /// The user's store file that a sandbox starts from: screenshots of the
+    /// user's own data are taken of a copy, since the tour changes the store.
+    std::optional<std::filesystem::path> storeCopiedFrom;
 
     /// The user's own data, standard defaults and login items folder.
     static AppEnvironment live(DefaultsProvider& provider,
@@ -39,7 +42,8 @@ struct AppEnvironment {
     /// then used. Nothing is created on disk here.
     static AppEnvironment demo(bool seeded, DefaultsProvider& provider);
     /// From the process arguments (whole-argument matches anywhere):
-    /// "--demo-empty" wins over "--demo"; neither is live.
+    /// "--demo-empty" wins over "--demo"; neither is live, or with "--capture"
+    /// a sandbox holding a copy of the user's store.
     static AppEnvironment current(const std::vector<std::string>& arguments,
                                   DefaultsProvider& provider,
                                   const EnvironmentLookup& lookup = processEnvironment);
@@ -55,6 +59,10 @@ struct AppEnvironment {
     /// that at once, so a crash while the window shows does not show it
     /// again. A start that takes screenshots neither shows it nor records it.
     bool claimWelcome() const;
+
+    /// Copies `storeCopiedFrom` into the sandbox's data folder; call before the
+    /// store is loaded. A copy that fails leaves the sandbox empty.
+    void copyStoreIntoSandbox() const;
 
     /// At quit: removes the sandbox and the demo defaults domain. Does nothing
     /// in the live environment. Errors are ignored.
