@@ -1,0 +1,69 @@
+#!/usr/bin/env bash
+# End-to-end test of the screenshot tour: `cadro-tray --demo --capture DIR`
+# photographs its ten windows under Xvfb and quits. Every picture is a PNG
+# with round transparent corners, drawn at the screen's pixel ratio (twice
+# the size at scale 2, on the offscreen platform); the last scene has the
+# cycle on maintenance; a folder that cannot be made ends with an error.
+# Usage: capture_e2e.sh path/to/cadro-tray
+tray=$1
+source "$(dirname "$0")/app_env.sh"
+
+# Runs the tour into $1 with its own runtime and settings folders (extra
+# environment in the remaining arguments); sets `app`.
+tour() {
+  local shots=$1 name
+  name=$(basename "$shots")
+  shift
+  mkdir -p "$work/$name-run" "$work/$name-tmp" && chmod 700 "$work/$name-run"
+  env XDG_RUNTIME_DIR="$work/$name-run" XDG_CONFIG_HOME="$work/$name-config" \
+    TMPDIR="$work/$name-tmp" "$@" "$tray" --demo --capture "$shots" >"$work/$name.log" 2>&1 &
+  app=$!
+  pids+=("$app")
+}
+# Waits up to a minute for the tour; sets `app_status`.
+tour_end() {
+  wait_for 60 gone "$1" || fail "the tour (pid $1) did not end"
+  app_status=0
+  wait "$1" 2>/dev/null || app_status=$?
+}
+# True while the demo's store has the hygiene thread up and no to-do.
+on_maintenance() {
+  jq -e '.currentID as $up | .currentTodoID == null and any(.active[]; .id == $up and .isHygiene)' \
+    "$work"/xvfb-tmp/CadroDemo-*/data/threads.json >/dev/null 2>&1
+}
+
+tour "$work/xvfb"
+maintenance=no
+while running "$app"; do
+  on_maintenance && maintenance=yes
+  sleep 0.05
+done
+tour_end "$app"
+[ "$app_status" -eq 0 ] || fail "the tour ended with status $app_status"
+[ "$maintenance" = yes ] || fail "the cycle never reached the maintenance thread"
+
+tour "$work/double" QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2
+double=$app
+: >"$work/blocked"
+tour "$work/blocked/shots" QT_QPA_PLATFORM=offscreen
+tour_end "$double"
+[ "$app_status" -eq 0 ] || fail "the tour at scale 2 ended with status $app_status"
+tour_end "$app"
+[ "$app_status" -ne 0 ] || fail "a folder that cannot be made was reported as success"
+grep -q "blocked/shots" "$work/shots.log" || fail "the folder that cannot be made was not named"
+
+# Per picture: width, height, colours, alpha of the four corners and of the middle.
+measure() {
+  convert "$1" -format '%w %h %k %[fx:p{0,0}.a+p{w-1,0}.a+p{0,h-1}.a+p{w-1,h-1}.a] %[fx:p{w/2,h/2}.a]\n' info:
+}
+shots=$(ls "$work/xvfb")
+[ "$(echo "$shots" | grep -c '^shot-.*\.png$')" -eq 10 ] || fail "not ten pictures: $shots"
+[ "$shots" = "$(ls "$work/double")" ] || fail "the two runs wrote different files"
+for shot in $shots; do
+  read -r w h colours corners middle < <(measure "$work/xvfb/$shot")
+  [ "$corners" = 0 ] && [ "$middle" = 1 ] || fail "$shot: corners not cut round ($corners, $middle)"
+  [ "$colours" -gt 8 ] || fail "$shot: hardly any content ($colours colours)"
+  read -r w2 h2 _ < <(measure "$work/double/$shot")
+  [ "$w2 $h2" = "$((2 * w)) $((2 * h))" ] || fail "$shot: ${w2}x$h2 at scale 2, ${w}x$h at 1"
+done
+echo "1 passed, 0 failed"
