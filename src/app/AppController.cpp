@@ -107,7 +107,9 @@ AppController::AppController(AppEnvironment environment, DefaultsProvider& defau
         server_->takeOver(environment_.dataDirectory.value_or(ThreadStore::defaultDirectory()));
 
     calendar_ = Calendar::current();
-    if (environment_.captureDirectory && environment_.seedsSampleData)
+    // A tour of the demo tells the same times whenever it runs; one of the
+    // user's own data keeps their clock.
+    if (environment_.captureDirectory && environment_.sandbox && !environment_.storeCopiedFrom)
         tourClock_ = std::make_unique<ManualClock>(ScreenshotTour::demoMoment(*calendar_));
     environment_.copyStoreIntoSandbox();
     StoreDependencies deps;

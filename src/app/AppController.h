@@ -93,7 +93,7 @@ class AppController : public QObject, public CommandUi {
     /// Photographs every window into `directory`, then ends the app; the exit
     /// status says whether every picture was written.
     void runScreenshotTour(const std::filesystem::path& directory);
-    /// The screenshot tour of sample data runs at a fixed moment.
+    /// The real clock, or the fixed moment of a screenshot tour of the demo.
     const Clock& clock() const;
 
     AppEnvironment environment_;

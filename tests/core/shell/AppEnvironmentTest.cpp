@@ -1,5 +1,7 @@
 #include "core/shell/AppEnvironment.h"
 
+#include "core/store/ThreadStore.h"
+
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>
@@ -116,6 +118,28 @@ TEST(AppEnvironment, CaptureDirectoryFollowsTheFirstCaptureFlag) {
     auto environment =
         AppEnvironment::current({"cadro", "--capture", "/tmp/shots"}, provider, fakeHome);
     EXPECT_EQ(environment.captureDirectory, fs::path("/tmp/shots"));
+}
+
+TEST(AppEnvironment, ScreenshotsOfOwnDataAreTakenOfACopy) {
+    MemoryDefaultsProvider provider;
+    auto demo = AppEnvironment::current({"cadro", "--demo", "--capture", "s"}, provider, fakeHome);
+    EXPECT_TRUE(demo.seedsSampleData);
+    EXPECT_EQ(demo.storeCopiedFrom, std::nullopt);
+
+    testing::TempDir home;
+    testing::writeFile(home / "threads.json", "{\"own\": true}");
+    auto own = AppEnvironment::current({"cadro", "--capture", "s"}, provider, fakeHome);
+    ASSERT_TRUE(own.sandbox);
+    EXPECT_FALSE(own.seedsSampleData);
+    EXPECT_EQ(own.captureDirectory, fs::path("s"));
+    EXPECT_EQ(own.storeCopiedFrom, ThreadStore::defaultDirectory() / "threads.json");
+
+    own.storeCopiedFrom = home / "threads.json";
+    own.sandbox = home / "sandbox";
+    own.dataDirectory = home / "sandbox" / "data";
+    own.copyStoreIntoSandbox();
+    EXPECT_EQ(testing::readFile(home / "sandbox" / "data" / "threads.json"), "{\"own\": true}");
+    EXPECT_EQ(fs::status(home / "sandbox").permissions(), fs::perms::owner_all);
 }
 
 TEST(AppEnvironment, TheWelcomeIsDueOnceAndNeverWhileTakingScreenshots) {
