@@ -146,6 +146,11 @@ bool AppController::start() {
         store_->stopWriting();  // the newer app owns the file now
         housekeeping_->stop();
         saveRetry_->stop();
+        if (screenshotTour_ && !screenshotTour_->isFinished()) {
+            std::fprintf(stderr, "cadro-tray: screenshots: stopped, a newer Cadro started\n");
+            QApplication::exit(1);
+            return;
+        }
         QApplication::quit();
     });
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { shutDown(); });

@@ -3,7 +3,8 @@
 # photographs its ten windows under Xvfb and quits. Every picture is a PNG
 # with round transparent corners, drawn at the screen's pixel ratio (twice
 # the size at scale 2, on the offscreen platform); the last scene has the
-# cycle on maintenance; a folder that cannot be made ends with an error.
+# cycle on maintenance; a folder that cannot be made, or a newer app that
+# ends the tour early, gives an error.
 # Usage: capture_e2e.sh path/to/cadro-tray
 tray=$1
 source "$(dirname "$0")/app_env.sh"
@@ -46,9 +47,18 @@ tour "$work/double" QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2
 double=$app
 : >"$work/blocked"
 tour "$work/blocked/shots" QT_QPA_PLATFORM=offscreen
+blocked=$app
+# A tray app started during a tour ends it: that tour has not written everything.
+tour "$work/stopped" QT_QPA_PLATFORM=offscreen
+wait_for 10 test -S "$work/stopped-run/cadro/tray.sock" || fail "the tour did not open its socket"
+env XDG_RUNTIME_DIR="$work/stopped-run" XDG_CONFIG_HOME="$work/stopped-config" \
+  TMPDIR="$work/stopped-tmp" QT_QPA_PLATFORM=offscreen "$tray" --demo-empty >>"$work/newer.log" 2>&1 &
+pids+=($!)
+tour_end "$app"
+[ "$app_status" -ne 0 ] || fail "a tour ended by a newer app was reported as success"
 tour_end "$double"
 [ "$app_status" -eq 0 ] || fail "the tour at scale 2 ended with status $app_status"
-tour_end "$app"
+tour_end "$blocked"
 [ "$app_status" -ne 0 ] || fail "a folder that cannot be made was reported as success"
 grep -q "blocked/shots" "$work/shots.log" || fail "the folder that cannot be made was not named"
 

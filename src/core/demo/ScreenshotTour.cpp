@@ -18,7 +18,7 @@ void ScreenshotTour::run(Completion completion) {
                             (ec ? ": " + ec.message() : ""));
     }
     if (scenes_.empty()) {
-        completion_(problems_);
+        finish();
         return;
     }
     stage_.later(kSettleMilliseconds, [this] { show(0); });
@@ -26,7 +26,7 @@ void ScreenshotTour::run(Completion completion) {
 
 void ScreenshotTour::show(std::size_t index) {
     if (index >= scenes_.size()) {
-        completion_(problems_);
+        finish();
         return;
     }
     scenes_[index].prepare();
@@ -36,6 +36,11 @@ void ScreenshotTour::show(std::size_t index) {
             problems_.push_back("scene \"" + name + "\": " + *problem);
         show(index + 1);
     });
+}
+
+void ScreenshotTour::finish() {
+    finished_ = true;
+    completion_(problems_);
 }
 
 fs::path ScreenshotTour::shotFile(const fs::path& directory, const std::string& sceneName) {

@@ -53,6 +53,8 @@ class ScreenshotTour {
 
     /// Creates the folder with its parents, then walks through the scenes.
     void run(Completion completion);
+    /// True once the completion has been called.
+    bool isFinished() const { return finished_; }
 
     static std::filesystem::path shotFile(const std::filesystem::path& directory,
                                           const std::string& sceneName);
@@ -62,19 +64,21 @@ class ScreenshotTour {
     static std::vector<TourScene> standardScenes(TourStage& stage, ThreadStore& store, UIState& ui,
                                                  const TodoPrefill& newTodo);
 
-    /// The moment a tour of the sample data is set in, so that its wording
-    /// ("tomorrow", "in 8 hours") is the same whenever it runs: a Tuesday in
+    /// The moment a tour of the sample data is set in, so that its dates and
+    /// words such as "tomorrow" are the same whenever it runs: a Tuesday in
     /// March at 10:00 on the local wall clock.
     static Date demoMoment(const Calendar& calendar);
 
   private:
     void show(std::size_t index);
+    void finish();
 
     std::filesystem::path directory_;
     std::vector<TourScene> scenes_;
     TourStage& stage_;
     Completion completion_;
     std::vector<std::string> problems_;
+    bool finished_ = false;
 };
 
 /// Presses Next until the hygiene thread is up with no to-do, at most once per
