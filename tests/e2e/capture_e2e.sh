@@ -46,7 +46,7 @@ tour_end "$app"
 tour "$work/double" QT_QPA_PLATFORM=offscreen QT_SCALE_FACTOR=2
 double=$app
 : >"$work/blocked"
-tour "$work/blocked/shots" QT_QPA_PLATFORM=offscreen
+tour "$work/blocked/unmade" QT_QPA_PLATFORM=offscreen  # "blocked" is a file
 blocked=$app
 # A tray app started during a tour ends it: that tour has not written everything.
 tour "$work/stopped" QT_QPA_PLATFORM=offscreen
@@ -60,7 +60,7 @@ tour_end "$double"
 [ "$app_status" -eq 0 ] || fail "the tour at scale 2 ended with status $app_status"
 tour_end "$blocked"
 [ "$app_status" -ne 0 ] || fail "a folder that cannot be made was reported as success"
-grep -q "blocked/shots" "$work/shots.log" || fail "the folder that cannot be made was not named"
+grep -q "blocked/unmade" "$work/unmade.log" || fail "the folder that cannot be made was not named"
 
 # Per picture: width, height, colours, alpha of the four corners and of the middle.
 measure() {
