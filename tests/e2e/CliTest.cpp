@@ -189,12 +189,12 @@ TEST(Cli, SnoozePresetsFollowTheFakedClockInBerlin) {
         return wakes;
     };
     using Wakes = std::vector<std::string>;
-    EXPECT_EQ(snoozeAt("evening", "2026-03-04 17:59:00"), Wakes{"2026-03-04T17:00:00Z"});
+    EXPECT_EQ(snoozeAt("evening", "2026-03-04 17:59:00"), Wakes{"2026-03-04T18:00:00+01:00"});
     // At 18:00 the first snooze is over, and "this evening" means tomorrow.
-    EXPECT_EQ(snoozeAt("evening", "2026-03-04 18:00:00"), Wakes{"2026-03-05T17:00:00Z"});
+    EXPECT_EQ(snoozeAt("evening", "2026-03-04 18:00:00"), Wakes{"2026-03-05T18:00:00+01:00"});
     EXPECT_EQ(snoozeAt("tomorrow", "2026-03-05 02:00:00"),
-              (Wakes{"2026-03-05T17:00:00Z", "2026-03-06T08:00:00Z"}));  // 31 hours later
-    EXPECT_EQ(snoozeAt("90", "2026-03-05 10:00:00").back(), "2026-03-05T10:30:00Z");
+              (Wakes{"2026-03-05T18:00:00+01:00", "2026-03-06T09:00:00+01:00"}));  // 31 hours later
+    EXPECT_EQ(snoozeAt("90", "2026-03-05 10:00:00").back(), "2026-03-05T11:30:00+01:00");
     cli.ok({"tick"}, "2026-03-05 11:31:00");
     auto list = nlohmann::json::parse(cli.ok({"list", "--json"}, "2026-03-05 11:31:00"));
     EXPECT_EQ(list["snoozed"].size(), 2u);  // only the 90-minute snooze has ended
