@@ -4,6 +4,7 @@
 #include "core/cli/CommandLineSession.h"
 #include "core/store/StoreFile.h"
 
+#include <algorithm>
 #include <fstream>
 #include <iterator>
 #include <sstream>
@@ -19,6 +20,9 @@ bool isDay(std::string_view word) {
 /// first). The priority "(A)", +projects, @contexts and key:value tags stay
 /// in the title; the creation date, which Cadro keeps itself, goes.
 std::optional<std::string> todoTxtTitle(std::string line) {
+    std::replace(line.begin(), line.end(), '\t', ' ');
+    if (line.ends_with('\r'))
+        line.pop_back();  // written on Windows
     if (line.starts_with("x "))
         return std::nullopt;
     std::string priority;
