@@ -357,6 +357,7 @@ void AppController::tick() {
     updates_->checkIfDue();
     store_->wakeDueSnoozes(true);
     store_->processSchedules(clock().now(), canPresent());
+    server_->notifyWatchers();  // wording such as "tomorrow" changes with the time
 }
 
 CommandLineResult AppController::runCommand(const std::vector<std::string>& args) {

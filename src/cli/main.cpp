@@ -12,11 +12,14 @@
 #include "platform/linux/SocketFolder.h"
 #include "platform/linux/StoreLock.h"
 
+#include <poll.h>
 #include <sys/inotify.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <chrono>
+#include <cmath>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <filesystem>
@@ -52,6 +55,16 @@ void print(const CommandLineResult& result) {
     std::cerr << result.err << std::flush;
 }
 
+/// True once nobody reads our output any more (the reader of a pipe is gone).
+bool outputClosed() {
+    pollfd out{STDOUT_FILENO, 0, 0};
+    return ::poll(&out, 1, 0) > 0 && (out.revents & (POLLERR | POLLHUP)) != 0;
+}
+
+/// How often a watch through the tray app looks whether its output is still
+/// read.
+constexpr int kOutputCheckMilliseconds = 500;
+
 /// Sends the request and relays the replies: one for a command, one per
 /// change for a watch. Returns the exit status, or nothing when the app
 /// closed the connection without answering: an app that steps aside for a
@@ -59,11 +72,13 @@ void print(const CommandLineResult& result) {
 std::optional<int> talkToTrayApp(SocketClient& client, const ipc::Request& request) {
     if (!client.send(ipc::encode(request)))
         return std::nullopt;
-    for (int timeout = kReplyTimeoutMilliseconds;; timeout = -1) {
+    for (int timeout = kReplyTimeoutMilliseconds;; timeout = kOutputCheckMilliseconds) {
         auto line = client.readLine(timeout, ipc::kMaxReplyBytes);
         if (!line) {
-            if (timeout == -1)
-                return kExitOk;  // a watched app has quit
+            if (timeout == kOutputCheckMilliseconds && !client.closedByPeer() && !outputClosed())
+                continue;  // watching, and still read
+            if (timeout == kOutputCheckMilliseconds)
+                return kExitOk;  // a watched app has quit, or nobody reads on
             if (client.closedByPeer())
                 return std::nullopt;
             std::cerr << "cadro: the tray app did not answer\n";
@@ -75,6 +90,8 @@ std::optional<int> talkToTrayApp(SocketClient& client, const ipc::Request& reque
             return kExitUnreachable;
         }
         print(*reply);
+        if (!std::cout)
+            return kExitOk;  // the output was closed
         if (request.type != ipc::Request::Type::watch || reply->exitCode != kExitOk)
             return reply->exitCode;
     }
@@ -157,9 +174,18 @@ int runStoreCommand(const std::vector<std::string>& args) {
     return result.exitCode;
 }
 
+/// Milliseconds until just after the next minute turns, when wording that
+/// depends on the time ("tomorrow", "in 5 min") may change.
+int untilNextMinute() {
+    const double now = SystemClock::instance().now().toUnix();
+    return static_cast<int>((60.0 - std::fmod(now, 60.0)) * 1000.0) + 50;
+}
+
 /// `cadro status --watch`: prints the status at once and again whenever it
-/// changes, until interrupted.
+/// changes, until interrupted or until nobody reads the output.
 int watchStatus(const std::vector<std::string>& args) {
+    std::signal(SIGPIPE, SIG_IGN);  // a closed output shows as a failed write
+
     std::vector<std::string> once;
     for (const auto& arg : args) {
         if (arg != "--watch")
@@ -198,8 +224,12 @@ int watchStatus(const std::vector<std::string>& args) {
                 last = result.out;
             }
         }
+        pollfd waits[2] = {{notify, POLLIN, 0}, {STDOUT_FILENO, 0, 0}};
+        if (!std::cout || (::poll(waits, 2, untilNextMinute()) > 0 && waits[1].revents != 0))
+            return kExitOk;  // nobody reads on
         alignas(inotify_event) char buffer[4096];
-        if (::read(notify, buffer, sizeof buffer) < 0 && errno != EINTR)
+        if ((waits[0].revents & POLLIN) && ::read(notify, buffer, sizeof buffer) < 0 &&
+            errno != EINTR)
             return kExitNothingToDo;
     }
 }
@@ -207,7 +237,7 @@ int watchStatus(const std::vector<std::string>& args) {
 }  // namespace
 
 int main(int argc, char** argv) {
-    std::vector<std::string> args(argv + 1, argv + argc);
+    std::vector<std::string> args = withQuietAfterCommand({argv + 1, argv + argc});
     switch (classifyCommandLine(args)) {
         case CommandKind::trayApp:
             startTrayApp(argv);

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 #include <nlohmann/json.hpp>
 
+#include <map>
 #include <thread>
 
 namespace cadro {
@@ -132,14 +133,34 @@ TEST(Cli, BadInputExitsTwoAndLeavesTheFileByteForByte) {
         {"show", "everything"},
         {"add-thread", "bad \xFF utf8"},
         {"brain-dump", "--append", "\xC0\xAF"},
+        {"snooze", "--until", "2020-01-01 10:00"},
+        {"next", "--step", " "},
+        {"step", ""},
+        {"add-thread", "T", "--next", ""},
+        {"edit", "Alpha"},
+        {"edit", "Alpha", "--title", "  "},
+        {"edit", "Alpha", "--minutes", "5"},
+        {"edit", "Alpha", "--priority", "-1"},
+        {"move", "Alpha"},
+        {"remove", "Cadro"},
+        {"done", "Alpha"},
+        {"import", "/no/such/file"},
     };
-    for (const auto& args : bad) {
+    auto expectRefused = [&](const std::vector<std::string>& args) {
         ProcessResult r = cli.run(args);
         EXPECT_EQ(r.exitCode, 2) << args[0] << " " << (args.size() > 1 ? args[1] : "");
         EXPECT_NE(r.err.find(" --help'"), std::string::npos) << r.err;
         EXPECT_EQ(r.err.find("terminate"), std::string::npos);
         EXPECT_EQ(cli.storeBytes(), before) << args[0];
-    }
+    };
+    for (const auto& args : bad)
+        expectRefused(args);
+    // Bad input is bad input before the day starts too.
+    cli.ok({"end-day"});
+    before = cli.storeBytes();
+    for (std::vector<std::string> args :
+         {std::vector<std::string>{"snooze", "5x"}, {"next", "--step", ""}, {"park", "Nobody"}})
+        expectRefused(args);
 }
 
 TEST(Cli, EveryCommandHasItsOwnHelp) {
@@ -189,12 +210,12 @@ TEST(Cli, SnoozePresetsFollowTheFakedClockInBerlin) {
         return wakes;
     };
     using Wakes = std::vector<std::string>;
-    EXPECT_EQ(snoozeAt("evening", "2026-03-04 17:59:00"), Wakes{"2026-03-04T17:00:00Z"});
+    EXPECT_EQ(snoozeAt("evening", "2026-03-04 17:59:00"), Wakes{"2026-03-04T18:00:00+01:00"});
     // At 18:00 the first snooze is over, and "this evening" means tomorrow.
-    EXPECT_EQ(snoozeAt("evening", "2026-03-04 18:00:00"), Wakes{"2026-03-05T17:00:00Z"});
+    EXPECT_EQ(snoozeAt("evening", "2026-03-04 18:00:00"), Wakes{"2026-03-05T18:00:00+01:00"});
     EXPECT_EQ(snoozeAt("tomorrow", "2026-03-05 02:00:00"),
-              (Wakes{"2026-03-05T17:00:00Z", "2026-03-06T08:00:00Z"}));  // 31 hours later
-    EXPECT_EQ(snoozeAt("90", "2026-03-05 10:00:00").back(), "2026-03-05T10:30:00Z");
+              (Wakes{"2026-03-05T18:00:00+01:00", "2026-03-06T09:00:00+01:00"}));  // 31 hours later
+    EXPECT_EQ(snoozeAt("90", "2026-03-05 10:00:00").back(), "2026-03-05T11:30:00+01:00");
     cli.ok({"tick"}, "2026-03-05 11:31:00");
     auto list = nlohmann::json::parse(cli.ok({"list", "--json"}, "2026-03-05 11:31:00"));
     EXPECT_EQ(list["snoozed"].size(), 2u);  // only the 90-minute snooze has ended
@@ -282,6 +303,204 @@ TEST(Cli, BrainDumpFileAndPreferences) {
                                          {"brain-dump", "--link", "a.md", "--unlink"}}) {
         EXPECT_EQ(cli.run(bad).exitCode, 2) << bad[1];
     }
+}
+
+/// The thread and to-do titles of `cadro list --json`, list by list.
+std::map<std::string, std::vector<std::string>> titles(Cli& cli, const std::string& at = "") {
+    auto list = nlohmann::json::parse(cli.ok({"list", "--json"}, at));
+    std::map<std::string, std::vector<std::string>> out;
+    for (const char* key : {"active", "parked", "snoozed", "todos"}) {
+        for (const auto& item : list[key])
+            out[key].push_back(item["title"]);
+    }
+    return out;
+}
+
+TEST(Cli, NamesPickByTitleInAnyCaseUniqueStartNumberOrId) {
+    Cli cli;
+    cli.ok({"add-thread", "Tax return"});
+    cli.ok({"add-thread", "Taxes 2025"});
+    std::string id = cli.ok({"-q", "add-thread", "Straße"});
+    cli.ok({"add-todo", "Call plumber"});
+    struct Case {
+        std::string name;
+        int exitCode;
+        const char* parked;  // the thread that went to the parked list
+    } cases[] = {
+        {"2", 0, "Taxes 2025"},           // the number `cadro list` shows
+        {"TAX RETURN", 0, "Tax return"},  // an exact title beats the start of another
+        {"taxes", 0, "Taxes 2025"},       // a unique start
+        {"STRASSE", 0, "Straße"},         // case folded beyond ASCII
+        {id.substr(0, 6), 0, "Straße"},   // the start of an id
+        {"ta", 2, nullptr},               // ambiguous
+        {"5", 2, nullptr},                // a to-do cannot be parked
+        {"9", 2, nullptr},                // no such number
+        {"Nobody", 2, nullptr},
+    };
+    for (const auto& c : cases) {
+        ProcessResult r = cli.run({"park", c.name});
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.name << ": " << r.err;
+        if (c.parked) {
+            EXPECT_EQ(titles(cli)["parked"], std::vector<std::string>{c.parked}) << c.name;
+            cli.ok({"unpark", c.parked});
+        }
+    }
+    // An ambiguous name lists what it could mean.
+    std::string err = cli.run({"park", "ta"}).err;
+    EXPECT_NE(err.find("Tax return"), std::string::npos);
+    EXPECT_NE(err.find("Taxes 2025"), std::string::npos);
+}
+
+TEST(Cli, VerbsFinishEditMoveAndSetAsideByName) {
+    Cli cli;
+    const std::string at = "2026-03-04 10:00:00";  // a Wednesday
+    for (const char* title : {"A", "B", "C"})
+        cli.ok({"add-thread", title}, at);
+    cli.ok({"add-todo", "Once"}, at);
+    cli.ok({"add-todo", "Daily", "--at", "09:00", "--every", "day"}, at);
+    cli.ok({"set", "todo-chance", "0"}, at);
+    cli.ok({"start-day"}, at);
+
+    // Feedback says what happened and what is current; -q says nothing.
+    EXPECT_EQ(cli.ok({"next"}, at), "Now: B\n");
+    EXPECT_EQ(cli.ok({"next", "--quiet"}, at), "");
+    EXPECT_EQ(cli.ok({"done", "once"}, at), "Done \"Once\". Now: C\n");
+    cli.ok({"done", "daily"}, at);  // a repeating to-do stays for its next time
+    EXPECT_EQ(titles(cli, at)["todos"], std::vector<std::string>{"Daily"});
+
+    cli.ok({"edit", "A", "--title", "Alpha", "--step", "draft", "--next", "polish", "--priority",
+            "2", "--color", "#8b7cf6"},
+           at);
+    cli.ok({"edit", "alpha", "--priority", "none", "--color", "none"}, at);
+    cli.ok({"edit", "daily", "--minutes", "5", "--no-schedule"}, at);
+    auto list = nlohmann::json::parse(cli.ok({"list", "--json"}, at));
+    EXPECT_EQ(list["active"][0]["step"], "draft");
+    EXPECT_EQ(list["active"][0]["nextSteps"], nlohmann::json::array({"polish"}));
+    EXPECT_TRUE(list["active"][0]["priority"].is_null());
+    EXPECT_TRUE(list["active"][0]["color"].is_null());
+    EXPECT_EQ(list["todos"][0]["estimatedMinutes"], 5);
+    EXPECT_TRUE(list["todos"][0]["schedule"].is_null());
+
+    using Titles = std::vector<std::string>;
+    cli.ok({"move", "C", "--to", "1"}, at);
+    EXPECT_EQ(titles(cli, at)["active"], (Titles{"C", "Alpha", "B", "Cadro"}));
+    cli.ok({"move", "C", "--after", "B"}, at);
+    EXPECT_EQ(titles(cli, at)["active"], (Titles{"Alpha", "B", "C", "Cadro"}));
+    cli.ok({"move", "Cadro", "--before", "alpha"}, at);
+    EXPECT_EQ(titles(cli, at)["active"], (Titles{"Cadro", "Alpha", "B", "C"}));
+
+    EXPECT_EQ(
+        cli.ok({"snooze", "B", "--until", "2026-03-05 09:00"}, at).rfind("Snoozed \"B\" until", 0),
+        0u);
+    cli.ok({"snooze", "daily", "1h"}, at);
+    cli.ok({"park", "Alpha"}, at);
+    auto moved = titles(cli, at);
+    EXPECT_EQ(moved["snoozed"], Titles{"B"});
+    EXPECT_EQ(moved["parked"], Titles{"Alpha"});
+    EXPECT_FALSE(nlohmann::json::parse(cli.ok({"list", "--json"}, at))["todos"][0]["snoozedUntil"]
+                     .is_null());
+    cli.ok({"wake", "daily"}, at);
+    cli.ok({"wake", "b"}, at);
+    EXPECT_TRUE(nlohmann::json::parse(cli.ok({"list", "--json"}, at))["todos"][0]["snoozedUntil"]
+                    .is_null());
+
+    cli.ok({"remove", "daily"}, at);
+    cli.ok({"remove", "B"}, at);
+    moved = titles(cli, at);
+    EXPECT_EQ(moved["active"], (Titles{"Cadro", "C"}));
+    EXPECT_TRUE(moved["todos"].empty());
+}
+
+TEST(Cli, ExportImportsIntoAnEmptyStoreAndTodoTxtBecomesToDos) {
+    Cli from;
+    from.ok({"add-thread", "Website", "--step", "hero", "--next", "footer", "--color", "#8B7CF6"});
+    from.ok({"add-thread", "Garden"});
+    from.ok({"add-todo", "Meds", "--at", "09:00", "--every", "day", "--minutes", "1"});
+    from.ok({"start-day"});
+    from.ok({"park", "garden"});
+    const auto exported = from.home / "export.json";
+    testing::writeFile(exported, from.ok({"export"}));
+
+    Cli into;
+    const std::string empty = into.storeBytes();
+    EXPECT_NE(
+        into.ok({"import", exported.string(), "--dry-run"}).find("Would add 2 threads and 1 to-do"),
+        std::string::npos);
+    EXPECT_EQ(into.storeBytes(), empty);
+    into.ok({"import", exported.string()});
+    auto source = nlohmann::json::parse(from.ok({"list", "--json"}));
+    auto copy = nlohmann::json::parse(into.ok({"list", "--json"}));
+    for (const char* key : {"parked", "todos"})
+        EXPECT_EQ(copy[key], source[key]) << key;
+    EXPECT_EQ(copy["active"][0], source["active"][0]);  // the hygiene thread is not doubled
+    EXPECT_EQ(copy["active"].size(), 2u);
+
+    into.ok({"import", exported.string()});  // again: the same ids get new ones
+    copy = nlohmann::json::parse(into.ok({"list", "--json"}));
+    EXPECT_EQ(copy["todos"].size(), 2u);
+    EXPECT_NE(copy["todos"][0]["id"], copy["todos"][1]["id"]);
+
+    const auto todoTxt = into.home / "todo.txt";
+    testing::writeFile(todoTxt,
+                       "(A) 2026-03-01 Call Mom +Family @phone due:2026-03-09\r\n"
+                       "x 2026-03-02 Done already\n"
+                       "\n"
+                       "Buy milk @shop\n");
+    Cli fresh;
+    fresh.ok({"import", todoTxt.string()});
+    EXPECT_EQ(
+        titles(fresh)["todos"],
+        (std::vector<std::string>{"(A) Call Mom +Family @phone due:2026-03-09", "Buy milk @shop"}));
+    const std::string before = fresh.storeBytes();
+    testing::writeFile(todoTxt, "broken \xFF\n");
+    EXPECT_EQ(fresh.run({"import", todoTxt.string()}).exitCode, 2);
+    EXPECT_EQ(fresh.storeBytes(), before);
+}
+
+TEST(Cli, JsonOutputsFollowTheDocumentedSchema) {
+    Cli cli;
+    const std::string at = "2026-03-04 10:00:00";
+    EXPECT_EQ(cli.ok({"status"}, at), "Day not started \xC2\xB7 cadro start-day\n");
+    std::vector<std::string> outputs = {cli.ok({"status", "--json"}, at)};
+    cli.ok({"add-thread", "Alpha", "--priority", "3", "--color", "#00AA11"}, at);
+    cli.ok({"add-thread", "Beta"}, at);
+    cli.ok({"add-todo", "Weekly", "--at", "09:00", "--every", "2", "week", "--weekdays", "mo,fr"},
+           at);
+    cli.ok({"add-todo", "Tax", "--minutes", "30"}, at);
+    cli.ok({"start-day"}, at);
+    cli.ok({"snooze", "beta", "evening"}, at);
+    cli.ok({"snooze", "tax", "90"}, at);
+    auto list = nlohmann::json::parse(cli.ok({"list", "--json"}, at));
+    EXPECT_EQ(list["todos"][0]["schedule"]["next"], "2026-03-06T09:00:00+01:00");
+    EXPECT_EQ(list["todos"][1]["snoozedUntil"], "2026-03-04T11:30:00+01:00");
+    outputs.push_back(list.dump());
+    outputs.push_back(cli.ok({"status", "--json"}, at));
+
+    std::vector<std::string> argv = {
+        "python3", "-c",
+        "import json, sys, jsonschema\n"
+        "schema = json.load(open(sys.argv[1]))\n"
+        "for text in sys.argv[2:]:\n"
+        "    jsonschema.Draft202012Validator(schema).validate(json.loads(text))\n",
+        CADRO_JSON_SCHEMA};
+    argv.insert(argv.end(), outputs.begin(), outputs.end());
+    ProcessResult r = testing::runProcess(argv, {});
+    EXPECT_EQ(r.exitCode, 0) << r.err;
+}
+
+TEST(Cli, WatchEndsWhenItsOutputIsClosed) {
+    Cli cli;
+    cli.ok({"add-thread", "Alpha"});
+    cli.ok({"start-day"});
+    // head takes one line and leaves; the watch must notice and end quietly,
+    // long before the timeout (which would exit 124).
+    const std::string line = std::string("timeout 10 ") + CADRO_CLI_PATH +
+                             " status --watch | head -1; exit ${PIPESTATUS[0]}";
+    ProcessResult r = testing::runProcess({"bash", "-c", line},
+                                          {{"XDG_DATA_HOME", (cli.home / "data").string()},
+                                           {"XDG_RUNTIME_DIR", (cli.home / "run").string()}});
+    EXPECT_EQ(r.out, "Alpha\n");
+    EXPECT_EQ(r.exitCode, 0) << r.err;
 }
 
 }  // namespace

@@ -48,7 +48,7 @@ import json, os, re, sys
 todos = [t for t in json.load(sys.stdin)["todos"] if t["title"] == "Stretch"]
 assert len(todos) == 1, "not added"
 assert todos[0]["estimatedMinutes"] == 5, todos[0]
-label = todos[0]["schedule"]
+label = todos[0]["schedule"]["label"]
 assert re.fullmatch(re.escape(os.environ["DAYS"]) + " \u00b7 [0-2][0-9]:[0-5][0-9]", label), label
 ' || fail "cadro list --json does not show the weekly to-do: $list"
 "$cadro" quit >/dev/null

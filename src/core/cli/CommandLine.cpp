@@ -1,10 +1,8 @@
 #include "core/cli/CommandLine.h"
 
 #include "core/base/Utf8.h"
-#include "core/cli/CommandLineParts.h"
+#include "core/cli/CommandLineSession.h"
 #include "core/cli/CommandTable.h"
-#include "core/schedule/SnoozePreset.h"
-#include "core/shell/Commands.h"
 #include "core/shell/StatusTitle.h"
 
 #include <algorithm>
@@ -14,91 +12,10 @@
 namespace cadro {
 namespace {
 
-using cli::Arguments;
-using cli::UsageError;
-
-/// Answers the commands' questions from the command line and remembers a beep.
-class CommandLineUi final : public CommandUi {
-  public:
-    explicit CommandLineUi(CommandLineHost& host) : host_(host) {}
-    void beep() override { beeped = true; }
-    std::optional<std::string> askForText(const TextRequest& request) override {
-        asked = request;
-        return answer;
-    }
-    void openSettingsWindow() override {
-        if (host_.openSettingsWindow)
-            host_.openSettingsWindow();
-    }
-    void openUrl(const std::string&) override {}
-    int showAlert(const AlertContent&) override { return -1; }
-    void quit() override {
-        if (host_.quit)
-            host_.quit();
-    }
-
-    bool beeped = false;
-    std::optional<std::string> answer;
-    std::optional<TextRequest> asked;
-
-  private:
-    CommandLineHost& host_;
-};
-
-struct Session {
-    CommandLineHost& host;
-    CommandLineUi ui;
-    std::shared_ptr<MemoryDefaults> scratchDefaults;
-    std::unique_ptr<UIState> scratchUi;
-    std::unique_ptr<Commands> commands;
-    CommandLineResult result;
-
-    explicit Session(CommandLineHost& h) : host(h), ui(h) {
-        UIState* windows = host.ui;
-        if (!windows) {
-            // No tray app: window state goes nowhere.
-            scratchDefaults = std::make_shared<MemoryDefaults>();
-            scratchUi = std::make_unique<UIState>(scratchDefaults);
-            windows = scratchUi.get();
-        }
-        commands = std::make_unique<Commands>(host.store, *windows, host.clock, host.calendar, ui);
-    }
-    ThreadStore& store() { return host.store; }
-
-    void nothingToDo(const std::string& reason) {
-        result.exitCode = kExitNothingToDo;
-        result.err += "cadro: " + reason + "\n";
-    }
-    /// After a command that beeps when nothing is current.
-    void reportBeep(const std::string& reason) {
-        if (ui.beeped)
-            nothingToDo(reason);
-    }
-    void print(const std::string& line) { result.out += line + "\n"; }
-};
-
-const char* kNothingCurrent = "nothing is current (start the day, or add a thread)";
-
-/// Commands that move the cycle need an open day; true when it is open.
-bool requireOpenDay(Session& s) {
-    if (s.store().sessionOpen())
-        return true;
-    s.nothingToDo("your day hasn't started; start it with: cadro start-day");
-    return false;
-}
+using namespace cli;
 
 CommandLineResult usageError(const std::string& message) {
     return {kExitBadInput, "", "cadro: " + message + "\nTry 'cadro --help' for usage.\n"};
-}
-
-/// Titles and steps are one line of text: a line break, tab or escape
-/// sequence in one would garble every place that shows it.
-std::string requireOneLine(std::string text, const char* what) {
-    if (hasControlCharacters(text)) {
-        throw UsageError(std::string(what) +
-                         " contains a line break, tab or other control character");
-    }
-    return text;
 }
 
 // --- The commands -------------------------------------------------------------
@@ -107,9 +24,9 @@ void runStatus(Session& s, Arguments& args) {
     bool json = args.flag("--json");
     args.done();
     if (json) {
-        s.print(statusJson(s.store(), s.host.calendar));
+        s.print(statusJson(s.store(), s.host.calendar, s.now()));
     } else {
-        s.print(withoutControlCharacters(statusContent(s.store()).title.substr(1)));
+        s.print(statusText(s.store()));
     }
 }
 
@@ -118,7 +35,7 @@ void runNext(Session& s, Arguments& args) {
     std::optional<std::string> step = args.option("--step");
     args.done();
     if (step)
-        requireOneLine(*step, "the step");
+        step = requireText(*step, "the step");
     if (newTask && step)
         throw UsageError("--new-task and --step cannot be combined");
     if (!requireOpenDay(s))
@@ -142,88 +59,42 @@ void runNext(Session& s, Arguments& args) {
         s.commands->cmdNext();
         s.reportBeep(kNothingCurrent);
     }
+    if (s.result.exitCode == kExitOk)
+        s.say(currentLine(s.store()));
 }
 
 void runStep(Session& s, Arguments& args) {
-    std::string text = requireOneLine(args.positional("TEXT"), "the step");
+    std::string text = requireText(args.positional("TEXT"), "the step");
     args.done();
     if (!requireOpenDay(s))
         return;
     s.ui.answer = text;
     s.commands->cmdEditStep();
     s.reportBeep("no thread is current");
+    if (!s.ui.beeped)
+        s.say(currentLine(s.store()));
 }
 
 void runStartDay(Session& s, Arguments& args) {
     args.done();
     s.commands->cmdStartDay();
+    s.sayDone("Day started");
 }
 
 void runEndDay(Session& s, Arguments& args) {
     args.done();
     s.commands->cmdEndDay();
-}
-
-void runPark(Session& s, Arguments& args) {
-    args.done();
-    if (!requireOpenDay(s))
-        return;
-    const auto id = s.store().currentID();
-    if (!id || s.store().kindOf(*id) != ThreadKind::active) {
-        s.nothingToDo("no thread is current");
-        return;
-    }
-    s.commands->cmdParkCurrent();
-}
-
-void runSnooze(Session& s, Arguments& args) {
-    std::optional<std::string> until = args.option("--until");
-    std::optional<std::string> length = args.optionalPositional();
-    args.done();
-    if (until && length)
-        throw UsageError("give either a length or --until, not both");
-    if (!requireOpenDay(s))
-        return;
-    if (!s.store().currentTodo() && !s.store().current()) {
-        s.nothingToDo(kNothingCurrent);
-        return;
-    }
-    if (until) {
-        s.store().snoozeCurrent(cli::parseDateTime(*until, s.host.calendar));
-    } else if (!length) {
-        s.commands->cmdSnoozeDefault();
-    } else if (auto minutes = cli::parseMinutes(*length)) {
-        s.store().snoozeCurrent(s.host.clock.now() + static_cast<double>(*minutes) * 60.0);
-    } else {
-        bool known = false;
-        for (const auto& preset : allSnoozePresets())
-            known = known || preset.id == *length;
-        if (!known) {
-            throw UsageError("unknown snooze length \"" + *length +
-                             "\" (minutes, 15m, 1h, 3h, evening or tomorrow)");
-        }
-        s.commands->cmdSnoozePreset(*length);
-    }
-}
-
-void runRevive(Session& s, Arguments& args, ThreadKind from) {
-    std::string name = args.positional("THREAD");
-    args.done();
-    Uuid id = cli::findThread(s.store(), from, name);
-    if (from == ThreadKind::parked) {
-        s.commands->cmdUnpark(id.toString());
-    } else {
-        s.commands->cmdWake(id.toString());
-    }
+    s.say("Day ended. See you next time: cadro start-day");
 }
 
 void runAddThread(Session& s, Arguments& args) {
     Strand thread;
     thread.id = Uuid::random();
-    thread.step = requireOneLine(args.option("--step").value_or(""), "the step");
+    if (auto step = args.option("--step"))
+        thread.step = requireText(*step, "the step");
     thread.nextSteps = args.options("--next");
-    for (const auto& step : thread.nextSteps)
-        requireOneLine(step, "a next step");
+    for (auto& step : thread.nextSteps)
+        step = requireText(step, "a next step");
     if (auto priority = args.option("--priority")) {
         thread.priority = cli::parseInteger(*priority, "--priority", 1, 1'000'000);
     }
@@ -235,7 +106,9 @@ void runAddThread(Session& s, Arguments& args) {
         throw UsageError("the title is empty");
     thread.createdAt = s.host.clock.now();
     s.store().addThread(thread);
-    s.print(thread.id.toString());
+    if (s.quiet)
+        s.print(thread.id.toString());
+    s.sayDone("Added thread " + inQuotes(thread.title));
 }
 
 void runAddTodo(Session& s, Arguments& args) {
@@ -249,20 +122,25 @@ void runAddTodo(Session& s, Arguments& args) {
     if (title.empty())
         throw UsageError("the title is empty");
     auto id = s.store().addTodo(title, minutes, schedule);
-    s.print(id->toString());
+    if (s.quiet)
+        s.print(id->toString());
+    s.sayDone("Added to-do " + inQuotes(title));
 }
 
 void runList(Session& s, Arguments& args) {
     bool json = args.flag("--json");
     args.done();
-    s.result.out += json ? cli::listJson(s.store(), s.host.calendar) + "\n"
-                         : cli::listText(s.store(), s.host.calendar, s.host.clock.now());
+    s.result.out += json ? listJson(s.store(), s.host.calendar, s.now()) + "\n"
+                         : listText(s.store(), s.host.calendar, s.now());
 }
 
 void runTick(Session& s, Arguments& args) {
     args.done();
+    const std::string before = currentLine(s.store());
     s.store().wakeDueSnoozes(true);
     s.store().processSchedules(s.host.clock.now(), true);
+    if (currentLine(s.store()) != before)
+        s.say(currentLine(s.store()));
 }
 
 void runBrainDump(Session& s, Arguments& args) {
@@ -278,20 +156,25 @@ void runBrainDump(Session& s, Arguments& args) {
             throw UsageError("--link needs the file's full path, not \"" + *link + "\"");
         if (!s.store().linkBrainDumpFile(*link))
             s.nothingToDo(*link + " cannot be read as text; it is left as it is");
+        else
+            s.say("The brain dump is kept in " + *link + " now");
         return;
     }
     if (unlink) {
         s.store().unlinkBrainDumpFile();
+        s.say("The brain dump is kept in Cadro again");
         return;
     }
     s.store().refreshBrainDump();  // another editor may have changed the linked file
     if (set) {
         s.store().editBrainDump(*set);
+        s.say("Brain dump replaced");
     } else if (append) {
         std::string text = s.store().brainDump();
         if (!text.empty() && text.back() != '\n')
             text += '\n';
         s.store().editBrainDump(text + *append);
+        s.say("Added to the brain dump");
     } else {
         s.result.out += s.store().brainDump();
         if (!s.store().brainDump().empty() && s.store().brainDump().back() != '\n') {
@@ -316,12 +199,13 @@ void runSet(Session& s, Arguments& args) {
     if (!value)
         throw UsageError("set " + *name + " needs a value");
     if (*name == "default-snooze") {
-        s.store().setDefaultSnoozeMinutes(cli::parseInteger(*value, "default-snooze", 1, 525'600));
+        s.store().setDefaultSnoozeMinutes(parseInteger(*value, "default-snooze", 1, 525'600));
     } else if (*name == "todo-chance") {
-        s.store().setTodoChancePercent(cli::parseInteger(*value, "todo-chance", 0, 100));
+        s.store().setTodoChancePercent(parseInteger(*value, "todo-chance", 0, 100));
     } else {
         throw UsageError("unknown setting \"" + *name + "\" (default-snooze or todo-chance)");
     }
+    s.say(*name + " is " + *value + " now");
 }
 
 void runShow(Session& s, Arguments& args) {
@@ -358,22 +242,17 @@ using Handler = void (*)(Session&, Arguments&);
 
 const std::map<std::string, Handler>& handlers() {
     static const std::map<std::string, Handler> table = {
-        {"status", runStatus},
-        {"next", runNext},
-        {"step", runStep},
-        {"start-day", runStartDay},
-        {"end-day", runEndDay},
-        {"park", runPark},
-        {"snooze", runSnooze},
-        {"unpark", [](Session& s, Arguments& a) { runRevive(s, a, ThreadKind::parked); }},
-        {"wake", [](Session& s, Arguments& a) { runRevive(s, a, ThreadKind::snoozed); }},
-        {"add-thread", runAddThread},
-        {"add-todo", runAddTodo},
-        {"list", runList},
-        {"tick", runTick},
-        {"brain-dump", runBrainDump},
-        {"set", runSet},
-        {"show", runShow},
+        {"status", runStatus},    {"next", runNext},
+        {"step", runStep},        {"start-day", runStartDay},
+        {"end-day", runEndDay},   {"park", runPark},
+        {"snooze", runSnooze},    {"unpark", runUnpark},
+        {"wake", runWake},        {"done", runDone},
+        {"remove", runRemove},    {"edit", runEdit},
+        {"move", runMove},        {"export", runExport},
+        {"import", runImport},    {"add-thread", runAddThread},
+        {"add-todo", runAddTodo}, {"list", runList},
+        {"tick", runTick},        {"brain-dump", runBrainDump},
+        {"set", runSet},          {"show", runShow},
         {"quit", runQuit},
     };
     return table;
@@ -381,6 +260,20 @@ const std::map<std::string, Handler>& handlers() {
 
 bool isHelpFlag(const std::string& arg) {
     return arg == "--help" || arg == "-h";
+}
+
+bool isQuietFlag(const std::string& arg) {
+    return arg == "-q" || arg == "--quiet";
+}
+
+/// Takes -q and --quiet out of the arguments (not after "--": there they are
+/// text); true when one was there.
+bool takeQuietFlag(std::vector<std::string>& args) {
+    const auto end = std::find(args.begin(), args.end(), "--");
+    const auto kept = std::remove_if(args.begin(), end, isQuietFlag);
+    const bool quiet = kept != end;
+    args.erase(kept, end);
+    return quiet;
 }
 
 bool isTrayAppArgument(const std::string& arg) {
@@ -420,16 +313,26 @@ std::optional<CommandLineResult> infoResult(const std::vector<std::string>& args
 }
 
 std::vector<std::string> withAbsoluteFilePaths(std::vector<std::string> args) {
-    if (args.empty() || args.front() != "brain-dump")
+    auto makeAbsolute = [](std::string& path) {
+        std::error_code error;
+        const std::filesystem::path full = std::filesystem::absolute(path, error);
+        if (!error && !path.empty())
+            path = full.lexically_normal().string();
+    };
+    if (args.empty())
         return args;
-    for (std::size_t i = 1; i + 1 < args.size(); ++i) {
-        if (args[i] == "--link" && !args[i + 1].empty()) {
-            std::error_code error;
-            const std::filesystem::path full = std::filesystem::absolute(args[i + 1], error);
-            if (!error)
-                args[i + 1] = full.lexically_normal().string();
-        }
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (args.front() == "brain-dump" && args[i] == "--link" && i + 1 < args.size())
+            makeAbsolute(args[i + 1]);
+        if (args.front() == "import" && args[i].rfind("--", 0) != 0 && args[i] != "-q")
+            makeAbsolute(args[i]);
     }
+    return args;
+}
+
+std::vector<std::string> withQuietAfterCommand(std::vector<std::string> args) {
+    if (args.size() > 1 && isQuietFlag(args.front()))
+        std::rotate(args.begin(), args.begin() + 1, args.begin() + 2);
     return args;
 }
 
@@ -458,8 +361,10 @@ bool commandChangesStore(const std::vector<std::string>& args) {
     }
     if (command == "set")
         return args.size() > 1;  // without a setting it only shows them
+    if (command == "import")
+        return std::find(args.begin(), args.end(), "--dry-run") == args.end();
     return handlers().count(command) && command != "status" && command != "list" &&
-           command != "show" && command != "quit";
+           command != "show" && command != "quit" && command != "export";
 }
 
 std::optional<CommandLineResult> rejectMalformedArguments(const std::vector<std::string>& args) {
@@ -470,7 +375,8 @@ std::optional<CommandLineResult> rejectMalformedArguments(const std::vector<std:
     return std::nullopt;
 }
 
-CommandLineResult runCommandLine(const std::vector<std::string>& args, CommandLineHost& host) {
+CommandLineResult runCommandLine(std::vector<std::string> args, CommandLineHost& host) {
+    const bool quiet = takeQuietFlag(args);
     if (args.empty()) {
         CommandLineResult none;
         none.exitCode = kExitBadInput;
@@ -483,6 +389,7 @@ CommandLineResult runCommandLine(const std::vector<std::string>& args, CommandLi
     if (auto refused = rejectMalformedArguments(args))
         return *refused;
     Session session(host);
+    session.quiet = quiet;
     try {
         auto handler = handlers().find(command);
         if (handler == handlers().end())

@@ -56,6 +56,9 @@ enum class CommandKind { trayApp, watch, storeCommand, info };
 /// the tray app, which runs elsewhere.
 std::vector<std::string> withAbsoluteFilePaths(std::vector<std::string> args);
 
+/// A leading -q moved behind the command name, where every command takes it.
+std::vector<std::string> withQuietAfterCommand(std::vector<std::string> args);
+
 /// What kind of command the arguments (without the program name) ask for.
 CommandKind classifyCommandLine(const std::vector<std::string>& args);
 
@@ -73,10 +76,10 @@ std::optional<CommandLineResult> infoResult(const std::vector<std::string>& args
 
 /// Runs one `cadro` subcommand against the host's store. Never throws. A
 /// change that could not be saved gives kExitNotSaved.
-CommandLineResult runCommandLine(const std::vector<std::string>& args, CommandLineHost& host);
+CommandLineResult runCommandLine(std::vector<std::string> args, CommandLineHost& host);
 
 /// The one-line JSON object of `cadro status --json`.
-std::string statusJson(const ThreadStore& store, const Calendar& calendar);
+std::string statusJson(const ThreadStore& store, const Calendar& calendar, Date now);
 
 /// The usage text of `cadro --help`.
 const std::string& usageText();

@@ -5,6 +5,10 @@
 #include "core/schedule/ScheduleLabels.h"
 #include "core/shell/StatusTitle.h"
 
+#include <cmath>
+#include <cstdio>
+#include <cstdlib>
+
 namespace cadro {
 namespace {
 
@@ -41,15 +45,26 @@ OrderedValue threadJson(const Strand& thread) {
     return out;
 }
 
-OrderedValue todoJson(const Todo& todo, const Calendar& calendar) {
+OrderedValue timestampOrNull(const std::optional<Date>& date, const Calendar& calendar) {
+    return date ? OrderedValue(cli::localTimestamp(*date, calendar)) : OrderedValue(nullptr);
+}
+
+/// The schedule as the store keeps it, with its label and next time added.
+OrderedValue scheduleJson(const TodoSchedule& schedule, const Calendar& calendar, Date now) {
+    OrderedValue out = json::encode(schedule);
+    out["label"] = shortLabel(schedule, calendar);
+    out["next"] = timestampOrNull(schedule.nextOccurrence(now, calendar), calendar);
+    return out;
+}
+
+OrderedValue todoJson(const Todo& todo, const Calendar& calendar, Date now) {
     OrderedValue out = OrderedValue::object();
     out["id"] = todo.id.toString();
     out["title"] = todo.title;
     out["estimatedMinutes"] = orNull(todo.estimatedMinutes);
     out["schedule"] =
-        todo.schedule ? OrderedValue(shortLabel(*todo.schedule, calendar)) : OrderedValue(nullptr);
-    out["snoozedUntil"] = todo.snoozedUntil ? OrderedValue(formatUtcTimestamp(*todo.snoozedUntil))
-                                            : OrderedValue(nullptr);
+        todo.schedule ? scheduleJson(*todo.schedule, calendar, now) : OrderedValue(nullptr);
+    out["snoozedUntil"] = timestampOrNull(todo.snoozedUntil, calendar);
     return out;
 }
 
@@ -76,14 +91,23 @@ std::string tooltip(const ThreadStore& store, const StatusContent& content) {
     return text;
 }
 
+/// The start of a row in `cadro list`: its number, for naming it in other
+/// commands, and a star when it is current.
+std::string rowStart(std::size_t& number, bool isCurrent) {
+    std::string text = std::to_string(++number);
+    return std::string(text.size() < 3 ? 3 - text.size() : 0, ' ') + text +
+           (isCurrent ? " * " : "   ");
+}
+
 void listThreads(std::string& out, const char* heading, const std::vector<Strand>& threads,
-                 const ThreadStore& store, const Calendar& calendar, Date now) {
+                 const ThreadStore& store, const Calendar& calendar, Date now,
+                 std::size_t& number) {
     out += heading;
     out += threads.empty() ? " none\n" : "\n";
     for (const auto& thread : threads) {
         bool isCurrent =
             store.sessionOpen() && !store.currentTodo() && store.currentID() == thread.id;
-        out += isCurrent ? "  * " : "    ";
+        out += rowStart(number, isCurrent);
         out += withoutControlCharacters(threadText(store, thread));
         if (thread.priority)
             out += "  [priority " + std::to_string(*thread.priority) + "]";
@@ -95,31 +119,57 @@ void listThreads(std::string& out, const char* heading, const std::vector<Strand
 
 }  // namespace
 
-std::string statusJson(const ThreadStore& store, const Calendar& calendar) {
+std::string statusJson(const ThreadStore& store, const Calendar& calendar, Date now) {
     StatusContent content = statusContent(store);
     OrderedValue out = OrderedValue::object();
-    out["text"] = content.title.substr(1);
+    out["text"] = cli::statusText(store);
     out["tooltip"] = tooltip(store, content);
     out["class"] = className(content.state);
     out["sessionOpen"] = store.sessionOpen();
     const Strand* thread = store.sessionOpen() ? store.current() : nullptr;
     out["thread"] = thread ? threadJson(*thread) : OrderedValue(nullptr);
     const Todo* todo = store.sessionOpen() ? store.currentTodo() : nullptr;
-    out["todo"] = todo ? todoJson(*todo, calendar) : OrderedValue(nullptr);
+    out["todo"] = todo ? todoJson(*todo, calendar, now) : OrderedValue(nullptr);
     return out.dump(-1, ' ', false, nlohmann::detail::error_handler_t::replace);
 }
 
 namespace cli {
 
+std::string statusText(const ThreadStore& store) {
+    if (!store.sessionOpen())
+        return closedDayText();
+    return withoutControlCharacters(statusContent(store).title.substr(1));
+}
+
+std::string localTimestamp(Date date, const Calendar& calendar) {
+    const auto day = calendar.dayNumber(date);
+    if (!day)
+        return formatUtcTimestamp(date);
+    const auto wholeSeconds = static_cast<std::int64_t>(std::floor(date.toUnix()));
+    const std::int64_t local = *day * 86'400 + calendar.hour(date) * 3'600 +
+                               calendar.minute(date) * 60 + calendar.second(date);
+    const std::int64_t offset = local - wholeSeconds;
+    const auto civil = calendar.civilDate(date);
+    char text[40];
+    std::snprintf(text, sizeof text, "%04lld-%02lld-%02lldT%02d:%02d:%02d%c%02lld:%02lld",
+                  static_cast<long long>(civil->year), static_cast<long long>(civil->month),
+                  static_cast<long long>(civil->day), calendar.hour(date), calendar.minute(date),
+                  calendar.second(date), offset < 0 ? '-' : '+',
+                  static_cast<long long>(std::abs(offset) / 3'600),
+                  static_cast<long long>(std::abs(offset) % 3'600 / 60));
+    return text;
+}
+
 std::string listText(const ThreadStore& store, const Calendar& calendar, Date now) {
     std::string out;
     out += store.sessionOpen() ? "Day: open\n" : "Day: not started\n";
-    listThreads(out, "Active:", store.active(), store, calendar, now);
-    listThreads(out, "Parked:", store.parked(), store, calendar, now);
-    listThreads(out, "Snoozed:", store.snoozed(), store, calendar, now);
+    std::size_t number = 0;
+    listThreads(out, "Active:", store.active(), store, calendar, now, number);
+    listThreads(out, "Parked:", store.parked(), store, calendar, now, number);
+    listThreads(out, "Snoozed:", store.snoozed(), store, calendar, now, number);
     out += store.todos().empty() ? "To-dos: none\n" : "To-dos:\n";
     for (const auto& todo : store.todos()) {
-        out += store.currentTodoID() == todo.id ? "  * " : "    ";
+        out += rowStart(number, store.sessionOpen() && store.currentTodoID() == todo.id);
         out += withoutControlCharacters(todo.title);
         if (todo.estimatedMinutes)
             out += "  ~" + durationLabel(*todo.estimatedMinutes);
@@ -133,7 +183,7 @@ std::string listText(const ThreadStore& store, const Calendar& calendar, Date no
     return out;
 }
 
-std::string listJson(const ThreadStore& store, const Calendar& calendar) {
+std::string listJson(const ThreadStore& store, const Calendar& calendar, Date now) {
     OrderedValue out = OrderedValue::object();
     out["sessionOpen"] = store.sessionOpen();
     out["currentID"] =
@@ -147,14 +197,14 @@ std::string listJson(const ThreadStore& store, const Calendar& calendar) {
         for (const auto& thread : store.threads(kind)) {
             OrderedValue item = threadJson(thread);
             if (thread.snoozedUntil)
-                item["snoozedUntil"] = formatUtcTimestamp(*thread.snoozedUntil);
+                item["snoozedUntil"] = localTimestamp(*thread.snoozedUntil, calendar);
             list.push_back(std::move(item));
         }
         out[key] = std::move(list);
     }
     OrderedValue todos = OrderedValue::array();
     for (const auto& todo : store.todos())
-        todos.push_back(todoJson(todo, calendar));
+        todos.push_back(todoJson(todo, calendar, now));
     out["todos"] = std::move(todos);
     return out.dump(-1, ' ', false, nlohmann::detail::error_handler_t::replace);
 }

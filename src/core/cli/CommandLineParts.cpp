@@ -201,33 +201,6 @@ Date parseDateTime(const std::string& text, const Calendar& calendar) {
     return compose(calendar, day, time, text);
 }
 
-Uuid findThread(const ThreadStore& store, ThreadKind kind, const std::string& name) {
-    const char* listName = kind == ThreadKind::parked    ? "parked"
-                           : kind == ThreadKind::snoozed ? "snoozed"
-                                                         : "active";
-    const auto& threads = store.threads(kind);
-    if (auto id = Uuid::parse(name)) {
-        for (const auto& thread : threads) {
-            if (thread.id == *id)
-                return thread.id;
-        }
-        throw UsageError(std::string("no ") + listName + " thread has the id " + id->toString());
-    }
-    std::vector<Uuid> matches;
-    for (const auto& thread : threads) {
-        if (thread.title == name)
-            matches.push_back(thread.id);
-    }
-    if (matches.empty()) {
-        throw UsageError(std::string("no ") + listName + " thread is called \"" + name + "\"");
-    }
-    if (matches.size() > 1) {
-        throw UsageError("several " + std::string(listName) + " threads are called \"" + name +
-                         "\"; use the id from cadro list --json");
-    }
-    return matches.front();
-}
-
 std::optional<TodoSchedule> scheduleFromOptions(Arguments& args, const CommandLineHost& host) {
     std::vector<std::string> at = args.options("--at");
     std::optional<std::string> on = args.option("--on");

@@ -8,6 +8,7 @@
 #include "core/store/ThreadStore.h"
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <stdexcept>
 #include <string>
@@ -57,14 +58,49 @@ std::string parseColor(const std::string& text);
 /// "YYYY-MM-DD HH:MM" in the calendar's zone.
 Date parseDateTime(const std::string& text, const Calendar& calendar);
 
-/// The thread in `kind`'s list with this id (either case) or exact title.
-Uuid findThread(const ThreadStore& store, ThreadKind kind, const std::string& name);
+/// One thread or to-do, with the number `cadro list` shows beside it.
+struct Item {
+    std::size_t number = 0;
+    Uuid id;
+    std::string title;
+    /// The list a thread is in; nothing for a to-do.
+    std::optional<ThreadKind> list;
+    bool snoozed = false;
+
+    bool isTodo() const { return !list; }
+};
+
+/// Every thread (active, parked, snoozed) and then every to-do, numbered
+/// from 1 in the order `cadro list` shows them.
+std::vector<Item> numberedItems(const ThreadStore& store);
+
+/// The item `name` names among those `accepts` takes (`what` says which, as
+/// in "snoozed thread or to-do"): its number in `cadro list`, its id or a
+/// unique start of it, or its title in any case, where an exact title wins
+/// over a unique start of one. Throws UsageError when nothing or several
+/// match, naming the candidates.
+Item pickItem(const ThreadStore& store, const std::string& name,
+              const std::function<bool(const Item&)>& accepts, const std::string& what);
+
+/// `title` in double quotes, safe to print on one line.
+std::string inQuotes(const std::string& title);
+
+/// What the terminal and status bars show while the day is closed: how to
+/// open it.
+std::string closedDayText();
+/// What `cadro status` prints: the tray's title, or closedDayText().
+std::string statusText(const ThreadStore& store);
+/// "Now: Title — step", or what stands in for it when nothing is up.
+std::string currentLine(const ThreadStore& store);
 
 /// The schedule described by --at, --on, --every, --weekdays and --day, or
 /// nothing when no --at is given (other schedule options then are an error).
 std::optional<TodoSchedule> scheduleFromOptions(Arguments& args, const CommandLineHost& host);
 
 std::string listText(const ThreadStore& store, const Calendar& calendar, Date now);
-std::string listJson(const ThreadStore& store, const Calendar& calendar);
+std::string listJson(const ThreadStore& store, const Calendar& calendar, Date now);
+/// An instant as ISO 8601 in the calendar's zone, with its offset
+/// ("2026-03-04T18:00:00+01:00").
+std::string localTimestamp(Date date, const Calendar& calendar);
 
 }  // namespace cadro::cli

@@ -65,14 +65,16 @@ const std::vector<CommandSpec>& commandTable() {
         {"step", "TEXT", "change the current thread's step", {}, {}},
         {"start-day", "", "open the working day", {}, {}},
         {"end-day", "", "close the working day", {}, {}},
-        {"park", "", "park the current thread", {}, {}},
+        {"done", "[TODO]", "finish a to-do (the one that is up, or the one named)", {}, {}},
+        {"park", "[THREAD]", "park a thread (the current one, or the one named)", {}, {}},
         {"snooze",
-         "[MINUTES | 15m | 1h | 3h | evening | tomorrow | --until \"YYYY-MM-DD HH:MM\"]",
-         "set the current thread or to-do aside",
-         {{"--until", "\"YYYY-MM-DD HH:MM\"", "until that moment"}},
+         "[ITEM] [MINUTES | 15m | 1h | 3h | evening | tomorrow | --until \"YYYY-MM-DD HH:MM\"]",
+         "set a thread or to-do aside (the current one, or the one named; a lone argument "
+         "starting with a digit is a length)",
+         {{"--until", "\"YYYY-MM-DD HH:MM\"", "until that moment, which must lie ahead"}},
          {"15m", "1h", "3h", "evening", "tomorrow"}},
-        {"unpark", "THREAD", "bring a parked thread back (id or title)", {}, {}},
-        {"wake", "THREAD", "bring a snoozed thread back (id or title)", {}, {}},
+        {"wake", "ITEM", "bring a snoozed thread or to-do back", {}, {}},
+        {"unpark", "THREAD", "bring a parked thread back", {}, {}},
         {"add-thread",
          "TITLE [--step TEXT] [--next TEXT]... [--priority N] [--color #RRGGBB]",
          "add a thread",
@@ -92,7 +94,46 @@ const std::vector<CommandSpec>& commandTable() {
           {"--weekdays", "su,mo,tu,we,th,fr,sa", "the days of a weekly repeat"},
           {"--day", "N", "the day of the month of a monthly repeat"}},
          {}},
-        {"list", "[--json]", "threads and to-dos", {{"--json", "", "print one JSON object"}}, {}},
+        {"edit",
+         "ITEM [--title TEXT] [--step TEXT] [--next TEXT]... [--no-next] [--priority N|none] "
+         "[--color #RRGGBB|none] [--minutes N|none] [--at HH:MM]... [--on YYYY-MM-DD] "
+         "[--every N day|week|month] [--weekdays su,mo,...] [--day N] [--no-schedule]",
+         "change a thread or a to-do",
+         {{"--title", "TEXT", "its new title"},
+          {"--step", "TEXT", "a thread's step"},
+          {"--next", "TEXT", "replace a thread's planned steps; repeat for more"},
+          {"--no-next", "", "forget a thread's planned steps"},
+          {"--priority", "N|none", "bring a thread back every N threads, or once a round"},
+          {"--color", "#RRGGBB|none", "a thread's colour, or none"},
+          {"--minutes", "N|none", "how long a to-do takes, or no estimate"},
+          {"--at", "HH:MM",
+           "a to-do's new schedule, with --on, --every, --weekdays and --day "
+           "as for add-todo"},
+          {"--on", "YYYY-MM-DD", "the day a to-do's new schedule starts"},
+          {"--every", "N day|week|month", "repeat a to-do's new schedule"},
+          {"--weekdays", "su,mo,tu,we,th,fr,sa", "the days of a weekly repeat"},
+          {"--day", "N", "the day of the month of a monthly repeat"},
+          {"--no-schedule", "", "take a to-do's schedule away"}},
+         {}},
+        {"remove", "ITEM", "delete a thread or a to-do for good", {}, {}},
+        {"move",
+         "THREAD --to N | --before THREAD | --after THREAD",
+         "move a thread within the ring; the one below it comes up next as before",
+         {{"--to", "N", "to place N of the ring"},
+          {"--before", "THREAD", "just before another thread"},
+          {"--after", "THREAD", "just after another thread"}},
+         {}},
+        {"list",
+         "[--json]",
+         "threads and to-dos, numbered",
+         {{"--json", "", "print one JSON object"}},
+         {}},
+        {"export", "", "print the whole store as JSON (the store file's format)", {}, {}},
+        {"import",
+         "FILE [--dry-run]",
+         "add the threads and to-dos of an export, or the tasks of a todo.txt file",
+         {{"--dry-run", "", "show what would be added and change nothing"}},
+         {}},
         {"tick", "", "wake due snoozes and show due scheduled to-dos", {}, {}},
         {"brain-dump",
          "[--set TEXT | --append LINE | --link FILE.md | --unlink]",
@@ -123,6 +164,7 @@ const std::vector<OptionSpec>& programOptions() {
         {"--demo", "", "start a throw-away demo filled with sample data"},
         {"--demo-empty", "", "start an empty throw-away demo"},
         {"--capture", "DIR", "take screenshots of the windows into DIR"},
+        {"--quiet", "", "with a command (also -q): no line saying what it did"},
         {"--help", "", "print this help"},
         {"--version", "", "print the version"},
     };
@@ -164,17 +206,27 @@ std::string programHelp() {
         "\n"
         "Without a command, cadro starts the tray app:\n";
     for (const auto& option : programOptions()) {
-        if (option.name != "--help" && option.name != "--version")
+        if (option.name != "--help" && option.name != "--version" && option.name != "--quiet")
             text += row(optionLabel(option), option.help);
     }
     text += "\nCommands:\n";
     for (const auto& command : commandTable())
         text += row(commandSynopsis(command), command.summary);
-    text += row("--help | --version", "this help, or the version") +
+    text += row("-q | --quiet", "with a command: no line saying what it did") +
+            row("--help | --version", "this help, or the version") +
+            "\n"
+            "A command that changes something says in one line what it did and what is\n"
+            "current now. With -q, add-thread and add-todo print just the new id.\n"
+            "\n"
+            "ITEM, THREAD and TODO name a thread or to-do by the number 'cadro list' shows,\n"
+            "its id or the start of it, or its title in any case (the start of a title\n"
+            "will do when only one begins that way).\n"
             "\n"
             "Run 'cadro COMMAND --help' for what a command's options do.\n"
-            "Exit status: 0 done, 1 nothing to act on or Cadro not running, 2 bad input,\n"
-            "3 the change could not be saved, 4 Cadro runs but does not answer.\n";
+            "Exit status: 0 done; 1 nothing to act on (no to-do up, the day not started)\n"
+            "or Cadro not running; 2 bad input (a value that does not parse, a name that\n"
+            "names nothing or several things), checked before anything changes; 3 the\n"
+            "change could not be saved; 4 Cadro runs but does not answer.\n";
     return text;
 }
 

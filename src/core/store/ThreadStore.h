@@ -35,6 +35,24 @@ enum class StoreProperty {
     sessionOpen,
 };
 
+/// Changes to one thread made together; absent fields stay as they are. An
+/// inner nullopt removes the priority or the colour.
+struct ThreadRevision {
+    std::optional<std::string> title;
+    std::optional<std::string> step;
+    std::optional<std::vector<std::string>> nextSteps;
+    std::optional<std::optional<std::int64_t>> priority;
+    std::optional<std::optional<std::string>> colorHex;
+};
+
+/// Changes to one to-do made together; an inner nullopt removes the estimate
+/// or the schedule.
+struct TodoRevision {
+    std::optional<std::string> title;
+    std::optional<std::optional<std::int64_t>> minutes;
+    std::optional<std::optional<TodoSchedule>> schedule;
+};
+
 /// What the store needs from the world; tests replace each piece.
 struct StoreDependencies {
     const Clock* clock = &SystemClock::instance();
@@ -129,6 +147,13 @@ class ThreadStore {
     /// Replaces the schedule and clears lastFiredAt.
     void setTodoSchedule(const Uuid& id, std::optional<TodoSchedule> schedule);
     void removeTodo(const Uuid& id);
+    /// Finishes a to-do as Next does when it is up: it leaves (a repeating one
+    /// stays for its next time) and, if it was up, the cycle resumes.
+    void finishTodo(const Uuid& id);
+    /// Applies every change of the revision in one transaction.
+    void reviseTodo(const Uuid& id, const TodoRevision& revision);
+    /// Clears the snooze of a to-do.
+    void wakeTodo(const Uuid& id);
 
     // --- Parking and snoozing ------------------------------------------------------
     void parkCurrent();
@@ -151,6 +176,8 @@ class ThreadStore {
     /// Values below 1 are raised to 1; nullopt removes the priority.
     void setPriority(const Uuid& id, std::optional<std::int64_t> priority);
     void setColor(const Uuid& id, std::optional<std::string> colorHex);
+    /// Applies every change of the revision in one transaction.
+    void reviseThread(const Uuid& id, const ThreadRevision& revision);
     /// Removes the thread from every list; the hygiene thread stays.
     void remove(const Uuid& id);
     void setCurrentStep(std::string step);
@@ -160,6 +187,11 @@ class ThreadStore {
     /// Moves the active rows at `offsets` so that they land before the row that
     /// was at `destination` (keeping their order), reseats the ring and saves.
     void moveActive(const std::vector<std::size_t>& offsets, std::size_t destination);
+
+    /// Adds the threads (each to the list it is in there) and the to-dos of
+    /// another store's state, with fresh ids where they clash. Its hygiene
+    /// thread, cycle position, preferences and brain dump stay out.
+    void importRecords(const PersistedState& other);
 
     // --- The day session ---------------------------------------------------------
     /// Opens the day and restarts the round from the first active thread.

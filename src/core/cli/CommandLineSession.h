@@ -1,0 +1,115 @@
+#pragma once
+
+// What the handlers of the `cadro` commands share: the session a command runs
+// in, and the checks and wording several commands use.
+
+#include "core/cli/CommandLine.h"
+#include "core/cli/CommandLineParts.h"
+#include "core/shell/Commands.h"
+
+#include <memory>
+#include <optional>
+#include <string>
+
+namespace cadro::cli {
+
+/// Answers the commands' questions from the command line and remembers a beep.
+class CommandLineUi final : public CommandUi {
+  public:
+    explicit CommandLineUi(CommandLineHost& host) : host_(host) {}
+    void beep() override { beeped = true; }
+    std::optional<std::string> askForText(const TextRequest& request) override {
+        asked = request;
+        return answer;
+    }
+    void openSettingsWindow() override {
+        if (host_.openSettingsWindow)
+            host_.openSettingsWindow();
+    }
+    void openUrl(const std::string&) override {}
+    int showAlert(const AlertContent&) override { return -1; }
+    void quit() override {
+        if (host_.quit)
+            host_.quit();
+    }
+
+    bool beeped = false;
+    std::optional<std::string> answer;
+    std::optional<TextRequest> asked;
+
+  private:
+    CommandLineHost& host_;
+};
+
+struct Session {
+    CommandLineHost& host;
+    CommandLineUi ui;
+    std::shared_ptr<MemoryDefaults> scratchDefaults;
+    std::unique_ptr<UIState> scratchUi;
+    std::unique_ptr<Commands> commands;
+    CommandLineResult result;
+    /// -q: no feedback lines (what a command was asked to print still comes).
+    bool quiet = false;
+
+    explicit Session(CommandLineHost& h) : host(h), ui(h) {
+        UIState* windows = host.ui;
+        if (!windows) {
+            // No tray app: window state goes nowhere.
+            scratchDefaults = std::make_shared<MemoryDefaults>();
+            scratchUi = std::make_unique<UIState>(scratchDefaults);
+            windows = scratchUi.get();
+        }
+        commands = std::make_unique<Commands>(host.store, *windows, host.clock, host.calendar, ui);
+    }
+    ThreadStore& store() { return host.store; }
+    Date now() const { return host.clock.now(); }
+
+    void nothingToDo(const std::string& reason) {
+        result.exitCode = kExitNothingToDo;
+        result.err += "cadro: " + reason + "\n";
+    }
+    /// After a command that beeps when nothing is current.
+    void reportBeep(const std::string& reason) {
+        if (ui.beeped)
+            nothingToDo(reason);
+    }
+    /// Output the command was asked for.
+    void print(const std::string& line) { result.out += line + "\n"; }
+    /// The line that says what a command did; -q silences it.
+    void say(const std::string& line) {
+        if (!quiet)
+            print(line);
+    }
+    /// Says what was done and what is current now, once the change succeeded.
+    void sayDone(const std::string& what) { say(what + ". " + currentLine(store())); }
+};
+
+inline constexpr const char* kNothingCurrent =
+    "nothing is current (start the day, or add a thread)";
+
+/// Commands that move the cycle need an open day; true when it is open.
+bool requireOpenDay(Session& s);
+
+/// Titles and steps are one line of text: a line break, tab or escape
+/// sequence in one would garble every place that shows it.
+std::string requireOneLine(std::string text, const char* what);
+/// Like requireOneLine, and not blank either.
+std::string requireText(const std::string& text, const char* what);
+
+/// A moment as a person reads it beside the time now ("tomorrow, 9:00 AM").
+std::string wakeTime(const Session& s, Date when);
+
+// The commands that pick any thread or to-do by name.
+void runDone(Session& s, Arguments& args);
+void runRemove(Session& s, Arguments& args);
+void runEdit(Session& s, Arguments& args);
+void runMove(Session& s, Arguments& args);
+void runPark(Session& s, Arguments& args);
+void runSnooze(Session& s, Arguments& args);
+void runWake(Session& s, Arguments& args);
+void runUnpark(Session& s, Arguments& args);
+// Moving data out and in.
+void runExport(Session& s, Arguments& args);
+void runImport(Session& s, Arguments& args);
+
+}  // namespace cadro::cli

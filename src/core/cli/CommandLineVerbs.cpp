@@ -1,0 +1,307 @@
+// The commands that act on any thread or to-do a person names: finishing,
+// removing, editing, moving, parking, snoozing and waking.
+#include "core/base/Utf8.h"
+#include "core/cli/CommandLineSession.h"
+#include "core/schedule/ScheduleLabels.h"
+#include "core/schedule/SnoozePreset.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace cadro::cli {
+namespace {
+
+bool isActiveThread(const Item& item) {
+    return item.list == ThreadKind::active;
+}
+
+/// "none" clears a value; anything else is parsed.
+template <typename T, typename Parse>
+std::optional<std::optional<T>> optionOrNone(Arguments& args, const std::string& name,
+                                             Parse parse) {
+    auto value = args.option(name);
+    if (!value)
+        return std::nullopt;
+    if (*value == "none")
+        return std::optional<T>();
+    return std::optional<T>(parse(*value));
+}
+
+/// How long a snooze lasts, worked out before anything is looked at.
+Date snoozeEnd(Session& s, const std::optional<std::string>& length,
+               const std::optional<std::string>& until) {
+    const Date now = s.now();
+    if (until) {
+        const Date end = parseDateTime(*until, s.host.calendar);
+        if (end <= now)
+            throw UsageError("--until must lie in the future, not \"" + *until + "\"");
+        return end;
+    }
+    if (!length)
+        return now + static_cast<double>(s.store().defaultSnoozeMinutes()) * 60.0;
+    if (auto minutes = parseMinutes(*length))
+        return now + static_cast<double>(*minutes) * 60.0;
+    for (const auto& preset : allSnoozePresets()) {
+        if (preset.id == *length)
+            return preset.makeDate(now, s.host.calendar);
+    }
+    throw UsageError("unknown snooze length \"" + *length +
+                     "\" (minutes, 15m, 1h, 3h, evening or tomorrow)");
+}
+
+/// A lone argument of `snooze` is a length when it starts with a digit or is
+/// a preset's name, and otherwise names what to snooze.
+bool looksLikeLength(const std::string& text) {
+    if (!text.empty() && std::isdigit(static_cast<unsigned char>(text.front())))
+        return true;
+    const auto& presets = allSnoozePresets();
+    return std::any_of(presets.begin(), presets.end(),
+                       [&](const SnoozePreset& preset) { return preset.id == text; });
+}
+
+}  // namespace
+
+bool requireOpenDay(Session& s) {
+    if (s.store().sessionOpen())
+        return true;
+    s.nothingToDo("your day hasn't started; start it with: cadro start-day");
+    return false;
+}
+
+std::string requireOneLine(std::string text, const char* what) {
+    if (hasControlCharacters(text)) {
+        throw UsageError(std::string(what) +
+                         " contains a line break, tab or other control character");
+    }
+    return text;
+}
+
+std::string requireText(const std::string& text, const char* what) {
+    if (trimWhitespaceAndNewlines(requireOneLine(text, what)).empty())
+        throw UsageError(std::string(what) + " is blank");
+    return text;
+}
+
+std::string wakeTime(const Session& s, Date when) {
+    return formatWakeTime(when, s.host.calendar, s.now());
+}
+
+void runDone(Session& s, Arguments& args) {
+    std::optional<std::string> name = args.optionalPositional();
+    args.done();
+    const Todo* up = s.store().sessionOpen() ? s.store().currentTodo() : nullptr;
+    Item todo;
+    if (name) {
+        todo = pickItem(s.store(), *name, &Item::isTodo, "to-do");
+    } else if (up) {
+        todo = {0, up->id, up->title, std::nullopt, false};
+    } else {
+        s.nothingToDo("no to-do is up; name one: cadro done TODO");
+        return;
+    }
+    s.store().finishTodo(todo.id);
+    if (auto stays = s.store().todo(todo.id)) {
+        auto next = stays->schedule->nextOccurrence(s.now(), s.host.calendar);
+        s.sayDone("Done " + inQuotes(todo.title) + ", back " + wakeTime(s, *next));
+    } else {
+        s.sayDone("Done " + inQuotes(todo.title));
+    }
+}
+
+void runRemove(Session& s, Arguments& args) {
+    std::string name = args.positional("THREAD or TODO");
+    args.done();
+    const Item item = pickItem(
+        s.store(), name, [](const Item&) { return true; }, "thread or to-do");
+    if (item.isTodo()) {
+        s.store().removeTodo(item.id);
+    } else {
+        if (s.store().strand(item.id)->isHygiene)
+            throw UsageError(inQuotes(item.title) +
+                             " keeps Cadro itself in the ring; park it instead");
+        s.store().remove(item.id);
+    }
+    s.sayDone("Removed " + inQuotes(item.title));
+}
+
+void runEdit(Session& s, Arguments& args) {
+    // Everything is read and checked before the item is looked up.
+    std::optional<std::string> title = args.option("--title");
+    if (title)
+        title = trimWhitespaceAndNewlines(requireText(*title, "the title"));
+    std::optional<std::string> step = args.option("--step");
+    if (step)
+        step = requireText(*step, "the step");
+    std::optional<std::vector<std::string>> nextSteps;
+    if (std::vector<std::string> next = args.options("--next"); !next.empty()) {
+        for (auto& each : next)
+            each = requireText(each, "a next step");
+        nextSteps = next;
+    }
+    if (args.flag("--no-next")) {
+        if (nextSteps)
+            throw UsageError("--next and --no-next cannot be combined");
+        nextSteps.emplace();
+    }
+    auto priority = optionOrNone<std::int64_t>(args, "--priority", [](const std::string& v) {
+        return parseInteger(v, "--priority", 1, 1'000'000);
+    });
+    auto color = optionOrNone<std::string>(args, "--color", parseColor);
+    auto minutes = optionOrNone<std::int64_t>(args, "--minutes", [](const std::string& v) {
+        return parseInteger(v, "--minutes", 1, 100'000);
+    });
+    std::optional<std::optional<TodoSchedule>> schedule;
+    if (auto given = scheduleFromOptions(args, s.host))
+        schedule = given;
+    if (args.flag("--no-schedule")) {
+        if (schedule)
+            throw UsageError("--at and --no-schedule cannot be combined");
+        schedule.emplace();
+    }
+    std::string name = args.positional("THREAD or TODO");
+    args.done();
+
+    const bool forThread = step || nextSteps || priority || color;
+    const bool forTodo = minutes || schedule;
+    if (!title && !forThread && !forTodo)
+        throw UsageError("nothing to change; give --title or another option");
+    const Item item = pickItem(
+        s.store(), name, [](const Item&) { return true; }, "thread or to-do");
+    if (item.isTodo() ? forThread : forTodo) {
+        throw UsageError(
+            item.isTodo()
+                ? "--step, --next, --no-next, --priority and --color are for threads"
+                : "--minutes, --at, --on, --every, --weekdays, --day and --no-schedule are for "
+                  "to-dos");
+    }
+    if (item.isTodo()) {
+        s.store().reviseTodo(item.id, {title, minutes, schedule});
+    } else {
+        s.store().reviseThread(item.id, {title, step, nextSteps, priority, color});
+    }
+    s.sayDone("Changed " + inQuotes(title.value_or(item.title)));
+}
+
+void runMove(Session& s, Arguments& args) {
+    std::optional<std::string> to = args.option("--to");
+    std::optional<std::string> before = args.option("--before");
+    std::optional<std::string> after = args.option("--after");
+    std::string name = args.positional("THREAD");
+    args.done();
+    if (int(bool(to)) + int(bool(before)) + int(bool(after)) != 1)
+        throw UsageError("give one of --to N, --before THREAD or --after THREAD");
+    const std::size_t ringSize = s.store().active().size();
+    std::optional<std::size_t> position;  // 1-based, where it ends up
+    if (to)
+        position = parseInteger(*to, "--to", 1, 1'000'000);
+
+    const Item moving = pickItem(s.store(), name, isActiveThread, "thread in the ring");
+    const auto& ring = s.store().active();
+    auto offsetOf = [&](const Uuid& id) {
+        return static_cast<std::size_t>(
+            std::find_if(ring.begin(), ring.end(), [&](const Strand& t) { return t.id == id; }) -
+            ring.begin());
+    };
+    const std::size_t from = offsetOf(moving.id);
+    // moveActive takes the offset of the row it lands before.
+    std::size_t destination;
+    if (position) {
+        const std::size_t target = std::min(*position, ringSize) - 1;
+        destination = target >= from ? target + 1 : target;
+    } else {
+        const Item other =
+            pickItem(s.store(), before ? *before : *after, isActiveThread, "thread in the ring");
+        if (other.id == moving.id)
+            throw UsageError("a thread cannot move beside itself");
+        destination = offsetOf(other.id) + (after ? 1 : 0);
+    }
+    s.store().moveActive({from}, destination);
+    const std::size_t landed = offsetOf(moving.id) + 1;
+    s.say("Moved " + inQuotes(moving.title) + " to place " + std::to_string(landed) + " of " +
+          std::to_string(ringSize) + ". " + currentLine(s.store()));
+}
+
+void runPark(Session& s, Arguments& args) {
+    std::optional<std::string> name = args.optionalPositional();
+    args.done();
+    Uuid id;
+    if (name) {
+        id = pickItem(s.store(), *name, isActiveThread, "thread in the ring").id;
+    } else {
+        if (!requireOpenDay(s))
+            return;
+        const auto current = s.store().currentID();
+        if (!current || s.store().kindOf(*current) != ThreadKind::active) {
+            s.nothingToDo("no thread is current");
+            return;
+        }
+        id = *current;
+    }
+    const std::string title = s.store().strand(id)->title;
+    s.store().park(id);
+    s.sayDone("Parked " + inQuotes(title));
+}
+
+void runSnooze(Session& s, Arguments& args) {
+    std::optional<std::string> until = args.option("--until");
+    std::optional<std::string> first = args.optionalPositional();
+    std::optional<std::string> second = args.optionalPositional();
+    args.done();
+    std::optional<std::string> name, length;
+    if (second || (first && (until || !looksLikeLength(*first)))) {
+        name = first;
+        length = second;
+    } else {
+        length = first;
+    }
+    if (until && length)
+        throw UsageError("give either a length or --until, not both");
+    const Date end = snoozeEnd(s, length, until);
+
+    Item item;
+    if (name) {
+        item = pickItem(
+            s.store(), *name, [](const Item& i) { return i.isTodo() || isActiveThread(i); },
+            "to-do or thread in the ring");
+    } else {
+        if (!requireOpenDay(s))
+            return;
+        if (const Todo* todo = s.store().currentTodo()) {
+            item = {0, todo->id, todo->title, std::nullopt, false};
+        } else if (const Strand* thread = s.store().current()) {
+            item = {0, thread->id, thread->title, ThreadKind::active, false};
+        } else {
+            s.nothingToDo(kNothingCurrent);
+            return;
+        }
+    }
+    if (item.isTodo())
+        s.store().snoozeTodo(item.id, end);
+    else
+        s.store().snooze(item.id, end);
+    s.sayDone("Snoozed " + inQuotes(item.title) + " until " + wakeTime(s, end));
+}
+
+void runWake(Session& s, Arguments& args) {
+    std::string name = args.positional("THREAD or TODO");
+    args.done();
+    const Item item = pickItem(
+        s.store(), name, [](const Item& i) { return i.snoozed; }, "snoozed thread or to-do");
+    if (item.isTodo())
+        s.store().wakeTodo(item.id);
+    else
+        s.store().wake(item.id);
+    s.sayDone("Woke " + inQuotes(item.title));
+}
+
+void runUnpark(Session& s, Arguments& args) {
+    std::string name = args.positional("THREAD");
+    args.done();
+    const Item item = pickItem(
+        s.store(), name, [](const Item& i) { return i.list == ThreadKind::parked; },
+        "parked thread");
+    s.store().unpark(item.id);
+    s.sayDone("Back in the ring: " + inQuotes(item.title));
+}
+
+}  // namespace cadro::cli
