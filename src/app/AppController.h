@@ -7,6 +7,8 @@
 #include "core/shell/AppEnvironment.h"
 #include "core/shell/Commands.h"
 #include "core/shell/LaunchAtLogin.h"
+#include "core/shell/StatusMenu.h"
+#include "core/shell/StoreNotices.h"
 #include "core/shell/UIState.h"
 #include "core/shortcuts/HotKeyManager.h"
 #include "core/shortcuts/ShortcutSettings.h"
@@ -21,15 +23,16 @@
 #include <set>
 
 class QMenu;
-class QSystemTrayIcon;
 class QTimer;
 class QWidget;
 
 namespace cadro {
 
+class DesktopNotifications;
 class FileWatcher;
 class SettingsWindow;
 class TerminationSignals;
+class TrayPresence;
 class WelcomeWindow;
 class X11HotKeyBackend;
 
@@ -70,7 +73,11 @@ class AppController : public QObject, public CommandUi {
   private:
     void buildTray();
     void rebuildMenu();
+    std::vector<MenuItem> currentMenu() const;
     void updateStatusTitle();
+    /// Tells the desktop what fired or woke since the last look.
+    void announceNotices();
+    void notify(const StoreNotice& notice);
     void scheduleRedraw();
     void registerShortcuts();
     /// The actions whose combos the desktop refused at the last registration.
@@ -107,7 +114,9 @@ class AppController : public QObject, public CommandUi {
     QTimer* saveRetry_ = nullptr;
     bool saveProblemShown_ = false;
     std::string shownLoadProblem_;
-    QSystemTrayIcon* tray_ = nullptr;
+    TrayPresence* tray_ = nullptr;
+    DesktopNotifications* notifications_ = nullptr;
+    std::unique_ptr<StoreNotices> notices_;
     std::unique_ptr<QMenu> menu_;
     QTimer* housekeeping_ = nullptr;
     bool redrawPending_ = false;
