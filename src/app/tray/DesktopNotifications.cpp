@@ -30,38 +30,59 @@ DesktopNotifications::DesktopNotifications(QObject* parent) : QObject(parent) {
                 SLOT(closed(uint, uint)));
 }
 
-bool DesktopNotifications::serverHasActions() {
-    // Asked each time: the server may have been replaced since.
-    QDBusReply<QStringList> capabilities = QDBusConnection::sessionBus().call(
-        call(QStringLiteral("GetCapabilities")), QDBus::Block, kCallTimeoutMilliseconds);
-    return capabilities.isValid() && capabilities.value().contains(QStringLiteral("actions"));
-}
-
 void DesktopNotifications::show(const QString& summary, const QString& body,
                                 const QList<Action>& actions, ActionHandler onAction) {
-    QDBusConnection bus = QDBusConnection::sessionBus();
-    if (!bus.isConnected())
+    if (!QDBusConnection::sessionBus().isConnected())
         return;
+    // Only the newest of several quick ones is worth showing.
+    waiting_ = Request{summary, body, actions, std::move(onAction)};
+    sendWaiting();
+}
+
+void DesktopNotifications::sendWaiting() {
+    if (isSending_ || !waiting_)
+        return;
+    isSending_ = true;
+    // Asked each time: the server may have been replaced since. Never
+    // blocking: the server may be busy calling us.
+    auto* asked = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(call(QStringLiteral("GetCapabilities")),
+                                                kCallTimeoutMilliseconds),
+        this);
+    connect(asked, &QDBusPendingCallWatcher::finished, this,
+            [this](QDBusPendingCallWatcher* answer) {
+                answer->deleteLater();
+                QDBusReply<QStringList> capabilities = *answer;
+                Request request = std::move(*waiting_);
+                waiting_.reset();
+                send(request, capabilities.isValid() &&
+                                  capabilities.value().contains(QStringLiteral("actions")));
+            });
+}
+
+void DesktopNotifications::send(const Request& request, bool withActions) {
     QStringList actionList;
-    if (serverHasActions()) {
-        for (const Action& action : actions)
+    if (withActions) {
+        for (const Action& action : request.actions)
             actionList << action.key << action.label;
     }
     const QString appIcon = QString::fromUtf8(kAppId.data(), qsizetype(kAppId.size()));
     QVariantMap hints{{QStringLiteral("desktop-entry"), appIcon}};
     QDBusMessage notify = call(QStringLiteral("Notify"));
-    notify << QStringLiteral("Cadro") << shownId_ << appIcon << summary << body << actionList
-           << hints << -1;
-    auto* pending =
-        new QDBusPendingCallWatcher(bus.asyncCall(notify, kCallTimeoutMilliseconds), this);
-    connect(pending, &QDBusPendingCallWatcher::finished, this,
-            [this, onAction = std::move(onAction)](QDBusPendingCallWatcher* answer) {
+    notify << QStringLiteral("Cadro") << shownId_ << appIcon << request.summary << request.body
+           << actionList << hints << -1;
+    auto* sent = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(notify, kCallTimeoutMilliseconds), this);
+    connect(sent, &QDBusPendingCallWatcher::finished, this,
+            [this, onAction = request.onAction](QDBusPendingCallWatcher* answer) {
                 answer->deleteLater();
                 QDBusReply<uint> id = *answer;
-                if (!id.isValid())
-                    return;
-                shownId_ = id.value();
-                onAction_ = onAction;
+                if (id.isValid()) {
+                    shownId_ = id.value();
+                    onAction_ = onAction;
+                }
+                isSending_ = false;
+                sendWaiting();
             });
 }
 

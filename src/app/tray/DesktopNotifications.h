@@ -5,6 +5,7 @@
 #include <QStringList>
 
 #include <functional>
+#include <optional>
 
 namespace cadro {
 
@@ -32,8 +33,19 @@ class DesktopNotifications : public QObject {
     void closed(uint id, uint reason);
 
   private:
-    bool serverHasActions();
+    struct Request {
+        QString summary;
+        QString body;
+        QList<Action> actions;
+        ActionHandler onAction;
+    };
+    /// Sends the waiting request once the one before has its id, so that it
+    /// replaces that one rather than standing beside it.
+    void sendWaiting();
+    void send(const Request& request, bool withActions);
 
+    std::optional<Request> waiting_;
+    bool isSending_ = false;
     uint shownId_ = 0;
     ActionHandler onAction_;
 };
