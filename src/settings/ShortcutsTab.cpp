@@ -399,6 +399,13 @@ void ShortcutsTab::setRefused(const std::set<HotKeyAction>& refused) {
         rows_[i]->setRefused(refused.count(kAllHotKeyActions[i]) > 0);
 }
 
+void ShortcutsTab::addSection(QWidget* section) {
+    auto* layout = static_cast<QVBoxLayout*>(this->layout());
+    // Before the stretch that keeps everything at the top.
+    layout->insertWidget(layout->count() - 1, divider(this));
+    layout->insertWidget(layout->count() - 1, section);
+}
+
 ShortcutRow* ShortcutsTab::row(HotKeyAction action) const {
     return rows_[std::size_t(hotKeyId(action) - 1)];
 }

@@ -88,6 +88,8 @@ class ShortcutsTab : public QWidget {
     void setRefused(const std::set<HotKeyAction>& refused);
     ShortcutRow* row(HotKeyAction action) const;
     QComboBox* snoozePicker() const { return snooze_; }
+    /// Adds a section of preferences under the snooze duration.
+    void addSection(QWidget* section);
 
   private:
     ShortcutSettings& shortcuts_;
