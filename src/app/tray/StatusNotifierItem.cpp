@@ -3,23 +3,35 @@
 #include "app/StatusIcon.h"
 #include "core/shell/AppId.h"
 
+#include <QGuiApplication>
+
 namespace cadro {
 
 StatusNotifierItem::StatusNotifierItem(QObject* object, Clicks clicks)
     : QDBusAbstractAdaptor(object), clicks_(std::move(clicks)) {
-    show(look_, true);
+    paint();
+    qApp->installEventFilter(this);
 }
 
-void StatusNotifierItem::show(const TrayLook& look, bool repaint) {
+void StatusNotifierItem::paint() {
+    pixmaps_.clear();
+    // Hosts pick the size that suits their panel.
+    for (qreal scale : {1.0, 2.0, 3.0})
+        pixmaps_.append(SniPixmap::fromImage(StatusIcon::make(look_.tint, scale).toImage()));
+    emit NewIcon();
+}
+
+bool StatusNotifierItem::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange)
+        paint();
+    return QDBusAbstractAdaptor::eventFilter(watched, event);
+}
+
+void StatusNotifierItem::show(const TrayLook& look) {
     const TrayLook before = look_;
     look_ = look;
-    if (repaint || before.tint != look.tint) {
-        pixmaps_.clear();
-        // Hosts pick the size that suits their panel.
-        for (qreal scale : {1.0, 2.0, 3.0})
-            pixmaps_.append(SniPixmap::fromImage(StatusIcon::make(look.tint, scale).toImage()));
-        emit NewIcon();
-    }
+    if (before.tint != look.tint)
+        paint();
     if (before.title != look.title) {
         emit NewTitle();
         emit NewToolTip();

@@ -52,9 +52,8 @@ class StatusNotifierItem : public QDBusAbstractAdaptor {
     };
     StatusNotifierItem(QObject* object, Clicks clicks);
 
-    /// Takes the new look and tells the host what changed. `repaint` redraws
-    /// the pixmaps even when the look is the same (the palette changed).
-    void show(const TrayLook& look, bool repaint = false);
+    /// Takes the new look and tells the host what changed.
+    void show(const TrayLook& look);
 
     QString id() const;
     QString category() const { return QStringLiteral("ApplicationStatus"); }
@@ -82,7 +81,13 @@ class StatusNotifierItem : public QDBusAbstractAdaptor {
     void NewStatus(const QString& status);
     void XAyatanaNewLabel(const QString& label, const QString& guide);
 
+  protected:
+    /// Redraws the plain icon in the colours of a new palette.
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
   private:
+    void paint();
+
     Clicks clicks_;
     TrayLook look_;
     SniPixmaps pixmaps_;

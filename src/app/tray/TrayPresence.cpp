@@ -121,13 +121,10 @@ void TrayPresence::refreshMenu() {
 }
 
 bool TrayPresence::eventFilter(QObject* watched, QEvent* event) {
-    // A new palette or theme: the plain icon takes the new colours.
-    if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange) {
-        if (item_)
-            item_->show(look_, true);
-        if (fallback_)
-            fallback_->setIcon(StatusIcon::icon(look_.tint));
-    }
+    // A new palette: the plain icon takes the new colours (the status
+    // notifier item follows on its own).
+    if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange && fallback_)
+        fallback_->setIcon(StatusIcon::icon(look_.tint));
     return QObject::eventFilter(watched, event);
 }
 
