@@ -15,6 +15,7 @@
 #include "platform/linux/ExecutablePath.h"
 #include "platform/linux/FileWatcher.h"
 #include "platform/linux/TerminationSignals.h"
+#include "platform/portal/PortalHotKeyBackend.h"
 #include "platform/x11/X11HotKeyBackend.h"
 #include "settings/SettingsWindow.h"
 #include "settings/WelcomeWindow.h"
@@ -182,13 +183,27 @@ bool AppController::start() {
     updates_->checkIfDue();
     store_->processSchedules(SystemClock::instance().now(), true);
 
-    hotKeyBackend_ = std::make_unique<X11HotKeyBackend>(
-        [this](std::uint32_t id, HotKeyEvent event) { hotKeys_->handle(id, event); });
-    hotKeys_ = std::make_unique<HotKeyManager>(*hotKeyBackend_);
+    auto hotKeyEvent = [this](std::uint32_t id, HotKeyEvent event) { hotKeys_->handle(id, event); };
+    hotKeyBackend_ = std::make_unique<X11HotKeyBackend>(hotKeyEvent);
+    HotKeyBackend* backend = hotKeyBackend_.get();
+    if (!hotKeyBackend_->isAvailable() && PortalHotKeyBackend::isOffered()) {
+        portalHotKeys_ = new PortalHotKeyBackend(
+            hotKeyEvent,
+            [this](const std::map<std::uint32_t, QString>& triggers) {
+                desktopShortcuts_.clear();
+                for (const auto& [id, trigger] : triggers)
+                    desktopShortcuts_[*hotKeyActionFromId(id)] = trigger;
+                if (settingsWindow_)
+                    settingsWindow_->setDesktopShortcuts(desktopShortcuts_);
+            },
+            this);
+        backend = portalHotKeys_;
+    }
+    hotKeys_ = std::make_unique<HotKeyManager>(*backend);
     registerShortcuts();
     subscriptions_.push_back(
         shortcuts_->subscribe([this](ShortcutProperty) { registerShortcuts(); }));
-    if (!hotKeyBackend_->isAvailable()) {
+    if (!hotKeyBackend_->isAvailable() && !portalHotKeys_) {
         telOnce("notices.shortcutsUnavailable", "Global shortcuts are not available",
                 hotKeyBackend_->unavailableReason() +
                     "\n\nBind the cadro commands in your desktop's keyboard settings instead, "
@@ -462,6 +477,7 @@ void AppController::openSettingsWindow() {
         connect(settingsWindow_.get(), &SettingsWindow::aboutToClose, this,
                 &AppController::settingsWindowWillClose);
         settingsWindow_->setRefusedShortcuts(refusedShortcuts());
+        settingsWindow_->setDesktopShortcuts(desktopShortcuts_);
     }
     settingsWindow_->showAndRaise();
 }

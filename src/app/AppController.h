@@ -19,6 +19,7 @@
 #include <QPointer>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 
@@ -29,6 +30,7 @@ class QWidget;
 namespace cadro {
 
 class DesktopNotifications;
+class PortalHotKeyBackend;
 class FileWatcher;
 class SettingsWindow;
 class TerminationSignals;
@@ -106,6 +108,10 @@ class AppController : public QObject, public CommandUi {
     std::unique_ptr<UIState> ui_;
     std::unique_ptr<Commands> commands_;
     std::unique_ptr<X11HotKeyBackend> hotKeyBackend_;
+    /// Where X11 grabs do not work and the desktop offers its shortcuts portal.
+    PortalHotKeyBackend* portalHotKeys_ = nullptr;
+    /// The keys the portal's desktop assigned, for the Shortcuts tab.
+    std::map<HotKeyAction, QString> desktopShortcuts_;
     std::unique_ptr<HotKeyManager> hotKeys_;
     std::unique_ptr<TerminationSignals> signals_;
     TrayServer* server_ = nullptr;

@@ -165,6 +165,10 @@ void SettingsWindow::setRefusedShortcuts(const std::set<HotKeyAction>& refused) 
     shortcutsTab_->setRefused(refused);
 }
 
+void SettingsWindow::setDesktopShortcuts(const std::map<HotKeyAction, QString>& triggers) {
+    shortcutsTab_->setDesktopTriggers(triggers);
+}
+
 void SettingsWindow::syncTab() {
     const int index = int(ui_.selectedTab());
     if (tabs_->currentIndex() != index)

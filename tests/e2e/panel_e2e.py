@@ -5,7 +5,9 @@ an XEmbed tray and a faked clock: the app docks in the XEmbed tray while no
 watcher exists and moves to a status notifier item when one appears; the
 item's properties and exported menu follow the store; a menu click runs the
 command; a fired scheduled to-do asks for attention and is notified once,
-with actions that work; the preference turns notifications off.
+with actions that work; the preference turns notifications off. Without X11
+(the offscreen platform standing in for Wayland) the shortcuts go through a
+test-side GlobalShortcuts portal, or, without one, the app tells the user once.
 
 Usage: panel_e2e.py path/to/cadro
 """
@@ -18,6 +20,7 @@ import tempfile
 import time
 
 import dbus
+import dbus.lowlevel
 import dbus.mainloop.glib
 import dbus.service
 from gi.repository import GLib
@@ -31,6 +34,7 @@ CLOCK_START = datetime.datetime(2027, 1, 4, 8, 0)
 CLOCK_RATE = 10
 ITEM = "org.kde.StatusNotifierItem"
 NOTIFICATIONS = "org.freedesktop.Notifications"
+SHORTCUTS = "org.freedesktop.portal.GlobalShortcuts"
 
 
 def fail(message):
@@ -111,17 +115,65 @@ class NotificationServer(dbus.service.Object):
         pass
 
 
+class Portal(dbus.service.Object):
+    """The desktop portal's global shortcuts: binds what it is asked to and
+    answers on the request object the caller expects."""
+
+    SESSION = "/org/freedesktop/portal/desktop/session/1/cadro"
+
+    def __init__(self, bus):
+        self.bus = bus
+        self.name = dbus.service.BusName("org.freedesktop.portal.Desktop", bus)
+        super().__init__(bus, "/org/freedesktop/portal/desktop")
+        self.bound = {}
+
+    def answer(self, sender, options, results):
+        path = "/org/freedesktop/portal/desktop/request/{}/{}".format(
+            sender[1:].replace(".", "_"), options["handle_token"])
+
+        def respond():
+            message = dbus.lowlevel.SignalMessage(path, "org.freedesktop.portal.Request", "Response")
+            message.append(dbus.UInt32(0), dbus.Dictionary(results, signature="sv"))
+            self.bus.send_message(message)
+        GLib.idle_add(respond)
+        return dbus.ObjectPath(path)
+
+    @dbus.service.method("org.freedesktop.DBus.Properties", in_signature="ss", out_signature="v")
+    def Get(self, interface, name):
+        return dbus.UInt32(1)
+
+    @dbus.service.method(SHORTCUTS, in_signature="a{sv}", out_signature="o", sender_keyword="sender")
+    def CreateSession(self, options, sender):
+        return self.answer(sender, options, {"session_handle": dbus.ObjectPath(self.SESSION)})
+
+    @dbus.service.method(SHORTCUTS, in_signature="oa(sa{sv})sa{sv}", out_signature="o",
+                         sender_keyword="sender")
+    def BindShortcuts(self, session, shortcuts, parent, options, sender):
+        self.bound = {str(id): {str(k): str(v) for k, v in props.items()} for id, props in shortcuts}
+        assigned = dbus.Array([(id, {"trigger_description": "Desk+" + id}) for id in self.bound],
+                              signature="(sa{sv})")
+        return self.answer(sender, options, {"shortcuts": assigned})
+
+    @dbus.service.signal(SHORTCUTS, signature="osta{sv}")
+    def Activated(self, session, shortcut, timestamp, options):
+        pass
+
+    @dbus.service.signal(SHORTCUTS, signature="osta{sv}")
+    def Deactivated(self, session, shortcut, timestamp, options):
+        pass
+
+
 def docked_in_xembed_tray():
     tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout
     return any('("cadro-tray" "Cadro")' in line and "1x1+" not in line for line in tree.splitlines())
 
 
-def launch_app(started_at):
+def launch_app(started_at, platform=()):
     """Starts the tray app with its clock at `started_at`; returns the
     process and a function giving the app's time now."""
     began = time.monotonic()
     stamp = started_at.strftime("@%Y-%m-%d %H:%M:%S") + f" x{CLOCK_RATE}"
-    app = start(["faketime", "-f", stamp, TRAY])
+    app = start(["env", *platform, "faketime", "-f", stamp, TRAY])
     check(wait_for(lambda: cadro("status") != "", 10), "the tray app does not answer")
     return app, lambda: started_at + datetime.timedelta(
         seconds=(time.monotonic() - began) * CLOCK_RATE)
@@ -259,6 +311,28 @@ def main():
     check(wait_for(lambda: get("Status") == "NeedsAttention", 60), "the quiet to-do did not fire")
     time.sleep(1)
     check(len(notifications.shown) == 2, "a notification came though they are off")
+    cadro("quit")
+    app.wait(10)
+
+    # Neither X11 nor a portal: the app says once how to bind the commands.
+    conf_path = f"{WORK}/config/Cadro/Cadro.conf"
+    offscreen = ["QT_QPA_PLATFORM=offscreen"]
+    app, clock = launch_app(CLOCK_START, offscreen)
+    check(wait_for(lambda: "notices.shortcutsUnavailable=true" in open(conf_path).read()),
+          "no notice that global shortcuts are unavailable")
+    cadro("quit")
+    app.wait(10)
+
+    # A portal: the four commands are bound with their combos; its press moves on.
+    portal = Portal(bus)
+    app, clock = launch_app(CLOCK_START, offscreen)
+    check(wait_for(lambda: len(portal.bound) == 4), f"the portal bound {portal.bound}")
+    check(portal.bound["next"]["preferred_trigger"] == "CTRL+ALT+LOGO+n",
+          f"Next's preferred trigger: {portal.bound['next']}")
+    before = cadro("status")
+    portal.Activated(Portal.SESSION, "next", 0, {})
+    portal.Deactivated(Portal.SESSION, "next", 0, {})
+    check(wait_for(lambda: cadro("status") != before), "the portal's shortcut did not move on")
     cadro("quit")
     print("1 passed, 0 failed")
 

@@ -106,8 +106,9 @@ uint DBusMenu::GetLayout(int parentId, int recursionDepth, const QStringList&,
     return revision_;
 }
 
-DBusMenuItemPropertiesList DBusMenu::GetGroupProperties(const QList<int>& ids, const QStringList&) {
-    DBusMenuItemPropertiesList result;
+QList<DBusMenuItemProperties> DBusMenu::GetGroupProperties(const QList<int>& ids,
+                                                           const QStringList&) {
+    QList<DBusMenuItemProperties> result;
     for (int id : ids) {
         if (id >= 0 && std::size_t(id) < entries_.size())
             result.append({id, entries_[std::size_t(id)].properties});
@@ -143,7 +144,7 @@ void DBusMenu::Event(int id, const QString& eventId, const QDBusVariant&, uint) 
     handle(id, eventId);
 }
 
-QList<int> DBusMenu::EventGroup(const DBusMenuEventList& events) {
+QList<int> DBusMenu::EventGroup(const QList<DBusMenuEvent>& events) {
     QList<int> idErrors;
     for (const DBusMenuEvent& event : events) {
         if (!handle(event.id, event.eventId))

@@ -44,11 +44,11 @@ class DBusMenu : public QDBusAbstractAdaptor {
   public slots:
     uint GetLayout(int parentId, int recursionDepth, const QStringList& propertyNames,
                    cadro::DBusMenuLayoutItem& layout);
-    cadro::DBusMenuItemPropertiesList GetGroupProperties(const QList<int>& ids,
-                                                         const QStringList& propertyNames);
+    QList<cadro::DBusMenuItemProperties> GetGroupProperties(const QList<int>& ids,
+                                                            const QStringList& propertyNames);
     QDBusVariant GetProperty(int id, const QString& name);
     void Event(int id, const QString& eventId, const QDBusVariant& data, uint timestamp);
-    QList<int> EventGroup(const cadro::DBusMenuEventList& events);
+    QList<int> EventGroup(const QList<cadro::DBusMenuEvent>& events);
     bool AboutToShow(int id);
     QList<int> AboutToShowGroup(const QList<int>& ids, QList<int>& idErrors);
 

@@ -35,7 +35,7 @@ class StatusNotifierItem : public QDBusAbstractAdaptor {
     Q_PROPERTY(QString Status READ status)
     Q_PROPERTY(int WindowId READ windowId)
     Q_PROPERTY(QString IconName READ iconName)
-    Q_PROPERTY(cadro::SniPixmaps IconPixmap READ iconPixmap)
+    Q_PROPERTY(QList<cadro::SniPixmap> IconPixmap READ iconPixmap)
     Q_PROPERTY(cadro::SniToolTip ToolTip READ toolTip)
     Q_PROPERTY(bool ItemIsMenu READ itemIsMenu)
     Q_PROPERTY(QDBusObjectPath Menu READ menu)
