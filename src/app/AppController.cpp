@@ -273,29 +273,29 @@ void AppController::buildTray() {
     hooks.run = [this](MenuAction action, const std::string& payload) {
         commands_->run(action, payload);
     };
-    hooks.seen = [this] {
-        store_->wakeDueSnoozes(true);  // as opening the Qt menu does
-        notices_->markSeen();
-        updateStatusTitle();
-    };
+    hooks.seen = [this] { menuOpened(); };
     hooks.middleClick = [this] { runHotKey(HotKeyAction::next); };
     hooks.noTray = [this] {
         // Panels often start after the apps at login; the icon docks as soon
         // as a tray appears, so only say what to do meanwhile.
         telOnce("notices.noTray", "No system tray found",
                 "Cadro keeps running and shows its icon as soon as your panel has a system "
-                "tray.\n\nMeanwhile use the cadro command: \"cadro status\" shows what you are "
-                "on, \"cadro next\" moves on. Status bars such as waybar or polybar can show "
+                "tray.\n\nMeanwhile use the cadro command: \"cadro status\" shows what you are on, "
+                "\"cadro next\" moves on. Status bars such as waybar or polybar can show "
                 "\"cadro status --watch --json\".");
     };
     tray_ = new TrayPresence(menu_.get(), std::move(hooks), this);
     updateStatusTitle();
 }
 
-void AppController::rebuildMenu() {
+void AppController::menuOpened() {
     store_->wakeDueSnoozes(true);
     notices_->markSeen();
     updateStatusTitle();
+}
+
+void AppController::rebuildMenu() {
+    menuOpened();
     menu_->clear();
     renderMenu(menu_.get(), currentMenu(), [this](MenuAction action, const std::string& payload) {
         commands_->run(action, payload);

@@ -74,6 +74,8 @@ class AppController : public QObject, public CommandUi {
 
   private:
     void buildTray();
+    /// Opening the menu wakes due snoozes and counts as seeing what came up.
+    void menuOpened();
     void rebuildMenu();
     std::vector<MenuItem> currentMenu() const;
     void updateStatusTitle();
