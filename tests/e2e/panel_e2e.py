@@ -13,6 +13,7 @@ Usage: panel_e2e.py path/to/cadro
 """
 import datetime
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -164,8 +165,11 @@ class Portal(dbus.service.Object):
 
 
 def docked_in_xembed_tray():
+    """True while an icon-sized window of the app sits in the tray (the
+    settings window has the same class)."""
     tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout
-    return any('("cadro-tray" "Cadro")' in line and "1x1+" not in line for line in tree.splitlines())
+    sizes = re.findall(r'\("cadro-tray" "Cadro"\)\s+(\d+)x(\d+)\+', tree)
+    return any(1 < int(w) <= 64 and 1 < int(h) <= 64 for w, h in sizes)
 
 
 def launch_app(started_at, platform=()):
@@ -174,9 +178,19 @@ def launch_app(started_at, platform=()):
     began = time.monotonic()
     stamp = started_at.strftime("@%Y-%m-%d %H:%M:%S") + f" x{CLOCK_RATE}"
     app = start(["env", *platform, "faketime", "-f", stamp, TRAY])
-    check(wait_for(lambda: cadro("status") != "", 10), "the tray app does not answer")
+    # Commands work on the store file when no app runs: wait for its socket.
+    socket = f"{WORK}/run/cadro/tray.sock"
+    check(wait_for(lambda: os.path.exists(socket) and cadro("status") != "", 10),
+          "the tray app does not answer")
     return app, lambda: started_at + datetime.timedelta(
         seconds=(time.monotonic() - began) * CLOCK_RATE)
+
+
+def quit_app(app):
+    cadro("quit")
+    app.wait(10)
+    check(wait_for(lambda: not os.path.exists(f"{WORK}/run/cadro/tray.sock"), 5),
+          "the socket stayed after quitting")
 
 
 def schedule_todo_soon(title, clock):
@@ -299,8 +313,7 @@ def main():
     check(len(notifications.shown) == 2, "more than one notification per fired to-do")
 
     # Notifications off: a fired to-do still asks for attention, silently.
-    cadro("quit")
-    app.wait(10)
+    quit_app(app)
     with open(f"{WORK}/config/Cadro/Cadro.conf", "a") as conf:
         conf.write("panel.notifies=false\n")
     app, clock = launch_app(CLOCK_START + datetime.timedelta(hours=2))
@@ -311,8 +324,7 @@ def main():
     check(wait_for(lambda: get("Status") == "NeedsAttention", 60), "the quiet to-do did not fire")
     time.sleep(1)
     check(len(notifications.shown) == 2, "a notification came though they are off")
-    cadro("quit")
-    app.wait(10)
+    quit_app(app)
 
     # Neither X11 nor a portal: the app says once how to bind the commands.
     conf_path = f"{WORK}/config/Cadro/Cadro.conf"
@@ -320,8 +332,7 @@ def main():
     app, clock = launch_app(CLOCK_START, offscreen)
     check(wait_for(lambda: "notices.shortcutsUnavailable=true" in open(conf_path).read()),
           "no notice that global shortcuts are unavailable")
-    cadro("quit")
-    app.wait(10)
+    quit_app(app)
 
     # A portal: the four commands are bound with their combos; its press moves on.
     portal = Portal(bus)
