@@ -20,9 +20,10 @@ void StoreNotices::remember(const ThreadStore& store) {
 std::vector<StoreNotice> StoreNotices::take(const ThreadStore& store, Date now) {
     std::vector<StoreNotice> notices;
     for (const Todo& todo : store.todos()) {
+        // Only a to-do seen before: one that arrives with a firing (the file
+        // was edited elsewhere) fired long ago.
         auto before = firedAt_.find(todo.id);
-        const bool known = before != firedAt_.end();
-        if (todo.lastFiredAt && (!known || before->second != todo.lastFiredAt)) {
+        if (before != firedAt_.end() && todo.lastFiredAt && before->second != todo.lastFiredAt) {
             notices.push_back({StoreNotice::Kind::todoFired, todo.id, todo.title});
             unseen_.insert(todo.id);
         }
