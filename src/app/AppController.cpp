@@ -183,32 +183,25 @@ bool AppController::start() {
     updates_->checkIfDue();
     store_->processSchedules(SystemClock::instance().now(), true);
 
-    auto hotKeyEvent = [this](std::uint32_t id, HotKeyEvent event) { hotKeys_->handle(id, event); };
-    hotKeyBackend_ = std::make_unique<X11HotKeyBackend>(hotKeyEvent);
-    HotKeyBackend* backend = hotKeyBackend_.get();
-    if (!hotKeyBackend_->isAvailable() && PortalHotKeyBackend::isOffered()) {
-        portalHotKeys_ = new PortalHotKeyBackend(
-            hotKeyEvent,
-            [this](const std::map<std::uint32_t, QString>& triggers) {
-                desktopShortcuts_.clear();
-                for (const auto& [id, trigger] : triggers)
-                    desktopShortcuts_[*hotKeyActionFromId(id)] = trigger;
-                if (settingsWindow_)
-                    settingsWindow_->setDesktopShortcuts(desktopShortcuts_);
-            },
-            this);
-        backend = portalHotKeys_;
-    }
-    hotKeys_ = std::make_unique<HotKeyManager>(*backend);
+    hotKeyBackend_ = std::make_unique<X11HotKeyBackend>(
+        [this](std::uint32_t id, HotKeyEvent event) { hotKeys_->handle(id, event); });
+    hotKeys_ = std::make_unique<HotKeyManager>(*hotKeyBackend_);
     registerShortcuts();
     subscriptions_.push_back(
         shortcuts_->subscribe([this](ShortcutProperty) { registerShortcuts(); }));
-    if (!hotKeyBackend_->isAvailable() && !portalHotKeys_) {
-        telOnce("notices.shortcutsUnavailable", "Global shortcuts are not available",
-                hotKeyBackend_->unavailableReason() +
-                    "\n\nBind the cadro commands in your desktop's keyboard settings instead, "
-                    "for example \"cadro next\" for Next, \"cadro next --new-task\", "
-                    "\"cadro snooze\". Everything else in Cadro works as usual.");
+    if (!hotKeyBackend_->isAvailable()) {
+        PortalHotKeyBackend::probe(this, [this](bool offered) {
+            if (offered) {
+                usePortalShortcuts();
+                return;
+            }
+            telOnce("notices.shortcutsUnavailable", "Global shortcuts are not available",
+                    hotKeyBackend_->unavailableReason() +
+                        "\n\nBind the cadro commands in your desktop's keyboard settings "
+                        "instead, for example \"cadro next\" for Next, \"cadro next "
+                        "--new-task\", \"cadro snooze\". Everything else in Cadro works as "
+                        "usual.");
+        });
     }
     if (environment_.claimWelcome())
         showWelcome();
@@ -363,6 +356,21 @@ void AppController::scheduleRedraw() {
         tray_->refreshMenu();
         server_->notifyWatchers();
     });
+}
+
+void AppController::usePortalShortcuts() {
+    portalHotKeys_ = new PortalHotKeyBackend(
+        [this](std::uint32_t id, HotKeyEvent event) { hotKeys_->handle(id, event); },
+        [this](const std::map<std::uint32_t, QString>& triggers) {
+            desktopShortcuts_.clear();
+            for (const auto& [id, trigger] : triggers)
+                desktopShortcuts_[*hotKeyActionFromId(id)] = trigger;
+            if (settingsWindow_)
+                settingsWindow_->setDesktopShortcuts(desktopShortcuts_);
+        },
+        this);
+    hotKeys_ = std::make_unique<HotKeyManager>(*portalHotKeys_);
+    registerShortcuts();
 }
 
 void AppController::registerShortcuts() {

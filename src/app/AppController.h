@@ -84,6 +84,8 @@ class AppController : public QObject, public CommandUi {
     void notify(const StoreNotice& notice);
     void scheduleRedraw();
     void registerShortcuts();
+    /// The desktop's portal takes the shortcuts that X11 grabs cannot.
+    void usePortalShortcuts();
     /// The actions whose combos the desktop refused at the last registration.
     std::set<HotKeyAction> refusedShortcuts() const;
     void runHotKey(HotKeyAction action);

@@ -5,7 +5,7 @@
 #include <QDBusConnection>
 #include <QDBusMessage>
 #include <QDBusMetaType>
-#include <QDBusPendingCall>
+#include <QDBusPendingCallWatcher>
 #include <QTimer>
 
 namespace cadro {
@@ -36,13 +36,17 @@ PortalHotKeyBackend::PortalHotKeyBackend(EventSink events, TriggerSink triggers,
                 SLOT(deactivated(QDBusMessage)));
 }
 
-bool PortalHotKeyBackend::isOffered() {
+void PortalHotKeyBackend::probe(QObject* context, std::function<void(bool offered)> answer) {
     QDBusMessage get = QDBusMessage::createMethodCall(
         kService, kPath, QStringLiteral("org.freedesktop.DBus.Properties"), QStringLiteral("Get"));
     get << kInterface << QStringLiteral("version");
-    return QDBusConnection::sessionBus()
-               .call(get, QDBus::Block, kProbeTimeoutMilliseconds)
-               .type() == QDBusMessage::ReplyMessage;
+    auto* pending = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(get, kProbeTimeoutMilliseconds), context);
+    QObject::connect(pending, &QDBusPendingCallWatcher::finished, context,
+                     [answer = std::move(answer)](QDBusPendingCallWatcher* reply) {
+                         reply->deleteLater();
+                         answer(!reply->isError());
+                     });
 }
 
 bool PortalHotKeyBackend::grab(std::uint32_t id, std::uint32_t keyCode, std::uint32_t modifiers) {

@@ -37,8 +37,9 @@ class PortalHotKeyBackend : public QObject, public HotKeyBackend {
 
     PortalHotKeyBackend(EventSink events, TriggerSink triggers, QObject* parent = nullptr);
 
-    /// True when the session bus has a portal with global shortcuts.
-    static bool isOffered();
+    /// Asks whether the session bus has a portal with global shortcuts and
+    /// tells `answer` later, on `context`'s thread, without blocking.
+    static void probe(QObject* context, std::function<void(bool offered)> answer);
 
     /// Takes the combo into the next binding, made once the registration is
     /// complete; the portal's answer comes later, so this cannot fail here.
