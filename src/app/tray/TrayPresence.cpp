@@ -51,13 +51,14 @@ TrayPresence::~TrayPresence() = default;
 void TrayPresence::exportItem() {
     registerDBusTypes();
     QDBusConnection bus = QDBusConnection::sessionBus();
-    itemObject_ = new QObject(this);
+    // The adaptors carry the interfaces; the objects only give them a path.
+    auto* itemObject = new QObject(this);
     item_ = new StatusNotifierItem(
-        itemObject_, {[this](QPoint at) { popUpMenu(at); }, [this] { hooks_.middleClick(); }});
-    menuObject_ = new QObject(this);
-    dbusMenu_ = new DBusMenu(menuObject_, hooks_.menuItems, hooks_.run, [this] { hooks_.seen(); });
-    bus.registerObject(kItemPath, itemObject_, QDBusConnection::ExportAdaptors);
-    bus.registerObject(StatusNotifierItem::kMenuPath, menuObject_, QDBusConnection::ExportAdaptors);
+        itemObject, {[this](QPoint at) { popUpMenu(at); }, [this] { hooks_.middleClick(); }});
+    auto* menuObject = new QObject(this);
+    dbusMenu_ = new DBusMenu(menuObject, hooks_.menuItems, hooks_.run, [this] { hooks_.seen(); });
+    bus.registerObject(kItemPath, itemObject, QDBusConnection::ExportAdaptors);
+    bus.registerObject(StatusNotifierItem::kMenuPath, menuObject, QDBusConnection::ExportAdaptors);
     serviceName_ =
         QStringLiteral("org.kde.StatusNotifierItem-%1-1").arg(QCoreApplication::applicationPid());
     bus.registerService(serviceName_);
@@ -77,14 +78,12 @@ void TrayPresence::registerWithWatcher() {
                     useFallback();
                     return;
                 }
-                registered_ = true;
                 if (fallback_)
                     fallback_->hide();
             });
 }
 
 void TrayPresence::useFallback() {
-    registered_ = false;
     if (!fallback_) {
         fallback_ = new QSystemTrayIcon(this);
         fallback_->setContextMenu(menu_);

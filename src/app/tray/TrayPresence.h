@@ -42,7 +42,6 @@ class TrayPresence : public QObject {
     void show(const TrayLook& look);
     /// The store changed: the exported menu follows.
     void refreshMenu();
-    bool isStatusNotifier() const { return registered_; }
 
   protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -57,12 +56,9 @@ class TrayPresence : public QObject {
     Hooks hooks_;
     TrayLook look_;
     QString serviceName_;
-    QObject* itemObject_ = nullptr;
-    QObject* menuObject_ = nullptr;
     StatusNotifierItem* item_ = nullptr;
     DBusMenu* dbusMenu_ = nullptr;
     QDBusServiceWatcher* watcher_ = nullptr;
-    bool registered_ = false;
     /// Made only once no watcher answered: Qt picks its own D-Bus tray when
     /// one exists as it makes the icon, which would show Cadro twice.
     QSystemTrayIcon* fallback_ = nullptr;
