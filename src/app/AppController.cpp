@@ -4,8 +4,9 @@
 #include "app/CaptureStage.h"
 #include "app/MenuRenderer.h"
 #include "app/QuitKey.h"
-#include "app/StatusIcon.h"
 #include "app/TextPrompt.h"
+#include "app/tray/DesktopNotifications.h"
+#include "app/tray/TrayPresence.h"
 #include "core/demo/DemoFixtures.h"
 #include "core/shell/StatusMenu.h"
 #include "core/shell/StatusTitle.h"
@@ -15,6 +16,7 @@
 #include "platform/linux/ExecutablePath.h"
 #include "platform/linux/FileWatcher.h"
 #include "platform/linux/TerminationSignals.h"
+#include "platform/portal/PortalHotKeyBackend.h"
 #include "platform/x11/X11HotKeyBackend.h"
 #include "settings/SettingsWindow.h"
 #include "settings/WelcomeWindow.h"
@@ -27,7 +29,6 @@
 #include <QNetworkAccessManager>
 #include <QNetworkReply>
 #include <QSocketNotifier>
-#include <QSystemTrayIcon>
 #include <QTimer>
 #include <QUrl>
 
@@ -39,6 +40,8 @@ namespace {
 constexpr int kHousekeepingMilliseconds = 30'000;
 /// While saving fails, how often to try again.
 constexpr int kSaveRetryMilliseconds = 5'000;
+/// How long "Snooze 15 min" on a notification snoozes.
+constexpr std::int64_t kNotificationSnoozeSeconds = 15 * 60;
 
 /// A plain GET of the feed through Qt; the body is handed back on the main
 /// thread. Bodies larger than the checker accepts are cut off early.
@@ -174,8 +177,14 @@ bool AppController::start() {
     // Keep the login item pointing at this executable.
     launchAtLogin_->refresh();
 
+    notices_ = std::make_unique<StoreNotices>(*store_);
+    notifications_ = new DesktopNotifications(this);
     buildTray();
     subscriptions_.push_back(store_->subscribe([this](StoreProperty) { scheduleRedraw(); }));
+    subscriptions_.push_back(ui_->subscribe([this](UIProperty property) {
+        if (property == UIProperty::panel)
+            updateStatusTitle();
+    }));
     checkSaved(!store_->hasUnsavedChanges());
 
     housekeeping_ = new QTimer(this);
@@ -193,11 +202,18 @@ bool AppController::start() {
     subscriptions_.push_back(
         shortcuts_->subscribe([this](ShortcutProperty) { registerShortcuts(); }));
     if (!hotKeyBackend_->isAvailable()) {
-        telOnce("notices.shortcutsUnavailable", "Global shortcuts are not available",
-                hotKeyBackend_->unavailableReason() +
-                    "\n\nBind the cadro commands in your desktop's keyboard settings instead, "
-                    "for example \"cadro next\" for Next, \"cadro next --new-task\", "
-                    "\"cadro snooze\". Everything else in Cadro works as usual.");
+        PortalHotKeyBackend::probe(this, [this](bool offered) {
+            if (offered) {
+                usePortalShortcuts();
+                return;
+            }
+            telOnce("notices.shortcutsUnavailable", "Global shortcuts are not available",
+                    hotKeyBackend_->unavailableReason() +
+                        "\n\nBind the cadro commands in your desktop's keyboard settings "
+                        "instead, for example \"cadro next\" for Next, \"cadro next "
+                        "--new-task\", \"cadro snooze\". Everything else in Cadro works as "
+                        "usual.");
+        });
     }
     if (environment_.captureDirectory)
         runScreenshotTour(*environment_.captureDirectory);
@@ -257,43 +273,84 @@ void AppController::checkSaved(bool saved) {
 }
 
 void AppController::buildTray() {
-    tray_ = new QSystemTrayIcon(this);
-    updateStatusTitle();
     menu_ = std::make_unique<QMenu>();
     connect(menu_.get(), &QMenu::aboutToShow, this, &AppController::rebuildMenu);
-    tray_->setContextMenu(menu_.get());
-    // A left click opens the same menu.
-    connect(tray_, &QSystemTrayIcon::activated, this,
-            [this](QSystemTrayIcon::ActivationReason why) {
-                if (why == QSystemTrayIcon::Trigger)
-                    menu_->popup(QCursor::pos());
-            });
-    tray_->show();
-    if (!QSystemTrayIcon::isSystemTrayAvailable()) {
-        // Panels often start after the apps at login; Qt docks the icon as
-        // soon as a tray appears, so only say what to do meanwhile.
+    TrayPresence::Hooks hooks;
+    hooks.menuItems = [this] { return currentMenu(); };
+    hooks.run = [this](MenuAction action, const std::string& payload) {
+        commands_->run(action, payload);
+    };
+    hooks.seen = [this] { menuOpened(); };
+    hooks.middleClick = [this] { runHotKey(HotKeyAction::next); };
+    hooks.noTray = [this] {
+        // Panels often start after the apps at login; the icon docks as soon
+        // as a tray appears, so only say what to do meanwhile.
         telOnce("notices.noTray", "No system tray found",
                 "Cadro keeps running and shows its icon as soon as your panel has a system "
                 "tray.\n\nMeanwhile use the cadro command: \"cadro status\" shows what you are on, "
                 "\"cadro next\" moves on. Status bars such as waybar or polybar can show "
                 "\"cadro status --watch --json\".");
-    }
+    };
+    tray_ = new TrayPresence(menu_.get(), std::move(hooks), this);
+    updateStatusTitle();
+}
+
+void AppController::menuOpened() {
+    store_->wakeDueSnoozes(true);
+    notices_->markSeen();
+    updateStatusTitle();
 }
 
 void AppController::rebuildMenu() {
-    store_->wakeDueSnoozes(true);
+    menuOpened();
     menu_->clear();
-    StatusMenuInputs inputs{*store_,    *shortcuts_,  updates_.get(), launchAtLogin_.get(),
-                            *calendar_, clock().now()};
-    renderMenu(
-        menu_.get(), buildStatusMenu(inputs),
-        [this](MenuAction action, const std::string& payload) { commands_->run(action, payload); });
+    renderMenu(menu_.get(), currentMenu(), [this](MenuAction action, const std::string& payload) {
+        commands_->run(action, payload);
+    });
+}
+
+std::vector<MenuItem> AppController::currentMenu() const {
+    StatusMenuInputs inputs{*store_,        *shortcuts_,
+                            updates_.get(), launchAtLogin_.get(),
+                            *calendar_,     clock().now()};
+    return buildStatusMenu(inputs);
 }
 
 void AppController::updateStatusTitle() {
     StatusContent content = statusContent(*store_);
-    tray_->setIcon(StatusIcon::icon(tintOf(content.tintHex)));
-    tray_->setToolTip(QString::fromStdString(content.title.substr(1)));
+    tray_->show({QString::fromStdString(content.title.substr(1)),
+                 QString::fromStdString(panelLabel(content, ui_->panel())), tintOf(content.tintHex),
+                 notices_->needsAttention()});
+}
+
+void AppController::announceNotices() {
+    for (const StoreNotice& notice : notices_->take(*store_, clock().now())) {
+        if (ui_->panel().notifies)
+            notify(notice);
+    }
+}
+
+void AppController::notify(const StoreNotice& notice) {
+    const bool isTodo = notice.kind == StoreNotice::Kind::todoFired;
+    const QString body = isTodo ? "A scheduled to-do is up." : "Back from its snooze.";
+    const Uuid id = notice.id;
+    notifications_->show(
+        QString::fromStdString(notice.title), body, {{"done", "Done"}, {"snooze", "Snooze 15 min"}},
+        [this, id, isTodo](const QString& key) {
+            // The notification may be older than the state: act only on what
+            // it still describes.
+            const bool isUp =
+                isTodo ? store_->currentTodoID() == id
+                       : !store_->currentTodo() && store_->current() && store_->current()->id == id;
+            const Date until = clock().now() + kNotificationSnoozeSeconds;
+            if (key == "done" && isUp) {
+                commands_->run(MenuAction::next);
+            } else if (key == "snooze" && isTodo && store_->todo(id)) {
+                store_->snoozeTodo(id, until);
+            } else if (key == "snooze" && store_->kindOf(id) == ThreadKind::active) {
+                store_->snooze(id, until);
+            }
+        });
 }
 
 void AppController::scheduleRedraw() {
@@ -308,9 +365,26 @@ void AppController::scheduleRedraw() {
         checkSaved(!store_->hasUnsavedChanges());
         if (store_->loadProblem() != shownLoadProblem_)
             reportDiskChange(ThreadStore::DiskChange::damaged);
+        announceNotices();
         updateStatusTitle();
+        tray_->refreshMenu();
         server_->notifyWatchers();
     });
+}
+
+void AppController::usePortalShortcuts() {
+    portalHotKeys_ = new PortalHotKeyBackend(
+        [this](std::uint32_t id, HotKeyEvent event) { hotKeys_->handle(id, event); },
+        [this](const std::map<std::uint32_t, QString>& triggers) {
+            desktopShortcuts_.clear();
+            for (const auto& [id, trigger] : triggers)
+                desktopShortcuts_[*hotKeyActionFromId(id)] = trigger;
+            if (settingsWindow_)
+                settingsWindow_->setDesktopShortcuts(desktopShortcuts_);
+        },
+        this);
+    hotKeys_ = std::make_unique<HotKeyManager>(*portalHotKeys_);
+    registerShortcuts();
 }
 
 void AppController::registerShortcuts() {
@@ -426,6 +500,7 @@ void AppController::openSettingsWindow() {
         connect(settingsWindow_.get(), &SettingsWindow::aboutToClose, this,
                 &AppController::settingsWindowWillClose);
         settingsWindow_->setRefusedShortcuts(refusedShortcuts());
+        settingsWindow_->setDesktopShortcuts(desktopShortcuts_);
     }
     settingsWindow_->showAndRaise();
 }

@@ -8,6 +8,8 @@
 #include "core/shell/AppEnvironment.h"
 #include "core/shell/Commands.h"
 #include "core/shell/LaunchAtLogin.h"
+#include "core/shell/StatusMenu.h"
+#include "core/shell/StoreNotices.h"
 #include "core/shell/UIState.h"
 #include "core/shortcuts/HotKeyManager.h"
 #include "core/shortcuts/ShortcutSettings.h"
@@ -18,20 +20,23 @@
 #include <QPointer>
 
 #include <functional>
+#include <map>
 #include <memory>
 #include <set>
 
 class QMenu;
-class QSystemTrayIcon;
 class QTimer;
 class QWidget;
 
 namespace cadro {
 
 class CaptureStage;
+class DesktopNotifications;
+class PortalHotKeyBackend;
 class FileWatcher;
 class SettingsWindow;
 class TerminationSignals;
+class TrayPresence;
 class WelcomeWindow;
 class X11HotKeyBackend;
 
@@ -71,10 +76,18 @@ class AppController : public QObject, public CommandUi {
 
   private:
     void buildTray();
+    /// Opening the menu wakes due snoozes and counts as seeing what came up.
+    void menuOpened();
     void rebuildMenu();
+    std::vector<MenuItem> currentMenu() const;
     void updateStatusTitle();
+    /// Tells the desktop what fired or woke since the last look.
+    void announceNotices();
+    void notify(const StoreNotice& notice);
     void scheduleRedraw();
     void registerShortcuts();
+    /// The desktop's portal takes the shortcuts that X11 grabs cannot.
+    void usePortalShortcuts();
     /// The actions whose combos the desktop refused at the last registration.
     std::set<HotKeyAction> refusedShortcuts() const;
     void runHotKey(HotKeyAction action);
@@ -106,6 +119,10 @@ class AppController : public QObject, public CommandUi {
     std::unique_ptr<UIState> ui_;
     std::unique_ptr<Commands> commands_;
     std::unique_ptr<X11HotKeyBackend> hotKeyBackend_;
+    /// Where X11 grabs do not work and the desktop offers its shortcuts portal.
+    PortalHotKeyBackend* portalHotKeys_ = nullptr;
+    /// The keys the portal's desktop assigned, for the Shortcuts tab.
+    std::map<HotKeyAction, QString> desktopShortcuts_;
     std::unique_ptr<HotKeyManager> hotKeys_;
     std::unique_ptr<TerminationSignals> signals_;
     TrayServer* server_ = nullptr;
@@ -114,7 +131,9 @@ class AppController : public QObject, public CommandUi {
     QTimer* saveRetry_ = nullptr;
     bool saveProblemShown_ = false;
     std::string shownLoadProblem_;
-    QSystemTrayIcon* tray_ = nullptr;
+    TrayPresence* tray_ = nullptr;
+    DesktopNotifications* notifications_ = nullptr;
+    std::unique_ptr<StoreNotices> notices_;
     std::unique_ptr<QMenu> menu_;
     QTimer* housekeeping_ = nullptr;
     bool redrawPending_ = false;

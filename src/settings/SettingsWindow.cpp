@@ -4,6 +4,7 @@
 #include "settings/BrainDumpTab.h"
 #include "settings/Controls.h"
 #include "settings/NowBar.h"
+#include "settings/PanelPreferencesBox.h"
 #include "settings/Sheets.h"
 #include "settings/ShortcutsTab.h"
 #include "settings/ThreadListTab.h"
@@ -81,6 +82,7 @@ SettingsWindow::SettingsWindow(ThreadStore& store, ShortcutSettings& shortcuts, 
     todo->setObjectName("todoTab");
     brainDump_->setObjectName("brainDumpTab");
     shortcutsTab_->setObjectName("shortcutsTab");
+    shortcutsTab_->addSection(new PanelPreferencesBox(ui_, shortcutsTab_));
     for (QWidget* tab :
          {todo, static_cast<QWidget*>(brainDump_), static_cast<QWidget*>(shortcutsTab_)}) {
         const auto index = std::size_t(tabs_->count());
@@ -161,6 +163,10 @@ void SettingsWindow::refreshNow() {
 
 void SettingsWindow::setRefusedShortcuts(const std::set<HotKeyAction>& refused) {
     shortcutsTab_->setRefused(refused);
+}
+
+void SettingsWindow::setDesktopShortcuts(const std::map<HotKeyAction, QString>& triggers) {
+    shortcutsTab_->setDesktopTriggers(triggers);
 }
 
 void SettingsWindow::syncTab() {

@@ -50,6 +50,8 @@ class SettingsWindow : public QWidget {
     void refreshNow();
     /// Shows on the Shortcuts tab which combos the desktop refused to grab.
     void setRefusedShortcuts(const std::set<HotKeyAction>& refused);
+    /// The keys the desktop assigned to the commands, where it assigns them.
+    void setDesktopShortcuts(const std::map<HotKeyAction, QString>& triggers);
 
   signals:
     /// The user closed the window (it is being hidden).

@@ -274,6 +274,11 @@ void ShortcutRow::setRefused(bool refused) {
     showDetail();
 }
 
+void ShortcutRow::setDesktopTrigger(const QString& trigger) {
+    desktopTrigger_ = trigger;
+    showDetail();
+}
+
 void ShortcutRow::refresh() {
     if (isRecording_ && !shortcuts_.isRecording()) {
         stopRecording();  // ended elsewhere, for example by closing the window
@@ -311,6 +316,8 @@ void ShortcutRow::refresh() {
 
 void ShortcutRow::showDetail() {
     QString text = qs(helpText(action_));
+    if (!desktopTrigger_.isEmpty())
+        text += " Your desktop runs it with " + desktopTrigger_ + ".";
     QColor color = secondaryTextColor(this);
     if (!problem_.isEmpty() || isRefused_) {
         text = !problem_.isEmpty() ? problem_
@@ -397,6 +404,20 @@ void ShortcutsTab::refresh() {
 void ShortcutsTab::setRefused(const std::set<HotKeyAction>& refused) {
     for (std::size_t i = 0; i < rows_.size(); ++i)
         rows_[i]->setRefused(refused.count(kAllHotKeyActions[i]) > 0);
+}
+
+void ShortcutsTab::addSection(QWidget* section) {
+    auto* layout = static_cast<QVBoxLayout*>(this->layout());
+    // Before the stretch that keeps everything at the top.
+    layout->insertWidget(layout->count() - 1, divider(this));
+    layout->insertWidget(layout->count() - 1, section);
+}
+
+void ShortcutsTab::setDesktopTriggers(const std::map<HotKeyAction, QString>& triggers) {
+    for (std::size_t i = 0; i < rows_.size(); ++i) {
+        auto found = triggers.find(kAllHotKeyActions[i]);
+        rows_[i]->setDesktopTrigger(found == triggers.end() ? QString() : found->second);
+    }
 }
 
 ShortcutRow* ShortcutsTab::row(HotKeyAction action) const {

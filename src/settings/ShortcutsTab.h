@@ -11,6 +11,7 @@
 #include <QPushButton>
 #include <QWidget>
 
+#include <map>
 #include <set>
 #include <vector>
 
@@ -52,6 +53,9 @@ class ShortcutRow : public QFrame {
     QString problem() const { return problem_; }
     /// The desktop refused to grab this row's combo (another program has it).
     void setRefused(bool refused);
+    /// The keys the desktop assigned to the command (through its shortcuts
+    /// portal), shown under the row; empty when we grab the keys ourselves.
+    void setDesktopTrigger(const QString& trigger);
     /// Redraws the keys from the settings; ends a recording that the shared
     /// flag ended elsewhere.
     void refresh();
@@ -70,6 +74,7 @@ class ShortcutRow : public QFrame {
     ShortcutSettings& shortcuts_;
     bool isRecording_ = false;
     bool isRefused_ = false;
+    QString desktopTrigger_;
     QString problem_;
     QLabel* detail_;
     QPushButton* keys_;
@@ -86,8 +91,12 @@ class ShortcutsTab : public QWidget {
     void refresh();
     /// Shows on their rows the actions whose combos the desktop refused.
     void setRefused(const std::set<HotKeyAction>& refused);
+    /// Shows on their rows the keys the desktop assigned.
+    void setDesktopTriggers(const std::map<HotKeyAction, QString>& triggers);
     ShortcutRow* row(HotKeyAction action) const;
     QComboBox* snoozePicker() const { return snooze_; }
+    /// Adds a section of preferences under the snooze duration.
+    void addSection(QWidget* section);
 
   private:
     ShortcutSettings& shortcuts_;

@@ -1,10 +1,13 @@
 #include "SettingsFixture.h"
 
 #include "core/shortcuts/HotKeyManager.h"
+#include "settings/PanelPreferencesBox.h"
 #include "settings/ShortcutsTab.h"
 
+#include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
+#include <QSpinBox>
 #include <QTest>
 
 #include <map>
@@ -144,6 +147,16 @@ TEST_F(ShortcutsTabTest, WindowKeysCloseTheWindow) {
     QApplication::setActiveWindow(&window);
     QTest::keyClick(&window, Qt::Key_Escape);
     EXPECT_FALSE(window.isVisible());
+}
+
+TEST_F(ShortcutsTabTest, PanelPreferencesAreStoredAsTheyChange) {
+    auto* box = tab()->findChild<PanelPreferencesBox*>();
+    ASSERT_NE(box, nullptr);
+    box->lengthField()->setValue(12);
+    box->notificationsToggle()->click();
+    box->labelToggle()->click();
+    EXPECT_EQ(ui.panel(), (PanelPreferences{false, 12, false}));
+    EXPECT_FALSE(box->lengthField()->isEnabled());
 }
 
 }  // namespace

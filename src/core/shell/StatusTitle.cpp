@@ -36,4 +36,15 @@ StatusContent statusContent(const ThreadStore& store) {
     return {State::idle, " Cadro", std::nullopt};
 }
 
+std::string panelLabel(const StatusContent& content, const PanelPreferences& preferences) {
+    if (!preferences.showsLabel)
+        return {};
+    const std::string text = trimWhitespaceAndNewlines(content.title);
+    // One character gives way to the ellipsis, so the label keeps its length.
+    std::string cut = prefixCharacters(text, preferences.labelLength);
+    if (cut.size() == text.size())
+        return text;
+    return prefixCharacters(text, preferences.labelLength - 1) + "\xE2\x80\xA6";
+}
+
 }  // namespace cadro

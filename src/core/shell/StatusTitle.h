@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/shell/UIState.h"
 #include "core/store/ThreadStore.h"
 
 #include <optional>
@@ -23,6 +24,11 @@ struct StatusContent {
 
 /// The status item's content for the store as it is now.
 StatusContent statusContent(const ThreadStore& store);
+
+/// The text label the panel shows beside the icon: the title without its
+/// leading space, cut to the preferred length with an ellipsis; empty when
+/// labels are off.
+std::string panelLabel(const StatusContent& content, const PanelPreferences& preferences);
 
 /// "Title: step" for a thread, with "Add your first thread" standing in for
 /// the hygiene thread's step while the user has no threads of their own. The

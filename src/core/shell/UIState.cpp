@@ -1,5 +1,8 @@
 #include "core/shell/UIState.h"
 
+#include <algorithm>
+#include <charconv>
+
 namespace cadro {
 namespace {
 
@@ -16,6 +19,14 @@ constexpr std::array<TabInfo, 6> kTabs{{
     {"brainDump", "Brain Dump"},
     {"shortcuts", "Shortcuts"},
 }};
+
+constexpr std::string_view kShowsLabelKey = "panel.showsLabel";
+constexpr std::string_view kLabelLengthKey = "panel.labelLength";
+constexpr std::string_view kNotifiesKey = "panel.notifies";
+
+std::size_t clampedLabelLength(std::size_t length) {
+    return std::clamp(length, PanelPreferences::kShortestLabel, PanelPreferences::kLongestLabel);
+}
 
 const TabInfo& info(SettingsTab tab) {
     return kTabs[static_cast<std::size_t>(tab)];
@@ -62,6 +73,15 @@ UIState::UIState(std::shared_ptr<Defaults> defaults) : defaults_(std::move(defau
     if (auto stored = defaults_->getString(kSelectedTabKey)) {
         selectedTab_ = settingsTabFromRawValue(*stored).value_or(SettingsTab::active);
     }
+    panel_.showsLabel = defaults_->getBool(kShowsLabelKey).value_or(panel_.showsLabel);
+    panel_.notifies = defaults_->getBool(kNotifiesKey).value_or(panel_.notifies);
+    if (auto stored = defaults_->getString(kLabelLengthKey)) {
+        std::size_t length = 0;
+        const char* end = stored->data() + stored->size();
+        auto [rest, error] = std::from_chars(stored->data(), end, length);
+        if (error == std::errc() && rest == end)
+            panel_.labelLength = clampedLabelLength(length);
+    }
 }
 
 void UIState::setSheet(std::optional<SettingsSheet> sheet) {
@@ -73,6 +93,15 @@ void UIState::setSelectedTab(SettingsTab tab) {
     selectedTab_ = tab;
     defaults_->setString(kSelectedTabKey, std::string(rawValue(tab)));
     changes_.notify(UIProperty::selectedTab);
+}
+
+void UIState::setPanel(PanelPreferences panel) {
+    panel.labelLength = clampedLabelLength(panel.labelLength);
+    panel_ = panel;
+    defaults_->setBool(kShowsLabelKey, panel.showsLabel);
+    defaults_->setString(kLabelLengthKey, std::to_string(panel.labelLength));
+    defaults_->setBool(kNotifiesKey, panel.notifies);
+    changes_.notify(UIProperty::panel);
 }
 
 }  // namespace cadro

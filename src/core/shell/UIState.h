@@ -73,8 +73,23 @@ struct TodoPrefill {
     friend bool operator==(const TodoPrefill&, const TodoPrefill&) = default;
 };
 
+/// How Cadro shows itself in the panel besides its icon.
+struct PanelPreferences {
+    static constexpr std::size_t kShortestLabel = 8;
+    static constexpr std::size_t kLongestLabel = 60;
+
+    /// The status title as a text label beside the icon, where the panel shows labels.
+    bool showsLabel = true;
+    /// Longer titles are cut to this many characters, with an ellipsis.
+    std::size_t labelLength = 30;
+    /// A desktop notification when a scheduled to-do comes up or a snooze ends.
+    bool notifies = true;
+
+    friend bool operator==(const PanelPreferences&, const PanelPreferences&) = default;
+};
+
 /// The published properties of UIState.
-enum class UIProperty { sheet, selectedTab };
+enum class UIProperty { sheet, selectedTab, panel };
 
 /// State shared by the controller and the settings window, so the controller
 /// can open the window on a tab or with a sheet already up. The selected tab
@@ -94,6 +109,10 @@ class UIState {
     /// Stores the tab at once, on every call.
     void setSelectedTab(SettingsTab tab);
 
+    const PanelPreferences& panel() const { return panel_; }
+    /// Stores the preferences (the length kept within its bounds) and publishes them.
+    void setPanel(PanelPreferences panel);
+
     /// Not published: read by the add sheets when they appear. Nothing clears them.
     std::optional<ThreadPrefill> addThreadPrefill;
     std::optional<TodoPrefill> addTodoPrefill;
@@ -108,6 +127,7 @@ class UIState {
     std::shared_ptr<Defaults> defaults_;
     std::optional<SettingsSheet> sheet_;
     SettingsTab selectedTab_ = SettingsTab::active;
+    PanelPreferences panel_;
     Observable<UIProperty> changes_;
 };
 

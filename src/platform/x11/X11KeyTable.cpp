@@ -3,6 +3,7 @@
 #include "core/shortcuts/KeyCombo.h"
 
 #include <X11/X.h>
+#include <X11/Xlib.h>
 #include <X11/keysym.h>
 
 #include <algorithm>
@@ -72,6 +73,22 @@ std::uint16_t modifierMaskFor(std::uint32_t modifiers) {
         mask |= Mod4Mask;
     }
     return mask;
+}
+
+std::string shortcutTrigger(std::uint32_t keyCode, std::uint32_t modifiers) {
+    const std::optional<std::uint32_t> keysym = keysymForKeyCode(keyCode);
+    const char* name = keysym ? XKeysymToString(*keysym) : nullptr;
+    if (!name)
+        return {};
+    std::string trigger;
+    for (auto [bit, text] : {std::pair{Modifier::control, "CTRL+"},
+                             {Modifier::option, "ALT+"},
+                             {Modifier::shift, "SHIFT+"},
+                             {Modifier::command, "LOGO+"}}) {
+        if (modifiers & bit)
+            trigger += text;
+    }
+    return trigger + name;
 }
 
 }  // namespace cadro::x11

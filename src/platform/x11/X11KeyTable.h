@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <string>
 
 namespace cadro::x11 {
 
@@ -13,5 +14,9 @@ std::optional<std::uint32_t> keysymForKeyCode(std::uint32_t keyCode);
 /// The X modifier mask of a combo's modifier bits: Control → Control,
 /// Option → Mod1 (Alt), Shift → Shift, Command → Mod4 (Super).
 std::uint16_t modifierMaskFor(std::uint32_t modifiers);
+
+/// A combo as desktops' shortcut settings write it ("CTRL+ALT+LOGO+n"), or
+/// empty for a key without a counterpart here.
+std::string shortcutTrigger(std::uint32_t keyCode, std::uint32_t modifiers);
 
 }  // namespace cadro::x11

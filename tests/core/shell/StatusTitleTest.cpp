@@ -62,5 +62,20 @@ TEST(StatusTitle, NothingCurrentInAnOpenDay) {
     EXPECT_EQ(statusContent(h.store()), (StatusContent{State::idle, " Cadro", {}}));
 }
 
+TEST(StatusTitle, PanelLabelIsCutWithAnEllipsisWithinTheLengthOrOff) {
+    StatusContent content{State::thread, " \xE2\x98\x90 Stretch the legs", std::nullopt};
+    struct Case {
+        PanelPreferences preferences;
+        std::string label;
+    } cases[] = {
+        {{true, 30, true}, "\xE2\x98\x90 Stretch the legs"},
+        {{true, 19, true}, "\xE2\x98\x90 Stretch the legs"},  // exactly fits
+        {{true, 10, true}, "\xE2\x98\x90 Stretch\xE2\x80\xA6"},
+        {{false, 30, true}, ""},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(panelLabel(content, c.preferences), c.label) << c.preferences.labelLength;
+}
+
 }  // namespace
 }  // namespace cadro

@@ -51,6 +51,19 @@ TEST(UIState, SelectingATabStoresItAtOnce) {
                                              UIProperty::sheet, UIProperty::sheet}));
 }
 
+TEST(UIState, PanelPreferencesSurviveARestartWithTheLengthKeptInBounds) {
+    auto defaults = std::make_shared<MemoryDefaults>();
+    UIState ui(defaults);
+    ui.setPanel({false, 1000, false});
+    EXPECT_EQ(UIState(defaults).panel(),
+              (PanelPreferences{false, PanelPreferences::kLongestLabel, false}));
+
+    for (const char* stored : {"12abc", "", "-3", "99999999999999999999999"}) {
+        defaults->setString("panel.labelLength", stored);
+        EXPECT_EQ(UIState(defaults).panel().labelLength, PanelPreferences{}.labelLength) << stored;
+    }
+}
+
 TEST(SettingsSheet, IdentitiesTellSheetsApart) {
     auto a = *Uuid::parse("6f1c2d3e-4a5b-4c6d-8e9f-0a1b2c3d4e5f");
     auto b = *Uuid::parse("00000000-0000-4000-8000-000000000001");

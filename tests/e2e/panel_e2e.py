@@ -1,0 +1,356 @@
+#!/usr/bin/python3
+"""End-to-end test of Cadro in the panel, on a private D-Bus session bus with
+a test-side status notifier watcher and notification server, under Xvfb with
+an XEmbed tray and a faked clock: the app docks in the XEmbed tray while no
+watcher exists and moves to a status notifier item when one appears; the
+item's properties and exported menu follow the store; a menu click runs the
+command; a fired scheduled to-do asks for attention and is notified once,
+with actions that work; the preference turns notifications off. Without X11
+(the offscreen platform standing in for Wayland) the shortcuts go through a
+test-side GlobalShortcuts portal, or, without one, the app tells the user once.
+
+Usage: panel_e2e.py path/to/cadro
+"""
+import datetime
+import os
+import re
+import shutil
+import subprocess
+import sys
+import tempfile
+import time
+
+import dbus
+import dbus.lowlevel
+import dbus.mainloop.glib
+import dbus.service
+from gi.repository import GLib
+
+CADRO = sys.argv[1]
+TRAY = os.path.join(os.path.dirname(CADRO), "cadro-tray")
+WORK = tempfile.mkdtemp()
+PROCESSES = []
+# The app's clock starts here and runs this many times faster, timers too.
+CLOCK_START = datetime.datetime(2027, 1, 4, 8, 0)
+CLOCK_RATE = 10
+ITEM = "org.kde.StatusNotifierItem"
+NOTIFICATIONS = "org.freedesktop.Notifications"
+SHORTCUTS = "org.freedesktop.portal.GlobalShortcuts"
+
+
+def fail(message):
+    print("FAIL:", message, file=sys.stderr)
+    for name in ("app.log",):
+        path = os.path.join(WORK, name)
+        if os.path.exists(path):
+            sys.stderr.write(open(path).read()[-3000:])
+    sys.exit(1)
+
+
+def check(condition, message):
+    if not condition:
+        fail(message)
+
+
+def wait_for(condition, seconds=10):
+    """Runs the bus's events until `condition()` holds."""
+    context = GLib.MainContext.default()
+    end = time.monotonic() + seconds
+    while time.monotonic() < end:
+        while context.pending():
+            context.iteration(False)
+        if condition():
+            return True
+        time.sleep(0.05)
+    return False
+
+
+def start(args, log="app.log"):
+    process = subprocess.Popen(args, stdout=open(os.path.join(WORK, log), "a"),
+                               stderr=subprocess.STDOUT)
+    PROCESSES.append(process)
+    return process
+
+
+def cadro(*args):
+    return subprocess.run([CADRO, *args], capture_output=True, text=True, timeout=20).stdout.strip()
+
+
+class Watcher(dbus.service.Object):
+    """The part of a panel that status notifier items register with."""
+
+    def __init__(self, bus):
+        self.name = dbus.service.BusName("org.kde.StatusNotifierWatcher", bus)
+        super().__init__(bus, "/StatusNotifierWatcher")
+        self.items = []
+
+    @dbus.service.method("org.kde.StatusNotifierWatcher", in_signature="s")
+    def RegisterStatusNotifierItem(self, service):
+        self.items.append(str(service))
+
+
+class NotificationServer(dbus.service.Object):
+    """Records what it is asked to show; offers actions."""
+
+    def __init__(self, bus):
+        self.name = dbus.service.BusName(NOTIFICATIONS, bus)
+        super().__init__(bus, "/org/freedesktop/Notifications")
+        self.shown = []
+
+    @dbus.service.method(NOTIFICATIONS, out_signature="as")
+    def GetCapabilities(self):
+        return ["actions", "body"]
+
+    @dbus.service.method(NOTIFICATIONS, in_signature="susssasa{sv}i", out_signature="u")
+    def Notify(self, app, replaces, icon, summary, body, actions, hints, timeout):
+        self.shown.append({"replaces": int(replaces), "summary": str(summary),
+                           "actions": [str(a) for a in actions]})
+        return len(self.shown)
+
+    @dbus.service.method(NOTIFICATIONS, out_signature="ssss")
+    def GetServerInformation(self):
+        return ("test", "cadro", "1", "1.2")
+
+    @dbus.service.signal(NOTIFICATIONS, signature="us")
+    def ActionInvoked(self, id, key):
+        pass
+
+
+class Portal(dbus.service.Object):
+    """The desktop portal's global shortcuts: binds what it is asked to and
+    answers on the request object the caller expects."""
+
+    SESSION = "/org/freedesktop/portal/desktop/session/1/cadro"
+
+    def __init__(self, bus):
+        self.bus = bus
+        self.name = dbus.service.BusName("org.freedesktop.portal.Desktop", bus)
+        super().__init__(bus, "/org/freedesktop/portal/desktop")
+        self.bound = {}
+
+    def answer(self, sender, options, results):
+        path = "/org/freedesktop/portal/desktop/request/{}/{}".format(
+            sender[1:].replace(".", "_"), options["handle_token"])
+
+        def respond():
+            message = dbus.lowlevel.SignalMessage(path, "org.freedesktop.portal.Request", "Response")
+            message.append(dbus.UInt32(0), dbus.Dictionary(results, signature="sv"))
+            self.bus.send_message(message)
+        GLib.idle_add(respond)
+        return dbus.ObjectPath(path)
+
+    @dbus.service.method("org.freedesktop.DBus.Properties", in_signature="ss", out_signature="v")
+    def Get(self, interface, name):
+        return dbus.UInt32(1)
+
+    @dbus.service.method(SHORTCUTS, in_signature="a{sv}", out_signature="o", sender_keyword="sender")
+    def CreateSession(self, options, sender):
+        return self.answer(sender, options, {"session_handle": dbus.ObjectPath(self.SESSION)})
+
+    @dbus.service.method(SHORTCUTS, in_signature="oa(sa{sv})sa{sv}", out_signature="o",
+                         sender_keyword="sender")
+    def BindShortcuts(self, session, shortcuts, parent, options, sender):
+        self.bound = {str(id): {str(k): str(v) for k, v in props.items()} for id, props in shortcuts}
+        assigned = dbus.Array([(id, {"trigger_description": "Desk+" + id}) for id in self.bound],
+                              signature="(sa{sv})")
+        return self.answer(sender, options, {"shortcuts": assigned})
+
+    @dbus.service.signal(SHORTCUTS, signature="osta{sv}")
+    def Activated(self, session, shortcut, timestamp, options):
+        pass
+
+    @dbus.service.signal(SHORTCUTS, signature="osta{sv}")
+    def Deactivated(self, session, shortcut, timestamp, options):
+        pass
+
+
+def docked_in_xembed_tray():
+    """True while an icon-sized window of the app sits in the tray (the
+    settings window has the same class)."""
+    tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout
+    sizes = re.findall(r'\("cadro-tray" "Cadro"\)\s+(\d+)x(\d+)\+', tree)
+    return any(1 < int(w) <= 64 and 1 < int(h) <= 64 for w, h in sizes)
+
+
+def launch_app(started_at, platform=()):
+    """Starts the tray app with its clock at `started_at`; returns the
+    process and a function giving the app's time now."""
+    began = time.monotonic()
+    stamp = started_at.strftime("@%Y-%m-%d %H:%M:%S") + f" x{CLOCK_RATE}"
+    app = start(["env", *platform, "faketime", "-f", stamp, TRAY])
+    # Commands work on the store file when no app runs: wait for its socket.
+    socket = f"{WORK}/run/cadro/tray.sock"
+    check(wait_for(lambda: os.path.exists(socket) and cadro("status") != "", 10),
+          "the tray app does not answer")
+    return app, lambda: started_at + datetime.timedelta(
+        seconds=(time.monotonic() - began) * CLOCK_RATE)
+
+
+def quit_app(app):
+    cadro("quit")
+    app.wait(10)
+    check(wait_for(lambda: not os.path.exists(f"{WORK}/run/cadro/tray.sock"), 5),
+          "the socket stayed after quitting")
+
+
+def schedule_todo_soon(title, clock):
+    """A to-do at the app's next whole minute that is at least 20 s away."""
+    at = clock() + datetime.timedelta(seconds=20)
+    at = at.replace(second=0) + datetime.timedelta(minutes=1)
+    cadro("add-todo", title, "--on", at.strftime("%Y-%m-%d"), "--at", at.strftime("%H:%M"))
+
+
+def labels(layout):
+    """(id, properties) of every entry of a dbusmenu layout, depth first."""
+    entry_id, properties, children = layout
+    yield int(entry_id), properties
+    for child in children:
+        yield from labels(child)
+
+
+def main():
+    os.environ.update(XDG_DATA_HOME=f"{WORK}/data", XDG_CONFIG_HOME=f"{WORK}/config",
+                      XDG_RUNTIME_DIR=f"{WORK}/run", TMPDIR=f"{WORK}/tmp", TZ="Europe/Berlin",
+                      LANG="en_US.UTF-8")
+    for folder in ("run", "tmp", "config/Cadro"):
+        os.makedirs(f"{WORK}/{folder}", mode=0o700)
+    with open(f"{WORK}/config/Cadro/Cadro.conf", "w") as conf:
+        conf.write("[General]\nwelcome.shown=true\n")
+
+    read, write = os.pipe()
+    daemon = subprocess.Popen(["dbus-daemon", "--session", "--nofork", f"--print-address={write}"],
+                              pass_fds=(write,), stderr=subprocess.DEVNULL)
+    PROCESSES.append(daemon)
+    os.environ["DBUS_SESSION_BUS_ADDRESS"] = os.read(read, 4096).decode().split("\n")[0]
+    display_read, display_write = os.pipe()
+    PROCESSES.append(subprocess.Popen(
+        ["Xvfb", "-displayfd", str(display_write), "-nolisten", "tcp", "-screen", "0",
+         "1024x768x24"], pass_fds=(display_write,), stderr=subprocess.DEVNULL))
+    os.environ["DISPLAY"] = ":" + os.read(display_read, 64).decode().strip()
+    start(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height",
+           "24", "--SetDockType", "true", "--transparent", "false", "--tint", "0x333333"],
+          "trayer.log")
+    time.sleep(0.5)
+
+    dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
+    bus = dbus.SessionBus()
+    notifications = NotificationServer(bus)
+
+    cadro("add-thread", "Alpha", "--step", "Draft the intro", "--color", "#8B7CF6")
+    cadro("add-thread", "Beta")
+    app, clock = launch_app(CLOCK_START)
+    cadro("start-day")
+
+    # No watcher yet: the XEmbed tray holds the icon. A watcher that comes
+    # later gets the item, and the XEmbed icon goes: one place at a time.
+    check(wait_for(docked_in_xembed_tray), "no watcher: the icon did not dock in the XEmbed tray")
+    watcher = Watcher(bus)
+    check(wait_for(lambda: watcher.items), "the item did not register with a later watcher")
+    check(wait_for(lambda: not docked_in_xembed_tray()), "the XEmbed icon stayed beside the item")
+
+    item = bus.get_object(watcher.items[0], "/StatusNotifierItem")
+    props = dbus.Interface(item, "org.freedesktop.DBus.Properties")
+    get = lambda name: props.Get(ITEM, name)  # noqa: E731
+    first = cadro("status")
+    check(get("Title") == first and get("ToolTip")[3] == first, "title and tooltip show the status")
+    check(get("XAyatanaLabel") == first, f"the label is not the status: {get('XAyatanaLabel')!r}")
+    check(get("Status") == "Active", "a fresh item does not ask for attention")
+    pixmaps = get("IconPixmap")
+    check(len(pixmaps) >= 2 and all(len(p[2]) == p[0] * p[1] * 4 for p in pixmaps),
+          "the item has pixmaps at more than one size")
+    tinted = (get("IconName"), bytes(pixmaps[0][2]))
+
+    # The exported menu: the status menu with its submenu, dots and shortcuts.
+    menu = dbus.Interface(bus.get_object(watcher.items[0], str(get("Menu"))),
+                          "com.canonical.dbusmenu")
+    menu.AboutToShow(0)
+    _, layout = menu.GetLayout(0, -1, [])
+    entries = dict(labels(layout))
+    by_label = {str(p.get("label", "")): (i, p) for i, p in entries.items()}
+    check("Next" in by_label and by_label["Next"][1]["shortcut"] == [["Control", "Alt", "Super", "N"]],
+          "the menu's Next lacks its shortcut")
+    snooze = next((p for p in entries.values() if p.get("children-display") == "submenu"
+                   and p.get("label") == "Snooze Current"), None)
+    check(snooze is not None, "the menu has no Snooze Current submenu")
+    check(any("icon-data" in p for p in entries.values()), "no colour dot in the menu")
+    check(any(p.get("type") == "separator" for p in entries.values()), "no separators")
+    check(any(p.get("enabled") is not None and not p["enabled"] for p in entries.values()),
+          "no disabled information lines")
+
+    # `cadro next` changes what the item shows; so does Next clicked in the menu.
+    labels_seen = []
+    bus.add_signal_receiver(lambda label, guide: labels_seen.append(str(label)),
+                            "XAyatanaNewLabel", ITEM)
+    cadro("next")
+    check(wait_for(lambda: get("Title") == cadro("status") != first), "the title stayed after next")
+    check(wait_for(lambda: labels_seen), "no new-label signal after next")
+    check((get("IconName"), bytes(get("IconPixmap")[0][2])) != tinted,
+          "the icon did not change from a coloured thread to a plain one")
+    before = cadro("status")
+    menu.Event(by_label["Next"][0], "clicked", dbus.String("", variant_level=1), 0)
+    check(wait_for(lambda: cadro("status") != before), "Next clicked in the exported menu did nothing")
+
+    # A scheduled to-do fires: attention until the menu is opened, one
+    # notification with its actions, replacing the one before.
+    schedule_todo_soon("Stretch", clock)
+    check(wait_for(lambda: get("Status") == "NeedsAttention", 60), "a fired to-do asks no attention")
+    check(wait_for(lambda: len(notifications.shown) == 1), "no notification for the fired to-do")
+    shown = notifications.shown[0]
+    check(shown["summary"] == "Stretch" and "done" in shown["actions"]
+          and "snooze" in shown["actions"], f"the notification is wrong: {shown}")
+    menu.AboutToShow(0)
+    check(wait_for(lambda: get("Status") == "Active"), "the attention stayed after the menu opened")
+    notifications.ActionInvoked(1, "done")
+    check(wait_for(lambda: "Stretch" not in cadro("status")), "Done on the notification did nothing")
+
+    schedule_todo_soon("Water", clock)
+    check(wait_for(lambda: len(notifications.shown) == 2, 60), "no notification for the second to-do")
+    check(notifications.shown[1]["replaces"] == 1, "the second notification did not replace the first")
+    check(wait_for(lambda: "Water" in cadro("status")), "the second to-do is not up")
+    notifications.ActionInvoked(2, "snooze")
+    check(wait_for(lambda: "Water" not in cadro("status")), "Snooze on the notification did nothing")
+    time.sleep(1)
+    check(len(notifications.shown) == 2, "more than one notification per fired to-do")
+
+    # Notifications off: a fired to-do still asks for attention, silently.
+    quit_app(app)
+    with open(f"{WORK}/config/Cadro/Cadro.conf", "a") as conf:
+        conf.write("panel.notifies=false\n")
+    app, clock = launch_app(CLOCK_START + datetime.timedelta(hours=2))
+    check(wait_for(lambda: len(watcher.items) == 2), "the restarted app did not register")
+    item = bus.get_object(watcher.items[1], "/StatusNotifierItem")
+    props = dbus.Interface(item, "org.freedesktop.DBus.Properties")
+    schedule_todo_soon("Quiet", clock)
+    check(wait_for(lambda: get("Status") == "NeedsAttention", 60), "the quiet to-do did not fire")
+    time.sleep(1)
+    check(len(notifications.shown) == 2, "a notification came though they are off")
+    quit_app(app)
+
+    # Neither X11 nor a portal: the app says once how to bind the commands.
+    conf_path = f"{WORK}/config/Cadro/Cadro.conf"
+    offscreen = ["QT_QPA_PLATFORM=offscreen"]
+    app, clock = launch_app(CLOCK_START, offscreen)
+    check(wait_for(lambda: "notices.shortcutsUnavailable=true" in open(conf_path).read()),
+          "no notice that global shortcuts are unavailable")
+    quit_app(app)
+
+    # A portal: the four commands are bound with their combos; its press moves on.
+    portal = Portal(bus)
+    app, clock = launch_app(CLOCK_START, offscreen)
+    check(wait_for(lambda: len(portal.bound) == 4), f"the portal bound {portal.bound}")
+    check(portal.bound["next"]["preferred_trigger"] == "CTRL+ALT+LOGO+n",
+          f"Next's preferred trigger: {portal.bound['next']}")
+    before = cadro("status")
+    portal.Activated(Portal.SESSION, "next", 0, {})
+    portal.Deactivated(Portal.SESSION, "next", 0, {})
+    check(wait_for(lambda: cadro("status") != before), "the portal's shortcut did not move on")
+    cadro("quit")
+    print("1 passed, 0 failed")
+
+
+try:
+    main()
+finally:
+    for process in reversed(PROCESSES):
+        process.kill()
+    shutil.rmtree(WORK, ignore_errors=True)
