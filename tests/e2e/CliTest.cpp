@@ -144,6 +144,7 @@ TEST(Cli, BadInputExitsTwoAndLeavesTheFileByteForByte) {
         {"move", "Alpha"},
         {"remove", "Cadro"},
         {"done", "Alpha"},
+        {"done", "--quickly"},
         {"import", "/no/such/file"},
     };
     auto expectRefused = [&](const std::vector<std::string>& args) {
