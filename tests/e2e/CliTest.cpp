@@ -144,6 +144,7 @@ TEST(Cli, BadInputExitsTwoAndLeavesTheFileByteForByte) {
         {"move", "Alpha"},
         {"remove", "Cadro"},
         {"done", "Alpha"},
+        {"done", "--quickly"},
         {"import", "/no/such/file"},
     };
     auto expectRefused = [&](const std::vector<std::string>& args) {
@@ -476,8 +477,9 @@ TEST(Cli, JsonOutputsFollowTheDocumentedSchema) {
     outputs.push_back(list.dump());
     outputs.push_back(cli.ok({"status", "--json"}, at));
 
+    // Debian's python3-jsonschema, whatever other Python comes first in PATH.
     std::vector<std::string> argv = {
-        "python3", "-c",
+        "/usr/bin/python3", "-c",
         "import json, sys, jsonschema\n"
         "schema = json.load(open(sys.argv[1]))\n"
         "for text in sys.argv[2:]:\n"
