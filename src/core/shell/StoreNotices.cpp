@@ -28,7 +28,10 @@ std::vector<StoreNotice> StoreNotices::take(const ThreadStore& store, Date now) 
             unseen_.insert(todo.id);
         }
     }
-    for (const auto& [id, until] : snoozedUntil_) {
+    // Not a structured binding: clang 14 cannot capture one in a lambda.
+    for (const auto& entry : snoozedUntil_) {
+        const Uuid& id = entry.first;
+        const std::optional<Date>& until = entry.second;
         // Gone from the snoozed list with its time come: woken by the clock,
         // not by the user.
         const bool stillSnoozed = std::any_of(store.snoozed().begin(), store.snoozed().end(),
