@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/shell/AlertContent.h"
+#include "core/menu/AlertContent.h"
 
 #include <optional>
 

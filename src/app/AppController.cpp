@@ -2,16 +2,16 @@
 
 #include "app/Alerts.h"
 #include "app/CaptureStage.h"
+#include "app/HexColor.h"
 #include "app/MenuRenderer.h"
 #include "app/QuitKey.h"
 #include "app/TextPrompt.h"
 #include "app/tray/DesktopNotifications.h"
 #include "app/tray/TrayPresence.h"
 #include "core/demo/DemoFixtures.h"
-#include "core/shell/StatusMenu.h"
-#include "core/shell/StatusTitle.h"
+#include "core/menu/StatusMenu.h"
 #include "core/shortcuts/KeyNotation.h"
-#include "core/store/ThreadColor.h"
+#include "core/status/StatusTitle.h"
 #include "core/updates/AppVersion.h"
 #include "platform/linux/ExecutablePath.h"
 #include "platform/linux/FileWatcher.h"
@@ -38,13 +38,13 @@ namespace cadro {
 namespace {
 
 constexpr int kHousekeepingMilliseconds = 30'000;
-/// While saving fails, how often to try again.
+// While saving fails, how often to try again.
 constexpr int kSaveRetryMilliseconds = 5'000;
-/// How long "Snooze 15 min" on a notification snoozes.
+// How long "Snooze 15 min" on a notification snoozes.
 constexpr std::int64_t kNotificationSnoozeSeconds = 15 * 60;
 
-/// A plain GET of the feed through Qt; the body is handed back on the main
-/// thread. Bodies larger than the checker accepts are cut off early.
+// A plain GET of the feed through Qt; the body is handed back on the main
+// thread. Bodies larger than the checker accepts are cut off early.
 FeedTransport qtTransport(QObject* owner) {
     auto* network = new QNetworkAccessManager(owner);
     return [network](const std::string& url, FetchCompletion done) {
@@ -63,16 +63,6 @@ FeedTransport qtTransport(QObject* owner) {
             done(FetchResult::success(reply->readAll().toStdString()));
         });
     };
-}
-
-std::optional<QColor> tintOf(const std::optional<std::string>& colorHex) {
-    if (!colorHex)
-        return std::nullopt;
-    auto color = ThreadColor::fromHex(*colorHex);
-    if (!color)
-        return std::nullopt;
-    return QColor::fromRgbF(static_cast<float>(color->red), static_cast<float>(color->green),
-                            static_cast<float>(color->blue));
 }
 
 MenuAction menuActionFor(HotKeyAction action) {
@@ -159,7 +149,7 @@ bool AppController::start() {
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { shutDown(); });
     if (!claim_.problem.empty()) {
         std::fprintf(stderr, "cadro-tray: %s\n", claim_.problem.c_str());
-        tell("Cadro commands cannot reach Cadro", QString::fromStdString(claim_.problem));
+        showMessage("Cadro commands cannot reach Cadro", QString::fromStdString(claim_.problem));
     }
     watchStoreFile();
     saveRetry_ = new QTimer(this);
@@ -167,10 +157,11 @@ bool AppController::start() {
     connect(saveRetry_, &QTimer::timeout, this, [this] { checkSaved(store_->retrySave()); });
     if (!store_->loadProblem().empty()) {
         shownLoadProblem_ = store_->loadProblem();
-        tell("Cadro could not read your data",
-             QString::fromStdString(shownLoadProblem_ +
-                                    ". It is kept beside the file as threads.json.corrupt-*; "
-                                    "Cadro started afresh."));
+        showMessage(
+            "Cadro could not read your data",
+            QString::fromStdString(shownLoadProblem_ +
+                                   ". It is kept beside the file as threads.json.corrupt-*; "
+                                   "Cadro started afresh."));
     }
     qApp->installEventFilter(new QuitKey([] { QApplication::quit(); }, this));
 
@@ -207,12 +198,12 @@ bool AppController::start() {
                 usePortalShortcuts();
                 return;
             }
-            telOnce("notices.shortcutsUnavailable", "Global shortcuts are not available",
-                    hotKeyBackend_->unavailableReason() +
-                        "\n\nBind the cadro commands in your desktop's keyboard settings "
-                        "instead, for example \"cadro next\" for Next, \"cadro next "
-                        "--new-task\", \"cadro snooze\". Everything else in Cadro works as "
-                        "usual.");
+            showMessageOnce("notices.shortcutsUnavailable", "Global shortcuts are not available",
+                            hotKeyBackend_->unavailableReason() +
+                                "\n\nBind the cadro commands in your desktop's keyboard settings "
+                                "instead, for example \"cadro next\" for Next, \"cadro next "
+                                "--new-task\", \"cadro snooze\". Everything else in Cadro works as "
+                                "usual.");
         });
     }
     if (environment_.captureDirectory)
@@ -240,17 +231,18 @@ void AppController::reportDiskChange(ThreadStore::DiskChange change) {
             return;
         case ThreadStore::DiskChange::damaged:
             shownLoadProblem_ = store_->loadProblem();
-            tell("Cadro kept your data",
-                 QString::fromStdString(shownLoadProblem_ +
-                                        ". That version is kept beside it as "
-                                        "threads.json.corrupt-*, and Cadro wrote back what it "
-                                        "had."));
+            showMessage(
+                "Cadro kept your data",
+                QString::fromStdString(shownLoadProblem_ +
+                                       ". That version is kept beside it as "
+                                       "threads.json.corrupt-*, and Cadro wrote back what it "
+                                       "had."));
             return;
         case ThreadStore::DiskChange::keptAside:
-            tell("Cadro kept your data",
-                 "threads.json was changed by another program while Cadro could not save. "
-                 "Cadro keeps what it has; the other version is kept beside it as "
-                 "threads.json.conflict-*.");
+            showMessage("Cadro kept your data",
+                        "threads.json was changed by another program while Cadro could not save. "
+                        "Cadro keeps what it has; the other version is kept beside it as "
+                        "threads.json.conflict-*.");
             return;
     }
 }
@@ -266,10 +258,11 @@ void AppController::checkSaved(bool saved) {
     if (saveProblemShown_)
         return;
     saveProblemShown_ = true;
-    tell("Cadro cannot save your changes",
-         QString::fromStdString(store_->saveProblem() +
-                                ".\n\nCadro keeps your changes while it runs and saves them as "
-                                "soon as it can. Until then, do not quit Cadro."));
+    showMessage(
+        "Cadro cannot save your changes",
+        QString::fromStdString(store_->saveProblem() +
+                               ".\n\nCadro keeps your changes while it runs and saves them as "
+                               "soon as it can. Until then, do not quit Cadro."));
 }
 
 void AppController::buildTray() {
@@ -285,11 +278,12 @@ void AppController::buildTray() {
     hooks.noTray = [this] {
         // Panels often start after the apps at login; the icon docks as soon
         // as a tray appears, so only say what to do meanwhile.
-        telOnce("notices.noTray", "No system tray found",
-                "Cadro keeps running and shows its icon as soon as your panel has a system "
-                "tray.\n\nMeanwhile use the cadro command: \"cadro status\" shows what you are on, "
-                "\"cadro next\" moves on. Status bars such as waybar or polybar can show "
-                "\"cadro status --watch --json\".");
+        showMessageOnce(
+            "notices.noTray", "No system tray found",
+            "Cadro keeps running and shows its icon as soon as your panel has a system "
+            "tray.\n\nMeanwhile use the cadro command: \"cadro status\" shows what you are on, "
+            "\"cadro next\" moves on. Status bars such as waybar or polybar can show "
+            "\"cadro status --watch --json\".");
     };
     tray_ = new TrayPresence(menu_.get(), std::move(hooks), this);
     updateStatusTitle();
@@ -310,17 +304,16 @@ void AppController::rebuildMenu() {
 }
 
 std::vector<MenuItem> AppController::currentMenu() const {
-    StatusMenuInputs inputs{*store_,        *shortcuts_,
-                            updates_.get(), launchAtLogin_.get(),
-                            *calendar_,     clock().now()};
+    StatusMenuInputs inputs{*store_,    *shortcuts_,  updates_.get(), launchAtLogin_.get(),
+                            *calendar_, clock().now()};
     return buildStatusMenu(inputs);
 }
 
 void AppController::updateStatusTitle() {
     StatusContent content = statusContent(*store_);
     tray_->show({QString::fromStdString(content.title.substr(1)),
-                 QString::fromStdString(panelLabel(content, ui_->panel())), tintOf(content.tintHex),
-                 notices_->needsAttention()});
+                 QString::fromStdString(panelLabel(content, ui_->panel())),
+                 colorFromHex(content.tintHex), notices_->needsAttention()});
 }
 
 void AppController::announceNotices() {
@@ -453,14 +446,14 @@ void AppController::settingsWindowWillClose() {
         store_->next();
 }
 
-void AppController::telOnce(const QString& key, const QString& title, const QString& text) {
+void AppController::showMessageOnce(const QString& key, const QString& title, const QString& text) {
     if (environment_.defaults->getBool(key.toStdString()).value_or(false))
         return;
     environment_.defaults->setBool(key.toStdString(), true);
-    tell(title, text);
+    showMessage(title, text);
 }
 
-void AppController::tell(const QString& title, const QString& text) {
+void AppController::showMessage(const QString& title, const QString& text) {
     auto* box = new QMessageBox(QMessageBox::Information, title, text, QMessageBox::Ok);
     box->setAttribute(Qt::WA_DeleteOnClose);
     box->setModal(false);

@@ -2,17 +2,17 @@
 
 #include "app/QSettingsDefaults.h"
 #include "app/TrayServer.h"
+#include "core/autostart/LaunchAtLogin.h"
 #include "core/base/Calendar.h"
 #include "core/cli/CommandLine.h"
 #include "core/demo/ScreenshotTour.h"
-#include "core/shell/AppEnvironment.h"
-#include "core/shell/Commands.h"
-#include "core/shell/LaunchAtLogin.h"
-#include "core/shell/StatusMenu.h"
-#include "core/shell/StoreNotices.h"
-#include "core/shell/UIState.h"
+#include "core/environment/AppEnvironment.h"
+#include "core/menu/Commands.h"
+#include "core/menu/StatusMenu.h"
+#include "core/settings/UIState.h"
 #include "core/shortcuts/HotKeyManager.h"
 #include "core/shortcuts/ShortcutSettings.h"
+#include "core/status/StoreNotices.h"
 #include "core/store/ThreadStore.h"
 #include "core/updates/UpdateChecker.h"
 
@@ -76,37 +76,37 @@ class AppController : public QObject, public CommandUi {
 
   private:
     void buildTray();
-    /// Opening the menu wakes due snoozes and counts as seeing what came up.
+    // Opening the menu wakes due snoozes and counts as seeing what came up.
     void menuOpened();
     void rebuildMenu();
     std::vector<MenuItem> currentMenu() const;
     void updateStatusTitle();
-    /// Tells the desktop what fired or woke since the last look.
+    // Tells the desktop what fired or woke since the last look.
     void announceNotices();
     void notify(const StoreNotice& notice);
     void scheduleRedraw();
     void registerShortcuts();
-    /// The desktop's portal takes the shortcuts that X11 grabs cannot.
+    // The desktop's portal takes the shortcuts that X11 grabs cannot.
     void usePortalShortcuts();
-    /// The actions whose combos the desktop refused at the last registration.
+    // The actions whose combos the desktop refused at the last registration.
     std::set<HotKeyAction> refusedShortcuts() const;
     void runHotKey(HotKeyAction action);
     bool canPresent() const;
-    void telOnce(const QString& key, const QString& title, const QString& text);
-    /// A message that does not block the app (saving and reading problems).
-    void tell(const QString& title, const QString& text);
+    void showMessageOnce(const QString& key, const QString& title, const QString& text);
+    // A message that does not block the app (saving and reading problems).
+    void showMessage(const QString& title, const QString& text);
     void watchStoreFile();
     void reportDiskChange(ThreadStore::DiskChange change);
-    /// Tells the user once when saving starts failing, and retries until it
-    /// works again.
+    // Tells the user once when saving starts failing, and retries until it
+    // works again.
     void checkSaved(bool saved);
     void shutDown();
     void settingsWindowWillClose();
     void showWelcome();
-    /// Photographs every window into `directory`, then ends the app; the exit
-    /// status says whether every picture was written.
+    // Photographs every window into `directory`, then ends the app; the exit
+    // status says whether every picture was written.
     void runScreenshotTour(const std::filesystem::path& directory);
-    /// The real clock, or the fixed moment of a screenshot tour of the demo.
+    // The real clock, or the fixed moment of a screenshot tour of the demo.
     const Clock& clock() const;
 
     AppEnvironment environment_;
@@ -119,9 +119,9 @@ class AppController : public QObject, public CommandUi {
     std::unique_ptr<UIState> ui_;
     std::unique_ptr<Commands> commands_;
     std::unique_ptr<X11HotKeyBackend> hotKeyBackend_;
-    /// Where X11 grabs do not work and the desktop offers its shortcuts portal.
+    // Where X11 grabs do not work and the desktop offers its shortcuts portal.
     PortalHotKeyBackend* portalHotKeys_ = nullptr;
-    /// The keys the portal's desktop assigned, for the Shortcuts tab.
+    // The keys the portal's desktop assigned, for the Shortcuts tab.
     std::map<HotKeyAction, QString> desktopShortcuts_;
     std::unique_ptr<HotKeyManager> hotKeys_;
     std::unique_ptr<TerminationSignals> signals_;
@@ -138,9 +138,9 @@ class AppController : public QObject, public CommandUi {
     QTimer* housekeeping_ = nullptr;
     bool redrawPending_ = false;
     bool isSteppingAside_ = false;
-    /// Made on first use and then kept: closing only hides it.
+    // Made on first use and then kept: closing only hides it.
     std::unique_ptr<SettingsWindow> settingsWindow_;
-    /// Made each time it is shown and forgotten when it closes.
+    // Made each time it is shown and forgotten when it closes.
     QPointer<WelcomeWindow> welcomeWindow_;
     std::vector<Subscription> subscriptions_;
     std::unique_ptr<ManualClock> tourClock_;

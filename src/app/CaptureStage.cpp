@@ -10,7 +10,7 @@
 namespace cadro {
 namespace {
 
-/// The corner radius of the pictures, in device-independent pixels.
+// The corner radius of the pictures, in device-independent pixels.
 constexpr qreal kCornerRadius = 10;
 
 }  // namespace

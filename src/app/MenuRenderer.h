@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/shell/StatusMenu.h"
+#include "core/menu/StatusMenu.h"
 
 #include <functional>
 #include <string>

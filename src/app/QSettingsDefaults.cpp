@@ -1,11 +1,10 @@
 #include "app/QSettingsDefaults.h"
 
 #include "core/base/AtomicFile.h"
+#include "core/base/XdgFolders.h"
 
 #include <QFile>
 #include <QSettings>
-
-#include <cstdlib>
 
 namespace cadro {
 namespace {
@@ -94,15 +93,7 @@ void QSettingsDefaults::removePersistentDomain(std::string_view name) {
     QFile::remove(QString::fromStdString(fileFor(folder_, name).string()));
 }
 
-QSettingsDefaultsProvider::QSettingsDefaultsProvider() {
-    const char* config = std::getenv("XDG_CONFIG_HOME");
-    if (config && *config && std::filesystem::path(config).is_absolute()) {
-        folder_ = std::filesystem::path(config) / "Cadro";
-    } else {
-        const char* home = std::getenv("HOME");
-        folder_ = std::filesystem::path(home && *home ? home : "/") / ".config" / "Cadro";
-    }
-}
+QSettingsDefaultsProvider::QSettingsDefaultsProvider() : folder_(configHome() / "Cadro") {}
 
 std::shared_ptr<Defaults> QSettingsDefaultsProvider::standard() {
     return std::make_shared<QSettingsDefaults>(folder_, std::string(kStandardDomain));

@@ -1,7 +1,7 @@
 #include "app/StatusIcon.h"
 
 #include "app/BrandColor.h"
-#include "core/store/ThreadColor.h"
+#include "app/HexColor.h"
 
 #include <QGuiApplication>
 #include <QPainter>
@@ -125,10 +125,7 @@ QPixmap brand(qreal height, qreal devicePixelRatio) {
 }
 
 QPixmap dot(std::optional<std::string_view> colorHex, qreal devicePixelRatio) {
-    if (!colorHex) {
-        return {};
-    }
-    const std::optional<RgbColor> color = ThreadColor::fromHex(*colorHex);
+    const std::optional<QColor> color = colorFromHex(colorHex);
     if (!color) {
         return {};
     }
@@ -136,7 +133,7 @@ QPixmap dot(std::optional<std::string_view> colorHex, qreal devicePixelRatio) {
     QPainter painter(&pixmap);
     painter.setRenderHint(QPainter::Antialiasing);
     painter.setPen(Qt::NoPen);
-    painter.setBrush(QColor::fromRgbF(float(color->red), float(color->green), float(color->blue)));
+    painter.setBrush(*color);
     painter.drawEllipse(QRectF(0.5, 0.5, 8, 8));
     return pixmap;
 }

@@ -19,13 +19,13 @@
 namespace cadro {
 namespace {
 
-/// A client has this long to send its whole request.
+// A client has this long to send its whole request.
 constexpr int kRequestMilliseconds = 5000;
-/// How long a new app waits for the old one to let go of the store.
+// How long a new app waits for the old one to let go of the store.
 constexpr auto kTakeOverPatience = std::chrono::seconds(5);
 
-/// Asks the tray app on `socket` to end and waits for its answer, which it
-/// gives once it has let go of the socket and the store lock.
+// Asks the tray app on `socket` to end and waits for its answer, which it
+// gives once it has let go of the socket and the store lock.
 void askToStepAside(const std::filesystem::path& socket) {
     if (unsafeFolderReason(socket.parent_path()))
         return;

@@ -1,7 +1,7 @@
 // cadro-tray: the tray application. `cadro` with no command starts it.
 #include "app/AppController.h"
 #include "app/QSettingsDefaults.h"
-#include "core/shell/AppId.h"
+#include "core/environment/AppId.h"
 
 #include <QApplication>
 

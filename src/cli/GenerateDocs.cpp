@@ -2,7 +2,7 @@
 // completions from the command table that `cadro --help` prints, so that
 // none of them can fall behind the program. Runs at build time.
 #include "core/cli/CommandTable.h"
-#include "core/shell/AppId.h"
+#include "core/environment/AppId.h"
 
 #include <filesystem>
 #include <fstream>
@@ -16,9 +16,9 @@ namespace {
 
 // --- Manual page -------------------------------------------------------------------
 
-/// Text as roff prints it literally: backslashes doubled, hyphens as minus
-/// signs (so options can be searched and copied), a leading dot or quote
-/// guarded.
+// Text as roff prints it literally: backslashes doubled, hyphens as minus
+// signs (so options can be searched and copied), a leading dot or quote
+// guarded.
 std::string roff(std::string_view text) {
     std::string out;
     for (char c : text) {
@@ -132,8 +132,8 @@ std::string programOptionNames() {
     return names;
 }
 
-/// What completes after a command: its options, its fixed words, and
-/// --help; "help" completes command names.
+// What completes after a command: its options, its fixed words, and
+// --help; "help" completes command names.
 std::string argumentWords(const CommandSpec& command) {
     if (command.name == "help")
         return commandNames();
@@ -145,7 +145,7 @@ std::string argumentWords(const CommandSpec& command) {
     return words + "--help";
 }
 
-/// Single quotes for shell words, with embedded quotes closed and reopened.
+// Single quotes for shell words, with embedded quotes closed and reopened.
 std::string shellQuoted(std::string_view text) {
     std::string out = "'";
     for (char c : text) {

@@ -34,12 +34,12 @@ using namespace cadro;
 
 namespace {
 
-/// How long a command waits for a tray app that holds the store to answer:
-/// long enough for one that is starting, short enough for a script.
+// How long a command waits for a tray app that holds the store to answer:
+// long enough for one that is starting, short enough for a script.
 constexpr auto kAppPatience = std::chrono::seconds(5);
 constexpr int kReplyTimeoutMilliseconds = 5000;
 
-/// The tray app lives beside this program as "cadro-tray".
+// The tray app lives beside this program as "cadro-tray".
 [[noreturn]] void startTrayApp(char** argv) {
     fs::path self = executablePath();
     fs::path tray = self.empty() ? fs::path("cadro-tray") : self.parent_path() / "cadro-tray";
@@ -55,20 +55,20 @@ void print(const CommandLineResult& result) {
     std::cerr << result.err << std::flush;
 }
 
-/// True once nobody reads our output any more (the reader of a pipe is gone).
+// True once nobody reads our output any more (the reader of a pipe is gone).
 bool outputClosed() {
     pollfd out{STDOUT_FILENO, 0, 0};
     return ::poll(&out, 1, 0) > 0 && (out.revents & (POLLERR | POLLHUP)) != 0;
 }
 
-/// How often a watch through the tray app looks whether its output is still
-/// read.
+// How often a watch through the tray app looks whether its output is still
+// read.
 constexpr int kOutputCheckMilliseconds = 500;
 
-/// Sends the request and relays the replies: one for a command, one per
-/// change for a watch. Returns the exit status, or nothing when the app
-/// closed the connection without answering: an app that steps aside for a
-/// newer one drops the requests it has not run, so they may be sent again.
+// Sends the request and relays the replies: one for a command, one per
+// change for a watch. Returns the exit status, or nothing when the app
+// closed the connection without answering: an app that steps aside for a
+// newer one drops the requests it has not run, so they may be sent again.
 std::optional<int> talkToTrayApp(SocketClient& client, const ipc::Request& request) {
     if (!client.send(ipc::encode(request)))
         return std::nullopt;
@@ -97,14 +97,14 @@ std::optional<int> talkToTrayApp(SocketClient& client, const ipc::Request& reque
     }
 }
 
-/// No tray app holds the store: the command may work on the file, holding
-/// this lock while it does.
+// No tray app holds the store: the command may work on the file, holding
+// this lock while it does.
 struct NoTrayApp {
     StoreLock lock;
 };
 
-/// Finds the tray app that holds the store and runs the request there.
-/// Returns the exit status, or the store lock when no app runs.
+// Finds the tray app that holds the store and runs the request there.
+// Returns the exit status, or the store lock when no app runs.
 std::variant<int, NoTrayApp> runInTrayApp(const ipc::Request& request, const fs::path& dataFolder,
                                           StoreLock::Missing missing) {
     const auto deadline = std::chrono::steady_clock::now() + kAppPatience;
@@ -174,15 +174,15 @@ int runStoreCommand(const std::vector<std::string>& args) {
     return result.exitCode;
 }
 
-/// Milliseconds until just after the next minute turns, when wording that
-/// depends on the time ("tomorrow", "in 5 min") may change.
+// Milliseconds until just after the next minute turns, when wording that
+// depends on the time ("tomorrow", "in 5 min") may change.
 int untilNextMinute() {
     const double now = SystemClock::instance().now().toUnix();
     return static_cast<int>((60.0 - std::fmod(now, 60.0)) * 1000.0) + 50;
 }
 
-/// `cadro status --watch`: prints the status at once and again whenever it
-/// changes, until interrupted or until nobody reads the output.
+// `cadro status --watch`: prints the status at once and again whenever it
+// changes, until interrupted or until nobody reads the output.
 int watchStatus(const std::vector<std::string>& args) {
     std::signal(SIGPIPE, SIG_IGN);  // a closed output shows as a failed write
 

@@ -1,7 +1,8 @@
 #include "settings/BrainDumpTab.h"
 
 #include "app/BrandColor.h"
-#include "settings/Controls.h"
+#include "settings/CommonWidgets.h"
+#include "settings/Style.h"
 #include "settings/Symbols.h"
 
 #include <QEvent>
@@ -9,9 +10,11 @@
 #include <QFileInfo>
 #include <QFrame>
 #include <QHBoxLayout>
+#include <QLabel>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPlainTextEdit>
+#include <QPushButton>
 #include <QStandardPaths>
 #include <QVBoxLayout>
 

@@ -3,7 +3,7 @@
 // moc cannot read the C++20 standard headers the core pulls in, and needs
 // none of the core's types.
 #ifndef Q_MOC_RUN
-#include "core/shell/BrainDumpSync.h"
+#include "core/settings/BrainDumpSync.h"
 #include "core/store/ThreadStore.h"
 #endif
 
@@ -64,7 +64,7 @@ class BrainDumpTab : public QWidget {
     QPushButton* unlinkButton_;
     QLabel* notice_;
     BrainDumpPage* page_;
-    /// The store's text as last put on the page.
+    // The store's text as last put on the page.
     std::string shownStoreText_;
     bool showingStoreText_ = false;
 };

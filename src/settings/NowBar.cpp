@@ -1,8 +1,9 @@
 #include "settings/NowBar.h"
 
-#include "core/shell/SettingsText.h"
-#include "core/shell/ThreadTint.h"
-#include "settings/Controls.h"
+#include "core/settings/SettingsText.h"
+#include "core/settings/ThreadTint.h"
+#include "settings/CommonWidgets.h"
+#include "settings/Style.h"
 
 #include <QHBoxLayout>
 #include <QLabel>

@@ -3,7 +3,7 @@
 // moc cannot read the C++20 standard headers the core pulls in, and needs
 // none of the core's types.
 #ifndef Q_MOC_RUN
-#include "core/shell/UIState.h"
+#include "core/settings/UIState.h"
 #endif
 
 #include <QWidget>

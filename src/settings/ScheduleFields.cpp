@@ -2,7 +2,8 @@
 
 #include "app/BrandColor.h"
 #include "core/base/Calendar.h"
-#include "settings/Controls.h"
+#include "settings/CommonWidgets.h"
+#include "settings/Style.h"
 #include "settings/Symbols.h"
 
 #include <QCheckBox>
@@ -33,8 +34,8 @@ QLabel* smallLabel(const QString& text, QWidget* parent) {
     return label;
 }
 
-/// A line of a small label that names the first field (for the keyboard and
-/// for screen readers), the fields, and space after them.
+// A line of a small label that names the first field (for the keyboard and
+// for screen readers), the fields, and space after them.
 QHBoxLayout* labelledLine(const QString& text, std::initializer_list<QWidget*> fields,
                           QWidget* parent) {
     auto* line = new QHBoxLayout;

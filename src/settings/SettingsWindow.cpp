@@ -2,11 +2,11 @@
 
 #include "app/BrandColor.h"
 #include "settings/BrainDumpTab.h"
-#include "settings/Controls.h"
 #include "settings/NowBar.h"
 #include "settings/PanelPreferencesBox.h"
 #include "settings/Sheets.h"
 #include "settings/ShortcutsTab.h"
+#include "settings/ThreadFields.h"
 #include "settings/ThreadListTab.h"
 #include "settings/TodoSheets.h"
 #include "settings/TodoTab.h"

@@ -6,7 +6,7 @@
 #include "core/base/Calendar.h"
 #include "core/base/Clock.h"
 #include "core/base/Observable.h"
-#include "core/shell/UIState.h"
+#include "core/settings/UIState.h"
 #include "core/shortcuts/ShortcutSettings.h"
 #include "core/store/ThreadStore.h"
 #endif

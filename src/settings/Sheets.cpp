@@ -2,8 +2,9 @@
 
 #include "app/OneLineField.h"
 #include "core/base/Utf8.h"
-#include "core/shell/SettingsText.h"
-#include "settings/Controls.h"
+#include "core/settings/SettingsText.h"
+#include "settings/Style.h"
+#include "settings/ThreadFields.h"
 
 #include <QDateTimeEdit>
 #include <QHBoxLayout>
@@ -112,7 +113,7 @@ AddThreadSheet::AddThreadSheet(ThreadStore& store, const Clock& clock,
         title_->setText(qs(prefill->title));
         step_->setText(qs(prefill->step));
         steps_->setText(joinLines(prefill->nextSteps));
-        color_->setValues(true, threadColor(prefill->colorHex).value_or(color_->color()));
+        color_->setValues(true, colorFromHex(prefill->colorHex).value_or(color_->color()));
     }
     connect(title_, &QLineEdit::textChanged, this, [this] { addButton_->setEnabled(canAdd()); });
     addButton_->setEnabled(canAdd());

@@ -4,7 +4,7 @@
 // none of the core's types.
 #ifndef Q_MOC_RUN
 #include "core/base/Clock.h"
-#include "core/shell/UIState.h"
+#include "core/settings/UIState.h"
 #include "core/store/ThreadStore.h"
 #endif
 

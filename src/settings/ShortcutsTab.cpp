@@ -3,7 +3,7 @@
 #include "app/BrandColor.h"
 #include "core/schedule/ScheduleLabels.h"
 #include "core/shortcuts/KeyNotation.h"
-#include "settings/Controls.h"
+#include "settings/Style.h"
 
 #include <QApplication>
 #include <QComboBox>

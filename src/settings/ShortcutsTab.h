@@ -65,7 +65,7 @@ class ShortcutRow : public QFrame {
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
-    /// Stops recording without redrawing (the row may be going away).
+    // Stops recording without redrawing (the row may be going away).
     void endRecording();
     void record(const QKeyEvent& event);
     void showDetail();

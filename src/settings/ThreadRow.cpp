@@ -4,10 +4,12 @@
 #include "app/OneLineField.h"
 #include "app/StatusIcon.h"
 #include "core/schedule/ScheduleLabels.h"
-#include "core/shell/SettingsText.h"
-#include "core/shell/ThreadTint.h"
-#include "settings/Controls.h"
+#include "core/settings/SettingsText.h"
+#include "core/settings/ThreadTint.h"
+#include "settings/CommonWidgets.h"
+#include "settings/Style.h"
 #include "settings/Symbols.h"
+#include "settings/ThreadFields.h"
 
 #include <QGraphicsOpacityEffect>
 #include <QHBoxLayout>
@@ -208,7 +210,7 @@ void ThreadRow::setThread(const Strand& thread) {
 
     priority_->setValues(thread.priority.has_value(), int(thread.priority.value_or(1)));
     color_->setValues(thread.colorHex.has_value(),
-                      threadColor(thread.colorHex).value_or(systemBlue()));
+                      colorFromHex(thread.colorHex).value_or(systemBlue()));
     update();
 }
 

@@ -1,7 +1,8 @@
 #include "settings/TodoRow.h"
 
 #include "app/BrandColor.h"
-#include "settings/Controls.h"
+#include "settings/CommonWidgets.h"
+#include "settings/Style.h"
 #include "settings/Symbols.h"
 
 #include <QActionGroup>
@@ -32,8 +33,8 @@ QToolButton* textButton(const char* name, QWidget* parent) {
     return button;
 }
 
-/// A borderless button showing `label` beside `symbol` in the accent colour,
-/// or, without a label, the symbol alone in 18 × 18 in the secondary colour.
+// A borderless button showing `label` beside `symbol` in the accent colour,
+// or, without a label, the symbol alone in 18 × 18 in the secondary colour.
 void showAsLabelOrSymbol(QToolButton* button, const std::optional<std::string>& label,
                          std::string_view symbol) {
     const QColor ink = label ? BrandColor::accent() : secondaryTextColor(button);

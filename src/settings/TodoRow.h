@@ -3,7 +3,7 @@
 // moc cannot read the C++20 standard headers the core pulls in, and needs
 // none of the core's types.
 #ifndef Q_MOC_RUN
-#include "core/shell/TodoText.h"
+#include "core/settings/TodoText.h"
 #include "core/store/ThreadStore.h"
 #endif
 

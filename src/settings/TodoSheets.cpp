@@ -1,10 +1,10 @@
 #include "settings/TodoSheets.h"
 
 #include "core/base/Utf8.h"
-#include "core/shell/TodoText.h"
-#include "settings/Controls.h"
+#include "core/settings/TodoText.h"
 #include "settings/ScheduleFields.h"
 #include "settings/Sheets.h"
+#include "settings/Style.h"
 
 #include <QCheckBox>
 #include <QComboBox>

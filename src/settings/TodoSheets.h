@@ -5,7 +5,7 @@
 #ifndef Q_MOC_RUN
 #include "core/base/Calendar.h"
 #include "core/base/Clock.h"
-#include "core/shell/UIState.h"
+#include "core/settings/UIState.h"
 #include "core/store/ThreadStore.h"
 #endif
 

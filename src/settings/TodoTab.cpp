@@ -1,6 +1,7 @@
 #include "settings/TodoTab.h"
 
-#include "settings/Controls.h"
+#include "settings/CommonWidgets.h"
+#include "settings/Style.h"
 #include "settings/Symbols.h"
 #include "settings/ThreadListTab.h"
 

@@ -20,8 +20,8 @@ constexpr int kPadding = 24;
 constexpr qreal kSymbolSize = 18;
 constexpr int kSymbolColumn = 24;
 
-/// "Welcome to Cadro" with the product name filled with the brand gradient.
-/// A label underneath, so that assistive technology reads the whole line.
+// "Welcome to Cadro" with the product name filled with the brand gradient.
+// A label underneath, so that assistive technology reads the whole line.
 class Heading : public QLabel {
   public:
     explicit Heading(QWidget* parent) : QLabel("Welcome to Cadro", parent) {
@@ -54,7 +54,7 @@ class Heading : public QLabel {
     }
 };
 
-/// The symbol drawn in black and then filled with the vertical brand gradient.
+// The symbol drawn in black and then filled with the vertical brand gradient.
 QPixmap gradientSymbol(const char* name, qreal devicePixelRatio) {
     QPixmap pixmap = Symbols::pixmap(name, kSymbolSize, Qt::black, devicePixelRatio);
     QPainter painter(&pixmap);

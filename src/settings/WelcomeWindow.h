@@ -1,7 +1,7 @@
 #pragma once
 
 #ifndef Q_MOC_RUN
-#include "core/shell/LaunchAtLogin.h"
+#include "core/autostart/LaunchAtLogin.h"
 #endif
 
 #include <QDialog>

@@ -8,7 +8,7 @@
 namespace cadro {
 namespace {
 
-/// "Ctrl+Alt+Super+N" as the host wants it: [["Control", "Alt", "Super", "N"]].
+// "Ctrl+Alt+Super+N" as the host wants it: [["Control", "Alt", "Super", "N"]].
 QList<QStringList> shortcutKeys(const std::string& shortcut) {
     QStringList keys = QString::fromStdString(shortcut).split('+', Qt::SkipEmptyParts);
     for (QString& key : keys) {

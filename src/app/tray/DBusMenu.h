@@ -57,7 +57,7 @@ class DBusMenu : public QDBusAbstractAdaptor {
     void ItemActivationRequested(int id, uint timestamp);
 
   private:
-    /// One entry, numbered by its place in a walk of the tree (the root is 0).
+    // One entry, numbered by its place in a walk of the tree (the root is 0).
     struct Entry {
         MenuItem item;
         QVariantMap properties;

@@ -1,6 +1,6 @@
 #include "app/tray/DesktopNotifications.h"
 
-#include "core/shell/AppId.h"
+#include "core/environment/AppId.h"
 
 #include <QDBusConnection>
 #include <QDBusMessage>
@@ -13,7 +13,7 @@ namespace {
 
 const QString kService = QStringLiteral("org.freedesktop.Notifications");
 const QString kPath = QStringLiteral("/org/freedesktop/Notifications");
-/// A notification server that does not answer in this time is taken as absent.
+// A notification server that does not answer in this time is taken as absent.
 constexpr int kCallTimeoutMilliseconds = 1000;
 
 QDBusMessage call(const QString& method) {

@@ -39,8 +39,8 @@ class DesktopNotifications : public QObject {
         QList<Action> actions;
         ActionHandler onAction;
     };
-    /// Sends the waiting request once the one before has its id, so that it
-    /// replaces that one rather than standing beside it.
+    // Sends the waiting request once the one before has its id, so that it
+    // replaces that one rather than standing beside it.
     void sendWaiting();
     void send(const Request& request, bool withActions);
 

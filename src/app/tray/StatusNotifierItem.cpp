@@ -1,7 +1,7 @@
 #include "app/tray/StatusNotifierItem.h"
 
 #include "app/StatusIcon.h"
-#include "core/shell/AppId.h"
+#include "core/environment/AppId.h"
 
 #include <QGuiApplication>
 

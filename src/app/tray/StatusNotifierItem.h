@@ -82,7 +82,7 @@ class StatusNotifierItem : public QDBusAbstractAdaptor {
     void XAyatanaNewLabel(const QString& label, const QString& guide);
 
   protected:
-    /// Redraws the plain icon in the colours of a new palette.
+    // Redraws the plain icon in the colours of a new palette.
     bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:

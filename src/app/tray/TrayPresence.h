@@ -59,8 +59,8 @@ class TrayPresence : public QObject {
     StatusNotifierItem* item_ = nullptr;
     DBusMenu* dbusMenu_ = nullptr;
     QDBusServiceWatcher* watcher_ = nullptr;
-    /// Made only once no watcher answered: Qt picks its own D-Bus tray when
-    /// one exists as it makes the icon, which would show Cadro twice.
+    // Made only once no watcher answered: Qt picks its own D-Bus tray when
+    // one exists as it makes the icon, which would show Cadro twice.
     QSystemTrayIcon* fallback_ = nullptr;
 };
 

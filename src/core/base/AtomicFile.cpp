@@ -15,8 +15,8 @@ std::error_code lastError() {
     return {errno, std::generic_category()};
 }
 
-/// Follows symbolic links (also chains, and links to files that do not exist
-/// yet) to the path that will really be written.
+// Follows symbolic links (also chains, and links to files that do not exist
+// yet) to the path that will really be written.
 fs::path resolveLinks(const fs::path& path) {
     fs::path current = path;
     for (int hops = 0; hops < 40; ++hops) {

@@ -157,8 +157,8 @@ std::unique_ptr<Calendar> assemble(std::string zoneId, std::unique_ptr<icu::Time
     return std::make_unique<Calendar>(std::move(impl));
 }
 
-/// The zone id behind a zoneinfo path, such as
-/// "/usr/share/zoneinfo/Europe/Berlin" or "../usr/share/zoneinfo/Europe/Berlin".
+// The zone id behind a zoneinfo path, such as
+// "/usr/share/zoneinfo/Europe/Berlin" or "../usr/share/zoneinfo/Europe/Berlin".
 std::optional<std::string> zoneIdFromPath(const std::string& path) {
     constexpr std::string_view kMarker = "zoneinfo/";
     const auto at = path.rfind(kMarker);

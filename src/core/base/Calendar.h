@@ -83,10 +83,10 @@ class Calendar {
     Impl& impl() const;
 
   private:
-    /// The user's calendar, made now.
+    // The user's calendar, made now.
     static std::unique_ptr<Calendar> resolveCurrent();
-    /// Null until first used for the calendar of current(): opening ICU's
-    /// zone and calendar costs more than a whole command that needs neither.
+    // Null until first used for the calendar of current(): opening ICU's
+    // zone and calendar costs more than a whole command that needs neither.
     mutable std::unique_ptr<Impl> impl_;
 };
 

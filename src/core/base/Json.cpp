@@ -143,7 +143,7 @@ const Value* ObjectReader::optionalObject(std::string_view key) const {
 }
 
 std::string encodeCompact(const OrderedValue& value) {
-    std::string text = value.dump(-1, ' ', false, nlohmann::detail::error_handler_t::replace);
+    std::string text = value.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
     // A '/' can only occur inside strings in JSON text, so escaping every one
     // of them is safe.
     std::string escaped;

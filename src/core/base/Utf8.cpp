@@ -24,6 +24,15 @@ bool isValidUtf8(std::string_view text) {
     return true;
 }
 
+std::int32_t nextCodePoint(std::string_view text, std::size_t& i) {
+    const auto* bytes = reinterpret_cast<const uint8_t*>(text.data());
+    auto at = static_cast<int32_t>(i);
+    UChar32 c;
+    U8_NEXT(bytes, at, static_cast<int32_t>(text.size()), c);
+    i = static_cast<std::size_t>(at);
+    return c;
+}
+
 namespace {
 
 bool isControl(UChar32 c) {

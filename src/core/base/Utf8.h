@@ -1,5 +1,7 @@
 #pragma once
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -8,6 +10,10 @@ namespace cadro {
 /// True when `text` is well-formed UTF-8 (no overlong forms, surrogates or
 /// code points above U+10FFFF).
 bool isValidUtf8(std::string_view text);
+
+/// The code point at byte `i` of `text`, moving `i` past it; negative for a
+/// malformed sequence, which `i` then moves past.
+std::int32_t nextCodePoint(std::string_view text, std::size_t& i);
 
 /// True when `text` holds a control character (C0, DEL or C1: line breaks,
 /// tabs, terminal escape sequences), which titles and steps never do.

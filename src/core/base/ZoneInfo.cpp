@@ -62,7 +62,7 @@ class PosixReader {
         return digits == 0 ? std::nullopt : std::optional<int>(value);
     }
 
-    /// [+-]hh[:mm[:ss]] in seconds; hours up to `maxHours`.
+    // [+-]hh[:mm[:ss]] in seconds; hours up to `maxHours`.
     std::optional<std::int32_t> duration(int maxHours) {
         int sign = 1;
         if (accept('-')) {
@@ -240,9 +240,9 @@ std::unique_ptr<icu::DateTimeRule> toIcuRule(const PosixTransitionRule& rule) {
     return nullptr;
 }
 
-/// ICU splits an offset into raw offset and daylight saving. Only their sum
-/// matters for wall-clock arithmetic; negative saving (Europe/Dublin's winter)
-/// is expressed as a change of raw offset, which ICU handles plainly.
+// ICU splits an offset into raw offset and daylight saving. Only their sum
+// matters for wall-clock arithmetic; negative saving (Europe/Dublin's winter)
+// is expressed as a change of raw offset, which ICU handles plainly.
 struct OffsetSplit {
     std::int32_t raw = 0;
     std::int32_t dst = 0;

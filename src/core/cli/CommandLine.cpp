@@ -3,7 +3,7 @@
 #include "core/base/Utf8.h"
 #include "core/cli/CommandLineSession.h"
 #include "core/cli/CommandTable.h"
-#include "core/shell/StatusTitle.h"
+#include "core/status/StatusTitle.h"
 
 #include <algorithm>
 #include <filesystem>
@@ -183,8 +183,8 @@ void runBrainDump(Session& s, Arguments& args) {
     }
 }
 
-/// `set`: the preferences that live in the store; without a name it lists them
-/// (and the linked brain-dump file, if any).
+// `set`: the preferences that live in the store; without a name it lists them
+// (and the linked brain-dump file, if any).
 void runSet(Session& s, Arguments& args) {
     std::optional<std::string> name = args.optionalPositional();
     std::optional<std::string> value = args.optionalPositional();
@@ -266,8 +266,8 @@ bool isQuietFlag(const std::string& arg) {
     return arg == "-q" || arg == "--quiet";
 }
 
-/// Takes -q and --quiet out of the arguments (not after "--": there they are
-/// text); true when one was there.
+// Takes -q and --quiet out of the arguments (not after "--": there they are
+// text); true when one was there.
 bool takeQuietFlag(std::vector<std::string>& args) {
     const auto end = std::find(args.begin(), args.end(), "--");
     const auto kept = std::remove_if(args.begin(), end, isQuietFlag);

@@ -3,7 +3,7 @@
 #include "core/base/Utf8.h"
 #include "core/cli/CommandLineParts.h"
 #include "core/schedule/ScheduleLabels.h"
-#include "core/shell/StatusTitle.h"
+#include "core/status/StatusTitle.h"
 
 #include <cmath>
 #include <cstdio>
@@ -49,7 +49,7 @@ OrderedValue timestampOrNull(const std::optional<Date>& date, const Calendar& ca
     return date ? OrderedValue(cli::localTimestamp(*date, calendar)) : OrderedValue(nullptr);
 }
 
-/// The schedule as the store keeps it, with its label and next time added.
+// The schedule as the store keeps it, with its label and next time added.
 OrderedValue scheduleJson(const TodoSchedule& schedule, const Calendar& calendar, Date now) {
     OrderedValue out = json::encode(schedule);
     out["label"] = shortLabel(schedule, calendar);
@@ -91,8 +91,8 @@ std::string tooltip(const ThreadStore& store, const StatusContent& content) {
     return text;
 }
 
-/// The start of a row in `cadro list`: its number, for naming it in other
-/// commands, and a star when it is current.
+// The start of a row in `cadro list`: its number, for naming it in other
+// commands, and a star when it is current.
 std::string rowStart(std::size_t& number, bool isCurrent) {
     std::string text = std::to_string(++number);
     return std::string(text.size() < 3 ? 3 - text.size() : 0, ' ') + text +
@@ -130,7 +130,7 @@ std::string statusJson(const ThreadStore& store, const Calendar& calendar, Date 
     out["thread"] = thread ? threadJson(*thread) : OrderedValue(nullptr);
     const Todo* todo = store.sessionOpen() ? store.currentTodo() : nullptr;
     out["todo"] = todo ? todoJson(*todo, calendar, now) : OrderedValue(nullptr);
-    return out.dump(-1, ' ', false, nlohmann::detail::error_handler_t::replace);
+    return out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 namespace cli {
@@ -206,7 +206,7 @@ std::string listJson(const ThreadStore& store, const Calendar& calendar, Date no
     for (const auto& todo : store.todos())
         todos.push_back(todoJson(todo, calendar, now));
     out["todos"] = std::move(todos);
-    return out.dump(-1, ' ', false, nlohmann::detail::error_handler_t::replace);
+    return out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
 
 }  // namespace cli

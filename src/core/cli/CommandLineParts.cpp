@@ -11,12 +11,12 @@
 namespace cadro::cli {
 namespace {
 
-/// "--name" is an option; anything else (even "- item" or "-5") is a value.
+// "--name" is an option; anything else (even "- item" or "-5") is a value.
 bool isOption(const std::string& arg) {
     return arg.size() > 2 && arg.rfind("--", 0) == 0;
 }
 
-/// Parses all of `text` as a decimal integer (an optional leading minus).
+// Parses all of `text` as a decimal integer (an optional leading minus).
 std::optional<std::int64_t> wholeNumber(std::string_view text) {
     std::int64_t value = 0;
     const char* end = text.data() + text.size();
@@ -26,7 +26,7 @@ std::optional<std::int64_t> wholeNumber(std::string_view text) {
     return value;
 }
 
-/// "2026-03-04" into year, month, day; throws with `what` in the message.
+// "2026-03-04" into year, month, day; throws with `what` in the message.
 struct CivilDay {
     std::int64_t year, month, day;
 };
@@ -59,7 +59,7 @@ TimeOfDay parseTime(const std::string& text, const std::string& what) {
     return {*h, *m};
 }
 
-/// The instant of a wall-clock time on a day; the day must exist.
+// The instant of a wall-clock time on a day; the day must exist.
 Date compose(const Calendar& calendar, CivilDay day, TimeOfDay time, const std::string& text) {
     auto date = calendar.compose(day.year, day.month, day.day, time.hour, time.minute, 0);
     if (!date || calendar.day(*date) != day.day || calendar.month(*date) != day.month) {

@@ -5,7 +5,7 @@
 
 #include "core/cli/CommandLine.h"
 #include "core/cli/CommandLineParts.h"
-#include "core/shell/Commands.h"
+#include "core/menu/Commands.h"
 
 #include <memory>
 #include <optional>

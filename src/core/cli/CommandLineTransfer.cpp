@@ -16,9 +16,9 @@ bool isDay(std::string_view word) {
     return word.size() == 10 && word[4] == '-' && word[7] == '-';
 }
 
-/// One todo.txt line as a to-do title, or nothing for a finished task ("x "
-/// first). The priority "(A)", +projects, @contexts and key:value tags stay
-/// in the title; the creation date, which Cadro keeps itself, goes.
+// One todo.txt line as a to-do title, or nothing for a finished task ("x "
+// first). The priority "(A)", +projects, @contexts and key:value tags stay
+// in the title; the creation date, which Cadro keeps itself, goes.
 std::optional<std::string> todoTxtTitle(std::string line) {
     std::replace(line.begin(), line.end(), '\t', ' ');
     if (line.ends_with('\r'))
@@ -39,7 +39,7 @@ std::optional<std::string> todoTxtTitle(std::string line) {
     return title;
 }
 
-/// The to-dos of a todo.txt file (one task a line).
+// The to-dos of a todo.txt file (one task a line).
 PersistedState fromTodoTxt(const std::string& text, Date now) {
     PersistedState state;
     std::istringstream lines(text);
@@ -55,7 +55,7 @@ PersistedState fromTodoTxt(const std::string& text, Date now) {
     return state;
 }
 
-/// A store file or a todo.txt list, read whole before anything changes.
+// A store file or a todo.txt list, read whole before anything changes.
 PersistedState readImport(const std::string& path, Date now) {
     std::ifstream in(path, std::ios::binary);
     if (!in)

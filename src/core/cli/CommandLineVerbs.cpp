@@ -15,7 +15,7 @@ bool isActiveThread(const Item& item) {
     return item.list == ThreadKind::active;
 }
 
-/// "none" clears a value; anything else is parsed.
+// "none" clears a value; anything else is parsed.
 template <typename T, typename Parse>
 std::optional<std::optional<T>> optionOrNone(Arguments& args, const std::string& name,
                                              Parse parse) {
@@ -27,7 +27,7 @@ std::optional<std::optional<T>> optionOrNone(Arguments& args, const std::string&
     return std::optional<T>(parse(*value));
 }
 
-/// How long a snooze lasts, worked out before anything is looked at.
+// How long a snooze lasts, worked out before anything is looked at.
 Date snoozeEnd(Session& s, const std::optional<std::string>& length,
                const std::optional<std::string>& until) {
     const Date now = s.now();
@@ -49,8 +49,8 @@ Date snoozeEnd(Session& s, const std::optional<std::string>& length,
                      "\" (minutes, 15m, 1h, 3h, evening or tomorrow)");
 }
 
-/// A lone argument of `snooze` is a length when it starts with a digit or is
-/// a preset's name, and otherwise names what to snooze.
+// A lone argument of `snooze` is a length when it starts with a digit or is
+// a preset's name, and otherwise names what to snooze.
 bool looksLikeLength(const std::string& text) {
     if (!text.empty() && std::isdigit(static_cast<unsigned char>(text.front())))
         return true;

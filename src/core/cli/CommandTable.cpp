@@ -8,8 +8,8 @@ namespace {
 constexpr std::size_t kSummaryColumn = 34;
 constexpr std::size_t kLineWidth = 79;
 
-/// `text` after `line`, wrapped at spaces so that no line is wider than a
-/// terminal; continuation lines are indented by `indent`.
+// `text` after `line`, wrapped at spaces so that no line is wider than a
+// terminal; continuation lines are indented by `indent`.
 std::string wrapped(std::string line, std::string_view text, std::size_t indent) {
     std::string out;
     for (std::size_t start = 0; start < text.size();) {
@@ -27,8 +27,8 @@ std::string wrapped(std::string line, std::string_view text, std::size_t indent)
     return out + line + "\n";
 }
 
-/// A two-column row: `left`, then `right` from the summary column on, or on
-/// the next line when `left` reaches into it.
+// A two-column row: `left`, then `right` from the summary column on, or on
+// the next line when `left` reaches into it.
 std::string row(const std::string& left, std::string_view right) {
     std::string lead = "  " + left;
     if (lead.size() < kSummaryColumn) {

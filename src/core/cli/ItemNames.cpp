@@ -1,7 +1,7 @@
 // Naming a thread or a to-do on the command line: by number, id or title.
 #include "core/base/Utf8.h"
 #include "core/cli/CommandLineParts.h"
-#include "core/shell/StatusTitle.h"
+#include "core/status/StatusTitle.h"
 
 #include <unicode/unistr.h>
 
@@ -10,8 +10,8 @@
 namespace cadro::cli {
 namespace {
 
-/// Case-folded, so that "tax RETURN" and "Straße" find "Tax return" and
-/// "STRASSE".
+// Case-folded, so that "tax RETURN" and "Straße" find "Tax return" and
+// "STRASSE".
 std::string folded(const std::string& text) {
     std::string out;
     icu::UnicodeString::fromUTF8(text).foldCase().toUTF8String(out);

@@ -2,7 +2,7 @@
 
 #include "core/base/Calendar.h"
 #include "core/base/Date.h"
-#include "core/shell/UIState.h"
+#include "core/settings/UIState.h"
 #include "core/store/ThreadStore.h"
 
 #include <filesystem>

@@ -7,8 +7,8 @@ namespace cadro::ipc {
 
 namespace {
 
-/// Only the status can be watched: a watch runs its command again on every
-/// change, so anything that changes the store would feed on itself.
+// Only the status can be watched: a watch runs its command again on every
+// change, so anything that changes the store would feed on itself.
 bool isStatusWatch(const std::vector<std::string>& args) {
     return !args.empty() && args.front() == "status" && args.size() <= 2 &&
            (args.size() == 1 || args[1] == "--json");
@@ -40,7 +40,7 @@ std::string encode(const CommandLineResult& result) {
     out["exit"] = result.exitCode;
     out["out"] = result.out;
     out["err"] = result.err;
-    return out.dump(-1, ' ', false, nlohmann::detail::error_handler_t::replace) + "\n";
+    return out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace) + "\n";
 }
 
 std::optional<Request> decodeRequest(std::string_view line) {

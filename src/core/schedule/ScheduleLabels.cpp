@@ -67,9 +67,9 @@ std::string toUtf8(const icu::UnicodeString& text) {
     return result;
 }
 
-/// The pieces of ICU's relative date format (names for nearby days and the
-/// pattern gluing date and time), read once per calendar from the locale
-/// data, so that days can be counted from an injected "now".
+// The pieces of ICU's relative date format (names for nearby days and the
+// pattern gluing date and time), read once per calendar from the locale
+// data, so that days can be counted from an injected "now".
 struct RelativeDays : icu::UObject {
     std::map<int, icu::UnicodeString> names;
     icu::SimpleFormatter glue;

@@ -28,7 +28,7 @@ std::int64_t stepOf(const RepeatRule& rule) {
     return std::max<std::int64_t>(1, rule.interval);
 }
 
-/// a * b + c, saturating at the largest value (all arguments non-negative).
+// a * b + c, saturating at the largest value (all arguments non-negative).
 std::int64_t saturatingWindow(std::int64_t a, std::int64_t b, std::int64_t c) {
     if (a > (kInt64Max - c) / b) {
         return kInt64Max;
@@ -57,8 +57,8 @@ bool hasValidWeekday(const RepeatRule& rule) {
                        [](std::int64_t weekday) { return weekday >= 1 && weekday <= 7; });
 }
 
-/// Whole months from the start day to a later day: a month is complete when
-/// the same day of month (or the month's last day, if it is shorter) has come.
+// Whole months from the start day to a later day: a month is complete when
+// the same day of month (or the month's last day, if it is shorter) has come.
 std::int64_t monthsFromStart(const CivilDate& start, const CivilDate& day) {
     const std::int64_t months =
         monthIndex(day.year, day.month) - monthIndex(start.year, start.month);
@@ -71,7 +71,7 @@ std::int64_t dayOfMonthFor(const Search& search) {
     return search.rule.dayOfMonth.value_or(search.start.day);
 }
 
-/// The day with day-of-month `dom` in month index `month`, if it has one.
+// The day with day-of-month `dom` in month index `month`, if it has one.
 std::optional<CivilDate> dayInMonth(std::int64_t month, std::int64_t dom) {
     const CivilDate first{floorDiv(month, 12), floorMod(month, 12) + 1, 1};
     if (dom < 1 || dom > daysInMonth(first.year, first.month)) {
@@ -268,8 +268,8 @@ std::vector<Date> dayStarts(const std::vector<std::int64_t>& days, const Calenda
     return starts;
 }
 
-/// The active days around `instant` (recent or future), as day numbers; the
-/// start day alone for a one-off schedule.
+// The active days around `instant` (recent or future), as day numbers; the
+// start day alone for a one-off schedule.
 std::optional<std::vector<std::int64_t>> activeDays(const TodoSchedule& schedule, Date instant,
                                                     bool future, const Calendar& calendar) {
     const auto day = calendar.dayNumber(instant);

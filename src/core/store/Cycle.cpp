@@ -21,7 +21,7 @@ std::int64_t clampToInt64(Wide value) {
     return static_cast<std::int64_t>(value < lo ? lo : value > hi ? hi : value);
 }
 
-/// A thread without lastSlot counts as older than any number.
+// A thread without lastSlot counts as older than any number.
 bool seenEarlier(const Strand& a, const Strand& b) {
     if (!a.lastSlot)
         return b.lastSlot.has_value();

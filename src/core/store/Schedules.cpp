@@ -7,9 +7,9 @@
 namespace cadro {
 namespace {
 
-/// An occurrence older than this is never fired late.
+// An occurrence older than this is never fired late.
 constexpr double kFiringWindowSeconds = 60;
-/// A scheduled to-do pushed aside by another one comes back after this.
+// A scheduled to-do pushed aside by another one comes back after this.
 constexpr double kPushBackSeconds = 3600;
 
 }  // namespace

@@ -1,13 +1,13 @@
 #include "core/store/ThreadStore.h"
 
 #include "core/base/Calendar.h"
+#include "core/base/XdgFolders.h"
 #include "core/store/ChangeScope.h"
 
 #include <unistd.h>
 
 #include <algorithm>
 #include <cerrno>
-#include <cstdlib>
 
 namespace cadro {
 namespace fs = std::filesystem;
@@ -60,12 +60,7 @@ ThreadStore::ThreadStore(std::optional<fs::path> directory, StoreDependencies de
 ThreadStore::~ThreadStore() = default;
 
 fs::path ThreadStore::defaultDirectory() {
-    const char* dataHome = std::getenv("XDG_DATA_HOME");
-    if (dataHome && *dataHome && fs::path(dataHome).is_absolute()) {
-        return fs::path(dataHome) / "Cadro";
-    }
-    const char* home = std::getenv("HOME");
-    return fs::path(home && *home ? home : "/") / ".local" / "share" / "Cadro";
+    return dataHome() / "Cadro";
 }
 
 void ThreadStore::load() {

@@ -252,33 +252,33 @@ class ThreadStore {
     friend class ChangeScope;
 
     void load();
-    /// Takes a decoded file as the state and repairs what it must.
+    // Takes a decoded file as the state and repairs what it must.
     void adopt(PersistedState loaded);
-    /// Fresh ids for records that share one; keeps preferences in range.
+    // Fresh ids for records that share one; keeps preferences in range.
     void repair();
     void ensureHygiene();
-    /// Keeps the file as it is now beside the store file, named with `label`
-    /// and the time. False when it could not (then we must not overwrite it).
+    // Keeps the file as it is now beside the store file, named with `label`
+    // and the time. False when it could not (then we must not overwrite it).
     bool keepFileAside(const char* label);
-    /// The operation's single write; failures are kept in saveProblem_.
+    // The operation's single write; failures are kept in saveProblem_.
     void commit();
     void markUnsaved() { unsaved_ = true; }
     DiskChange takeOutsideChange();
     void rememberDiskState(std::string bytes);
 
     // Steps of other operations; they never save by themselves.
-    /// Chooses and installs the next current thread.
+    // Chooses and installs the next current thread.
     void pickCurrent();
-    /// Puts a thread into the ring: at the end, or just before a hygiene thread
-    /// that stands last.
+    // Puts a thread into the ring: at the end, or just before a hygiene thread
+    // that stands last.
     void joinRing(Strand strand);
-    /// Rewrites every active thread's lastSlot after a reorder so that the
-    /// thread below the current one comes up next.
+    // Rewrites every active thread's lastSlot after a reorder so that the
+    // thread below the current one comes up next.
     void reseatRing();
-    /// Marks the to-do that is up as done (a repeating one stays) and resumes.
+    // Marks the to-do that is up as done (a repeating one stays) and resumes.
     void completeCurrentTodo();
-    /// What comes up after a to-do left: the interrupted to-do, the same
-    /// thread after a scheduled one, or the next thread.
+    // What comes up after a to-do left: the interrupted to-do, the same
+    // thread after a scheduled one, or the next thread.
     void resumeAfterTodo(bool wasScheduled);
     void writeBrainDumpFile();
 
@@ -290,23 +290,23 @@ class ThreadStore {
     void setSessionOpen(bool open);
     void assignBrainDump(std::string text);
     const Strand* findIn(ThreadKind kind, const Uuid& id) const;
-    /// Like findIn, and marks the list as changed.
+    // Like findIn, and marks the list as changed.
     Strand* editIn(ThreadKind kind, const Uuid& id);
-    /// The thread with this id in whichever list holds it, marked as changed.
+    // The thread with this id in whichever list holds it, marked as changed.
     Strand* editAnywhere(const Uuid& id);
     const Todo* findTodo(const Uuid& id) const;
-    /// Like findTodo, and marks the to-dos as changed.
+    // Like findTodo, and marks the to-dos as changed.
     Todo* editTodo(const Uuid& id);
     void eraseTodos(const Uuid& id);
     const Calendar& calendar() const;
-    /// Step 4 of Next: true when a chance to-do came up.
+    // Step 4 of Next: true when a chance to-do came up.
     bool drawChanceTodo();
     void presentScheduled(const Uuid& id, Date now);
-    /// Takes the thread out of `kind`'s list; nullopt when it is not there.
+    // Takes the thread out of `kind`'s list; nullopt when it is not there.
     std::optional<Strand> take(ThreadKind kind, const Uuid& id);
-    /// After a thread left the ring: pick a new one when it was current, else save.
+    // After a thread left the ring: pick a new one when it was current, else save.
     void afterLeavingRing(const Uuid& id);
-    /// After a thread joined the ring: pick one when nothing is current, else save.
+    // After a thread joined the ring: pick one when nothing is current, else save.
     void afterJoiningRing();
 
     PersistedState state_;
@@ -319,11 +319,11 @@ class ThreadStore {
     bool damagedFileToKeep_ = false;
     bool unsaved_ = false;
     std::string saveProblem_;
-    /// The file as this store last read or wrote it, to tell our own saves
-    /// from other programs' edits.
+    // The file as this store last read or wrote it, to tell our own saves
+    // from other programs' edits.
     std::optional<FileStamp> diskStamp_;
     std::string diskBytes_;
-    /// What the opening of the current operation found on disk.
+    // What the opening of the current operation found on disk.
     DiskChange lastDiskChange_ = DiskChange::none;
 
     Observable<StoreProperty> changes_;

@@ -14,7 +14,7 @@ namespace {
 const QString kService = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString kPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString kInterface = QStringLiteral("org.freedesktop.portal.GlobalShortcuts");
-/// A portal that does not answer in this time is taken as absent.
+// A portal that does not answer in this time is taken as absent.
 constexpr int kProbeTimeoutMilliseconds = 1000;
 
 QString pathOrString(const QVariant& value) {

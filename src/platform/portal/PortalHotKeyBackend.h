@@ -56,8 +56,8 @@ class PortalHotKeyBackend : public QObject, public HotKeyBackend {
     void report(const QDBusMessage& signal, HotKeyEvent event);
     void bindSoon();
     void bind();
-    /// Calls `method` with a fresh request token and routes the request's
-    /// answer to `slot`.
+    // Calls `method` with a fresh request token and routes the request's
+    // answer to `slot`.
     void request(const QString& method, QList<QVariant> arguments, const char* slot);
 
     EventSink events_;

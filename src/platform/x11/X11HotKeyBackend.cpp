@@ -37,7 +37,7 @@ struct Grab {
 
 }  // namespace
 
-struct X11HotKeyBackend::Private {
+struct X11HotKeyBackend::Impl {
     EventSink sink;
     xcb_connection_t* connection = nullptr;
     xcb_window_t root = 0;
@@ -47,7 +47,7 @@ struct X11HotKeyBackend::Private {
     std::vector<Grab> grabs;
     QString unavailableReason;
 
-    ~Private() {
+    ~Impl() {
         if (keySymbols) {
             xcb_key_symbols_free(keySymbols);
         }
@@ -215,59 +215,59 @@ struct X11HotKeyBackend::Private {
     }
 };
 
-X11HotKeyBackend::X11HotKeyBackend(EventSink sink) : d_(std::make_unique<Private>()) {
-    d_->sink = std::move(sink);
+X11HotKeyBackend::X11HotKeyBackend(EventSink sink) : impl_(std::make_unique<Impl>()) {
+    impl_->sink = std::move(sink);
     auto* x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     // Off X11 (Wayland, offscreen) the interface may exist without a connection.
     if (!x11 || !x11->connection()) {
-        d_->unavailableReason = QStringLiteral("This session does not run on X11.");
+        impl_->unavailableReason = QStringLiteral("This session does not run on X11.");
         return;
     }
-    d_->connection = x11->connection();
+    impl_->connection = x11->connection();
     if (Display* display = x11->display()) {
-        d_->root = DefaultRootWindow(display);
+        impl_->root = DefaultRootWindow(display);
         // Without this a held key sends release/press pairs, which would look
         // like separate presses.
         Bool supported = False;
         XkbSetDetectableAutoRepeat(display, True, &supported);
     } else {
-        d_->root = xcb_setup_roots_iterator(xcb_get_setup(d_->connection)).data->root;
+        impl_->root = xcb_setup_roots_iterator(xcb_get_setup(impl_->connection)).data->root;
     }
-    d_->keySymbols = xcb_key_symbols_alloc(d_->connection);
-    d_->readNumLockMask();
-    d_->readXkbFirstEvent();
+    impl_->keySymbols = xcb_key_symbols_alloc(impl_->connection);
+    impl_->readNumLockMask();
+    impl_->readXkbFirstEvent();
     QCoreApplication::instance()->installNativeEventFilter(this);
 }
 
 X11HotKeyBackend::~X11HotKeyBackend() {
-    if (d_->connection) {
+    if (impl_->connection) {
         if (QCoreApplication* app = QCoreApplication::instance()) {
             app->removeNativeEventFilter(this);
         }
-        d_->releaseAll();
+        impl_->releaseAll();
     }
 }
 
 bool X11HotKeyBackend::isAvailable() const {
-    return d_->connection != nullptr;
+    return impl_->connection != nullptr;
 }
 
 QString X11HotKeyBackend::unavailableReason() const {
-    return d_->unavailableReason;
+    return impl_->unavailableReason;
 }
 
 bool X11HotKeyBackend::grab(std::uint32_t id, std::uint32_t keyCode, std::uint32_t modifiers) {
-    if (!d_->connection) {
+    if (!impl_->connection) {
         return false;
     }
-    const bool granted = d_->add(id, keyCode, modifiers);
-    xcb_flush(d_->connection);
+    const bool granted = impl_->add(id, keyCode, modifiers);
+    xcb_flush(impl_->connection);
     return granted;
 }
 
 void X11HotKeyBackend::releaseAll() {
-    if (d_->connection) {
-        d_->releaseAll();
+    if (impl_->connection) {
+        impl_->releaseAll();
     }
 }
 
@@ -279,22 +279,22 @@ bool X11HotKeyBackend::nativeEventFilter(const QByteArray& eventType, void* mess
     const std::uint8_t type = event->response_type & ~0x80;
     switch (type) {
         case XCB_KEY_PRESS:
-            return d_->handleKey(reinterpret_cast<xcb_key_press_event_t*>(event),
-                                 HotKeyEvent::pressed);
+            return impl_->handleKey(reinterpret_cast<xcb_key_press_event_t*>(event),
+                                    HotKeyEvent::pressed);
         case XCB_KEY_RELEASE:
-            return d_->handleKey(reinterpret_cast<xcb_key_press_event_t*>(event),
-                                 HotKeyEvent::released);
+            return impl_->handleKey(reinterpret_cast<xcb_key_press_event_t*>(event),
+                                    HotKeyEvent::released);
         case XCB_MAPPING_NOTIFY:
             if (reinterpret_cast<xcb_mapping_notify_event_t*>(event)->request !=
                 XCB_MAPPING_POINTER) {
-                d_->regrab();
+                impl_->regrab();
             }
             return false;
         default:
             // XKB events carry their own kind in the byte after the type.
-            if (d_->xkbFirstEvent && type == *d_->xkbFirstEvent &&
+            if (impl_->xkbFirstEvent && type == *impl_->xkbFirstEvent &&
                 (event->pad0 == kXkbNewKeyboardNotify || event->pad0 == kXkbMapNotify)) {
-                d_->regrab();
+                impl_->regrab();
             }
             return false;
     }

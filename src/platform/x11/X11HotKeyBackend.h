@@ -39,8 +39,8 @@ class X11HotKeyBackend : public HotKeyBackend, public QAbstractNativeEventFilter
     bool nativeEventFilter(const QByteArray& eventType, void* message, qintptr* result) override;
 
   private:
-    struct Private;
-    std::unique_ptr<Private> d_;
+    struct Impl;
+    std::unique_ptr<Impl> impl_;
 };
 
 }  // namespace cadro

@@ -1,4 +1,4 @@
-#include "core/shell/Commands.h"
+#include "core/menu/Commands.h"
 
 #include "core/base/Utf8.h"
 #include "core/schedule/SnoozePreset.h"

@@ -1,11 +1,11 @@
-#include "core/shell/StatusTitle.h"
+#include "core/status/StatusTitle.h"
 
 #include "core/base/Utf8.h"
 
 namespace cadro {
 namespace {
 
-/// Titles longer than this are cut (characters as the user sees them).
+// Titles longer than this are cut (characters as the user sees them).
 constexpr std::size_t kTitleCharacters = 60;
 
 }  // namespace

@@ -1,7 +1,8 @@
 #pragma once
 
+#include "core/base/XdgFolders.h"
+
 #include <filesystem>
-#include <functional>
 #include <memory>
 #include <optional>
 #include <string>
@@ -90,12 +91,6 @@ class XdgAutostartEntry final : public LaunchAtLogin {
   private:
     std::optional<std::string> reason_;
 };
-
-/// Looks up an environment variable; replaced in tests.
-using EnvironmentLookup = std::function<std::optional<std::string>(const char* name)>;
-/// The process environment, with the home folder from the password database
-/// when HOME is unset.
-std::optional<std::string> processEnvironment(const char* name);
 
 /// $XDG_CONFIG_HOME/autostart, or ~/.config/autostart when the variable is
 /// unset, empty or relative.

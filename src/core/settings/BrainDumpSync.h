@@ -33,7 +33,7 @@ class BrainDumpSync {
 
   private:
     ThreadStore& store_;
-    /// The linked file's text as last read or written here.
+    // The linked file's text as last read or written here.
     std::optional<std::string> lastSeenFileText_;
 };
 

@@ -1,10 +1,10 @@
-#include "core/shell/StatusMenu.h"
+#include "core/menu/StatusMenu.h"
 
 #include "core/base/Utf8.h"
 #include "core/schedule/ScheduleLabels.h"
 #include "core/schedule/SnoozePreset.h"
-#include "core/shell/StatusTitle.h"
 #include "core/shortcuts/KeyNotation.h"
+#include "core/status/StatusTitle.h"
 
 namespace cadro {
 namespace {

@@ -1,99 +1,19 @@
 #pragma once
 
-// moc cannot read the C++20 standard headers the core pulls in, and needs
-// none of the core's types.
-#ifndef Q_MOC_RUN
-#include "core/shell/ThreadTint.h"
-#include "core/store/Records.h"
-#endif
+// The fields of the thread sheets and rows: steps, priority and colour.
 
 #include <QCheckBox>
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSpinBox>
-#include <QToolButton>
 #include <QWidget>
 
 #include <functional>
-#include <optional>
-#include <string>
-#include <string_view>
 
 class QColorDialog;
-class QFrame;
 
 namespace cadro {
-
-// --- Colours -------------------------------------------------------------------
-
-/// The colour shown when a thread has none of its own.
-QColor systemBlue();
-/// Stored when the colour check box is turned on for a thread without one.
-inline constexpr std::string_view kDefaultThreadHex = "#4F8EF7";
-
-QColor toQColor(const RgbColor& color);
-/// The thread's colour when its text parses.
-std::optional<QColor> threadColor(const std::optional<std::string>& colorHex);
-/// The thread's colour, or the brand accent.
-QColor threadColorOrAccent(const Strand* thread);
-/// "#RRGGBB" for a picked colour.
-std::string hexOf(const QColor& color);
-/// The palette's secondary text colour.
-QColor secondaryTextColor(const QWidget* widget);
-QFont pixelFont(int pixels, QFont::Weight weight = QFont::Normal);
-/// Sets a label's text colour. A style sheet, because palettes are not
-/// honoured under a styled parent such as the thread list.
-void setTextColor(QWidget* widget, const QColor& color);
-
-// --- Building blocks -------------------------------------------------------------
-
-/// A faint horizontal line between the parts of a tab.
-QFrame* divider(QWidget* parent);
-
-/// A borderless button showing only a symbol, 18 × 18, with a tooltip.
-class IconButton : public QToolButton {
-    Q_OBJECT
-  public:
-    IconButton(std::string_view symbol, const QString& help, QWidget* parent = nullptr);
-
-  protected:
-    void changeEvent(QEvent* event) override;
-
-  private:
-    void refreshIcon();
-    std::string symbol_;
-};
-
-/// A thread's stripe, or the now strip's: 4 points wide, corner radius 2.
-class Stripe : public QWidget {
-  public:
-    explicit Stripe(QWidget* parent = nullptr);
-    void setFill(std::optional<StripeFill> fill);  // none: the brand gradient
-
-  protected:
-    void paintEvent(QPaintEvent* event) override;
-
-  private:
-    std::optional<StripeFill> fill_;
-};
-
-/// Centred brand mark, title, message and an optional prominent button.
-class EmptyState : public QWidget {
-    Q_OBJECT
-  public:
-    EmptyState(const QString& title, const QString& message, const QString& actionTitle = {},
-               QWidget* parent = nullptr);
-
-  signals:
-    void actionTriggered();
-};
-
-/// A quiet note below a list.
-class FooterNote : public QLabel {
-  public:
-    explicit FooterNote(const QString& text, QWidget* parent = nullptr);
-};
 
 /// Caption and a plain editor for one step per line.
 class StepsField : public QWidget {

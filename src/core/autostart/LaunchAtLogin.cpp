@@ -1,14 +1,10 @@
-#include "core/shell/LaunchAtLogin.h"
+#include "core/autostart/LaunchAtLogin.h"
 
 #include "core/base/AtomicFile.h"
 #include "core/base/Utf8.h"
-#include "core/shell/AppId.h"
-
-#include <pwd.h>
-#include <unistd.h>
+#include "core/environment/AppId.h"
 
 #include <algorithm>
-#include <cstdlib>
 
 namespace cadro {
 
@@ -180,32 +176,8 @@ std::string XdgAutostartEntry::fileContent() const {
 
 // --- Locations -----------------------------------------------------------------
 
-std::optional<std::string> processEnvironment(const char* name) {
-    if (const char* value = std::getenv(name); value && *value)
-        return std::string(value);
-    if (std::string_view(name) == "HOME") {
-        if (const passwd* entry = ::getpwuid(::getuid()); entry && entry->pw_dir) {
-            return std::string(entry->pw_dir);
-        }
-    }
-    return std::nullopt;
-}
-
-namespace {
-
-fs::path homeDirectory(const EnvironmentLookup& lookup) {
-    auto home = lookup("HOME");
-    return home && !home->empty() ? fs::path(*home) : fs::path("/");
-}
-
-}  // namespace
-
 fs::path userAutostartDirectory(const EnvironmentLookup& lookup) {
-    // The XDG base-directory rules say to ignore a relative value.
-    if (auto config = lookup("XDG_CONFIG_HOME"); config && fs::path(*config).is_absolute()) {
-        return fs::path(*config) / "autostart";
-    }
-    return homeDirectory(lookup) / ".config" / "autostart";
+    return configHome(lookup) / "autostart";
 }
 
 fs::path userLaunchAgentsDirectory(const EnvironmentLookup& lookup) {

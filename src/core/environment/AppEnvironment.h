@@ -1,7 +1,7 @@
 #pragma once
 
+#include "core/autostart/LaunchAtLogin.h"
 #include "core/base/Defaults.h"
-#include "core/shell/LaunchAtLogin.h"
 
 #include <filesystem>
 #include <memory>

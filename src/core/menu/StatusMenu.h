@@ -1,9 +1,9 @@
 #pragma once
 
+#include "core/autostart/LaunchAtLogin.h"
 #include "core/base/Calendar.h"
 #include "core/base/Date.h"
 #include "core/base/Uuid.h"
-#include "core/shell/LaunchAtLogin.h"
 #include "core/shortcuts/ShortcutSettings.h"
 #include "core/store/ThreadStore.h"
 #include "core/updates/UpdateChecker.h"

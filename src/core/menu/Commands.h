@@ -1,11 +1,11 @@
 #pragma once
 
+#include "core/autostart/LaunchAtLogin.h"
 #include "core/base/Calendar.h"
 #include "core/base/Clock.h"
-#include "core/shell/AlertContent.h"
-#include "core/shell/LaunchAtLogin.h"
-#include "core/shell/StatusMenu.h"
-#include "core/shell/UIState.h"
+#include "core/menu/AlertContent.h"
+#include "core/menu/StatusMenu.h"
+#include "core/settings/UIState.h"
 #include "core/store/ThreadStore.h"
 #include "core/updates/UpdateChecker.h"
 

@@ -1,4 +1,4 @@
-#include "core/shell/BrainDumpSync.h"
+#include "core/settings/BrainDumpSync.h"
 
 #include "core/base/AtomicFile.h"
 

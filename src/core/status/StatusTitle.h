@@ -1,6 +1,6 @@
 #pragma once
 
-#include "core/shell/UIState.h"
+#include "core/settings/UIState.h"
 #include "core/store/ThreadStore.h"
 
 #include <optional>

@@ -1,0 +1,35 @@
+#pragma once
+
+// The look the settings window shares: colours, fonts and dividers.
+
+#include "app/HexColor.h"
+#include "core/store/Records.h"
+
+#include <QColor>
+#include <QFont>
+#include <QWidget>
+
+#include <string_view>
+
+class QFrame;
+
+namespace cadro {
+
+/// The colour shown when a thread has none of its own.
+QColor systemBlue();
+/// Stored when the colour check box is turned on for a thread without one.
+inline constexpr std::string_view kDefaultThreadHex = "#4F8EF7";
+
+/// The thread's colour, or the brand accent.
+QColor threadColorOrAccent(const Strand* thread);
+/// The palette's secondary text colour.
+QColor secondaryTextColor(const QWidget* widget);
+QFont pixelFont(int pixels, QFont::Weight weight = QFont::Normal);
+/// Sets a label's text colour. A style sheet, because palettes are not
+/// honoured under a styled parent such as the thread list.
+void setTextColor(QWidget* widget, const QColor& color);
+
+/// A faint horizontal line between the parts of a tab.
+QFrame* divider(QWidget* parent);
+
+}  // namespace cadro
