@@ -1,7 +1,7 @@
 #include "core/cli/CommandLine.h"
 
 #include "core/base/Utf8.h"
-#include "core/cli/CommandLineSession.h"
+#include "core/cli/CommandRun.h"
 #include "core/cli/CommandTable.h"
 #include "core/status/StatusTitle.h"
 
@@ -20,17 +20,17 @@ CommandLineResult usageError(const std::string& message) {
 
 // --- The commands -------------------------------------------------------------
 
-void runStatus(Session& s, Arguments& args) {
+void runStatus(CommandRun& run, Arguments& args) {
     bool json = args.flag("--json");
     args.done();
     if (json) {
-        s.print(statusJson(s.store(), s.host.calendar, s.now()));
+        run.print(statusJson(run.store(), run.host.calendar, run.now()));
     } else {
-        s.print(statusText(s.store()));
+        run.print(statusText(run.store()));
     }
 }
 
-void runNext(Session& s, Arguments& args) {
+void runNext(CommandRun& run, Arguments& args) {
     bool newTask = args.flag("--new-task");
     std::optional<std::string> step = args.option("--step");
     args.done();
@@ -38,56 +38,56 @@ void runNext(Session& s, Arguments& args) {
         step = requireText(*step, "the step");
     if (newTask && step)
         throw UsageError("--new-task and --step cannot be combined");
-    if (!requireOpenDay(s))
+    if (!requireOpenDay(run))
         return;
     if (step) {
-        s.ui.answer = *step;
-        s.commands->cmdNextTypedTask();
-        if (s.ui.beeped) {
-            s.nothingToDo(s.store().currentTodo() ? "a to-do is up: finish it with cadro next"
-                                                  : kNothingCurrent);
+        run.ui.answer = *step;
+        run.commands->cmdNextTypedTask();
+        if (run.ui.beeped) {
+            run.nothingToDo(run.store().currentTodo() ? "a to-do is up: finish it with cadro next"
+                                                      : kNothingCurrent);
         }
     } else if (newTask) {
-        s.commands->cmdNextWithNewTask();
-        s.reportBeep(kNothingCurrent);
-        if (s.ui.asked) {
-            s.nothingToDo(
+        run.commands->cmdNextWithNewTask();
+        run.reportBeep(kNothingCurrent);
+        if (run.ui.asked) {
+            run.nothingToDo(
                 "no planned steps left on this thread; give the next one with "
                 "cadro next --step TEXT");
         }
     } else {
-        s.commands->cmdNext();
-        s.reportBeep(kNothingCurrent);
+        run.commands->cmdNext();
+        run.reportBeep(kNothingCurrent);
     }
-    if (s.result.exitCode == kExitOk)
-        s.say(currentLine(s.store()));
+    if (run.result.exitCode == kExitOk)
+        run.say(currentLine(run.store()));
 }
 
-void runStep(Session& s, Arguments& args) {
+void runStep(CommandRun& run, Arguments& args) {
     std::string text = requireText(args.positional("TEXT"), "the step");
     args.done();
-    if (!requireOpenDay(s))
+    if (!requireOpenDay(run))
         return;
-    s.ui.answer = text;
-    s.commands->cmdEditStep();
-    s.reportBeep("no thread is current");
-    if (!s.ui.beeped)
-        s.say(currentLine(s.store()));
+    run.ui.answer = text;
+    run.commands->cmdEditStep();
+    run.reportBeep("no thread is current");
+    if (!run.ui.beeped)
+        run.say(currentLine(run.store()));
 }
 
-void runStartDay(Session& s, Arguments& args) {
+void runStartDay(CommandRun& run, Arguments& args) {
     args.done();
-    s.commands->cmdStartDay();
-    s.sayDone("Day started");
+    run.commands->cmdStartDay();
+    run.sayDone("Day started");
 }
 
-void runEndDay(Session& s, Arguments& args) {
+void runEndDay(CommandRun& run, Arguments& args) {
     args.done();
-    s.commands->cmdEndDay();
-    s.say("Day ended. See you next time: cadro start-day");
+    run.commands->cmdEndDay();
+    run.say("Day ended. See you next time: cadro start-day");
 }
 
-void runAddThread(Session& s, Arguments& args) {
+void runAddThread(CommandRun& run, Arguments& args) {
     Strand thread;
     thread.id = Uuid::random();
     if (auto step = args.option("--step"))
@@ -104,46 +104,46 @@ void runAddThread(Session& s, Arguments& args) {
     args.done();
     if (thread.title.empty())
         throw UsageError("the title is empty");
-    thread.createdAt = s.host.clock.now();
-    s.store().addThread(thread);
-    if (s.quiet)
-        s.print(thread.id.toString());
-    s.sayDone("Added thread " + inQuotes(thread.title));
+    thread.createdAt = run.host.clock.now();
+    run.store().addThread(thread);
+    if (run.quiet)
+        run.print(thread.id.toString());
+    run.sayDone("Added thread " + inQuotes(thread.title));
 }
 
-void runAddTodo(Session& s, Arguments& args) {
+void runAddTodo(CommandRun& run, Arguments& args) {
     std::optional<std::int64_t> minutes;
     if (auto m = args.option("--minutes"))
         minutes = cli::parseInteger(*m, "--minutes", 1, 100'000);
-    std::optional<TodoSchedule> schedule = cli::scheduleFromOptions(args, s.host);
+    std::optional<TodoSchedule> schedule = cli::scheduleFromOptions(args, run.host);
     std::string title =
         requireOneLine(trimWhitespaceAndNewlines(args.positional("TITLE")), "the title");
     args.done();
     if (title.empty())
         throw UsageError("the title is empty");
-    auto id = s.store().addTodo(title, minutes, schedule);
-    if (s.quiet)
-        s.print(id->toString());
-    s.sayDone("Added to-do " + inQuotes(title));
+    auto id = run.store().addTodo(title, minutes, schedule);
+    if (run.quiet)
+        run.print(id->toString());
+    run.sayDone("Added to-do " + inQuotes(title));
 }
 
-void runList(Session& s, Arguments& args) {
+void runList(CommandRun& run, Arguments& args) {
     bool json = args.flag("--json");
     args.done();
-    s.result.out += json ? listJson(s.store(), s.host.calendar, s.now()) + "\n"
-                         : listText(s.store(), s.host.calendar, s.now());
+    run.result.out += json ? listJson(run.store(), run.host.calendar, run.now()) + "\n"
+                           : listText(run.store(), run.host.calendar, run.now());
 }
 
-void runTick(Session& s, Arguments& args) {
+void runTick(CommandRun& run, Arguments& args) {
     args.done();
-    const std::string before = currentLine(s.store());
-    s.store().wakeDueSnoozes(true);
-    s.store().processSchedules(s.host.clock.now(), true);
-    if (currentLine(s.store()) != before)
-        s.say(currentLine(s.store()));
+    const std::string before = currentLine(run.store());
+    run.store().wakeDueSnoozes(true);
+    run.store().processSchedules(run.host.clock.now(), true);
+    if (currentLine(run.store()) != before)
+        run.say(currentLine(run.store()));
 }
 
-void runBrainDump(Session& s, Arguments& args) {
+void runBrainDump(CommandRun& run, Arguments& args) {
     std::optional<std::string> set = args.option("--set");
     std::optional<std::string> append = args.option("--append");
     std::optional<std::string> link = args.option("--link");
@@ -154,61 +154,61 @@ void runBrainDump(Session& s, Arguments& args) {
     if (link) {
         if (!std::filesystem::path(*link).is_absolute())
             throw UsageError("--link needs the file's full path, not \"" + *link + "\"");
-        if (!s.store().linkBrainDumpFile(*link))
-            s.nothingToDo(*link + " cannot be read as text; it is left as it is");
+        if (!run.store().linkBrainDumpFile(*link))
+            run.nothingToDo(*link + " cannot be read as text; it is left as it is");
         else
-            s.say("The brain dump is kept in " + *link + " now");
+            run.say("The brain dump is kept in " + *link + " now");
         return;
     }
     if (unlink) {
-        s.store().unlinkBrainDumpFile();
-        s.say("The brain dump is kept in Cadro again");
+        run.store().unlinkBrainDumpFile();
+        run.say("The brain dump is kept in Cadro again");
         return;
     }
-    s.store().refreshBrainDump();  // another editor may have changed the linked file
+    run.store().refreshBrainDump();  // another editor may have changed the linked file
     if (set) {
-        s.store().editBrainDump(*set);
-        s.say("Brain dump replaced");
+        run.store().editBrainDump(*set);
+        run.say("Brain dump replaced");
     } else if (append) {
-        std::string text = s.store().brainDump();
+        std::string text = run.store().brainDump();
         if (!text.empty() && text.back() != '\n')
             text += '\n';
-        s.store().editBrainDump(text + *append);
-        s.say("Added to the brain dump");
+        run.store().editBrainDump(text + *append);
+        run.say("Added to the brain dump");
     } else {
-        s.result.out += s.store().brainDump();
-        if (!s.store().brainDump().empty() && s.store().brainDump().back() != '\n') {
-            s.result.out += "\n";
+        run.result.out += run.store().brainDump();
+        if (!run.store().brainDump().empty() && run.store().brainDump().back() != '\n') {
+            run.result.out += "\n";
         }
     }
 }
 
 // `set`: the preferences that live in the store; without a name it lists them
 // (and the linked brain-dump file, if any).
-void runSet(Session& s, Arguments& args) {
+void runSet(CommandRun& run, Arguments& args) {
     std::optional<std::string> name = args.optionalPositional();
     std::optional<std::string> value = args.optionalPositional();
     args.done();
     if (!name) {
-        s.print("default-snooze " + std::to_string(s.store().defaultSnoozeMinutes()));
-        s.print("todo-chance " + std::to_string(s.store().todoChancePercent()));
-        if (const auto& file = s.store().brainDumpFilePath())
-            s.print("brain-dump-file " + *file);
+        run.print("default-snooze " + std::to_string(run.store().defaultSnoozeMinutes()));
+        run.print("todo-chance " + std::to_string(run.store().todoChancePercent()));
+        if (const auto& file = run.store().brainDumpFilePath())
+            run.print("brain-dump-file " + *file);
         return;
     }
     if (!value)
         throw UsageError("set " + *name + " needs a value");
     if (*name == "default-snooze") {
-        s.store().setDefaultSnoozeMinutes(parseInteger(*value, "default-snooze", 1, 525'600));
+        run.store().setDefaultSnoozeMinutes(parseInteger(*value, "default-snooze", 1, 525'600));
     } else if (*name == "todo-chance") {
-        s.store().setTodoChancePercent(parseInteger(*value, "todo-chance", 0, 100));
+        run.store().setTodoChancePercent(parseInteger(*value, "todo-chance", 0, 100));
     } else {
         throw UsageError("unknown setting \"" + *name + "\" (default-snooze or todo-chance)");
     }
-    s.say(*name + " is " + *value + " now");
+    run.say(*name + " is " + *value + " now");
 }
 
-void runShow(Session& s, Arguments& args) {
+void runShow(CommandRun& run, Arguments& args) {
     std::string what = args.positional("WINDOW");
     args.done();
     static const std::map<std::string, MenuAction> kWindows = {
@@ -222,23 +222,23 @@ void runShow(Session& s, Arguments& args) {
         throw UsageError("unknown window \"" + what +
                          "\" (settings, brain-dump, add-thread or add-todo)");
     }
-    if (!s.host.openSettingsWindow || !s.host.ui) {
-        s.nothingToDo("Cadro is not running; start it with: cadro");
+    if (!run.host.openSettingsWindow || !run.host.ui) {
+        run.nothingToDo("Cadro is not running; start it with: cadro");
         return;
     }
-    s.commands->run(window->second);
+    run.commands->run(window->second);
 }
 
-void runQuit(Session& s, Arguments& args) {
+void runQuit(CommandRun& run, Arguments& args) {
     args.done();
-    if (!s.host.quit) {
-        s.nothingToDo("Cadro is not running");
+    if (!run.host.quit) {
+        run.nothingToDo("Cadro is not running");
         return;
     }
-    s.commands->cmdQuit();
+    run.commands->cmdQuit();
 }
 
-using Handler = void (*)(Session&, Arguments&);
+using Handler = void (*)(CommandRun&, Arguments&);
 
 const std::map<std::string, Handler>& handlers() {
     static const std::map<std::string, Handler> table = {
@@ -388,14 +388,14 @@ CommandLineResult runCommandLine(std::vector<std::string> args, CommandLineHost&
     const std::string& command = args.front();
     if (auto refused = rejectMalformedArguments(args))
         return *refused;
-    Session session(host);
-    session.quiet = quiet;
+    CommandRun run(host);
+    run.quiet = quiet;
     try {
         auto handler = handlers().find(command);
         if (handler == handlers().end())
             throw UsageError("unknown command \"" + command + "\"");
         Arguments rest(std::vector<std::string>(args.begin() + 1, args.end()));
-        handler->second(session, rest);
+        handler->second(run, rest);
     } catch (const UsageError& error) {
         CommandLineResult bad;
         bad.exitCode = kExitBadInput;
@@ -418,7 +418,7 @@ CommandLineResult runCommandLine(std::vector<std::string> args, CommandLineHost&
                 "cadro: the change could not be saved (" + host.store.saveProblem() + "); " + fate +
                     "\n"};
     }
-    return session.result;
+    return run.result;
 }
 
 const std::string& usageText() {

@@ -1,7 +1,7 @@
-// What `cadro status --json` and `cadro list` print.
+#include "core/cli/CommandLineListing.h"
+
 #include "core/base/Json.h"
 #include "core/base/Utf8.h"
-#include "core/cli/CommandLineParts.h"
 #include "core/schedule/ScheduleLabels.h"
 #include "core/status/StatusTitle.h"
 
@@ -134,6 +134,29 @@ std::string statusJson(const ThreadStore& store, const Calendar& calendar, Date 
 }
 
 namespace cli {
+
+std::string inQuotes(const std::string& title) {
+    return "\"" + withoutControlCharacters(title) + "\"";
+}
+
+std::string closedDayText() {
+    return "Day not started \xC2\xB7 cadro start-day";
+}
+
+std::string currentLine(const ThreadStore& store) {
+    if (!store.sessionOpen())
+        return closedDayText();
+    if (const Todo* todo = store.currentTodo())
+        return "Now: to-do " + inQuotes(todo->title);
+    const Strand* thread = store.current();
+    if (!thread)
+        return "Nothing is current: add a thread with cadro add-thread";
+    std::string line = "Now: " + withoutControlCharacters(thread->title);
+    const std::string step = threadStepLabel(store, *thread);
+    if (!step.empty())
+        line += " \xE2\x80\x94 " + withoutControlCharacters(step);
+    return line;
+}
 
 std::string statusText(const ThreadStore& store) {
     if (!store.sessionOpen())

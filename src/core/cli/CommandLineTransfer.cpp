@@ -1,7 +1,7 @@
 // `cadro export` and `cadro import`: the whole store out as its own JSON, and
 // threads and to-dos in from such a file or from a todo.txt list.
 #include "core/base/Utf8.h"
-#include "core/cli/CommandLineSession.h"
+#include "core/cli/CommandRun.h"
 #include "core/store/StoreFile.h"
 
 #include <algorithm>
@@ -81,16 +81,16 @@ std::string counted(std::size_t count, const char* one, const char* many) {
 
 }  // namespace
 
-void runExport(Session& s, Arguments& args) {
+void runExport(CommandRun& run, Arguments& args) {
     args.done();
-    s.print(encodeStoreFile(s.store().persistedState()));
+    run.print(encodeStoreFile(run.store().persistedState()));
 }
 
-void runImport(Session& s, Arguments& args) {
+void runImport(CommandRun& run, Arguments& args) {
     const bool dryRun = args.flag("--dry-run");
     const std::string path = args.positional("FILE");
     args.done();
-    const PersistedState incoming = readImport(path, s.now());
+    const PersistedState incoming = readImport(path, run.now());
     std::size_t threads = 0;
     for (const auto* list : {&incoming.active, &incoming.parked, &incoming.snoozed}) {
         for (const auto& thread : *list) {
@@ -98,19 +98,19 @@ void runImport(Session& s, Arguments& args) {
                 continue;
             ++threads;
             if (dryRun)
-                s.print("thread " + inQuotes(thread.title));
+                run.print("thread " + inQuotes(thread.title));
         }
     }
     if (dryRun) {
         for (const auto& todo : incoming.todos)
-            s.print("to-do " + inQuotes(todo.title));
-        s.print("Would add " + counted(threads, "thread", "threads") + " and " +
-                counted(incoming.todos.size(), "to-do", "to-dos") + "; nothing changed");
+            run.print("to-do " + inQuotes(todo.title));
+        run.print("Would add " + counted(threads, "thread", "threads") + " and " +
+                  counted(incoming.todos.size(), "to-do", "to-dos") + "; nothing changed");
         return;
     }
-    s.store().importRecords(incoming);
-    s.say("Added " + counted(threads, "thread", "threads") + " and " +
-          counted(incoming.todos.size(), "to-do", "to-dos") + " from " + path);
+    run.store().importRecords(incoming);
+    run.say("Added " + counted(threads, "thread", "threads") + " and " +
+            counted(incoming.todos.size(), "to-do", "to-dos") + " from " + path);
 }
 
 }  // namespace cadro::cli

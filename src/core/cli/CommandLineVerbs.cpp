@@ -1,7 +1,7 @@
 // The commands that act on any thread or to-do a person names: finishing,
 // removing, editing, moving, parking, snoozing and waking.
 #include "core/base/Utf8.h"
-#include "core/cli/CommandLineSession.h"
+#include "core/cli/CommandRun.h"
 #include "core/schedule/ScheduleLabels.h"
 #include "core/schedule/SnoozePreset.h"
 
@@ -28,22 +28,22 @@ std::optional<std::optional<T>> optionOrNone(Arguments& args, const std::string&
 }
 
 // How long a snooze lasts, worked out before anything is looked at.
-Date snoozeEnd(Session& s, const std::optional<std::string>& length,
+Date snoozeEnd(CommandRun& run, const std::optional<std::string>& length,
                const std::optional<std::string>& until) {
-    const Date now = s.now();
+    const Date now = run.now();
     if (until) {
-        const Date end = parseDateTime(*until, s.host.calendar);
+        const Date end = parseDateTime(*until, run.host.calendar);
         if (end <= now)
             throw UsageError("--until must lie in the future, not \"" + *until + "\"");
         return end;
     }
     if (!length)
-        return now + static_cast<double>(s.store().defaultSnoozeMinutes()) * 60.0;
+        return now + static_cast<double>(run.store().defaultSnoozeMinutes()) * 60.0;
     if (auto minutes = parseMinutes(*length))
         return now + static_cast<double>(*minutes) * 60.0;
     for (const auto& preset : allSnoozePresets()) {
         if (preset.id == *length)
-            return preset.makeDate(now, s.host.calendar);
+            return preset.makeDate(now, run.host.calendar);
     }
     throw UsageError("unknown snooze length \"" + *length +
                      "\" (minutes, 15m, 1h, 3h, evening or tomorrow)");
@@ -61,10 +61,10 @@ bool looksLikeLength(const std::string& text) {
 
 }  // namespace
 
-bool requireOpenDay(Session& s) {
-    if (s.store().sessionOpen())
+bool requireOpenDay(CommandRun& run) {
+    if (run.store().sessionOpen())
         return true;
-    s.nothingToDo("your day hasn't started; start it with: cadro start-day");
+    run.nothingToDo("your day hasn't started; start it with: cadro start-day");
     return false;
 }
 
@@ -82,49 +82,49 @@ std::string requireText(const std::string& text, const char* what) {
     return text;
 }
 
-std::string wakeTime(const Session& s, Date when) {
-    return formatWakeTime(when, s.host.calendar, s.now());
+std::string wakeTime(const CommandRun& run, Date when) {
+    return formatWakeTime(when, run.host.calendar, run.now());
 }
 
-void runDone(Session& s, Arguments& args) {
+void runDone(CommandRun& run, Arguments& args) {
     std::optional<std::string> name = args.optionalPositional();
     args.done();
-    const Todo* up = s.store().sessionOpen() ? s.store().currentTodo() : nullptr;
+    const Todo* up = run.store().sessionOpen() ? run.store().currentTodo() : nullptr;
     Item todo;
     if (name) {
-        todo = pickItem(s.store(), *name, &Item::isTodo, "to-do");
+        todo = pickItem(run.store(), *name, &Item::isTodo, "to-do");
     } else if (up) {
         todo = {0, up->id, up->title, std::nullopt, false};
     } else {
-        s.nothingToDo("no to-do is up; name one: cadro done TODO");
+        run.nothingToDo("no to-do is up; name one: cadro done TODO");
         return;
     }
-    s.store().finishTodo(todo.id);
-    if (auto stays = s.store().todo(todo.id)) {
-        auto next = stays->schedule->nextOccurrence(s.now(), s.host.calendar);
-        s.sayDone("Done " + inQuotes(todo.title) + ", back " + wakeTime(s, *next));
+    run.store().finishTodo(todo.id);
+    if (auto stays = run.store().todo(todo.id)) {
+        auto next = stays->schedule->nextOccurrence(run.now(), run.host.calendar);
+        run.sayDone("Done " + inQuotes(todo.title) + ", back " + wakeTime(run, *next));
     } else {
-        s.sayDone("Done " + inQuotes(todo.title));
+        run.sayDone("Done " + inQuotes(todo.title));
     }
 }
 
-void runRemove(Session& s, Arguments& args) {
+void runRemove(CommandRun& run, Arguments& args) {
     std::string name = args.positional("THREAD or TODO");
     args.done();
     const Item item = pickItem(
-        s.store(), name, [](const Item&) { return true; }, "thread or to-do");
+        run.store(), name, [](const Item&) { return true; }, "thread or to-do");
     if (item.isTodo()) {
-        s.store().removeTodo(item.id);
+        run.store().removeTodo(item.id);
     } else {
-        if (s.store().strand(item.id)->isHygiene)
+        if (run.store().strand(item.id)->isHygiene)
             throw UsageError(inQuotes(item.title) +
                              " keeps Cadro itself in the ring; park it instead");
-        s.store().remove(item.id);
+        run.store().remove(item.id);
     }
-    s.sayDone("Removed " + inQuotes(item.title));
+    run.sayDone("Removed " + inQuotes(item.title));
 }
 
-void runEdit(Session& s, Arguments& args) {
+void runEdit(CommandRun& run, Arguments& args) {
     // Everything is read and checked before the item is looked up.
     std::optional<std::string> title = args.option("--title");
     if (title)
@@ -151,7 +151,7 @@ void runEdit(Session& s, Arguments& args) {
         return parseInteger(v, "--minutes", 1, 100'000);
     });
     std::optional<std::optional<TodoSchedule>> schedule;
-    if (auto given = scheduleFromOptions(args, s.host))
+    if (auto given = scheduleFromOptions(args, run.host))
         schedule = given;
     if (args.flag("--no-schedule")) {
         if (schedule)
@@ -166,7 +166,7 @@ void runEdit(Session& s, Arguments& args) {
     if (!title && !forThread && !forTodo)
         throw UsageError("nothing to change; give --title or another option");
     const Item item = pickItem(
-        s.store(), name, [](const Item&) { return true; }, "thread or to-do");
+        run.store(), name, [](const Item&) { return true; }, "thread or to-do");
     if (item.isTodo() ? forThread : forTodo) {
         throw UsageError(
             item.isTodo()
@@ -175,14 +175,14 @@ void runEdit(Session& s, Arguments& args) {
                   "to-dos");
     }
     if (item.isTodo()) {
-        s.store().reviseTodo(item.id, {title, minutes, schedule});
+        run.store().reviseTodo(item.id, {title, minutes, schedule});
     } else {
-        s.store().reviseThread(item.id, {title, step, nextSteps, priority, color});
+        run.store().reviseThread(item.id, {title, step, nextSteps, priority, color});
     }
-    s.sayDone("Changed " + inQuotes(title.value_or(item.title)));
+    run.sayDone("Changed " + inQuotes(title.value_or(item.title)));
 }
 
-void runMove(Session& s, Arguments& args) {
+void runMove(CommandRun& run, Arguments& args) {
     std::optional<std::string> to = args.option("--to");
     std::optional<std::string> before = args.option("--before");
     std::optional<std::string> after = args.option("--after");
@@ -190,13 +190,13 @@ void runMove(Session& s, Arguments& args) {
     args.done();
     if (int(bool(to)) + int(bool(before)) + int(bool(after)) != 1)
         throw UsageError("give one of --to N, --before THREAD or --after THREAD");
-    const std::size_t ringSize = s.store().active().size();
+    const std::size_t ringSize = run.store().active().size();
     std::optional<std::size_t> position;  // 1-based, where it ends up
     if (to)
         position = parseInteger(*to, "--to", 1, 1'000'000);
 
-    const Item moving = pickItem(s.store(), name, isActiveThread, "thread in the ring");
-    const auto& ring = s.store().active();
+    const Item moving = pickItem(run.store(), name, isActiveThread, "thread in the ring");
+    const auto& ring = run.store().active();
     auto offsetOf = [&](const Uuid& id) {
         return static_cast<std::size_t>(
             std::find_if(ring.begin(), ring.end(), [&](const Strand& t) { return t.id == id; }) -
@@ -210,39 +210,39 @@ void runMove(Session& s, Arguments& args) {
         destination = target >= from ? target + 1 : target;
     } else {
         const Item other =
-            pickItem(s.store(), before ? *before : *after, isActiveThread, "thread in the ring");
+            pickItem(run.store(), before ? *before : *after, isActiveThread, "thread in the ring");
         if (other.id == moving.id)
             throw UsageError("a thread cannot move beside itself");
         destination = offsetOf(other.id) + (after ? 1 : 0);
     }
-    s.store().moveActive({from}, destination);
+    run.store().moveActive({from}, destination);
     const std::size_t landed = offsetOf(moving.id) + 1;
-    s.say("Moved " + inQuotes(moving.title) + " to place " + std::to_string(landed) + " of " +
-          std::to_string(ringSize) + ". " + currentLine(s.store()));
+    run.say("Moved " + inQuotes(moving.title) + " to place " + std::to_string(landed) + " of " +
+            std::to_string(ringSize) + ". " + currentLine(run.store()));
 }
 
-void runPark(Session& s, Arguments& args) {
+void runPark(CommandRun& run, Arguments& args) {
     std::optional<std::string> name = args.optionalPositional();
     args.done();
     Uuid id;
     if (name) {
-        id = pickItem(s.store(), *name, isActiveThread, "thread in the ring").id;
+        id = pickItem(run.store(), *name, isActiveThread, "thread in the ring").id;
     } else {
-        if (!requireOpenDay(s))
+        if (!requireOpenDay(run))
             return;
-        const auto current = s.store().currentID();
-        if (!current || s.store().kindOf(*current) != ThreadKind::active) {
-            s.nothingToDo("no thread is current");
+        const auto current = run.store().currentID();
+        if (!current || run.store().kindOf(*current) != ThreadKind::active) {
+            run.nothingToDo("no thread is current");
             return;
         }
         id = *current;
     }
-    const std::string title = s.store().strand(id)->title;
-    s.store().park(id);
-    s.sayDone("Parked " + inQuotes(title));
+    const std::string title = run.store().strand(id)->title;
+    run.store().park(id);
+    run.sayDone("Parked " + inQuotes(title));
 }
 
-void runSnooze(Session& s, Arguments& args) {
+void runSnooze(CommandRun& run, Arguments& args) {
     std::optional<std::string> until = args.option("--until");
     std::optional<std::string> first = args.optionalPositional();
     std::optional<std::string> second = args.optionalPositional();
@@ -256,52 +256,52 @@ void runSnooze(Session& s, Arguments& args) {
     }
     if (until && length)
         throw UsageError("give either a length or --until, not both");
-    const Date end = snoozeEnd(s, length, until);
+    const Date end = snoozeEnd(run, length, until);
 
     Item item;
     if (name) {
         item = pickItem(
-            s.store(), *name, [](const Item& i) { return i.isTodo() || isActiveThread(i); },
+            run.store(), *name, [](const Item& i) { return i.isTodo() || isActiveThread(i); },
             "to-do or thread in the ring");
     } else {
-        if (!requireOpenDay(s))
+        if (!requireOpenDay(run))
             return;
-        if (const Todo* todo = s.store().currentTodo()) {
+        if (const Todo* todo = run.store().currentTodo()) {
             item = {0, todo->id, todo->title, std::nullopt, false};
-        } else if (const Strand* thread = s.store().current()) {
+        } else if (const Strand* thread = run.store().current()) {
             item = {0, thread->id, thread->title, ThreadKind::active, false};
         } else {
-            s.nothingToDo(kNothingCurrent);
+            run.nothingToDo(kNothingCurrent);
             return;
         }
     }
     if (item.isTodo())
-        s.store().snoozeTodo(item.id, end);
+        run.store().snoozeTodo(item.id, end);
     else
-        s.store().snooze(item.id, end);
-    s.sayDone("Snoozed " + inQuotes(item.title) + " until " + wakeTime(s, end));
+        run.store().snooze(item.id, end);
+    run.sayDone("Snoozed " + inQuotes(item.title) + " until " + wakeTime(run, end));
 }
 
-void runWake(Session& s, Arguments& args) {
+void runWake(CommandRun& run, Arguments& args) {
     std::string name = args.positional("THREAD or TODO");
     args.done();
     const Item item = pickItem(
-        s.store(), name, [](const Item& i) { return i.snoozed; }, "snoozed thread or to-do");
+        run.store(), name, [](const Item& i) { return i.snoozed; }, "snoozed thread or to-do");
     if (item.isTodo())
-        s.store().wakeTodo(item.id);
+        run.store().wakeTodo(item.id);
     else
-        s.store().wake(item.id);
-    s.sayDone("Woke " + inQuotes(item.title));
+        run.store().wake(item.id);
+    run.sayDone("Woke " + inQuotes(item.title));
 }
 
-void runUnpark(Session& s, Arguments& args) {
+void runUnpark(CommandRun& run, Arguments& args) {
     std::string name = args.positional("THREAD");
     args.done();
     const Item item = pickItem(
-        s.store(), name, [](const Item& i) { return i.list == ThreadKind::parked; },
+        run.store(), name, [](const Item& i) { return i.list == ThreadKind::parked; },
         "parked thread");
-    s.store().unpark(item.id);
-    s.sayDone("Back in the ring: " + inQuotes(item.title));
+    run.store().unpark(item.id);
+    run.sayDone("Back in the ring: " + inQuotes(item.title));
 }
 
 }  // namespace cadro::cli

@@ -1,6 +1,8 @@
-// Naming a thread or a to-do on the command line: by number, id or title.
+#include "core/cli/ItemNames.h"
+
 #include "core/base/Utf8.h"
-#include "core/cli/CommandLineParts.h"
+#include "core/cli/Arguments.h"
+#include "core/cli/CommandLineListing.h"
 #include "core/status/StatusTitle.h"
 
 #include <unicode/unistr.h>
@@ -98,29 +100,6 @@ Item pickItem(const ThreadStore& store, const std::string& name,
     if (refused.size() == 1)
         throw refuse(refused.front());
     throw UsageError("no " + what + " is called " + shown + " (see cadro list)" + listed(refused));
-}
-
-std::string inQuotes(const std::string& title) {
-    return "\"" + withoutControlCharacters(title) + "\"";
-}
-
-std::string closedDayText() {
-    return "Day not started \xC2\xB7 cadro start-day";
-}
-
-std::string currentLine(const ThreadStore& store) {
-    if (!store.sessionOpen())
-        return closedDayText();
-    if (const Todo* todo = store.currentTodo())
-        return "Now: to-do " + inQuotes(todo->title);
-    const Strand* thread = store.current();
-    if (!thread)
-        return "Nothing is current: add a thread with cadro add-thread";
-    std::string line = "Now: " + withoutControlCharacters(thread->title);
-    const std::string step = threadStepLabel(store, *thread);
-    if (!step.empty())
-        line += " \xE2\x80\x94 " + withoutControlCharacters(step);
-    return line;
 }
 
 }  // namespace cadro::cli

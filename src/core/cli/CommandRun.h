@@ -1,10 +1,13 @@
 #pragma once
 
-// What the handlers of the `cadro` commands share: the session a command runs
-// in, and the checks and wording several commands use.
+// What the handlers of the `cadro` commands share: the run of one command,
+// and the checks and wording several commands use.
 
+#include "core/cli/Arguments.h"
 #include "core/cli/CommandLine.h"
-#include "core/cli/CommandLineParts.h"
+#include "core/cli/CommandLineListing.h"
+#include "core/cli/CommandLineValues.h"
+#include "core/cli/ItemNames.h"
 #include "core/menu/Commands.h"
 
 #include <memory>
@@ -41,7 +44,8 @@ class CommandLineUi final : public CommandUi {
     CommandLineHost& host_;
 };
 
-struct Session {
+/// One run of a command: what it works on, what it prints and its exit status.
+struct CommandRun {
     CommandLineHost& host;
     CommandLineUi ui;
     std::shared_ptr<MemoryDefaults> scratchDefaults;
@@ -51,7 +55,7 @@ struct Session {
     /// -q: no feedback lines (what a command was asked to print still comes).
     bool quiet = false;
 
-    explicit Session(CommandLineHost& h) : host(h), ui(h) {
+    explicit CommandRun(CommandLineHost& h) : host(h), ui(h) {
         UIState* windows = host.ui;
         if (!windows) {
             // No tray app: window state goes nowhere.
@@ -88,7 +92,7 @@ inline constexpr const char* kNothingCurrent =
     "nothing is current (start the day, or add a thread)";
 
 /// Commands that move the cycle need an open day; true when it is open.
-bool requireOpenDay(Session& s);
+bool requireOpenDay(CommandRun& run);
 
 /// Titles and steps are one line of text: a line break, tab or escape
 /// sequence in one would garble every place that shows it.
@@ -97,19 +101,19 @@ std::string requireOneLine(std::string text, const char* what);
 std::string requireText(const std::string& text, const char* what);
 
 /// A moment as a person reads it beside the time now ("tomorrow, 9:00 AM").
-std::string wakeTime(const Session& s, Date when);
+std::string wakeTime(const CommandRun& run, Date when);
 
 // The commands that pick any thread or to-do by name.
-void runDone(Session& s, Arguments& args);
-void runRemove(Session& s, Arguments& args);
-void runEdit(Session& s, Arguments& args);
-void runMove(Session& s, Arguments& args);
-void runPark(Session& s, Arguments& args);
-void runSnooze(Session& s, Arguments& args);
-void runWake(Session& s, Arguments& args);
-void runUnpark(Session& s, Arguments& args);
+void runDone(CommandRun& run, Arguments& args);
+void runRemove(CommandRun& run, Arguments& args);
+void runEdit(CommandRun& run, Arguments& args);
+void runMove(CommandRun& run, Arguments& args);
+void runPark(CommandRun& run, Arguments& args);
+void runSnooze(CommandRun& run, Arguments& args);
+void runWake(CommandRun& run, Arguments& args);
+void runUnpark(CommandRun& run, Arguments& args);
 // Moving data out and in.
-void runExport(Session& s, Arguments& args);
-void runImport(Session& s, Arguments& args);
+void runExport(CommandRun& run, Arguments& args);
+void runImport(CommandRun& run, Arguments& args);
 
 }  // namespace cadro::cli

@@ -1,0 +1,30 @@
+#pragma once
+
+// What `cadro status` and `cadro list` print, and the lines other commands
+// print about the current thread.
+
+#include "core/base/Calendar.h"
+#include "core/store/ThreadStore.h"
+
+#include <string>
+
+namespace cadro::cli {
+
+/// `title` in double quotes, safe to print on one line.
+std::string inQuotes(const std::string& title);
+
+/// What the terminal and status bars show while the day is closed: how to
+/// open it.
+std::string closedDayText();
+/// What `cadro status` prints: the tray's title, or closedDayText().
+std::string statusText(const ThreadStore& store);
+/// "Now: Title — step", or what stands in for it when nothing is up.
+std::string currentLine(const ThreadStore& store);
+
+std::string listText(const ThreadStore& store, const Calendar& calendar, Date now);
+std::string listJson(const ThreadStore& store, const Calendar& calendar, Date now);
+/// An instant as ISO 8601 in the calendar's zone, with its offset
+/// ("2026-03-04T18:00:00+01:00").
+std::string localTimestamp(Date date, const Calendar& calendar);
+
+}  // namespace cadro::cli
