@@ -28,7 +28,7 @@ TEST(Editing, RemovingTheCurrentThreadPicksTheNextOthersLeaveItAlone) {
     EXPECT_FALSE(h->strand(ids[0]));
 }
 
-TEST(Editing, AdvancingStepsWalksThePlanThenReportsFalse) {
+TEST(Editing, StepsWalkThePlanAndAreStoredAsGivenInWhicheverListHoldsThem) {
     StoreHarness h;
     auto a = h.addThread("A");
     h->setNextSteps(a, {"first", "second"});
@@ -42,11 +42,8 @@ TEST(Editing, AdvancingStepsWalksThePlanThenReportsFalse) {
     EXPECT_FALSE(h->advanceCurrentStep());
     EXPECT_EQ(h->strand(a)->step, "second");
     EXPECT_EQ(testing::readFile(h.file()), bytes);
-}
 
-TEST(Editing, StepsTitlesAndColorsAreStoredAsGivenInWhicheverListHoldsThem) {
-    StoreHarness h;
-    auto a = h.addThread("A");
+    // Steps, titles and colours are stored as given, in whichever list.
     h->setColor(a, "#4F8EF7");
     h->setColor(a, std::nullopt);
     EXPECT_FALSE(h->strand(a)->colorHex);

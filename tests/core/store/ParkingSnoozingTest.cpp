@@ -37,13 +37,17 @@ TEST(Parking, ParkingTheCurrentThreadPicksANewOneAndUnparkingRejoinsBeforeHygien
     EXPECT_EQ(h.currentTitle(), "A");
 }
 
-TEST(Parking, UnknownOrWrongListIdsChangeNothing) {
+TEST(Parking, UnknownOrWrongListIdsAndAPassThatWakesNothingWriteNothing) {
     DayWithThreads h;
+    h->snooze(h.c, h.clock.now() + 600);
     auto bytes = testing::readFile(h.file());
+    auto mtime = std::filesystem::last_write_time(h.file());
     h->park(Uuid::random());
     h->unpark(h.b);  // active, not parked
     h->wake(h.b);    // active, not snoozed
     h->snooze(Uuid::random(), h.clock.now());
+    h->wakeDueSnoozes(true);
+    EXPECT_EQ(std::filesystem::last_write_time(h.file()), mtime);
     EXPECT_EQ(testing::readFile(h.file()), bytes);
 }
 
@@ -68,6 +72,9 @@ TEST(Snoozing, SnoozingTheCurrentThreadPicksAtOnceOthersOnlyMove) {
     EXPECT_EQ(h.currentTitle(), "B");
     EXPECT_EQ(h.titles(ThreadKind::snoozed), (Titles{"C", "A"}));
     EXPECT_EQ(h->strand(h.a)->snoozedUntil, h.clock.now() + 600);
+    h->wake(h.c);  // rejoins the ring before the hygiene thread
+    EXPECT_EQ(h.titles(ThreadKind::active), (Titles{"B", "C", "Cadro"}));
+    EXPECT_FALSE(h->strand(h.c)->snoozedUntil);
 }
 
 TEST(Snoozing, DueThreadsWakeInSnoozeOrderBeforeHygieneAndComeUpFirst) {
@@ -84,16 +91,6 @@ TEST(Snoozing, DueThreadsWakeInSnoozeOrderBeforeHygieneAndComeUpFirst) {
     EXPECT_EQ(h.currentTitle(), "A");
 }
 
-TEST(Snoozing, APassThatWakesNothingWritesNothing) {
-    DayWithThreads h;
-    h->snooze(h.c, h.clock.now() + 600);
-    auto bytes = testing::readFile(h.file());
-    auto mtime = std::filesystem::last_write_time(h.file());
-    h->wakeDueSnoozes(true);
-    EXPECT_EQ(std::filesystem::last_write_time(h.file()), mtime);
-    EXPECT_EQ(testing::readFile(h.file()), bytes);
-}
-
 TEST(Snoozing, WakingWithNothingCurrentInAnOpenDayPicksTheWokenThread) {
     DayWithThreads h;
     for (auto id : {h.a, h.b, h.c, h->hygiene()->id})
@@ -105,14 +102,6 @@ TEST(Snoozing, WakingWithNothingCurrentInAnOpenDayPicksTheWokenThread) {
     // ...and that pick was saved even though persist was false.
     h.reopen();
     EXPECT_EQ(h.currentTitle(), "A");
-}
-
-TEST(Snoozing, WakeNowRejoinsTheRing) {
-    DayWithThreads h;
-    h->snooze(h.b, h.clock.now() + 9999);
-    h->wake(h.b);
-    EXPECT_EQ(h.titles(ThreadKind::active), (Titles{"A", "C", "B", "Cadro"}));
-    EXPECT_TRUE(h->snoozed().empty());
 }
 
 }  // namespace
