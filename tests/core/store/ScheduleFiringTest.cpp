@@ -116,28 +116,22 @@ TEST(ScheduleFiring, TwoDueAtOnceShowInListOrderAndTheFirstIsPushedBackAnHour) {
     EXPECT_FALSE(h->todo(first)->snoozedUntil);
 }
 
-TEST(ScheduleFiring, AScheduledToDoInterruptingAChanceToDoHandsBackToIt) {
-    FiringDay h;
-    h.chanceUp();
-    ASSERT_EQ(h.up(), "chance");
-    h->addTodo("meds", 1, h.at(14, 0));
-    h.tickAt(4, 14, 0, 20);
-    EXPECT_EQ(h.up(), "meds");
-    h->next();
-    EXPECT_EQ(h.up(), "chance");
-    h->next();  // the chance to-do sat between threads: moving on
-    EXPECT_EQ(h.up(), "thread B");
-}
-
-TEST(ScheduleFiring, AChanceToDoSnoozedMeanwhileGivesTheThreadBack) {
-    FiringDay h;
-    auto chance = h.chanceUp();
-    h->addTodo("meds", 1, h.at(14, 0));
-    h.tickAt(4, 14, 0, 20);
-    h->snoozeTodo(chance, h.clock.now() + 600);
-    h->next();
-    EXPECT_EQ(h.up(), "thread A");
-    EXPECT_FALSE(h->interruptedTodoID());
+TEST(ScheduleFiring, AnInterruptedChanceToDoComesBackUnlessItWasSnoozedMeanwhile) {
+    for (bool snoozed : {false, true}) {
+        SCOPED_TRACE(snoozed);
+        FiringDay h;
+        auto chance = h.chanceUp();
+        h->addTodo("meds", 1, h.at(14, 0));
+        h.tickAt(4, 14, 0, 20);
+        EXPECT_EQ(h.up(), "meds");
+        if (snoozed)
+            h->snoozeTodo(chance, h.clock.now() + 600);
+        h->next();
+        EXPECT_EQ(h.up(), snoozed ? "thread A" : "chance");
+        EXPECT_FALSE(h->interruptedTodoID());
+        h->next();  // the chance to-do sat between threads: moving on
+        EXPECT_EQ(h.up(), "thread B");
+    }
 }
 
 TEST(ScheduleFiring, FinishingReturnsToTheSameThreadOrPicksWhenItWasParked) {
@@ -163,6 +157,12 @@ TEST(ScheduleFiring, FinishingReturnsToTheSameThreadOrPicksWhenItWasParked) {
     ASSERT_EQ(h.up(), "meds");
     h->next();
     EXPECT_TRUE(h->todo(meds));
+    // Removing it while it is up moves on the same way.
+    h.tickAt(4, 18, 0);
+    ASSERT_EQ(h.up(), "meds");
+    h->removeTodo(meds);
+    EXPECT_FALSE(h->todo(meds));
+    EXPECT_EQ(h.up(), "thread B");
 }
 
 TEST(ScheduleFiring, ASnoozedScheduledToDoComesBackAtItsTimeWithTheSnoozeCleared) {
@@ -180,15 +180,6 @@ TEST(ScheduleFiring, ASnoozedScheduledToDoComesBackAtItsTimeWithTheSnoozeCleared
     h.tick();
     EXPECT_EQ(h.up(), "report");
     EXPECT_FALSE(h->todo(id)->snoozedUntil);
-}
-
-TEST(ScheduleFiring, RemovingTheToDoThatIsUpMovesOnLikeFinishingButNeverKeepsIt) {
-    FiringDay h;
-    auto id = *h->addTodo("daily", 5, h.at(14, 0, true));
-    h.tickAt(4, 14, 0);
-    h->removeTodo(id);
-    EXPECT_FALSE(h->todo(id));
-    EXPECT_EQ(h.up(), "thread A");
 }
 
 }  // namespace
