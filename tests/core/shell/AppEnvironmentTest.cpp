@@ -53,7 +53,7 @@ TEST(AppEnvironment, LiveUsesTheUsersOwnPlaces) {
     EXPECT_EQ(provider.standard()->getBool("welcome.shown"), true);
 }
 
-TEST(AppEnvironment, DemoStartsFromAFreshSandboxAndDomain) {
+TEST(AppEnvironment, ADemoStartsFromAFreshSandboxAndDomainAndDiscardsThem) {
     MemoryDefaultsProvider provider;
     provider.suite("com.cadro.demo")->setBool("welcome.shown", true);
     provider.standard()->setString("settings.selectedTab", "todo");
@@ -72,21 +72,15 @@ TEST(AppEnvironment, DemoStartsFromAFreshSandboxAndDomain) {
     EXPECT_EQ(provider.standard()->getString("settings.selectedTab"), "todo");
 
     EXPECT_NE(AppEnvironment::demo(true, provider).sandbox, environment.sandbox);
-}
 
-TEST(AppEnvironment, QuittingADemoDiscardsItsFilesAndDefaults) {
-    MemoryDefaultsProvider provider;
-    provider.standard()->setBool("welcome.shown", true);
-    auto environment = AppEnvironment::demo(false, provider);
+    // Quitting discards the demo's files and defaults, and only those.
     fs::create_directories(*environment.dataDirectory);
     testing::writeFile(*environment.dataDirectory / "threads.json", "{}");
     environment.defaults->setBool("welcome.shown", true);
-
     environment.discardDemoData(provider);
-
-    EXPECT_FALSE(fs::exists(*environment.sandbox));
+    EXPECT_FALSE(fs::exists(sandbox));
     EXPECT_EQ(provider.domains().count("com.cadro.demo"), 0u);
-    EXPECT_EQ(provider.standard()->getBool("welcome.shown"), true);
+    EXPECT_EQ(provider.standard()->getString("settings.selectedTab"), "todo");
 }
 
 TEST(AppEnvironment, CaptureDirectoryFollowsTheFirstCaptureFlag) {

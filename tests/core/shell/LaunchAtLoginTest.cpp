@@ -74,7 +74,7 @@ TEST(LaunchAgentPlist, Unavailability) {
     }
 }
 
-TEST(XdgAutostartEntry, EnabledExactlyWhileTheEntryExists) {
+TEST(XdgAutostartEntry, EnabledExactlyWhileTheEntryExistsAndRefreshedOnlyThen) {
     TempDir config;
     fs::path autostart = config / "deep/autostart";
     XdgAutostartEntry entry(autostart, "/usr/bin/cadro");
@@ -106,26 +106,17 @@ TEST(XdgAutostartEntry, EnabledExactlyWhileTheEntryExists) {
     ASSERT_FALSE(entry.disable());
     EXPECT_FALSE(entry.isEnabled());
     EXPECT_FALSE(entry.disable());  // twice is fine
+    entry.refresh();
+    EXPECT_FALSE(entry.isEnabled());  // refreshing never turns it on
 
-    // Anything at the path counts, whatever it holds.
-    writeFile(entry.agentPath(), "not a desktop entry");
+    // Anything at the path counts; a refresh rewrites it unless this copy is
+    // not installed.
+    writeFile(entry.agentPath(), "Exec=/old/place/cadro\n");
     EXPECT_TRUE(entry.isEnabled());
-}
-
-TEST(XdgAutostartEntry, RefreshRewritesOnlyAnExistingEntryOfAnInstalledCopy) {
-    TempDir config;
-    XdgAutostartEntry installed(config.path(), "/opt/cadro/bin/cadro");
-    installed.refresh();
-    EXPECT_FALSE(installed.isEnabled());  // never turns the feature on
-
-    writeFile(installed.agentPath(), "Exec=/old/place/cadro\n");
-    installed.refresh();
-    EXPECT_EQ(readFile(installed.agentPath()), installed.fileContent());
-
-    XdgAutostartEntry fromBuild(config.path(), "");
-    writeFile(fromBuild.agentPath(), "Exec=/old/place/cadro\n");
-    fromBuild.refresh();
-    EXPECT_EQ(readFile(fromBuild.agentPath()), "Exec=/old/place/cadro\n");
+    XdgAutostartEntry(autostart, "").refresh();
+    EXPECT_EQ(readFile(entry.agentPath()), "Exec=/old/place/cadro\n");
+    entry.refresh();
+    EXPECT_EQ(readFile(entry.agentPath()), entry.fileContent());
 }
 
 TEST(XdgAutostartEntry, UnavailableOutsideAnInstalledLocation) {
