@@ -21,24 +21,21 @@ TEST(ChanceDraw, ShorterToDosComeUpMoreOften) {
     using Estimate = std::optional<std::int64_t>;
     struct Case {
         std::vector<std::pair<std::string, Estimate>> todos;
-        double roll;
-        std::string picked;
+        std::vector<std::pair<double, std::string>> picks;  // roll, to-do drawn
     } cases[] = {
-        {{{"zero", 0}, {"negative", -5}, {"one", 1}}, 0.32, "zero"},
-        {{{"zero", 0}, {"negative", -5}, {"one", 1}}, 0.34, "negative"},
-        {{{"zero", 0}, {"negative", -5}, {"one", 1}}, 0.67, "one"},
-        {{{"ten", 10}, {"thirty", 30}}, 0.74, "ten"},
-        {{{"ten", 10}, {"thirty", 30}}, 0.76, "thirty"},
-        {{{"none", std::nullopt}, {"thirty", 30}}, 0.49, "none"},
-        {{{"none", std::nullopt}, {"thirty", 30}}, 0.51, "thirty"},
+        {{{"zero", 0}, {"negative", -5}, {"one", 1}},
+         {{0.32, "zero"}, {0.34, "negative"}, {0.67, "one"}}},
+        {{{"ten", 10}, {"thirty", 30}}, {{0.74, "ten"}, {0.76, "thirty"}}},
+        {{{"none", std::nullopt}, {"thirty", 30}}, {{0.49, "none"}, {0.51, "thirty"}}},
     };
     for (const auto& c : cases) {
-        SCOPED_TRACE(c.roll);
         StoreHarness h;
         for (const auto& [title, minutes] : c.todos)
             h->addTodo(title, minutes);
-        h.random.values = {c.roll};
-        EXPECT_EQ(h->weightedRandomTodo()->title, c.picked);
+        for (const auto& [roll, picked] : c.picks) {
+            h.random.values = {roll};
+            EXPECT_EQ(h->weightedRandomTodo()->title, picked) << roll;
+        }
     }
 }
 
@@ -101,7 +98,7 @@ TEST(TodoCycle, NextOnAToDoFinishesItWithoutDrawingAnother) {
     EXPECT_FALSE(h->currentTodoID());
 }
 
-TEST(TodoEditing, TitlesAreTrimmedOnlyWhenAdded) {
+TEST(TodoEditing, TitlesAreTrimmedOnlyWhenAddedAndANewScheduleFiresAfresh) {
     TodoDay h;
     EXPECT_FALSE(h->addTodo(" \n\t \xE2\x80\xA8"));
     EXPECT_TRUE(h->todos().empty());
@@ -111,12 +108,10 @@ TEST(TodoEditing, TitlesAreTrimmedOnlyWhenAdded) {
     EXPECT_EQ(h->todo(id)->title, "  spaced ");
     h->setTodoMinutes(id, std::nullopt);
     EXPECT_FALSE(h->todo(id)->estimatedMinutes);
-}
 
-TEST(TodoEditing, ReplacingAScheduleClearsLastFiredEvenWhenItIsTheSame) {
-    TodoDay h;
+    // Replacing a schedule clears lastFiredAt, even with the same schedule.
     TodoSchedule daily{h.clock.now(), {{13, 0}}, RepeatRule{1, RepeatUnit::day, {}, {}}};
-    auto id = *h->addTodo("water", 5, daily);
+    h->setTodoSchedule(id, daily);
     h->processSchedules(h.clock.now() + 10, false);
     ASSERT_TRUE(h->todo(id)->lastFiredAt);
     h->setTodoSchedule(id, daily);
