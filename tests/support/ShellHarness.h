@@ -52,13 +52,6 @@ struct ShellHarness : StoreHarness {
     std::vector<MenuItem> menu() {
         return buildStatusMenu({store(), shortcuts, nullptr, nullptr, *calendar, clock.now()});
     }
-    /// Titles of a menu, separators as "---".
-    static std::vector<std::string> titles(const std::vector<MenuItem>& items) {
-        std::vector<std::string> out;
-        for (const auto& item : items)
-            out.push_back(item.isSeparator ? "---" : item.title);
-        return out;
-    }
 };
 
 }  // namespace cadro::testing

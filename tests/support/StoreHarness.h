@@ -9,6 +9,7 @@
 #include <deque>
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace cadro::testing {
 
@@ -61,6 +62,16 @@ class StoreHarness {
         strand.createdAt = clock.now();
         store_->addThread(strand);
         return strand.id;
+    }
+
+    /// Adds threads with these titles in this order, starts the day (the
+    /// first is current) and returns their ids.
+    std::vector<Uuid> openDay(std::initializer_list<std::string> titles) {
+        std::vector<Uuid> ids;
+        for (const auto& title : titles)
+            ids.push_back(addThread(title));
+        store_->startDay();
+        return ids;
     }
 
     std::string currentTitle() {

@@ -31,15 +31,11 @@ TEST(Json, DatesRoundTripExactly) {
     }
 }
 
-TEST(Json, ReaderRejectsWrongTypesAndNamesThePlace) {
-    Value v =
-        parse(R"({"s":1,"i":1.5,"b":"yes","u":"not-an-id","big":18446744073709551615,"ok":-7})");
+// Wrong types are rejected through the store file's damaged-document cases;
+// here, that the error names the place.
+TEST(Json, ReaderErrorsNameThePlace) {
+    Value v = parse(R"({"ok":-7})");
     ObjectReader in(v, "todos[3]");
-    EXPECT_THROW(in.string("s"), DecodeError);
-    EXPECT_THROW(in.integer("i"), DecodeError);
-    EXPECT_THROW(in.boolean("b"), DecodeError);
-    EXPECT_THROW(in.uuid("u"), DecodeError);
-    EXPECT_THROW(in.integer("big"), DecodeError);
     EXPECT_EQ(in.integer("ok"), -7);
     try {
         in.string("missing");

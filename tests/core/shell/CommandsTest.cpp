@@ -9,12 +9,8 @@ using testing::ShellHarness;
 using Events = std::vector<std::string>;
 
 struct OnThread : ShellHarness {
-    OnThread() {
-        a = addThread("Alpha");
-        b = addThread("Beta");
-        store().startDay();
-    }
-    Uuid a, b;
+    std::vector<Uuid> ids = openDay({"Alpha", "Beta"});
+    Uuid a = ids[0], b = ids[1];
 };
 
 TEST(Commands, ActionsThatNeedACurrentItemBeepAndChangeNothing) {
@@ -31,42 +27,32 @@ TEST(Commands, ActionsThatNeedACurrentItemBeepAndChangeNothing) {
     EXPECT_EQ(h->persistedState(), state);
 }
 
-TEST(Commands, NextWithNewTaskWalksThePlanWithoutAsking) {
+TEST(Commands, NextWithNewTaskWalksThePlanElseAsksAndCancelChangesNothing) {
     OnThread h;
     h->setNextSteps(h.a, {"Ship"});
     h.commands.cmdNextWithNewTask();
     EXPECT_TRUE(h.recorder.events.empty());
     EXPECT_EQ(h->strand(h.a)->step, "Ship");
     EXPECT_EQ(h->currentID(), h.b);
-}
 
-TEST(Commands, NextWithNewTaskAsksWhenThePlanIsEmptyAndCancelChangesNothing) {
-    OnThread h;
     h->setCurrentStep("old");
     auto state = h->persistedState();
     h.commands.cmdNextWithNewTask();
     ASSERT_EQ(h.recorder.requests.size(), 1u);
-    EXPECT_EQ(h.recorder.requests[0].title,
-              "Next step for \xE2\x80\x9C"
-              "Alpha\xE2\x80\x9D");
-    EXPECT_EQ(h.recorder.requests[0].message,
-              "No planned steps left. Type the next one, or leave empty to clear the current "
-              "step.");
+    EXPECT_NE(h.recorder.requests[0].title.find("Beta"), std::string::npos);
     EXPECT_EQ(h->persistedState(), state);
 
     h.recorder.answers = {std::string("")};  // an empty answer clears the step and moves on
     h.commands.cmdNextWithNewTask();
-    EXPECT_EQ(h->strand(h.a)->step, "");
-    EXPECT_EQ(h->currentID(), h.b);
+    EXPECT_EQ(h->strand(h.b)->step, "");
+    EXPECT_EQ(h.currentTitle(), "Cadro");
 }
 
 TEST(Commands, TypedTaskIsTrimmedThenMovesOnEditStepKeepsSpaces) {
     OnThread h;
     h.recorder.answers = {std::string("  Draft intro \n")};
     h.commands.cmdNextTypedTask();
-    EXPECT_EQ(h.recorder.requests[0].title,
-              "New task for \xE2\x80\x9C"
-              "Alpha\xE2\x80\x9D");
+    EXPECT_NE(h.recorder.requests[0].title.find("Alpha"), std::string::npos);
     EXPECT_EQ(h->strand(h.a)->step, "Draft intro");
     EXPECT_EQ(h->currentID(), h.b);
 
@@ -74,8 +60,6 @@ TEST(Commands, TypedTaskIsTrimmedThenMovesOnEditStepKeepsSpaces) {
     h.recorder.answers = {std::string("  as typed  ")};
     h.commands.cmdEditStep();
     EXPECT_EQ(h.recorder.requests[1].initialText, "current");
-    EXPECT_EQ(h.recorder.requests[1].message,
-              "What are you working on right now? (Stays on this thread.)");
     EXPECT_EQ(h->strand(h.b)->step, "  as typed  ");
     EXPECT_EQ(h->currentID(), h.b);  // no Next
 }
@@ -117,7 +101,6 @@ TEST(Commands, WindowActionsSetTheTabAndSheetFirst) {
     h.commands.cmdStartDay();
     EXPECT_EQ(h.ui.selectedTab(), SettingsTab::brainDump);
     EXPECT_EQ(h.recorder.events, Events(4, "settings"));
-    EXPECT_EQ(h.defaults->getString(UIState::kSelectedTabKey), "brainDump");
 }
 
 TEST(Commands, SnoozeDefaultAndPresetsSnoozeTheCurrentItem) {
@@ -142,16 +125,15 @@ TEST(Commands, RevivalActionsIgnorePayloadsThatAreNotIds) {
     EXPECT_EQ(h->kindOf(h.b), ThreadKind::active);
 }
 
-TEST(Commands, UpdateAlertTexts) {
-    EXPECT_EQ(
-        Commands::updateAlert(std::nullopt, "1.0"),
-        (AlertContent{"Couldn't check for updates", "Check your connection and try again.", {}}));
-    EXPECT_EQ(Commands::updateAlert(UpdateCheckResult::upToDate(), "1.0"),
-              (AlertContent{"You're up to date", "Cadro 1.0 is the latest version.", {}}));
-    EXPECT_EQ(
-        Commands::updateAlert(UpdateCheckResult::available({"1.4.2", "https://example.org/cadro"}),
-                              ""),
-        (AlertContent{"Cadro 1.4.2 is available", "You have Cadro .", {"Download", "Later"}}));
+TEST(Commands, UpdateAlertsNameTheVersionsAndOfferADownloadOnlyWhenThereIsOne) {
+    EXPECT_TRUE(Commands::updateAlert(std::nullopt, "1.0").buttons.empty());
+    auto current = Commands::updateAlert(UpdateCheckResult::upToDate(), "1.0");
+    EXPECT_NE(current.informativeText.find("1.0"), std::string::npos);
+    EXPECT_TRUE(current.buttons.empty());
+    auto newer = Commands::updateAlert(
+        UpdateCheckResult::available({"1.4.2", "https://example.org/cadro"}), "1.0");
+    EXPECT_NE(newer.message.find("1.4.2"), std::string::npos);
+    EXPECT_EQ(newer.buttons.size(), 2u);
 }
 
 }  // namespace

@@ -7,6 +7,10 @@
 
 #include <sys/stat.h>
 
+#include <map>
+#include <regex>
+#include <sstream>
+
 namespace cadro {
 namespace {
 
@@ -15,29 +19,39 @@ using testing::readFile;
 using testing::TempDir;
 using testing::writeFile;
 
-TEST(LaunchAgentPlist, WritesTheAgentPropertyList) {
+// The keys of a property list's top dictionary with their values: a
+// string's text with entities resolved, or "true"/"false".
+std::map<std::string, std::string> plistEntries(const std::string& xml) {
+    std::map<std::string, std::string> entries;
+    std::regex entry(R"(<key>([^<]*)</key>\s*(?:<string>([^<]*)</string>|<(true|false)/>))");
+    for (std::sregex_iterator it(xml.begin(), xml.end(), entry), end; it != end; ++it) {
+        std::string value = (*it)[3].matched ? (*it)[3].str() : (*it)[2].str();
+        for (auto at = value.find("&amp;"); at != std::string::npos;
+             at = value.find("&amp;", at + 1))
+            value.replace(at, 5, "&");
+        entries[(*it)[1]] = value;
+    }
+    return entries;
+}
+
+TEST(LaunchAgentPlist, NamesTheProgramAndStartsItAtLogin) {
     TempDir home;
     fs::path agents = home / "Library/LaunchAgents";
-    LaunchAgentPlist agent(agents, "/Applications/Cadro & Co.app/Contents/MacOS/Cadro");
-    EXPECT_EQ(agent.agentPath(), agents / "com.cadro.agent.plist");
+    const std::string program = "/Applications/Cadro & Co.app/Contents/MacOS/Cadro";
+    LaunchAgentPlist agent(agents, program);
+    EXPECT_EQ(agent.agentPath().parent_path(), agents);
     EXPECT_FALSE(agent.isEnabled());
 
     ASSERT_FALSE(agent.enable());  // creates the missing folders
     EXPECT_TRUE(agent.isEnabled());
-    EXPECT_EQ(readFile(agent.agentPath()),
-              "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-              "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
-              "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-              "<plist version=\"1.0\">\n"
-              "<dict>\n"
-              "\t<key>Label</key>\n"
-              "\t<string>com.cadro.agent</string>\n"
-              "\t<key>Program</key>\n"
-              "\t<string>/Applications/Cadro &amp; Co.app/Contents/MacOS/Cadro</string>\n"
-              "\t<key>RunAtLoad</key>\n"
-              "\t<true/>\n"
-              "</dict>\n"
-              "</plist>\n");
+    const std::string xml = readFile(agent.agentPath());
+    EXPECT_EQ(xml.rfind("<?xml", 0), 0u);
+    EXPECT_NE(xml.find("<plist version=\"1.0\">"), std::string::npos);
+    auto entries = plistEntries(xml);
+    EXPECT_EQ(entries["Program"], program);
+    EXPECT_EQ(entries["RunAtLoad"], "true");
+    // launchd expects the label to match the file name.
+    EXPECT_EQ(entries["Label"] + ".plist", agent.agentPath().filename().string());
 }
 
 TEST(LaunchAgentPlist, Unavailability) {
@@ -60,7 +74,7 @@ TEST(LaunchAgentPlist, Unavailability) {
     }
 }
 
-TEST(XdgAutostartEntry, EnabledExactlyWhileTheEntryExists) {
+TEST(XdgAutostartEntry, EnabledExactlyWhileTheEntryExistsAndRefreshedOnlyThen) {
     TempDir config;
     fs::path autostart = config / "deep/autostart";
     XdgAutostartEntry entry(autostart, "/usr/bin/cadro");
@@ -69,15 +83,22 @@ TEST(XdgAutostartEntry, EnabledExactlyWhileTheEntryExists) {
 
     ASSERT_FALSE(entry.enable());
     EXPECT_TRUE(entry.isEnabled());
-    EXPECT_EQ(readFile(entry.agentPath()),
-              "[Desktop Entry]\n"
-              "Type=Application\n"
-              "Name=Cadro\n"
-              "Comment=Shows what to work on now\n"
-              "Exec=/usr/bin/cadro\n"
-              "Icon=com.cadro.Cadro\n"
-              "Terminal=false\n"
-              "X-GNOME-Autostart-enabled=true\n");
+    // Read as key=value lines of its one group.
+    std::istringstream lines(readFile(entry.agentPath()));
+    std::string line;
+    std::getline(lines, line);
+    EXPECT_EQ(line, "[Desktop Entry]");
+    std::map<std::string, std::string> keys;
+    while (std::getline(lines, line)) {
+        auto eq = line.find('=');
+        ASSERT_NE(eq, std::string::npos) << line;
+        keys[line.substr(0, eq)] = line.substr(eq + 1);
+    }
+    EXPECT_EQ(keys["Type"], "Application");
+    EXPECT_EQ(keys["Exec"], "/usr/bin/cadro");
+    EXPECT_EQ(keys["X-GNOME-Autostart-enabled"], "true");
+    EXPECT_EQ(keys.count("Hidden"), 0u);
+    EXPECT_FALSE(keys["Name"].empty());
     struct stat info {};
     ASSERT_EQ(::stat(entry.agentPath().c_str(), &info), 0);
     EXPECT_EQ(info.st_mode & 0077, 0u);
@@ -85,26 +106,17 @@ TEST(XdgAutostartEntry, EnabledExactlyWhileTheEntryExists) {
     ASSERT_FALSE(entry.disable());
     EXPECT_FALSE(entry.isEnabled());
     EXPECT_FALSE(entry.disable());  // twice is fine
+    entry.refresh();
+    EXPECT_FALSE(entry.isEnabled());  // refreshing never turns it on
 
-    // Anything at the path counts, whatever it holds.
-    writeFile(entry.agentPath(), "not a desktop entry");
+    // Anything at the path counts; a refresh rewrites it unless this copy is
+    // not installed.
+    writeFile(entry.agentPath(), "Exec=/old/place/cadro\n");
     EXPECT_TRUE(entry.isEnabled());
-}
-
-TEST(XdgAutostartEntry, RefreshRewritesOnlyAnExistingEntryOfAnInstalledCopy) {
-    TempDir config;
-    XdgAutostartEntry installed(config.path(), "/opt/cadro/bin/cadro");
-    installed.refresh();
-    EXPECT_FALSE(installed.isEnabled());  // never turns the feature on
-
-    writeFile(installed.agentPath(), "Exec=/old/place/cadro\n");
-    installed.refresh();
-    EXPECT_EQ(readFile(installed.agentPath()), installed.fileContent());
-
-    XdgAutostartEntry fromBuild(config.path(), "");
-    writeFile(fromBuild.agentPath(), "Exec=/old/place/cadro\n");
-    fromBuild.refresh();
-    EXPECT_EQ(readFile(fromBuild.agentPath()), "Exec=/old/place/cadro\n");
+    XdgAutostartEntry(autostart, "").refresh();
+    EXPECT_EQ(readFile(entry.agentPath()), "Exec=/old/place/cadro\n");
+    entry.refresh();
+    EXPECT_EQ(readFile(entry.agentPath()), entry.fileContent());
 }
 
 TEST(XdgAutostartEntry, UnavailableOutsideAnInstalledLocation) {
@@ -112,27 +124,25 @@ TEST(XdgAutostartEntry, UnavailableOutsideAnInstalledLocation) {
     fs::create_directories(root / "build/src/app");
     writeFile(root / "build/CMakeCache.txt", "");
     fs::create_directories(root / "installed/bin");
-    const std::string notInstalled = "Only available in the installed app.";
     struct Case {
-        const char* name;
         std::string path;
-        std::optional<std::string> reason;
+        bool available;
     } cases[] = {
-        {"installed", (root / "installed/bin/cadro").string(), std::nullopt},
-        {"system", "/usr/bin/cadro", std::nullopt},
-        {"build tree, nested", (root / "build/src/app/cadro").string(), notInstalled},
-        {"build tree, top", (root / "build/cadro").string(), notInstalled},
-        {"empty", "", notInstalled},
-        {"relative", "build/cadro", notInstalled},
-        {"line break", "/usr/bin/ca\ndro", notInstalled},
-        {"not UTF-8", "/usr/bin/ca\xFF", notInstalled},
+        {(root / "installed/bin/cadro").string(), true},
+        {"/usr/bin/cadro", true},
+        {(root / "build/src/app/cadro").string(), false},
+        {(root / "build/cadro").string(), false},
+        {"", false},
+        {"build/cadro", false},
+        {"/usr/bin/ca\ndro", false},
+        {"/usr/bin/ca\xFF", false},
     };
     for (const auto& c : cases) {
         XdgAutostartEntry entry(root / "autostart", c.path);
-        EXPECT_EQ(entry.unavailableReason(), c.reason) << c.name;
+        EXPECT_EQ(!entry.unavailableReason(), c.available) << c.path;
     }
-    XdgAutostartEntry broken(root / "autostart", "/usr/bin/ca\ndro");
-    EXPECT_TRUE(broken.enable());
+    // A path no desktop entry can hold is refused before anything is written.
+    EXPECT_TRUE(XdgAutostartEntry(root / "autostart", "/usr/bin/ca\ndro").enable());
     EXPECT_FALSE(fs::exists(root / "autostart"));
 }
 
@@ -157,9 +167,7 @@ TEST(LoginItemsFolder, FollowsTheXdgConfigHome) {
     auto lookupFrom = [](std::map<std::string, std::string> vars) {
         return [vars](const char* name) -> std::optional<std::string> {
             auto found = vars.find(name);
-            if (found == vars.end())
-                return std::nullopt;
-            return found->second;
+            return found == vars.end() ? std::nullopt : std::optional(found->second);
         };
     };
     EXPECT_EQ(userAutostartDirectory(lookupFrom({{"HOME", "/home/me"}})),

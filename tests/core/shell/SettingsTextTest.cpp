@@ -36,6 +36,12 @@ TEST(StepsFromText, SplitsAtEveryLineBreakAndTrimsEachLine) {
     };
     for (const auto& c : cases)
         EXPECT_EQ(stepsFromText(c.text), c.steps) << c.name;
+
+    // No printable ASCII character counts as a break or a space but the space.
+    std::string ascii;
+    for (char c = '!'; c <= '~'; ++c)
+        ascii += c;
+    EXPECT_EQ(stepsFromText(ascii + " " + ascii), Steps{ascii + " " + ascii});
 }
 
 TEST(NextStepsSummary, CountsSteps) {
@@ -63,12 +69,8 @@ TEST(ColorPanelOrigin, SitsBesideTheWindowAndStaysOnScreen) {
     EXPECT_EQ(colorPanelOrigin(230, 1000, {100, 100, 560, 600}, screen).y, 25);
 }
 
-class NowStrip : public ::testing::Test {
-  protected:
+TEST(NowStrip, HeadlineAndCurrentRowFollowTheCycle) {
     testing::StoreHarness h;
-};
-
-TEST_F(NowStrip, HeadlineAndCurrentRowFollowTheCycle) {
     ThreadStore& store = h.store();
     store.startDay();
     const Strand* hygiene = store.hygiene();
@@ -91,10 +93,10 @@ TEST_F(NowStrip, HeadlineAndCurrentRowFollowTheCycle) {
     EXPECT_FALSE(isCurrentRow(store, *store.strand(id), ThreadKind::active));
 }
 
-TEST_F(NowStrip, AToDoUpTakesTheHeadlineAndTheRow) {
+TEST(NowStrip, AToDoUpTakesTheHeadlineAndTheRow) {
+    testing::StoreHarness h;
     ThreadStore& store = h.store();
-    Uuid id = h.addThread("Essay");
-    store.startDay();
+    Uuid id = h.openDay({"Essay"})[0];
     store.addTodo("Call Sam", 5);
     store.setTodoChancePercent(100);
     h.random.values = {0.0, 0.0};
@@ -105,7 +107,7 @@ TEST_F(NowStrip, AToDoUpTakesTheHeadlineAndTheRow) {
     EXPECT_FALSE(isCurrentRow(store, *store.strand(id), ThreadKind::active));
 }
 
-TEST(NowStripEmpty, NothingInTheCycle) {
+TEST(NowStrip, NothingInTheCycle) {
     testing::StoreHarness h;
     h->park(h->hygiene()->id);
     EXPECT_EQ(nowHeadline(h.store()), "Nothing in the cycle");

@@ -6,90 +6,89 @@ namespace cadro {
 namespace {
 
 using testing::ShellHarness;
-using Titles = std::vector<std::string>;
+using A = MenuAction;
 
-const MenuItem& find(const std::vector<MenuItem>& menu, const std::string& title) {
+std::vector<MenuAction> actionsOf(const std::vector<MenuItem>& menu) {
+    std::vector<MenuAction> out;
     for (const auto& item : menu) {
-        if (item.title == title)
-            return item;
+        if (item.action)
+            out.push_back(*item.action);
     }
-    throw std::runtime_error("no item " + title);
+    return out;
 }
 
-const Titles kFooter = {"---", "Launch at Login", "Check for Updates\xE2\x80\xA6",
-                        "Settings\xE2\x80\xA6", "Quit Cadro"};
-
-Titles with(Titles head, const Titles& tail) {
-    head.insert(head.end(), tail.begin(), tail.end());
-    return head;
+// The first item with this title or action.
+template <class Key>
+const MenuItem& find(const std::vector<MenuItem>& menu, const Key& key) {
+    for (const auto& item : menu) {
+        if constexpr (std::is_same_v<Key, MenuAction>) {
+            if (item.action == key)
+                return item;
+        } else if (item.title == key) {
+            return item;
+        }
+    }
+    throw std::runtime_error("no such item");
 }
 
-TEST(StatusMenu, ClosedDayOffersOnlyStartDayAndTheBrainDump) {
+// The information lines at the top, up to the first separator.
+std::vector<std::string> header(const std::vector<MenuItem>& menu) {
+    std::vector<std::string> out;
+    for (const auto& item : menu) {
+        if (item.isSeparator)
+            break;
+        EXPECT_FALSE(item.enabled) << item.title;
+        out.push_back(item.title);
+    }
+    return out;
+}
+
+TEST(StatusMenu, EachStateOffersItsCommands) {
+    const std::vector<A> footer = {A::toggleLaunchAtLogin, A::checkForUpdates, A::settings,
+                                   A::quit};
+    auto with = [&](std::vector<A> head) {
+        head.insert(head.end(), footer.begin(), footer.end());
+        return head;
+    };
     ShellHarness h;
     h.addThread("A");
     h->addTodo("x", 5);
-    auto menu = h.menu();
-    EXPECT_EQ(ShellHarness::titles(menu),
-              with({"Your day hasn't started", "---", "Start Day", "Open Brain Dump\xE2\x80\xA6"},
-                   kFooter));
-    EXPECT_FALSE(menu[0].enabled);
-    EXPECT_EQ(menu[2].action, MenuAction::startDay);
-    EXPECT_FALSE(find(menu, "Check for Updates\xE2\x80\xA6").enabled);  // no update checker
+    EXPECT_EQ(actionsOf(h.menu()), with({A::startDay, A::openBrainDump}));
+    EXPECT_FALSE(find(h.menu(), A::checkForUpdates).enabled);  // no update checker
+
+    h->startDay();
+    EXPECT_EQ(actionsOf(h.menu()),
+              with({A::next, A::nextWithNewTask, A::nextTypedTask, A::editStep, A::add, A::addTodo,
+                    A::parkCurrent, A::openBrainDump, A::endDay}));
+
+    h->setTodoChancePercent(100);
+    h.random.values = {0.0, 0.0};
+    h->next();
+    EXPECT_EQ(actionsOf(h.menu()), with({A::next, A::openBrainDump, A::endDay}));  // Done
 }
 
-TEST(StatusMenu, ThreadMenuItemByItem) {
+TEST(StatusMenu, HeaderDescribesTheCurrentThread) {
     ShellHarness h;
+    h->startDay();
+    EXPECT_EQ(header(h.menu()),
+              (std::vector<std::string>{"Cadro", "   \xE2\x86\xB3 Add your first thread",
+                                        "   1 active"}));
+
     auto a = h.addThread("Website", 2);
     h->setColor(a, "#8B7CF6");
+    h->startDay();
+    h->setNextSteps(a, {"only one"});
+    EXPECT_EQ(header(h.menu())[1],
+              "   \xE2\x86\xB3 (no step yet, use Edit Current Step\xE2\x80\xA6)");
+
     h->update(a, "Website", "  Write hero copy \n");
     h->setNextSteps(a, {"Pick screenshots", "Ship", "Tell Veda"});
-    auto parked = h.addThread("Japanese");
-    h->park(parked);
-    h->startDay();
     auto menu = h.menu();
-    EXPECT_EQ(
-        ShellHarness::titles(menu),
-        with({"Website", "   \xE2\x86\xB3 Write hero copy",
-              "   next \xE2\x96\xB8 Pick screenshots (+2 more)", "   priority 2 \xC2\xB7 2 active",
-              "---", "Next", "Next with New Task", "Next with Typed Task\xE2\x80\xA6",
-              "Edit Current Step\xE2\x80\xA6", "---", "Add Thread\xE2\x80\xA6",
-              "Add To-Do\xE2\x80\xA6", "Park Current Thread", "Snooze Current", "Parked (1)", "---",
-              "Open Brain Dump\xE2\x80\xA6", "End Day"},
-             kFooter));
-    for (int i = 0; i < 4; ++i)
-        EXPECT_FALSE(menu[i].enabled) << i;
-    EXPECT_EQ(menu[0].dotColorHex, "#8B7CF6");
-    EXPECT_TRUE(find(menu, "Park Current Thread").enabled);
-
-    const MenuItem& parkedMenu = find(menu, "Parked (1)");
-    ASSERT_EQ(parkedMenu.submenu.size(), 1u);
-    EXPECT_EQ(parkedMenu.submenu[0].title, "Japanese");
-    EXPECT_EQ(parkedMenu.submenu[0].action, MenuAction::unpark);
-    EXPECT_EQ(uuidPayload(parkedMenu.submenu[0].representedObject), parked);
-
-    const MenuItem& snooze = find(menu, "Snooze Current");
-    EXPECT_EQ(ShellHarness::titles(snooze.submenu),
-              (Titles{"Default: 1h", "---", "In 15 Minutes", "In 1 Hour", "In 3 Hours",
-                      "This Evening (6 PM)", "Tomorrow Morning (9 AM)", "---",
-                      "Specific Time\xE2\x80\xA6"}));
-    EXPECT_EQ(snooze.submenu[6].representedObject, "tomorrow");
-}
-
-TEST(StatusMenu, HeaderWordingForStepsAndTheFirstRun) {
-    ShellHarness h;
-    h->startDay();
-    auto menu = h.menu();
-    EXPECT_EQ(menu[0].title, "Cadro");
-    EXPECT_EQ(menu[1].title, "   \xE2\x86\xB3 Add your first thread");
-    EXPECT_EQ(menu[2].title, "   1 active");
-
-    auto a = h.addThread("Blank");
-    h->startDay();
-    ASSERT_EQ(h->currentID(), a);
-    h->setNextSteps(a, {"only one"});
-    menu = h.menu();
-    EXPECT_EQ(menu[1].title, "   \xE2\x86\xB3 (no step yet, use Edit Current Step\xE2\x80\xA6)");
-    EXPECT_EQ(menu[2].title, "   next \xE2\x96\xB8 only one");
+    EXPECT_EQ(header(menu),
+              (std::vector<std::string>{"Website", "   \xE2\x86\xB3 Write hero copy",
+                                        "   next \xE2\x96\xB8 Pick screenshots (+2 more)",
+                                        "   priority 2 \xC2\xB7 2 active"}));
+    EXPECT_EQ(menu[0].dotColorHex, h->strand(a)->colorHex);
 }
 
 TEST(StatusMenu, NoActiveThreadsDisablesTheThreadActions) {
@@ -98,50 +97,33 @@ TEST(StatusMenu, NoActiveThreadsDisablesTheThreadActions) {
     h->startDay();
     auto menu = h.menu();
     EXPECT_EQ(menu[0].title, "No active threads");
-    for (const char* title :
-         {"Next", "Park Current Thread", "Edit Current Step\xE2\x80\xA6", "Snooze Current"}) {
-        EXPECT_FALSE(find(menu, title).enabled) << title;
-    }
-    EXPECT_TRUE(find(menu, "Snooze Current").submenu.empty());
-    EXPECT_TRUE(find(menu, "Add Thread\xE2\x80\xA6").enabled);
+    for (auto action : {A::next, A::nextWithNewTask, A::parkCurrent, A::editStep})
+        EXPECT_FALSE(find(menu, action).enabled);
+    const MenuItem& snooze = find(menu, "Snooze Current");
+    EXPECT_FALSE(snooze.enabled || !snooze.submenu.empty());
+    EXPECT_TRUE(find(menu, A::add).enabled);
 }
 
-TEST(StatusMenu, ToDoMenuShowsEstimateAndScheduleAndDoneIsNext) {
+TEST(StatusMenu, ToDoMenuShowsEstimateAndSchedule) {
     ShellHarness h;
-    h.addThread("A");
-    h->startDay();
+    h.openDay({"A"});
     TodoSchedule s{h.berlin(2026, 3, 2, 0, 0),
                    {{17, 30}, {8, 0}},
                    RepeatRule{1, RepeatUnit::week, {2, 5}, std::nullopt}};
     h->addTodo("Stretch", 45, s);
     h->processSchedules(h.berlin(2026, 3, 5, 8, 0, 10), true);  // a Thursday
     auto menu = h.menu();
-    EXPECT_EQ(ShellHarness::titles(menu),
-              with({"TO-DO", "Stretch", "   ~45 min",
-                    "   \xE2\x86\xBA every Monday, Thursday at 08:00, 17:30", "---", "Done",
-                    "Snooze Current", "---", "Open Brain Dump\xE2\x80\xA6", "End Day"},
-                   kFooter));
-    EXPECT_EQ(find(menu, "Done").action, MenuAction::next);
+    EXPECT_EQ(header(menu),
+              (std::vector<std::string>{"TO-DO", "Stretch", "   ~45 min",
+                                        "   \xE2\x86\xBA every Monday, Thursday at 08:00, 17:30"}));
     EXPECT_TRUE(find(menu, "Snooze Current").enabled);
 }
 
-TEST(StatusMenu, ShortcutsFollowChangedCombosInTheShortcutColumn) {
+TEST(StatusMenu, RevivalSubmenusCarryIdsAndShowOnlyWhenNonEmpty) {
     ShellHarness h;
-    h->startDay();
-    EXPECT_EQ(find(h.menu(), "Next with New Task").shortcut, "Ctrl+Alt+Super+M");
-    KeyCombo shiftCmdSpace{49, 0x0100 | 0x0200, "Space"};
-    h.shortcuts.setCombo(HotKeyAction::next, shiftCmdSpace);
-    EXPECT_EQ(find(h.menu(), "Next").shortcut, "Shift+Super+Space");
-    EXPECT_EQ(find(h.menu(), "Add Thread\xE2\x80\xA6").shortcut, "");
-}
-
-TEST(StatusMenu, SnoozedThreadsShowTheirWakeTimeAndSubmenusOnlyWhenNonEmpty) {
-    ShellHarness h;
-    auto a = h.addThread("A");
-    auto talk = h.addThread("Talk");
-    h->setColor(talk, "#FF9F0A");
-    h->startDay();
-    h->snooze(talk, h.berlin(2026, 3, 5, 9, 0));
+    auto ids = h.openDay({"A", "Talk", "Japanese"});
+    h->setColor(ids[1], "#FF9F0A");
+    h->snooze(ids[1], h.berlin(2026, 3, 5, 9, 0));
     auto menu = h.menu();
     EXPECT_THROW(find(menu, "Parked (0)"), std::runtime_error);
     const MenuItem& snoozed = find(menu, "Snoozed (1)");
@@ -149,15 +131,33 @@ TEST(StatusMenu, SnoozedThreadsShowTheirWakeTimeAndSubmenusOnlyWhenNonEmpty) {
     EXPECT_EQ(snoozed.submenu[0].title.rfind("Talk \xC2\xB7 ", 0), 0u);
     EXPECT_NE(snoozed.submenu[0].title.find("omorrow"), std::string::npos);
     EXPECT_EQ(snoozed.submenu[0].dotColorHex, "#FF9F0A");
-    EXPECT_EQ(snoozed.submenu[0].action, MenuAction::wake);
-    (void)a;
-}
+    EXPECT_EQ(snoozed.submenu[0].action, A::wake);
+    EXPECT_EQ(uuidPayload(snoozed.submenu[0].representedObject), ids[1]);
 
-TEST(StatusMenu, UuidPayloadAcceptsOnlyIds) {
+    h->park(ids[2]);
+    menu = h.menu();
+    const MenuItem& parked = find(menu, "Parked (1)");
+    ASSERT_EQ(parked.submenu.size(), 1u);
+    EXPECT_EQ(parked.submenu[0].action, A::unpark);
+    EXPECT_EQ(uuidPayload(parked.submenu[0].representedObject), ids[2]);
+
     EXPECT_FALSE(uuidPayload(""));
     EXPECT_FALSE(uuidPayload("15m"));
-    auto id = Uuid::random();
-    EXPECT_EQ(uuidPayload(id.toString()), id);
+}
+
+TEST(StatusMenu, SnoozeOffersTheDefaultFirstAndShortcutsFollowChangedCombos) {
+    ShellHarness h;
+    h->startDay();
+    const auto snooze = find(h.menu(), "Snooze Current").submenu;
+    ASSERT_GE(snooze.size(), 2u);
+    EXPECT_EQ(snooze.front().title, "Default: 1h");
+    EXPECT_EQ(snooze.front().action, A::snoozeDefault);
+    EXPECT_EQ(snooze.back().action, A::snoozeCustom);
+
+    EXPECT_EQ(find(h.menu(), A::nextWithNewTask).shortcut, "Ctrl+Alt+Super+M");
+    h.shortcuts.setCombo(HotKeyAction::next, KeyCombo{49, 0x0100 | 0x0200, "Space"});
+    EXPECT_EQ(find(h.menu(), A::next).shortcut, "Shift+Super+Space");
+    EXPECT_EQ(find(h.menu(), A::add).shortcut, "");
 }
 
 }  // namespace

@@ -9,16 +9,11 @@ namespace {
 using testing::StoreHarness;
 using State = StatusContent::State;
 
-TEST(StatusTitle, ClosedDayWinsEvenWithThreadsAndToDos) {
+TEST(StatusTitle, ClosedDayWinsEvenWithAToDoThenTheFirstRunHintShows) {
     StoreHarness h;
-    h.addThread("A");
     h->addTodo("x");
     EXPECT_EQ(statusContent(h.store()),
               (StatusContent{State::dayClosed, " Cadro: Click to start day", {}}));
-}
-
-TEST(StatusTitle, FirstRunShowsTheHygieneThreadWithTheHint) {
-    StoreHarness h;
     h->startDay();
     EXPECT_EQ(statusContent(h.store()).title, " Cadro: Add your first thread");
 }

@@ -5,29 +5,23 @@
 namespace cadro {
 namespace {
 
-TEST(ThreadTint, StripeFill) {
+TEST(ThreadTint, OwnColourIsSolidTheHygieneThreadAGradientAnythingElseMuted) {
     using Kind = StripeFill::Kind;
-    struct Case {
-        const char* name;
-        bool hygiene;
-        std::optional<std::string> colorHex;
-        StripeFill fill;
-    } cases[] = {
-        {"own colour",
-         false,
-         "#4F8EF7",
-         {Kind::solid, {0x4F / 255.0, 0x8E / 255.0, 0xF7 / 255.0}, 1.0}},
-        {"no colour", false, std::nullopt, {Kind::secondaryLabel, {}, 0.25}},
-        {"unparsable colour", false, "#4F8EF", {Kind::secondaryLabel, {}, 0.25}},
-        {"hygiene with a colour", true, "#4F8EF7", {Kind::verticalGradient, {}, 1.0}},
-        {"hygiene", true, std::nullopt, {Kind::verticalGradient, {}, 1.0}},
-    };
-    for (const auto& c : cases) {
-        Strand thread;
-        thread.isHygiene = c.hygiene;
-        thread.colorHex = c.colorHex;
-        EXPECT_EQ(ThreadTint::stripe(thread), c.fill) << c.name;
+    Strand thread;
+    thread.colorHex = "#4F8EF7";
+    const StripeFill own = ThreadTint::stripe(thread);
+    EXPECT_EQ(own.kind, Kind::solid);
+    EXPECT_EQ(own.color, *ThreadColor::fromHex("#4F8EF7"));
+    EXPECT_EQ(own.opacity, 1.0);
+    for (std::optional<std::string> hex :
+         {std::optional<std::string>(), std::optional<std::string>("#4F8EF")}) {
+        thread.colorHex = hex;
+        EXPECT_EQ(ThreadTint::stripe(thread).kind, Kind::secondaryLabel) << hex.value_or("none");
+        EXPECT_LT(ThreadTint::stripe(thread).opacity, 1.0);
     }
+    thread.isHygiene = true;
+    thread.colorHex = "#4F8EF7";  // the hygiene thread's own look wins
+    EXPECT_EQ(ThreadTint::stripe(thread).kind, Kind::verticalGradient);
 }
 
 }  // namespace

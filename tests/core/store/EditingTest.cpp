@@ -20,19 +20,15 @@ TEST(Editing, TheHygieneThreadCannotBeRemovedFromAnyList) {
 
 TEST(Editing, RemovingTheCurrentThreadPicksTheNextOthersLeaveItAlone) {
     StoreHarness h;
-    auto a = h.addThread("A");
-    auto b = h.addThread("B");
-    auto c = h.addThread("C");
-    h->startDay();
-    h->remove(c);
+    auto ids = h.openDay({"A", "B", "C"});
+    h->remove(ids[2]);
     EXPECT_EQ(h.currentTitle(), "A");
-    h->remove(a);
+    h->remove(ids[0]);
     EXPECT_EQ(h.currentTitle(), "B");
-    EXPECT_FALSE(h->strand(a));
-    (void)b;
+    EXPECT_FALSE(h->strand(ids[0]));
 }
 
-TEST(Editing, AdvancingStepsWalksThePlanThenReportsFalse) {
+TEST(Editing, StepsWalkThePlanAndAreStoredAsGivenInWhicheverListHoldsThem) {
     StoreHarness h;
     auto a = h.addThread("A");
     h->setNextSteps(a, {"first", "second"});
@@ -46,11 +42,11 @@ TEST(Editing, AdvancingStepsWalksThePlanThenReportsFalse) {
     EXPECT_FALSE(h->advanceCurrentStep());
     EXPECT_EQ(h->strand(a)->step, "second");
     EXPECT_EQ(testing::readFile(h.file()), bytes);
-}
 
-TEST(Editing, StepsAndTitlesAreStoredAsGivenInWhicheverListHoldsThem) {
-    StoreHarness h;
-    auto a = h.addThread("A");
+    // Steps, titles and colours are stored as given, in whichever list.
+    h->setColor(a, "#4F8EF7");
+    h->setColor(a, std::nullopt);
+    EXPECT_FALSE(h->strand(a)->colorHex);
     h->setCurrentStep("  spaced  ");
     EXPECT_EQ(h->strand(a)->step, "  spaced  ");
     h->park(a);
@@ -62,10 +58,8 @@ TEST(Editing, StepsAndTitlesAreStoredAsGivenInWhicheverListHoldsThem) {
 
 TEST(Editing, PriorityIsAtLeastOneAndMakesAnActiveThreadDueAtOnce) {
     StoreHarness h;
-    auto a = h.addThread("A");
-    auto b = h.addThread("B");
-    auto c = h.addThread("C");
-    h->startDay();
+    auto ids = h.openDay({"A", "B", "C"});
+    const Uuid b = ids[1], c = ids[2];
     h->next();  // B
     h->next();  // C
     h->setPriority(b, 0);
@@ -83,32 +77,22 @@ TEST(Editing, PriorityIsAtLeastOneAndMakesAnActiveThreadDueAtOnce) {
     auto parkedSlot = h->strand(c)->lastSlot;
     h->setPriority(c, 3);  // parked: only the priority changes
     EXPECT_EQ(h->strand(c)->lastSlot, parkedSlot);
-    (void)a;
-}
-
-TEST(Editing, ColorsAreSetAndCleared) {
-    StoreHarness h;
-    auto a = h.addThread("A");
-    h->setColor(a, "#4F8EF7");
-    EXPECT_EQ(h->strand(a)->colorHex, "#4F8EF7");
-    h->setColor(a, std::nullopt);
-    EXPECT_FALSE(h->strand(a)->colorHex);
 }
 
 TEST(Editing, MovingRowsKeepsTheirOrderAndLandsBeforeTheDestination) {
     StoreHarness h;
     for (const char* t : {"A", "B", "C", "D"})
         h.addThread(t);
+    auto order = [&] {
+        std::string out;
+        for (const auto& s : h->active())
+            out += s.title + " ";
+        return out;
+    };
     h->moveActive({0, 2}, 4);  // A and C before the hygiene thread
-    std::string order;
-    for (const auto& s : h->active())
-        order += s.title + " ";
-    EXPECT_EQ(order, "B D A C Cadro ");
+    EXPECT_EQ(order(), "B D A C Cadro ");
     h->moveActive({2}, 0);  // the third row to the top
-    order.clear();
-    for (const auto& s : h->active())
-        order += s.title + " ";
-    EXPECT_EQ(order, "A B D C Cadro ");
+    EXPECT_EQ(order(), "A B D C Cadro ");
 }
 
 TEST(Editing, ObserversHearEachChangedPropertyOncePerOperation) {

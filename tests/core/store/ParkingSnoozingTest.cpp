@@ -7,20 +7,16 @@ namespace {
 
 using testing::StoreHarness;
 
+// A, B, C and the hygiene thread; A current.
 struct DayWithThreads : StoreHarness {
-    DayWithThreads() {
-        a = addThread("A");
-        b = addThread("B");
-        c = addThread("C");
-        store().startDay();  // A current
-    }
     std::vector<std::string> titles(ThreadKind kind) {
         std::vector<std::string> out;
         for (const auto& s : store().threads(kind))
             out.push_back(s.title);
         return out;
     }
-    Uuid a, b, c;
+    std::vector<Uuid> ids = openDay({"A", "B", "C"});
+    Uuid a = ids[0], b = ids[1], c = ids[2];
 };
 
 using Titles = std::vector<std::string>;
@@ -41,13 +37,17 @@ TEST(Parking, ParkingTheCurrentThreadPicksANewOneAndUnparkingRejoinsBeforeHygien
     EXPECT_EQ(h.currentTitle(), "A");
 }
 
-TEST(Parking, UnknownOrWrongListIdsChangeNothing) {
+TEST(Parking, UnknownOrWrongListIdsAndAPassThatWakesNothingWriteNothing) {
     DayWithThreads h;
+    h->snooze(h.c, h.clock.now() + 600);
     auto bytes = testing::readFile(h.file());
+    auto mtime = std::filesystem::last_write_time(h.file());
     h->park(Uuid::random());
     h->unpark(h.b);  // active, not parked
     h->wake(h.b);    // active, not snoozed
     h->snooze(Uuid::random(), h.clock.now());
+    h->wakeDueSnoozes(true);
+    EXPECT_EQ(std::filesystem::last_write_time(h.file()), mtime);
     EXPECT_EQ(testing::readFile(h.file()), bytes);
 }
 
@@ -72,6 +72,9 @@ TEST(Snoozing, SnoozingTheCurrentThreadPicksAtOnceOthersOnlyMove) {
     EXPECT_EQ(h.currentTitle(), "B");
     EXPECT_EQ(h.titles(ThreadKind::snoozed), (Titles{"C", "A"}));
     EXPECT_EQ(h->strand(h.a)->snoozedUntil, h.clock.now() + 600);
+    h->wake(h.c);  // rejoins the ring before the hygiene thread
+    EXPECT_EQ(h.titles(ThreadKind::active), (Titles{"B", "C", "Cadro"}));
+    EXPECT_FALSE(h->strand(h.c)->snoozedUntil);
 }
 
 TEST(Snoozing, DueThreadsWakeInSnoozeOrderBeforeHygieneAndComeUpFirst) {
@@ -80,23 +83,12 @@ TEST(Snoozing, DueThreadsWakeInSnoozeOrderBeforeHygieneAndComeUpFirst) {
     h->snooze(h.c, h.clock.now() + 60);
     h->snooze(h.a, h.clock.now() + 60);
     h.clock.advance(61);
-    h->wakeDueSnoozes(true);
+    h->next();  // wakes them first
     EXPECT_EQ(h.titles(ThreadKind::active), (Titles{"B", "C", "A", "Cadro"}));
     EXPECT_FALSE(h->strand(h.a)->snoozedUntil);
-    h->next();
     EXPECT_EQ(h.currentTitle(), "C");
     h->next();
     EXPECT_EQ(h.currentTitle(), "A");
-}
-
-TEST(Snoozing, APassThatWakesNothingWritesNothing) {
-    DayWithThreads h;
-    h->snooze(h.c, h.clock.now() + 600);
-    auto bytes = testing::readFile(h.file());
-    auto mtime = std::filesystem::last_write_time(h.file());
-    h->wakeDueSnoozes(true);
-    EXPECT_EQ(std::filesystem::last_write_time(h.file()), mtime);
-    EXPECT_EQ(testing::readFile(h.file()), bytes);
 }
 
 TEST(Snoozing, WakingWithNothingCurrentInAnOpenDayPicksTheWokenThread) {
@@ -110,23 +102,6 @@ TEST(Snoozing, WakingWithNothingCurrentInAnOpenDayPicksTheWokenThread) {
     // ...and that pick was saved even though persist was false.
     h.reopen();
     EXPECT_EQ(h.currentTitle(), "A");
-}
-
-TEST(Snoozing, NextWakesDueThreadsFirst) {
-    DayWithThreads h;
-    h->next();  // B
-    h->snooze(h.c, h.clock.now() + 10);
-    h.clock.advance(11);
-    h->next();
-    EXPECT_EQ(h.currentTitle(), "C");
-}
-
-TEST(Snoozing, WakeNowRejoinsTheRing) {
-    DayWithThreads h;
-    h->snooze(h.b, h.clock.now() + 9999);
-    h->wake(h.b);
-    EXPECT_EQ(h.titles(ThreadKind::active), (Titles{"A", "C", "B", "Cadro"}));
-    EXPECT_TRUE(h->snoozed().empty());
 }
 
 }  // namespace

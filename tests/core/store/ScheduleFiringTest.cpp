@@ -10,10 +10,6 @@ using testing::StoreHarness;
 // The day is open on 2026-03-04 in Berlin, the user is on thread A.
 struct FiringDay : StoreHarness {
     FiringDay() {
-        a = addThread("A");
-        b = addThread("B");
-        c = addThread("C");
-        store().startDay();
         store().setTodoChancePercent(0);
         clock.set(berlin(2026, 3, 4, 13, 0));
     }
@@ -24,21 +20,34 @@ struct FiringDay : StoreHarness {
         return s;
     }
     void tick(bool canPresent = true) { store().processSchedules(clock.now(), canPresent); }
+    /// Sets the clock to March `day` at the given Berlin time, then ticks.
+    void tickAt(int day, int hour, int minute, int second = 0, bool canPresent = true) {
+        clock.set(berlin(2026, 3, day, hour, minute, second));
+        tick(canPresent);
+    }
     std::string up() {
         const Todo* todo = store().currentTodo();
         return todo ? todo->title : "thread " + currentTitle();
     }
-    Uuid a, b, c;
+    /// Brings a chance to-do up, then turns chance draws off again.
+    Uuid chanceUp() {
+        Uuid id = *store().addTodo("chance", 5);
+        store().setTodoChancePercent(100);
+        random.values = {0.0, 0.0};
+        store().next();
+        store().setTodoChancePercent(0);
+        return id;
+    }
+    std::vector<Uuid> ids = openDay({"A", "B", "C"});
+    Uuid a = ids[0];
 };
 
 TEST(ScheduleFiring, FiresWithinAMinuteOnceAndNeverLate) {
     FiringDay h;
     auto id = *h->addTodo("stretch", 5, h.at(14, 0, true));
-    h.clock.set(h.berlin(2026, 3, 4, 13, 59, 59));
-    h.tick();
+    h.tickAt(4, 13, 59, 59);
     EXPECT_EQ(h.up(), "thread A");
-    h.clock.set(h.berlin(2026, 3, 4, 14, 0, 30));
-    h.tick();
+    h.tickAt(4, 14, 0, 30);
     EXPECT_EQ(h.up(), "stretch");
     EXPECT_EQ(h->todo(id)->lastFiredAt, h.berlin(2026, 3, 4, 14, 0));
     h->next();  // done: back to A, the repeating to-do stays
@@ -49,12 +58,10 @@ TEST(ScheduleFiring, FiresWithinAMinuteOnceAndNeverLate) {
     EXPECT_EQ(h.up(), "thread A");
 
     // Tomorrow the app was not running at 14:00: 61 s late is too late.
-    h.clock.set(h.berlin(2026, 3, 5, 14, 1, 1));
-    h.tick();
+    h.tickAt(5, 14, 1, 1);
     EXPECT_EQ(h.up(), "thread A");
     EXPECT_EQ(h->todo(id)->lastFiredAt, h.berlin(2026, 3, 4, 14, 0));
-    h.clock.set(h.berlin(2026, 3, 6, 14, 1, 0));  // exactly 60 s: still fires
-    h.tick();
+    h.tickAt(6, 14, 1);  // exactly 60 s: still fires
     EXPECT_EQ(h.up(), "stretch");
 }
 
@@ -74,33 +81,28 @@ TEST(ScheduleFiring, NothingFiresWhileTheDayIsClosed) {
 TEST(ScheduleFiring, WaitsWhileItMayNotPresentThenShowsAtTheFirstAllowedCall) {
     FiringDay h;
     auto id = *h->addTodo("call mum", 10, h.at(14, 0));
-    h.clock.set(h.berlin(2026, 3, 4, 14, 0, 5));
-    h.tick(false);
+    h.tickAt(4, 14, 0, 5, false);
     EXPECT_EQ(h.up(), "thread A");
     EXPECT_TRUE(h->pendingScheduledTodoIDs().count(id));
-    h.reopen();  // lastFiredAt was saved
-    EXPECT_EQ(h->todo(id)->lastFiredAt, h.berlin(2026, 3, 4, 14, 0));
-    EXPECT_TRUE(h->pendingScheduledTodoIDs().empty());  // pending is memory only
-}
-
-TEST(ScheduleFiring, PendingSurvivesUntilPresentingIsAllowed) {
-    FiringDay h;
-    h->addTodo("call mum", 10, h.at(14, 0));
-    h.clock.set(h.berlin(2026, 3, 4, 14, 0, 5));
-    h.tick(false);
-    h.clock.set(h.berlin(2026, 3, 4, 14, 7, 0));  // long after the window
-    h.tick(false);
+    h.tickAt(4, 14, 7, 0, false);  // long after the window
     EXPECT_EQ(h.up(), "thread A");
     h.tick(true);
     EXPECT_EQ(h.up(), "call mum");
+
+    FiringDay restarted;
+    id = *restarted->addTodo("call mum", 10, restarted.at(14, 0));
+    restarted.clock.set(restarted.berlin(2026, 3, 4, 14, 0, 5));
+    restarted.tick(false);
+    restarted.reopen();  // lastFiredAt was saved, pending is memory only
+    EXPECT_EQ(restarted->todo(id)->lastFiredAt, restarted.berlin(2026, 3, 4, 14, 0));
+    EXPECT_TRUE(restarted->pendingScheduledTodoIDs().empty());
 }
 
 TEST(ScheduleFiring, TwoDueAtOnceShowInListOrderAndTheFirstIsPushedBackAnHour) {
     FiringDay h;
     auto first = *h->addTodo("first", 5, h.at(14, 0));
     h->addTodo("second", 5, h.at(14, 0));
-    h.clock.set(h.berlin(2026, 3, 4, 14, 0, 0));
-    h.tick();
+    h.tickAt(4, 14, 0);
     EXPECT_EQ(h.up(), "first");
     h.clock.advance(30);
     h.tick();
@@ -109,51 +111,33 @@ TEST(ScheduleFiring, TwoDueAtOnceShowInListOrderAndTheFirstIsPushedBackAnHour) {
     EXPECT_FALSE(h->interruptedTodoID());
     h->next();  // second done: back to thread A
     EXPECT_EQ(h.up(), "thread A");
-    h.clock.set(h.berlin(2026, 3, 4, 15, 0, 30));
-    h.tick();
+    h.tickAt(4, 15, 0, 30);
     EXPECT_EQ(h.up(), "first");
     EXPECT_FALSE(h->todo(first)->snoozedUntil);
 }
 
-TEST(ScheduleFiring, AScheduledToDoInterruptingAChanceToDoHandsBackToIt) {
-    FiringDay h;
-    h->addTodo("chance", 5);
-    h->setTodoChancePercent(100);
-    h.random.values = {0.0, 0.0};
-    h->next();
-    ASSERT_EQ(h.up(), "chance");
-    h->setTodoChancePercent(0);
-    h->addTodo("meds", 1, h.at(14, 0));
-    h.clock.set(h.berlin(2026, 3, 4, 14, 0, 20));
-    h.tick();
-    EXPECT_EQ(h.up(), "meds");
-    h->next();
-    EXPECT_EQ(h.up(), "chance");
-    h->next();  // the chance to-do sat between threads: moving on
-    EXPECT_EQ(h.up(), "thread B");
-}
-
-TEST(ScheduleFiring, AChanceToDoSnoozedMeanwhileGivesTheThreadBack) {
-    FiringDay h;
-    auto chance = *h->addTodo("chance", 5);
-    h->setTodoChancePercent(100);
-    h.random.values = {0.0, 0.0};
-    h->next();
-    h->setTodoChancePercent(0);
-    h->addTodo("meds", 1, h.at(14, 0));
-    h.clock.set(h.berlin(2026, 3, 4, 14, 0, 20));
-    h.tick();
-    h->snoozeTodo(chance, h.clock.now() + 600);
-    h->next();
-    EXPECT_EQ(h.up(), "thread A");
-    EXPECT_FALSE(h->interruptedTodoID());
+TEST(ScheduleFiring, AnInterruptedChanceToDoComesBackUnlessItWasSnoozedMeanwhile) {
+    for (bool snoozed : {false, true}) {
+        SCOPED_TRACE(snoozed);
+        FiringDay h;
+        auto chance = h.chanceUp();
+        h->addTodo("meds", 1, h.at(14, 0));
+        h.tickAt(4, 14, 0, 20);
+        EXPECT_EQ(h.up(), "meds");
+        if (snoozed)
+            h->snoozeTodo(chance, h.clock.now() + 600);
+        h->next();
+        EXPECT_EQ(h.up(), snoozed ? "thread A" : "chance");
+        EXPECT_FALSE(h->interruptedTodoID());
+        h->next();  // the chance to-do sat between threads: moving on
+        EXPECT_EQ(h.up(), "thread B");
+    }
 }
 
 TEST(ScheduleFiring, FinishingReturnsToTheSameThreadOrPicksWhenItWasParked) {
     FiringDay h;
     auto oneOff = *h->addTodo("once", 5, h.at(14, 0));
-    h.clock.set(h.berlin(2026, 3, 4, 14, 0, 0));
-    h.tick();
+    h.tickAt(4, 14, 0);
     auto slot = h->slot();
     h->next();
     EXPECT_EQ(h.up(), "thread A");
@@ -161,32 +145,33 @@ TEST(ScheduleFiring, FinishingReturnsToTheSameThreadOrPicksWhenItWasParked) {
     EXPECT_FALSE(h->todo(oneOff));  // a one-off is gone when done
 
     h->addTodo("again", 5, h.at(15, 0));
-    h.clock.set(h.berlin(2026, 3, 4, 15, 0, 0));
-    h.tick();
+    h.tickAt(4, 15, 0);
     h->park(h.a);
     h->next();
     EXPECT_EQ(h.up(), "thread B");
-}
 
-TEST(ScheduleFiring, AOneOffWithALaterTimeTodayStaysWhenDone) {
-    FiringDay h;
-    TodoSchedule twice{h.berlin(2026, 3, 4, 0, 0), {{14, 0}, {18, 0}}, std::nullopt};
-    auto id = *h->addTodo("meds", 1, twice);
-    h.clock.set(h.berlin(2026, 3, 4, 14, 0, 0));
-    h.tick();
+    // A one-off with a later time today stays when done.
+    TodoSchedule twice{h.berlin(2026, 3, 4, 0, 0), {{16, 0}, {18, 0}}, std::nullopt};
+    auto meds = *h->addTodo("meds", 1, twice);
+    h.tickAt(4, 16, 0);
+    ASSERT_EQ(h.up(), "meds");
     h->next();
-    EXPECT_TRUE(h->todo(id));
+    EXPECT_TRUE(h->todo(meds));
+    // Removing it while it is up moves on the same way.
+    h.tickAt(4, 18, 0);
+    ASSERT_EQ(h.up(), "meds");
+    h->removeTodo(meds);
+    EXPECT_FALSE(h->todo(meds));
+    EXPECT_EQ(h.up(), "thread B");
 }
 
 TEST(ScheduleFiring, ASnoozedScheduledToDoComesBackAtItsTimeWithTheSnoozeCleared) {
     FiringDay h;
     auto id = *h->addTodo("report", 30, h.at(14, 0));
-    h.clock.set(h.berlin(2026, 3, 4, 14, 0, 0));
-    h.tick();
+    h.tickAt(4, 14, 0);
     h->snoozeCurrent(h.berlin(2026, 3, 4, 15, 0));
     EXPECT_EQ(h.up(), "thread A");  // scheduled: back to the same thread
-    h.clock.set(h.berlin(2026, 3, 4, 14, 59, 59));
-    h.tick();
+    h.tickAt(4, 14, 59, 59);
     EXPECT_EQ(h.up(), "thread A");
     h->wakeDueSnoozes(true);  // the general pass leaves scheduled snoozes alone
     h.clock.set(h.berlin(2026, 3, 4, 15, 0, 10));
@@ -195,16 +180,6 @@ TEST(ScheduleFiring, ASnoozedScheduledToDoComesBackAtItsTimeWithTheSnoozeCleared
     h.tick();
     EXPECT_EQ(h.up(), "report");
     EXPECT_FALSE(h->todo(id)->snoozedUntil);
-}
-
-TEST(ScheduleFiring, RemovingTheToDoThatIsUpMovesOnLikeFinishingButNeverKeepsIt) {
-    FiringDay h;
-    auto id = *h->addTodo("daily", 5, h.at(14, 0, true));
-    h.clock.set(h.berlin(2026, 3, 4, 14, 0, 0));
-    h.tick();
-    h->removeTodo(id);
-    EXPECT_FALSE(h->todo(id));
-    EXPECT_EQ(h.up(), "thread A");
 }
 
 }  // namespace

@@ -41,41 +41,51 @@ TEST(StoreFile, RoundTripsEveryFieldThroughARealFile) {
     EXPECT_TRUE(h->loadProblem().empty());
 }
 
-TEST(StoreFile, WritesCompactBytesWithEscapedSlashesAndNoAbsentKeys) {
-    PersistedState state;
-    Strand s;
-    s.id = *Uuid::parse("0a1b2c3d-4e5f-4a6b-8c7d-8e9fa0b1c2d3");
-    s.title = "a/b";
-    s.createdAt = Date{786000000.5};
-    s.isHygiene = true;
-    state.active.push_back(s);
-    state.brainDumpFilePath = "/home/me/brain.md";
-    state.sessionOpen = false;
-    EXPECT_EQ(
-        encodeStoreFile(state),
-        R"({"active":[{"id":"0A1B2C3D-4E5F-4A6B-8C7D-8E9FA0B1C2D3","title":"a\/b","step":"",)"
-        R"("nextSteps":[],"createdAt":786000000.5,"isHygiene":true}],"parked":[],"snoozed":[],)"
-        R"("todos":[],"slot":0,"defaultSnoozeMinutes":60,"todoChancePercent":5,"brainDump":"",)"
-        R"("brainDumpFilePath":"\/home\/me\/brain.md","sessionOpen":false})");
-}
-
-TEST(StoreFile, MinimalDocumentGetsEveryDefaultAndAnOpenSession) {
+// The key names are what existing files hold: a name changed on both the
+// writing and the reading side would pass a round trip and lose them.
+TEST(StoreFile, ReadsEveryKeyOfADocumentWrittenByHand) {
     StoreHarness h;
-    testing::writeFile(h.file(), R"({"active":[],"parked":[]})");
+    testing::writeFile(h.file(), R"({
+        "active": [{"id": "00000000-0000-4000-8000-00000000000A", "title": "A", "step": "s",
+                    "nextSteps": ["n"], "createdAt": 5, "colorHex": "#112233", "priority": 2,
+                    "lastSlot": 3, "focusTarget": "f"}],
+        "parked": [{"id": "00000000-0000-4000-8000-00000000000D", "title": "M",
+                    "isHygiene": true}],
+        "snoozed": [{"id": "00000000-0000-4000-8000-00000000000B", "title": "S",
+                     "snoozedUntil": 9e9}],
+        "todos": [{"id": "00000000-0000-4000-8000-00000000000C", "title": "T",
+                   "estimatedMinutes": 7, "lastFiredAt": 6, "snoozedUntil": 9e9}],
+        "slot": 4, "currentID": "00000000-0000-4000-8000-00000000000A",
+        "currentTodoID": "00000000-0000-4000-8000-00000000000C",
+        "interruptedTodoID": "00000000-0000-4000-8000-00000000000C",
+        "defaultSnoozeMinutes": 15, "todoChancePercent": 20, "brainDump": "b",
+        "sessionOpen": true, "brainDumpFilePath": ")" +
+                                     (h.dir / "b.md").string() + R"("})");
     h.reopen();
-    EXPECT_TRUE(h->snoozed().empty());
-    EXPECT_TRUE(h->todos().empty());
-    EXPECT_EQ(h->defaultSnoozeMinutes(), 60);
-    EXPECT_EQ(h->todoChancePercent(), 5);
-    EXPECT_EQ(h->brainDump(), "");
+    ASSERT_TRUE(h->loadProblem().empty()) << h->loadProblem();
+    const Strand& thread = h->active().front();
+    EXPECT_EQ(thread.step, "s");
+    EXPECT_EQ(thread.nextSteps, std::vector<std::string>{"n"});
+    EXPECT_EQ(thread.createdAt, Date{5});
+    EXPECT_EQ(thread.colorHex, "#112233");
+    EXPECT_EQ(thread.priority, 2);
+    EXPECT_EQ(thread.lastSlot, 3);
+    EXPECT_EQ(thread.focusTarget, "f");
+    EXPECT_EQ(h->snoozed().front().snoozedUntil, Date{9e9});
+    const Todo& todo = h->todos().front();
+    EXPECT_EQ(todo.estimatedMinutes, 7);
+    EXPECT_EQ(todo.lastFiredAt, Date{6});
+    EXPECT_EQ(todo.snoozedUntil, Date{9e9});
+    EXPECT_EQ(h->slot(), 4);
+    EXPECT_EQ(h->currentID(), thread.id);
+    EXPECT_EQ(h->currentTodoID(), todo.id);
+    EXPECT_EQ(h->interruptedTodoID(), todo.id);
+    EXPECT_EQ(h->defaultSnoozeMinutes(), 15);
+    EXPECT_EQ(h->todoChancePercent(), 20);
+    EXPECT_EQ(h->brainDump(), "b");  // the linked file is missing
+    EXPECT_EQ(h->brainDumpFilePath(), (h.dir / "b.md").string());
     EXPECT_TRUE(h->sessionOpen());
-    ASSERT_EQ(h->active().size(), 1u);
-    EXPECT_TRUE(h->active()[0].isHygiene);
-    EXPECT_EQ(h->currentID(), h->active()[0].id);
-    EXPECT_EQ(h->slot(), 1);
-    auto written = testing::readFile(h.file());
-    EXPECT_NE(written.find("\"currentID\""), std::string::npos);
-    EXPECT_NE(written.find("\"sessionOpen\":true"), std::string::npos);
+    EXPECT_EQ(h->hygiene()->title, "M");
 }
 
 TEST(StoreFile, NewStoreStartsWithTheDayClosedAndAPrivateFile) {
@@ -86,19 +96,31 @@ TEST(StoreFile, NewStoreStartsWithTheDayClosedAndAPrivateFile) {
     EXPECT_EQ(st.st_mode & 0777, 0600u);
 }
 
-TEST(StoreFile, ThreadWithOnlyIdAndTitleReadsWithDefaults) {
+// Another program may write the file by hand: what it leaves out gets its
+// default, and a file without "sessionOpen" counts as an open day.
+TEST(StoreFile, AMinimalDocumentGetsEveryDefaultAndAnOpenDay) {
     StoreHarness h;
-    testing::writeFile(
-        h.file(),
-        R"({"active":[{"id":"0a1b2c3d-4e5f-4a6b-8c7d-8e9fa0b1c2d3","title":"T"}],"parked":[],"sessionOpen":false})");
+    testing::writeFile(h.file(),
+                       R"({"active":[{"id":"0a1b2c3d-4e5f-4a6b-8c7d-8e9fa0b1c2d3","title":"T"}],)"
+                       R"("parked":[]})");
     h.reopen();
+    EXPECT_TRUE(h->snoozed().empty());
+    EXPECT_TRUE(h->todos().empty());
+    EXPECT_EQ(h->defaultSnoozeMinutes(), 60);
+    EXPECT_EQ(h->todoChancePercent(), 5);
+    EXPECT_EQ(h->brainDump(), "");
+    EXPECT_TRUE(h->sessionOpen());
     ASSERT_EQ(h->active().size(), 2u);
     const Strand& t = h->active()[0];
     EXPECT_EQ(t.step, "");
     EXPECT_TRUE(t.nextSteps.empty());
-    EXPECT_FALSE(t.colorHex || t.priority || t.lastSlot || t.snoozedUntil || t.focusTarget);
+    EXPECT_FALSE(t.colorHex || t.priority || t.snoozedUntil || t.focusTarget);
     EXPECT_FALSE(t.isHygiene);
     EXPECT_EQ(t.createdAt, h.clock.now());
+    EXPECT_TRUE(h->active()[1].isHygiene);
+    EXPECT_EQ(h->currentID(), t.id);
+    EXPECT_EQ(h->slot(), 1);
+    EXPECT_EQ(decodeStoreFile(testing::readFile(h.file()), Date{}), h->persistedState());
 }
 
 // Each document is wrong at one place; the whole file must fail, the store
@@ -244,6 +266,14 @@ TEST(StoreFile, AnOutsideEditIsTakenBeforeTheNextOperation) {
     EXPECT_EQ(decodeStoreFile(testing::readFile(h.file()), Date{}).active.size(), 3u);
     EXPECT_EQ(h->reloadIfChangedOnDisk(), ThreadStore::DiskChange::none);  // our own save
 
+    // An edit that dropped the hygiene thread gets it back, saved.
+    auto edited = h->persistedState();
+    std::erase_if(edited.active, [](const Strand& s) { return s.isHygiene; });
+    testing::writeFile(h.file(), encodeStoreFile(edited));
+    EXPECT_EQ(h->reloadIfChangedOnDisk(), ThreadStore::DiskChange::reloaded);
+    ASSERT_TRUE(h->hygiene());
+    EXPECT_EQ(decodeStoreFile(testing::readFile(h.file()), Date{}), h->persistedState());
+
     // A damaged edit is kept aside and what we had is written back.
     testing::writeFile(h.file(), "{\"active\": oops");
     EXPECT_EQ(h->reloadIfChangedOnDisk(), ThreadStore::DiskChange::damaged);
@@ -273,19 +303,6 @@ TEST(StoreFile, AFailedSaveIsReportedKeptInMemoryAndWrittenWhenSavingWorksAgain)
     EXPECT_TRUE(h->retrySave());
     EXPECT_TRUE(h->saveProblem().empty());
     EXPECT_EQ(decodeStoreFile(testing::readFile(h.file()), Date{}).active.size(), 3u);
-}
-
-TEST(StoreFile, ARestartContinuesTheCycleWhereItStood) {
-    StoreHarness h;
-    for (const char* t : {"A", "B", "C"})
-        h.addThread(t);
-    h->startDay();
-    h->next();
-    ASSERT_EQ(h.currentTitle(), "B");
-    h.reopen();
-    EXPECT_EQ(h.currentTitle(), "B");
-    h->next();
-    EXPECT_EQ(h.currentTitle(), "C");
 }
 
 TEST(StoreFile, AFolderThatCannotBeCreatedLeavesTheStoreWorkingInMemory) {
