@@ -46,6 +46,18 @@ class Cli {
     testing::TempDir home;
 };
 
+/// Command-line arguments written as one string, split at '|'.
+std::vector<std::string> split(std::string_view line) {
+    std::vector<std::string> args;
+    for (std::size_t start = 0;;) {
+        const auto bar = line.find('|', start);
+        args.emplace_back(line.substr(start, bar - start));
+        if (bar == std::string_view::npos)
+            return args;
+        start = bar + 1;
+    }
+}
+
 TEST(Cli, WorkedExampleDrivenByNext) {
     Cli cli;
     for (std::vector<std::string> add : {std::vector<std::string>{"add-thread", "A"},
@@ -98,70 +110,90 @@ TEST(Cli, BadInputExitsTwoAndLeavesTheFileByteForByte) {
     cli.ok({"start-day"});
     cli.ok({"park"});
     std::string before = cli.storeBytes();
-    const std::vector<std::vector<std::string>> bad = {
-        {"frobnicate"},
-        {"next", "--sideways"},
-        {"next", "--new-task", "--step", "x"},
-        {"status", "extra"},
-        {"snooze", "fortnight"},
-        {"snooze", "0"},
-        {"snooze", "--until", "tomorrow"},
-        {"snooze", "--until", "2026-13-01 10:00"},
-        {"snooze", "--until", "2026-02-30 10:00"},
-        {"snooze", "--until", "2026-03-04 24:00"},
-        {"unpark", "Nobody"},
-        {"unpark", "00000000-0000-4000-8000-000000000000"},
-        {"wake", "Alpha"},
-        {"add-thread"},
-        {"add-thread", "  \n "},
-        {"add-thread", "T", "--priority", "0"},
-        {"add-thread", "T", "--priority", "two"},
-        {"add-thread", "T", "--color", "#12345"},
-        {"add-thread", "T", "--color", "blue"},
-        {"add-thread", "T", "--step"},
-        {"add-todo", "x", "--minutes", "-5"},
-        {"add-todo", "x", "--at", "25:00"},
-        {"add-todo", "x", "--at", "9"},
-        {"add-todo", "x", "--on", "2026-03-04"},
-        {"add-todo", "x", "--at", "09:00", "--every", "2", "fortnight"},
-        {"add-todo", "x", "--at", "09:00", "--every", "0", "day"},
-        {"add-todo", "x", "--at", "09:00", "--weekdays", "mo"},
-        {"add-todo", "x", "--at", "09:00", "--every", "week", "--weekdays", "mo,xx"},
-        {"add-todo", "x", "--at", "09:00", "--every", "day", "--day", "3"},
-        {"add-todo", "x", "--at", "09:00", "--every", "month", "--day", "32"},
-        {"brain-dump", "--set", "a", "--append", "b"},
-        {"show", "everything"},
-        {"add-thread", "bad \xFF utf8"},
-        {"brain-dump", "--append", "\xC0\xAF"},
-        {"snooze", "--until", "2020-01-01 10:00"},
-        {"next", "--step", " "},
-        {"step", ""},
-        {"add-thread", "T", "--next", ""},
-        {"edit", "Alpha"},
-        {"edit", "Alpha", "--title", "  "},
-        {"edit", "Alpha", "--minutes", "5"},
-        {"edit", "Alpha", "--priority", "-1"},
-        {"move", "Alpha"},
-        {"remove", "Cadro"},
-        {"done", "Alpha"},
-        {"done", "--quickly"},
-        {"import", "/no/such/file"},
-    };
-    auto expectRefused = [&](const std::vector<std::string>& args) {
-        ProcessResult r = cli.run(args);
-        EXPECT_EQ(r.exitCode, 2) << args[0] << " " << (args.size() > 1 ? args[1] : "");
+    // Arguments split at '|'.
+    const char* bad[] = {"frobnicate",
+                         "next|--sideways",
+                         "next|--new-task|--step|x",
+                         "status|extra",
+                         "snooze|fortnight",
+                         "snooze|0",
+                         "snooze|--until|tomorrow",
+                         "snooze|--until|2026-13-01 10:00",
+                         "snooze|--until|2026-02-30 10:00",
+                         "snooze|--until|2026-03-04 24:00",
+                         "unpark|Nobody",
+                         "unpark|00000000-0000-4000-8000-000000000000",
+                         "wake|Alpha",
+                         "add-thread",
+                         "add-thread|  \n ",
+                         "add-thread|T|--priority|0",
+                         "add-thread|T|--priority|two",
+                         "add-thread|T|--color|#12345",
+                         "add-thread|T|--color|blue",
+                         "add-thread|T|--step",
+                         "add-todo|x|--minutes|-5",
+                         "add-todo|x|--on|2026-03-04",
+                         "add-todo|x|--at|09:00|--every|2|fortnight",
+                         "add-todo|x|--at|09:00|--every|0|day",
+                         "add-todo|x|--at|09:00|--weekdays|mo",
+                         "add-todo|x|--at|09:00|--every|week|--weekdays|mo,xx",
+                         "add-todo|x|--at|09:00|--every|day|--day|3",
+                         "add-todo|x|--at|09:00|--every|month|--day|32",
+                         "brain-dump|--set|a|--append|b",
+                         "show|everything",
+                         "add-thread|bad \xFF utf8",
+                         "brain-dump|--append|\xC0\xAF",
+                         "snooze|--until|2020-01-01 10:00",
+                         "next|--step| ",
+                         "step|",
+                         "add-thread|T|--next|",
+                         "edit|Alpha",
+                         "edit|Alpha|--title|  ",
+                         "edit|Alpha|--minutes|5",
+                         "edit|Alpha|--priority|-1",
+                         "move|Alpha",
+                         "remove|Cadro",
+                         "done|Alpha",
+                         "done|--quickly",
+                         "import|/no/such/file"};
+    auto expectRefused = [&](const char* line) {
+        ProcessResult r = cli.run(split(line));
+        EXPECT_EQ(r.exitCode, 2) << line;
         EXPECT_NE(r.err.find(" --help'"), std::string::npos) << r.err;
         EXPECT_EQ(r.err.find("terminate"), std::string::npos);
-        EXPECT_EQ(cli.storeBytes(), before) << args[0];
+        EXPECT_EQ(cli.storeBytes(), before) << line;
     };
-    for (const auto& args : bad)
-        expectRefused(args);
+    for (const char* line : bad)
+        expectRefused(line);
     // Bad input is bad input before the day starts too.
     cli.ok({"end-day"});
     before = cli.storeBytes();
-    for (std::vector<std::string> args :
-         {std::vector<std::string>{"snooze", "5x"}, {"next", "--step", ""}, {"park", "Nobody"}})
-        expectRefused(args);
+    for (const char* line : {"snooze|5x", "next|--step|", "park|Nobody"})
+        expectRefused(line);
+}
+
+TEST(Cli, AtTakesTimesOfOneDayOnly) {
+    Cli cli;
+    const std::string now = "2026-03-04 10:00:00";
+    struct Case {
+        const char* at;
+        const char* next;  // nullptr: refused
+    } cases[] = {
+        {"00:00", "00:00"}, {"00:30", "00:30"}, {"9:05", "09:05"},  {"23:59", "23:59"},
+        {"24:00", nullptr}, {"12:60", nullptr}, {"-1:30", nullptr}, {"12:5", nullptr},
+        {":30", nullptr},   {"1230", nullptr},  {"12:-5", nullptr}, {"25:00", nullptr},
+        {"9", nullptr},
+    };
+    for (const auto& c : cases) {
+        ProcessResult r = cli.run({"add-todo", "x", "--at", c.at, "--on", "2026-03-05"}, now);
+        EXPECT_EQ(r.exitCode, c.next ? 0 : 2) << c.at << ": " << r.err;
+        if (c.next) {
+            auto todos = nlohmann::json::parse(cli.ok({"list", "--json"}, now))["todos"];
+            EXPECT_EQ(todos.back()["schedule"]["next"],
+                      std::string("2026-03-05T") + c.next + ":00+01:00")
+                << c.at;
+        }
+    }
 }
 
 TEST(Cli, EveryCommandHasItsOwnHelp) {

@@ -68,15 +68,6 @@ TEST_F(HotKeyManagerTest, HoldingAKeyRunsItOnceAndPressingAgainRunsItAgain) {
     EXPECT_EQ(runs[4], 1);
 }
 
-TEST_F(HotKeyManagerTest, ReRegistrationForgetsHeldKeys) {
-    manager.replaceAll(fourShortcuts());
-    press(2);
-    manager.replaceAll(fourShortcuts());
-    EXPECT_TRUE(manager.heldDown().empty());
-    press(2);
-    EXPECT_EQ(runs[2], 2);
-}
-
 TEST_F(HotKeyManagerTest, UnknownIdsAndStrayReleasesAreConsumedWithoutEffect) {
     manager.replaceAll(fourShortcuts());
     press(9);
