@@ -232,8 +232,9 @@ TEST(Cli, SnoozesFollowTheFakedClockInBerlin) {
     // faked moment (loading the store wakes snoozes that are due).
     auto snoozeAt = [&](const std::string& length, const std::string& at) {
         cli.ok({"snooze", length}, at);
+        const auto list = nlohmann::json::parse(cli.ok({"list", "--json"}, at));
         std::vector<std::string> wakes;
-        for (const auto& thread : nlohmann::json::parse(cli.ok({"list", "--json"}, at))["snoozed"])
+        for (const auto& thread : list["snoozed"])
             wakes.push_back(thread["snoozedUntil"]);
         return wakes;
     };

@@ -20,14 +20,13 @@ class ScheduleDraftTest : public ::testing::Test {
 TEST_F(ScheduleDraftTest, NewDraftSavesAOneOffNow) {
     auto draft = ScheduleDraft::makeNew(now, *calendar);
     EXPECT_TRUE(draft.isValid());
-    EXPECT_EQ(draft.unit, RepeatUnit::week);
-    EXPECT_EQ(draft.weekdays, (std::set<std::int64_t>{4}));
-    EXPECT_EQ(draft.dayOfMonth, 4);
     EXPECT_EQ(draft.schedule(*calendar), (TodoSchedule{now, {{14, 25}}, std::nullopt}));
 
-    // Turning "Repeats" on offers every week on today's weekday.
+    // Turning "Repeats" on offers today's weekday, or monthly today's day.
     draft.repeats = true;
     EXPECT_EQ(draft.schedule(*calendar).repeatRule, (RepeatRule{1, RepeatUnit::week, {4}, {}}));
+    draft.unit = RepeatUnit::month;
+    EXPECT_EQ(draft.schedule(*calendar).repeatRule, (RepeatRule{1, RepeatUnit::month, {}, 4}));
 }
 
 TEST_F(ScheduleDraftTest, SavingKeepsOnlyWhatTheUnitUses) {
