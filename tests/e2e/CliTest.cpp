@@ -14,7 +14,7 @@ namespace {
 
 using testing::ProcessResult;
 
-/// The real `cadro` binary in temporary XDG folders, in Berlin, in English.
+// The real `cadro` binary in temporary XDG folders, in Berlin, in English.
 class Cli {
   public:
     ProcessResult run(std::vector<std::string> args, const std::string& fakeTime = "") {
@@ -31,7 +31,7 @@ class Cli {
                                           {"TZ", "Europe/Berlin"},
                                           {"LANG", "en_US.UTF-8"}});
     }
-    /// Runs a command that must succeed and returns its output.
+    // Runs a command that must succeed and returns its output.
     std::string ok(std::vector<std::string> args, const std::string& fakeTime = "") {
         ProcessResult r = run(args, fakeTime);
         EXPECT_EQ(r.exitCode, 0) << args[0] << ": " << r.err;
@@ -46,7 +46,7 @@ class Cli {
     testing::TempDir home;
 };
 
-/// Command-line arguments written as one string, split at '|'.
+// Command-line arguments written as one string, split at '|'.
 std::vector<std::string> split(std::string_view line) {
     std::vector<std::string> args;
     for (std::size_t start = 0;;) {
@@ -323,7 +323,7 @@ TEST(Cli, BrainDumpFileAndPreferences) {
     EXPECT_EQ(cli.ok({"set"}), "default-snooze 30\ntodo-chance 0\n");
 }
 
-/// The thread and to-do titles of `cadro list --json`, list by list.
+// The thread and to-do titles of `cadro list --json`, list by list.
 std::map<std::string, std::vector<std::string>> titles(Cli& cli, const std::string& at = "") {
     auto list = nlohmann::json::parse(cli.ok({"list", "--json"}, at));
     std::map<std::string, std::vector<std::string>> out;

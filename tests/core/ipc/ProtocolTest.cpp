@@ -67,7 +67,7 @@ TEST(SocketFolder, OnlyAPrivateFolderOfThisUserIsSafe) {
     }
 }
 
-/// A Unix socket bound at `path`.
+// A Unix socket bound at `path`.
 int boundSocket(const std::string& path) {
     int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
     sockaddr_un address{};

@@ -16,9 +16,9 @@
 namespace cadro {
 namespace {
 
-/// Every occurrence from the start day through `lastDay`, ascending. Days
-/// and weeks are counted as the walk passes them (a week begins on the
-/// locale's first weekday); months with Calendar's month count.
+// Every occurrence from the start day through `lastDay`, ascending. Days
+// and weeks are counted as the walk passes them (a week begins on the
+// locale's first weekday); months with Calendar's month count.
 std::vector<Date> allOccurrences(const TodoSchedule& schedule, Date lastDay,
                                  const Calendar& calendar) {
     std::vector<TimeOfDay> times = schedule.times;
