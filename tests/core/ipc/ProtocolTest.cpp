@@ -67,28 +67,29 @@ TEST(SocketFolder, OnlyAPrivateFolderOfThisUserIsSafe) {
     }
 }
 
+// A Unix socket bound at `path`.
+int boundSocket(const std::string& path) {
+    int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::strcpy(address.sun_path, path.c_str());
+    EXPECT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    return fd;
+}
+
 TEST(IpcClient, NoListenerMeansNoTrayApp) {
     testing::TempDir dir;
     EXPECT_FALSE(SocketClient::connect(dir / "missing.sock").isConnected());
     // A socket file left behind by a killed app refuses connections.
-    int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
     std::string path = (dir / "stale.sock").string();
-    std::strcpy(address.sun_path, path.c_str());
-    ASSERT_EQ(::bind(fd, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
-    ::close(fd);
+    ::close(boundSocket(path));
     EXPECT_FALSE(SocketClient::connect(path).isConnected());
 }
 
 TEST(IpcClient, ReadsLinesSplitAcrossWritesWholeAtAnySizeAndNoticesTheEnd) {
     testing::TempDir dir;
     std::string path = (dir / "tray.sock").string();
-    int server = ::socket(AF_UNIX, SOCK_STREAM, 0);
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::strcpy(address.sun_path, path.c_str());
-    ASSERT_EQ(::bind(server, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    int server = boundSocket(path);
     ASSERT_EQ(::listen(server, 1), 0);
     // A brain dump far larger than any request.
     const std::string large = encode(CommandLineResult{0, std::string(9'000'000, 'x'), ""});

@@ -10,16 +10,15 @@
 
 #include <algorithm>
 #include <random>
-#include <sstream>
 #include <string>
 #include <vector>
 
 namespace cadro {
 namespace {
 
-/// Every occurrence from the start day through `lastDay`, ascending. Days
-/// and weeks are counted as the walk passes them (a week begins on the
-/// locale's first weekday); months with Calendar's month count.
+// Every occurrence from the start day through `lastDay`, ascending. Days
+// and weeks are counted as the walk passes them (a week begins on the
+// locale's first weekday); months with Calendar's month count.
 std::vector<Date> allOccurrences(const TodoSchedule& schedule, Date lastDay,
                                  const Calendar& calendar) {
     std::vector<TimeOfDay> times = schedule.times;
@@ -63,24 +62,6 @@ std::vector<Date> allOccurrences(const TodoSchedule& schedule, Date lastDay,
     return result;
 }
 
-std::string describe(const TodoSchedule& schedule, const Calendar& calendar) {
-    std::ostringstream out;
-    out << calendar.zoneId() << " " << calendar.localeId() << " start "
-        << calendar.year(schedule.startDate) << "-" << calendar.month(schedule.startDate) << "-"
-        << calendar.day(schedule.startDate) << " times";
-    for (const auto& time : schedule.times) {
-        out << " " << time.hour << ":" << time.minute;
-    }
-    if (const auto& rule = schedule.repeatRule) {
-        out << " every " << rule->interval << " " << toString(rule->unit) << " weekdays";
-        for (const auto weekday : rule->weekdays) {
-            out << " " << weekday;
-        }
-        out << " dom " << rule->dayOfMonth.value_or(0);
-    }
-    return out.str();
-}
-
 TEST(OccurrenceCrossCheckTest, AgreesWithADayByDayWalk) {
     std::mt19937 random(20260304);
     auto uniform = [&](int low, int high) {
@@ -119,8 +100,7 @@ TEST(OccurrenceCrossCheckTest, AgreesWithADayByDayWalk) {
             }
             schedule.repeatRule = rule;
         }
-        const std::string name = describe(schedule, calendar);
-        SCOPED_TRACE(name);
+        SCOPED_TRACE("schedule " + std::to_string(i) + " in " + calendar.zoneId());
         const Date lastDay = *calendar.compose(2027, 6, 30, 0, 0, 0);
         const Date lastProbe = *calendar.compose(2026, 6, 30, 0, 0, 0);
         const auto reference = allOccurrences(schedule, lastDay, calendar);
