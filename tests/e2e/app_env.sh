@@ -13,7 +13,12 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; tail -n 5 "$work"/*.log >&2 2>/dev/null || true; exit 1; }
+fail() {
+  echo "FAIL: $*" >&2
+  [ -z "${shots:-}" ] || import -window root "$shots/failure.png" || true
+  tail -n 20 "$work"/*.log >&2 2>/dev/null || true
+  exit 1
+}
 set -E
 trap 'fail "line $LINENO: $BASH_COMMAND"' ERR
 
@@ -54,9 +59,10 @@ start_app() {
   wait_for 10 test -S "$socket" || fail "the tray app did not open its socket"
   wait_for 5 answers || fail "the tray app does not answer"
 }
-# Waits for the app to end and sets `app_status` to its exit status.
+# Waits up to $2 (10) seconds for the app $1 to end and sets `app_status` to
+# its exit status.
 wait_app_end() {
-  wait_for 10 gone "$1" || fail "the tray app (pid $1) did not end"
+  wait_for "${2:-10}" gone "$1" || fail "the tray app (pid $1) did not end"
   app_status=0
   wait "$1" 2>/dev/null || app_status=$?
 }

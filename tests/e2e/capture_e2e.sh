@@ -21,12 +21,6 @@ tour() {
   app=$!
   pids+=("$app")
 }
-# Waits up to a minute for the tour; sets `app_status`.
-tour_end() {
-  wait_for 60 gone "$1" || fail "the tour (pid $1) did not end"
-  app_status=0
-  wait "$1" 2>/dev/null || app_status=$?
-}
 # True while the demo's store has the hygiene thread up and no to-do.
 on_maintenance() {
   jq -e '.currentID as $up | .currentTodoID == null and any(.active[]; .id == $up and .isHygiene)' \
@@ -39,7 +33,7 @@ while running "$app"; do
   on_maintenance && maintenance=yes
   sleep 0.05
 done
-tour_end "$app"
+wait_app_end "$app" 60
 [ "$app_status" -eq 0 ] || fail "the tour ended with status $app_status"
 [ "$maintenance" = yes ] || fail "the cycle never reached the maintenance thread"
 
@@ -54,11 +48,11 @@ wait_for 10 test -S "$work/stopped-run/cadro/tray.sock" || fail "the tour did no
 env XDG_RUNTIME_DIR="$work/stopped-run" XDG_CONFIG_HOME="$work/stopped-config" \
   TMPDIR="$work/stopped-tmp" QT_QPA_PLATFORM=offscreen "$tray" --demo-empty >>"$work/newer.log" 2>&1 &
 pids+=($!)
-tour_end "$app"
+wait_app_end "$app" 60
 [ "$app_status" -ne 0 ] || fail "a tour ended by a newer app was reported as success"
-tour_end "$double"
+wait_app_end "$double" 60
 [ "$app_status" -eq 0 ] || fail "the tour at scale 2 ended with status $app_status"
-tour_end "$blocked"
+wait_app_end "$blocked" 60
 [ "$app_status" -ne 0 ] || fail "a folder that cannot be made was reported as success"
 grep -q "blocked/unmade" "$work/unmade.log" || fail "the folder that cannot be made was not named"
 
