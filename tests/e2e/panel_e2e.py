@@ -1,16 +1,10 @@
 #!/usr/bin/python3
-"""End-to-end test of Cadro in the panel, on a private D-Bus session bus with
-a test-side status notifier watcher and notification server, under Xvfb with
-an XEmbed tray and a faked clock: the app docks in the XEmbed tray while no
-watcher exists and moves to a status notifier item when one appears; the
-item's properties and exported menu follow the store; a menu click runs the
-command; a fired scheduled to-do asks for attention and is notified once,
-with actions that work; the preference turns notifications off. Without X11
-(the offscreen platform standing in for Wayland) the shortcuts go through a
-test-side GlobalShortcuts portal, or, without one, the app tells the user once.
-
-Usage: panel_e2e.py path/to/cadro
-"""
+# End-to-end test of Cadro in the panel, on a private D-Bus session bus with a
+# test-side status notifier watcher, notification server and shortcuts portal,
+# under Xvfb with an XEmbed tray and a faked clock: where the icon docks, what
+# the item and its menu show and do, fired to-dos asking for attention and
+# being notified, and global shortcuts without X11.
+# Usage: panel_e2e.py path/to/cadro
 import datetime
 import os
 import re
@@ -38,22 +32,17 @@ NOTIFICATIONS = "org.freedesktop.Notifications"
 SHORTCUTS = "org.freedesktop.portal.GlobalShortcuts"
 
 
-def fail(message):
-    print("FAIL:", message, file=sys.stderr)
-    for name in ("app.log",):
-        path = os.path.join(WORK, name)
-        if os.path.exists(path):
-            sys.stderr.write(open(path).read()[-3000:])
-    sys.exit(1)
-
-
 def check(condition, message):
     if not condition:
-        fail(message)
+        print("FAIL:", message, file=sys.stderr)
+        log = os.path.join(WORK, "app.log")
+        if os.path.exists(log):
+            sys.stderr.write(open(log).read()[-3000:])
+        sys.exit(1)
 
 
 def wait_for(condition, seconds=10):
-    """Runs the bus's events until `condition()` holds."""
+    # Runs the bus's events until `condition()` holds.
     context = GLib.MainContext.default()
     end = time.monotonic() + seconds
     while time.monotonic() < end:
@@ -76,9 +65,8 @@ def cadro(*args):
     return subprocess.run([CADRO, *args], capture_output=True, text=True, timeout=20).stdout.strip()
 
 
+# The part of a panel that status notifier items register with.
 class Watcher(dbus.service.Object):
-    """The part of a panel that status notifier items register with."""
-
     def __init__(self, bus):
         self.name = dbus.service.BusName("org.kde.StatusNotifierWatcher", bus)
         super().__init__(bus, "/StatusNotifierWatcher")
@@ -89,9 +77,8 @@ class Watcher(dbus.service.Object):
         self.items.append(str(service))
 
 
+# Records what it is asked to show; offers actions.
 class NotificationServer(dbus.service.Object):
-    """Records what it is asked to show; offers actions."""
-
     def __init__(self, bus):
         self.name = dbus.service.BusName(NOTIFICATIONS, bus)
         super().__init__(bus, "/org/freedesktop/Notifications")
@@ -116,10 +103,9 @@ class NotificationServer(dbus.service.Object):
         pass
 
 
+# The desktop portal's global shortcuts: binds what it is asked to and answers
+# on the request object the caller expects.
 class Portal(dbus.service.Object):
-    """The desktop portal's global shortcuts: binds what it is asked to and
-    answers on the request object the caller expects."""
-
     SESSION = "/org/freedesktop/portal/desktop/session/1/cadro"
 
     def __init__(self, bus):
@@ -164,17 +150,17 @@ class Portal(dbus.service.Object):
         pass
 
 
+# True while an icon-sized window of the app sits in the tray (the settings
+# window has the same class).
 def docked_in_xembed_tray():
-    """True while an icon-sized window of the app sits in the tray (the
-    settings window has the same class)."""
     tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout
     sizes = re.findall(r'\("cadro-tray" "Cadro"\)\s+(\d+)x(\d+)\+', tree)
     return any(1 < int(w) <= 64 and 1 < int(h) <= 64 for w, h in sizes)
 
 
+# Starts the tray app with its clock at `started_at`; returns the process and
+# a function giving the app's time now.
 def launch_app(started_at, platform=()):
-    """Starts the tray app with its clock at `started_at`; returns the
-    process and a function giving the app's time now."""
     began = time.monotonic()
     stamp = started_at.strftime("@%Y-%m-%d %H:%M:%S") + f" x{CLOCK_RATE}"
     app = start(["env", *platform, "faketime", "-f", stamp, TRAY])
@@ -193,15 +179,15 @@ def quit_app(app):
           "the socket stayed after quitting")
 
 
+# A to-do at the app's next whole minute that is at least 20 s away.
 def schedule_todo_soon(title, clock):
-    """A to-do at the app's next whole minute that is at least 20 s away."""
     at = clock() + datetime.timedelta(seconds=20)
     at = at.replace(second=0) + datetime.timedelta(minutes=1)
     cadro("add-todo", title, "--on", at.strftime("%Y-%m-%d"), "--at", at.strftime("%H:%M"))
 
 
+# (id, properties) of every entry of a dbusmenu layout, depth first.
 def labels(layout):
-    """(id, properties) of every entry of a dbusmenu layout, depth first."""
     entry_id, properties, children = layout
     yield int(entry_id), properties
     for child in children:

@@ -1,6 +1,5 @@
 #include "SettingsFixture.h"
 
-#include "core/demo/DemoFixtures.h"
 #include "core/schedule/ScheduleLabels.h"
 #include "settings/TodoTab.h"
 
@@ -47,27 +46,18 @@ class TodoRows : public SettingsFixture {
     }
 };
 
-TEST_F(TodoRows, TheDemoToDosShowWithTheirSchedules) {
+TEST_F(TodoRows, ToDosShowWithTheirSchedulesForTheEyeAndTheScreenReader) {
     auto* stack = todoTab()->findChild<QStackedWidget*>();
     EXPECT_EQ(stack->currentWidget(), in<QWidget>(todoTab(), "emptyState"));
-    DemoFixtures::populate(h.store(), h.clock.now(), *h.calendar);
+    const TodoSchedule daily{h.clock.now(), {{18, 0}}, RepeatRule{1, RepeatUnit::day, {}, {}}};
+    const Uuid id = *h->addTodo("Water the plants", 5, daily);
     settle();
     EXPECT_EQ(stack->currentWidget(), todoTab()->list());
-    ASSERT_EQ(todoTab()->list()->count(), int(h->todos().size()));
-    for (int i = 0; i < todoTab()->list()->count(); ++i) {
-        const Todo& todo = h->todos()[std::size_t(i)];
-        auto* schedule = in<QToolButton>(todoRow(todo.id), "scheduleButton");
-        const QString label =
-            todo.schedule ? QString::fromStdString(shortLabel(*todo.schedule, *h.calendar)) : "";
-        EXPECT_EQ(schedule->text(), label);
-        // What a screen reader reads on the list item.
-        QListWidgetItem* item = todoTab()->list()->item(i);
-        EXPECT_EQ(item->data(Qt::AccessibleTextRole).toString(),
-                  QString::fromStdString(todo.title));
-        if (todo.schedule) {
-            EXPECT_TRUE(item->data(Qt::AccessibleDescriptionRole).toString().contains(label));
-        }
-    }
+    const QString label = QString::fromStdString(shortLabel(daily, *h.calendar));
+    EXPECT_EQ(in<QToolButton>(todoRow(id), "scheduleButton")->text(), label);
+    QListWidgetItem* item = todoTab()->list()->item(0);
+    EXPECT_EQ(item->data(Qt::AccessibleTextRole).toString(), "Water the plants");
+    EXPECT_TRUE(item->data(Qt::AccessibleDescriptionRole).toString().contains(label));
 }
 
 TEST_F(TodoRows, EditingInPlace) {
@@ -111,13 +101,8 @@ TEST_F(TodoRows, UntilOnlyWhileSnoozedIntoTheFuture) {
     TodoRow* row = todoRow(id);
     auto* until = in<QLabel>(row, "untilText");
     EXPECT_TRUE(until->isVisibleTo(row));
-    EXPECT_TRUE(until->text().startsWith("Until ")) << until->text().toStdString();
-    EXPECT_TRUE(todoTab()
-                    ->list()
-                    ->item(0)
-                    ->data(Qt::AccessibleDescriptionRole)
-                    .toString()
-                    .startsWith("Until "));
+    const QString spoken = todoTab()->list()->item(0)->data(Qt::AccessibleDescriptionRole).toString();
+    EXPECT_TRUE(!until->text().isEmpty() && spoken.contains(until->text())) << spoken.toStdString();
 
     h.clock.advance(7200);
     window.refreshNow();
