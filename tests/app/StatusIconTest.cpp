@@ -1,4 +1,3 @@
-#include "app/BrandColor.h"
 #include "app/StatusIcon.h"
 
 #include <QImage>
@@ -79,14 +78,6 @@ TEST(StatusIconTest, UntintedIconHasForegroundWavesInASoftContrastingHalo) {
         EXPECT_LT(besideWave.alpha(), 255) << "the halo is soft, not a solid outline";
         EXPECT_LT(at(image, kPeakX, kGapY, ratio).alpha(), 32) << "the gap stays open";
     }
-}
-
-TEST(StatusIconTest, BrandVariantIsVioletAboveAndPinkBelow) {
-    const QImage image = pixelsOf(StatusIcon::brand(32, 2));
-    const qreal scale = 4;  // 32 points high is twice the icon, at ratio 2
-    EXPECT_TRUE(sameRgb(at(image, kPeakX, kUpperY, scale), BrandColor::violet()));
-    EXPECT_TRUE(sameRgb(at(image, kPeakX, kLowerY, scale), BrandColor::pink()));
-    EXPECT_EQ(at(image, kPeakX, kGapY, scale).alpha(), 0);
 }
 
 TEST(StatusIconTest, DotIsTheThreadColourOrNothing) {

