@@ -3,13 +3,16 @@
 #include "core/schedule/ScheduleLabels.h"
 #include "settings/ScheduleFields.h"
 #include "settings/TodoSheets.h"
+#include "settings/TodoTab.h"
 
 #include <QCheckBox>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QSpinBox>
+#include <QStackedWidget>
 #include <QTest>
 #include <QTimeEdit>
 #include <QToolButton>
@@ -19,8 +22,35 @@
 namespace cadro::testing {
 namespace {
 
-class TodoSheets : public SettingsFixture {
+class Todos : public SettingsFixture {
   protected:
+    TodoTab* todoTab() { return window.findChild<TodoTab*>("todoTab"); }
+    TodoRow* todoRow(const Uuid& id) {
+        settle();
+        return todoTab()->row(id);
+    }
+    void pickEstimate(TodoRow* row, const QString& label) {
+        in<QToolButton>(row, "estimateButton")->click();
+        QMenu* menu = row->estimateMenu();
+        ASSERT_NE(menu, nullptr);
+        for (QAction* action : menu->actions()) {
+            if (action->text() == label) {
+                action->trigger();
+                menu->close();
+                return;
+            }
+        }
+        FAIL() << "no choice " << label.toStdString();
+    }
+    QStringList checkedEstimates(TodoRow* row) {
+        in<QToolButton>(row, "estimateButton")->click();
+        QStringList checked;
+        for (QAction* action : row->estimateMenu()->actions())
+            if (action->isChecked())
+                checked << action->text();
+        row->estimateMenu()->close();
+        return checked;
+    }
     QList<QTimeEdit*> times(QDialog* sheet) { return sheet->findChildren<QTimeEdit*>("timeEdit"); }
 
     TodoSchedule daily() {
@@ -28,7 +58,94 @@ class TodoSheets : public SettingsFixture {
     }
 };
 
-TEST_F(TodoSheets, AddingAWeeklyToDoOnTwoDaysAtTwoTimes) {
+TEST_F(Todos, ToDosShowWithTheirSchedulesForTheEyeAndTheScreenReader) {
+    auto* stack = todoTab()->findChild<QStackedWidget*>();
+    EXPECT_EQ(stack->currentWidget(), in<QWidget>(todoTab(), "emptyState"));
+    const Uuid id = *h->addTodo("Water the plants", 5, daily());
+    settle();
+    EXPECT_EQ(stack->currentWidget(), todoTab()->list());
+    const QString label = QString::fromStdString(shortLabel(daily(), *h.calendar));
+    EXPECT_EQ(in<QToolButton>(todoRow(id), "scheduleButton")->text(), label);
+    QListWidgetItem* item = todoTab()->list()->item(0);
+    EXPECT_EQ(item->data(Qt::AccessibleTextRole).toString(), "Water the plants");
+    EXPECT_TRUE(item->data(Qt::AccessibleDescriptionRole).toString().contains(label));
+}
+
+TEST_F(Todos, EditingInPlace) {
+    const Uuid id = *h->addTodo("Renew passport", 45);
+    TodoRow* row = todoRow(id);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(in<QToolButton>(row, "estimateButton")->text(), "45 min");
+    EXPECT_TRUE(checkedEstimates(row).isEmpty());
+
+    pickEstimate(row, "No estimate");
+    EXPECT_EQ(h->todo(id)->estimatedMinutes, std::nullopt);
+    row = todoRow(id);
+    EXPECT_EQ(in<QToolButton>(row, "estimateButton")->text(), "");
+    EXPECT_EQ(checkedEstimates(row), QStringList{"No estimate"});
+    pickEstimate(row, "1 hr");
+    EXPECT_EQ(h->todo(id)->estimatedMinutes, 60);
+
+    auto* title = in<QLineEdit>(todoRow(id), "titleField");
+    window.activateWindow();  // the estimate menu took it
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    title->setFocus();
+    title->end(false);
+    QTest::keyClicks(title, " now");
+    EXPECT_EQ(h->todo(id)->title, "Renew passport now");
+
+    in<QToolButton>(todoRow(id), "removeButton")->click();
+    EXPECT_TRUE(h->todos().empty());
+    EXPECT_EQ(todoRow(id), nullptr);
+}
+
+TEST_F(Todos, UntilOnlyWhileSnoozedIntoTheFuture) {
+    const Uuid id = *h->addTodo("Renew passport");
+    h->snoozeTodo(id, h.clock.now() + 3600);
+    TodoRow* row = todoRow(id);
+    auto* until = in<QLabel>(row, "untilText");
+    EXPECT_TRUE(until->isVisibleTo(row));
+    const QString spoken =
+        todoTab()->list()->item(0)->data(Qt::AccessibleDescriptionRole).toString();
+    EXPECT_TRUE(!until->text().isEmpty() && spoken.contains(until->text())) << spoken.toStdString();
+
+    h.clock.advance(7200);
+    window.refreshNow();
+    EXPECT_FALSE(until->isVisibleTo(row));
+}
+
+TEST_F(Todos, TheNowBadgeMarksOnlyWhatIsUpWhileTheDayIsOpen) {
+    const Uuid todo = *h->addTodo("Renew passport");
+    const Uuid other = *h->addTodo("Reply to Oren");
+    h->setTodoChancePercent(100);
+    const auto threads = openDay({"Essay", "Taxes"});
+    auto badge = [&](QWidget* r) { return in<QLabel>(r, "nowBadge")->isVisibleTo(r); };
+    EXPECT_TRUE(badge(row(threads[0])));
+    EXPECT_FALSE(badge(row(threads[1])));
+    h->endDay();
+    EXPECT_FALSE(badge(row(threads[0])));
+
+    h->startDay();
+    h.random.values = {0.0, 0.0};
+    h->next();
+    ASSERT_EQ(h->currentTodoID(), todo);
+    EXPECT_TRUE(badge(todoRow(todo)));
+    EXPECT_FALSE(badge(todoRow(other)));
+}
+
+TEST_F(Todos, TheChanceControlFollowsTheStoreBothWays) {
+    auto* chance = in<QSpinBox>(todoTab(), "chanceSpin");
+    chance->setValue(40);
+    EXPECT_EQ(h->todoChancePercent(), 40);
+    chance->setValue(150);
+    EXPECT_EQ(h->todoChancePercent(), 100);
+
+    h->setTodoChancePercent(7);
+    settle();
+    EXPECT_EQ(chance->value(), 7);
+}
+
+TEST_F(Todos, AddingAWeeklyToDoOnTwoDaysAtTwoTimes) {
     QDialog* sheet = open(SettingsSheet::addTodo());
     ASSERT_NE(qobject_cast<AddTodoSheet*>(sheet), nullptr);
     in<QLineEdit>(sheet, "titleField")->setText("Stretch");
@@ -61,7 +178,7 @@ TEST_F(TodoSheets, AddingAWeeklyToDoOnTwoDaysAtTwoTimes) {
     EXPECT_FALSE(window.hasSheet());
 }
 
-TEST_F(TodoSheets, WeeklyOnNoWeekdayCannotBeAddedAndTheFormSaysWhy) {
+TEST_F(Todos, WeeklyOnNoWeekdayCannotBeAddedAndTheFormSaysWhy) {
     QDialog* sheet = open(SettingsSheet::addTodo());
     auto* title = in<QLineEdit>(sheet, "titleField");
     auto* add = in<QPushButton>(sheet, "addButton");
@@ -87,7 +204,7 @@ TEST_F(TodoSheets, WeeklyOnNoWeekdayCannotBeAddedAndTheFormSaysWhy) {
     EXPECT_EQ(h->todos()[0].schedule, std::nullopt);
 }
 
-TEST_F(TodoSheets, APrefillStartsTheAddSheet) {
+TEST_F(Todos, APrefillStartsTheAddSheet) {
     ui.addTodoPrefill = TodoPrefill{"Water the plants", 45, daily()};
     QDialog* sheet = open(SettingsSheet::addTodo());
     EXPECT_EQ(in<QLineEdit>(sheet, "titleField")->text(), "Water the plants");
@@ -99,7 +216,7 @@ TEST_F(TodoSheets, APrefillStartsTheAddSheet) {
     EXPECT_EQ(h->todos()[0].schedule, daily());
 }
 
-TEST_F(TodoSheets, EditingAndRemovingASchedule) {
+TEST_F(Todos, EditingAndRemovingASchedule) {
     const Uuid id = *h->addTodo("Water the plants", 5, daily());
     QDialog* sheet = open(SettingsSheet::scheduleTodo(id));
     ASSERT_NE(qobject_cast<ScheduleSheet*>(sheet), nullptr);
@@ -126,7 +243,7 @@ TEST_F(TodoSheets, EditingAndRemovingASchedule) {
     EXPECT_EQ(sheet->findChild<QPushButton*>("removeScheduleButton"), nullptr);
 }
 
-TEST_F(TodoSheets, OnlyTheLastTimeCannotBeRemoved) {
+TEST_F(Todos, OnlyTheLastTimeCannotBeRemoved) {
     QDialog* sheet = open(SettingsSheet::addTodo());
     EXPECT_EQ(sheet->findChild<QToolButton*>("removeTimeButton"), nullptr);
     in<QPushButton>(sheet, "addTimeButton")->click();
