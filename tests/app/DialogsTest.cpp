@@ -1,4 +1,5 @@
 #include "app/Alerts.h"
+#include "app/QuitKey.h"
 #include "app/TextPrompt.h"
 
 #include <QApplication>
@@ -137,6 +138,20 @@ TEST(TextPromptTest, OkIsTheDefaultAndALongMessageGrowsThePromptDown) {
         << "OK sits right of Cancel";
     EXPECT_EQ(longPrompt.width(), shortPrompt.width());
     EXPECT_GT(longPrompt.height(), shortPrompt.height() + 3 * shortPrompt.fontMetrics().height());
+}
+
+TEST(QuitKey, CtrlQQuitsFromAnyWindowAndOtherKeysPassThrough) {
+    int quits = 0;
+    QuitKey key([&] { ++quits; });
+    qApp->installEventFilter(&key);
+    QLineEdit field;
+    QTest::keyClick(&field, Qt::Key_Q);
+    QTest::keyClick(&field, Qt::Key_Q, Qt::ControlModifier | Qt::ShiftModifier);
+    EXPECT_EQ(quits, 0);
+    EXPECT_EQ(field.text(), "q");
+    QTest::keyClick(&field, Qt::Key_Q, Qt::ControlModifier);
+    EXPECT_EQ(quits, 1);
+    qApp->removeEventFilter(&key);
 }
 
 }  // namespace
