@@ -1,17 +1,16 @@
 #!/usr/bin/python3
-# End-to-end test of Cadro in the panel, on a private D-Bus session bus with a
-# test-side status notifier watcher, notification server and shortcuts portal,
-# under Xvfb with an XEmbed tray and a faked clock: where the icon docks, what
-# the item and its menu show and do, fired to-dos asking for attention and
-# being notified, and global shortcuts without X11.
-# Usage: panel_e2e.py path/to/cadro
+# End-to-end test of Cadro in the panel, with a test-side status notifier
+# watcher, notification server and shortcuts portal and a faked clock: where
+# the icon docks, what the item and its menu show and do, fired to-dos asking
+# for attention and being notified, and global shortcuts without X11.
+# Run by panel_e2e.sh, which gives it an X server with a tray, its own folders
+# and session bus.
+# Usage: panel_e2e.py path/to/cadro WORK_FOLDER
 import datetime
 import os
 import re
-import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 import dbus
@@ -22,7 +21,7 @@ from gi.repository import GLib
 
 CADRO = sys.argv[1]
 TRAY = os.path.join(os.path.dirname(CADRO), "cadro-tray")
-WORK = tempfile.mkdtemp()
+WORK = sys.argv[2]
 PROCESSES = []
 # The app's clock starts here and runs this many times faster, timers too.
 CLOCK_START = datetime.datetime(2027, 1, 4, 8, 0)
@@ -54,8 +53,8 @@ def wait_for(condition, seconds=10):
     return False
 
 
-def start(args, log="app.log"):
-    process = subprocess.Popen(args, stdout=open(os.path.join(WORK, log), "a"),
+def start(args):
+    process = subprocess.Popen(args, stdout=open(os.path.join(WORK, "app.log"), "a"),
                                stderr=subprocess.STDOUT)
     PROCESSES.append(process)
     return process
@@ -195,28 +194,9 @@ def labels(layout):
 
 
 def main():
-    os.environ.update(XDG_DATA_HOME=f"{WORK}/data", XDG_CONFIG_HOME=f"{WORK}/config",
-                      XDG_RUNTIME_DIR=f"{WORK}/run", TMPDIR=f"{WORK}/tmp", TZ="Europe/Berlin",
-                      LANG="en_US.UTF-8")
-    for folder in ("run", "tmp", "config/Cadro"):
-        os.makedirs(f"{WORK}/{folder}", mode=0o700)
+    os.makedirs(f"{WORK}/config/Cadro", mode=0o700)
     with open(f"{WORK}/config/Cadro/Cadro.conf", "w") as conf:
         conf.write("[General]\nwelcome.shown=true\n")
-
-    read, write = os.pipe()
-    daemon = subprocess.Popen(["dbus-daemon", "--session", "--nofork", f"--print-address={write}"],
-                              pass_fds=(write,), stderr=subprocess.DEVNULL)
-    PROCESSES.append(daemon)
-    os.environ["DBUS_SESSION_BUS_ADDRESS"] = os.read(read, 4096).decode().split("\n")[0]
-    display_read, display_write = os.pipe()
-    PROCESSES.append(subprocess.Popen(
-        ["Xvfb", "-displayfd", str(display_write), "-nolisten", "tcp", "-screen", "0",
-         "1024x768x24"], pass_fds=(display_write,), stderr=subprocess.DEVNULL))
-    os.environ["DISPLAY"] = ":" + os.read(display_read, 64).decode().strip()
-    start(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height",
-           "24", "--SetDockType", "true", "--transparent", "false", "--tint", "0x333333"],
-          "trayer.log")
-    time.sleep(0.5)
 
     dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
     bus = dbus.SessionBus()
@@ -339,4 +319,3 @@ try:
 finally:
     for process in reversed(PROCESSES):
         process.kill()
-    shutil.rmtree(WORK, ignore_errors=True)
