@@ -1,7 +1,5 @@
-#include "app/BrandColor.h"
 #include "app/StatusIcon.h"
 
-#include <QGuiApplication>
 #include <QImage>
 
 #include <gtest/gtest.h>
@@ -93,31 +91,6 @@ TEST(StatusIconTest, DotIsTheThreadColourOrNothing) {
         EXPECT_EQ(at(image, 4.5, 4.5, ratio), QColor(0x4F, 0x8E, 0xF7));
         EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0) << "a circle, not a square";
     }
-}
-
-QPalette paletteWithWindow(QColor window) {
-    QPalette palette;
-    palette.setColor(QPalette::Window, window);
-    return palette;
-}
-
-TEST(BrandColorTest, ColoursFollowTheThemeWithoutRestart) {
-    EXPECT_EQ(BrandColor::appearanceOf(paletteWithWindow(QColor(0x1E, 0x1E, 0x1E))),
-              Appearance::dark);
-    EXPECT_EQ(BrandColor::appearanceOf(paletteWithWindow(QColor(0xEF, 0xEF, 0xEF))),
-              Appearance::light);
-    // Light and dark must differ, or the switch below would prove nothing.
-    ASSERT_NE(BrandColor::pink(Appearance::dark), BrandColor::pink(Appearance::light));
-
-    const QPalette original = QGuiApplication::palette();
-    for (Appearance appearance : {Appearance::dark, Appearance::light}) {
-        const int window = appearance == Appearance::dark ? 0x20 : 0xF0;
-        QGuiApplication::setPalette(paletteWithWindow(QColor(window, window, window)));
-        EXPECT_EQ(BrandColor::pink(), BrandColor::pink(appearance));
-        EXPECT_EQ(BrandColor::paper(), BrandColor::paper(appearance));
-        EXPECT_EQ(BrandColor::gradient().stops().first().second, BrandColor::pink(appearance));
-    }
-    QGuiApplication::setPalette(original);
 }
 
 }  // namespace

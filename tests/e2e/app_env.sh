@@ -70,5 +70,14 @@ quit_app() {
   "$cadro" quit >/dev/null || fail "cadro quit failed"
   wait_app_end "$app"
 }
+# Runs a command without output; true when it exits $1. Sets `status`; its
+# error output is in $work/last.err.
+exits() {
+  local want=$1
+  shift
+  status=0
+  "$@" >/dev/null 2>"$work/last.err" || status=$?
+  [ "$status" -eq "$want" ]
+}
 # True when `cadro list --json` (through the app when one runs) has a title.
 listed() { "$cadro" list --json | jq -e --arg t "$1" '[.. | .title? // empty] | index($t) != null' >/dev/null; }

@@ -23,13 +23,5 @@ TEST(X11KeyTableTest, EveryKeyWithASpecialLabelHasAnXKeyOfThatName) {
     }
 }
 
-TEST(X11KeyTableTest, ModifiersMapToCtrlAltShiftAndSuper) {
-    EXPECT_EQ(modifierMaskFor(Modifier::required), ControlMask | Mod1Mask | Mod4Mask);
-    EXPECT_EQ(modifierMaskFor(Modifier::shift), ShiftMask);
-    EXPECT_EQ(modifierMaskFor(Modifier::all | 0x0400),
-              ControlMask | Mod1Mask | ShiftMask | Mod4Mask)
-        << "unknown bits are ignored";
-}
-
 }  // namespace
 }  // namespace cadro::x11
