@@ -4,8 +4,6 @@
 
 namespace cadro::testing {
 
-/// Whether Xvfb is installed; the X tests skip without it.
-bool xvfbInstalled();
 /// The display of the Xvfb server the test program started; empty when it
 /// could not be started.
 QString xvfbDisplay();

@@ -14,14 +14,10 @@
 namespace cadro::testing {
 namespace {
 QString gDisplay;
-bool gInstalled = false;
 }  // namespace
 
 QString xvfbDisplay() {
     return gDisplay;
-}
-bool xvfbInstalled() {
-    return gInstalled;
 }
 
 }  // namespace cadro::testing
@@ -35,8 +31,7 @@ int main(int argc, char** argv) {
     // test runs never collide, and goes down with us even when we crash.
     QProcess server;
     const QString program = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
-    cadro::testing::gInstalled = !program.isEmpty();
-    if (cadro::testing::gInstalled) {
+    if (!program.isEmpty()) {
         server.setProgram(program);
         server.setArguments({"-displayfd", "1", "-nolisten", "tcp", "-screen", "0", "640x480x24"});
         server.setChildProcessModifier([] { prctl(PR_SET_PDEATHSIG, SIGTERM); });
