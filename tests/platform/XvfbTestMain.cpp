@@ -1,5 +1,3 @@
-#include "XvfbServer.h"
-
 #include <QGuiApplication>
 #include <QProcess>
 #include <QStandardPaths>
@@ -11,25 +9,17 @@
 
 #include <cstdlib>
 
-namespace cadro::testing {
-namespace {
-QString gDisplay;
-}  // namespace
-
-QString xvfbDisplay() {
-    return gDisplay;
-}
-
-}  // namespace cadro::testing
-
+// Runs the tests against an Xvfb of their own. Xvfb picks a free display
+// number itself (-displayfd), so that parallel test runs never collide, and
+// goes down with us even when we crash. Without it the tests run on the
+// offscreen platform, where the X tests fail their set-up.
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     if (GTEST_FLAG_GET(list_tests)) {
         return RUN_ALL_TESTS();
     }
-    // Xvfb picks a free display number itself (-displayfd), so that parallel
-    // test runs never collide, and goes down with us even when we crash.
     QProcess server;
+    QByteArray display;
     const QString program = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));
     if (!program.isEmpty()) {
         server.setProgram(program);
@@ -38,16 +28,10 @@ int main(int argc, char** argv) {
         server.start();
         while (server.waitForReadyRead(10000) && !server.canReadLine()) {
         }
-        const QByteArray number = server.readLine().trimmed();
-        if (!number.isEmpty())
-            cadro::testing::gDisplay = ":" + QString::fromLatin1(number);
+        display = server.readLine().trimmed();
     }
-    if (!cadro::testing::gDisplay.isEmpty()) {
-        setenv("DISPLAY", cadro::testing::gDisplay.toLocal8Bit().constData(), 1);
-        setenv("QT_QPA_PLATFORM", "xcb", 1);
-    } else {
-        setenv("QT_QPA_PLATFORM", "offscreen", 1);
-    }
+    setenv("DISPLAY", (":" + display).constData(), 1);
+    setenv("QT_QPA_PLATFORM", display.isEmpty() ? "offscreen" : "xcb", 1);
     int result = 0;
     {
         QGuiApplication app(argc, argv);
