@@ -12,12 +12,12 @@ source "$(dirname "$0")/app_env.sh"
 # Runs the tour into $1 with its own runtime and settings folders (extra
 # environment in the remaining arguments); sets `app`.
 tour() {
-  local shots=$1 name
-  name=$(basename "$shots")
+  local folder=$1 name
+  name=$(basename "$folder")
   shift
   mkdir -p "$work/$name-run" "$work/$name-tmp" && chmod 700 "$work/$name-run"
   env XDG_RUNTIME_DIR="$work/$name-run" XDG_CONFIG_HOME="$work/$name-config" \
-    TMPDIR="$work/$name-tmp" "$@" "$tray" --demo --capture "$shots" >"$work/$name.log" 2>&1 &
+    TMPDIR="$work/$name-tmp" "$@" "$tray" --demo --capture "$folder" >"$work/$name.log" 2>&1 &
   app=$!
   pids+=("$app")
 }
@@ -60,10 +60,10 @@ grep -q "blocked/unmade" "$work/unmade.log" || fail "the folder that cannot be m
 measure() {
   convert "$1" -format '%w %h %k %[fx:p{0,0}.a+p{w-1,0}.a+p{0,h-1}.a+p{w-1,h-1}.a] %[fx:p{w/2,h/2}.a]\n' info:
 }
-shots=$(ls "$work/xvfb")
-[ "$(echo "$shots" | grep -c '^shot-.*\.png$')" -eq 10 ] || fail "not ten pictures: $shots"
-[ "$shots" = "$(ls "$work/double")" ] || fail "the two runs wrote different files"
-for shot in $shots; do
+pictures=$(ls "$work/xvfb")
+[ "$(echo "$pictures" | grep -c '^shot-.*\.png$')" -eq 10 ] || fail "not ten pictures: $pictures"
+[ "$pictures" = "$(ls "$work/double")" ] || fail "the two runs wrote different files"
+for shot in $pictures; do
   read -r w h colours corners middle < <(measure "$work/xvfb/$shot")
   [ "$corners" = 0 ] && [ "$middle" = 1 ] || fail "$shot: corners not cut round ($corners, $middle)"
   [ "$colours" -gt 8 ] || fail "$shot: hardly any content ($colours colours)"
