@@ -73,7 +73,7 @@ TEST_F(Threads, PriorityAndColourToggles) {
 
     auto* color = in<QCheckBox>(r, "colorCheck");
     color->click();
-    EXPECT_EQ(h->strand(id)->colorHex, hexOf(systemBlue()));
+    EXPECT_EQ(h->strand(id)->colorHex, std::string(kDefaultThreadHex));
     color->click();
     EXPECT_EQ(h->strand(id)->colorHex, std::nullopt);
 
