@@ -18,11 +18,6 @@ class BrainDumpTabTest : public SettingsFixture {
     QPlainTextEdit* editor() { return tab()->page()->editor(); }
     QString source() { return in<QLabel>(tab(), "brainDumpSource")->text(); }
     QLabel* notice() { return in<QLabel>(tab(), "brainDumpNotice"); }
-    void type(const QString& text) {
-        editor()->moveCursor(QTextCursor::End);
-        QTest::keyClicks(editor(), text);
-        settle();
-    }
     std::filesystem::path notes = h.folder() / "notes.md";
 };
 
@@ -32,7 +27,9 @@ TEST_F(BrainDumpTabTest, TheLinkedFileIsEditedBothWaysAndKeptOnUnlinking) {
     EXPECT_EQ(editor()->toPlainText(), "- one\n");
     EXPECT_TRUE(source().startsWith("notes.md"));
     EXPECT_TRUE(source().endsWith(QString::fromStdString(notes.string())));
-    type("- two");
+    editor()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(editor(), "- two");
+    settle();
     EXPECT_EQ(readFile(notes), "- one\n- two");
     EXPECT_EQ(h->brainDump(), "- one\n- two");
     EXPECT_NE(readFile(h.file()).find("- two"), std::string::npos) << "saved in the store";

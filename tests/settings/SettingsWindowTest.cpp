@@ -148,13 +148,16 @@ TEST_F(SettingsWindowTest, EscapeClosesEverySheetWithoutAChange) {
     }
 }
 
-TEST_F(SettingsWindowTest, ClosingHidesAndTellsTheController) {
+TEST_F(SettingsWindowTest, ClosingOrCtrlWHidesIt) {
     QSignalSpy closing(&window, &SettingsWindow::aboutToClose);
     window.close();
-    EXPECT_EQ(closing.count(), 1);
+    EXPECT_EQ(closing.count(), 1);  // the controller ends a recording on it
     EXPECT_FALSE(window.isVisible());
     window.showAndRaise();
     EXPECT_TRUE(window.isVisible());
+    QApplication::setActiveWindow(&window);  // window shortcuts act in the active window only
+    QTest::keyClick(&window, Qt::Key_W, Qt::ControlModifier);
+    EXPECT_FALSE(window.isVisible());
 }
 
 }  // namespace

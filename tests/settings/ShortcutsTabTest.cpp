@@ -106,12 +106,6 @@ TEST_F(ShortcutsTabTest, RefusedCombosAndTheSnoozePicker) {
     EXPECT_EQ(picker->count(), 7);
 }
 
-TEST_F(ShortcutsTabTest, CtrlWClosesTheWindow) {
-    QApplication::setActiveWindow(&window);  // window shortcuts act in the active window only
-    QTest::keyClick(&window, Qt::Key_W, Qt::ControlModifier);
-    EXPECT_FALSE(window.isVisible());
-}
-
 TEST_F(ShortcutsTabTest, PanelPreferencesAreStoredAsTheyChange) {
     auto* box = tab()->findChild<PanelPreferencesBox*>();
     ASSERT_NE(box, nullptr);
