@@ -49,9 +49,9 @@ complete_zsh() {
 }
 complete_fish() { fish -c "source '$fish_file'; complete -C 'cadro $*'" | cut -f1; }
 
-for shell in bash zsh fish; do
-  "complete_$shell" sta | grep -x status >/dev/null || fail "$shell does not complete a command name"
-done
+complete_bash sta | grep -x status >/dev/null || fail "bash does not complete a command name"
+complete_zsh sta | grep -x status >/dev/null || fail "zsh does not complete a command name"
+complete_fish sta | grep -x status >/dev/null || fail "fish does not complete a command name"
 
 # Every command `cadro --help` lists, and every option of its own help, is in
 # the manual page and completes in each shell.
@@ -65,9 +65,9 @@ for command in $commands; do
   for option in $("$cadro" "$command" --help | sed -n 's/^  \(--[a-z-]*\).*/\1/p'); do
     grep -q -- "$option" <<<"$(sed -n "/^       $command\b/,/^       [a-z]/p" <<<"$man_text")" ||
       fail "the manual page lacks $command $option"
-    for shell in bash zsh fish; do
-      "complete_$shell" "$command" -- | grep -x -- "$option" >/dev/null || fail "$shell does not complete $command $option"
-    done
+    complete_bash "$command" -- | grep -x -- "$option" >/dev/null || fail "bash does not complete $command $option"
+    complete_zsh "$command" -- | grep -x -- "$option" >/dev/null || fail "zsh does not complete $command $option"
+    complete_fish "$command" -- | grep -x -- "$option" >/dev/null || fail "fish does not complete $command $option"
   done
 done
 echo "checked: programs, desktop entry, metainfo, icons, manual page, completions"
