@@ -22,6 +22,8 @@ from gi.repository import GLib
 CADRO = sys.argv[1]
 TRAY = os.path.join(os.path.dirname(CADRO), "cadro-tray")
 WORK = sys.argv[2]
+SOCKET = f"{WORK}/run/cadro/tray.sock"
+CONF = f"{WORK}/config/Cadro/Cadro.conf"
 PROCESSES = []
 # The app's clock starts here and runs this many times faster, timers too.
 CLOCK_START = datetime.datetime(2027, 1, 4, 8, 0)
@@ -164,8 +166,7 @@ def launch_app(started_at, platform=()):
     stamp = started_at.strftime("@%Y-%m-%d %H:%M:%S") + f" x{CLOCK_RATE}"
     app = start(["env", *platform, "faketime", "-f", stamp, TRAY])
     # Commands work on the store file when no app runs: wait for its socket.
-    socket = f"{WORK}/run/cadro/tray.sock"
-    check(wait_for(lambda: os.path.exists(socket) and cadro("status") != "", 10),
+    check(wait_for(lambda: os.path.exists(SOCKET) and cadro("status") != "", 10),
           "the tray app does not answer")
     return app, lambda: started_at + datetime.timedelta(
         seconds=(time.monotonic() - began) * CLOCK_RATE)
@@ -174,7 +175,7 @@ def launch_app(started_at, platform=()):
 def quit_app(app):
     cadro("quit")
     app.wait(10)
-    check(wait_for(lambda: not os.path.exists(f"{WORK}/run/cadro/tray.sock"), 5),
+    check(wait_for(lambda: not os.path.exists(SOCKET), 5),
           "the socket stayed after quitting")
 
 
@@ -194,8 +195,8 @@ def labels(layout):
 
 
 def main():
-    os.makedirs(f"{WORK}/config/Cadro", mode=0o700)
-    with open(f"{WORK}/config/Cadro/Cadro.conf", "w") as conf:
+    os.makedirs(os.path.dirname(CONF), mode=0o700)
+    with open(CONF, "w") as conf:
         conf.write("[General]\nwelcome.shown=true\n")
 
     dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
@@ -280,7 +281,7 @@ def main():
 
     # Notifications off: a fired to-do still asks for attention, silently.
     quit_app(app)
-    with open(f"{WORK}/config/Cadro/Cadro.conf", "a") as conf:
+    with open(CONF, "a") as conf:
         conf.write("panel.notifies=false\n")
     app, clock = launch_app(CLOCK_START + datetime.timedelta(hours=2))
     check(wait_for(lambda: len(watcher.items) == 2), "the restarted app did not register")
@@ -293,10 +294,9 @@ def main():
     quit_app(app)
 
     # Neither X11 nor a portal: the app says once how to bind the commands.
-    conf_path = f"{WORK}/config/Cadro/Cadro.conf"
     offscreen = ["QT_QPA_PLATFORM=offscreen"]
     app, clock = launch_app(CLOCK_START, offscreen)
-    check(wait_for(lambda: "notices.shortcutsUnavailable=true" in open(conf_path).read()),
+    check(wait_for(lambda: "notices.shortcutsUnavailable=true" in open(CONF).read()),
           "no notice that global shortcuts are unavailable")
     quit_app(app)
 
