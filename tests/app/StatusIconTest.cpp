@@ -36,9 +36,9 @@ TEST(StatusIconTest, TintedIconIsOnlyTheThreadColourDrawnAtEachRatio) {
         const QPixmap pixmap = StatusIcon::make(tint, ratio);
         EXPECT_EQ(pixmap.devicePixelRatio(), ratio);
         const QImage image = pixelsOf(pixmap);
-        EXPECT_TRUE(sameRgb(at(image, kPeakX, kUpperY, ratio), tint));
-        EXPECT_TRUE(sameRgb(at(image, kPeakX, kLowerY, ratio), tint));
+        // Both waves are drawn; the scan below checks their colour.
         EXPECT_GT(at(image, kPeakX, kUpperY, ratio).alpha(), 200);
+        EXPECT_GT(at(image, kPeakX, kLowerY, ratio).alpha(), 200);
         EXPECT_EQ(at(image, kPeakX, kGapY, ratio).alpha(), 0) << "nothing between the waves";
         EXPECT_EQ(at(image, kPeakX, 1.2, ratio).alpha(), 0) << "no halo around tinted waves";
 
@@ -70,12 +70,10 @@ TEST(StatusIconTest, UntintedIconHasForegroundWavesInASoftContrastingHalo) {
         const QImage image =
             pixelsOf(StatusIcon::make(std::nullopt, ratio, QColor(Qt::black), QColor(Qt::white)));
         const QColor onWave = at(image, kPeakX, kUpperY + 0.5, ratio);
-        EXPECT_LT(onWave.lightness(), 60);
-        EXPECT_GT(onWave.alpha(), 200);
+        EXPECT_TRUE(onWave.lightness() < 60 && onWave.alpha() > 200);
         const QColor besideWave = at(image, kPeakX, 1.5, ratio);
         EXPECT_GT(besideWave.lightness(), 200);
-        EXPECT_GT(besideWave.alpha(), 0);
-        EXPECT_LT(besideWave.alpha(), 255) << "the halo is soft, not a solid outline";
+        EXPECT_TRUE(besideWave.alpha() > 0 && besideWave.alpha() < 255) << "a soft halo";
         EXPECT_LT(at(image, kPeakX, kGapY, ratio).alpha(), 32) << "the gap stays open";
     }
 }

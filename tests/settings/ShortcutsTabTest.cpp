@@ -97,13 +97,11 @@ TEST_F(ShortcutsTabTest, RefusedCombosAndTheSnoozePicker) {
     EXPECT_EQ(detail(HotKeyAction::next), "Move on to the next thread.");
 
     QComboBox* picker = tab()->snoozePicker();
-    EXPECT_EQ(picker->currentText(), "1 hr");
     picker->activated(picker->findText("Tomorrow (24 hr)"));
     EXPECT_EQ(h->defaultSnoozeMinutes(), 1440);
     h->setDefaultSnoozeMinutes(45);  // from the command line
     settle();
     EXPECT_EQ(picker->currentText(), "45 min");
-    EXPECT_EQ(picker->count(), 7);
 }
 
 TEST_F(ShortcutsTabTest, PanelPreferencesAreStoredAsTheyChange) {
