@@ -69,7 +69,7 @@ QByteArray firstOpaquePixel(const SniPixmap& pixmap) {
     return {};
 }
 
-TEST(StatusNotifierItem, PixmapsAreStraightArgbInNetworkOrderAndFollowThePalette) {
+TEST(StatusNotifierItem, PixmapsAreStraightArgbFollowThePaletteAndOnlyChangesAreSignalled) {
     QObject object;
     StatusNotifierItem item(&object, {[](QPoint) {}, [] {}});
     item.show({"Alpha", "Alpha", QColor(Qt::red), false});
@@ -90,11 +90,8 @@ TEST(StatusNotifierItem, PixmapsAreStraightArgbInNetworkOrderAndFollowThePalette
     EXPECT_GE(newIcon.count(), 1);
     EXPECT_NE(item.iconPixmap()[0].pixels, light[0].pixels);
     QApplication::setPalette(before);
-}
 
-TEST(StatusNotifierItem, TellsTheHostOnlyWhatChanged) {
-    QObject object;
-    StatusNotifierItem item(&object, {[](QPoint) {}, [] {}});
+    // The host is told only what changed.
     item.show({"Alpha", "Alpha", std::nullopt, false});
     QSignalSpy label(&item, &StatusNotifierItem::XAyatanaNewLabel);
     QSignalSpy status(&item, &StatusNotifierItem::NewStatus);
