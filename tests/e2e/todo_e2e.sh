@@ -28,10 +28,7 @@ sleep 0.5
 # "On" and the hour and minute of the time; past "Add time"; Repeats on; past
 # the interval and unit to the weekdays, Sunday first in en_US. Today's weekday
 # is on already: Sunday goes on too, or Monday on a Sunday.
-today=$(date +%u)  # 1 = Monday ... 7 = Sunday
-if [ "$today" = 7 ]; then extra=(Tab Tab space); days="Sun Mon"; else extra=(Tab space); days="Sun"; fi
-case $today in 1) days="$days Mon" ;; 2) days="$days Tue" ;; 3) days="$days Wed" ;;
-  4) days="$days Thu" ;; 5) days="$days Fri" ;; 6) days="$days Sat" ;; esac
+if [ "$(date +%u)" = 7 ]; then extra=(Tab Tab space); days="Sun Mon"; else extra=(Tab space); days="Sun $(LC_ALL=C date +%a)"; fi
 xdotool type --delay 40 "Stretch"
 xdotool key --delay 80 Tab Down Tab space Tab Tab Tab Tab Tab Tab Tab space Tab Tab "${extra[@]}"
 sleep 0.3

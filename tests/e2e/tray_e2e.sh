@@ -24,11 +24,9 @@ quit_app
 "$cadro" add-thread Alpha >/dev/null
 "$cadro" add-thread Beta >/dev/null
 
-start=$(date +%s%N)
 launch_app
 first=$app
 read -r ix iy < <(tray_icon) || fail "the tray icon did not appear"
-echo "tray icon shown after $(( ($(date +%s%N) - start) / 1000000 )) ms"
 # The closed-day menu: its first enabled item is Start Day.
 open_tray_menu "$ix" "$iy"
 if [ -n "$shots" ]; then import -window root "$shots/tray-menu-closed-day.png"; fi

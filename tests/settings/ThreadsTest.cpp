@@ -133,19 +133,18 @@ TEST_F(Threads, ActionsShowOnlyWhileHovered) {
 
 TEST_F(Threads, ReorderingTheActiveListChangesTheNextThread) {
     const auto ids = openDay({"A", "B", "C"});
-    const Uuid c = ids[2];
     ASSERT_EQ(h->currentID(), ids[0]);
     settle();
 
     // Third row dropped between the first and the second.
     tab("activeTab")->list()->moveRows({2}, 1);
-    ASSERT_EQ(h->active()[1].id, c);
+    ASSERT_EQ(h->active()[1].id, ids[2]);
     settle();
     auto* list = tab("activeTab")->list();
-    EXPECT_EQ(static_cast<ThreadRow*>(list->itemWidget(list->item(1)))->thread().id, c);
+    EXPECT_EQ(static_cast<ThreadRow*>(list->itemWidget(list->item(1)))->thread().id, ids[2]);
 
     h->next();
-    EXPECT_EQ(h->currentID(), c);
+    EXPECT_EQ(h->currentID(), ids[2]);
 }
 
 TEST_F(Threads, AddingAThreadKeepsWhatWasTyped) {
