@@ -1,83 +1,52 @@
 #include "e2e/ProcessRunner.h"
 
+#include "support/TempDir.h"
+
 #include <fcntl.h>
-#include <poll.h>
 #include <spawn.h>
 #include <sys/wait.h>
-#include <unistd.h>
 
 #include <cstdlib>
 #include <stdexcept>
+
+extern char** environ;
 
 namespace cadro::testing {
 
 ProcessResult runProcess(const std::vector<std::string>& argv,
                          const std::map<std::string, std::string>& environment,
                          const std::string& input) {
-    int out[2], err[2], in[2];
-    if (::pipe2(out, O_CLOEXEC) || ::pipe2(err, O_CLOEXEC) || ::pipe2(in, O_CLOEXEC)) {
-        throw std::runtime_error("pipe failed");
-    }
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_adddup2(&actions, in[0], 0);
-    posix_spawn_file_actions_adddup2(&actions, out[1], 1);
-    posix_spawn_file_actions_adddup2(&actions, err[1], 2);
-
-    std::map<std::string, std::string> env = {{"PATH", "/usr/bin:/bin"}};
+    // Output goes to files, so a grandchild left running cannot hold the run
+    // open; a hung child is ended by timeout and exits 124.
+    TempDir dir;
+    writeFile(dir / "in", input);
+    std::vector<std::string> words = {"timeout", "30", "env", "-i", "PATH=/usr/bin:/bin"};
     if (const char* home = std::getenv("HOME"))
-        env["HOME"] = home;
+        words.push_back(std::string("HOME=") + home);
     for (const auto& [key, value] : environment)
-        env[key] = value;
-    std::vector<std::string> envStrings;
-    for (const auto& [key, value] : env)
-        envStrings.push_back(key + "=" + value);
-    std::vector<char*> envp, args;
-    for (auto& s : envStrings)
-        envp.push_back(s.data());
-    envp.push_back(nullptr);
-    std::vector<std::string> argvCopy = argv;
-    for (auto& s : argvCopy)
-        args.push_back(s.data());
+        words.push_back(key + "=" + value);
+    words.insert(words.end(), argv.begin(), argv.end());
+    std::vector<char*> args;
+    for (auto& word : words)
+        args.push_back(word.data());
     args.push_back(nullptr);
 
+    const std::string in = (dir / "in").string(), out = (dir / "out").string(),
+                      err = (dir / "err").string();
+    posix_spawn_file_actions_t actions;
+    posix_spawn_file_actions_init(&actions);
+    posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
+    posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     pid_t pid = 0;
-    int spawned = ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), envp.data());
+    const int spawned = ::posix_spawnp(&pid, args[0], &actions, nullptr, args.data(), environ);
     posix_spawn_file_actions_destroy(&actions);
-    ::close(out[1]);
-    ::close(err[1]);
-    ::close(in[0]);
     if (spawned != 0)
         throw std::runtime_error("cannot start " + argv[0]);
-    if (!input.empty())
-        (void)!::write(in[1], input.data(), input.size());
-    ::close(in[1]);
-
-    ProcessResult result;
-    pollfd fds[2] = {{out[0], POLLIN, 0}, {err[0], POLLIN, 0}};
-    int open = 2;
-    while (open > 0) {
-        if (::poll(fds, 2, 30000) <= 0)
-            break;  // a hung child fails the test below
-        for (auto& fd : fds) {
-            if (fd.fd < 0 || !(fd.revents & (POLLIN | POLLHUP)))
-                continue;
-            char buffer[4096];
-            ssize_t got = ::read(fd.fd, buffer, sizeof buffer);
-            if (got <= 0) {
-                ::close(fd.fd);
-                fd.fd = -1;
-                --open;
-            } else {
-                (fd.fd == out[0] ? result.out : result.err)
-                    .append(buffer, static_cast<size_t>(got));
-            }
-        }
-    }
     int status = 0;
     ::waitpid(pid, &status, 0);
-    result.exitCode = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return result;
+    return {WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status), readFile(dir / "out"),
+            readFile(dir / "err")};
 }
 
 }  // namespace cadro::testing

@@ -13,7 +13,12 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; tail -n 5 "$work"/*.log >&2 2>/dev/null || true; exit 1; }
+fail() {
+  echo "FAIL: $*" >&2
+  [ -z "${shots:-}" ] || import -window root "$shots/failure.png" || true
+  tail -n 20 "$work"/*.log >&2 2>/dev/null || true
+  exit 1
+}
 set -E
 trap 'fail "line $LINENO: $BASH_COMMAND"' ERR
 
@@ -54,15 +59,25 @@ start_app() {
   wait_for 10 test -S "$socket" || fail "the tray app did not open its socket"
   wait_for 5 answers || fail "the tray app does not answer"
 }
-# Waits for the app to end and sets `app_status` to its exit status.
+# Waits up to $2 (10) seconds for the app $1 to end and sets `app_status` to
+# its exit status.
 wait_app_end() {
-  wait_for 10 gone "$1" || fail "the tray app (pid $1) did not end"
+  wait_for "${2:-10}" gone "$1" || fail "the tray app (pid $1) did not end"
   app_status=0
   wait "$1" 2>/dev/null || app_status=$?
 }
 quit_app() {
   "$cadro" quit >/dev/null || fail "cadro quit failed"
   wait_app_end "$app"
+}
+# Runs a command without output; true when it exits $1. Sets `status`; its
+# error output is in $work/last.err.
+exits() {
+  local want=$1
+  shift
+  status=0
+  "$@" >/dev/null 2>"$work/last.err" || status=$?
+  [ "$status" -eq "$want" ]
 }
 # True when `cadro list --json` (through the app when one runs) has a title.
 listed() { "$cadro" list --json | jq -e --arg t "$1" '[.. | .title? // empty] | index($t) != null' >/dev/null; }

@@ -12,20 +12,14 @@ source "$(dirname "$0")/app_env.sh"
 # Runs the tour into $1 with its own runtime and settings folders (extra
 # environment in the remaining arguments); sets `app`.
 tour() {
-  local shots=$1 name
-  name=$(basename "$shots")
+  local folder=$1 name
+  name=$(basename "$folder")
   shift
   mkdir -p "$work/$name-run" "$work/$name-tmp" && chmod 700 "$work/$name-run"
   env XDG_RUNTIME_DIR="$work/$name-run" XDG_CONFIG_HOME="$work/$name-config" \
-    TMPDIR="$work/$name-tmp" "$@" "$tray" --demo --capture "$shots" >"$work/$name.log" 2>&1 &
+    TMPDIR="$work/$name-tmp" "$@" "$tray" --demo --capture "$folder" >"$work/$name.log" 2>&1 &
   app=$!
   pids+=("$app")
-}
-# Waits up to a minute for the tour; sets `app_status`.
-tour_end() {
-  wait_for 60 gone "$1" || fail "the tour (pid $1) did not end"
-  app_status=0
-  wait "$1" 2>/dev/null || app_status=$?
 }
 # True while the demo's store has the hygiene thread up and no to-do.
 on_maintenance() {
@@ -39,7 +33,7 @@ while running "$app"; do
   on_maintenance && maintenance=yes
   sleep 0.05
 done
-tour_end "$app"
+wait_app_end "$app" 60
 [ "$app_status" -eq 0 ] || fail "the tour ended with status $app_status"
 [ "$maintenance" = yes ] || fail "the cycle never reached the maintenance thread"
 
@@ -54,11 +48,11 @@ wait_for 10 test -S "$work/stopped-run/cadro/tray.sock" || fail "the tour did no
 env XDG_RUNTIME_DIR="$work/stopped-run" XDG_CONFIG_HOME="$work/stopped-config" \
   TMPDIR="$work/stopped-tmp" QT_QPA_PLATFORM=offscreen "$tray" --demo-empty >>"$work/newer.log" 2>&1 &
 pids+=($!)
-tour_end "$app"
+wait_app_end "$app" 60
 [ "$app_status" -ne 0 ] || fail "a tour ended by a newer app was reported as success"
-tour_end "$double"
+wait_app_end "$double" 60
 [ "$app_status" -eq 0 ] || fail "the tour at scale 2 ended with status $app_status"
-tour_end "$blocked"
+wait_app_end "$blocked" 60
 [ "$app_status" -ne 0 ] || fail "a folder that cannot be made was reported as success"
 grep -q "blocked/unmade" "$work/unmade.log" || fail "the folder that cannot be made was not named"
 
@@ -66,10 +60,10 @@ grep -q "blocked/unmade" "$work/unmade.log" || fail "the folder that cannot be m
 measure() {
   convert "$1" -format '%w %h %k %[fx:p{0,0}.a+p{w-1,0}.a+p{0,h-1}.a+p{w-1,h-1}.a] %[fx:p{w/2,h/2}.a]\n' info:
 }
-shots=$(ls "$work/xvfb")
-[ "$(echo "$shots" | grep -c '^shot-.*\.png$')" -eq 10 ] || fail "not ten pictures: $shots"
-[ "$shots" = "$(ls "$work/double")" ] || fail "the two runs wrote different files"
-for shot in $shots; do
+pictures=$(ls "$work/xvfb")
+[ "$(echo "$pictures" | grep -c '^shot-.*\.png$')" -eq 10 ] || fail "not ten pictures: $pictures"
+[ "$pictures" = "$(ls "$work/double")" ] || fail "the two runs wrote different files"
+for shot in $pictures; do
   read -r w h colours corners middle < <(measure "$work/xvfb/$shot")
   [ "$corners" = 0 ] && [ "$middle" = 1 ] || fail "$shot: corners not cut round ($corners, $middle)"
   [ "$colours" -gt 8 ] || fail "$shot: hardly any content ($colours colours)"

@@ -1,23 +1,16 @@
 #!/usr/bin/python3
-"""End-to-end test of Cadro in the panel, on a private D-Bus session bus with
-a test-side status notifier watcher and notification server, under Xvfb with
-an XEmbed tray and a faked clock: the app docks in the XEmbed tray while no
-watcher exists and moves to a status notifier item when one appears; the
-item's properties and exported menu follow the store; a menu click runs the
-command; a fired scheduled to-do asks for attention and is notified once,
-with actions that work; the preference turns notifications off. Without X11
-(the offscreen platform standing in for Wayland) the shortcuts go through a
-test-side GlobalShortcuts portal, or, without one, the app tells the user once.
-
-Usage: panel_e2e.py path/to/cadro
-"""
+# End-to-end test of Cadro in the panel, with a test-side status notifier
+# watcher, notification server and shortcuts portal and a faked clock: where
+# the icon docks, what the item and its menu show and do, fired to-dos asking
+# for attention and being notified, and global shortcuts without X11.
+# Run by panel_e2e.sh, which gives it an X server with a tray, its own folders
+# and session bus.
+# Usage: panel_e2e.py path/to/cadro WORK_FOLDER
 import datetime
 import os
 import re
-import shutil
 import subprocess
 import sys
-import tempfile
 import time
 
 import dbus
@@ -28,7 +21,9 @@ from gi.repository import GLib
 
 CADRO = sys.argv[1]
 TRAY = os.path.join(os.path.dirname(CADRO), "cadro-tray")
-WORK = tempfile.mkdtemp()
+WORK = sys.argv[2]
+SOCKET = f"{WORK}/run/cadro/tray.sock"
+CONF = f"{WORK}/config/Cadro/Cadro.conf"
 PROCESSES = []
 # The app's clock starts here and runs this many times faster, timers too.
 CLOCK_START = datetime.datetime(2027, 1, 4, 8, 0)
@@ -38,22 +33,17 @@ NOTIFICATIONS = "org.freedesktop.Notifications"
 SHORTCUTS = "org.freedesktop.portal.GlobalShortcuts"
 
 
-def fail(message):
-    print("FAIL:", message, file=sys.stderr)
-    for name in ("app.log",):
-        path = os.path.join(WORK, name)
-        if os.path.exists(path):
-            sys.stderr.write(open(path).read()[-3000:])
-    sys.exit(1)
-
-
 def check(condition, message):
     if not condition:
-        fail(message)
+        print("FAIL:", message, file=sys.stderr)
+        log = os.path.join(WORK, "app.log")
+        if os.path.exists(log):
+            sys.stderr.write(open(log).read()[-3000:])
+        sys.exit(1)
 
 
 def wait_for(condition, seconds=10):
-    """Runs the bus's events until `condition()` holds."""
+    # Runs the bus's events until `condition()` holds.
     context = GLib.MainContext.default()
     end = time.monotonic() + seconds
     while time.monotonic() < end:
@@ -65,8 +55,8 @@ def wait_for(condition, seconds=10):
     return False
 
 
-def start(args, log="app.log"):
-    process = subprocess.Popen(args, stdout=open(os.path.join(WORK, log), "a"),
+def start(args):
+    process = subprocess.Popen(args, stdout=open(os.path.join(WORK, "app.log"), "a"),
                                stderr=subprocess.STDOUT)
     PROCESSES.append(process)
     return process
@@ -76,9 +66,8 @@ def cadro(*args):
     return subprocess.run([CADRO, *args], capture_output=True, text=True, timeout=20).stdout.strip()
 
 
+# The part of a panel that status notifier items register with.
 class Watcher(dbus.service.Object):
-    """The part of a panel that status notifier items register with."""
-
     def __init__(self, bus):
         self.name = dbus.service.BusName("org.kde.StatusNotifierWatcher", bus)
         super().__init__(bus, "/StatusNotifierWatcher")
@@ -89,9 +78,8 @@ class Watcher(dbus.service.Object):
         self.items.append(str(service))
 
 
+# Records what it is asked to show; offers actions.
 class NotificationServer(dbus.service.Object):
-    """Records what it is asked to show; offers actions."""
-
     def __init__(self, bus):
         self.name = dbus.service.BusName(NOTIFICATIONS, bus)
         super().__init__(bus, "/org/freedesktop/Notifications")
@@ -116,10 +104,9 @@ class NotificationServer(dbus.service.Object):
         pass
 
 
+# The desktop portal's global shortcuts: binds what it is asked to and answers
+# on the request object the caller expects.
 class Portal(dbus.service.Object):
-    """The desktop portal's global shortcuts: binds what it is asked to and
-    answers on the request object the caller expects."""
-
     SESSION = "/org/freedesktop/portal/desktop/session/1/cadro"
 
     def __init__(self, bus):
@@ -164,23 +151,22 @@ class Portal(dbus.service.Object):
         pass
 
 
+# True while an icon-sized window of the app sits in the tray (the settings
+# window has the same class).
 def docked_in_xembed_tray():
-    """True while an icon-sized window of the app sits in the tray (the
-    settings window has the same class)."""
     tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout
     sizes = re.findall(r'\("cadro-tray" "Cadro"\)\s+(\d+)x(\d+)\+', tree)
     return any(1 < int(w) <= 64 and 1 < int(h) <= 64 for w, h in sizes)
 
 
+# Starts the tray app with its clock at `started_at`; returns the process and
+# a function giving the app's time now.
 def launch_app(started_at, platform=()):
-    """Starts the tray app with its clock at `started_at`; returns the
-    process and a function giving the app's time now."""
     began = time.monotonic()
     stamp = started_at.strftime("@%Y-%m-%d %H:%M:%S") + f" x{CLOCK_RATE}"
     app = start(["env", *platform, "faketime", "-f", stamp, TRAY])
     # Commands work on the store file when no app runs: wait for its socket.
-    socket = f"{WORK}/run/cadro/tray.sock"
-    check(wait_for(lambda: os.path.exists(socket) and cadro("status") != "", 10),
+    check(wait_for(lambda: os.path.exists(SOCKET) and cadro("status") != "", 10),
           "the tray app does not answer")
     return app, lambda: started_at + datetime.timedelta(
         seconds=(time.monotonic() - began) * CLOCK_RATE)
@@ -189,19 +175,19 @@ def launch_app(started_at, platform=()):
 def quit_app(app):
     cadro("quit")
     app.wait(10)
-    check(wait_for(lambda: not os.path.exists(f"{WORK}/run/cadro/tray.sock"), 5),
+    check(wait_for(lambda: not os.path.exists(SOCKET), 5),
           "the socket stayed after quitting")
 
 
+# A to-do at the app's next whole minute that is at least 20 s away.
 def schedule_todo_soon(title, clock):
-    """A to-do at the app's next whole minute that is at least 20 s away."""
     at = clock() + datetime.timedelta(seconds=20)
     at = at.replace(second=0) + datetime.timedelta(minutes=1)
     cadro("add-todo", title, "--on", at.strftime("%Y-%m-%d"), "--at", at.strftime("%H:%M"))
 
 
+# (id, properties) of every entry of a dbusmenu layout, depth first.
 def labels(layout):
-    """(id, properties) of every entry of a dbusmenu layout, depth first."""
     entry_id, properties, children = layout
     yield int(entry_id), properties
     for child in children:
@@ -209,28 +195,9 @@ def labels(layout):
 
 
 def main():
-    os.environ.update(XDG_DATA_HOME=f"{WORK}/data", XDG_CONFIG_HOME=f"{WORK}/config",
-                      XDG_RUNTIME_DIR=f"{WORK}/run", TMPDIR=f"{WORK}/tmp", TZ="Europe/Berlin",
-                      LANG="en_US.UTF-8")
-    for folder in ("run", "tmp", "config/Cadro"):
-        os.makedirs(f"{WORK}/{folder}", mode=0o700)
-    with open(f"{WORK}/config/Cadro/Cadro.conf", "w") as conf:
+    os.makedirs(os.path.dirname(CONF), mode=0o700)
+    with open(CONF, "w") as conf:
         conf.write("[General]\nwelcome.shown=true\n")
-
-    read, write = os.pipe()
-    daemon = subprocess.Popen(["dbus-daemon", "--session", "--nofork", f"--print-address={write}"],
-                              pass_fds=(write,), stderr=subprocess.DEVNULL)
-    PROCESSES.append(daemon)
-    os.environ["DBUS_SESSION_BUS_ADDRESS"] = os.read(read, 4096).decode().split("\n")[0]
-    display_read, display_write = os.pipe()
-    PROCESSES.append(subprocess.Popen(
-        ["Xvfb", "-displayfd", str(display_write), "-nolisten", "tcp", "-screen", "0",
-         "1024x768x24"], pass_fds=(display_write,), stderr=subprocess.DEVNULL))
-    os.environ["DISPLAY"] = ":" + os.read(display_read, 64).decode().strip()
-    start(["trayer", "--edge", "top", "--align", "right", "--widthtype", "request", "--height",
-           "24", "--SetDockType", "true", "--transparent", "false", "--tint", "0x333333"],
-          "trayer.log")
-    time.sleep(0.5)
 
     dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
     bus = dbus.SessionBus()
@@ -314,7 +281,7 @@ def main():
 
     # Notifications off: a fired to-do still asks for attention, silently.
     quit_app(app)
-    with open(f"{WORK}/config/Cadro/Cadro.conf", "a") as conf:
+    with open(CONF, "a") as conf:
         conf.write("panel.notifies=false\n")
     app, clock = launch_app(CLOCK_START + datetime.timedelta(hours=2))
     check(wait_for(lambda: len(watcher.items) == 2), "the restarted app did not register")
@@ -327,10 +294,9 @@ def main():
     quit_app(app)
 
     # Neither X11 nor a portal: the app says once how to bind the commands.
-    conf_path = f"{WORK}/config/Cadro/Cadro.conf"
     offscreen = ["QT_QPA_PLATFORM=offscreen"]
     app, clock = launch_app(CLOCK_START, offscreen)
-    check(wait_for(lambda: "notices.shortcutsUnavailable=true" in open(conf_path).read()),
+    check(wait_for(lambda: "notices.shortcutsUnavailable=true" in open(CONF).read()),
           "no notice that global shortcuts are unavailable")
     quit_app(app)
 
@@ -353,4 +319,3 @@ try:
 finally:
     for process in reversed(PROCESSES):
         process.kill()
-    shutil.rmtree(WORK, ignore_errors=True)

@@ -24,15 +24,14 @@ done
 # byte for byte, and the next change after space is freed is saved.
 full_disk() {
   local -x XDG_DATA_HOME=$small/$1
-  local store=$XDG_DATA_HOME/Cadro/threads.json status=0
+  local store=$XDG_DATA_HOME/Cadro/threads.json
   "$cadro" add-thread Alpha >/dev/null
   [ "$1" = direct ] || start_app
   cp "$store" "$work/last-good.json"
   head -c 4M /dev/zero >"$small/filler" 2>/dev/null || true
-  "$cadro" add-thread Overflow >/dev/null 2>"$work/full.err" || status=$?
-  [ $status -eq 3 ] || fail "$1: a change on a full disk exited $status, not 3"
-  [ "$(wc -l <"$work/full.err")" -eq 1 ] && grep -q '^cadro: ' "$work/full.err" ||
-    fail "$1: no one-line reason: $(cat "$work/full.err")"
+  exits 3 "$cadro" add-thread Overflow || fail "$1: a change on a full disk exited $status, not 3"
+  [ "$(wc -l <"$work/last.err")" -eq 1 ] && grep -q '^cadro: ' "$work/last.err" ||
+    fail "$1: no one-line reason: $(cat "$work/last.err")"
   cmp -s "$store" "$work/last-good.json" || fail "$1: a failed save changed the last good file"
   rm "$small/filler"
   "$cadro" add-thread Roomy >/dev/null || fail "$1: a change failed once there was room again"
@@ -70,21 +69,19 @@ while True:
 }
 store_held_or_gone() { ! flock -n "$XDG_DATA_HOME/Cadro/threads.lock" true || gone "$app"; }
 unsafe_folder() {
-  local case=$1 folder=$2 status=0
+  local case=$1 folder=$2
   [ "$3" = with-runtime ] || unset XDG_RUNTIME_DIR
   intruder_listens "$folder/tray.sock"
   "$cadro" add-thread "Direct beside $case" >/dev/null 2>&1 || fail "$case: a command without the app failed"
   listed "Direct beside $case" || fail "$case: the direct change is missing"
   exec 8>>"$XDG_DATA_HOME/Cadro/threads.lock"
   flock 8
-  timeout 20 "$cadro" add-thread "Locked out $case" >/dev/null 2>&1 || status=$?
+  exits 4 timeout 20 "$cadro" add-thread "Locked out $case" || true
   exec 8>&-
   [ $status -eq 4 ] || fail "$case: with the store locked, a command exited $status, not 4"
   launch_app
   wait_for 10 store_held_or_gone || fail "$case: the app neither took the store nor ended"
-  status=0
-  timeout 20 "$cadro" status >/dev/null 2>&1 || status=$?
-  gone "$app" || [ $status -eq 4 ] || fail "$case: with the app off its socket, cadro status exited $status, not 4"
+  exits 4 timeout 20 "$cadro" status || gone "$app" || fail "$case: with the app off its socket, cadro status exited $status, not 4"
   [ "$(stat -c %i "$folder/tray.sock")" = "$intruder_socket" ] || fail "$case: the app took over the socket"
   [ ! -e "$work/intruder.out" ] || fail "$case: the intruder got a connection"
   kill -TERM "$app" 2>/dev/null || true

@@ -13,11 +13,9 @@ source "$(dirname "$0")/app_env.sh"
 # Titles that are not text, or would break the one-line status, are bad input
 # whether the command runs directly or through the app.
 refuses_bad_titles() {
-  local title status
+  local title
   for title in $'bad \xff utf8' $'two\nlines' $'tab\there' $'esc \e[31mred'; do
-    status=0
-    "$cadro" add-thread "$title" >/dev/null 2>&1 || status=$?
-    [ $status -eq 2 ] || fail "$1: add-thread $(printf %q "$title") exited $status, not 2"
+    exits 2 "$cadro" add-thread "$title" || fail "$1: add-thread $(printf %q "$title") exited $status, not 2"
   done
 }
 refuses_bad_titles "without the app"
@@ -101,12 +99,11 @@ listed "Beta replaced" && listed "After the replacement" || fail "a damaged hand
 # A stopped app makes a command give up with 4, not hang.
 kill -STOP "$app"
 started=$(date +%s%N)
-status=0
-timeout 30 "$cadro" status >/dev/null 2>"$work/stopped.err" || status=$?
+exits 4 timeout 30 "$cadro" status || true
 elapsed=$((($(date +%s%N) - started) / 1000000))
 kill -CONT "$app"
-[ $status -eq 4 ] || fail "cadro status against a stopped app exited $status after $elapsed ms: $(cat "$work/stopped.err")"
+[ $status -eq 4 ] || fail "cadro status against a stopped app exited $status after $elapsed ms: $(cat "$work/last.err")"
 [ $elapsed -le 8000 ] || fail "cadro status took $elapsed ms to give up on a stopped app"
-[ "$(wc -l <"$work/stopped.err")" -eq 1 ] || fail "not a one-line message: $(cat "$work/stopped.err")"
+[ "$(wc -l <"$work/last.err")" -eq 1 ] || fail "not a one-line message: $(cat "$work/last.err")"
 quit_app
 echo "1 passed, 0 failed"

@@ -3,9 +3,9 @@
 # "Add To-Do…" from the tray menu opens the sheet, a weekly to-do is added with
 # the keyboard alone, and the command line lists it with its schedule.
 # Usage: todo_e2e.sh path/to/cadro [screenshot-dir]
-set -euo pipefail
 cadro=$1
 shots=${2:-}
+# shellcheck source-path=SCRIPTDIR source=tray_common.sh
 source "$(dirname "$0")/tray_common.sh"
 
 "$cadro" add-thread Alpha >/dev/null
@@ -13,8 +13,7 @@ source "$(dirname "$0")/tray_common.sh"
 # Not a first start: no welcome window takes the keyboard.
 mkdir -p "$XDG_CONFIG_HOME/Cadro"
 printf '[General]\nwelcome.shown=true\n' >"$XDG_CONFIG_HOME/Cadro/Cadro.conf"
-"$cadro" >"$work/tray.log" 2>&1 &
-pids+=($!)
+launch_app
 read -r ix iy < <(tray_icon) || fail "the tray icon did not appear"
 
 # The thread menu: "Add To-Do…" is the sixth item the keys reach (the lines
@@ -29,19 +28,13 @@ sleep 0.5
 # "On" and the hour and minute of the time; past "Add time"; Repeats on; past
 # the interval and unit to the weekdays, Sunday first in en_US. Today's weekday
 # is on already: Sunday goes on too, or Monday on a Sunday.
-today=$(date +%u)  # 1 = Monday ... 7 = Sunday
-if [ "$today" = 7 ]; then extra=(Tab Tab space); days="Sun Mon"; else extra=(Tab space); days="Sun"; fi
-case $today in 1) days="$days Mon" ;; 2) days="$days Tue" ;; 3) days="$days Wed" ;;
-  4) days="$days Thu" ;; 5) days="$days Fri" ;; 6) days="$days Sat" ;; esac
+if [ "$(date +%u)" = 7 ]; then extra=(Tab Tab space); days="Sun Mon"; else extra=(Tab space); days="Sun $(LC_ALL=C date +%a)"; fi
 xdotool type --delay 40 "Stretch"
 xdotool key --delay 80 Tab Down Tab space Tab Tab Tab Tab Tab Tab Tab space Tab Tab "${extra[@]}"
 sleep 0.3
 if [ -n "$shots" ]; then import -window root "$shots/todo-e2e-sheet.png"; fi
 xdotool key Return
-for _ in $(seq 50); do
-  "$cadro" list --json 2>/dev/null | grep -q Stretch && break
-  sleep 0.1
-done
+wait_for 5 listed Stretch || fail "the to-do was not added"
 list=$("$cadro" list --json)
 echo "$list" | DAYS="$days" python3 -c '
 import json, os, re, sys
@@ -51,5 +44,5 @@ assert todos[0]["estimatedMinutes"] == 5, todos[0]
 label = todos[0]["schedule"]["label"]
 assert re.fullmatch(re.escape(os.environ["DAYS"]) + " \u00b7 [0-2][0-9]:[0-5][0-9]", label), label
 ' || fail "cadro list --json does not show the weekly to-do: $list"
-"$cadro" quit >/dev/null
+quit_app
 echo "1 passed, 0 failed"

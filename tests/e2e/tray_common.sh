@@ -1,28 +1,9 @@
-# Shared by the tray end-to-end tests (sourced): temporary XDG folders, an X
-# server with a tray host, clean-up on exit, and helpers that wait for the
-# tray icon and for windows. Expects $shots (may be empty).
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  if [ -n "$shots" ]; then import -window root "$shots/failure.png" || true; fi
-  cat "$work"/*.log >&2 2>/dev/null || true
-  exit 1
-}
-
-export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
-export TMPDIR=$work/tmp TZ=Europe/Berlin LANG=en_US.UTF-8
-mkdir -p "$XDG_RUNTIME_DIR" "$TMPDIR" && chmod 700 "$XDG_RUNTIME_DIR"
-
-Xvfb -displayfd 5 -nolisten tcp -screen 0 1024x768x24 5>"$work/display" 2>/dev/null &
-pids+=($!)
-for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-export DISPLAY=:$(head -n1 "$work/display")
+# shellcheck shell=bash
+# Shared by the tray end-to-end tests (sourced after setting `cadro` and
+# `shots`, which may be empty): app_env.sh's set-up, a tray host on its X
+# server, and helpers that wait for the tray icon, windows and the menu.
+# shellcheck source-path=SCRIPTDIR source=app_env.sh
+source "$(dirname "${BASH_SOURCE[0]}")/app_env.sh"
 trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
   --transparent false --tint 0xdddddd >/dev/null 2>&1 &
 pids+=($!)
@@ -63,9 +44,9 @@ wait_window() {
 # Right-clicks the tray icon at "$1 $2" and waits for the menu.
 open_tray_menu() {
   xdotool mousemove "$1" "$2" click 3
-  for _ in $(seq 50); do
-    xdotool search --onlyvisible --class cadro-tray 2>/dev/null | grep -q . && break
-    sleep 0.1
-  done
+  wait_for 5 menu_shown || true
   sleep 0.3
 }
+menu_shown() { xdotool search --onlyvisible --class cadro-tray 2>/dev/null | grep -q .; }
+# True when `cadro status` prints exactly $1.
+shows() { [ "$("$cadro" status 2>/dev/null)" = "$1" ]; }

@@ -6,71 +6,52 @@
 # settings window replaces the old, a second start replaces the first, and
 # quitting a demo removes its sandbox.
 # Usage: tray_e2e.sh path/to/cadro [screenshot-dir]
-set -euo pipefail
 cadro=$1
 shots=${2:-}
+# shellcheck source-path=SCRIPTDIR source=tray_common.sh
 source "$(dirname "$0")/tray_common.sh"
 
-# Waits up to five seconds for `cadro status` to print the expected text.
-wait_status() {
-  for _ in $(seq 50); do
-    [ "$("$cadro" status 2>/dev/null)" = "$1" ] && return 0
-    sleep 0.1
-  done
-  return 1
-}
-
-# Waits up to five seconds for process $1 to end.
-wait_exit() {
-  for _ in $(seq 50); do kill -0 "$1" 2>/dev/null || return 0; sleep 0.1; done
-  return 1
-}
-
 # The very first start welcomes; the next one does not.
-"$cadro" >"$work/welcome.log" 2>&1 &
-pids+=($!)
+launch_app
 wait_window "Welcome to Cadro" >/dev/null || fail "the first start did not welcome"
-"$cadro" quit && wait_exit "${pids[-1]}" || fail "quit did not end the first start"
-"$cadro" >"$work/welcome.log" 2>&1 &
-pids+=($!)
+quit_app
+launch_app
 tray_icon >/dev/null || fail "the second start has no icon"
 sleep 1
 xdotool search --onlyvisible --name "^Welcome to Cadro\$" >/dev/null && fail "the second start welcomed again"
-"$cadro" quit && wait_exit "${pids[-1]}" || fail "quit did not end the second start"
+quit_app
 
 "$cadro" add-thread Alpha >/dev/null
 "$cadro" add-thread Beta >/dev/null
 
-start=$(date +%s%N)
-"$cadro" >"$work/first.log" 2>&1 &
-first=$!; pids+=($first)
+launch_app
+first=$app
 read -r ix iy < <(tray_icon) || fail "the tray icon did not appear"
-echo "tray icon shown after $(( ($(date +%s%N) - start) / 1000000 )) ms"
 # The closed-day menu: its first enabled item is Start Day.
 open_tray_menu "$ix" "$iy"
 if [ -n "$shots" ]; then import -window root "$shots/tray-menu-closed-day.png"; fi
 xdotool key Down Return
-wait_status Alpha || fail "Start Day from the menu did not start the day"
+wait_for 5 shows Alpha || fail "Start Day from the menu did not start the day"
 
 "$cadro" status --watch >"$work/watch.out" 2>&1 &
 pids+=($!)
 sleep 0.5
 "$cadro" next >/dev/null
-[ "$("$cadro" status)" = "Beta" ] || fail "cadro next did not reach the running app"
+shows Beta || fail "cadro next did not reach the running app"
 for _ in $(seq 50); do [ "$(wc -l <"$work/watch.out")" -ge 2 ] && break; sleep 0.1; done
 [ "$(cat "$work/watch.out")" = $'Alpha\nBeta' ] || fail "status --watch did not follow the change"
-grep -q '"sessionOpen":true' "$XDG_DATA_HOME/Cadro/threads.json" || fail "the store file was not written"
+grep -q '"sessionOpen":true' "$store" || fail "the store file was not written"
 
 # Global shortcuts: Control-Option-Command-N is Ctrl+Alt+Super+N here.
 xdotool key ctrl+alt+super+n
-wait_status "Cadro: Maintenance" || fail "the Next shortcut did not move on"
+wait_for 5 shows "Cadro: Maintenance" || fail "the Next shortcut did not move on"
 xdotool keydown ctrl+alt+super+n; sleep 1; xdotool keyup ctrl+alt+super+n
-wait_status Alpha || fail "a held shortcut did not move on"
+wait_for 5 shows Alpha || fail "a held shortcut did not move on"
 sleep 0.5
-[ "$("$cadro" status)" = "Alpha" ] || fail "a held shortcut moved on more than once"
+shows Alpha || fail "a held shortcut moved on more than once"
 xdotool key Num_Lock
 xdotool key ctrl+alt+super+n
-wait_status Beta || fail "the shortcut did not work with NumLock on"
+wait_for 5 shows Beta || fail "the shortcut did not work with NumLock on"
 xdotool key Num_Lock
 # While a prompt is up a press is dropped, not queued for later.
 xdotool key ctrl+alt+super+i
@@ -79,17 +60,12 @@ xdotool key ctrl+alt+super+n
 sleep 0.5
 xdotool key Escape
 sleep 0.8
-[ "$("$cadro" status)" = "Beta" ] || fail "a shortcut pressed during a prompt was not dropped"
+shows Beta || fail "a shortcut pressed during a prompt was not dropped"
 
 # Recording a new Next shortcut in the Shortcuts tab: the new combo moves on,
 # the old one does nothing. Clicks land at places of the window's layout.
 "$cadro" show settings >/dev/null
-for _ in $(seq 50); do
-  settings=$(xdotool search --onlyvisible --name '^Cadro$' 2>/dev/null | head -n1 || true)
-  [ -n "$settings" ] && break
-  sleep 0.1
-done
-[ -n "$settings" ] || fail "the settings window did not open"
+settings=$(wait_window '^Cadro$') || fail "the settings window did not open"
 eval "$(xdotool getwindowgeometry --shell "$settings")"
 click_at() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; sleep 0.5; }
 click_at 398 63                     # the Shortcuts tab
@@ -102,39 +78,33 @@ grep -q 'keyCode[^0-9]*11,' "$XDG_CONFIG_HOME/Cadro/Cadro.conf" ||
 xdotool key Escape                  # closes the settings window
 sleep 0.5
 xdotool key ctrl+alt+super+b
-wait_status "Cadro: Maintenance" || fail "the recorded shortcut did not move on"
+wait_for 5 shows "Cadro: Maintenance" || fail "the recorded shortcut did not move on"
 xdotool key ctrl+alt+super+n
 sleep 0.8
-[ "$("$cadro" status)" = "Cadro: Maintenance" ] || fail "the old Next shortcut still worked"
+shows "Cadro: Maintenance" || fail "the old Next shortcut still worked"
 # The maintenance turn opened the settings window; closing it moves on.
 xdotool key Escape
-wait_status Alpha || fail "Escape did not close the settings window"
+wait_for 5 shows Alpha || fail "Escape did not close the settings window"
 
 # A second start replaces the first.
-"$cadro" >"$work/second.log" 2>&1 &
-second=$!; pids+=($second)
-for _ in $(seq 50); do kill -0 "$first" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$first" 2>/dev/null && fail "the first tray app did not end"
+launch_app
+wait_app_end "$first"
 tray_icon >/dev/null || fail "the second tray app has no icon"
-wait_status Alpha || fail "the second tray app does not answer commands"
-"$cadro" quit || fail "quit failed"
-for _ in $(seq 50); do kill -0 "$second" 2>/dev/null || break; sleep 0.1; done
-kill -0 "$second" 2>/dev/null && fail "quit did not end the tray app"
+wait_for 5 shows Alpha || fail "the second tray app does not answer commands"
+quit_app
 
 # A demo lives in a sandbox that quitting removes.
-"$cadro" --demo >"$work/demo.log" 2>&1 &
-demo=$!; pids+=($demo)
+launch_app --demo
 tray_icon >/dev/null || fail "the demo has no icon"
 sandbox=$(ls -d "$TMPDIR"/CadroDemo-* 2>/dev/null | head -n1)
 [ -n "$sandbox" ] || fail "no demo sandbox"
-wait_status "Website redesign: Write hero copy" || fail "the demo is not seeded"
+wait_for 5 shows "Website redesign: Write hero copy" || fail "the demo is not seeded"
 # Every demo starts afresh, so it welcomes; Return chooses its first-thread
 # button, which opens the add-thread sheet.
 welcome=$(wait_window "Welcome to Cadro") || fail "the demo did not welcome"
 xdotool windowfocus --sync "$welcome" key Return
 wait_window "Add Thread" >/dev/null || fail "Add Your First Thread did not open the add-thread sheet"
-"$cadro" quit
-for _ in $(seq 50); do kill -0 "$demo" 2>/dev/null || break; sleep 0.1; done
+quit_app
 [ -d "$sandbox" ] && fail "the demo sandbox was not removed"
-[ "$("$cadro" status)" = "Alpha" ] || fail "the demo touched the real store"
+shows Alpha || fail "the demo touched the real store"
 echo "1 passed, 0 failed"

@@ -1,6 +1,6 @@
-#include "XvfbServer.h"
 #include "platform/x11/X11HotKeyBackend.h"
 
+#include <QGuiApplication>
 #include <QProcess>
 #include <QtTest/QTest>
 
@@ -97,10 +97,7 @@ class OtherClient {
 class X11HotKeyBackendTest : public ::testing::Test {
   protected:
     void SetUp() override {
-        if (!testing::xvfbInstalled()) {
-            GTEST_SKIP() << "Xvfb is not installed";
-        }
-        ASSERT_FALSE(testing::xvfbDisplay().isEmpty()) << "Xvfb did not start";
+        ASSERT_EQ(QGuiApplication::platformName(), "xcb") << "Xvfb is missing or did not start";
         backend_ = std::make_unique<X11HotKeyBackend>(
             [this](std::uint32_t id, HotKeyEvent event) { manager_->handle(id, event); });
         manager_ = std::make_unique<HotKeyManager>(*backend_);
@@ -129,54 +126,29 @@ class X11HotKeyBackendTest : public ::testing::Test {
     std::map<std::uint32_t, int> runs_;
 };
 
-TEST_F(X11HotKeyBackendTest, PressRunsTheShortcutAndTheReleaseEndsTheHold) {
+// Holding a key down is checked end to end in tray_e2e.
+TEST_F(X11HotKeyBackendTest, APressRunsTheShortcutWhateverTheLocks) {
     manager_->replaceAll(defaults());
-    ASSERT_EQ(manager_->registrations().size(), 4u);
-    for (const auto& entry : manager_->registrations()) {
-        EXPECT_TRUE(entry.has_value());
-    }
-
+    ASSERT_EQ(manager_->registrations(), (std::vector<std::optional<std::uint32_t>>{1, 2, 3, 4}));
     xdotool({"key", "ctrl+alt+super+n"});
     EXPECT_TRUE(waitForRuns(1, 1));
     EXPECT_TRUE(QTest::qWaitFor([&] { return manager_->heldDown().empty(); }, 3000));
-
     // The same key without Super is not the shortcut.
     xdotool({"key", "ctrl+alt+n", "ctrl+alt+super+s"});
     EXPECT_TRUE(waitForRuns(4, 1));
     EXPECT_EQ(runs_[1], 1);
-}
 
-TEST_F(X11HotKeyBackendTest, HoldingTheKeyRunsOnceUntilReleased) {
-    manager_->replaceAll(defaults());
-    xdotool({"keydown", "ctrl+alt+super+n"});
-    EXPECT_TRUE(waitForRuns(1, 1));
-    QTest::qWait(900);  // past the server's auto-repeat delay
-    xdotool({"keyup", "ctrl+alt+super+n"});
-    EXPECT_TRUE(QTest::qWaitFor([&] { return manager_->heldDown().empty(); }, 3000));
-    EXPECT_EQ(runs_[1], 1);
-
-    xdotool({"key", "ctrl+alt+super+n"});
-    EXPECT_TRUE(waitForRuns(1, 2));
-}
-
-TEST_F(X11HotKeyBackendTest, NumLockAndCapsLockDoNotDisableShortcuts) {
-    manager_->replaceAll(defaults());
-    xdotool({"key", "Num_Lock", "ctrl+alt+super+i"});
-    EXPECT_TRUE(waitForRuns(3, 1));
-    xdotool({"key", "Caps_Lock", "ctrl+alt+super+i"});
+    // Num Lock alone is checked end to end in tray_e2e.
+    xdotool({"key", "Caps_Lock", "ctrl+alt+super+i", "Num_Lock", "ctrl+alt+super+i"});
     EXPECT_TRUE(waitForRuns(3, 2));
-    xdotool({"key", "Num_Lock", "ctrl+alt+super+i"});
-    EXPECT_TRUE(waitForRuns(3, 3));
-    xdotool({"key", "Caps_Lock"});
+    xdotool({"key", "Caps_Lock", "Num_Lock"});
 }
 
 TEST_F(X11HotKeyBackendTest, ComboHeldElsewhereFailsOnlyThatShortcut) {
     OtherClient other;
     ASSERT_TRUE(other.grab(kKeysymM, kXControlAltSuper));
-
     std::vector<HotKeyManager::Binding> bindings = defaults();
-    bindings.push_back(
-        {5, 45, kControlOptionCommand, [this] { ++runs_[5]; }});  // Next's keys again
+    bindings.push_back({5, 45, kControlOptionCommand, [this] { ++runs_[5]; }});      // Next's again
     bindings.push_back({6, 0xFFFF, kControlOptionCommand, [this] { ++runs_[6]; }});  // no such key
     manager_->replaceAll(bindings);
 
@@ -188,14 +160,11 @@ TEST_F(X11HotKeyBackendTest, ComboHeldElsewhereFailsOnlyThatShortcut) {
     EXPECT_EQ(runs_[1], 1);
     EXPECT_EQ(runs_[2], 0);
     EXPECT_EQ(runs_[5], 0) << "the first registration of a combo keeps it";
-}
 
-TEST_F(X11HotKeyBackendTest, UnregisteringReleasesTheGrabsOnTheServer) {
-    manager_->replaceAll(defaults());
+    // Unregistering releases the grabs on the server, with and without locks.
     manager_->replaceAll({});
-    OtherClient other;
-    EXPECT_TRUE(other.grab(kKeysymM, kXControlAltSuper)) << "the combo is free again";
-    EXPECT_TRUE(other.grab(kKeysymM, kXControlAltSuper | XCB_MOD_MASK_LOCK));
+    EXPECT_TRUE(other.grab(kKeysymN, kXControlAltSuper));
+    EXPECT_TRUE(other.grab(kKeysymN, kXControlAltSuper | XCB_MOD_MASK_LOCK));
 }
 
 TEST_F(X11HotKeyBackendTest, ShortcutsFollowTheKeyWhenTheKeymapChanges) {

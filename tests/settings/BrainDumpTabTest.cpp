@@ -18,24 +18,33 @@ class BrainDumpTabTest : public SettingsFixture {
     QPlainTextEdit* editor() { return tab()->page()->editor(); }
     QString source() { return in<QLabel>(tab(), "brainDumpSource")->text(); }
     QLabel* notice() { return in<QLabel>(tab(), "brainDumpNotice"); }
-    void type(const QString& text) {
-        editor()->moveCursor(QTextCursor::End);
-        QTest::keyClicks(editor(), text);
-        settle();
-    }
     std::filesystem::path notes = h.folder() / "notes.md";
 };
 
-TEST_F(BrainDumpTabTest, TypingGoesToTheLinkedFileAndTheStore) {
+TEST_F(BrainDumpTabTest, TheLinkedFileIsEditedBothWaysAndKeptOnUnlinking) {
     writeFile(notes, "- one\n");
     ASSERT_TRUE(tab()->linkFile(QString::fromStdString(notes.string())));
     EXPECT_EQ(editor()->toPlainText(), "- one\n");
     EXPECT_TRUE(source().startsWith("notes.md"));
     EXPECT_TRUE(source().endsWith(QString::fromStdString(notes.string())));
-
-    type("- two");
+    editor()->moveCursor(QTextCursor::End);
+    QTest::keyClicks(editor(), "- two");
+    settle();
     EXPECT_EQ(readFile(notes), "- one\n- two");
-    EXPECT_EQ(h.reopen().brainDump(), "- one\n- two");
+    EXPECT_EQ(h->brainDump(), "- one\n- two");
+    EXPECT_NE(readFile(h.file()).find("- two"), std::string::npos) << "saved in the store";
+
+    // An outside edit shows up when the tab appears again.
+    writeFile(notes, "- one\n- from another editor\n");
+    ui.setSelectedTab(SettingsTab::active);
+    ui.setSelectedTab(SettingsTab::brainDump);
+    settle();
+    EXPECT_EQ(editor()->toPlainText(), "- one\n- from another editor\n");
+
+    in<QPushButton>(tab(), "unlinkButton")->click();
+    EXPECT_EQ(source(), "Stored in the app");
+    EXPECT_EQ(editor()->toPlainText(), "- one\n- from another editor\n");
+    EXPECT_FALSE(h->brainDumpFilePath());
 }
 
 TEST_F(BrainDumpTabTest, AFileThatIsNotTextIsRefusedAndLeftAlone) {
@@ -46,22 +55,6 @@ TEST_F(BrainDumpTabTest, AFileThatIsNotTextIsRefusedAndLeftAlone) {
     EXPECT_FALSE(h->brainDumpFilePath());
     EXPECT_EQ(source(), "Stored in the app");
     EXPECT_TRUE(notice()->isVisibleTo(tab()));
-}
-
-TEST_F(BrainDumpTabTest, AnOutsideEditShowsUpWhenTheTabAppearsAgain) {
-    writeFile(notes, "- one\n");
-    tab()->linkFile(QString::fromStdString(notes.string()));
-    writeFile(notes, "- one\n- from another editor\n");
-    ui.setSelectedTab(SettingsTab::active);
-    ui.setSelectedTab(SettingsTab::brainDump);
-    settle();
-    EXPECT_EQ(editor()->toPlainText(), "- one\n- from another editor\n");
-
-    // Unlinking keeps the text in the app.
-    in<QPushButton>(tab(), "unlinkButton")->click();
-    EXPECT_EQ(source(), "Stored in the app");
-    EXPECT_EQ(editor()->toPlainText(), "- one\n- from another editor\n");
-    EXPECT_FALSE(h->brainDumpFilePath());
 }
 
 TEST_F(BrainDumpTabTest, AnOutsideChangeBetweenRefreshesIsNeverOverwritten) {

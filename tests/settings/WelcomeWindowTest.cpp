@@ -16,25 +16,16 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TempDir;
 
-QStringList pointTitles(const WelcomeWindow& window) {
-    QStringList titles;
-    for (auto* label : window.findChildren<QLabel*>("pointTitle"))
-        titles << label->text();
-    return titles;
-}
-
-TEST(WelcomeWindow, ShowsTheFourPointsWithTheNextShortcutAsBound) {
+TEST(WelcomeWindow, NamesNextAsBoundAndOnlyReturnOrAddAddsAThread) {
     TempDir config;
     XdgAutostartEntry entry(config.path(), "/usr/bin/cadro-tray");
-    WelcomeWindow window(entry, "Ctrl+Shift+Super+J");
-    EXPECT_EQ(window.windowTitle(), "Welcome to Cadro");
-    EXPECT_EQ(pointTitles(window), QStringList({"Threads", "Next  Ctrl+Shift+Super+J",
-                                                "Start Day and End Day", "To-dos"}));
-}
-
-TEST(WelcomeWindow, ReturnAddsAThreadAndEscapeOrCloseOnlyClose) {
-    TempDir config;
-    XdgAutostartEntry entry(config.path(), "/usr/bin/cadro-tray");
+    {
+        WelcomeWindow window(entry, "Ctrl+Shift+Super+J");
+        QStringList titles;
+        for (auto* label : window.findChildren<QLabel*>("pointTitle"))
+            titles << label->text();
+        EXPECT_TRUE(titles.contains("Next  Ctrl+Shift+Super+J")) << "the shortcut as bound";
+    }
     struct Case {
         const char* name;
         std::function<void(WelcomeWindow&)> act;

@@ -1,0 +1,227 @@
+#include "SettingsFixture.h"
+
+#include "settings/Controls.h"
+#include "settings/Sheets.h"
+
+#include <QCheckBox>
+#include <QDateTimeEdit>
+#include <QGraphicsOpacityEffect>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QTest>
+#include <QToolButton>
+
+namespace cadro::testing {
+namespace {
+
+class Threads : public SettingsFixture {
+  protected:
+    QDialog* openAdd() {
+        QDialog* sheet = open(SettingsSheet::add());
+        EXPECT_NE(qobject_cast<AddThreadSheet*>(sheet), nullptr);
+        return sheet;
+    }
+    const Strand* ownThread() {
+        for (const Strand& s : h->active())
+            if (!s.isHygiene)
+                return &s;
+        return nullptr;
+    }
+};
+
+TEST_F(Threads, TitleAndStepEditsReachTheStore) {
+    Uuid id = h.addThread("Essay");
+    h->update(id, "Essay", "intro");
+    ThreadRow* r = row(id);
+    ASSERT_NE(r, nullptr);
+
+    auto* title = in<QLineEdit>(r, "titleField");
+    title->setFocus();
+    QTest::keyClicks(title, " draft");
+    EXPECT_EQ(h->strand(id)->title, "Essay draft");
+    EXPECT_EQ(h->strand(id)->step, "intro");
+
+    auto* step = in<QLineEdit>(r, "stepField");
+    step->setFocus();
+    QTest::keyClicks(step, "!");
+    settle();
+    EXPECT_EQ(h->strand(id)->title, "Essay draft");
+    EXPECT_EQ(h->strand(id)->step, "intro!");
+    // The row survives the redraw, so typing goes on in the same field.
+    EXPECT_EQ(row(id), r);
+    EXPECT_EQ(step->text(), "intro!");
+}
+
+TEST_F(Threads, PriorityAndColourToggles) {
+    Uuid id = h.addThread("Essay");
+    ThreadRow* r = row(id);
+    auto* priority = in<QCheckBox>(r, "priorityCheck");
+    auto* spin = in<QSpinBox>(r, "prioritySpin");
+    priority->click();
+    EXPECT_EQ(h->strand(id)->priority, 1);
+    settle();
+    EXPECT_TRUE(spin->isVisibleTo(r));
+    spin->setValue(4);
+    EXPECT_EQ(h->strand(id)->priority, 4);
+    priority->click();
+    EXPECT_EQ(h->strand(id)->priority, std::nullopt);
+    settle();
+    EXPECT_FALSE(spin->isVisibleTo(r));
+
+    auto* color = in<QCheckBox>(r, "colorCheck");
+    color->click();
+    EXPECT_EQ(h->strand(id)->colorHex, std::string(kDefaultThreadHex));
+    color->click();
+    EXPECT_EQ(h->strand(id)->colorHex, std::nullopt);
+
+    // A thread's own colour and priority come back when toggled on again.
+    h->setColor(id, "#112233");
+    h->setPriority(id, 7);
+    settle();
+    EXPECT_TRUE(priority->isChecked());
+    EXPECT_EQ(spin->value(), 7);
+    EXPECT_EQ(in<ColorWell>(r, "colorWell")->color(), QColor("#112233"));
+}
+
+TEST_F(Threads, ActionsFollowTheList) {
+    Uuid id = h.addThread("Essay");
+    const Uuid hygiene = h->hygiene()->id;
+
+    ThreadRow* own = row(id);
+    ThreadRow* builtIn = row(hygiene);
+    ASSERT_TRUE(own && builtIn);
+    EXPECT_EQ(builtIn->findChild<QToolButton*>("removeButton"), nullptr);
+
+    in<QToolButton>(own, "parkButton")->click();
+    ASSERT_EQ(h->kindOf(id), ThreadKind::parked);
+    ThreadRow* parked = row(id);
+    ASSERT_NE(parked, nullptr);
+    EXPECT_EQ(parked->findChild<QToolButton*>("snoozeButton"), nullptr);
+    in<QToolButton>(parked, "unparkButton")->click();
+    ASSERT_EQ(h->kindOf(id), ThreadKind::active);
+
+    h->snooze(id, h.clock.now() + 86400);
+    ThreadRow* snoozed = row(id);
+    ASSERT_NE(snoozed, nullptr);
+    auto* wakes = in<QLabel>(snoozed, "wakesText");
+    EXPECT_TRUE(wakes->text().startsWith("Wakes ")) << wakes->text().toStdString();
+    EXPECT_TRUE(wakes->isVisibleTo(snoozed));
+    in<QToolButton>(snoozed, "wakeButton")->click();
+    ASSERT_EQ(h->kindOf(id), ThreadKind::active);
+
+    in<QToolButton>(row(id), "removeButton")->click();
+    EXPECT_EQ(h->kindOf(id), std::nullopt);
+    EXPECT_EQ(row(id), nullptr);
+}
+
+TEST_F(Threads, ActionsShowOnlyWhileHovered) {
+    ThreadRow* r = row(h.addThread("Essay"));
+    auto* effect =
+        qobject_cast<QGraphicsOpacityEffect*>(in<QWidget>(r, "rowActions")->graphicsEffect());
+    ASSERT_NE(effect, nullptr);
+    EXPECT_EQ(effect->opacity(), 0.0);
+    QEnterEvent enter(QPointF(5, 5), QPointF(5, 5), QPointF(5, 5));
+    QApplication::sendEvent(r, &enter);
+    EXPECT_EQ(effect->opacity(), 1.0);
+    QEvent leave(QEvent::Leave);
+    QApplication::sendEvent(r, &leave);
+    EXPECT_EQ(effect->opacity(), 0.0);
+}
+
+TEST_F(Threads, ReorderingTheActiveListChangesTheNextThread) {
+    const auto ids = openDay({"A", "B", "C"});
+    ASSERT_EQ(h->currentID(), ids[0]);
+    settle();
+
+    // Third row dropped between the first and the second.
+    tab("activeTab")->list()->moveRows({2}, 1);
+    ASSERT_EQ(h->active()[1].id, ids[2]);
+    settle();
+    auto* list = tab("activeTab")->list();
+    EXPECT_EQ(static_cast<ThreadRow*>(list->itemWidget(list->item(1)))->thread().id, ids[2]);
+
+    h->next();
+    EXPECT_EQ(h->currentID(), ids[2]);
+}
+
+TEST_F(Threads, AddingAThreadKeepsWhatWasTyped) {
+    QDialog* sheet = openAdd();
+    in<QLineEdit>(sheet, "titleField")->setText("  Essay  ");
+    in<QLineEdit>(sheet, "stepField")->setText(" write intro ");
+    in<QPlainTextEdit>(sheet, "stepsEditor")->setPlainText(" outline\n\n- draft \r\nsend");
+    in<QCheckBox>(sheet, "priorityCheck")->click();
+    auto* spin = in<QSpinBox>(sheet, "prioritySpin");
+    EXPECT_EQ(spin->value(), 1);
+    spin->setValue(3);
+    in<QCheckBox>(sheet, "colorCheck")->click();
+    in<QPushButton>(sheet, "addButton")->click();
+    settle();
+
+    const Strand* added = ownThread();
+    ASSERT_NE(added, nullptr);
+    EXPECT_EQ(added->title, "Essay");
+    EXPECT_EQ(added->step, " write intro ");
+    EXPECT_EQ(added->nextSteps, (std::vector<std::string>{"outline", "- draft", "send"}));
+    EXPECT_EQ(added->priority, 3);
+    EXPECT_EQ(added->colorHex, hexOf(systemBlue()));
+    EXPECT_FALSE(added->isHygiene);
+    EXPECT_EQ(added->createdAt, h.clock.now());
+    EXPECT_FALSE(window.hasSheet());
+}
+
+TEST_F(Threads, PrefillFillsTheSheetButNotThePriority) {
+    ui.addThreadPrefill = ThreadPrefill{"Essay", "intro", {"a", "b"}, "not a colour"};
+    QDialog* sheet = openAdd();
+    EXPECT_EQ(in<QLineEdit>(sheet, "titleField")->text(), "Essay");
+    EXPECT_EQ(in<QPlainTextEdit>(sheet, "stepsEditor")->toPlainText(), "a\nb");
+    EXPECT_TRUE(in<QCheckBox>(sheet, "colorCheck")->isChecked());
+    EXPECT_FALSE(in<QCheckBox>(sheet, "priorityCheck")->isChecked());
+    in<QPushButton>(sheet, "addButton")->click();
+    ASSERT_NE(ownThread(), nullptr);
+    EXPECT_EQ(ownThread()->colorHex, hexOf(systemBlue()));
+    EXPECT_EQ(ownThread()->step, "intro");
+
+    ui.addThreadPrefill->colorHex = "#D946EF";
+    sheet = openAdd();
+    EXPECT_EQ(in<ColorWell>(sheet, "colorWell")->color(), QColor("#D946EF"));
+}
+
+TEST_F(Threads, EditingTheNextSteps) {
+    Uuid id = h.addThread("Essay");
+    h->setNextSteps(id, {"outline"});
+    QDialog* sheet = open(SettingsSheet::editSteps(id));
+    ASSERT_NE(sheet, nullptr);
+    auto* editor = in<QPlainTextEdit>(sheet, "stepsEditor");
+    EXPECT_EQ(editor->toPlainText(), "outline");
+    editor->setPlainText("outline\n  draft\n");
+    in<QPushButton>(sheet, "saveButton")->click();
+    EXPECT_EQ(h->strand(id)->nextSteps, (std::vector<std::string>{"outline", "draft"}));
+    EXPECT_FALSE(window.hasSheet());
+}
+
+TEST_F(Threads, ASnoozeSheetPerThreadStartsAnHourAhead) {
+    auto* unknown = qobject_cast<SnoozeSheet*>(open(SettingsSheet::snooze(Uuid::random())));
+    ASSERT_NE(unknown, nullptr);
+    EXPECT_EQ(unknown->heading(), QString::fromUtf8("Snooze “thread”"));
+    in<QDateTimeEdit>(unknown, "wakeAt")->setDateTime(toQDateTime(h.clock.now() + 7200));
+
+    // Another id is another sheet, starting afresh.
+    const Uuid id = h.addThread("Essay");
+    auto* sheet = qobject_cast<SnoozeSheet*>(open(SettingsSheet::snooze(id)));
+    ASSERT_NE(sheet, nullptr);
+    EXPECT_NE(sheet, unknown);
+    EXPECT_EQ(sheet->heading(), QString::fromUtf8("Snooze “Essay”"));
+    auto* date = in<QDateTimeEdit>(sheet, "wakeAt");
+    EXPECT_EQ(date->dateTime(), toQDateTime(h.clock.now() + 3600));
+    EXPECT_EQ(date->minimumDateTime(), toQDateTime(h.clock.now()));
+    in<QPushButton>(sheet, "snoozeButton")->click();
+    EXPECT_EQ(h->kindOf(id), ThreadKind::snoozed);
+    EXPECT_NEAR(*h->strand(id)->snoozedUntil - (h.clock.now() + 3600), 0, 1);
+    EXPECT_FALSE(window.hasSheet());
+}
+
+}  // namespace
+}  // namespace cadro::testing

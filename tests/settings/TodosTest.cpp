@@ -1,0 +1,258 @@
+#include "SettingsFixture.h"
+
+#include "core/schedule/ScheduleLabels.h"
+#include "settings/ScheduleFields.h"
+#include "settings/TodoSheets.h"
+#include "settings/TodoTab.h"
+
+#include <QCheckBox>
+#include <QComboBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QSpinBox>
+#include <QStackedWidget>
+#include <QTest>
+#include <QTimeEdit>
+#include <QToolButton>
+
+#include <tuple>
+
+namespace cadro::testing {
+namespace {
+
+class Todos : public SettingsFixture {
+  protected:
+    TodoTab* todoTab() { return window.findChild<TodoTab*>("todoTab"); }
+    TodoRow* todoRow(const Uuid& id) {
+        settle();
+        return todoTab()->row(id);
+    }
+    void pickEstimate(TodoRow* row, const QString& label) {
+        in<QToolButton>(row, "estimateButton")->click();
+        QMenu* menu = row->estimateMenu();
+        ASSERT_NE(menu, nullptr);
+        for (QAction* action : menu->actions()) {
+            if (action->text() == label) {
+                action->trigger();
+                menu->close();
+                return;
+            }
+        }
+        FAIL() << "no choice " << label.toStdString();
+    }
+    QList<QTimeEdit*> times(QDialog* sheet) { return sheet->findChildren<QTimeEdit*>("timeEdit"); }
+
+    TodoSchedule daily() {
+        return TodoSchedule{h.clock.now(), {{18, 0}}, RepeatRule{1, RepeatUnit::day, {}, {}}};
+    }
+};
+
+TEST_F(Todos, ToDosShowWithTheirSchedulesForTheEyeAndTheScreenReader) {
+    auto* stack = todoTab()->findChild<QStackedWidget*>();
+    EXPECT_EQ(stack->currentWidget(), in<QWidget>(todoTab(), "emptyState"));
+    const Uuid id = *h->addTodo("Water the plants", 5, daily());
+    settle();
+    EXPECT_EQ(stack->currentWidget(), todoTab()->list());
+    const QString label = QString::fromStdString(shortLabel(daily(), *h.calendar));
+    EXPECT_EQ(in<QToolButton>(todoRow(id), "scheduleButton")->text(), label);
+    QListWidgetItem* item = todoTab()->list()->item(0);
+    EXPECT_EQ(item->data(Qt::AccessibleTextRole).toString(), "Water the plants");
+    EXPECT_TRUE(item->data(Qt::AccessibleDescriptionRole).toString().contains(label));
+}
+
+TEST_F(Todos, EditingInPlace) {
+    const Uuid id = *h->addTodo("Renew passport", 45);
+    TodoRow* row = todoRow(id);
+    ASSERT_NE(row, nullptr);
+    EXPECT_EQ(in<QToolButton>(row, "estimateButton")->text(), "45 min");
+
+    pickEstimate(row, "No estimate");
+    EXPECT_EQ(h->todo(id)->estimatedMinutes, std::nullopt);
+    row = todoRow(id);
+    EXPECT_EQ(in<QToolButton>(row, "estimateButton")->text(), "");
+    pickEstimate(row, "1 hr");
+    EXPECT_EQ(h->todo(id)->estimatedMinutes, 60);
+
+    auto* title = in<QLineEdit>(todoRow(id), "titleField");
+    window.activateWindow();  // the estimate menu took it
+    ASSERT_TRUE(QTest::qWaitForWindowActive(&window));
+    title->setFocus();
+    title->end(false);
+    QTest::keyClicks(title, " now");
+    EXPECT_EQ(h->todo(id)->title, "Renew passport now");
+
+    in<QToolButton>(todoRow(id), "removeButton")->click();
+    EXPECT_TRUE(h->todos().empty());
+    EXPECT_EQ(todoRow(id), nullptr);
+}
+
+TEST_F(Todos, UntilOnlyWhileSnoozedIntoTheFuture) {
+    const Uuid id = *h->addTodo("Renew passport");
+    h->snoozeTodo(id, h.clock.now() + 3600);
+    TodoRow* row = todoRow(id);
+    auto* until = in<QLabel>(row, "untilText");
+    EXPECT_TRUE(until->isVisibleTo(row));
+    const QString spoken =
+        todoTab()->list()->item(0)->data(Qt::AccessibleDescriptionRole).toString();
+    EXPECT_TRUE(!until->text().isEmpty() && spoken.contains(until->text())) << spoken.toStdString();
+
+    h.clock.advance(7200);
+    window.refreshNow();
+    EXPECT_FALSE(until->isVisibleTo(row));
+}
+
+TEST_F(Todos, TheNowBadgeMarksOnlyWhatIsUpWhileTheDayIsOpen) {
+    const Uuid todo = *h->addTodo("Renew passport");
+    const Uuid other = *h->addTodo("Reply to Oren");
+    h->setTodoChancePercent(100);
+    const auto threads = openDay({"Essay", "Taxes"});
+    auto badge = [&](QWidget* r) { return in<QLabel>(r, "nowBadge")->isVisibleTo(r); };
+    EXPECT_TRUE(badge(row(threads[0])));
+    EXPECT_FALSE(badge(row(threads[1])));
+    h->endDay();
+    EXPECT_FALSE(badge(row(threads[0])));
+
+    h->startDay();
+    h.random.values = {0.0, 0.0};
+    h->next();
+    ASSERT_EQ(h->currentTodoID(), todo);
+    EXPECT_TRUE(badge(todoRow(todo)));
+    EXPECT_FALSE(badge(todoRow(other)));
+}
+
+TEST_F(Todos, TheChanceControlFollowsTheStoreBothWays) {
+    auto* chance = in<QSpinBox>(todoTab(), "chanceSpin");
+    chance->setValue(40);
+    EXPECT_EQ(h->todoChancePercent(), 40);
+    chance->setValue(150);
+    EXPECT_EQ(h->todoChancePercent(), 100);
+
+    h->setTodoChancePercent(7);
+    settle();
+    EXPECT_EQ(chance->value(), 7);
+}
+
+TEST_F(Todos, AddingAWeeklyToDoOnTwoDaysAtTwoTimes) {
+    QDialog* sheet = open(SettingsSheet::addTodo());
+    ASSERT_NE(qobject_cast<AddTodoSheet*>(sheet), nullptr);
+    in<QLineEdit>(sheet, "titleField")->setText("Stretch");
+    auto* estimate = in<QComboBox>(sheet, "estimateCombo");
+    estimate->setCurrentIndex(estimate->findText("15 min"));
+    in<QCheckBox>(sheet, "scheduleCheck")->click();
+    // Only the last time cannot be removed.
+    EXPECT_EQ(sheet->findChild<QToolButton*>("removeTimeButton"), nullptr);
+    for (int i = 0; i < 2; ++i)
+        in<QPushButton>(sheet, "addTimeButton")->click();
+    sheet->findChildren<QToolButton*>("removeTimeButton").back()->click();
+    settle();
+    ASSERT_EQ(times(sheet).size(), 2);
+    times(sheet)[0]->setTime(QTime(17, 30));
+    times(sheet)[1]->setTime(QTime(8, 0));
+    in<QCheckBox>(sheet, "repeatsCheck")->click();
+    // Today, a Wednesday, comes ticked; Monday and Friday instead.
+    auto* wednesday = in<QToolButton>(sheet, "weekday-4");
+    EXPECT_TRUE(wednesday->isChecked());
+    wednesday->click();
+    in<QToolButton>(sheet, "weekday-2")->click();
+    in<QToolButton>(sheet, "weekday-6")->click();
+    in<QPushButton>(sheet, "addButton")->click();
+    settle();
+
+    ASSERT_EQ(h->todos().size(), 1u);
+    const Todo& added = h->todos()[0];
+    EXPECT_EQ(added.title, "Stretch");
+    EXPECT_EQ(added.estimatedMinutes, 15);
+    ASSERT_TRUE(added.schedule);
+    EXPECT_EQ(added.schedule->times, (std::vector<TimeOfDay>{{8, 0}, {17, 30}}));
+    EXPECT_EQ(added.schedule->repeatRule, (RepeatRule{1, RepeatUnit::week, {2, 6}, std::nullopt}));
+    EXPECT_EQ(h.calendar->day(added.schedule->startDate), 4);
+    EXPECT_FALSE(window.hasSheet());
+}
+
+TEST_F(Todos, WeeklyOnNoWeekdayCannotBeAddedAndTheFormSaysWhy) {
+    QDialog* sheet = open(SettingsSheet::addTodo());
+    auto* title = in<QLineEdit>(sheet, "titleField");
+    auto* add = in<QPushButton>(sheet, "addButton");
+    title->setText("Stretch");
+    in<QCheckBox>(sheet, "scheduleCheck")->click();
+    in<QCheckBox>(sheet, "repeatsCheck")->click();
+    EXPECT_TRUE(add->isEnabled());
+    auto* note = in<QLabel>(sheet, "weekdayNote");
+    EXPECT_FALSE(note->isVisibleTo(sheet));
+    in<QToolButton>(sheet, "weekday-4")->click();
+    EXPECT_FALSE(add->isEnabled());
+    EXPECT_TRUE(note->isVisibleTo(sheet));
+    QTest::keyClick(title, Qt::Key_Return);
+    settle();
+    EXPECT_TRUE(h->todos().empty());
+    EXPECT_TRUE(window.hasSheet());
+
+    // Without the schedule it may be added, with no estimate and no schedule.
+    in<QCheckBox>(sheet, "scheduleCheck")->click();
+    add->click();
+    ASSERT_EQ(h->todos().size(), 1u);
+    EXPECT_EQ(h->todos()[0].estimatedMinutes, std::nullopt);
+    EXPECT_EQ(h->todos()[0].schedule, std::nullopt);
+}
+
+TEST_F(Todos, APrefillStartsTheAddSheet) {
+    ui.addTodoPrefill = TodoPrefill{"Water the plants", 45, daily()};
+    QDialog* sheet = open(SettingsSheet::addTodo());
+    EXPECT_EQ(in<QLineEdit>(sheet, "titleField")->text(), "Water the plants");
+    EXPECT_EQ(in<QComboBox>(sheet, "estimateCombo")->currentText(), "45 min");
+    EXPECT_TRUE(in<QCheckBox>(sheet, "scheduleCheck")->isChecked());
+    in<QPushButton>(sheet, "addButton")->click();
+    ASSERT_EQ(h->todos().size(), 1u);
+    EXPECT_EQ(h->todos()[0].estimatedMinutes, 45);
+    EXPECT_EQ(h->todos()[0].schedule, daily());
+}
+
+TEST_F(Todos, EditingAndRemovingASchedule) {
+    const Uuid id = *h->addTodo("Water the plants", 5, daily());
+    QDialog* sheet = open(SettingsSheet::scheduleTodo(id));
+    ASSERT_NE(qobject_cast<ScheduleSheet*>(sheet), nullptr);
+    EXPECT_TRUE(in<QCheckBox>(sheet, "repeatsCheck")->isChecked());
+    ASSERT_EQ(times(sheet).size(), 1);
+    EXPECT_EQ(times(sheet)[0]->time(), QTime(18, 0));
+
+    in<QSpinBox>(sheet, "intervalSpin")->setValue(2);
+    auto* unit = in<QComboBox>(sheet, "unitCombo");
+    unit->setCurrentIndex(unit->findText("months"));
+    in<QSpinBox>(sheet, "dayOfMonthSpin")->setValue(15);
+    in<QPushButton>(sheet, "saveButton")->click();
+    settle();
+    ASSERT_TRUE(h->todo(id)->schedule);
+    EXPECT_EQ(h->todo(id)->schedule->repeatRule, (RepeatRule{2, RepeatUnit::month, {}, 15}));
+    EXPECT_EQ(h->todo(id)->schedule->times, daily().times);
+
+    sheet = open(SettingsSheet::scheduleTodo(id));
+    in<QPushButton>(sheet, "removeScheduleButton")->click();
+    settle();
+    EXPECT_EQ(h->todo(id)->schedule, std::nullopt);
+    EXPECT_FALSE(window.hasSheet());
+    sheet = open(SettingsSheet::scheduleTodo(id));
+    EXPECT_EQ(sheet->findChild<QPushButton*>("removeScheduleButton"), nullptr);
+}
+
+TEST(WeekdayPickerTest, FollowsTheLocale) {
+    const std::tuple<const char*, std::int64_t, const char*, const char*> cases[] = {
+        {"de_DE", 2, "Mo.", "Montag"}, {"en_US", 1, "Su", "Sunday"}};
+    for (const auto& [locale, weekday, label, name] : cases) {
+        SCOPED_TRACE(locale);
+        auto calendar = Calendar::make("Europe/Berlin", locale);
+        WeekdayPicker picker(weekdayChoices(*calendar));
+        ASSERT_EQ(picker.buttons().size(), 7u);
+        QToolButton* first = picker.buttons().front();
+        EXPECT_EQ(first->text(), label);
+        EXPECT_EQ(first->accessibleName(), name);
+        first->click();
+        EXPECT_EQ(picker.weekdays(), std::set<std::int64_t>{weekday});
+        first->click();
+        EXPECT_TRUE(picker.weekdays().empty());
+    }
+}
+
+}  // namespace
+}  // namespace cadro::testing
