@@ -7,7 +7,7 @@ set -euo pipefail
 root=$1
 prefix=$2
 dir=$root$prefix
-id=$(sed -n 's/.*kAppId = "\([^"]*\)".*/\1/p' "$(dirname "$0")/../../src/core/shell/AppId.h")
+id=$(sed -n 's/.*kAppId = "\([^"]*\)".*/\1/p' "$(dirname "$0")/../../src/core/environment/AppId.h")
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cadro=$dir/bin/cadro

@@ -1,7 +1,7 @@
 #pragma once
 
 #include "core/base/Defaults.h"
-#include "core/shell/UIState.h"
+#include "core/settings/UIState.h"
 #include "core/shortcuts/ShortcutSettings.h"
 #include "settings/SettingsWindow.h"
 #include "settings/ThreadListTab.h"

@@ -1,6 +1,7 @@
 #include "SettingsFixture.h"
 
-#include "settings/Controls.h"
+#include "settings/Style.h"
+#include "settings/ThreadFields.h"
 #include "settings/Sheets.h"
 
 #include <QCheckBox>

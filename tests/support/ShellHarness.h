@@ -1,8 +1,8 @@
 #pragma once
 
 #include "core/base/Defaults.h"
-#include "core/shell/Commands.h"
-#include "core/shell/StatusMenu.h"
+#include "core/menu/Commands.h"
+#include "core/menu/StatusMenu.h"
 #include "core/shortcuts/ShortcutSettings.h"
 #include "support/StoreHarness.h"
 

@@ -1,4 +1,4 @@
-#include "core/shell/AppEnvironment.h"
+#include "core/environment/AppEnvironment.h"
 
 #include "core/store/ThreadStore.h"
 

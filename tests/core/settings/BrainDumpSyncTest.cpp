@@ -1,4 +1,4 @@
-#include "core/shell/BrainDumpSync.h"
+#include "core/settings/BrainDumpSync.h"
 #include "support/StoreHarness.h"
 
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "core/shell/TodoText.h"
+#include "core/settings/TodoText.h"
 
 #include "core/schedule/ScheduleLabels.h"
 #include "support/StoreHarness.h"

@@ -1,5 +1,5 @@
-#include "core/shell/AppId.h"
-#include "core/shell/LaunchAtLogin.h"
+#include "core/environment/AppId.h"
+#include "core/autostart/LaunchAtLogin.h"
 
 #include "support/TempDir.h"
 

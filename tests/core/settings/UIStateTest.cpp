@@ -1,4 +1,4 @@
-#include "core/shell/UIState.h"
+#include "core/settings/UIState.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "core/shell/StatusTitle.h"
+#include "core/status/StatusTitle.h"
 #include "support/StoreHarness.h"
 
 #include <gtest/gtest.h>

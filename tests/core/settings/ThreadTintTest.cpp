@@ -1,4 +1,4 @@
-#include "core/shell/ThreadTint.h"
+#include "core/settings/ThreadTint.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,5 @@
-#include "core/shell/SettingsText.h"
+#include "core/settings/ColorPanelPlacement.h"
+#include "core/settings/SettingsText.h"
 
 #include "support/StoreHarness.h"
 

@@ -1,4 +1,4 @@
-#include "core/shell/StoreNotices.h"
+#include "core/status/StoreNotices.h"
 #include "support/StoreHarness.h"
 
 #include <gtest/gtest.h>
