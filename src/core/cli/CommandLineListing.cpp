@@ -173,7 +173,7 @@ std::string localTimestamp(Date date, const Calendar& calendar) {
                                calendar.minute(date) * 60 + calendar.second(date);
     const std::int64_t offset = local - wholeSeconds;
     const auto civil = calendar.civilDate(date);
-    char text[40];
+    char text[160];  // room for any value, so the compiler sees no truncation
     std::snprintf(text, sizeof text, "%04lld-%02lld-%02lldT%02d:%02d:%02d%c%02lld:%02lld",
                   static_cast<long long>(civil->year), static_cast<long long>(civil->month),
                   static_cast<long long>(civil->day), calendar.hour(date), calendar.minute(date),
