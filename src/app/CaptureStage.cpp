@@ -44,7 +44,7 @@ std::optional<std::string> CaptureStage::capture(const std::filesystem::path& fi
     return std::nullopt;
 }
 
-void CaptureStage::later(int milliseconds, std::function<void()> action) {
+void CaptureStage::runAfter(int milliseconds, std::function<void()> action) {
     QTimer::singleShot(milliseconds, context_, std::move(action));
 }
 

@@ -33,7 +33,7 @@ class CaptureStage final : public TourStage {
     void closeWelcome() override;
     void openSettingsWindow() override;
     std::optional<std::string> capture(const std::filesystem::path& file) override;
-    void later(int milliseconds, std::function<void()> action) override;
+    void runAfter(int milliseconds, std::function<void()> action) override;
 
     /// The image with its corners cut round to transparency.
     static QImage roundCorners(const QImage& image, qreal radius);

@@ -39,13 +39,13 @@ PanelPreferencesBox::PanelPreferencesBox(UIState& ui, QWidget* parent)
 
     connect(showsLabel_, &QCheckBox::toggled, this, [this](bool on) {
         length_->setEnabled(on);
-        store();
+        savePreferences();
     });
     connect(length_, &QSpinBox::valueChanged, this, &PanelPreferencesBox::store);
     connect(notifies_, &QCheckBox::toggled, this, &PanelPreferencesBox::store);
 }
 
-void PanelPreferencesBox::store() {
+void PanelPreferencesBox::savePreferences() {
     ui_.setPanel({showsLabel_->isChecked(), std::size_t(length_->value()), notifies_->isChecked()});
 }
 

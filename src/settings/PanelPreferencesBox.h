@@ -25,7 +25,7 @@ class PanelPreferencesBox : public QWidget {
     QCheckBox* notificationsToggle() const { return notifies_; }
 
   private:
-    void store();
+    void savePreferences();
 
     UIState& ui_;
     QCheckBox* showsLabel_;

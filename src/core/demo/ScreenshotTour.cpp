@@ -21,7 +21,7 @@ void ScreenshotTour::run(Completion completion) {
         finish();
         return;
     }
-    stage_.later(kSettleMilliseconds, [this] { show(0); });
+    stage_.runAfter(kSettleMilliseconds, [this] { show(0); });
 }
 
 void ScreenshotTour::show(std::size_t index) {
@@ -30,7 +30,7 @@ void ScreenshotTour::show(std::size_t index) {
         return;
     }
     scenes_[index].prepare();
-    stage_.later(kSettleMilliseconds, [this, index] {
+    stage_.runAfter(kSettleMilliseconds, [this, index] {
         const std::string& name = scenes_[index].name;
         if (auto problem = stage_.capture(shotFile(directory_, name)))
             problems_.push_back("scene \"" + name + "\": " + *problem);
@@ -83,7 +83,8 @@ std::vector<TourScene> ScreenshotTour::standardScenes(TourStage& stage, ThreadSt
              ui.setSheet(std::nullopt);
              ui.setSelectedTab(SettingsTab::todo);
              ui.addTodoPrefill = newTodo;
-             stage.later(kSheetDelayMilliseconds, [&ui] { ui.setSheet(SettingsSheet::addTodo()); });
+             stage.runAfter(kSheetDelayMilliseconds,
+                            [&ui] { ui.setSheet(SettingsSheet::addTodo()); });
          }},
         {"maintenance",
          [&store, &ui] {

@@ -26,7 +26,7 @@ class TourStage {
     /// Writes the front window into `file` as a PNG; a problem when it cannot.
     virtual std::optional<std::string> capture(const std::filesystem::path& file) = 0;
     /// Runs `action` on the main thread after `milliseconds`.
-    virtual void later(int milliseconds, std::function<void()> action) = 0;
+    virtual void runAfter(int milliseconds, std::function<void()> action) = 0;
 };
 
 /// One picture: its name names the file, `prepare` sets up what it shows.
