@@ -41,8 +41,8 @@ PanelPreferencesBox::PanelPreferencesBox(UIState& ui, QWidget* parent)
         length_->setEnabled(on);
         savePreferences();
     });
-    connect(length_, &QSpinBox::valueChanged, this, &PanelPreferencesBox::store);
-    connect(notifies_, &QCheckBox::toggled, this, &PanelPreferencesBox::store);
+    connect(length_, &QSpinBox::valueChanged, this, &PanelPreferencesBox::savePreferences);
+    connect(notifies_, &QCheckBox::toggled, this, &PanelPreferencesBox::savePreferences);
 }
 
 void PanelPreferencesBox::savePreferences() {
