@@ -15,8 +15,7 @@ namespace cadro::testing {
 
 /// Records what the commands asked of the user interface and answers prompts
 /// from a script (nothing left = the user cancels).
-class RecordingUi final : public CommandUi {
-  public:
+struct RecordingUi final : CommandUi {
     void beep() override { events.push_back("beep"); }
     std::optional<std::string> askForText(const TextRequest& request) override {
         events.push_back("ask: " + request.title);

@@ -14,8 +14,7 @@
 namespace cadro::testing {
 
 /// Hands out the values it was given, then 0.999 (never a chance to-do).
-class ScriptedRandom final : public RandomSource {
-  public:
+struct ScriptedRandom final : RandomSource {
     std::deque<double> values;
     double uniform() override {
         if (values.empty())
@@ -74,9 +73,23 @@ class StoreHarness {
         return ids;
     }
 
+    /// The titles of one list in order, each followed by a space: "A B Cadro ".
+    std::string titles(ThreadKind kind = ThreadKind::active) {
+        std::string out;
+        for (const auto& strand : store_->threads(kind))
+            out += strand.title + " ";
+        return out;
+    }
+
     std::string currentTitle() {
         const Strand* current = store_->current();
         return current ? current->title : std::string("(none)");
+    }
+
+    /// What the user sees: the current to-do's title, else "thread " and the thread's.
+    std::string up() {
+        const Todo* todo = store_->currentTodo();
+        return todo ? todo->title : "thread " + currentTitle();
     }
 
     /// An instant given as Berlin wall-clock time.

@@ -2,7 +2,7 @@
 
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 #include <stdexcept>
 
 namespace cadro::testing {
@@ -21,9 +21,7 @@ TempDir::~TempDir() {
 
 std::string readFile(const std::filesystem::path& path) {
     std::ifstream in(path, std::ios::binary);
-    std::stringstream buffer;
-    buffer << in.rdbuf();
-    return buffer.str();
+    return std::string(std::istreambuf_iterator<char>(in), {});
 }
 
 void writeFile(const std::filesystem::path& path, const std::string& content) {

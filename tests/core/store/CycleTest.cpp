@@ -16,23 +16,16 @@ std::string pickTitles(StoreHarness& h, int presses) {
     return seen;
 }
 
-std::string ringOrder(StoreHarness& h) {
-    std::string order;
-    for (const auto& s : h->active())
-        order += s.title + " ";
-    return order;
-}
-
 // A, B (priority 2), C, D, then the hygiene thread; Start Day has made A current.
 struct WorkedExample : StoreHarness {
-    WorkedExample() {
-        a = addThread("A");
-        b = addThread("B", 2);
-        c = addThread("C");
-        d = addThread("D");
-        store().startDay();
-    }
-    Uuid a, b, c, d;
+    WorkedExample() { store().setPriority(ids[1], 2); }
+    std::vector<Uuid> ids = openDay({"A", "B", "C", "D"});
+};
+
+// A, B, C and the hygiene thread; A current.
+struct DayWithThreads : StoreHarness {
+    std::vector<Uuid> ids = openDay({"A", "B", "C"});
+    Uuid a = ids[0], b = ids[1], c = ids[2];
 };
 
 TEST(Cycle, WorkedExampleOverTwoFullRounds) {
@@ -43,7 +36,7 @@ TEST(Cycle, WorkedExampleOverTwoFullRounds) {
 
 TEST(Cycle, SlotAdvancesOnEveryPickEvenWithOnlyTheHygieneThread) {
     WorkedExample h;
-    for (auto id : {h.a, h.b, h.c, h.d})
+    for (auto id : h.ids)
         h->remove(id);
     auto before = h->slot();
     EXPECT_EQ(pickTitles(h, 3), "Cadro Cadro Cadro ");
@@ -52,10 +45,10 @@ TEST(Cycle, SlotAdvancesOnEveryPickEvenWithOnlyTheHygieneThread) {
 
 TEST(Cycle, EveryThreadPrioritisedAndNoneDueGivesTheLongestUnseen) {
     WorkedExample h;
-    for (auto id : {h.a, h.c, h.d})
+    for (auto id : {h.ids[0], h.ids[2], h.ids[3]})
         h->remove(id);
     h->setPriority(h->hygiene()->id, 5);
-    h->setPriority(h.b, 5);
+    h->setPriority(h.ids[1], 5);
     // Both just prioritised (no lastSlot): ring order; then neither is due
     // and the smaller lastSlot wins.
     EXPECT_EQ(pickTitles(h, 5), "B Cadro B Cadro B ");
@@ -68,34 +61,23 @@ TEST(Cycle, NeverShownThreadsComeInRingOrder) {
     EXPECT_EQ(pickTitles(h, 6), "B C D B E F ");
 }
 
-TEST(Cycle, NewThreadsJoinBeforeTheHygieneThreadOnlyWhileItIsLast) {
-    StoreHarness h;
-    h.addThread("A");
-    h.addThread("B");
-    EXPECT_EQ(ringOrder(h), "A B Cadro ");
-    h->moveActive({2}, 0);
-    h.addThread("C");
-    EXPECT_EQ(ringOrder(h), "Cadro A B C ");
-}
-
 TEST(Cycle, ReseatingAfterADragFollowsTheNewOrderAndGivesTheCurrentTheNewestSlot) {
     WorkedExample h;
     h->next();  // B
     h->next();  // C
     std::int64_t slot = h->slot();
     h->moveActive({4}, 0);  // the hygiene thread to the top: M, A, B, C, D
-    EXPECT_EQ(h->strand(h.c)->lastSlot, slot - 1);
-    EXPECT_EQ(h->strand(h.b)->lastSlot, slot - 2);
+    EXPECT_EQ(h->strand(h.ids[2])->lastSlot, slot - 1);
+    EXPECT_EQ(h->strand(h.ids[1])->lastSlot, slot - 2);
     // The thread below C (D) comes next, then the ring wraps in its new order.
     EXPECT_EQ(pickTitles(h, 5), "D B Cadro A B ");
 }
 
-TEST(Cycle, HygieneThreadIsCreatedOnceAndItsOldStepRenamed) {
+TEST(Cycle, ANewStoreHasOnlyTheHygieneThreadWhoseOldStepIsRenamed) {
     StoreHarness h;
-    ASSERT_EQ(h->active().size(), 1u);
-    EXPECT_TRUE(h->active().front().isHygiene);
+    EXPECT_EQ(h.titles(), "Cadro ");
     EXPECT_FALSE(h->hasOwnThreads());
-    EXPECT_TRUE(std::filesystem::exists(h.file()));
+    EXPECT_FALSE(h->sessionOpen());
 
     auto state = h->persistedState();
     state.active.front().step = "Brain dump \xE2\x80\x94 review & clear";
@@ -104,15 +86,174 @@ TEST(Cycle, HygieneThreadIsCreatedOnceAndItsOldStepRenamed) {
     state.active.clear();
     testing::writeFile(h.file(), encodeStoreFile(state));
     h.reopen();
-    ASSERT_EQ(h->parked().size(), 1u);
-    EXPECT_TRUE(h->active().empty());
+    EXPECT_EQ(h.titles(ThreadKind::parked), "Housekeeping ");
     EXPECT_EQ(h->parked().front().step, "Maintenance");
-    EXPECT_EQ(h->parked().front().title, "Housekeeping");
 
     state.parked.front().step = "Something else";
     testing::writeFile(h.file(), encodeStoreFile(state));
     h.reopen();
     EXPECT_EQ(h->parked().front().step, "Something else");
+}
+
+TEST(Editing, RemovingTheCurrentThreadPicksTheNextAndTheHygieneThreadStaysInAnyList) {
+    DayWithThreads h;
+    h->remove(h.c);
+    EXPECT_EQ(h.currentTitle(), "A");
+    h->remove(h.a);
+    EXPECT_EQ(h.currentTitle(), "B");
+    const Uuid hygiene = h->hygiene()->id;
+    h->remove(hygiene);
+    h->park(hygiene);
+    h->remove(hygiene);
+    EXPECT_EQ(h.titles(), "B ");
+    EXPECT_EQ(h.titles(ThreadKind::parked), "Cadro ");
+}
+
+TEST(Editing, StepsWalkThePlanAndEditsReachWhicheverListHoldsTheThread) {
+    StoreHarness h;
+    auto a = h.addThread("A");
+    h->setNextSteps(a, {"first", "second"});
+    EXPECT_TRUE(h->advanceCurrentStep());
+    EXPECT_EQ(h->strand(a)->step, "first");
+    EXPECT_TRUE(h->advanceCurrentStep());
+    auto bytes = testing::readFile(h.file());
+    EXPECT_FALSE(h->advanceCurrentStep());
+    EXPECT_EQ(h->strand(a)->step, "second");
+    EXPECT_EQ(testing::readFile(h.file()), bytes);
+
+    // Titles are stored as given, in whichever list.
+    h->park(a);
+    h->update(a, " Renamed ", "");
+    EXPECT_EQ(h->strand(a)->title, " Renamed ");
+    h->setCurrentStep("ignored");  // nothing current in the ring now
+    EXPECT_EQ(h->strand(a)->step, "");
+}
+
+TEST(Editing, PriorityIsAtLeastOneAndMakesAnActiveThreadDueAtOnce) {
+    DayWithThreads h;
+    const Uuid b = h.b, c = h.c;
+    h->next();  // B
+    h->next();  // C
+    h->setPriority(b, 0);
+    EXPECT_EQ(h->strand(b)->priority, 1);
+    h->next();
+    EXPECT_EQ(h.currentTitle(), "B");
+    h->setPriority(b, -4);
+    EXPECT_EQ(h->strand(b)->priority, 1);
+
+    h->park(c);
+    h->next();
+    auto parkedSlot = h->strand(c)->lastSlot;
+    h->setPriority(c, 3);  // parked: only the priority changes
+    EXPECT_EQ(h->strand(c)->lastSlot, parkedSlot);
+}
+
+TEST(Editing, MovedRowsKeepTheirOrderAndNewThreadsJoinBeforeTheHygieneThreadWhileItIsLast) {
+    StoreHarness h;
+    for (const char* t : {"A", "B", "C", "D"})
+        h.addThread(t);
+    h->moveActive({0, 2}, 4);  // A and C before the hygiene thread
+    EXPECT_EQ(h.titles(), "B D A C Cadro ");
+    h.addThread("E");
+    EXPECT_EQ(h.titles(), "B D A C E Cadro ");
+    h->moveActive({5}, 0);  // the hygiene thread to the top
+    h.addThread("F");
+    EXPECT_EQ(h.titles(), "Cadro B D A C E F ");
+}
+
+TEST(Editing, ObserversHearEachChangedPropertyOncePerOperation) {
+    StoreHarness h;
+    auto a = h.addThread("A");
+    std::vector<StoreProperty> heard;
+    auto sub = h->subscribe([&](StoreProperty p) { heard.push_back(p); });
+    h->park(a);
+    EXPECT_EQ(heard, (std::vector<StoreProperty>{StoreProperty::active, StoreProperty::parked,
+                                                 StoreProperty::currentID}));
+    heard.clear();
+    h->startDay();  // the hygiene thread, current already, starts the round
+    EXPECT_EQ(heard,
+              (std::vector<StoreProperty>{StoreProperty::active, StoreProperty::sessionOpen}));
+    heard.clear();
+    h->wakeDueSnoozes(true);
+    EXPECT_TRUE(heard.empty());
+}
+
+TEST(Parking, ParkingTheCurrentThreadPicksANewOneAndUnparkingRejoinsBeforeHygiene) {
+    DayWithThreads h;
+    h->parkCurrent();
+    EXPECT_EQ(h.currentTitle(), "B");
+    h->park(h.c);  // not current: only moves
+    EXPECT_EQ(h.currentTitle(), "B");
+    EXPECT_EQ(h.titles(ThreadKind::parked), "A C ");
+
+    h->unpark(h.a);
+    EXPECT_EQ(h.titles(), "B A Cadro ");
+    EXPECT_FALSE(h->strand(h.a)->lastSlot);  // comes up ahead of shown threads
+    h->next();
+    EXPECT_EQ(h.currentTitle(), "A");
+}
+
+TEST(Parking, UnknownOrWrongListIdsAndAPassThatWakesNothingWriteNothing) {
+    DayWithThreads h;
+    h->snooze(h.c, h.clock.now() + 600);
+    auto bytes = testing::readFile(h.file());
+    auto mtime = std::filesystem::last_write_time(h.file());
+    h->park(Uuid::random());
+    h->unpark(h.b);  // active, not parked
+    h->wake(h.b);    // active, not snoozed
+    h->snooze(Uuid::random(), h.clock.now());
+    h->wakeDueSnoozes(true);
+    EXPECT_EQ(std::filesystem::last_write_time(h.file()), mtime);
+    EXPECT_EQ(testing::readFile(h.file()), bytes);
+}
+
+TEST(Parking, UnparkingAfterEndDayMakesAThreadCurrentButNextStaysIgnored) {
+    DayWithThreads h;
+    h->park(h.c);
+    h->endDay();
+    h->unpark(h.c);
+    auto picked = h->currentID();
+    ASSERT_TRUE(picked);
+    EXPECT_FALSE(h->sessionOpen());
+    h->next();
+    EXPECT_EQ(h->currentID(), picked);
+}
+
+TEST(Snoozing, SnoozingTheCurrentThreadPicksAtOnceOthersOnlyMove) {
+    DayWithThreads h;
+    h->snooze(h.c, h.clock.now() + 600);
+    EXPECT_EQ(h.currentTitle(), "A");
+    h->snooze(h.a, h.clock.now() + 600);
+    EXPECT_EQ(h.currentTitle(), "B");
+    EXPECT_EQ(h.titles(ThreadKind::snoozed), "C A ");
+    h->wake(h.c);  // rejoins the ring before the hygiene thread
+    EXPECT_EQ(h.titles(), "B C Cadro ");
+    EXPECT_FALSE(h->strand(h.c)->snoozedUntil);
+}
+
+TEST(Snoozing, DueThreadsWakeInSnoozeOrderBeforeHygieneAndComeUpFirst) {
+    DayWithThreads h;
+    h->next();  // B
+    h->snooze(h.c, h.clock.now() + 60);
+    h->snooze(h.a, h.clock.now() + 60);
+    h.clock.advance(61);
+    h->next();  // wakes them first
+    EXPECT_EQ(h.titles(), "B C A Cadro ");
+    EXPECT_FALSE(h->strand(h.a)->snoozedUntil);
+    EXPECT_EQ(h.currentTitle(), "C");
+    h->next();
+    EXPECT_EQ(h.currentTitle(), "A");
+}
+
+TEST(Snoozing, WakingWithNothingCurrentInAnOpenDayPicksTheWokenThreadAndSavesIt) {
+    DayWithThreads h;
+    for (auto id : {h.a, h.b, h.c, h->hygiene()->id})
+        h->snooze(id, h.clock.now() + 30);
+    EXPECT_FALSE(h->currentID());
+    h.clock.advance(30);       // exactly due
+    h->wakeDueSnoozes(false);  // the pick is saved even so
+    h.reopen();
+    EXPECT_EQ(h.currentTitle(), "A");
 }
 
 }  // namespace

@@ -2,14 +2,12 @@
 
 #include <gtest/gtest.h>
 
-#include <sys/inotify.h>
-#include <unistd.h>
-
-#include <functional>
+#include <utility>
 
 namespace cadro {
 namespace {
 
+namespace fs = std::filesystem;
 using testing::StoreHarness;
 
 // A store with something in every list, the day open, a to-do up, the brain
@@ -37,50 +35,17 @@ struct BusyStore : StoreHarness {
     Uuid a, b, c, parkedId, snoozedId, chance, scheduled;
 };
 
-struct Operation {
-    const char* name;
-    std::function<void(BusyStore&)> run;
-};
-
-/// Counts the store file's replacements in a folder.
-class WriteCounter {
-  public:
-    explicit WriteCounter(const std::filesystem::path& folder)
-        : fd_(::inotify_init1(IN_NONBLOCK | IN_CLOEXEC)) {
-        ::inotify_add_watch(fd_, folder.c_str(), IN_MOVED_TO | IN_CLOSE_WRITE);
-    }
-    ~WriteCounter() { ::close(fd_); }
-    int count() {
-        int writes = 0;
-        alignas(inotify_event) char buffer[4096];
-        for (ssize_t got; (got = ::read(fd_, buffer, sizeof buffer)) > 0;) {
-            for (ssize_t at = 0; at < got;) {
-                auto* event = reinterpret_cast<inotify_event*>(buffer + at);
-                writes += (event->mask & IN_MOVED_TO) && event->len &&
-                          std::string(event->name) == "threads.json";
-                at += static_cast<ssize_t>(sizeof(inotify_event) + event->len);
-            }
-        }
-        return writes;
-    }
-
-  private:
-    int fd_;
-};
-
-class EveryOperationPersists : public ::testing::TestWithParam<Operation> {};
-
-TEST_P(EveryOperationPersists, WritesOnceThenTellsObserversWhatIsOnDisk) {
+// Each operation saves before observers hear of it, and what it saved is
+// what a restart reads.
+void expectSavedBeforeObserversHear(void (*operation)(BusyStore&)) {
     BusyStore h;
-    WriteCounter writes(h.folder());
     bool observedUnsavedState = false;
     auto subscription = h->subscribe([&](StoreProperty) {
         observedUnsavedState =
             observedUnsavedState ||
             decodeStoreFile(testing::readFile(h.file()), Date{}) != h->persistedState();
     });
-    GetParam().run(h);
-    EXPECT_EQ(writes.count(), 1);
+    operation(h);
     EXPECT_FALSE(observedUnsavedState);
     PersistedState onDisk = decodeStoreFile(testing::readFile(h.file()), Date{});
     EXPECT_EQ(onDisk, h->persistedState());
@@ -88,47 +53,153 @@ TEST_P(EveryOperationPersists, WritesOnceThenTellsObserversWhatIsOnDisk) {
     EXPECT_EQ(reopened.persistedState(), h->persistedState());
 }
 
-const Operation kOperations[] = {
-    {"Next", [](BusyStore& h) { h->next(); }},
-    {"StartDay", [](BusyStore& h) { h->startDay(); }},
-    {"EndDay", [](BusyStore& h) { h->endDay(); }},
-    {"ParkCurrent", [](BusyStore& h) { h->parkCurrent(); }},
-    {"Park", [](BusyStore& h) { h->park(h.c); }},
-    {"Unpark", [](BusyStore& h) { h->unpark(h.parkedId); }},
-    {"Snooze", [](BusyStore& h) { h->snooze(h.b, h.clock.now() + 60); }},
-    {"SnoozeCurrent", [](BusyStore& h) { h->snoozeCurrent(h.clock.now() + 60); }},
-    {"Wake", [](BusyStore& h) { h->wake(h.snoozedId); }},
-    {"WakeDueSnoozes",
-     [](BusyStore& h) {
-         h.clock.advance(7200);
-         h->wakeDueSnoozes(true);
-     }},
-    {"AddThread", [](BusyStore& h) { h.addThread("New"); }},
-    {"Update", [](BusyStore& h) { h->update(h.a, "A2", "step"); }},
-    {"SetNextSteps", [](BusyStore& h) { h->setNextSteps(h.a, {"x"}); }},
-    {"SetPriority", [](BusyStore& h) { h->setPriority(h.c, 4); }},
-    {"SetColor", [](BusyStore& h) { h->setColor(h.c, "#112233"); }},
-    {"Remove", [](BusyStore& h) { h->remove(h.a); }},
-    {"SetCurrentStep", [](BusyStore& h) { h->setCurrentStep("typed"); }},
-    {"AdvanceCurrentStep", [](BusyStore& h) { h->advanceCurrentStep(); }},
-    {"MoveActive", [](BusyStore& h) { h->moveActive({2}, 0); }},
-    {"AddTodo", [](BusyStore& h) { h->addTodo("another", 15); }},
-    {"UpdateTodo", [](BusyStore& h) { h->updateTodo(h.chance, "renamed"); }},
-    {"SetTodoMinutes", [](BusyStore& h) { h->setTodoMinutes(h.chance, 45); }},
-    {"SetTodoSchedule", [](BusyStore& h) { h->setTodoSchedule(h.scheduled, std::nullopt); }},
-    {"SnoozeTodo", [](BusyStore& h) { h->snoozeTodo(h.scheduled, h.clock.now() + 60); }},
-    {"RemoveTodo", [](BusyStore& h) { h->removeTodo(h.chance); }},
-    {"ProcessSchedules",
-     [](BusyStore& h) { h->processSchedules(h.berlin(2026, 3, 4, 14, 0, 5), true); }},
-    {"EditBrainDump", [](BusyStore& h) { h->editBrainDump("- a\n- b"); }},
-    {"LinkBrainDump", [](BusyStore& h) { h->linkBrainDumpFile(h.dir / "c.md"); }},
-    {"UnlinkBrainDump", [](BusyStore& h) { h->unlinkBrainDumpFile(); }},
-    {"DefaultSnooze", [](BusyStore& h) { h->setDefaultSnoozeMinutes(240); }},
-    {"Chance", [](BusyStore& h) { h->setTodoChancePercent(30); }},
+TEST(EveryOperation, SavesBeforeTellingObservers) {
+    const std::pair<const char*, void (*)(BusyStore&)> operations[] = {
+        {"Next", [](BusyStore& h) { h->next(); }},
+        {"StartDay", [](BusyStore& h) { h->startDay(); }},
+        {"EndDay", [](BusyStore& h) { h->endDay(); }},
+        {"ParkCurrent", [](BusyStore& h) { h->parkCurrent(); }},
+        {"Park", [](BusyStore& h) { h->park(h.c); }},
+        {"Unpark", [](BusyStore& h) { h->unpark(h.parkedId); }},
+        {"Snooze", [](BusyStore& h) { h->snooze(h.b, h.clock.now() + 60); }},
+        {"SnoozeCurrent", [](BusyStore& h) { h->snoozeCurrent(h.clock.now() + 60); }},
+        {"Wake", [](BusyStore& h) { h->wake(h.snoozedId); }},
+        {"WakeDueSnoozes",
+         [](BusyStore& h) {
+             h.clock.advance(7200);
+             h->wakeDueSnoozes(true);
+         }},
+        {"AddThread", [](BusyStore& h) { h.addThread("New"); }},
+        {"Update", [](BusyStore& h) { h->update(h.a, "A2", "step"); }},
+        {"SetNextSteps", [](BusyStore& h) { h->setNextSteps(h.a, {"x"}); }},
+        {"SetPriority", [](BusyStore& h) { h->setPriority(h.c, 4); }},
+        {"SetColor", [](BusyStore& h) { h->setColor(h.c, "#112233"); }},
+        {"Remove", [](BusyStore& h) { h->remove(h.a); }},
+        {"SetCurrentStep", [](BusyStore& h) { h->setCurrentStep("typed"); }},
+        {"AdvanceCurrentStep", [](BusyStore& h) { h->advanceCurrentStep(); }},
+        {"MoveActive", [](BusyStore& h) { h->moveActive({2}, 0); }},
+        {"AddTodo", [](BusyStore& h) { h->addTodo("another", 15); }},
+        {"UpdateTodo", [](BusyStore& h) { h->updateTodo(h.chance, "renamed"); }},
+        {"SetTodoMinutes", [](BusyStore& h) { h->setTodoMinutes(h.chance, 45); }},
+        {"SetTodoSchedule", [](BusyStore& h) { h->setTodoSchedule(h.scheduled, std::nullopt); }},
+        {"SnoozeTodo", [](BusyStore& h) { h->snoozeTodo(h.scheduled, h.clock.now() + 60); }},
+        {"RemoveTodo", [](BusyStore& h) { h->removeTodo(h.chance); }},
+        {"ProcessSchedules",
+         [](BusyStore& h) { h->processSchedules(h.berlin(2026, 3, 4, 14, 0, 5), true); }},
+        {"EditBrainDump", [](BusyStore& h) { h->editBrainDump("- a\n- b"); }},
+        {"LinkBrainDump", [](BusyStore& h) { h->linkBrainDumpFile(h.dir / "c.md"); }},
+        {"UnlinkBrainDump", [](BusyStore& h) { h->unlinkBrainDumpFile(); }},
+        {"DefaultSnooze", [](BusyStore& h) { h->setDefaultSnoozeMinutes(240); }},
+        {"Chance", [](BusyStore& h) { h->setTodoChancePercent(30); }},
+    };
+
+    for (const auto& [name, operation] : operations) {
+        SCOPED_TRACE(name);
+        expectSavedBeforeObserversHear(operation);
+    }
+}
+
+TEST(DaySession, StartDayRestartsTheRoundFromTheFirstActiveThreadOrNone) {
+    StoreHarness h;
+    auto ids = h.openDay({"A", "B"});
+    h->next();
+    h->next();
+    h->startDay();
+    EXPECT_EQ(h->currentID(), ids[0]);
+    EXPECT_EQ(h->strand(ids[0])->lastSlot, 0);
+    EXPECT_FALSE(h->strand(ids[1])->lastSlot);
+    EXPECT_EQ(h->slot(), 1);
+
+    for (const auto& thread : std::vector<Strand>(h->active()))
+        h->park(thread.id);
+    h->startDay();
+    EXPECT_FALSE(h->currentID());
+    EXPECT_EQ(h->slot(), 0);
+    h->next();
+    EXPECT_FALSE(h->currentID());
+}
+
+TEST(DaySession, ARelaunchPicksAMissingCurrentAndEndDayStopsTheCycleButKeepsIt) {
+    StoreHarness h;
+    h.openDay({"A", "B"});
+    auto state = h->persistedState();
+    state.currentID.reset();
+    testing::writeFile(h.file(), encodeStoreFile(state));
+    h.reopen();
+    EXPECT_EQ(h.currentTitle(), "B");  // A was shown at Start Day
+
+    h->endDay();
+    EXPECT_FALSE(h->currentID());
+    state = h->persistedState();
+    EXPECT_EQ(state.slot, 2);
+    h->next();
+    EXPECT_EQ(h->persistedState(), state);
+}
+
+struct LinkedDump : StoreHarness {
+    fs::path notes() { return dir / "notes.md"; }
 };
 
-INSTANTIATE_TEST_SUITE_P(Store, EveryOperationPersists, ::testing::ValuesIn(kOperations),
-                         [](const auto& info) { return std::string(info.param.name); });
+TEST(BrainDump, LinkingTakesTheFilesTextOrWritesTheStoresIntoAnEmptyOrMissingFile) {
+    LinkedDump h;
+    h->editBrainDump("- buy ink");
+    h->linkBrainDumpFile(h.notes());
+    EXPECT_EQ(testing::readFile(h.notes()), "- buy ink");
+    testing::writeFile(h.notes(), "");
+    h->linkBrainDumpFile(h.notes());
+    EXPECT_EQ(testing::readFile(h.notes()), "- buy ink");
+
+    testing::writeFile(h.notes(), "file text\n");
+    h->linkBrainDumpFile(h.notes());
+    EXPECT_EQ(h->brainDump(), "file text\n");
+    h.reopen();
+    EXPECT_EQ(h->brainDump(), "file text\n");
+}
+
+TEST(BrainDump, EditsReachTheFileOutsideEditsComeBackAndADeletedFileIsRecreated) {
+    LinkedDump h;
+    h->linkBrainDumpFile(h.notes());
+    h->editBrainDump("- one");
+    EXPECT_EQ(testing::readFile(h.notes()), "- one");
+    testing::writeFile(h.notes(), "- edited elsewhere");
+    auto bytes = testing::readFile(h.file());
+    h->refreshBrainDump();
+    EXPECT_EQ(h->brainDump(), "- edited elsewhere");
+    EXPECT_EQ(testing::readFile(h.file()), bytes);  // refreshing saves nothing
+
+    fs::remove(h.notes());
+    h->refreshBrainDump();
+    EXPECT_EQ(h->brainDump(), "- edited elsewhere");
+    h->editBrainDump("recreated");
+    EXPECT_EQ(testing::readFile(h.notes()), "recreated");
+
+    // At start-up a readable file wins, even when empty; unlinking leaves it alone.
+    testing::writeFile(h.notes(), "");
+    h.reopen();
+    EXPECT_EQ(h->brainDump(), "");
+    h->unlinkBrainDumpFile();
+    h->editBrainDump("only in the store");
+    EXPECT_EQ(testing::readFile(h.notes()), "");
+    EXPECT_FALSE(h->brainDumpFilePath());
+}
+
+TEST(BrainDump, AFileThatIsNotUtf8TextIsNeverLinkedOrOverwritten) {
+    LinkedDump h;
+    h->editBrainDump("safe");
+    testing::writeFile(h.notes(), "caf\xE9 in Latin-1");
+    EXPECT_FALSE(h->linkBrainDumpFile(h.notes()));
+    EXPECT_FALSE(h->brainDumpFilePath());
+    EXPECT_EQ(h->brainDump(), "safe");
+    EXPECT_EQ(testing::readFile(h.notes()), "caf\xE9 in Latin-1");
+
+    // Linked first, then replaced by another program with such bytes: it is
+    // not read, and the store keeps its own text.
+    testing::writeFile(h.notes(), "");
+    ASSERT_TRUE(h->linkBrainDumpFile(h.notes()));
+    testing::writeFile(h.notes(), "\xFF");
+    h->refreshBrainDump();
+    EXPECT_EQ(h->brainDump(), "safe");
+}
 
 }  // namespace
 }  // namespace cadro

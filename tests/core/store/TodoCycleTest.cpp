@@ -9,10 +9,6 @@ using testing::StoreHarness;
 
 struct TodoDay : StoreHarness {
     TodoDay() { store().setTodoChancePercent(100); }
-    std::string upTitle() {
-        const Todo* todo = store().currentTodo();
-        return todo ? todo->title : "(thread " + currentTitle() + ")";
-    }
     std::vector<Uuid> ids = openDay({"A", "B"});
 };
 
@@ -62,17 +58,17 @@ TEST(ChanceDraw, ChanceZeroNeverAndHundredAlwaysWhenSomethingIsEligible) {
     TodoDay h;
     h.random.values = {0.0};
     h->next();  // a roll that succeeds with nothing eligible falls through
-    EXPECT_EQ(h.upTitle(), "(thread B)");
+    EXPECT_EQ(h.up(), "thread B");
     h->addTodo("small", 5);
     h->setTodoChancePercent(0);
     h.random.values = {0.0, 0.0};
     h->next();
-    EXPECT_EQ(h.upTitle(), "(thread Cadro)");
+    EXPECT_EQ(h.up(), "thread Cadro");
 
     h->setTodoChancePercent(100);
     h.random.values = {0.999, 0.5};
     h->next();
-    EXPECT_EQ(h.upTitle(), "small");
+    EXPECT_EQ(h.up(), "small");
     EXPECT_EQ(h->currentID(), h->hygiene()->id);  // the thread stays underneath
 }
 
@@ -82,12 +78,11 @@ TEST(TodoCycle, NextOnAToDoFinishesItWithoutDrawingAnother) {
     h->addTodo("two", 5);
     h.random.values = {0.0, 0.0};
     h->next();
-    ASSERT_EQ(h.upTitle(), "one");
+    ASSERT_EQ(h.up(), "one");
     auto slot = h->slot();
     h.random.values = {0.0, 0.0};
     h->next();  // done: "one" goes, and the next thread comes up
-    EXPECT_EQ(h.upTitle(), "(thread B)");
-    EXPECT_EQ(h->todos().size(), 1u);
+    EXPECT_EQ(h.up(), "thread B");
     EXPECT_FALSE(h->todo(one));
     EXPECT_EQ(h->slot(), slot + 1);
 
@@ -106,8 +101,6 @@ TEST(TodoEditing, TitlesAreTrimmedOnlyWhenAddedAndANewScheduleFiresAfresh) {
     EXPECT_EQ(h->todo(id)->title, "Renew passport");
     h->updateTodo(id, "  spaced ");
     EXPECT_EQ(h->todo(id)->title, "  spaced ");
-    h->setTodoMinutes(id, std::nullopt);
-    EXPECT_FALSE(h->todo(id)->estimatedMinutes);
 
     // Replacing a schedule clears lastFiredAt, even with the same schedule.
     TodoSchedule daily{h.clock.now(), {{13, 0}}, RepeatRule{1, RepeatUnit::day, {}, {}}};
@@ -116,7 +109,156 @@ TEST(TodoEditing, TitlesAreTrimmedOnlyWhenAddedAndANewScheduleFiresAfresh) {
     ASSERT_TRUE(h->todo(id)->lastFiredAt);
     h->setTodoSchedule(id, daily);
     EXPECT_FALSE(h->todo(id)->lastFiredAt);
-    EXPECT_EQ(h->todo(id)->schedule, daily);
+}
+
+// The day is open on 2026-03-04 in Berlin, the user is on thread A.
+struct FiringDay : StoreHarness {
+    FiringDay() { store().setTodoChancePercent(0); }
+    TodoSchedule at(int hour, int minute, bool daily = false) {
+        TodoSchedule s{berlin(2026, 3, 4, 0, 0), {{hour, minute}}, std::nullopt};
+        if (daily)
+            s.repeatRule = RepeatRule{1, RepeatUnit::day, {}, {}};
+        return s;
+    }
+    void tick(bool canPresent = true) { store().processSchedules(clock.now(), canPresent); }
+    // Sets the clock to March `day` at the given Berlin time, then ticks.
+    void tickAt(int day, int hour, int minute, int second = 0, bool canPresent = true) {
+        clock.set(berlin(2026, 3, day, hour, minute, second));
+        tick(canPresent);
+    }
+    std::vector<Uuid> ids = openDay({"A", "B", "C"});
+    Uuid a = ids[0];
+};
+
+TEST(ScheduleFiring, FiresWithinAMinuteOnceAndNeverLate) {
+    FiringDay h;
+    auto id = *h->addTodo("stretch", 5, h.at(14, 0, true));
+    h.tickAt(4, 13, 59, 59);
+    EXPECT_EQ(h.up(), "thread A");
+    h.tickAt(4, 14, 0, 30);
+    EXPECT_EQ(h.up(), "stretch");
+    EXPECT_EQ(h->todo(id)->lastFiredAt, h.berlin(2026, 3, 4, 14, 0));
+    h->next();  // done: back to A, the repeating to-do stays
+    EXPECT_EQ(h.up(), "thread A");
+    ASSERT_TRUE(h->todo(id));
+    h.clock.advance(30);  // 14:01:00, still inside the window of the same occurrence
+    h.tick();
+    EXPECT_EQ(h.up(), "thread A");
+
+    // Tomorrow the app was not running at 14:00: 61 s late is too late.
+    h.tickAt(5, 14, 1, 1);
+    EXPECT_EQ(h.up(), "thread A");
+    h.tickAt(6, 14, 1);  // exactly 60 s: still fires
+    EXPECT_EQ(h.up(), "stretch");
+}
+
+TEST(ScheduleFiring, NothingFiresWhileTheDayIsClosed) {
+    FiringDay h;
+    h->addTodo("standup", 5, h.at(14, 0));
+    h->endDay();
+    h.clock.set(h.berlin(2026, 3, 4, 14, 0, 10));
+    auto bytes = testing::readFile(h.file());
+    h.tick();
+    EXPECT_EQ(testing::readFile(h.file()), bytes);
+    h->startDay();
+    h.tick();  // still within the minute, the day open now: fires
+    EXPECT_EQ(h.up(), "standup");
+}
+
+TEST(ScheduleFiring, WaitsWhileItMayNotPresentThenShowsAtTheFirstAllowedCall) {
+    FiringDay h;
+    auto id = *h->addTodo("call mum", 10, h.at(14, 0));
+    h.tickAt(4, 14, 0, 5, false);
+    EXPECT_EQ(h.up(), "thread A");
+    EXPECT_TRUE(h->pendingScheduledTodoIDs().count(id));
+    h.tickAt(4, 14, 7, 0, false);  // long after the window
+    EXPECT_EQ(h.up(), "thread A");
+    h.tick(true);
+    EXPECT_EQ(h.up(), "call mum");
+    h.reopen();  // it fired once, and that was saved
+    EXPECT_EQ(h->todo(id)->lastFiredAt, h.berlin(2026, 3, 4, 14, 0));
+}
+
+TEST(ScheduleFiring, TwoDueAtOnceShowInListOrderAndTheFirstIsPushedBackAnHour) {
+    FiringDay h;
+    auto first = *h->addTodo("first", 5, h.at(14, 0));
+    h->addTodo("second", 5, h.at(14, 0));
+    h.tickAt(4, 14, 0);
+    EXPECT_EQ(h.up(), "first");
+    h.clock.advance(30);
+    h.tick();
+    EXPECT_EQ(h.up(), "second");
+    EXPECT_EQ(h->todo(first)->snoozedUntil, h.berlin(2026, 3, 4, 15, 0, 30));
+    EXPECT_FALSE(h->interruptedTodoID());
+}
+
+TEST(ScheduleFiring, AnInterruptedChanceToDoComesBackUnlessItWasSnoozedMeanwhile) {
+    for (bool snoozed : {false, true}) {
+        SCOPED_TRACE(snoozed);
+        FiringDay h;
+        auto chance = *h->addTodo("chance", 5);  // drawn between A and B
+        h->setTodoChancePercent(100);
+        h.random.values = {0.0, 0.0};
+        h->next();
+        h->setTodoChancePercent(0);
+        h->addTodo("meds", 1, h.at(14, 0));
+        h.tickAt(4, 14, 0, 20);
+        EXPECT_EQ(h.up(), "meds");
+        if (snoozed)
+            h->snoozeTodo(chance, h.clock.now() + 600);
+        h->next();
+        EXPECT_EQ(h.up(), snoozed ? "thread A" : "chance");
+        EXPECT_FALSE(h->interruptedTodoID());
+        h->next();  // the chance to-do sat between threads: moving on
+        EXPECT_EQ(h.up(), "thread B");
+    }
+}
+
+TEST(ScheduleFiring, FinishingReturnsToTheSameThreadOrPicksWhenItWasParked) {
+    FiringDay h;
+    auto oneOff = *h->addTodo("once", 5, h.at(14, 0));
+    h.tickAt(4, 14, 0);
+    auto slot = h->slot();
+    h->next();
+    EXPECT_EQ(h.up(), "thread A");
+    EXPECT_EQ(h->slot(), slot);     // the cycle did not move
+    EXPECT_FALSE(h->todo(oneOff));  // a one-off is gone when done
+
+    h->addTodo("again", 5, h.at(15, 0));
+    h.tickAt(4, 15, 0);
+    h->park(h.a);
+    h->next();
+    EXPECT_EQ(h.up(), "thread B");
+
+    // A one-off with a later time today stays when done.
+    TodoSchedule twice{h.berlin(2026, 3, 4, 0, 0), {{16, 0}, {18, 0}}, std::nullopt};
+    auto meds = *h->addTodo("meds", 1, twice);
+    h.tickAt(4, 16, 0);
+    ASSERT_EQ(h.up(), "meds");
+    h->next();
+    EXPECT_TRUE(h->todo(meds));
+    // Removing it while it is up moves on the same way.
+    h.tickAt(4, 18, 0);
+    ASSERT_EQ(h.up(), "meds");
+    h->removeTodo(meds);
+    EXPECT_EQ(h.up(), "thread B");
+}
+
+TEST(ScheduleFiring, ASnoozedScheduledToDoComesBackAtItsTimeWithTheSnoozeCleared) {
+    FiringDay h;
+    auto id = *h->addTodo("report", 30, h.at(14, 0));
+    h.tickAt(4, 14, 0);
+    h->snoozeCurrent(h.berlin(2026, 3, 4, 15, 0));
+    EXPECT_EQ(h.up(), "thread A");  // scheduled: back to the same thread
+    h.tickAt(4, 14, 59, 59);
+    EXPECT_EQ(h.up(), "thread A");
+    h->wakeDueSnoozes(true);  // the general pass leaves scheduled snoozes alone
+    h.clock.set(h.berlin(2026, 3, 4, 15, 0, 10));
+    h->wakeDueSnoozes(true);
+    EXPECT_TRUE(h->todo(id)->snoozedUntil);
+    h.tick();
+    EXPECT_EQ(h.up(), "report");
+    EXPECT_FALSE(h->todo(id)->snoozedUntil);
 }
 
 }  // namespace

@@ -1,0 +1,99 @@
+#include "core/base/Json.h"
+#include "core/base/Utf8.h"
+#include "core/base/Uuid.h"
+
+#include <gtest/gtest.h>
+
+namespace cadro {
+namespace {
+
+TEST(Uuid, RandomIdsAreVersion4AndWrittenUpperCase) {
+    Uuid id = Uuid::random();
+    std::string text = id.toString();
+    ASSERT_EQ(text.size(), 36u);
+    EXPECT_EQ(text[14], '4');
+    EXPECT_NE(std::string("89AB").find(text[19]), std::string::npos);
+    EXPECT_EQ(text.find_first_of("abcdef"), std::string::npos) << text;
+    EXPECT_EQ(Uuid::parse(text), id);
+    EXPECT_NE(Uuid::random(), id);
+}
+
+TEST(Uuid, ReadsEitherCaseAndRejectsEverythingElse) {
+    auto upper = Uuid::parse("8B7CF6AA-0000-4000-8000-00000000ABCD");
+    auto lower = Uuid::parse("8b7cf6aa-0000-4000-8000-00000000abcd");
+    ASSERT_TRUE(upper);
+    EXPECT_EQ(upper, lower);
+    EXPECT_EQ(lower->toString(), "8B7CF6AA-0000-4000-8000-00000000ABCD");
+
+    for (const char* bad :
+         {"", "8B7CF6AA00004000800000000000ABCD", "8B7CF6AA-0000-4000-8000-00000000ABC",
+          "8B7CF6AA-0000-4000-8000-00000000ABCDE", "8B7CF6AA-0000-4000-8000_00000000ABCD",
+          "{8B7CF6AA-0000-4000-8000-00000000ABC}", "8B7CF6AG-0000-4000-8000-00000000ABCD",
+          " 8B7CF6AA-0000-4000-8000-00000000ABC"}) {
+        EXPECT_FALSE(Uuid::parse(bad)) << bad;
+    }
+}
+
+TEST(Utf8, ValidatesWellFormedText) {
+    EXPECT_TRUE(isValidUtf8("plain \xE2\x98\x90 \xF0\x9F\x98\x80"));
+    // Stray byte, overlong '/', surrogate, above U+10FFFF, cut short.
+    for (const char* bad : {"\xFF", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE2\x98"})
+        EXPECT_FALSE(isValidUtf8(bad)) << bad;
+}
+
+TEST(Utf8, TrimsUnicodeWhitespaceAndCutsAtUserPerceivedCharacters) {
+    EXPECT_EQ(trimWhitespaceAndNewlines("  \t\r\n hello world \n"), "hello world");
+    EXPECT_EQ(trimWhitespaceAndNewlines("\xE2\x80\xA8\xC2\xA0x\xE3\x80\x80"), "x");
+    EXPECT_EQ(trimWhitespaceAndNewlines("\xC2\x85mid dle\xC2\x85"), "mid dle");
+    EXPECT_EQ(prefixCharacters("ab", 5), "ab");
+    // e + combining acute is one character; a family emoji is one character.
+    EXPECT_EQ(prefixCharacters("e\xCC\x81xyz", 2), "e\xCC\x81x");
+    std::string family = "\xF0\x9F\x91\xA8\xE2\x80\x8D\xF0\x9F\x91\xA9\xE2\x80\x8D\xF0\x9F\x91\xA7";
+    EXPECT_EQ(prefixCharacters(family + "ab", 1), family);
+}
+
+// Invalid UTF-8 never makes a document unwritable.
+TEST(Json, EncodesCompactWithEscapedSlashesAndRawUtf8) {
+    json::OrderedValue v = json::OrderedValue::object();
+    v["path"] = "/home/me/notes.md";
+    v["text"] = "caf\xC3\xA9 \xFF";
+    v["n"] = 3;
+    EXPECT_EQ(
+        json::encodeCompact(v),
+        "{\"path\":\"\\/home\\/me\\/notes.md\",\"text\":\"caf\xC3\xA9 \xEF\xBF\xBD\",\"n\":3}");
+}
+
+TEST(Json, DatesRoundTripExactly) {
+    for (double seconds : {0.0, 786000000.123456789, -1.5, 1e-9, 8.0e8 + 1.0 / 3.0}) {
+        json::OrderedValue v = json::OrderedValue::object();
+        v["d"] = seconds;
+        json::Value back = json::parse(json::encodeCompact(v));
+        EXPECT_EQ(json::ObjectReader(back, "").date("d").secondsSinceReference, seconds);
+    }
+}
+
+// Wrong types are rejected through the store file's damaged-document cases;
+// here, that the error names the place.
+TEST(Json, ReaderErrorsNameThePlace) {
+    json::Value v = json::parse(R"({"ok":-7})");
+    json::ObjectReader in(v, "todos[3]");
+    EXPECT_EQ(in.integer("ok"), -7);
+    try {
+        in.string("missing");
+        FAIL();
+    } catch (const json::DecodeError& e) {
+        EXPECT_STREQ(e.what(), "todos[3]: \"missing\" is missing");
+    }
+}
+
+TEST(Json, ParseFailuresAreDecodeErrors) {
+    EXPECT_THROW(json::parse("{"), json::DecodeError);
+    EXPECT_THROW(json::parse("{} trailing"), json::DecodeError);
+    EXPECT_THROW(json::parse("\"\xFF\""), json::DecodeError);
+    // A number beyond a double:
+    EXPECT_THROW(json::parse(R"({"createdAt":78e6000000.5})"), json::DecodeError);
+    EXPECT_THROW(json::ObjectReader(json::parse("[]"), ""), json::DecodeError);
+}
+
+}  // namespace
+}  // namespace cadro
