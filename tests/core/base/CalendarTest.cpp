@@ -1,4 +1,5 @@
 #include "core/base/Calendar.h"
+#include "core/base/DayNumber.h"
 #include "core/base/ZoneInfo.h"
 
 #include <gtest/gtest.h>
@@ -268,6 +269,26 @@ TEST(ZoneInfoTest, ParsesPosixStrings) {
     for (const char* bad :
          {"", "CET", "CET-1CEST,M13.5.0,M10.5.0", "CET-1CEST,M3.5.0", "<+03-3", "AB-1"}) {
         EXPECT_FALSE(parsePosixTimeZone(bad)) << bad;
+    }
+}
+
+TEST(ZoneInfoTest, JulianDayRulesSkipTheLeapDay) {
+    // J60 is March 1 and J300 October 27, leap year or not.
+    const auto zone = makeIcuZone("Julian", *parsePosixTimeZone("XST-1XDT,J60,J300"));
+    ASSERT_TRUE(zone);
+    auto offsetAt = [&](int year, int month, int day) {
+        const auto dayNumber = dayNumberFromCivil({year, month, day});
+        std::int32_t raw = 0, saving = 0;
+        UErrorCode status = U_ZERO_ERROR;
+        zone->getOffset(double(dayNumber * 86400 + 12 * 3600) * 1000, false, raw, saving, status);
+        return (raw + saving) / 3600000;
+    };
+    for (int year : {2024, 2025}) {
+        SCOPED_TRACE(year);
+        EXPECT_EQ(offsetAt(year, 2, 28), 1);
+        EXPECT_EQ(offsetAt(year, 3, 1), 2);
+        EXPECT_EQ(offsetAt(year, 10, 26), 2);
+        EXPECT_EQ(offsetAt(year, 10, 27), 1);
     }
 }
 
