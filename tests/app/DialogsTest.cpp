@@ -123,17 +123,6 @@ TEST(TextPromptTest, ReturnOrOkGiveTheFieldAndEscapeOrCancelNothing) {
     }
 }
 
-TEST(TextPromptTest, ALongMessageGrowsThePromptDownNotAcross) {
-    TextPrompt shortPrompt("Title", "Short.", "");
-    TextPrompt longPrompt("Title", QString("A long explanation that has to wrap. ").repeated(12),
-                          "");
-    shortPrompt.show();
-    longPrompt.show();
-    QApplication::processEvents();
-    EXPECT_EQ(longPrompt.width(), shortPrompt.width());
-    EXPECT_GT(longPrompt.height(), shortPrompt.height() + 3 * shortPrompt.fontMetrics().height());
-}
-
 TEST(QuitKey, CtrlQQuitsFromAnyWindowAndOtherKeysPassThrough) {
     int quits = 0;
     QuitKey key([&] { ++quits; });

@@ -1,4 +1,5 @@
 #include "app/MenuRenderer.h"
+#include "app/StatusIcon.h"
 #include "app/tray/StatusNotifierItem.h"
 #include "support/ShellHarness.h"
 
@@ -8,6 +9,8 @@
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
+#include <QImage>
+#include <algorithm>
 
 namespace cadro {
 namespace {
@@ -104,6 +107,75 @@ TEST(StatusNotifierItem, PixmapsAreStraightArgbFollowThePaletteAndOnlyChangesAre
     ASSERT_EQ(label.count(), 1);
     EXPECT_EQ(label[0][0].toString(), "Be\u2026");
     EXPECT_EQ(icon.count(), 0);
+}
+
+// Device pixels of a pixmap, straight (not premultiplied) colours.
+QImage pixelsOf(const QPixmap& pixmap) {
+    return pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+}
+
+// At x = 5.16 points the first wave peaks 3 points from the top and the
+// second lies 3 points from the bottom, the gap between them at y = 8.
+QColor at(const QImage& image, qreal y, qreal scale, qreal x = 5.16) {
+    return image.pixelColor(int(x * scale), int(y * scale));
+}
+
+TEST(StatusIconTest, TintedWavesAreOnlyTheThreadColourUntintedOnesHaveASoftHalo) {
+    const QColor tint(0x4F, 0x8E, 0xF7);
+    for (qreal ratio : {1.0, 2.0}) {
+        SCOPED_TRACE(ratio);
+        const QPixmap pixmap = StatusIcon::make(tint, ratio);
+        EXPECT_EQ(pixmap.devicePixelRatio(), ratio);
+        const QImage image = pixelsOf(pixmap);
+        EXPECT_GT(at(image, 3, ratio).alpha(), 200);
+        EXPECT_GT(at(image, 13, ratio).alpha(), 200);
+        EXPECT_EQ(at(image, 8, ratio).alpha(), 0) << "nothing between the waves";
+        EXPECT_EQ(at(image, 1.2, ratio).alpha(), 0) << "no halo around tinted waves";
+        int painted = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor pixel = image.pixelColor(x, y);
+                if (pixel.alpha() <= 128)
+                    continue;
+                ++painted;
+                EXPECT_LE(std::max({std::abs(pixel.red() - tint.red()),
+                                    std::abs(pixel.green() - tint.green()),
+                                    std::abs(pixel.blue() - tint.blue())}),
+                          6)
+                    << x << "," << y;
+            }
+        }
+        // Two strokes of 1.7 points over roughly 22 points of curve each.
+        EXPECT_GT(painted, 40 * ratio * ratio);
+
+        const QImage plain =
+            pixelsOf(StatusIcon::make(std::nullopt, ratio, QColor(Qt::black), QColor(Qt::white)));
+        const QColor onWave = at(plain, 3.5, ratio);
+        EXPECT_TRUE(onWave.lightness() < 60 && onWave.alpha() > 200);
+        const QColor besideWave = at(plain, 1.5, ratio);
+        EXPECT_TRUE(besideWave.lightness() > 200 && besideWave.alpha() > 0 &&
+                    besideWave.alpha() < 255)
+            << "a soft halo";
+        EXPECT_LT(at(plain, 8, ratio).alpha(), 32) << "the gap stays open";
+    }
+    // At 2x the 3.4-pixel stroke fully covers the two pixel rows at the top of
+    // the wave; an upscaled 1x image would leave them partly transparent.
+    const QImage doubled = pixelsOf(StatusIcon::make(tint, 2));
+    EXPECT_EQ(doubled.pixelColor(10, 5).alpha() + doubled.pixelColor(10, 6).alpha(), 2 * 255);
+    EXPECT_EQ(doubled.pixelColor(10, 3).alpha(), 0);
+    EXPECT_GE(StatusIcon::icon(tint).availableSizes().size(), 2) << "1x and 2x for the tray";
+}
+
+TEST(StatusIconTest, DotIsTheThreadColourOrNothing) {
+    for (const char* bad : {"", "#12345G", "##4F8EF7"})
+        EXPECT_TRUE(StatusIcon::dot(bad).isNull()) << bad;
+    EXPECT_TRUE(StatusIcon::dot(std::nullopt).isNull());
+    for (qreal ratio : {1.0, 2.0}) {
+        const QImage image = pixelsOf(StatusIcon::dot("#4F8EF7", ratio));
+        ASSERT_FALSE(image.isNull());
+        EXPECT_EQ(at(image, 4.5, ratio, 4.5), QColor(0x4F, 0x8E, 0xF7));
+        EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0) << "a circle, not a square";
+    }
 }
 
 }  // namespace

@@ -16,7 +16,7 @@ namespace {
 namespace fs = std::filesystem;
 using testing::TempDir;
 
-TEST(WelcomeWindow, NamesNextAsBoundAndOnlyReturnOrAddAddsAThread) {
+TEST(WelcomeWindow, NamesNextAsBoundAndOnlyTheAddButtonAddsAThread) {
     TempDir config;
     XdgAutostartEntry entry(config.path(), "/usr/bin/cadro-tray");
     {
@@ -31,13 +31,11 @@ TEST(WelcomeWindow, NamesNextAsBoundAndOnlyReturnOrAddAddsAThread) {
         std::function<void(WelcomeWindow&)> act;
         bool adds;
     } cases[] = {
-        {"Return", [](WelcomeWindow& w) { QTest::keyClick(&w, Qt::Key_Return); }, true},
         {"add button",
          [](WelcomeWindow& w) { w.findChild<QPushButton*>("addThreadButton")->click(); }, true},
         {"Escape", [](WelcomeWindow& w) { QTest::keyClick(&w, Qt::Key_Escape); }, false},
         {"Close button",
          [](WelcomeWindow& w) { w.findChild<QPushButton*>("closeButton")->click(); }, false},
-        {"window closed", [](WelcomeWindow& w) { w.close(); }, false},
     };
     for (const auto& c : cases) {
         WelcomeWindow window(entry, "Ctrl+Alt+Super+N");
@@ -68,7 +66,6 @@ TEST(WelcomeWindow, TheLoginSwitchWritesAndRemovesTheAutostartEntry) {
     EXPECT_TRUE(toggle->isChecked());
     toggle->click();
     EXPECT_FALSE(fs::exists(entry.agentPath()));
-    EXPECT_EQ(window.findChild<QLabel*>("loginUnavailable"), nullptr);
 }
 
 TEST(WelcomeWindow, FromTheBuildTreeItSaysToInstallInsteadOfASwitch) {

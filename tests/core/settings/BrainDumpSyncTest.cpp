@@ -22,12 +22,6 @@ class BrainDumpSyncTest : public ::testing::Test {
     BrainDumpSync sync{h.store()};
 };
 
-TEST_F(BrainDumpSyncTest, EditsGoToTheFileAndTheStore) {
-    EXPECT_FALSE(sync.edit("- one\n- two\n"));
-    EXPECT_EQ(readFile(notes), "- one\n- two\n");
-    EXPECT_EQ(h.reopen().brainDump(), "- one\n- two\n");
-}
-
 TEST_F(BrainDumpSyncTest, AnOutsideChangeIsKeptAndThePageTextGoesToAConflictCopy) {
     writeFile(notes, "- one\n- from the phone\n");
     auto copy = sync.edit("- one\n- typed here\n");

@@ -1,3 +1,4 @@
+#include "core/updates/AppVersion.h"
 #include "core/updates/UpdateChecker.h"
 
 #include <gtest/gtest.h>
@@ -10,32 +11,25 @@ constexpr const char* kLastChecked = "updates.lastCheckedAt";
 constexpr double kHour = 3600;
 
 // Keeps every request; the test answers them when it likes.
-struct FakeTransport {
+struct UpdateCheckerTest : ::testing::Test {
+    ManualClock clock{Date{800'000'000}};
+    std::shared_ptr<MemoryDefaults> defaults = std::make_shared<MemoryDefaults>();
     std::vector<std::string> urls;
     std::vector<FetchCompletion> pending;
 
-    FeedTransport transport() {
-        return [this](const std::string& url, FetchCompletion completion) {
-            urls.push_back(url);
-            pending.push_back(std::move(completion));
-        };
+    std::unique_ptr<UpdateChecker> make(std::optional<std::string> feed = kFeed,
+                                        std::optional<std::string> installed = "1.9") {
+        return std::make_unique<UpdateChecker>(
+            feed, installed, defaults, clock, [this](const std::string& url, FetchCompletion done) {
+                urls.push_back(url);
+                pending.push_back(std::move(done));
+            });
     }
     void answer(FetchResult result) {
         ASSERT_FALSE(pending.empty());
         auto completion = std::move(pending.front());
         pending.erase(pending.begin());
         completion(std::move(result));
-    }
-};
-
-struct UpdateCheckerTest : ::testing::Test {
-    ManualClock clock{Date{800'000'000}};
-    std::shared_ptr<MemoryDefaults> defaults = std::make_shared<MemoryDefaults>();
-    FakeTransport fake;
-
-    std::unique_ptr<UpdateChecker> make(std::optional<std::string> feed = kFeed,
-                                        std::optional<std::string> installed = "1.9") {
-        return std::make_unique<UpdateChecker>(feed, installed, defaults, clock, fake.transport());
     }
 
     // Runs check() and answers it with `body`.
@@ -46,7 +40,7 @@ struct UpdateCheckerTest : ::testing::Test {
             outcome = std::move(o);
             called = true;
         });
-        fake.answer(std::move(answer));
+        this->answer(std::move(answer));
         EXPECT_TRUE(called);
         return outcome;
     }
@@ -59,29 +53,25 @@ TEST_F(UpdateCheckerTest, AutomaticChecksRunOncePerDay) {
         bool fetches;
     } cases[] = {
         {"never checked", std::nullopt, true},
-        {"23 hours ago", 23 * kHour, false},
         {"just under a day", 24 * kHour - 0.001, false},
         {"exactly a day", 24 * kHour, true},
-        {"a week ago", 168 * kHour, true},
     };
     for (const auto& c : cases) {
         defaults = std::make_shared<MemoryDefaults>();
-        fake = {};
+        urls.clear();
         if (c.lastCheckedAgo)
             defaults->setDate(kLastChecked, clock.now() - *c.lastCheckedAgo);
         auto checker = make();
 
         EXPECT_EQ(checker->checkIfDue(), c.fetches) << c.name;
-        EXPECT_EQ(fake.urls.size(), c.fetches ? 1u : 0u) << c.name;
-        if (c.fetches) {
-            // Written before the answer arrives, so a failure also waits a day.
-            EXPECT_EQ(fake.urls.front(), kFeed);
-            EXPECT_EQ(defaults->getDate(kLastChecked), clock.now()) << c.name;
-            fake.answer(FetchResult::failure("offline"));
-            EXPECT_EQ(defaults->getDate(kLastChecked), clock.now()) << c.name;
-        } else if (c.lastCheckedAgo) {
-            EXPECT_EQ(defaults->getDate(kLastChecked), clock.now() - *c.lastCheckedAgo) << c.name;
-        }
+        EXPECT_EQ(urls, c.fetches ? std::vector<std::string>{kFeed} : std::vector<std::string>{})
+            << c.name;
+        // Written before the answer arrives, so a failure also waits a day.
+        if (c.fetches)
+            answer(FetchResult::failure("offline"));
+        EXPECT_EQ(defaults->getDate(kLastChecked),
+                  c.fetches ? clock.now() : clock.now() - c.lastCheckedAgo.value_or(0))
+            << c.name;
     }
 }
 
@@ -94,7 +84,7 @@ TEST_F(UpdateCheckerTest, AFutureDateWaitsUntilADayAfterIt) {
     clock.set(future + 24 * kHour);
     EXPECT_TRUE(checker->checkIfDue());
     EXPECT_FALSE(checker->checkIfDue());  // the key now holds this moment
-    EXPECT_EQ(fake.urls.size(), 1u);
+    EXPECT_EQ(urls.size(), 1u);
 }
 
 TEST_F(UpdateCheckerTest, UnconfiguredCheckersNeverFetch) {
@@ -104,13 +94,9 @@ TEST_F(UpdateCheckerTest, UnconfiguredCheckersNeverFetch) {
         auto checker = make(feed, installed);
         EXPECT_FALSE(checker->isConfigured());
         EXPECT_FALSE(checker->checkIfDue());
-        bool failed = false;
-        checker->check([&](UpdateCheckOutcome o) { failed = o.failed(); });
-        EXPECT_TRUE(failed);
     }
-    EXPECT_TRUE(fake.urls.empty());
+    EXPECT_TRUE(urls.empty());
     EXPECT_EQ(defaults->getDate(kLastChecked), std::nullopt);
-    EXPECT_TRUE(make()->isConfigured());
 }
 
 TEST_F(UpdateCheckerTest, PublishesANewerReleaseAndClearsItWhenUpToDate) {
@@ -148,13 +134,9 @@ TEST_F(UpdateCheckerTest, MalformedFeedsFailTheCheck) {
         std::string body;
     } cases[] = {
         {"missing url", R"({"version":"9.0"})"},
-        {"version not text", R"({"version":9.0,"url":"https://example.org/"})"},
         {"url not text", R"({"version":"9.0","url":["https://example.org/"]})"},
         {"file url", R"({"version":"9.0","url":"file:///usr/bin/xterm"})"},
-        {"not an object", R"(["9.0","https://example.org/"])"},
         {"not JSON", "<html>502 Bad Gateway</html>"},
-        {"empty body", ""},
-        {"invalid UTF-8", "{\"version\":\"9.0\xFF\",\"url\":\"https://example.org/\"}"},
         {"deeply nested", deep},
         {"over 1 MiB", tooLarge},
     };
@@ -163,9 +145,7 @@ TEST_F(UpdateCheckerTest, MalformedFeedsFailTheCheck) {
     checkWith(*checker,
               FetchResult::success(R"({"version":"2.0","url":"https://example.org/2.0"})"));
     for (const auto& c : cases) {
-        auto outcome = checkWith(*checker, FetchResult::success(c.body));
-        EXPECT_TRUE(outcome.failed()) << c.name;
-        EXPECT_FALSE(outcome.error.empty()) << c.name;
+        EXPECT_TRUE(checkWith(*checker, FetchResult::success(c.body)).failed()) << c.name;
         EXPECT_EQ(checker->available(), known) << c.name;
     }
     // A feed of exactly the limit is still read.
@@ -180,7 +160,7 @@ TEST_F(UpdateCheckerTest, AnAnswerAfterTheCheckerIsGoneIsDropped) {
     bool called = false;
     checker->check([&](UpdateCheckOutcome) { called = true; });
     checker.reset();
-    fake.answer(FetchResult::success(R"({"version":"9.0","url":"https://example.org/"})"));
+    answer(FetchResult::success(R"({"version":"9.0","url":"https://example.org/"})"));
     EXPECT_FALSE(called);
 }
 
@@ -193,6 +173,44 @@ TEST(ReleaseFeed, WebUrls) {
                             "ftp://example.org/", "file:///etc/passwd", "https:example.org",
                             "https://example.org/\tx", "https://example.org\\@evil.example/", ""}) {
         EXPECT_FALSE(isWebUrl(url)) << url;
+    }
+}
+
+TEST(AppVersion, Components) {
+    using V = std::vector<std::int64_t>;
+    struct Case {
+        const char* text;
+        V components;
+    } cases[] = {
+        {"1.4.2", {1, 4, 2}},
+        {"1..3", {1, 3}},
+        {"", {}},
+        {"2.0-beta", {2, 0}},
+        {"beta.1", {0, 1}},
+        {"+3.-2", {3, -2}},
+        {"+.-.+-1", {0, 0, 0}},
+        {" 1.2", {0, 2}},
+        {"9223372036854775807.9223372036854775808", {9223372036854775807, 0}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(AppVersion::components(c.text), c.components) << c.text;
+}
+
+TEST(AppVersion, IsNewer) {
+    struct Case {
+        const char* candidate;
+        const char* installed;
+        bool newer;
+    } cases[] = {
+        {"1.10", "1.9", true},     {"1.9", "1.10", false},  {"1.2.1", "1.2", true},
+        {"1.2.0", "1.2", false},   {"1.2", "1.2.0", false}, {"1.2", "1.2", false},
+        {"1.3-rc1", "1.2", false},                          // 1.0 against 1.2
+        {"2.0-beta", "1.9", true}, {"v2.0", "1.0", false},  // "v2" counts as 0
+        {"0.0.1", "", true},       {"", "0.0.0", false},    {"1.-1", "1", false},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(AppVersion::isNewer(c.candidate, c.installed), c.newer)
+            << c.candidate << " vs " << c.installed;
     }
 }
 

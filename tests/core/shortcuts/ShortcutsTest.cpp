@@ -1,0 +1,289 @@
+#include "core/shortcuts/HotKeyAction.h"
+#include "core/shortcuts/HotKeyManager.h"
+#include "core/shortcuts/KeyCombo.h"
+#include "core/shortcuts/KeyNotation.h"
+#include "core/shortcuts/ShortcutSettings.h"
+
+#include <gtest/gtest.h>
+#include <map>
+#include <set>
+#include <utility>
+
+namespace cadro {
+namespace {
+
+using Strings = std::vector<std::string>;
+
+TEST(KeyCombo, KeycapsFollowTheFixedModifierOrderThenTheKey) {
+    struct Case {
+        const char* name;
+        std::uint32_t keyCode;
+        std::uint32_t modifiers;
+        Strings symbols;
+        std::string linuxText;
+    } cases[] = {
+        {"all four",
+         40,
+         Modifier::command | Modifier::shift | Modifier::option | Modifier::control,
+         {"⌃", "⌥", "⇧", "⌘", "K"},
+         "Ctrl+Alt+Shift+Super+K"},
+        {"unknown bits add nothing", 40, 0x0400 | Modifier::control, {"⌃", "K"}, "Ctrl+K"},
+        {"a symbol key is named on Linux", 116, Modifier::control, {"⌃", "K"}, "Ctrl+Page Up"},
+        {"an arrow", 123, Modifier::option, {"⌥", "K"}, "Alt+Left"},
+    };
+    for (const auto& c : cases) {
+        KeyCombo combo{c.keyCode, c.modifiers, "K"};
+        EXPECT_EQ(keycaps(combo, KeyNotation::macSymbols), c.symbols) << c.name;
+        EXPECT_EQ(comboText(combo, KeyNotation::linuxNames), c.linuxText) << c.name;
+    }
+}
+
+TEST(KeyCombo, KeyLabels) {
+    struct Case {
+        const char* name;
+        std::uint32_t keyCode;
+        std::string characters;
+        std::string label;
+    } cases[] = {
+        {"letter upper-cased", 45, "n", "N"},
+        {"special code wins over characters", 49, " ", "Space"},
+        {"arrow", 123, "\xEF\x9C\x82", "←"},
+        {"no characters", 50, "", "?"},
+        {"accented letter", 8, "é", "É"},
+        {"sharp s grows", 27, "ß", "SS"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(keyLabel(c.keyCode, c.characters), c.label) << c.name;
+    }
+}
+
+TEST(KeyCombo, KeyEventsNeedControlOptionOrCommand) {
+    struct Case {
+        const char* name;
+        std::uint32_t mask;
+        std::optional<std::uint32_t> modifiers;  // nullopt: no combo
+    } cases[] = {
+        {"shift alone", Modifier::shift, std::nullopt},
+        {"nothing", 0, std::nullopt},
+        {"caps lock and num lock only", 0x0400 | 0x10000, std::nullopt},
+        {"control", Modifier::control, Modifier::control},
+        {"command with shift", Modifier::command | Modifier::shift,
+         Modifier::command | Modifier::shift},
+        {"caps lock dropped", Modifier::control | 0x0400, Modifier::control},
+    };
+    for (const auto& c : cases) {
+        auto combo = comboFromKeyEvent(0, c.mask, "a");
+        ASSERT_EQ(combo.has_value(), c.modifiers.has_value()) << c.name;
+        if (combo) {
+            EXPECT_EQ(*combo, (KeyCombo{0, *c.modifiers, "A"})) << c.name;
+        }
+    }
+}
+
+TEST(KeyCombo, JsonRoundTripAndStrictReading) {
+    KeyCombo combo{45, 6400, "N"};
+    EXPECT_EQ(json::encode(combo).dump(), R"({"keyCode":45,"modifiers":6400,"key":"N"})");
+    EXPECT_EQ(json::decodeKeyCombo(json::Value::parse(json::encode(combo).dump()), "next"), combo);
+
+    const char* bad[] = {
+        R"({"keyCode":45,"modifiers":6400})",
+        R"({"keyCode":-1,"modifiers":6400,"key":"N"})",
+        R"({"keyCode":4294967296,"modifiers":6400,"key":"N"})",
+        R"({"keyCode":45.5,"modifiers":6400,"key":"N"})",
+        R"({"keyCode":45,"modifiers":6400,"key":7})",
+        R"([45,6400,"N"])",
+    };
+    for (const char* text : bad) {
+        EXPECT_THROW(json::decodeKeyCombo(json::Value::parse(text), "next"), json::DecodeError)
+            << text;
+    }
+}
+
+constexpr const char* kKey = "shortcuts";
+
+std::vector<std::string> compactCombos(const ShortcutSettings& settings) {
+    std::vector<std::string> out;
+    for (HotKeyAction action : kAllHotKeyActions)
+        out.push_back(comboText(settings.combo(action), KeyNotation::macSymbols));
+    return out;
+}
+
+TEST(ShortcutSettings, LoadsTheStoredMap) {
+    const std::vector<std::string> defaults{"⌃⌥⌘N", "⌃⌥⌘M", "⌃⌥⌘I", "⌃⌥⌘S"};
+    struct Case {
+        const char* name;
+        std::optional<std::string> data;
+        std::vector<std::string> expected;
+    } cases[] = {
+        {"nothing stored", std::nullopt, defaults},
+        {"only snooze",
+         R"({"snooze":{"keyCode":1,"modifiers":4352,"key":"S"}})",
+         {"⌃⌥⌘N", "⌃⌥⌘M", "⌃⌥⌘I", "⌃⌘S"}},
+        {"unknown member ignored",
+         R"({"later":{"keyCode":5,"modifiers":256,"key":"G"},)"
+         R"("next":{"keyCode":49,"modifiers":2048,"key":"Space"}})",
+         {"⌥Space", "⌃⌥⌘M", "⌃⌥⌘I", "⌃⌥⌘S"}},
+        {"one member without key discards all",
+         R"({"snooze":{"keyCode":1,"modifiers":4352,"key":"S"},)"
+         R"("next":{"keyCode":45,"modifiers":256}})",
+         defaults},
+        {"a bad unknown member discards all too",
+         R"({"snooze":{"keyCode":1,"modifiers":4352,"key":"S"},"later":3})", defaults},
+        {"not JSON", "\xFF\xFE{", defaults},
+    };
+    for (const auto& c : cases) {
+        auto store = std::make_shared<MemoryDefaults>();
+        if (c.data)
+            store->setData(kKey, *c.data);
+        ShortcutSettings settings(store);
+        EXPECT_EQ(compactCombos(settings), c.expected) << c.name;
+        EXPECT_EQ(settings.isAllDefault(), c.expected == defaults) << c.name;
+        // Loading never rewrites what is stored, good or bad.
+        EXPECT_EQ(store->getData(kKey), c.data) << c.name;
+    }
+}
+
+TEST(ShortcutSettings, SavedCombosSurviveARestartAndResetAllSavesTheDefaults) {
+    auto store = std::make_shared<MemoryDefaults>();
+    ShortcutSettings settings(store);
+    KeyCombo f5{96, Modifier::control, "F5"};
+    settings.setCombo(HotKeyAction::nextTypedTask, f5);
+    EXPECT_EQ(store->getData(kKey), std::nullopt);  // changes alone are not saved
+    settings.save();
+    EXPECT_EQ(ShortcutSettings(store).combo(HotKeyAction::nextTypedTask), f5);
+
+    std::vector<ShortcutProperty> seen;
+    auto sub = settings.subscribe([&](ShortcutProperty p) { seen.push_back(p); });
+    settings.resetAll();
+    EXPECT_TRUE(settings.isAllDefault());
+    EXPECT_EQ(seen, std::vector<ShortcutProperty>{ShortcutProperty::combos});
+    EXPECT_TRUE(ShortcutSettings(store).isAllDefault());
+    ASSERT_TRUE(store->getData(kKey));
+    EXPECT_EQ(ShortcutSettings::decode(*store->getData(kKey)).size(), 4u);
+}
+
+TEST(ShortcutSettings, LookupIgnoresTheLabelAndMissingActionsFallBack) {
+    ShortcutSettings settings(std::make_shared<MemoryDefaults>());
+    settings.setCombo(HotKeyAction::next, KeyCombo{45, 0x1900, "n"});
+    EXPECT_TRUE(settings.isAllDefault());
+
+    // A later action given the Next combo does not shadow Next.
+    settings.setCombo(HotKeyAction::snooze, defaultCombo(HotKeyAction::next));
+    EXPECT_FALSE(settings.isAllDefault());
+    EXPECT_EQ(settings.action(KeyCombo{45, 0x1900, "whatever"}), HotKeyAction::next);
+    EXPECT_EQ(settings.action(KeyCombo{1, 0x1900, "S"}), std::nullopt);
+    EXPECT_EQ(settings.action(KeyCombo{45, 0x1800, "N"}), std::nullopt);
+
+    // Actions missing from a new set fall back to their defaults.
+    settings.setCombos({{HotKeyAction::snooze, KeyCombo{2, Modifier::option, "D"}}});
+    EXPECT_EQ(settings.combo(HotKeyAction::next), defaultCombo(HotKeyAction::next));
+    EXPECT_EQ(settings.action(defaultCombo(HotKeyAction::nextTypedTask)),
+              HotKeyAction::nextTypedTask);
+    EXPECT_FALSE(settings.isAllDefault());
+}
+
+// Grabs in memory; combos listed in `taken` belong to another program.
+class MemoryBackend : public HotKeyBackend {
+  public:
+    std::set<std::pair<std::uint32_t, std::uint32_t>> taken;
+    std::map<std::uint32_t, std::pair<std::uint32_t, std::uint32_t>> grabs;
+    int releases = 0;
+
+    bool grab(std::uint32_t id, std::uint32_t keyCode, std::uint32_t modifiers) override {
+        if (taken.contains({keyCode, modifiers})) {
+            return false;
+        }
+        grabs[id] = {keyCode, modifiers};
+        return true;
+    }
+    void releaseAll() override {
+        grabs.clear();
+        ++releases;
+    }
+};
+
+constexpr std::uint32_t kControlOptionCommand = Modifier::required;
+
+struct HotKeyManagerTest : ::testing::Test {
+    MemoryBackend backend;
+    HotKeyManager manager{backend};
+    std::map<std::uint32_t, int> runs;
+
+    std::vector<HotKeyManager::Binding> fourShortcuts() {
+        std::vector<HotKeyManager::Binding> bindings;
+        const std::uint32_t keys[] = {45, 46, 34, 1};  // N, M, I, S
+        for (std::uint32_t id = 1; id <= 4; ++id) {
+            bindings.push_back(
+                {id, keys[id - 1], kControlOptionCommand, [this, id] { ++runs[id]; }});
+        }
+        return bindings;
+    }
+
+    void press(std::uint32_t id) { manager.handle(id, HotKeyEvent::pressed); }
+    void release(std::uint32_t id) { manager.handle(id, HotKeyEvent::released); }
+};
+
+TEST_F(HotKeyManagerTest, HoldingAKeyRunsItOnceAndStrayEventsDoNothing) {
+    manager.replaceAll(fourShortcuts());
+    press(1);
+    press(1);  // auto-repeat while held
+    press(1);
+    EXPECT_EQ(runs[1], 1);
+    EXPECT_EQ(manager.heldDown(), std::set<std::uint32_t>{1});
+
+    release(1);
+    EXPECT_TRUE(manager.heldDown().empty());
+    press(1);
+    EXPECT_EQ(runs[1], 2);
+
+    // Holding one key does not block another.
+    press(4);
+    EXPECT_EQ(runs[4], 1);
+
+    // Unknown ids and stray releases do nothing.
+    runs.clear();
+    release(3);
+    press(9);
+    press(4);  // still held
+    EXPECT_TRUE(runs.empty());
+
+    manager.unregisterAll();
+    press(1);
+    EXPECT_TRUE(runs.empty()) << "no callbacks survive unregistering";
+    EXPECT_TRUE(backend.grabs.empty());
+}
+
+TEST_F(HotKeyManagerTest, CallbackMayReplaceTheRegistrationsWhileRunning) {
+    int nested = 0;
+    manager.replaceAll(
+        {{1, 45, kControlOptionCommand, [&] {
+              manager.replaceAll({{1, 45, kControlOptionCommand, [&] { ++nested; }}});
+          }}});
+    press(1);
+    EXPECT_TRUE(manager.heldDown().empty()) << "the new registrations start with nothing held";
+    press(1);
+    EXPECT_EQ(nested, 1);
+}
+
+TEST_F(HotKeyManagerTest, ActionsRegisterInOrderWithDefaultsForMissingCombos) {
+    std::vector<HotKeyAction> ran;
+    const auto run = [&](HotKeyAction action) { ran.push_back(action); };
+    registerHotKeys(manager,
+                    {{HotKeyAction::snooze, {17, Modifier::control | Modifier::command, "T"}}},
+                    false, run);
+
+    EXPECT_EQ(backend.grabs.size(), 4u);
+    EXPECT_EQ(backend.grabs.at(4), std::make_pair(17u, Modifier::control | Modifier::command));
+    press(4);
+    press(2);
+    EXPECT_EQ(ran, (std::vector{HotKeyAction::snooze, HotKeyAction::nextWithNewTask}));
+
+    // While a shortcut is being recorded nothing is registered at all.
+    registerHotKeys(manager, {}, true, run);
+    EXPECT_TRUE(backend.grabs.empty());
+    press(1);
+    EXPECT_EQ(ran.size(), 2u);
+}
+
+}  // namespace
+}  // namespace cadro
