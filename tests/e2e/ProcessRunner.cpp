@@ -14,12 +14,10 @@ extern char** environ;
 namespace cadro::testing {
 
 ProcessResult runProcess(const std::vector<std::string>& argv,
-                         const std::map<std::string, std::string>& environment,
-                         const std::string& input) {
+                         const std::map<std::string, std::string>& environment) {
     // Output goes to files, so a grandchild left running cannot hold the run
     // open; a hung child is ended by timeout and exits 124.
     TempDir dir;
-    writeFile(dir / "in", input);
     std::vector<std::string> words = {"timeout", "30", "env", "-i", "PATH=/usr/bin:/bin"};
     if (const char* home = std::getenv("HOME"))
         words.push_back(std::string("HOME=") + home);
@@ -31,11 +29,10 @@ ProcessResult runProcess(const std::vector<std::string>& argv,
         args.push_back(word.data());
     args.push_back(nullptr);
 
-    const std::string in = (dir / "in").string(), out = (dir / "out").string(),
-                      err = (dir / "err").string();
+    const std::string out = (dir / "out").string(), err = (dir / "err").string();
     posix_spawn_file_actions_t actions;
     posix_spawn_file_actions_init(&actions);
-    posix_spawn_file_actions_addopen(&actions, 0, in.c_str(), O_RDONLY, 0);
+    posix_spawn_file_actions_addopen(&actions, 0, "/dev/null", O_RDONLY, 0);
     posix_spawn_file_actions_addopen(&actions, 1, out.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     posix_spawn_file_actions_addopen(&actions, 2, err.c_str(), O_WRONLY | O_CREAT | O_TRUNC, 0600);
     pid_t pid = 0;

@@ -15,7 +15,6 @@ struct ProcessResult {
 /// Runs a program to its end with the given arguments and extra environment
 /// variables (on top of a clean, minimal environment), and collects its output.
 ProcessResult runProcess(const std::vector<std::string>& argv,
-                         const std::map<std::string, std::string>& environment,
-                         const std::string& input = "");
+                         const std::map<std::string, std::string>& environment);
 
 }  // namespace cadro::testing

@@ -95,10 +95,6 @@ class NotificationServer(dbus.service.Object):
                            "actions": [str(a) for a in actions]})
         return len(self.shown)
 
-    @dbus.service.method(NOTIFICATIONS, out_signature="ssss")
-    def GetServerInformation(self):
-        return ("test", "cadro", "1", "1.2")
-
     @dbus.service.signal(NOTIFICATIONS, signature="us")
     def ActionInvoked(self, id, key):
         pass
@@ -219,13 +215,8 @@ def main():
     props = dbus.Interface(item, "org.freedesktop.DBus.Properties")
     get = lambda name: props.Get(ITEM, name)  # noqa: E731
     first = cadro("status")
-    check(get("Title") == first and get("ToolTip")[3] == first, "title and tooltip show the status")
-    check(get("XAyatanaLabel") == first, f"the label is not the status: {get('XAyatanaLabel')!r}")
-    check(get("Status") == "Active", "a fresh item does not ask for attention")
-    pixmaps = get("IconPixmap")
-    check(len(pixmaps) >= 2 and all(len(p[2]) == p[0] * p[1] * 4 for p in pixmaps),
-          "the item has pixmaps at more than one size")
-    tinted = (get("IconName"), bytes(pixmaps[0][2]))
+    check(get("Title") == get("ToolTip")[3] == get("XAyatanaLabel") == first,
+          "the title, tooltip and label do not show the status")
 
     # The exported menu: the status menu with its submenu, dots and shortcuts.
     menu = dbus.Interface(bus.get_object(watcher.items[0], str(get("Menu"))),
@@ -245,14 +236,8 @@ def main():
           "no disabled information lines")
 
     # `cadro next` changes what the item shows; so does Next clicked in the menu.
-    labels_seen = []
-    bus.add_signal_receiver(lambda label, guide: labels_seen.append(str(label)),
-                            "XAyatanaNewLabel", ITEM)
     cadro("next")
     check(wait_for(lambda: get("Title") == cadro("status") != first), "the title stayed after next")
-    check(wait_for(lambda: labels_seen), "no new-label signal after next")
-    check((get("IconName"), bytes(get("IconPixmap")[0][2])) != tinted,
-          "the icon did not change from a coloured thread to a plain one")
     before = cadro("status")
     menu.Event(by_label["Next"][0], "clicked", dbus.String("", variant_level=1), 0)
     check(wait_for(lambda: cadro("status") != before), "Next clicked in the exported menu did nothing")

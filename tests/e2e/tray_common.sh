@@ -1,7 +1,7 @@
 # shellcheck shell=bash
-# Shared by the tray end-to-end tests (sourced after setting `cadro` and
-# `shots`, which may be empty): app_env.sh's set-up, a tray host on its X
-# server, and helpers that wait for the tray icon, windows and the menu.
+# Shared by the tray end-to-end tests (sourced after setting `cadro`):
+# app_env.sh's set-up, a tray host on its X server, and helpers that wait for
+# the tray icon, windows and the menu.
 # shellcheck source-path=SCRIPTDIR source=app_env.sh
 source "$(dirname "${BASH_SOURCE[0]}")/app_env.sh"
 trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
