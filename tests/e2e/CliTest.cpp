@@ -62,9 +62,8 @@ std::vector<std::string> split(std::string_view line) {
 // The real `cadro` binary in temporary XDG folders, in Berlin, in English.
 class Cli {
   public:
-    Cli() = default;
     // Runs set-up commands written as for split().
-    explicit Cli(std::initializer_list<const char*> setup, const std::string& fakeTime = "") {
+    explicit Cli(std::initializer_list<const char*> setup = {}, const std::string& fakeTime = "") {
         for (const char* line : setup)
             ok(split(line), fakeTime);
     }
@@ -208,8 +207,7 @@ TEST(Cli, AtTakesTimesOfOneDayOnly) {
         ProcessResult r = cli.run({"add-todo", "x", "--at", c.at, "--on", "2026-03-05"}, now);
         EXPECT_EQ(r.exitCode, c.next ? 0 : 2) << c.at << ": " << r.err;
         if (c.next) {
-            auto todos = cli.list(now)["todos"];
-            EXPECT_EQ(todos.back()["schedule"]["next"],
+            EXPECT_EQ(cli.list(now)["todos"].back()["schedule"]["next"],
                       std::string("2026-03-05T") + c.next + ":00+01:00")
                 << c.at;
         }
