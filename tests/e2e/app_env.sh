@@ -15,7 +15,6 @@ cleanup() {
 trap cleanup EXIT
 fail() {
   echo "FAIL: $*" >&2
-  [ -z "${shots:-}" ] || import -window root "$shots/failure.png" || true
   tail -n 20 "$work"/*.log >&2 2>/dev/null || true
   exit 1
 }

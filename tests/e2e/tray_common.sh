@@ -1,7 +1,7 @@
 # shellcheck shell=bash
-# Shared by the tray end-to-end tests (sourced after setting `cadro` and
-# `shots`, which may be empty): app_env.sh's set-up, a tray host on its X
-# server, and helpers that wait for the tray icon, windows and the menu.
+# Shared by the tray end-to-end tests (sourced after setting `cadro`):
+# app_env.sh's set-up, a tray host on its X server, and helpers that wait for
+# the tray icon, windows and the menu.
 # shellcheck source-path=SCRIPTDIR source=app_env.sh
 source "$(dirname "${BASH_SOURCE[0]}")/app_env.sh"
 trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
@@ -9,37 +9,18 @@ trayer --edge top --align right --widthtype request --height 24 --SetDockType tr
 pids+=($!)
 sleep 0.5
 
-# Waits until the tray holds an icon window of cadro-tray; prints its centre.
-# While docking the icon may briefly sit off screen: wait for a real place.
-tray_icon() {
-  for _ in $(seq 100); do
-    local line size abs x y w h
-    line=$(xwininfo -root -tree 2>/dev/null | grep '("cadro-tray" "Cadro")' | grep -v '1x1+' | head -n1 || true)
-    # "... 22x22+0+0  +1001+1" : size, then absolute position
-    abs=$(echo "$line" | grep -oE '\+[0-9]+\+[0-9]+$' || true)
-    if [ -n "$abs" ]; then
-      size=$(echo "$line" | grep -oE '[0-9]+x[0-9]+\+' | head -n1 | tr -d '+')
-      x=$(echo "$abs" | cut -d+ -f2); y=$(echo "$abs" | cut -d+ -f3)
-      w=${size%x*}; h=${size#*x}
-      echo "$((x + w / 2)) $((y + h / 2))"
-      return 0
-    fi
-    sleep 0.1
-  done
-  return 1
+# The centre of cadro-tray's icon window in the tray, from a line such as
+# "... 22x22+0+0  +1001+1" (size, then absolute place); fails while there is
+# none or, while docking, it sits off screen.
+icon_centre() {
+  xwininfo -root -tree 2>/dev/null | grep '("cadro-tray" "Cadro")' | grep -v '1x1+' | head -n1 |
+    sed -nE 's/.* ([0-9]+)x([0-9]+)\+-?[0-9]+\+-?[0-9]+ +\+([0-9]+)\+([0-9]+)$/\1 \2 \3 \4/p' |
+    awk '{ print $3 + int($1 / 2), $4 + int($2 / 2) } END { exit NR == 0 }'
 }
-
-# Waits up to five seconds for a visible window whose name matches; prints
-# its id.
-wait_window() {
-  local found
-  for _ in $(seq 50); do
-    found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 || true)
-    [ -n "$found" ] && echo "$found" && return 0
-    sleep 0.1
-  done
-  return 1
-}
+tray_icon() { wait_for 10 icon_centre; }
+# Waits up to five seconds for a visible window whose name matches; prints its id.
+window_id() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 | grep .; }
+wait_window() { wait_for 5 window_id "$1"; }
 
 # Right-clicks the tray icon at "$1 $2" and waits for the menu.
 open_tray_menu() {

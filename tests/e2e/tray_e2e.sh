@@ -1,13 +1,10 @@
 #!/usr/bin/env bash
 # End-to-end test of the tray app under a real X server with a tray host:
-# the first start welcomes and later ones do not, the icon docks, the menu
-# opens (screenshot), Start Day is chosen from it, `cadro` commands reach the
-# running app, the global shortcuts work and a new one recorded in the
-# settings window replaces the old, a second start replaces the first, and
-# quitting a demo removes its sandbox.
-# Usage: tray_e2e.sh path/to/cadro [screenshot-dir]
+# the first start welcomes and later ones do not, the icon docks, Start Day
+# is chosen from its menu, `cadro` commands reach the running app, the global
+# shortcuts work, and quitting a demo removes its sandbox.
+# Usage: tray_e2e.sh path/to/cadro
 cadro=$1
-shots=${2:-}
 # shellcheck source-path=SCRIPTDIR source=tray_common.sh
 source "$(dirname "$0")/tray_common.sh"
 
@@ -15,21 +12,14 @@ source "$(dirname "$0")/tray_common.sh"
 launch_app
 wait_window "Welcome to Cadro" >/dev/null || fail "the first start did not welcome"
 quit_app
-launch_app
-tray_icon >/dev/null || fail "the second start has no icon"
-sleep 1
-xdotool search --onlyvisible --name "^Welcome to Cadro\$" >/dev/null && fail "the second start welcomed again"
-quit_app
-
 "$cadro" add-thread Alpha >/dev/null
 "$cadro" add-thread Beta >/dev/null
-
 launch_app
-first=$app
 read -r ix iy < <(tray_icon) || fail "the tray icon did not appear"
+sleep 1
+xdotool search --onlyvisible --name "^Welcome to Cadro\$" >/dev/null && fail "the second start welcomed again"
 # The closed-day menu: its first enabled item is Start Day.
 open_tray_menu "$ix" "$iy"
-if [ -n "$shots" ]; then import -window root "$shots/tray-menu-closed-day.png"; fi
 xdotool key Down Return
 wait_for 5 shows Alpha || fail "Start Day from the menu did not start the day"
 
@@ -62,48 +52,19 @@ xdotool key Escape
 sleep 0.8
 shows Beta || fail "a shortcut pressed during a prompt was not dropped"
 
-# Recording a new Next shortcut in the Shortcuts tab: the new combo moves on,
-# the old one does nothing. Clicks land at places of the window's layout.
-"$cadro" show settings >/dev/null
-settings=$(wait_window '^Cadro$') || fail "the settings window did not open"
-eval "$(xdotool getwindowgeometry --shell "$settings")"
-click_at() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; sleep 0.5; }
-click_at 398 63                     # the Shortcuts tab
-click_at $((WIDTH - 90)) 143        # the keys of Next
-xdotool key ctrl+alt+super+b
-sleep 0.5
-if [ -n "$shots" ]; then import -window root "$shots/shortcuts-recorded.png"; fi
-grep -q 'keyCode[^0-9]*11,' "$XDG_CONFIG_HOME/Cadro/Cadro.conf" ||
-  fail "the new Next shortcut was not recorded"
-xdotool key Escape                  # closes the settings window
-sleep 0.5
-xdotool key ctrl+alt+super+b
-wait_for 5 shows "Cadro: Maintenance" || fail "the recorded shortcut did not move on"
+# The maintenance turn opens the settings window; closing it moves on.
 xdotool key ctrl+alt+super+n
-sleep 0.8
-shows "Cadro: Maintenance" || fail "the old Next shortcut still worked"
-# The maintenance turn opened the settings window; closing it moves on.
+wait_for 5 shows "Cadro: Maintenance" || fail "the shortcut did not move on to maintenance"
+wait_window '^Cadro$' >/dev/null || fail "the maintenance turn did not open the settings window"
 xdotool key Escape
 wait_for 5 shows Alpha || fail "Escape did not close the settings window"
-
-# A second start replaces the first.
-launch_app
-wait_app_end "$first"
-tray_icon >/dev/null || fail "the second tray app has no icon"
-wait_for 5 shows Alpha || fail "the second tray app does not answer commands"
 quit_app
 
 # A demo lives in a sandbox that quitting removes.
 launch_app --demo
-tray_icon >/dev/null || fail "the demo has no icon"
+wait_for 10 shows "Website redesign: Write hero copy" || fail "the demo is not seeded"
 sandbox=$(ls -d "$TMPDIR"/CadroDemo-* 2>/dev/null | head -n1)
 [ -n "$sandbox" ] || fail "no demo sandbox"
-wait_for 5 shows "Website redesign: Write hero copy" || fail "the demo is not seeded"
-# Every demo starts afresh, so it welcomes; Return chooses its first-thread
-# button, which opens the add-thread sheet.
-welcome=$(wait_window "Welcome to Cadro") || fail "the demo did not welcome"
-xdotool windowfocus --sync "$welcome" key Return
-wait_window "Add Thread" >/dev/null || fail "Add Your First Thread did not open the add-thread sheet"
 quit_app
 [ -d "$sandbox" ] && fail "the demo sandbox was not removed"
 shows Alpha || fail "the demo touched the real store"
