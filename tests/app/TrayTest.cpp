@@ -1,7 +1,7 @@
 #include "app/MenuRenderer.h"
 #include "app/StatusIcon.h"
 #include "app/tray/StatusNotifierItem.h"
-#include "support/ShellHarness.h"
+#include "support/TrayHarness.h"
 
 #include <QApplication>
 #include <QMenu>
@@ -15,7 +15,7 @@
 namespace cadro {
 namespace {
 
-using testing::ShellHarness;
+using testing::TrayHarness;
 
 QAction* entry(QMenu& menu, const QString& title) {
     for (QAction* action : menu.actions()) {
@@ -26,7 +26,7 @@ QAction* entry(QMenu& menu, const QString& title) {
 }
 
 TEST(MenuRenderer, DrawsTheModelAndRunsAChosenEntryLaterWithItsPayload) {
-    ShellHarness h;
+    TrayHarness h;
     auto web = h.addThread("Website");
     h->setColor(web, "#8B7CF6");
     const Uuid japanese = h.addThread("Japanese");

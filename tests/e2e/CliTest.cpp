@@ -333,10 +333,10 @@ TEST(Cli, NamesPickByTitleInAnyCaseUniqueStartNumberOrId) {
             cli.ok({"unpark", c.parked});
         }
     }
-    // An ambiguous name lists what it could mean.
+    // An ambiguous name lists what it could mean, each with its number and kind.
     std::string err = cli.run({"park", "ta"}).err;
-    EXPECT_NE(err.find("Tax return"), std::string::npos);
-    EXPECT_NE(err.find("Taxes 2025"), std::string::npos);
+    EXPECT_NE(err.find("\n  1 thread \"Tax return\" ("), std::string::npos) << err;
+    EXPECT_NE(err.find("\n  2 thread \"Taxes 2025\" ("), std::string::npos) << err;
 }
 
 TEST(Cli, VerbsFinishEditMoveAndSetAsideByName) {

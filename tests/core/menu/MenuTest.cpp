@@ -1,14 +1,14 @@
-#include "support/ShellHarness.h"
+#include "support/TrayHarness.h"
 
 #include <gtest/gtest.h>
 
 namespace cadro {
 namespace {
 
-using testing::ShellHarness;
+using testing::TrayHarness;
 using Events = std::vector<std::string>;
 
-struct OnThread : ShellHarness {
+struct OnThread : TrayHarness {
     std::vector<Uuid> ids = openDay({"Alpha", "Beta"});
     Uuid a = ids[0], b = ids[1];
 };
@@ -164,7 +164,7 @@ TEST(StatusMenu, EachStateOffersItsCommands) {
         head.insert(head.end(), footer.begin(), footer.end());
         return head;
     };
-    ShellHarness h;
+    TrayHarness h;
     h.addThread("A");
     h->addTodo("x", 5);
     EXPECT_EQ(actionsOf(h.menu()), with({A::startDay, A::openBrainDump}));
@@ -182,7 +182,7 @@ TEST(StatusMenu, EachStateOffersItsCommands) {
 }
 
 TEST(StatusMenu, HeaderDescribesTheCurrentThread) {
-    ShellHarness h;
+    TrayHarness h;
     h->startDay();
     EXPECT_EQ(header(h.menu()),
               (std::vector<std::string>{"Cadro", "   \xE2\x86\xB3 Add your first thread",
@@ -206,7 +206,7 @@ TEST(StatusMenu, HeaderDescribesTheCurrentThread) {
 }
 
 TEST(StatusMenu, WithoutACurrentItemTheThreadActionsAreOffAndOnlyBeep) {
-    ShellHarness h;
+    TrayHarness h;
     h->park(h->hygiene()->id);
     h->startDay();
     auto menu = h.menu();
@@ -227,7 +227,7 @@ TEST(StatusMenu, WithoutACurrentItemTheThreadActionsAreOffAndOnlyBeep) {
 }
 
 TEST(StatusMenu, ToDoMenuShowsEstimateAndSchedule) {
-    ShellHarness h;
+    TrayHarness h;
     h.openDay({"A"});
     TodoSchedule s{h.berlin(2026, 3, 2, 0, 0),
                    {{17, 30}, {8, 0}},
@@ -242,7 +242,7 @@ TEST(StatusMenu, ToDoMenuShowsEstimateAndSchedule) {
 }
 
 TEST(StatusMenu, RevivalSubmenusCarryIdsAndShowOnlyWhenNonEmpty) {
-    ShellHarness h;
+    TrayHarness h;
     auto ids = h.openDay({"A", "Talk", "Japanese"});
     h->setColor(ids[1], "#FF9F0A");
     h->snooze(ids[1], h.berlin(2026, 3, 5, 9, 0));
@@ -258,7 +258,7 @@ TEST(StatusMenu, RevivalSubmenusCarryIdsAndShowOnlyWhenNonEmpty) {
 }
 
 TEST(StatusMenu, SnoozeOffersTheDefaultFirstAndShortcutsFollowChangedCombos) {
-    ShellHarness h;
+    TrayHarness h;
     h->startDay();
     const auto snooze = find(h.menu(), "Snooze Current").submenu;
     ASSERT_GE(snooze.size(), 2u);

@@ -35,6 +35,8 @@ TEST(StepsFromText, SplitsAtEveryLineBreakAndTrimsEachLine) {
          "c",
          {"a", "b", "c"}},
         {"no-break and ideographic spaces", "\xC2\xA0 a\xE3\x80\x80", {"a"}},
+        {"first and last general spaces", "\xE2\x80\x80\x61\xE2\x80\x8A", {"a"}},
+        {"a stray byte is no line break", "a\x85\x62", {"a\x85\x62"}},
         {"inner spaces stay", "write  the intro ", {"write  the intro"}},
     };
     for (const auto& c : cases)

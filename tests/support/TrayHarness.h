@@ -40,8 +40,8 @@ struct RecordingUi final : CommandUi {
     int alertChoice = 1;
 };
 
-/// A store with the shell objects around it, as the tray app wires them.
-struct ShellHarness : StoreHarness {
+/// A store with the commands, menu and UI state around it, as the tray app wires them.
+struct TrayHarness : StoreHarness {
     std::shared_ptr<MemoryDefaults> defaults = std::make_shared<MemoryDefaults>();
     ShortcutSettings shortcuts{defaults};
     UIState ui{defaults};
