@@ -111,7 +111,7 @@ TEST(StoreNotices, OnlyASnoozeThatRanOutIsAWake) {
     h->wake(beta);  // the user's own doing
     EXPECT_TRUE(notices.take(h.store(), h.clock.now()).empty());
 
-    h.clock.advance(61);
+    h.clock.advance(60);  // the very moment the snooze ends
     h->wakeDueSnoozes(true);
     EXPECT_EQ(notices.take(h.store(), h.clock.now()),
               (std::vector<StoreNotice>{{Kind::threadWoke, alpha, "Alpha"}}));

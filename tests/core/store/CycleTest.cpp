@@ -54,6 +54,13 @@ TEST(Cycle, EveryThreadPrioritisedAndNoneDueGivesTheLongestUnseen) {
     EXPECT_EQ(pickTitles(h, 5), "B Cadro B Cadro B ");
 }
 
+TEST(Cycle, APrioritisedThreadWaitsForItsTurnEvenWhenLongestUnseen) {
+    StoreHarness h;
+    const auto ids = h.openDay({"P", "Q"});
+    h->setPriority(ids[0], 20);
+    EXPECT_EQ(pickTitles(h, 5), "P Q Cadro Q Cadro ");
+}
+
 TEST(Cycle, NeverShownThreadsComeInRingOrder) {
     WorkedExample h;
     h.addThread("E");
