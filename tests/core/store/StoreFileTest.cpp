@@ -105,6 +105,15 @@ TEST(StoreFile, AnyMissingRequiredKeyOrWrongTypeFailsTheWholeFileAndKeepsACopy) 
     EXPECT_EQ(copies, std::set<std::string>(damaged.begin(), damaged.end()));
 }
 
+TEST(StoreFile, AMissingFileIsAFreshStartButAnUnreadableOneIsAProblem) {
+    StoreHarness h;
+    EXPECT_EQ(h->loadProblem(), "");
+    fs::remove(h.file());
+    fs::create_directory(h.file());  // cannot be read as a file
+    h.reopen();
+    EXPECT_NE(h->loadProblem().find("cannot read"), std::string::npos) << h->loadProblem();
+}
+
 TEST(StoreFile, DanglingAndSharedIdsAndOutOfRangePreferencesAreRepairedOnLoad) {
     StoreHarness h;
     h->startDay();
