@@ -258,6 +258,18 @@ def main():
     time.sleep(1)
     check(len(notifications.shown) == 2, "more than one notification per fired to-do")
 
+    # Notifications off: a fired to-do still asks for attention, silently.
+    quit_app(app)
+    with open(CONF, "a") as conf:
+        conf.write("panel.notifies=false\n")
+    app, clock = launch_app(CLOCK_START + datetime.timedelta(hours=2))
+    check(wait_for(lambda: len(watcher.items) == 2), "the restarted app did not register")
+    item = bus.get_object(watcher.items[1], "/StatusNotifierItem")
+    props = dbus.Interface(item, "org.freedesktop.DBus.Properties")
+    schedule_todo_soon("Quiet", clock)
+    check(wait_for(lambda: get("Status") == "NeedsAttention", 60), "the quiet to-do did not fire")
+    time.sleep(1)
+    check(len(notifications.shown) == 2, "a notification came though they are off")
     quit_app(app)
 
     # Neither X11 nor a portal: the app says once how to bind the commands.

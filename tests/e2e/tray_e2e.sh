@@ -2,7 +2,8 @@
 # End-to-end test of the tray app under a real X server with a tray host:
 # the first start welcomes and later ones do not, the icon docks, Start Day
 # is chosen from its menu, `cadro` commands reach the running app, the global
-# shortcuts work, and quitting a demo removes its sandbox.
+# shortcuts work and a new one recorded in the settings window replaces the
+# old, and quitting a demo removes its sandbox.
 # Usage: tray_e2e.sh path/to/cadro
 cadro=$1
 # shellcheck source-path=SCRIPTDIR source=tray_common.sh
@@ -58,6 +59,26 @@ wait_for 5 shows "Cadro: Maintenance" || fail "the shortcut did not move on to m
 wait_window '^Cadro$' >/dev/null || fail "the maintenance turn did not open the settings window"
 xdotool key Escape
 wait_for 5 shows Alpha || fail "Escape did not close the settings window"
+
+# Recording a new Next shortcut in the Shortcuts tab: the new combo moves on,
+# the old one does nothing. Clicks land at places of the window's layout.
+"$cadro" show settings >/dev/null
+settings=$(wait_window '^Cadro$') || fail "the settings window did not open"
+eval "$(xdotool getwindowgeometry --shell "$settings")"
+click_at() { xdotool mousemove $((X + $1)) $((Y + $2)) click 1; sleep 0.5; }
+click_at 398 63              # the Shortcuts tab
+click_at $((WIDTH - 90)) 143 # the keys of Next
+xdotool key ctrl+alt+super+b
+sleep 0.5
+grep -q 'keyCode[^0-9]*11,' "$XDG_CONFIG_HOME/Cadro/Cadro.conf" ||
+  fail "the new Next shortcut was not recorded"
+xdotool key Escape
+sleep 0.5
+xdotool key ctrl+alt+super+b
+wait_for 5 shows Beta || fail "the recorded shortcut did not move on"
+xdotool key ctrl+alt+super+n
+sleep 0.8
+shows Beta || fail "the old Next shortcut still worked"
 quit_app
 
 # A demo lives in a sandbox that quitting removes.
@@ -67,5 +88,5 @@ sandbox=$(ls -d "$TMPDIR"/CadroDemo-* 2>/dev/null | head -n1)
 [ -n "$sandbox" ] || fail "no demo sandbox"
 quit_app
 [ -d "$sandbox" ] && fail "the demo sandbox was not removed"
-shows Alpha || fail "the demo touched the real store"
+shows Beta || fail "the demo touched the real store"
 echo "1 passed, 0 failed"
