@@ -68,18 +68,23 @@ class Cli {
             ok(split(line), fakeTime);
     }
     ProcessResult run(std::vector<std::string> args, const std::string& fakeTime = "") {
-        std::vector<std::string> argv;
-        if (!fakeTime.empty())
-            argv = {"faketime", "-f", "@" + fakeTime};
-        argv.push_back(CADRO_CLI_PATH);
+        std::vector<std::string> argv = {CADRO_CLI_PATH};
         argv.insert(argv.end(), args.begin(), args.end());
         // faketime preloads a library; a sanitizer build must let it go first.
-        return runProcess(argv, {{"ASAN_OPTIONS", "verify_asan_link_order=0"},
-                                 {"XDG_DATA_HOME", (home / "data").string()},
-                                 {"XDG_CONFIG_HOME", (home / "config").string()},
-                                 {"XDG_RUNTIME_DIR", (home / "run").string()},
-                                 {"TZ", "Europe/Berlin"},
-                                 {"LANG", "en_US.UTF-8"}});
+        std::map<std::string, std::string> environment = {
+            {"ASAN_OPTIONS", "verify_asan_link_order=0"},
+            {"XDG_DATA_HOME", (home / "data").string()},
+            {"XDG_CONFIG_HOME", (home / "config").string()},
+            {"XDG_RUNTIME_DIR", (home / "run").string()},
+            {"TZ", "Europe/Berlin"},
+            {"LANG", "en_US.UTF-8"}};
+        if (!fakeTime.empty()) {
+            // The library itself rather than the faketime wrapper, whose named
+            // semaphores clash with those a killed earlier run left behind.
+            environment["LD_PRELOAD"] = CADRO_LIBFAKETIME;
+            environment["FAKETIME"] = "@" + fakeTime;
+        }
+        return runProcess(argv, environment);
     }
     // Runs a command that must succeed and returns its output.
     std::string ok(std::vector<std::string> args, const std::string& fakeTime = "") {

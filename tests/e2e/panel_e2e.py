@@ -7,6 +7,7 @@
 # and session bus.
 # Usage: panel_e2e.py path/to/cadro WORK_FOLDER
 import datetime
+import glob
 import os
 import re
 import subprocess
@@ -27,6 +28,7 @@ CONF = f"{WORK}/config/Cadro/Cadro.conf"
 PROCESSES = []
 # The app's clock starts here and runs this many times faster, timers too.
 CLOCK_START = datetime.datetime(2027, 1, 4, 8, 0)
+LIBFAKETIME = glob.glob("/usr/lib/*/faketime/libfaketime.so.1")[0]
 CLOCK_RATE = 10
 ITEM = "org.kde.StatusNotifierItem"
 NOTIFICATIONS = "org.freedesktop.Notifications"
@@ -153,7 +155,9 @@ def docked_in_xembed_tray():
 def launch_app(started_at, platform=()):
     began = time.monotonic()
     stamp = started_at.strftime("@%Y-%m-%d %H:%M:%S") + f" x{CLOCK_RATE}"
-    app = subprocess.Popen(["env", *platform, "faketime", "-f", stamp, TRAY],
+    # The library rather than the faketime wrapper, whose named semaphores
+    # clash with those a killed earlier run left behind.
+    app = subprocess.Popen(["env", *platform, f"LD_PRELOAD={LIBFAKETIME}", f"FAKETIME={stamp}", TRAY],
                            stdout=open(os.path.join(WORK, "app.log"), "a"), stderr=subprocess.STDOUT)
     PROCESSES.append(app)
     # Commands work on the store file when no app runs: wait for its socket.

@@ -22,10 +22,13 @@ tray_icon() { wait_for 10 icon_centre; }
 window_id() { xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n1 | grep .; }
 wait_window() { wait_for 5 window_id "$1"; }
 
-# Right-clicks the tray icon at "$1 $2" and waits for the menu.
+# Right-clicks the tray icon at "$1 $2" until the menu shows (a busy machine
+# may miss a click).
 open_tray_menu() {
-  xdotool mousemove "$1" "$2" click 3
-  wait_for 5 menu_shown || true
+  for _ in 1 2 3; do
+    xdotool mousemove "$1" "$2" click 3
+    wait_for 5 menu_shown && break
+  done
   sleep 0.3
 }
 menu_shown() { xdotool search --onlyvisible --class cadro-tray 2>/dev/null | grep -q .; }
