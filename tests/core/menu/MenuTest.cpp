@@ -120,6 +120,22 @@ TEST(Commands, UpdateAlertsNameTheVersionsAndOfferADownloadOnlyWhenThereIsOne) {
     EXPECT_EQ(newer.buttons.size(), 2u);
 }
 
+TEST(Commands, OnlyTheDownloadButtonOfAnUpdateAlertOpensTheReleasePage) {
+    TrayHarness h;
+    UpdateChecker updates(
+        "https://example.org/cadro/latest.json", "1.0", h.defaults, h.clock,
+        [](const std::string&, FetchCompletion done) {
+            done(FetchResult::success(R"({"version":"1.4.2","url":"https://example.org/1.4.2"})"));
+        });
+    Commands commands{h.store(), h.ui, h.clock, *h.calendar, h.recorder, &updates};
+    for (int choice : {1, 0}) {
+        h.recorder.events.clear();
+        h.recorder.alertChoice = choice;
+        commands.run(MenuAction::checkForUpdates);
+        EXPECT_EQ(h.recorder.events.back() == "open https://example.org/1.4.2", choice == 0);
+    }
+}
+
 using A = MenuAction;
 
 std::vector<MenuAction> actionsOf(const std::vector<MenuItem>& menu) {

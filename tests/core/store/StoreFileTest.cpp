@@ -105,6 +105,19 @@ TEST(StoreFile, AnyMissingRequiredKeyOrWrongTypeFailsTheWholeFileAndKeepsACopy) 
     EXPECT_EQ(copies, std::set<std::string>(damaged.begin(), damaged.end()));
 }
 
+TEST(StoreFile, ADamagedFileIsKeptAsideOnceAndLaterSavesWork) {
+    StoreHarness h;
+    testing::writeFile(h.file(), "{not json");
+    h.reopen();
+    h.addThread("One");
+    h.addThread("Two");
+    EXPECT_EQ(h->saveProblem(), "");
+    std::size_t copies = 0;
+    for (const auto& entry : fs::directory_iterator(h.folder()))
+        copies += entry.path().filename().string().starts_with("threads.json.corrupt-");
+    EXPECT_EQ(copies, 1u);
+}
+
 TEST(StoreFile, AMissingFileIsAFreshStartButAnUnreadableOneIsAProblem) {
     StoreHarness h;
     EXPECT_EQ(h->loadProblem(), "");
