@@ -380,7 +380,7 @@ TEST(Cli, VerbsFinishEditMoveAndSetAsideByName) {
 
     EXPECT_TRUE(cli.ok({"snooze", "B", "--until", "2026-03-05 09:00"}, at)
                     .starts_with("Snoozed \"B\" until"));
-    cli.ok({"snooze", "daily", "1h"}, at);
+    cli.ok({"snooze", "daily"}, at);  // a name alone: the default length
     cli.ok({"park", "Alpha"}, at);
     auto moved = titles(cli, at);
     EXPECT_EQ(moved["snoozed"], Titles{"B"});

@@ -301,6 +301,7 @@ TEST(ZoneInfoTest, RejectsDamagedFiles) {
         (void)parseTzif(std::string_view(bytes).substr(0, size));
     EXPECT_FALSE(parseTzif(std::string_view(bytes).substr(0, 60)).has_value());
     EXPECT_FALSE(parseTzif("TZif2 not really").has_value());
+    EXPECT_NE(loadSystemZone("Europe/Berlin"), nullptr);
     // Paths that try to leave the zoneinfo folder are not zone ids.
     EXPECT_EQ(loadSystemZone("../../etc/passwd"), nullptr);
     EXPECT_EQ(loadSystemZone("/etc/localtime"), nullptr);

@@ -108,6 +108,16 @@ std::vector<std::string> compactCombos(const ShortcutSettings& settings) {
     return out;
 }
 
+TEST(HotKeyAction, IdsAndStoredNamesLeadBackToTheirActionAndNothingElseDoes) {
+    for (auto action : kAllHotKeyActions) {
+        EXPECT_EQ(hotKeyActionFromId(hotKeyId(action)), action);
+        EXPECT_EQ(hotKeyActionFromRawValue(rawValue(action)), action);
+    }
+    EXPECT_FALSE(hotKeyActionFromId(0));
+    EXPECT_FALSE(hotKeyActionFromId(kAllHotKeyActions.size() + 1));
+    EXPECT_FALSE(hotKeyActionFromRawValue("Next"));
+}
+
 TEST(ShortcutSettings, LoadsTheStoredMap) {
     const std::vector<std::string> defaults{"⌃⌥⌘N", "⌃⌥⌘M", "⌃⌥⌘I", "⌃⌥⌘S"};
     struct Case {
