@@ -239,6 +239,13 @@ TEST(Cli, EveryCommandHasItsOwnHelp) {
         EXPECT_TRUE(r.out.starts_with(c.starts)) << r.out;
     }
     EXPECT_FALSE(std::filesystem::exists(cli.storeFile()));  // help touches no data
+    // Summaries start in one column, whether their command is short or long.
+    const std::string help = cli.ok({"help"});
+    const auto column = [&](const std::string& start) {
+        const auto line = help.find("\n" + start);
+        return help.find_first_not_of(' ', line + start.size() + 1) - line;
+    };
+    EXPECT_EQ(column("  status [--json] [--watch]"), column("  --demo-empty"));
 
     // Every command the help lists is one the program carries out.
     for (const CommandSpec& command : commandTable()) {
