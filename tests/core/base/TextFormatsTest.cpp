@@ -41,6 +41,14 @@ TEST(Utf8, ValidatesWellFormedText) {
         EXPECT_FALSE(isValidUtf8(bad)) << bad;
 }
 
+TEST(Utf8, ControlCharactersAloneAreShownAsReplacements) {
+    // A terminal escape, a C1 control and a tab; the rest stays as it was.
+    EXPECT_EQ(withoutControlCharacters("a\x1B[1m\xC2\x9B\t\xC3\xA9"),
+              "a\xEF\xBF\xBD[1m\xEF\xBF\xBD\xEF\xBF\xBD\xC3\xA9");
+    EXPECT_TRUE(hasControlCharacters("line\nbreak"));
+    EXPECT_FALSE(hasControlCharacters("caf\xC3\xA9 \xE2\x98\x90"));
+}
+
 TEST(Utf8, TrimsUnicodeWhitespaceAndCutsAtUserPerceivedCharacters) {
     EXPECT_EQ(trimWhitespaceAndNewlines("  \t\r\n hello world \n"), "hello world");
     EXPECT_EQ(trimWhitespaceAndNewlines("\xE2\x80\xA8\xC2\xA0x\xE3\x80\x80"), "x");
