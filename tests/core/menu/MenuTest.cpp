@@ -311,10 +311,8 @@ TEST(StatusMenu, KeysNameOneEntryEachAndKeepNamingIt) {
             }
         };
     TrayHarness h;
+    check(h.menu(), "");  // the closed day
     auto ids = h.openDay({"A", "B", "C"});
-    h->endDay();
-    check(h.menu(), "");
-    h->startDay();
     h->park(ids[1]);
     h->snooze(ids[2], h.berlin(2026, 3, 5, 9, 0));
     check(h.menu(), "");
@@ -329,19 +327,15 @@ TEST(StatusMenu, KeysNameOneEntryEachAndKeepNamingIt) {
 
 TEST(StatusMenu, LaunchAtLoginIsAlwaysAToggleAndShowsWhyItIsOff) {
     TrayHarness h;
-    h->startDay();
     const XdgAutostartEntry inBuildFolder(h.dir.path() / "autostart", "cadro");
     auto menu = buildStatusMenu(
         {h.store(), h.shortcuts, nullptr, &inBuildFolder, *h.calendar, h.clock.now()});
-    auto login = std::find_if(menu.begin(), menu.end(),
-                              [](const MenuItem& i) { return i.title == "Launch at Login"; });
-    ASSERT_NE(login, menu.end());
-    EXPECT_TRUE(login->checkable && !login->checked && !login->enabled);
-    EXPECT_EQ(login->tooltip, LaunchAtLogin::kNotInstalled);
+    const MenuItem& login = find(menu, A::toggleLaunchAtLogin);
+    EXPECT_TRUE(login.checkable && !login.checked && !login.enabled);
+    EXPECT_EQ(login.tooltip, LaunchAtLogin::kNotInstalled);
     // Panels show no tooltips, so the reason is also the next line.
-    EXPECT_EQ((login + 1)->title, "   " + std::string(LaunchAtLogin::kNotInstalled));
-    EXPECT_FALSE((login + 1)->enabled);
-    EXPECT_TRUE(find(h.menu(), A::toggleLaunchAtLogin).checkable);
+    EXPECT_EQ((&login)[1].title, "   " + login.tooltip);
+    EXPECT_FALSE((&login)[1].enabled);
 }
 
 }  // namespace
