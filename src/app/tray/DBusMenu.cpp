@@ -105,10 +105,10 @@ int DBusMenu::idFor(const QString& key) {
 void DBusMenu::add(Entries& into, int parent, const QString& parentKey,
                    const std::vector<MenuItem>& items) {
     for (const MenuItem& item : items) {
-        // Hosts decide on a submenu when they first meet an entry, so an
-        // entry with one is another entry than the same without.
-        const QString own =
-            parentKey + '/' + QString::fromStdString(item.key) + (item.submenu.empty() ? "" : "+");
+        // Hosts fix whether an entry has a submenu or a check mark when they
+        // first meet it, so an entry with one is another than the same without.
+        const QString own = parentKey + '/' + QString::fromStdString(item.key) +
+                            (item.submenu.empty() ? "" : "+") + (item.checkable ? "~" : "");
         QString key = own;
         // Keys are unique among siblings; should two ever meet, the later
         // one still gets an id of its own.
