@@ -183,7 +183,8 @@ CommandInput readCommandInput(const std::vector<std::string>& args) {
     if (file == args.end())
         return input;  // the command itself says what is missing
     auto refuse = [&](const std::string& why) {
-        input.refusal = CommandLineResult{kExitBadInput, "", "cadro: " + why + "\n"};
+        input.refusal = CommandLineResult{
+            kExitBadInput, "", "cadro: " + why + "\nTry 'cadro import --help' for usage.\n"};
         return input;
     };
     const std::string limit = "larger than 64 MiB, more than Cadro imports";

@@ -169,6 +169,8 @@ std::string BrainDumpFile::write(const fs::path& path, std::string_view text,
                 return refused;
             if (file_ && *file_ != Identity{info.st_dev, info.st_ino})
                 return path.string() + " was replaced by another file since Cadro last read it";
+            if (info.st_size > kMaxBytes)  // grown outside: never read, so never replaced
+                return path.string() + " is larger than 8 MiB";
             mode = info.st_mode & 07777;
         } else if (errno != ENOENT) {
             return openProblem(errno, path);

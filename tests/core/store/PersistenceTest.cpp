@@ -229,6 +229,11 @@ TEST(BrainDump, AFileSwappedForALinkOrAnotherFileIsNotWritten) {
     ASSERT_TRUE(h->linkBrainDumpFile(h.dir / "chosen-link.md"));
     EXPECT_TRUE(h->editBrainDump("chosen, edited"));
     EXPECT_EQ(testing::readFile(elsewhere), "chosen, edited");
+
+    // Grown past what a brain dump may be: not read, so not replaced either.
+    fs::resize_file(elsewhere, BrainDumpFile::kMaxBytes + 1);
+    EXPECT_FALSE(h->editBrainDump("small"));
+    EXPECT_EQ(static_cast<std::int64_t>(fs::file_size(elsewhere)), BrainDumpFile::kMaxBytes + 1);
 }
 
 }  // namespace
