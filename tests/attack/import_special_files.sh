@@ -26,6 +26,7 @@ refused() {
   fi
 }
 
+# shellcheck disable=SC2119 # the app takes no arguments here
 start_app
 "$cadro" add-todo Existing >/dev/null
 mkfifo "$work/fifo"
