@@ -94,8 +94,9 @@ AppController::AppController(AppEnvironment environment, DefaultsProvider& defau
     }
     // The store lock and the socket come before the store is loaded, so that
     // no command can write the file between our reading and our first save.
-    server_ = new TrayServer(
-        [this](const std::vector<std::string>& args) { return runCommand(args); }, this);
+    server_ = new TrayServer([this](const std::vector<std::string>& args,
+                                    const std::string* input) { return runCommand(args, input); },
+                             this);
     claim_ =
         server_->takeOver(environment_.dataDirectory.value_or(ThreadStore::defaultDirectory()));
 
@@ -427,14 +428,16 @@ void AppController::tick() {
     server_->notifyWatchers();  // wording such as "tomorrow" changes with the time
 }
 
-CommandLineResult AppController::runCommand(const std::vector<std::string>& args) {
+CommandLineResult AppController::runCommand(const std::vector<std::string>& args,
+                                            const std::string* input) {
     reportDiskChange(store_->reloadIfChangedOnDisk());  // a read shows an edit made just now
     CommandLineHost host{*store_,
                          clock(),
                          *calendar_,
                          ui_.get(),
                          [this] { openSettingsWindow(); },
-                         [] { QTimer::singleShot(0, qApp, &QApplication::quit); }};
+                         [] { QTimer::singleShot(0, qApp, &QApplication::quit); },
+                         input};
     return runCommandLine(args, host);
 }
 

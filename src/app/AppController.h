@@ -64,7 +64,7 @@ class AppController : public QObject, public CommandUi {
     void tick();
 
     /// Runs a `cadro` command line inside the app.
-    CommandLineResult runCommand(const std::vector<std::string>& args);
+    CommandLineResult runCommand(const std::vector<std::string>& args, const std::string* input);
 
     // What the commands ask of the user interface.
     void beep() override;

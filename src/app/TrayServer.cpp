@@ -152,7 +152,8 @@ void TrayServer::handle(QLocalSocket* socket, const ipc::Request& request) {
             socket->flush();
             return;
         case ipc::Request::Type::command: {
-            CommandLineResult result = run_(request.args);
+            CommandLineResult result =
+                run_(request.args, request.input ? &*request.input : nullptr);
             socket->write(QByteArray::fromStdString(ipc::encode(result)));
             // Out now: a command that ran must be answered even if the app
             // ends right after (a newer one takes over).
@@ -161,7 +162,7 @@ void TrayServer::handle(QLocalSocket* socket, const ipc::Request& request) {
             return;
         }
         case ipc::Request::Type::watch: {
-            CommandLineResult result = run_(request.args);
+            CommandLineResult result = run_(request.args, nullptr);
             socket->write(QByteArray::fromStdString(ipc::encode(result)));
             if (result.exitCode != kExitOk) {
                 socket->disconnectFromServer();
@@ -175,7 +176,7 @@ void TrayServer::handle(QLocalSocket* socket, const ipc::Request& request) {
 
 void TrayServer::notifyWatchers() {
     for (auto& watcher : watchers_) {
-        CommandLineResult result = run_(watcher.args);
+        CommandLineResult result = run_(watcher.args, nullptr);
         if (result.out == watcher.last)
             continue;
         watcher.last = result.out;

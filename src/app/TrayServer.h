@@ -28,7 +28,9 @@ struct Request;
 class TrayServer : public QObject {
     Q_OBJECT
   public:
-    using RunCommand = std::function<CommandLineResult(const std::vector<std::string>& args)>;
+    /// Runs a command; `input` is the content of the file it names, if any.
+    using RunCommand = std::function<CommandLineResult(const std::vector<std::string>& args,
+                                                       const std::string* input)>;
 
     TrayServer(RunCommand run, QObject* parent = nullptr);
     ~TrayServer() override;

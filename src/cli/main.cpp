@@ -153,9 +153,20 @@ void warnAboutDamagedStore(const ThreadStore& store) {
 }
 
 int runStoreCommand(const std::vector<std::string>& args) {
+    // A file the command names is read here, never by the tray app.
+    CommandInput input = readCommandInput(args);
+    if (input.refusal) {
+        print(*input.refusal);
+        return input.refusal->exitCode;
+    }
+    ipc::Request request{ipc::Request::Type::command, args, input.content};
+    if (input.content && ipc::encode(request).size() > ipc::kMaxRequestBytes) {
+        std::cerr << "cadro: the file holds too many control characters to import\n";
+        return kExitBadInput;
+    }
     const fs::path folder = ThreadStore::defaultDirectory();
     const bool writes = commandChangesStore(args);
-    auto route = runInTrayApp({ipc::Request::Type::command, args}, folder,
+    auto route = runInTrayApp(request, folder,
                               writes ? StoreLock::Missing::create : StoreLock::Missing::leave);
     if (auto* exitCode = std::get_if<int>(&route))
         return *exitCode;
@@ -169,6 +180,8 @@ int runStoreCommand(const std::vector<std::string>& args) {
     if (writes)
         warnAboutDamagedStore(store);
     CommandLineHost host{store, SystemClock::instance(), *calendar, nullptr, {}, {}};
+    if (input.content)
+        host.input = &*input.content;
     CommandLineResult result = runCommandLine(args, host);
     print(result);
     return result.exitCode;

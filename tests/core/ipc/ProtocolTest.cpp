@@ -16,7 +16,9 @@ using namespace ipc;
 namespace {
 
 TEST(IpcProtocol, RequestsAndRepliesRoundTrip) {
-    Request request{Request::Type::command, {"next", "--step", "caf\xC3\xA9 / \"quoted\"\n"}};
+    Request request{Request::Type::command,
+                    {"next", "--step", "caf\xC3\xA9 / \"quoted\"\n"},
+                    "an imported\nfile\n"};
     std::string line = encode(request);
     ASSERT_EQ(line.back(), '\n');
     EXPECT_EQ(line.find('\n'), line.size() - 1);  // one line, whatever the text
