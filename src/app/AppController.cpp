@@ -155,7 +155,9 @@ bool AppController::start() {
     saveRetry_ = new QTimer(this);
     saveRetry_->setInterval(kSaveRetryMilliseconds);
     connect(saveRetry_, &QTimer::timeout, this, [this] { checkSaved(store_->retrySave()); });
-    if (!store_->loadProblem().empty()) {
+    if (store_->fileHealth() == ThreadStore::FileHealth::unreadable) {
+        reportDiskChange(ThreadStore::DiskChange::damaged);
+    } else if (!store_->loadProblem().empty()) {
         shownLoadProblem_ = store_->loadProblem();
         showMessage(
             "Cadro could not read your data",
@@ -231,6 +233,14 @@ void AppController::reportDiskChange(ThreadStore::DiskChange change) {
             return;
         case ThreadStore::DiskChange::damaged:
             shownLoadProblem_ = store_->loadProblem();
+            if (store_->fileHealth() == ThreadStore::FileHealth::unreadable) {
+                showMessage("Cadro cannot read your data",
+                            QString::fromStdString(
+                                shownLoadProblem_ +
+                                ". Cadro leaves the file as it is and saves nothing until it can "
+                                "read it again: give yourself read and write access to it."));
+                return;
+            }
             showMessage(
                 "Cadro kept your data",
                 QString::fromStdString(shownLoadProblem_ +
@@ -358,6 +368,14 @@ void AppController::scheduleRedraw() {
         checkSaved(!store_->hasUnsavedChanges());
         if (store_->loadProblem() != shownLoadProblem_)
             reportDiskChange(ThreadStore::DiskChange::damaged);
+        if (store_->keptAside() != shownKeptAside_) {
+            shownKeptAside_ = store_->keptAside();
+            showMessage("Cadro kept your data",
+                        QString::fromStdString("threads.json was changed by another program "
+                                               "while Cadro saved. That version is kept beside "
+                                               "it as " +
+                                               shownKeptAside_ + "."));
+        }
         announceNotices();
         updateStatusTitle();
         tray_->refreshMenu();

@@ -131,6 +131,7 @@ class AppController : public QObject, public CommandUi {
     QTimer* saveRetry_ = nullptr;
     bool saveProblemShown_ = false;
     std::string shownLoadProblem_;
+    std::string shownKeptAside_;
     TrayPresence* tray_ = nullptr;
     DesktopNotifications* notifications_ = nullptr;
     std::unique_ptr<StoreNotices> notices_;
