@@ -59,7 +59,7 @@ ThreadStore::ThreadStore(std::optional<fs::path> directory, StoreDependencies de
     ensureHygiene();
     if (state_.sessionOpen && !state_.currentID && !state_.active.empty())
         pickCurrent();
-    if (!deps_.savesLoadRepairs)
+    if (!deps_.savesLoadRepairs || fileUnreadable_)
         unsaved_ = false;  // kept in memory; the first change writes them
 }
 
@@ -192,7 +192,14 @@ ThreadStore::DiskChange ThreadStore::takeOutsideChange() {
         diskStamp_ = stamp;
         return DiskChange::none;
     }
-    fileUnreadable_ = false;  // readable (again)
+    if (std::exchange(fileUnreadable_, false) && unsaved_) {
+        // Readable again: the file holds the user's data and wins; what was
+        // changed meanwhile on top of nothing is kept beside it.
+        std::string aside = asideName("conflict");
+        if (!writeFileAtomically(aside, encodeStoreFile(state_), deps_.durability))
+            keptAside_ = aside;
+        unsaved_ = false;
+    }
     if (diskStamp_ && bytes == diskBytes_) {
         diskStamp_ = stamp;
         return DiskChange::none;
@@ -225,14 +232,14 @@ void ThreadStore::rememberDiskState(std::string bytes) {
     diskBytes_ = std::move(bytes);
 }
 
-// A store file that could not be read is kept beside the new one before the
-// first save replaces it, so a damaged file never silently costs the user
-// their data. Returns false when it could not be kept (then we must not save).
 std::string ThreadStore::asideName(const char* label) const {
     return filePath_.string() + "." + label + "-" +
            formatUtcTimestamp(SystemClock::instance().now(), true);
 }
 
+// A store file that could not be read is kept beside the new one before the
+// first save replaces it, so a damaged file never silently costs the user
+// their data. Returns false when it could not be kept (then we must not save).
 bool ThreadStore::keepFileAside(const char* label) {
     std::string stem = asideName(label);
     for (int attempt = 1; attempt < 1000; ++attempt) {

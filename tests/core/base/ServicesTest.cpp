@@ -83,8 +83,9 @@ TEST(AtomicFile, AReplacingWriteKeepsWhatItDidNotExpectToReplace) {
         EXPECT_EQ(testing::readFile(file), "ours");
         EXPECT_EQ(r.displaced, c.onDisk);
         EXPECT_EQ(!r.keptAt.empty(), c.kept);
-        if (c.kept)
+        if (c.kept) {
             EXPECT_EQ(testing::readFile(r.keptAt), *c.onDisk);
+        }
         // Nothing else is left behind.
         auto entries = std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator());
         EXPECT_EQ(entries, c.kept ? 2 : 1);
