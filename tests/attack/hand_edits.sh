@@ -19,7 +19,7 @@ import json, os, random, sys, time
 store, style, tag, rounds = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4])
 for n in range(rounds):
     time.sleep(random.uniform(0, 0.03))
-    if style.endswith("rename"):
+    if style == "rename":
         with open(store) as f:
             data = json.load(f)
         data["brainDump"] += "<%s %d>" % (tag, n)
@@ -57,22 +57,6 @@ race() {
 }
 race rename
 race in-place
-
-# The same through the tray app, where one is built and an X server is at hand.
-if [ -x "$(dirname "$cadro")/cadro-tray" ] && command -v Xvfb >/dev/null; then
-  Xvfb -displayfd 5 -nolisten tcp -screen 0 800x600x24 5>"$work/display" 2>/dev/null &
-  xvfb=$!
-  trap 'kill "$xvfb" 2>/dev/null; rm -rf "$work"' EXIT
-  for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
-  export DISPLAY=:$(head -n1 "$work/display")
-  "$cadro" >"$work/app.log" 2>&1 &
-  for _ in $(seq 100); do [ -S "$XDG_RUNTIME_DIR/cadro/tray.sock" ] && break; sleep 0.1; done
-  [ -S "$XDG_RUNTIME_DIR/cadro/tray.sock" ] || fail "the tray app did not start: $(cat "$work/app.log")"
-  race app-rename
-  "$cadro" quit >/dev/null
-else
-  echo "SKIP: the race through the tray app (no cadro-tray or Xvfb)"
-fi
 
 # Whatever was kept aside was reported where the command's user sees it.
 if ls "$store".conflict-* >/dev/null 2>&1; then
