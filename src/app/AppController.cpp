@@ -370,11 +370,17 @@ void AppController::scheduleRedraw() {
             reportDiskChange(ThreadStore::DiskChange::damaged);
         if (store_->keptAside() != shownKeptAside_) {
             shownKeptAside_ = store_->keptAside();
-            showMessage("Cadro kept your data",
-                        QString::fromStdString("threads.json was changed by another program "
-                                               "while Cadro saved. That version is kept beside "
-                                               "it as " +
-                                               shownKeptAside_ + "."));
+            if (!keptAsideBox_) {
+                keptAsideBox_ = new QMessageBox(QMessageBox::Information, "Cadro kept your data",
+                                                QString(), QMessageBox::Ok);
+                keptAsideBox_->setAttribute(Qt::WA_DeleteOnClose);
+                keptAsideBox_->setModal(false);
+            }
+            keptAsideBox_->setText(QString::fromStdString(
+                "threads.json was changed by another program while Cadro saved. That version "
+                "is kept beside it as " +
+                shownKeptAside_ + "."));
+            keptAsideBox_->show();
         }
         announceNotices();
         updateStatusTitle();
