@@ -37,8 +37,9 @@ for _ in 1 2 3 4; do at 08:00:00 snooze 15 >/dev/null 2>&1 || break; done
 cp "$store" "$work/before.json"
 inode=$(stat -c %i "$store")
 for refused in "add-thread  " "next --bogus" "snooze Nobody 5" "add-todo Late --at 07:00"; do
+  status=0
   # shellcheck disable=SC2086 # the words are the command line
-  status=0; at 08:30:00 $refused >/dev/null 2>&1 || status=$?
+  at 08:30:00 $refused >/dev/null 2>&1 || status=$?
   [ "$status" -eq 2 ] || fail "'$refused' exited $status, not 2"
   [ "$(stat -c %i "$store")" = "$inode" ] && cmp -s "$store" "$work/before.json" ||
     fail "the refused command '$refused' wrote the file"

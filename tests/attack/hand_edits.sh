@@ -52,7 +52,7 @@ race() {
   for n in $(seq 0 $((rounds - 1))); do
     [[ $everything == *"<$style $n>"* ]] || lost=$((lost + 1))
   done
-  echo "$style: $lost of $rounds hand edits lost; $(ls "$store".conflict-* 2>/dev/null | wc -l) kept beside the file"
+  echo "$style: $lost of $rounds hand edits lost; $(find "$(dirname "$store")" -name "threads.json.conflict-*" | wc -l) kept beside the file"
   [ "$lost" -eq 0 ] || fail "$style: $lost of $rounds hand edits were lost"
 }
 race rename

@@ -9,7 +9,7 @@ source "$(dirname "$0")/store_env.sh"
 
 # root reads any file: drop that power so mode 0000 means what it says.
 as_user=()
-[ "$(id -u)" -ne 0 ] || as_user=(setpriv --bounding-set=-dac_override,-dac_read_search)
+[ "$(id -u)" -ne 0 ] || as_user=(setpriv "--bounding-set=-dac_override,-dac_read_search")
 
 "$cadro" start-day >/dev/null
 "$cadro" add-thread "Keep me" >/dev/null
