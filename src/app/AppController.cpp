@@ -156,7 +156,9 @@ bool AppController::start() {
     saveRetry_ = new QTimer(this);
     saveRetry_->setInterval(kSaveRetryMilliseconds);
     connect(saveRetry_, &QTimer::timeout, this, [this] { checkSaved(store_->retrySave()); });
-    if (!store_->loadProblem().empty()) {
+    if (store_->fileHealth() == ThreadStore::FileHealth::unreadable) {
+        reportDiskChange(ThreadStore::DiskChange::damaged);
+    } else if (!store_->loadProblem().empty()) {
         shownLoadProblem_ = store_->loadProblem();
         showMessage(
             "Cadro could not read your data",
@@ -232,6 +234,14 @@ void AppController::reportDiskChange(ThreadStore::DiskChange change) {
             return;
         case ThreadStore::DiskChange::damaged:
             shownLoadProblem_ = store_->loadProblem();
+            if (store_->fileHealth() == ThreadStore::FileHealth::unreadable) {
+                showMessage("Cadro cannot read your data",
+                            QString::fromStdString(
+                                shownLoadProblem_ +
+                                ". Cadro leaves the file as it is and saves nothing until it can "
+                                "read it again: give yourself read and write access to it."));
+                return;
+            }
             showMessage(
                 "Cadro kept your data",
                 QString::fromStdString(shownLoadProblem_ +
@@ -359,6 +369,20 @@ void AppController::scheduleRedraw() {
         checkSaved(!store_->hasUnsavedChanges());
         if (store_->loadProblem() != shownLoadProblem_)
             reportDiskChange(ThreadStore::DiskChange::damaged);
+        if (store_->keptAside() != shownKeptAside_) {
+            shownKeptAside_ = store_->keptAside();
+            if (!keptAsideBox_) {
+                keptAsideBox_ = new QMessageBox(QMessageBox::Information, "Cadro kept your data",
+                                                QString(), QMessageBox::Ok);
+                keptAsideBox_->setAttribute(Qt::WA_DeleteOnClose);
+                keptAsideBox_->setModal(false);
+            }
+            keptAsideBox_->setText(QString::fromStdString(
+                "threads.json was changed by another program while Cadro saved. That version "
+                "is kept beside it as " +
+                shownKeptAside_ + "."));
+            keptAsideBox_->show();
+        }
         announceNotices();
         updateStatusTitle();
         tray_->refreshMenu();

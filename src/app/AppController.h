@@ -16,6 +16,7 @@
 #include "core/store/ThreadStore.h"
 #include "core/updates/UpdateChecker.h"
 
+#include <QMessageBox>
 #include <QObject>
 #include <QPointer>
 
@@ -131,6 +132,9 @@ class AppController : public QObject, public CommandUi {
     QTimer* saveRetry_ = nullptr;
     bool saveProblemShown_ = false;
     std::string shownLoadProblem_;
+    std::string shownKeptAside_;
+    // One message for edits kept aside, however many collide.
+    QPointer<QMessageBox> keptAsideBox_;
     TrayPresence* tray_ = nullptr;
     DesktopNotifications* notifications_ = nullptr;
     std::unique_ptr<StoreNotices> notices_;

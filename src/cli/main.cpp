@@ -146,7 +146,7 @@ std::variant<int, NoTrayApp> runInTrayApp(const ipc::Request& request, const fs:
 }
 
 void warnAboutDamagedStore(const ThreadStore& store) {
-    if (!store.loadProblem().empty()) {
+    if (store.fileHealth() == ThreadStore::FileHealth::damaged) {
         std::cerr << "cadro: warning: " << store.loadProblem()
                   << "; started afresh, the old file is kept beside it as threads.json.corrupt-*\n";
     }
@@ -176,6 +176,7 @@ int runStoreCommand(const std::vector<std::string>& args) {
     StoreDependencies deps;
     deps.calendar = calendar.get();
     deps.writesFile = writes;
+    deps.savesLoadRepairs = false;  // one write per command, none when it fails
     ThreadStore store(folder, deps);
     if (writes)
         warnAboutDamagedStore(store);

@@ -5,6 +5,7 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstdio>
 #include <string>
 
 namespace cadro {
@@ -53,15 +54,13 @@ void syncDirectory(const fs::path& directory) {
     ::close(fd);
 }
 
-}  // namespace
-
-std::error_code writeFileAtomically(const fs::path& requested, std::string_view data,
-                                    Durability durability) {
-    const fs::path target = resolveLinks(requested);
-    const fs::path directory = target.parent_path();
+// Writes `data` to a new temporary file beside `target`, synced, with the
+// target's permission bits; sets `temporary` to its name.
+std::error_code writeTemporary(const fs::path& target, std::string_view data, Durability durability,
+                               std::string& temporary) {
     std::string leaf = ".";
     leaf.append(target.filename().string()).append(".tmp-XXXXXX");
-    std::string temporary = (directory / leaf).string();
+    temporary = (target.parent_path() / leaf).string();
 
     int fd = ::mkostemp(temporary.data(), O_CLOEXEC);  // mode 0600
     if (fd < 0)
@@ -73,8 +72,10 @@ std::error_code writeFileAtomically(const fs::path& requested, std::string_view 
         return ec;
     };
 
+    // The user can always read back what we wrote, whatever the old bits.
     struct stat existing {};
-    if (::stat(target.c_str(), &existing) == 0 && ::fchmod(fd, existing.st_mode & 07777) != 0) {
+    if (::stat(target.c_str(), &existing) == 0 &&
+        ::fchmod(fd, (existing.st_mode & 07777) | S_IRUSR | S_IWUSR) != 0) {
         return fail(lastError());
     }
     if (!writeAll(fd, data))
@@ -86,14 +87,150 @@ std::error_code writeFileAtomically(const fs::path& requested, std::string_view 
         ::unlink(temporary.c_str());
         return ec;
     }
+    return {};
+}
+
+// Gives the file a name of its own beside `keepAs` (keepAs, keepAs-2, ...)
+// through `place(newName)`, which fails with EEXIST when a name is taken.
+// Returns the name, or nothing when no name could be had.
+template <typename Place>
+std::optional<fs::path> underFreeName(const fs::path& keepAs, Place place) {
+    for (int attempt = 1; attempt < 1000; ++attempt) {
+        fs::path name =
+            attempt == 1 ? keepAs : fs::path(keepAs.string() + "-" + std::to_string(attempt));
+        if (place(name.c_str()) == 0)
+            return name;
+        if (errno != EEXIST)
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+std::optional<fs::path> moveAside(const std::string& from, const fs::path& keepAs) {
+    return underFreeName(keepAs, [&](const char* name) {
+        if (::renameat2(AT_FDCWD, from.c_str(), AT_FDCWD, name, RENAME_NOREPLACE) == 0)
+            return 0;
+        if (errno != EINVAL)
+            return -1;
+        if (::link(from.c_str(), name) != 0)  // no RENAME_NOREPLACE here
+            return -1;
+        ::unlink(from.c_str());
+        return 0;
+    });
+}
+
+// True when another process has the file open for writing (a read lease is
+// refused then): an editor rewriting it in place would write on into a file
+// we remove. Nobody opens the file anew under its temporary name.
+bool openForWriting(const std::string& path) {
+    int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    if (fd < 0)
+        return false;
+    const bool busy = ::fcntl(fd, F_SETLEASE, F_RDLCK) != 0 && errno == EAGAIN;
+    if (!busy)
+        ::fcntl(fd, F_SETLEASE, F_UNLCK);
+    ::close(fd);
+    return busy;
+}
+
+bool differs(const std::optional<std::string>& found, std::optional<std::string_view> expected) {
+    return !found || !expected || *found != *expected;
+}
+
+}  // namespace
+
+std::error_code writeFileAtomically(const fs::path& requested, std::string_view data,
+                                    Durability durability) {
+    const fs::path target = resolveLinks(requested);
+    std::string temporary;
+    if (std::error_code ec = writeTemporary(target, data, durability, temporary))
+        return ec;
     if (::rename(temporary.c_str(), target.c_str()) != 0) {
         std::error_code ec = lastError();
         ::unlink(temporary.c_str());
         return ec;
     }
     if (durability == Durability::Synced)
-        syncDirectory(directory);
+        syncDirectory(target.parent_path());
     return {};
+}
+
+Replacement replaceFileKeepingOthers(const fs::path& requested, std::string_view data,
+                                     std::optional<std::string_view> expected,
+                                     const fs::path& keepAs, Durability durability) {
+    Replacement result;
+    const fs::path target = resolveLinks(requested);
+    std::string temporary;
+    if ((result.error = writeTemporary(target, data, durability, temporary)))
+        return result;
+
+    auto failed = [&] {
+        result.error = lastError();
+        ::unlink(temporary.c_str());
+        return result;
+    };
+    bool swapped = false;
+    for (int attempt = 0; attempt < 10 && !swapped; ++attempt) {
+        if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_EXCHANGE) ==
+            0) {
+            swapped = true;
+            break;
+        }
+        if (errno == EINVAL)
+            break;  // this file system cannot swap names
+        if (errno != ENOENT)
+            return failed();
+        // Nothing at the target: take the name, unless a file appeared there
+        // meanwhile (then swap with that one).
+        if (::renameat2(AT_FDCWD, temporary.c_str(), AT_FDCWD, target.c_str(), RENAME_NOREPLACE) ==
+            0) {
+            if (durability == Durability::Synced)
+                syncDirectory(target.parent_path());
+            return result;
+        }
+        if (errno != EEXIST && errno != EINVAL)
+            return failed();
+        if (errno == EINVAL)
+            break;
+    }
+
+    if (swapped) {
+        std::string displaced;
+        if (!readWholeFile(temporary, displaced))
+            result.displaced = std::move(displaced);
+        if (!differs(result.displaced, expected) && !openForWriting(temporary)) {
+            ::unlink(temporary.c_str());
+        } else {
+            // Never dropped: under the kept name, or under the temporary name
+            // when even that failed.
+            result.keptAt = moveAside(temporary, keepAs).value_or(fs::path(temporary));
+        }
+    } else {
+        // No swapping here: read what is there and keep it first if it is
+        // not what we expect; an edit in the instant before the rename can
+        // still be overwritten.
+        std::string current;
+        std::error_code readError = readWholeFile(target, current);
+        if (readError != std::errc::no_such_file_or_directory) {
+            if (!readError)
+                result.displaced = std::move(current);
+            if (differs(result.displaced, expected)) {
+                auto kept = underFreeName(
+                    keepAs, [&](const char* name) { return ::link(target.c_str(), name); });
+                if (!kept) {
+                    result.error = lastError();
+                    ::unlink(temporary.c_str());
+                    return result;
+                }
+                result.keptAt = *kept;
+            }
+        }
+        if (::rename(temporary.c_str(), target.c_str()) != 0)
+            return failed();
+    }
+    if (durability == Durability::Synced)
+        syncDirectory(target.parent_path());
+    return result;
 }
 
 std::error_code readWholeFile(const fs::path& path, std::string& out) {

@@ -3,6 +3,7 @@
 #include <cstdint>
 #include <filesystem>
 #include <optional>
+#include <string>
 #include <string_view>
 #include <system_error>
 
@@ -25,6 +26,29 @@ enum class Durability {
 /// an existing file keeps its permission bits.
 std::error_code writeFileAtomically(const std::filesystem::path& path, std::string_view data,
                                     Durability durability = Durability::Synced);
+
+/// What a replacing write found at its target.
+struct Replacement {
+    std::error_code error;
+    /// The content the write displaced; nothing when no file was there.
+    std::optional<std::string> displaced;
+    /// Where the displaced file was kept because it was not what the caller
+    /// expected; empty when it was dropped (or nothing was displaced).
+    std::filesystem::path keptAt;
+};
+
+/// Like writeFileAtomically, but the writer knows exactly what it replaced:
+/// the new file is swapped with the target in one step (RENAME_EXCHANGE), so
+/// the temporary name then holds what was at the target a moment before.
+/// When that differs from `expected` (nothing: no file was expected) the
+/// displaced file is kept as `keepAs` (or `keepAs`-2, -3, ...) instead of being
+/// removed, so an edit that landed just before the write is never lost. Where
+/// the file system cannot swap names, the target is read and, if it differs,
+/// linked to `keepAs` before a plain rename.
+Replacement replaceFileKeepingOthers(const std::filesystem::path& path, std::string_view data,
+                                     std::optional<std::string_view> expected,
+                                     const std::filesystem::path& keepAs,
+                                     Durability durability = Durability::Synced);
 
 /// Reads a whole regular file. Returns an error for a missing or unreadable
 /// file, and for anything that is not a regular file (a device or FIFO would

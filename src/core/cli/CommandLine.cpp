@@ -288,6 +288,35 @@ bool takeQuietFlag(std::vector<std::string>& args) {
     return quiet;
 }
 
+// A store file that cannot be read is never replaced, and one that is
+// damaged is not shown as an empty store: the user must be told, not given
+// a blank status or an empty "backup".
+std::optional<CommandLineResult> refuseUnusableStore(const std::string& command, bool changes,
+                                                     const ThreadStore& store) {
+    if (command == "quit" || command == "show" || !handlers().count(command))
+        return std::nullopt;  // these touch no data
+    const std::string file = store.filePath().string();
+    switch (store.fileHealth()) {
+        case ThreadStore::FileHealth::good:
+            return std::nullopt;
+        case ThreadStore::FileHealth::unreadable:
+            return CommandLineResult{kExitNotSaved, "",
+                                     "cadro: " + store.loadProblem() +
+                                         "; Cadro leaves it as it is and changes nothing until "
+                                         "you can read and write it (chmod u+rw " +
+                                         file + ")\n"};
+        case ThreadStore::FileHealth::damaged:
+            break;
+    }
+    if (changes)
+        return std::nullopt;  // the change starts afresh; the file is kept aside
+    return CommandLineResult{
+        kExitNotSaved, command == "status" ? "Store file damaged\n" : "",
+        "cadro: " + store.loadProblem() +
+            "; nothing is shown from it. The next change keeps it beside the new file as "
+            "threads.json.corrupt-* and starts afresh\n"};
+}
+
 bool isTrayAppArgument(const std::string& arg) {
     return arg == "--demo" || arg == "--demo-empty" || arg == "--capture";
 }
@@ -401,6 +430,9 @@ CommandLineResult runCommandLine(std::vector<std::string> args, CommandLineHost&
     const std::string& command = args.front();
     if (auto refused = rejectMalformedArguments(args))
         return *refused;
+    if (auto refused = refuseUnusableStore(command, commandChangesStore(args), host.store))
+        return *refused;
+    const std::string keptBefore = host.store.keptAside();
     CommandRun run(host);
     run.quiet = quiet;
     try {
@@ -430,6 +462,11 @@ CommandLineResult runCommandLine(std::vector<std::string> args, CommandLineHost&
         return {kExitNotSaved, "",
                 "cadro: the change could not be saved (" + host.store.saveProblem() + "); " + fate +
                     "\n"};
+    }
+    if (host.store.keptAside() != keptBefore) {
+        run.result.err += "cadro: another program changed " + host.store.filePath().string() +
+                          " while this change was saved; that version is kept beside it as " +
+                          host.store.keptAside() + "\n";
     }
     return run.result;
 }

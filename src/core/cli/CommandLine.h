@@ -20,7 +20,8 @@ enum ExitCode : int {
     /// Bad input: unknown command or option, a value that does not parse, an
     /// id or title that names nothing, text that is not UTF-8.
     kExitBadInput = 2,
-    /// The change could not be written to the store file.
+    /// The change could not be written to the store file, or the store file
+    /// cannot be read (then nothing is shown from it nor written to it).
     kExitNotSaved = 3,
     /// The tray app holds the store but cannot be reached or does not answer.
     kExitUnreachable = 4,

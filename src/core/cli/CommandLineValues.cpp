@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <charconv>
+#include <cstdio>
 #include <map>
 
 namespace cadro::cli {
@@ -126,9 +127,21 @@ std::optional<TodoSchedule> scheduleFromOptions(Arguments& args, const CommandLi
     schedule.times.erase(std::unique(schedule.times.begin(), schedule.times.end()),
                          schedule.times.end());
 
+    const Date now = host.clock.now();
+    if (on && schedule.startDate < calendar.startOfDay(now))
+        throw UsageError("--on " + *on + " is in the past");
     if (every.empty()) {
         if (weekdays || day)
             throw UsageError("--weekdays and --day need --every");
+        if (!schedule.nextOccurrence(now, calendar)) {
+            // A one-off whose times have all passed would never come up.
+            const TimeOfDay last = schedule.times.back();
+            char time[8];
+            std::snprintf(time, sizeof time, "%02d:%02d", static_cast<int>(last.hour),
+                          static_cast<int>(last.minute));
+            throw UsageError(std::string(time) + (on ? " on " + *on : " today") +
+                             " is in the past");
+        }
         return schedule;
     }
     RepeatRule rule;

@@ -43,7 +43,7 @@ void ThreadStore::finishTodo(const Uuid& id) {
     if (todo->schedule && todo->schedule->nextOccurrence(deps_.clock->now(), calendar())) {
         // Done for now: it comes back at its next time.
         editTodo(id)->snoozedUntil.reset();
-        pendingScheduledTodoIDs_.erase(id);
+        state_.pendingScheduledTodoIDs.erase(id);
         markUnsaved();
         return;
     }

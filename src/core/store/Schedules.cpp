@@ -29,18 +29,18 @@ void ThreadStore::processSchedules(Date now, bool canPresent) {
             todo.lastFiredAt != occurrence) {
             changed(StoreProperty::todos);
             state_.todos[i].lastFiredAt = occurrence;
-            pendingScheduledTodoIDs_.insert(todo.id);
+            state_.pendingScheduledTodoIDs.insert(todo.id);
             changedAnything = true;
         }
         // A snoozed or pushed-back scheduled to-do asks to be shown again.
         if (todo.snoozedUntil && *todo.snoozedUntil <= now) {
-            pendingScheduledTodoIDs_.insert(todo.id);
+            state_.pendingScheduledTodoIDs.insert(todo.id);
         }
     }
 
     if (canPresent) {
         for (const auto& todo : state_.todos) {
-            if (pendingScheduledTodoIDs_.count(todo.id)) {
+            if (state_.pendingScheduledTodoIDs.count(todo.id)) {
                 presentScheduled(todo.id, now);
                 markUnsaved();
                 return;
@@ -52,7 +52,7 @@ void ThreadStore::processSchedules(Date now, bool canPresent) {
 }
 
 void ThreadStore::presentScheduled(const Uuid& id, Date now) {
-    pendingScheduledTodoIDs_.erase(id);
+    state_.pendingScheduledTodoIDs.erase(id);
     if (Todo* todo = editTodo(id))
         todo->snoozedUntil.reset();
     if (state_.currentTodoID && *state_.currentTodoID != id) {

@@ -9,7 +9,7 @@ void ThreadStore::startDay() {
     setSessionOpen(true);
     setCurrentTodoID(std::nullopt);
     setInterruptedTodoID(std::nullopt);
-    pendingScheduledTodoIDs_.clear();
+    state_.pendingScheduledTodoIDs.clear();
     state_.slot = 0;
     if (!state_.active.empty()) {
         for (auto& strand : list(ThreadKind::active))
@@ -29,7 +29,7 @@ void ThreadStore::endDay() {
     setCurrentID(std::nullopt);
     setCurrentTodoID(std::nullopt);
     setInterruptedTodoID(std::nullopt);
-    pendingScheduledTodoIDs_.clear();
+    state_.pendingScheduledTodoIDs.clear();
     markUnsaved();
 }
 

@@ -46,6 +46,12 @@ std::string encodeStoreFile(const PersistedState& state) {
     if (state.brainDumpFilePath)
         out["brainDumpFilePath"] = *state.brainDumpFilePath;
     out["sessionOpen"] = state.sessionOpen;
+    if (!state.pendingScheduledTodoIDs.empty()) {
+        OrderedValue pending = OrderedValue::array();
+        for (const auto& id : state.pendingScheduledTodoIDs)
+            pending.push_back(id.toString());
+        out["pendingScheduledTodoIDs"] = std::move(pending);
+    }
     return json::encodeCompact(out);
 }
 
@@ -77,6 +83,16 @@ PersistedState decodeStoreFile(std::string_view bytes, Date readAt) {
     state.brainDump = in.optionalString("brainDump").value_or("");
     state.brainDumpFilePath = in.optionalString("brainDumpFilePath");
     state.sessionOpen = in.optionalBoolean("sessionOpen").value_or(true);
+    if (const Value* pending = in.optionalArray("pendingScheduledTodoIDs")) {
+        auto uuid = [](const Value& v, const std::string& path) {
+            auto id = v.is_string() ? Uuid::parse(v.get<std::string>()) : std::nullopt;
+            if (!id)
+                throw json::DecodeError(path + " is not an id");
+            return *id;
+        };
+        for (const auto& id : decodeList(*pending, "pendingScheduledTodoIDs", uuid))
+            state.pendingScheduledTodoIDs.insert(id);
+    }
     return state;
 }
 

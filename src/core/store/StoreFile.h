@@ -6,6 +6,7 @@
 
 #include <cstdint>
 #include <optional>
+#include <set>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -28,6 +29,10 @@ struct PersistedState {
     std::optional<std::string> brainDumpFilePath;
     /// A file without the key reads as an open session.
     bool sessionOpen = true;
+    /// Scheduled to-dos that fired and wait to be shown. Kept in the file so
+    /// that a command run without the tray app, a process of its own, shows
+    /// them one after the other as the app does.
+    std::set<Uuid> pendingScheduledTodoIDs;
 
     friend bool operator==(const PersistedState&, const PersistedState&) = default;
 };

@@ -8,6 +8,8 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
+#include <thread>
 
 namespace cadro {
 namespace fs = std::filesystem;
@@ -15,8 +17,10 @@ namespace fs = std::filesystem;
 ThreadStore::ChangeScope::ChangeScope(ThreadStore& store) : store_(store) {
     // An operation starts from what is on disk: another program may have
     // edited the file since we last read or wrote it.
-    if (store_.scopeDepth_++ == 0)
-        store_.lastDiskChange_ = store_.diskStamp_ ? store_.takeOutsideChange() : DiskChange::none;
+    if (store_.scopeDepth_++ == 0) {
+        const bool look = store_.diskStamp_ || store_.fileUnreadable_;
+        store_.lastDiskChange_ = look ? store_.takeOutsideChange() : DiskChange::none;
+    }
 }
 
 ThreadStore::ChangeScope::~ChangeScope() {
@@ -55,6 +59,8 @@ ThreadStore::ThreadStore(std::optional<fs::path> directory, StoreDependencies de
     ensureHygiene();
     if (state_.sessionOpen && !state_.currentID && !state_.active.empty())
         pickCurrent();
+    if (!deps_.savesLoadRepairs || fileUnreadable_)
+        unsaved_ = false;  // kept in memory; the first change writes them
 }
 
 ThreadStore::~ThreadStore() = default;
@@ -63,23 +69,57 @@ fs::path ThreadStore::defaultDirectory() {
     return dataHome() / "Cadro";
 }
 
+// Another program rewriting the file in place leaves it half written for a
+// moment: a file that does not decode is read again while it keeps changing,
+// so that moment is not taken for damage. Throws json::DecodeError.
+PersistedState ThreadStore::decodeSettled(std::string& bytes) const {
+    for (int attempt = 0;; ++attempt) {
+        try {
+            return decodeStoreFile(bytes, deps_.clock->now());
+        } catch (const json::DecodeError&) {
+            const auto stamp = stampOf(filePath_);
+            if (attempt == 10)
+                throw;
+            std::this_thread::sleep_for(std::chrono::milliseconds(20));
+            std::string again;
+            if (readWholeFile(filePath_, again) || (again == bytes && stampOf(filePath_) == stamp))
+                throw;  // settled (or gone): it is what it is
+            bytes = std::move(again);
+        }
+    }
+}
+
 void ThreadStore::load() {
     std::string bytes;
     if (std::error_code ec = readWholeFile(filePath_, bytes)) {
-        if (ec != std::errc::no_such_file_or_directory) {
+        if (ec != std::errc::no_such_file_or_directory && !noteUnreadable(ec)) {
             loadProblem_ = "cannot read " + filePath_.string() + ": " + ec.message();
-            damagedFileToKeep_ = true;
+            damagedFileToKeep_ = true;  // a folder or a device in its place
         }
         return;
     }
     try {
-        PersistedState loaded = decodeStoreFile(bytes, deps_.clock->now());
+        PersistedState loaded = decodeSettled(bytes);
         rememberDiskState(std::move(bytes));
         adopt(std::move(loaded));
     } catch (const json::DecodeError& error) {
         loadProblem_ = filePath_.string() + " is damaged (" + error.what() + ")";
         damagedFileToKeep_ = true;
     }
+}
+
+bool ThreadStore::noteUnreadable(std::error_code error) {
+    if (error == std::errc::invalid_argument || error == std::errc::no_such_file_or_directory)
+        return false;  // not a regular file, or gone: not this case
+    loadProblem_ = "cannot read " + filePath_.string() + ": " + error.message();
+    fileUnreadable_ = true;
+    return true;
+}
+
+ThreadStore::FileHealth ThreadStore::fileHealth() const {
+    if (fileUnreadable_)
+        return FileHealth::unreadable;
+    return damagedFileToKeep_ ? FileHealth::damaged : FileHealth::good;
 }
 
 void ThreadStore::adopt(PersistedState loaded) {
@@ -102,7 +142,7 @@ void ThreadStore::adopt(PersistedState loaded) {
     if (state_.interruptedTodoID && !findTodo(*state_.interruptedTodoID)) {
         state_.interruptedTodoID.reset();
     }
-    std::erase_if(pendingScheduledTodoIDs_, [this](const Uuid& id) { return !findTodo(id); });
+    std::erase_if(state_.pendingScheduledTodoIDs, [this](const Uuid& id) { return !findTodo(id); });
     wakeDueSnoozes(false);
     if (state_.sessionOpen &&
         (!state_.currentID || !findIn(ThreadKind::active, *state_.currentID))) {
@@ -148,7 +188,21 @@ ThreadStore::DiskChange ThreadStore::takeOutsideChange() {
     if (!stamp || stamp == diskStamp_)
         return DiskChange::none;  // a removed file is written again by the next save
     std::string bytes;
-    if (readWholeFile(filePath_, bytes) || bytes == diskBytes_) {
+    if (std::error_code ec = readWholeFile(filePath_, bytes)) {
+        if (noteUnreadable(ec))
+            return DiskChange::damaged;
+        diskStamp_ = stamp;
+        return DiskChange::none;
+    }
+    if (std::exchange(fileUnreadable_, false) && unsaved_) {
+        // Readable again: the file holds the user's data and wins; what was
+        // changed meanwhile on top of nothing is kept beside it.
+        std::string aside = asideName("conflict");
+        if (!writeFileAtomically(aside, encodeStoreFile(state_), deps_.durability))
+            keptAside_ = aside;
+        unsaved_ = false;
+    }
+    if (diskStamp_ && bytes == diskBytes_) {
         diskStamp_ = stamp;
         return DiskChange::none;
     }
@@ -160,10 +214,11 @@ ThreadStore::DiskChange ThreadStore::takeOutsideChange() {
         return DiskChange::keptAside;
     }
     try {
-        PersistedState loaded = decodeStoreFile(bytes, deps_.clock->now());
+        PersistedState loaded = decodeSettled(bytes);
         rememberDiskState(std::move(bytes));
         adopt(std::move(loaded));
         ensureHygiene();
+        unsaved_ = false;  // repairs of the new version go out with the next change
         return DiskChange::reloaded;
     } catch (const json::DecodeError& error) {
         loadProblem_ =
@@ -179,12 +234,16 @@ void ThreadStore::rememberDiskState(std::string bytes) {
     diskBytes_ = std::move(bytes);
 }
 
+std::string ThreadStore::asideName(const char* label) const {
+    return filePath_.string() + "." + label + "-" +
+           formatUtcTimestamp(SystemClock::instance().now(), true);
+}
+
 // A store file that could not be read is kept beside the new one before the
 // first save replaces it, so a damaged file never silently costs the user
 // their data. Returns false when it could not be kept (then we must not save).
 bool ThreadStore::keepFileAside(const char* label) {
-    std::string stem = filePath_.string() + "." + label + "-" +
-                       formatUtcTimestamp(SystemClock::instance().now(), true);
+    std::string stem = asideName(label);
     for (int attempt = 1; attempt < 1000; ++attempt) {
         std::string name = attempt == 1 ? stem : stem + "-" + std::to_string(attempt);
         if (::link(filePath_.c_str(), name.c_str()) == 0)
@@ -202,18 +261,26 @@ bool ThreadStore::keepFileAside(const char* label) {
 void ThreadStore::commit() {
     if (!deps_.writesFile)
         return;
-    if (damagedFileToKeep_) {
-        if (!keepFileAside("corrupt")) {
-            saveProblem_ = "cannot keep the damaged " + filePath_.string() + " aside";
-            return;
-        }
-        damagedFileToKeep_ = false;
-    }
-    std::string bytes = encodeStoreFile(state_);
-    if (std::error_code ec = writeFileAtomically(filePath_, bytes, deps_.durability)) {
-        saveProblem_ = "cannot write " + filePath_.string() + ": " + ec.message();
+    if (fileUnreadable_) {
+        saveProblem_ = loadProblem_ + "; it is left as it is";
         return;
     }
+    // The swap tells exactly what the write replaced: anything but what we
+    // last read or wrote (a damaged file, an edit made a moment ago) is kept.
+    std::string bytes = encodeStoreFile(state_);
+    std::optional<std::string_view> expected;
+    if (diskStamp_)
+        expected = diskBytes_;
+    Replacement replaced = replaceFileKeepingOthers(
+        filePath_, bytes, expected, asideName(damagedFileToKeep_ ? "corrupt" : "conflict"),
+        deps_.durability);
+    if (replaced.error) {
+        saveProblem_ = "cannot write " + filePath_.string() + ": " + replaced.error.message();
+        return;
+    }
+    if (!replaced.keptAt.empty() && !damagedFileToKeep_)
+        keptAside_ = replaced.keptAt.string();
+    damagedFileToKeep_ = false;
     unsaved_ = false;
     saveProblem_.clear();
     rememberDiskState(std::move(bytes));

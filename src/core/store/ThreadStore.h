@@ -64,6 +64,10 @@ struct StoreDependencies {
     Durability durability = Durability::Synced;
     /// False reads the file but never writes it (benchmarks, previews).
     bool writesFile = true;
+    /// False: what opening the store repaired (the hygiene thread, woken
+    /// snoozes, a picked thread) is written with the first change rather than
+    /// at once, so a one-shot command that changes nothing writes nothing.
+    bool savesLoadRepairs = true;
 };
 
 /// The single owner of all user data: the three thread lists, the to-dos, the
@@ -104,11 +108,24 @@ class ThreadStore {
     const PersistedState& persistedState() const { return state_; }
     const std::filesystem::path& filePath() const { return filePath_; }
     /// Scheduled to-dos that fired and wait to be shown (memory only).
-    const std::set<Uuid>& pendingScheduledTodoIDs() const { return pendingScheduledTodoIDs_; }
+    const std::set<Uuid>& pendingScheduledTodoIDs() const { return state_.pendingScheduledTodoIDs; }
 
     /// Why the store file could not be used at start-up, and where the damaged
     /// file was kept; empty when it loaded (or did not exist yet).
     const std::string& loadProblem() const { return loadProblem_; }
+
+    enum class FileHealth {
+        good,
+        /// Read but not understood: kept aside when the first change is saved.
+        damaged,
+        /// Cannot be read (permissions, I/O): it is never replaced, and
+        /// nothing is saved until it can be read again.
+        unreadable,
+    };
+    FileHealth fileHealth() const;
+    /// Where the last edit another program made while this store was saving
+    /// was kept; empty when none was.
+    const std::string& keptAside() const { return keptAside_; }
 
     // --- Derived (pointers stay valid until the next change) ------------------
     /// The active thread named by currentID, else the first active thread.
@@ -257,6 +274,7 @@ class ThreadStore {
     friend class ChangeScope;
 
     void load();
+    PersistedState decodeSettled(std::string& bytes) const;
     // Takes a decoded file as the state and repairs what it must.
     void adopt(PersistedState loaded);
     // Fresh ids for records that share one; keeps preferences in range.
@@ -265,6 +283,10 @@ class ThreadStore {
     // Keeps the file as it is now beside the store file, named with `label`
     // and the time. False when it could not (then we must not overwrite it).
     bool keepFileAside(const char* label);
+    // "threads.json.<label>-<time>": where a file is kept aside.
+    std::string asideName(const char* label) const;
+    // Notes a file that cannot be read; true for such an error.
+    bool noteUnreadable(std::error_code error);
     // The operation's single write; failures are kept in saveProblem_.
     void commit();
     void markUnsaved() { unsaved_ = true; }
@@ -315,13 +337,14 @@ class ThreadStore {
     void afterJoiningRing();
 
     PersistedState state_;
-    std::set<Uuid> pendingScheduledTodoIDs_;
     std::filesystem::path filePath_;
     StoreDependencies deps_;
     std::unique_ptr<RandomSource> ownRandom_;
     mutable std::unique_ptr<Calendar> ownCalendar_;
     std::string loadProblem_;
     bool damagedFileToKeep_ = false;
+    bool fileUnreadable_ = false;
+    std::string keptAside_;
     bool unsaved_ = false;
     std::string saveProblem_;
     // Reading learns which file the link holds; hence mutable.

@@ -129,8 +129,10 @@ Todo* ThreadStore::editTodo(const Uuid& id) {
 }
 
 void ThreadStore::eraseTodos(const Uuid& id) {
+    const Uuid gone = id;  // `id` may live in the list we are changing
     changed(StoreProperty::todos);
-    std::erase_if(state_.todos, [&](const Todo& todo) { return todo.id == id; });
+    std::erase_if(state_.todos, [&](const Todo& todo) { return todo.id == gone; });
+    state_.pendingScheduledTodoIDs.erase(gone);
 }
 
 std::optional<Uuid> ThreadStore::addTodo(std::string_view title,

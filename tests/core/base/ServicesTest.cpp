@@ -53,6 +53,45 @@ TEST(AtomicFile, WritesThroughSymbolicLinksAndKeepsThem) {
     EXPECT_EQ(testing::readFile(dir / "vault" / "new.md"), "created");
 }
 
+// The replacing write keeps whatever it displaced that was not expected.
+TEST(AtomicFile, AReplacingWriteKeepsWhatItDidNotExpectToReplace) {
+    struct Case {
+        const char* name;
+        std::optional<std::string> onDisk;    // nothing: no file
+        std::optional<std::string> expected;  // nothing: no file expected
+        bool kept;
+    };
+    const Case cases[] = {
+        {"what was expected is dropped", "mine", "mine", false},
+        {"an edit made meanwhile is kept", "edited", "mine", true},
+        {"a file that appeared is kept", "new", std::nullopt, true},
+        {"a file that went is no loss", std::nullopt, "mine", false},
+        {"a first write", std::nullopt, std::nullopt, false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        TempDir dir;
+        auto file = dir / "threads.json";
+        if (c.onDisk)
+            testing::writeFile(file, *c.onDisk);
+        std::optional<std::string_view> expected;
+        if (c.expected)
+            expected = *c.expected;
+        Replacement r =
+            replaceFileKeepingOthers(file, "ours", expected, dir / "kept", Durability::Unsynced);
+        ASSERT_FALSE(r.error);
+        EXPECT_EQ(testing::readFile(file), "ours");
+        EXPECT_EQ(r.displaced, c.onDisk);
+        EXPECT_EQ(!r.keptAt.empty(), c.kept);
+        if (c.kept) {
+            EXPECT_EQ(testing::readFile(r.keptAt), *c.onDisk);
+        }
+        // Nothing else is left behind.
+        auto entries = std::distance(fs::directory_iterator(dir.path()), fs::directory_iterator());
+        EXPECT_EQ(entries, c.kept ? 2 : 1);
+    }
+}
+
 TEST(AtomicFile, ReportsFailuresInsteadOfPretending) {
     TempDir dir;
     EXPECT_TRUE(writeFileAtomically(dir / "missing-folder" / "x", "data"));

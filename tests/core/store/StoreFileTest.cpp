@@ -197,12 +197,15 @@ TEST(StoreFile, AnOutsideEditIsTakenBeforeTheNextOperation) {
     EXPECT_EQ(decodeStoreFile(testing::readFile(h.file()), Date{}).active.size(), 3u);
     EXPECT_EQ(h->reloadIfChangedOnDisk(), ThreadStore::DiskChange::none);  // our own save
 
-    // An edit that dropped the hygiene thread gets it back, saved.
+    // An edit that dropped the hygiene thread gets it back, saved with the
+    // next change (a reload by itself writes nothing).
     auto edited = h->persistedState();
     std::erase_if(edited.active, [](const Strand& s) { return s.isHygiene; });
     testing::writeFile(h.file(), encodeStoreFile(edited));
     EXPECT_EQ(h->reloadIfChangedOnDisk(), ThreadStore::DiskChange::reloaded);
     ASSERT_TRUE(h->hygiene());
+    EXPECT_EQ(testing::readFile(h.file()), encodeStoreFile(edited));
+    h->next();
     EXPECT_EQ(decodeStoreFile(testing::readFile(h.file()), Date{}), h->persistedState());
 }
 
@@ -210,16 +213,17 @@ TEST(StoreFile, AFailedSaveIsReportedKeptInMemoryAndWrittenWhenSavingWorksAgain)
     StoreHarness h;
     h.addThread("A");
     const std::string lastGood = testing::readFile(h.file());
-    // Nothing can replace a folder that stands where the file should be.
-    std::filesystem::remove(h.file());
-    std::filesystem::create_directory(h.file());
+    // Nothing can be written while a file stands where the folder should be.
+    std::filesystem::remove_all(h.folder());
+    testing::writeFile(h.folder(), "in the way");
     h.addThread("B");
     EXPECT_TRUE(h->hasUnsavedChanges());
     EXPECT_NE(h->saveProblem().find("threads.json"), std::string::npos);
     EXPECT_FALSE(h->retrySave());
 
     // Meanwhile someone else wrote a version of their own: it is kept aside.
-    std::filesystem::remove(h.file());
+    std::filesystem::remove(h.folder());
+    std::filesystem::create_directory(h.folder());
     auto theirs = decodeStoreFile(lastGood, Date{});
     theirs.brainDump = "theirs";
     testing::writeFile(h.file(), encodeStoreFile(theirs));
