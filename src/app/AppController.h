@@ -63,8 +63,10 @@ class AppController : public QObject, public CommandUi {
     /// settings sheet is up).
     void tick();
 
-    /// Runs a `cadro` command line inside the app.
-    CommandLineResult runCommand(const std::vector<std::string>& args);
+    /// Runs a `cadro` command line inside the app; a request id it already
+    /// carried out gets the first answer again.
+    CommandLineResult runCommand(const std::vector<std::string>& args,
+                                 const std::string& requestId = {});
 
     // What the commands ask of the user interface.
     void beep() override;
@@ -101,6 +103,9 @@ class AppController : public QObject, public CommandUi {
     // works again.
     void checkSaved(bool saved);
     void shutDown();
+    // Writes changes that could not be saved beside the store (or wherever
+    // there is room) when the app ends, and says where.
+    void keepUnsavedAside();
     void settingsWindowWillClose();
     void showWelcome();
     // Photographs every window into `directory`, then ends the app; the exit

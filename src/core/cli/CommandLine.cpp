@@ -375,19 +375,11 @@ std::optional<CommandLineResult> rejectMalformedArguments(const std::vector<std:
     return std::nullopt;
 }
 
-CommandLineResult runCommandLine(std::vector<std::string> args, CommandLineHost& host) {
-    const bool quiet = takeQuietFlag(args);
-    if (args.empty()) {
-        CommandLineResult none;
-        none.exitCode = kExitBadInput;
-        none.err = "cadro: no command given\n" + usageText();
-        return none;
-    }
-    if (auto info = infoResult(args))
-        return *info;
-    const std::string& command = args.front();
-    if (auto refused = rejectMalformedArguments(args))
-        return *refused;
+namespace {
+
+// One command against the store, its failures turned into answers.
+CommandLineResult runHandler(const std::string& command, const std::vector<std::string>& args,
+                             CommandLineHost& host, bool quiet) {
     CommandRun run(host);
     run.quiet = quiet;
     try {
@@ -409,6 +401,38 @@ CommandLineResult runCommandLine(std::vector<std::string> args, CommandLineHost&
         failed.err = "cadro: " + std::string(error.what()) + "\n";
         return failed;
     }
+    return run.result;
+}
+
+}  // namespace
+
+CommandLineResult runCommandLine(std::vector<std::string> args, CommandLineHost& host) {
+    const bool quiet = takeQuietFlag(args);
+    if (args.empty()) {
+        CommandLineResult none;
+        none.exitCode = kExitBadInput;
+        none.err = "cadro: no command given\n" + usageText();
+        return none;
+    }
+    if (auto info = infoResult(args))
+        return *info;
+    const std::string& command = args.front();
+    if (auto refused = rejectMalformedArguments(args))
+        return *refused;
+    CommandLineResult result;
+    if (host.requestId.empty()) {
+        result = runHandler(command, args, host, quiet);
+    } else {
+        bool ranNow = false;
+        RememberedReply reply = host.store.applyOnce(host.requestId, [&] {
+            ranNow = true;
+            CommandLineResult ran = runHandler(command, args, host, quiet);
+            return RememberedReply{{}, ran.exitCode, std::move(ran.out), std::move(ran.err)};
+        });
+        result = {reply.exitCode, std::move(reply.out), std::move(reply.err)};
+        if (!ranNow)
+            return result;  // carried out before; its answer was lost on the way
+    }
     if (host.store.hasUnsavedChanges() && commandChangesStore(args)) {
         // Said plainly: nothing is on disk. The tray app keeps the change and
         // saves it when it can; a command on its own drops it as it ends.
@@ -418,7 +442,7 @@ CommandLineResult runCommandLine(std::vector<std::string> args, CommandLineHost&
                 "cadro: the change could not be saved (" + host.store.saveProblem() + "); " + fate +
                     "\n"};
     }
-    return run.result;
+    return result;
 }
 
 const std::string& usageText() {

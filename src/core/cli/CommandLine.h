@@ -22,7 +22,8 @@ enum ExitCode : int {
     kExitBadInput = 2,
     /// The change could not be written to the store file.
     kExitNotSaved = 3,
-    /// The tray app holds the store but cannot be reached or does not answer.
+    /// The tray app holds the store but did not take the command: nothing was
+    /// changed, and it will not be.
     kExitUnreachable = 4,
 };
 
@@ -45,6 +46,9 @@ struct CommandLineHost {
     std::function<void()> openSettingsWindow;
     /// Ends the tray app; empty without one.
     std::function<void()> quit;
+    /// The id the sender gave this command; a command with an id the store
+    /// already carried out gets its first answer again (see applyOnce).
+    std::string requestId;
 };
 
 /// How a command line is carried out: by starting the tray app, by watching

@@ -29,6 +29,8 @@ std::string encode(const Request& request) {
             out["type"] = "stepAside";
             break;
     }
+    if (!request.id.empty())
+        out["id"] = request.id;
     if (request.type != Request::Type::stepAside)
         out["args"] = request.args;
     // Arguments were checked for UTF-8 before; strict, so nothing is altered.
@@ -61,6 +63,9 @@ std::optional<Request> decodeRequest(std::string_view line) {
         } else {
             return std::nullopt;
         }
+        request.id = in.optionalString("id").value_or("");
+        if (request.id.size() > kMaxRequestIdBytes)
+            return std::nullopt;
         for (const auto& arg : in.array("args")) {
             if (!arg.is_string())
                 return std::nullopt;
