@@ -21,8 +21,9 @@ grep -q 'keeps it' "$work/last.err" || fail "the app did not say it keeps the ch
 
 launch_app
 newer=$app
-wait_for 20 grep -q 'keeps changes it cannot save' "$work/app.log" || fail "the newer app did not say why it cannot start"
-running "$older" || fail "the older app ended with the kept change"
+wait_for 20 grep -q 'keeps changes it cannot save' "$work/app.log" || ! running "$older" || true
+running "$older" || fail "the older app ended and dropped the change it kept"
+grep -q 'keeps changes it cannot save' "$work/app.log" || fail "the newer app did not say why it cannot start"
 kill -KILL "$newer" 2>/dev/null || true  # it shows its reason in a dialog
 wait_app_end "$newer"
 
