@@ -100,8 +100,9 @@ std::optional<int> talkToTrayApp(SocketClient& client, const ipc::Request& reque
         }
         auto reply = ipc::decodeResult(*line);
         if (!reply) {
+            // Once taken, the command may well have been carried out.
             std::cerr << "cadro: the tray app sent something unexpected\n";
-            return kExitUnreachable;
+            return timeout == -1 ? kExitNothingToDo : kExitUnreachable;
         }
         if (!watching || reply->out != shown)
             print(*reply);
