@@ -8,6 +8,7 @@
 #include "app/TextPrompt.h"
 #include "app/tray/DesktopNotifications.h"
 #include "app/tray/TrayPresence.h"
+#include "core/base/XdgFolders.h"
 #include "core/demo/DemoFixtures.h"
 #include "core/menu/StatusMenu.h"
 #include "core/shortcuts/KeyNotation.h"
@@ -95,7 +96,9 @@ AppController::AppController(AppEnvironment environment, DefaultsProvider& defau
     // The store lock and the socket come before the store is loaded, so that
     // no command can write the file between our reading and our first save.
     server_ = new TrayServer([this](const std::vector<std::string>& args,
-                                    const std::string* input) { return runCommand(args, input); },
+                                    const std::string* input, const std::string& id) {
+                                return runCommand(args, input, id);
+                            },
                              this);
     claim_ =
         server_->takeOver(environment_.dataDirectory.value_or(ThreadStore::defaultDirectory()));
@@ -147,10 +150,19 @@ bool AppController::start() {
         }
         QApplication::quit();
     });
+    server_->setKeptChanges([this]() -> std::string {
+        if (!store_->hasUnsavedChanges() || store_->retrySave())
+            return {};
+        return "The running Cadro keeps changes it cannot save yet (" + store_->saveProblem() +
+               "), so it stays until they are saved. Make room (or fix the problem), then "
+               "start Cadro again.";
+    });
     connect(qApp, &QCoreApplication::aboutToQuit, this, [this] { shutDown(); });
     if (!claim_.problem.empty()) {
         std::fprintf(stderr, "cadro-tray: %s\n", claim_.problem.c_str());
-        showMessage("Cadro commands cannot reach Cadro", QString::fromStdString(claim_.problem));
+        showMessage(claim_.listening ? "Cadro listens in a folder of its own"
+                                     : "Cadro commands cannot reach Cadro",
+                    QString::fromStdString(claim_.problem));
     }
     watchStoreFile();
     saveRetry_ = new QTimer(this);
@@ -453,7 +465,8 @@ void AppController::tick() {
 }
 
 CommandLineResult AppController::runCommand(const std::vector<std::string>& args,
-                                            const std::string* input) {
+                                            const std::string* input,
+                                            const std::string& requestId) {
     reportDiskChange(store_->reloadIfChangedOnDisk());  // a read shows an edit made just now
     CommandLineHost host{*store_,
                          clock(),
@@ -461,7 +474,8 @@ CommandLineResult AppController::runCommand(const std::vector<std::string>& args
                          ui_.get(),
                          [this] { openSettingsWindow(); },
                          [] { QTimer::singleShot(0, qApp, &QApplication::quit); },
-                         input};
+                         input,
+                         requestId};
     return runCommandLine(args, host);
 }
 
@@ -492,9 +506,28 @@ void AppController::shutDown() {
         environment_.removeSandbox();  // the newer app uses the demo defaults now
         return;
     }
-    if (store_->hasUnsavedChanges())
-        store_->retrySave();  // a last try; the user was told saving fails
+    if (store_->hasUnsavedChanges() && !store_->retrySave())
+        keepUnsavedAside();  // the user was told these changes are kept
     environment_.discardDemoData(defaultsProvider_);
+}
+
+void AppController::keepUnsavedAside() {
+    const std::string name =
+        "threads.unsaved-" + formatUtcTimestamp(SystemClock::instance().now(), true) + ".json";
+    const std::string bytes = encodeStoreFile(store_->persistedState());
+    for (const auto& folder : {store_->filePath().parent_path(), homeDirectory(),
+                               std::filesystem::temp_directory_path()}) {
+        if (!writeFileAtomically(folder / name, bytes, Durability::Synced)) {
+            std::fprintf(stderr,
+                         "cadro-tray: your last changes could not be saved (%s); they are kept "
+                         "in %s: put it in place of %s once there is room\n",
+                         store_->saveProblem().c_str(), (folder / name).c_str(),
+                         store_->filePath().c_str());
+            return;
+        }
+    }
+    std::fprintf(stderr, "cadro-tray: your last changes could not be saved (%s) and are lost\n",
+                 store_->saveProblem().c_str());
 }
 
 // --- CommandUi --------------------------------------------------------------------

@@ -64,8 +64,11 @@ class AppController : public QObject, public CommandUi {
     /// settings sheet is up).
     void tick();
 
-    /// Runs a `cadro` command line inside the app.
-    CommandLineResult runCommand(const std::vector<std::string>& args, const std::string* input);
+    /// Runs a `cadro` command line inside the app; `input` is the content of
+    /// the file it names, if any; a request id it already carried out gets the
+    /// first answer again.
+    CommandLineResult runCommand(const std::vector<std::string>& args, const std::string* input,
+                                 const std::string& requestId = {});
 
     // What the commands ask of the user interface.
     void beep() override;
@@ -102,6 +105,9 @@ class AppController : public QObject, public CommandUi {
     // works again.
     void checkSaved(bool saved);
     void shutDown();
+    // Writes changes that could not be saved beside the store (or wherever
+    // there is room) when the app ends, and says where.
+    void keepUnsavedAside();
     void settingsWindowWillClose();
     void showWelcome();
     // Photographs every window into `directory`, then ends the app; the exit

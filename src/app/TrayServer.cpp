@@ -11,6 +11,8 @@
 #include <QThread>
 #include <QTimer>
 
+#include <poll.h>
+#include <stdlib.h>
 #include <unistd.h>
 
 #include <chrono>
@@ -25,15 +27,27 @@ constexpr int kRequestMilliseconds = 5000;
 constexpr auto kTakeOverPatience = std::chrono::seconds(5);
 
 // Asks the tray app on `socket` to end and waits for its answer, which it
-// gives once it has let go of the socket and the store lock.
-void askToStepAside(const std::filesystem::path& socket) {
+// gives once it has let go of the socket and the store lock. Returns why it
+// stays when it refuses (it holds changes it could not save yet).
+std::string askToStepAside(const std::filesystem::path& socket) {
     if (unsafeFolderReason(socket.parent_path()))
-        return;
+        return {};
     SocketClient older = SocketClient::connect(socket);
     if (!older.isConnected())
-        return;
-    older.send(ipc::encode(ipc::Request{ipc::Request::Type::stepAside, {}}));
-    older.readLine(2000, ipc::kMaxReplyBytes);
+        return {};
+    older.send(ipc::encode(ipc::Request{ipc::Request::Type::stepAside, {}, {}}));
+    auto line = older.readLine(2000, ipc::kMaxReplyBytes);
+    auto answer = line ? ipc::decodeResult(*line) : std::nullopt;
+    return answer && answer->exitCode != kExitOk ? answer->err : std::string();
+}
+
+// True when the client has hung up: it gave up waiting, so it has told its
+// user that nothing was changed, and the request must not be carried out.
+bool clientHasGone(QLocalSocket* socket) {
+    if (socket->state() != QLocalSocket::ConnectedState || socket->socketDescriptor() < 0)
+        return true;
+    pollfd peer{static_cast<int>(socket->socketDescriptor()), POLLRDHUP, 0};
+    return ::poll(&peer, 1, 0) > 0 && (peer.revents & (POLLRDHUP | POLLHUP | POLLERR)) != 0;
 }
 
 }  // namespace
@@ -46,12 +60,18 @@ TrayServer::TrayServer(RunCommand run, QObject* parent)
     connect(server_, &QLocalServer::newConnection, this, &TrayServer::accept);
 }
 
-TrayServer::~TrayServer() = default;
+TrayServer::~TrayServer() {
+    if (!ownFolder_.empty()) {
+        server_->close();
+        std::error_code ignored;
+        std::filesystem::remove_all(ownFolder_, ignored);
+    }
+}
 
 TrayServer::Claim TrayServer::takeOver(const std::filesystem::path& dataFolder) {
     Claim claim;
     const std::filesystem::path socket = socketPath();
-    askToStepAside(socket);
+    std::string refused = askToStepAside(socket);
 
     std::set<std::filesystem::path> asked{socket};
     const auto deadline = std::chrono::steady_clock::now() + kTakeOverPatience;
@@ -62,8 +82,12 @@ TrayServer::Claim TrayServer::takeOver(const std::filesystem::path& dataFolder) 
         }
         // An app started with another runtime folder, found by its lock file.
         auto holder = StoreLock::holder(dataFolder);
-        if (holder && asked.insert(holder->socket).second)
-            askToStepAside(holder->socket);
+        if (holder && asked.insert(holder->socket).second && refused.empty())
+            refused = askToStepAside(holder->socket);
+        if (!refused.empty()) {
+            claim.problem = refused;
+            return claim;
+        }
         if (std::chrono::steady_clock::now() >= deadline) {
             claim.problem = "Another Cadro";
             if (holder)
@@ -76,19 +100,35 @@ TrayServer::Claim TrayServer::takeOver(const std::filesystem::path& dataFolder) 
         QThread::msleep(25);
     }
     claim.holdsStore = true;
-    if (listen(claim.problem))
-        lock_->advertise(socket);
+    claim.listening = listen(claim.problem);
+    if (claim.listening)
+        lock_->advertise(listening_);
     return claim;
 }
 
 bool TrayServer::listen(std::string& problem) {
-    const std::filesystem::path path = socketPath();
-    if (auto unsafe = prepareSocketFolder(path)) {
-        problem = "Cadro does not listen for cadro commands: " + *unsafe +
-                  ", so it is not safe for its socket. Remove that folder and start Cadro again.";
-        return false;
+    listening_ = socketPath();
+    if (auto unsafe = prepareSocketFolder(listening_)) {
+        // Someone else's folder in our place must not keep commands from
+        // us: a fresh private folder does, and the lock file tells commands
+        // where it is.
+        std::string pattern = (std::filesystem::temp_directory_path() /
+                               ("cadro-" + std::to_string(::getuid()) + "-XXXXXX"))
+                                  .string();
+        if (!::mkdtemp(pattern.data())) {
+            problem = "Cadro does not listen for cadro commands: " + *unsafe +
+                      ", and it cannot make a folder of its own in " +
+                      std::filesystem::temp_directory_path().string() + ".";
+            return false;
+        }
+        ownFolder_ = pattern;
+        listening_ = ownFolder_ / "tray.sock";
+        problem = *unsafe + ", so Cadro listens in " + ownFolder_.string() +
+                  " instead; cadro commands find it there. To use the usual place again, have " +
+                  socketPath().parent_path().string() +
+                  " removed (by its owner or an administrator) and start Cadro again.";
     }
-    const QString name = QString::fromStdString(path.string());
+    const QString name = QString::fromStdString(listening_.string());
     QLocalServer::removeServer(name);  // a file left by an app that was killed
     if (!server_->listen(name)) {
         problem =
@@ -141,7 +181,16 @@ void TrayServer::readFrom(QLocalSocket* socket) {
 
 void TrayServer::handle(QLocalSocket* socket, const ipc::Request& request) {
     switch (request.type) {
-        case ipc::Request::Type::stepAside:
+        case ipc::Request::Type::stepAside: {
+            // Changes the user was told are kept must not go with this app:
+            // it stays until it has saved them.
+            std::string kept = keptChanges_ ? keptChanges_() : std::string();
+            if (!kept.empty()) {
+                socket->write(QByteArray::fromStdString(
+                    ipc::encode(CommandLineResult{kExitNotSaved, "", kept})));
+                socket->flush();
+                return;
+            }
             // Let go of the socket and the store first, then answer: the newer
             // app takes both once it has the answer, and must not lose its
             // socket file to this one's closing.
@@ -151,9 +200,19 @@ void TrayServer::handle(QLocalSocket* socket, const ipc::Request& request) {
             socket->write("{}\n");
             socket->flush();
             return;
+        }
         case ipc::Request::Type::command: {
+            if (clientHasGone(socket)) {
+                socket->abort();
+                return;
+            }
+            // Taken: from here on the command waits for the answer however
+            // long saving takes.
+            socket->write(ipc::kWorkingLine.data(), ipc::kWorkingLine.size());
+            socket->write("\n");
+            socket->flush();
             CommandLineResult result =
-                run_(request.args, request.input ? &*request.input : nullptr);
+                run_(request.args, request.input ? &*request.input : nullptr, request.id);
             socket->write(QByteArray::fromStdString(ipc::encode(result)));
             // Out now: a command that ran must be answered even if the app
             // ends right after (a newer one takes over).
@@ -162,7 +221,7 @@ void TrayServer::handle(QLocalSocket* socket, const ipc::Request& request) {
             return;
         }
         case ipc::Request::Type::watch: {
-            CommandLineResult result = run_(request.args, nullptr);
+            CommandLineResult result = run_(request.args, nullptr, {});
             socket->write(QByteArray::fromStdString(ipc::encode(result)));
             if (result.exitCode != kExitOk) {
                 socket->disconnectFromServer();
@@ -176,7 +235,7 @@ void TrayServer::handle(QLocalSocket* socket, const ipc::Request& request) {
 
 void TrayServer::notifyWatchers() {
     for (auto& watcher : watchers_) {
-        CommandLineResult result = run_(watcher.args, nullptr);
+        CommandLineResult result = run_(watcher.args, nullptr, {});
         if (result.out == watcher.last)
             continue;
         watcher.last = result.out;

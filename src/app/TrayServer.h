@@ -28,9 +28,10 @@ struct Request;
 class TrayServer : public QObject {
     Q_OBJECT
   public:
-    /// Runs a command; `input` is the content of the file it names, if any.
-    using RunCommand = std::function<CommandLineResult(const std::vector<std::string>& args,
-                                                       const std::string* input)>;
+    /// Runs a command line; `input` is the content of the file it names, if
+    /// any; `id` tells a request sent again from a new one (empty for a watch).
+    using RunCommand = std::function<CommandLineResult(
+        const std::vector<std::string>& args, const std::string* input, const std::string& id)>;
 
     TrayServer(RunCommand run, QObject* parent = nullptr);
     ~TrayServer() override;
@@ -41,6 +42,8 @@ class TrayServer : public QObject {
         bool holdsStore = false;
         /// Why the store or the socket could not be had (empty when all is well).
         std::string problem;
+        /// Commands reach this app (perhaps in a folder of its own).
+        bool listening = false;
     };
     /// Tells a running tray app to end, takes the store lock of `dataFolder`
     /// (waiting a few seconds for the old app to let go), then listens on the
@@ -49,6 +52,13 @@ class TrayServer : public QObject {
 
     /// Sends the current `status` output to every watcher whose output changed.
     void notifyWatchers();
+
+    /// Asked when a newer tray app wants this one to end: the changes this
+    /// app keeps but could not save yet, said for the user; empty when there
+    /// are none. While there are, this app does not step aside.
+    void setKeptChanges(std::function<std::string()> keptChanges) {
+        keptChanges_ = std::move(keptChanges);
+    }
 
   signals:
     /// A newer tray app has started: the store lock is already released; end
@@ -64,6 +74,11 @@ class TrayServer : public QObject {
     RunCommand run_;
     QLocalServer* server_;
     std::unique_ptr<StoreLock> lock_;
+    std::function<std::string()> keptChanges_;
+    // Where this app listens; a folder of its own when the usual one cannot
+    // be used (then removed when it ends).
+    std::filesystem::path listening_;
+    std::filesystem::path ownFolder_;
     struct Watcher {
         QLocalSocket* socket;
         std::vector<std::string> args;

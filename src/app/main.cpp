@@ -5,10 +5,14 @@
 
 #include <QApplication>
 
+#include <csignal>
 #include <string>
 #include <vector>
 
 int main(int argc, char** argv) {
+    // A closed pipe (stderr whose reader has gone, a client that hung up)
+    // shows as a failed write, never as the end of the app.
+    std::signal(SIGPIPE, SIG_IGN);
     QApplication app(argc, argv);
     QApplication::setApplicationName("Cadro");
     // Wayland compositors match windows to the launcher entry by this name.

@@ -4,6 +4,7 @@
 // when no app holds the store lock does a command work on the file itself.
 #include "core/base/AtomicFile.h"
 #include "core/base/Calendar.h"
+#include "core/base/Uuid.h"
 #include "core/cli/CommandLine.h"
 #include "core/ipc/Protocol.h"
 #include "core/store/ThreadStore.h"
@@ -55,45 +56,62 @@ void print(const CommandLineResult& result) {
     std::cerr << result.err << std::flush;
 }
 
+// How often a watch through the tray app looks whether its output is still
+// read.
+constexpr int kOutputCheckMilliseconds = 500;
+
 // True once nobody reads our output any more (the reader of a pipe is gone).
 bool outputClosed() {
     pollfd out{STDOUT_FILENO, 0, 0};
     return ::poll(&out, 1, 0) > 0 && (out.revents & (POLLERR | POLLHUP)) != 0;
 }
 
-// How often a watch through the tray app looks whether its output is still
-// read.
-constexpr int kOutputCheckMilliseconds = 500;
-
 // Sends the request and relays the replies: one for a command, one per
 // change for a watch. Returns the exit status, or nothing when the app
-// closed the connection without answering: an app that steps aside for a
-// newer one drops the requests it has not run, so they may be sent again.
-std::optional<int> talkToTrayApp(SocketClient& client, const ipc::Request& request) {
+// closed the connection without answering: an app that ended (stepped aside
+// for a newer one, or died) may or may not have carried the request out, so
+// it is sent again, with the same id, to whoever holds the store now; that
+// one answers a request it already knows from its memory. `shown` is the
+// watched status last printed.
+std::optional<int> talkToTrayApp(SocketClient& client, const ipc::Request& request,
+                                 std::string& shown) {
     if (!client.send(ipc::encode(request)))
         return std::nullopt;
-    for (int timeout = kReplyTimeoutMilliseconds;; timeout = kOutputCheckMilliseconds) {
+    const bool watching = request.type == ipc::Request::Type::watch;
+    int timeout = kReplyTimeoutMilliseconds;
+    for (;;) {
         auto line = client.readLine(timeout, ipc::kMaxReplyBytes);
         if (!line) {
-            if (timeout == kOutputCheckMilliseconds && !client.closedByPeer() && !outputClosed())
-                continue;  // watching, and still read
-            if (timeout == kOutputCheckMilliseconds)
-                return kExitOk;  // a watched app has quit, or nobody reads on
             if (client.closedByPeer())
                 return std::nullopt;
-            std::cerr << "cadro: the tray app did not answer\n";
+            if (timeout == kOutputCheckMilliseconds) {
+                if (outputClosed())
+                    return kExitOk;  // nobody reads on
+                continue;            // watching, and still read
+            }
+            // The app never took the request; it drops it once it sees that
+            // nobody waits for the answer any more, so nothing was changed.
+            std::cerr << "cadro: the tray app did not answer; nothing was changed\n";
             return kExitUnreachable;
+        }
+        if (*line == ipc::kWorkingLine) {
+            timeout = -1;  // taken: it is carried out however long saving takes
+            continue;
         }
         auto reply = ipc::decodeResult(*line);
         if (!reply) {
+            // Once taken, the command may well have been carried out.
             std::cerr << "cadro: the tray app sent something unexpected\n";
-            return kExitUnreachable;
+            return timeout == -1 ? kExitNothingToDo : kExitUnreachable;
         }
-        print(*reply);
+        if (!watching || reply->out != shown)
+            print(*reply);
         if (!std::cout)
             return kExitOk;  // the output was closed
-        if (request.type != ipc::Request::Type::watch || reply->exitCode != kExitOk)
+        if (!watching || reply->exitCode != kExitOk)
             return reply->exitCode;
+        shown = reply->out;
+        timeout = kOutputCheckMilliseconds;
     }
 }
 
@@ -106,8 +124,8 @@ struct NoTrayApp {
 // Finds the tray app that holds the store and runs the request there.
 // Returns the exit status, or the store lock when no app runs.
 std::variant<int, NoTrayApp> runInTrayApp(const ipc::Request& request, const fs::path& dataFolder,
-                                          StoreLock::Missing missing) {
-    const auto deadline = std::chrono::steady_clock::now() + kAppPatience;
+                                          StoreLock::Missing missing, std::string& shown) {
+    auto deadline = std::chrono::steady_clock::now() + kAppPatience;
     std::string problem;
     for (;;) {
         // Our own socket first, then the one the lock holder advertises (it
@@ -124,13 +142,18 @@ std::variant<int, NoTrayApp> runInTrayApp(const ipc::Request& request, const fs:
             }
             SocketClient client = SocketClient::connect(socket);
             if (client.isConnected()) {
-                if (auto exitCode = talkToTrayApp(client, request))
+                if (auto exitCode = talkToTrayApp(client, request, shown))
                     return *exitCode;
-                continue;  // not run: look again for the app that holds the store
+                // Look again for whoever holds the store now, as patiently as
+                // at first (a newer app may be starting).
+                deadline = std::chrono::steady_clock::now() + kAppPatience;
+                continue;
             }
             if (client.failure() == SocketClient::Failure::foreignPeer)
                 problem =
                     socket.string() + " is served by another user's program, so it is not used";
+            if (client.failure() == SocketClient::Failure::noAnswer)
+                problem = "it takes no connection (is it stopped?)";
         }
         if (auto lock = StoreLock::tryAcquire(dataFolder, missing))
             return NoTrayApp{std::move(*lock)};
@@ -138,7 +161,8 @@ std::variant<int, NoTrayApp> runInTrayApp(const ipc::Request& request, const fs:
             std::cerr << "cadro: Cadro"
                       << (holder ? " (process " + std::to_string(holder->pid) + ")" : "")
                       << " holds your data but cannot be reached"
-                      << (problem.empty() ? " (it does not answer)" : ": " + problem) << "\n";
+                      << (problem.empty() ? " (it does not answer)" : ": " + problem)
+                      << "; nothing was changed\n";
             return kExitUnreachable;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(25));
@@ -159,15 +183,18 @@ int runStoreCommand(const std::vector<std::string>& args) {
         print(*input.refusal);
         return input.refusal->exitCode;
     }
-    ipc::Request request{ipc::Request::Type::command, args, input.content};
+    // One id for this command wherever it ends up being carried out.
+    const std::string id = Uuid::random().toString();
+    ipc::Request request{ipc::Request::Type::command, args, input.content, id};
     if (input.content && ipc::encode(request).size() > ipc::kMaxRequestBytes) {
         std::cerr << "cadro: the file holds too many control characters to import\n";
         return kExitBadInput;
     }
     const fs::path folder = ThreadStore::defaultDirectory();
     const bool writes = commandChangesStore(args);
+    std::string shown;
     auto route = runInTrayApp(request, folder,
-                              writes ? StoreLock::Missing::create : StoreLock::Missing::leave);
+                              writes ? StoreLock::Missing::create : StoreLock::Missing::leave, shown);
     if (auto* exitCode = std::get_if<int>(&route))
         return *exitCode;
     if (!writes)
@@ -180,7 +207,7 @@ int runStoreCommand(const std::vector<std::string>& args) {
     ThreadStore store(folder, deps);
     if (writes)
         warnAboutDamagedStore(store);
-    CommandLineHost host{store, SystemClock::instance(), *calendar, nullptr, {}, {}};
+    CommandLineHost host{store, SystemClock::instance(), *calendar, nullptr, {}, {}, nullptr, id};
     if (input.content)
         host.input = &*input.content;
     CommandLineResult result = runCommandLine(args, host);
@@ -206,7 +233,11 @@ int watchStatus(const std::vector<std::string>& args) {
             once.push_back(arg);
     }
     const fs::path folder = ThreadStore::defaultDirectory();
-    auto route = runInTrayApp({ipc::Request::Type::watch, once}, folder, StoreLock::Missing::leave);
+    // Through the app while one runs; when it is replaced the watch follows
+    // the newer one, and when none is left it watches the file.
+    std::string last;
+    auto route = runInTrayApp({ipc::Request::Type::watch, once, {}}, folder,
+                              StoreLock::Missing::leave, last);
     if (auto* exitCode = std::get_if<int>(&route))
         return *exitCode;
     std::get<NoTrayApp>(route).lock.release();  // watching only reads
@@ -220,14 +251,13 @@ int watchStatus(const std::vector<std::string>& args) {
         return kExitNothingToDo;
     }
     std::unique_ptr<Calendar> calendar = Calendar::current();
-    std::string last;
     for (;;) {
         {
             StoreDependencies deps;
             deps.calendar = calendar.get();
             deps.writesFile = false;  // watching never writes
             ThreadStore store(folder, deps);
-            CommandLineHost host{store, SystemClock::instance(), *calendar, nullptr, {}, {}};
+            CommandLineHost host{store, SystemClock::instance(), *calendar, nullptr, {}, {}, {}};
             CommandLineResult result = runCommandLine(once, host);
             if (result.exitCode != kExitOk) {
                 std::cerr << result.err;

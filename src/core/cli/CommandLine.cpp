@@ -417,22 +417,11 @@ std::optional<CommandLineResult> rejectMalformedArguments(const std::vector<std:
     return std::nullopt;
 }
 
-CommandLineResult runCommandLine(std::vector<std::string> args, CommandLineHost& host) {
-    const bool quiet = takeQuietFlag(args);
-    if (args.empty()) {
-        CommandLineResult none;
-        none.exitCode = kExitBadInput;
-        none.err = "cadro: no command given\n" + usageText();
-        return none;
-    }
-    if (auto info = infoResult(args))
-        return *info;
-    const std::string& command = args.front();
-    if (auto refused = rejectMalformedArguments(args))
-        return *refused;
-    if (auto refused = refuseUnusableStore(command, commandChangesStore(args), host.store))
-        return *refused;
-    const std::string keptBefore = host.store.keptAside();
+namespace {
+
+// One command against the store, its failures turned into answers.
+CommandLineResult runHandler(const std::string& command, const std::vector<std::string>& args,
+                             CommandLineHost& host, bool quiet) {
     CommandRun run(host);
     run.quiet = quiet;
     try {
@@ -454,6 +443,41 @@ CommandLineResult runCommandLine(std::vector<std::string> args, CommandLineHost&
         failed.err = "cadro: " + std::string(error.what()) + "\n";
         return failed;
     }
+    return run.result;
+}
+
+}  // namespace
+
+CommandLineResult runCommandLine(std::vector<std::string> args, CommandLineHost& host) {
+    const bool quiet = takeQuietFlag(args);
+    if (args.empty()) {
+        CommandLineResult none;
+        none.exitCode = kExitBadInput;
+        none.err = "cadro: no command given\n" + usageText();
+        return none;
+    }
+    if (auto info = infoResult(args))
+        return *info;
+    const std::string& command = args.front();
+    if (auto refused = rejectMalformedArguments(args))
+        return *refused;
+    if (auto refused = refuseUnusableStore(command, commandChangesStore(args), host.store))
+        return *refused;
+    const std::string keptBefore = host.store.keptAside();
+    CommandLineResult result;
+    if (host.requestId.empty()) {
+        result = runHandler(command, args, host, quiet);
+    } else {
+        bool ranNow = false;
+        RememberedReply reply = host.store.applyOnce(host.requestId, [&] {
+            ranNow = true;
+            CommandLineResult ran = runHandler(command, args, host, quiet);
+            return RememberedReply{{}, ran.exitCode, std::move(ran.out), std::move(ran.err)};
+        });
+        result = {reply.exitCode, std::move(reply.out), std::move(reply.err)};
+        if (!ranNow)
+            return result;  // carried out before; its answer was lost on the way
+    }
     if (host.store.hasUnsavedChanges() && commandChangesStore(args)) {
         // Said plainly: nothing is on disk. The tray app keeps the change and
         // saves it when it can; a command on its own drops it as it ends.
@@ -464,11 +488,11 @@ CommandLineResult runCommandLine(std::vector<std::string> args, CommandLineHost&
                     "\n"};
     }
     if (host.store.keptAside() != keptBefore) {
-        run.result.err += "cadro: another program changed " + host.store.filePath().string() +
-                          " while this change was saved; that version is kept beside it as " +
-                          host.store.keptAside() + "\n";
+        result.err += "cadro: another program changed " + host.store.filePath().string() +
+                      " while this change was saved; that version is kept beside it as " +
+                      host.store.keptAside() + "\n";
     }
-    return run.result;
+    return result;
 }
 
 const std::string& usageText() {

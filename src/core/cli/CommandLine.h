@@ -23,7 +23,8 @@ enum ExitCode : int {
     /// The change could not be written to the store file, or the store file
     /// cannot be read (then nothing is shown from it nor written to it).
     kExitNotSaved = 3,
-    /// The tray app holds the store but cannot be reached or does not answer.
+    /// The tray app holds the store but did not take the command: nothing was
+    /// changed, and it will not be.
     kExitUnreachable = 4,
 };
 
@@ -49,6 +50,9 @@ struct CommandLineHost {
     /// The content of the file a command names (`import FILE`), read by the
     /// `cadro` command itself: the tray app never opens such a file.
     const std::string* input = nullptr;
+    /// The id the sender gave this command; a command with an id the store
+    /// already carried out gets its first answer again (see applyOnce).
+    std::string requestId;
 };
 
 /// The largest file `cadro import` takes.

@@ -227,7 +227,8 @@ std::string programHelp() {
             "Exit status: 0 done; 1 nothing to act on (no to-do up, the day not started)\n"
             "or Cadro not running; 2 bad input (a value that does not parse, a name that\n"
             "names nothing or several things), checked before anything changes; 3 the\n"
-            "change could not be saved; 4 Cadro runs but does not answer.\n";
+            "change could not be saved; 4 Cadro runs but did not take the command, so\n"
+            "nothing changed.\n";
     return text;
 }
 

@@ -29,6 +29,8 @@ std::string encode(const Request& request) {
             out["type"] = "stepAside";
             break;
     }
+    if (!request.id.empty())
+        out["id"] = request.id;
     if (request.type != Request::Type::stepAside)
         out["args"] = request.args;
     if (request.input)
@@ -63,6 +65,9 @@ std::optional<Request> decodeRequest(std::string_view line) {
         } else {
             return std::nullopt;
         }
+        request.id = in.optionalString("id").value_or("");
+        if (request.id.size() > kMaxRequestIdBytes)
+            return std::nullopt;
         for (const auto& arg : in.array("args")) {
             if (!arg.is_string())
                 return std::nullopt;

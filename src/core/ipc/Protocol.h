@@ -12,8 +12,9 @@ namespace cadro::ipc {
 
 // The running tray app listens on a per-user local socket. Each message is
 // one line of JSON. A `cadro` command sends a request and reads replies:
-//   {"type":"command","args":[...](,"input":"...")}
-//                                     -> {"exit":0,"out":"...","err":"..."}
+//   {"type":"command","id":"...","args":[...](,"input":"...")}
+//                                     -> {"working":true} once the app takes it,
+//                                        then {"exit":0,"out":"...","err":"..."}
 //   ("input": the content of the file the command names, read by `cadro`)
 //   {"type":"watch","args":["status"(,"--json")]}
 //                                     -> {"out":"..."} now and after each change
@@ -24,6 +25,9 @@ struct Request {
     Type type = Type::command;
     std::vector<std::string> args;
     std::optional<std::string> input = std::nullopt;
+    /// Made once per `cadro` invocation and sent again with the request when
+    /// the first app ended before answering, so the app can tell a repeat.
+    std::string id;
 
     friend bool operator==(const Request&, const Request&) = default;
 };
@@ -37,8 +41,14 @@ std::string encode(const CommandLineResult& result);
 std::optional<Request> decodeRequest(std::string_view line);
 std::optional<CommandLineResult> decodeResult(std::string_view line);
 
+/// The app's first answer to a command: it has taken the request and carries
+/// it out (the command then waits for as long as that takes).
+inline constexpr std::string_view kWorkingLine = "{\"working\":true}";
+
 /// Longest request the app accepts: an import's content, escaped.
 constexpr std::size_t kMaxRequestBytes = 2 * kMaxImportBytes + 4 * 1024 * 1024;
+/// Longest request id (a UUID is 36).
+constexpr std::size_t kMaxRequestIdBytes = 64;
 /// Longest reply a command accepts: a whole brain dump or `list --json` of a
 /// large store must arrive whole.
 constexpr std::size_t kMaxReplyBytes = std::size_t{1} << 30;

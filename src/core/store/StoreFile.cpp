@@ -25,6 +25,30 @@ auto decodeList(const Value& list, const std::string& path, Decode decode) {
     return out;
 }
 
+// Only a memory of answers: an entry that does not read is dropped rather
+// than costing the user the whole file.
+std::vector<RememberedReply> decodeRequests(const Value& document) {
+    std::vector<RememberedReply> out;
+    auto found = document.find("requests");
+    if (found == document.end() || !found->is_array())
+        return out;
+    for (const auto& entry : *found) {
+        if (!entry.is_object())
+            continue;
+        auto id = entry.find("id");
+        auto exit = entry.find("exit");
+        auto text = entry.find("out");
+        auto err = entry.find("err");
+        if (id == entry.end() || !id->is_string() || exit == entry.end() ||
+            !exit->is_number_integer() || *exit < 0 || *exit > 255 || text == entry.end() ||
+            !text->is_string() || err == entry.end() || !err->is_string())
+            continue;
+        out.push_back({id->get<std::string>(), exit->get<int>(), text->get<std::string>(),
+                       err->get<std::string>()});
+    }
+    return out;
+}
+
 }  // namespace
 
 std::string encodeStoreFile(const PersistedState& state) {
@@ -51,6 +75,16 @@ std::string encodeStoreFile(const PersistedState& state) {
         for (const auto& id : state.pendingScheduledTodoIDs)
             pending.push_back(id.toString());
         out["pendingScheduledTodoIDs"] = std::move(pending);
+    }
+    if (!state.requests.empty()) {
+        OrderedValue requests = OrderedValue::array();
+        for (const auto& reply : state.requests) {
+            requests.push_back({{"id", reply.id},
+                                {"exit", reply.exitCode},
+                                {"out", reply.out},
+                                {"err", reply.err}});
+        }
+        out["requests"] = std::move(requests);
     }
     return json::encodeCompact(out);
 }
@@ -93,6 +127,7 @@ PersistedState decodeStoreFile(std::string_view bytes, Date readAt) {
         for (const auto& id : decodeList(*pending, "pendingScheduledTodoIDs", uuid))
             state.pendingScheduledTodoIDs.insert(id);
     }
+    state.requests = decodeRequests(document);
     return state;
 }
 

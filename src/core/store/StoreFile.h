@@ -13,6 +13,18 @@
 
 namespace cadro {
 
+/// The answer given to a command that changed the store, kept under the id
+/// its sender gave it: a command sent again (its first answer was lost) gets
+/// this answer instead of being carried out twice.
+struct RememberedReply {
+    std::string id;
+    int exitCode = 0;
+    std::string out;
+    std::string err;
+
+    friend bool operator==(const RememberedReply&, const RememberedReply&) = default;
+};
+
 /// Everything the store keeps in "threads.json", in the order it is written.
 struct PersistedState {
     std::vector<Strand> active;
@@ -33,6 +45,9 @@ struct PersistedState {
     /// that a command run without the tray app, a process of its own, shows
     /// them one after the other as the app does.
     std::set<Uuid> pendingScheduledTodoIDs;
+    /// The latest commands that changed the store, oldest first ("requests",
+    /// written only when there are any; other readers ignore it).
+    std::vector<RememberedReply> requests;
 
     friend bool operator==(const PersistedState&, const PersistedState&) = default;
 };

@@ -10,6 +10,7 @@
 
 #include <cstdint>
 #include <filesystem>
+#include <functional>
 #include <memory>
 #include <optional>
 #include <set>
@@ -252,6 +253,13 @@ class ThreadStore {
     bool retrySave();
     /// From now on nothing is written: another process owns the file.
     void stopWriting() { deps_.writesFile = false; }
+
+    /// Runs `apply` as one transaction for the request with this id. A
+    /// request the store already carried out is not run again: the answer it
+    /// got then is returned. One that changes the store is remembered with its
+    /// answer, written in the same save as the change, so that a request sent
+    /// again after a lost answer, a restart or another writer is still known.
+    RememberedReply applyOnce(const std::string& id, const std::function<RememberedReply()>& apply);
 
     enum class DiskChange {
         none,

@@ -6,10 +6,17 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <utility>
 
 namespace cadro {
+namespace {
+
+// A request is small; an app that takes none of it for this long is stuck.
+constexpr int kSendMilliseconds = 5000;
+
+}  // namespace
 
 std::optional<uid_t> peerUid(int fd) {
     ucred credentials{};
@@ -19,19 +26,32 @@ std::optional<uid_t> peerUid(int fd) {
     return credentials.uid;
 }
 
-SocketClient SocketClient::connect(const std::filesystem::path& socket) {
+SocketClient SocketClient::connect(const std::filesystem::path& socket, int timeoutMilliseconds) {
     sockaddr_un address{};
     address.sun_family = AF_UNIX;
     const std::string path = socket.string();
     if (path.size() >= sizeof address.sun_path)
         return SocketClient(-1, Failure::noListener);
     std::memcpy(address.sun_path, path.c_str(), path.size() + 1);
-    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    // Non-blocking: connecting to a stopped app whose backlog is full would
+    // otherwise wait for as long as it stays stopped.
+    int fd = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
     if (fd < 0)
         return SocketClient(-1, Failure::noListener);
-    if (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+    // A full backlog refuses with EAGAIN rather than queueing the attempt:
+    // try again until the time is up.
+    const auto deadline =
+        std::chrono::steady_clock::now() + std::chrono::milliseconds(timeoutMilliseconds);
+    while (::connect(fd, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0) {
+        if (errno == EINTR)
+            continue;
+        if (errno == EAGAIN && std::chrono::steady_clock::now() < deadline) {
+            ::poll(nullptr, 0, 10);
+            continue;
+        }
+        const Failure failure = errno == EAGAIN ? Failure::noAnswer : Failure::noListener;
         ::close(fd);  // no app listens (a leftover socket file refuses)
-        return SocketClient(-1, Failure::noListener);
+        return SocketClient(-1, failure);
     }
     if (peerUid(fd) != ::getuid()) {
         ::close(fd);
@@ -56,6 +76,9 @@ bool SocketClient::send(const std::string& line) {
         ssize_t n = ::send(fd_, line.data() + sent, line.size() - sent, MSG_NOSIGNAL);
         if (n < 0) {
             if (errno == EINTR)
+                continue;
+            pollfd wait{fd_, POLLOUT, 0};
+            if (errno == EAGAIN && ::poll(&wait, 1, kSendMilliseconds) > 0)
                 continue;
             return false;
         }
@@ -82,7 +105,7 @@ std::optional<std::string> SocketClient::readLine(int timeoutMilliseconds, std::
             return std::nullopt;
         char chunk[65536];
         ssize_t got = ::recv(fd_, chunk, sizeof chunk, 0);
-        if (got < 0 && errno == EINTR)
+        if (got < 0 && (errno == EINTR || errno == EAGAIN))
             continue;
         if (got <= 0) {
             closedByPeer_ = got == 0 || errno == ECONNRESET;

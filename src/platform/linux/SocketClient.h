@@ -20,10 +20,14 @@ class SocketClient {
         noListener,
         /// The socket is served by another user's process: never talk to it.
         foreignPeer,
+        /// Someone listens but takes no connection (a stopped app).
+        noAnswer,
     };
 
-    /// Connects to the socket; the other end must run as this user.
-    static SocketClient connect(const std::filesystem::path& socket);
+    /// Connects to the socket, waiting at most `timeoutMilliseconds`; the
+    /// other end must run as this user.
+    static SocketClient connect(const std::filesystem::path& socket,
+                                int timeoutMilliseconds = 1000);
 
     SocketClient(SocketClient&& other) noexcept;
     SocketClient& operator=(SocketClient&&) = delete;

@@ -27,8 +27,13 @@ std::optional<StoreLock> StoreLock::tryAcquire(const fs::path& folder, Missing m
         flags |= O_CREAT;
     }
     int fd = ::open(lockPath(folder).c_str(), flags, 0600);
-    if (fd < 0 && errno == ENOENT && missing == Missing::leave)
-        return StoreLock(-1);
+    if (fd < 0 && (errno == EACCES || errno == EROFS || errno == EPERM)) {
+        // A read-only store (mount or file mode) still locks: flock needs no
+        // write access. Writing the store then fails and says why.
+        fd = ::open(lockPath(folder).c_str(), O_RDONLY | O_CLOEXEC | O_NOFOLLOW);
+    }
+    if (fd < 0 && (errno == ENOENT || errno == EACCES || errno == EROFS))
+        return StoreLock(-1);  // no lock file and none can be made: nobody holds it
     if (fd < 0)
         return std::nullopt;
     int locked;

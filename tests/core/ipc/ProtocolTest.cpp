@@ -18,12 +18,13 @@ namespace {
 TEST(IpcProtocol, RequestsAndRepliesRoundTrip) {
     Request request{Request::Type::command,
                     {"next", "--step", "caf\xC3\xA9 / \"quoted\"\n"},
-                    "an imported\nfile\n"};
+                    "an imported\nfile\n",
+                    "0A1B2C3D-4E5F-4A6B-8C7D-8E9FA0B1C2D3"};
     std::string line = encode(request);
     ASSERT_EQ(line.back(), '\n');
     EXPECT_EQ(line.find('\n'), line.size() - 1);  // one line, whatever the text
     EXPECT_EQ(decodeRequest(line), request);
-    EXPECT_EQ(decodeRequest(encode(Request{Request::Type::stepAside, {}}))->type,
+    EXPECT_EQ(decodeRequest(encode(Request{Request::Type::stepAside, {}, {}}))->type,
               Request::Type::stepAside);
 
     CommandLineResult result{2, "out\n", "cadro: bad\n"};
@@ -41,7 +42,8 @@ TEST(IpcProtocol, MalformedMessagesAreRejected) {
           "{\"type\":\"command\",\"args\":[\"\xFF\"]}",
           // Only the status may be watched: a watched command runs on every change.
           R"({"type":"watch","args":["next"]})", R"({"type":"watch","args":[]})",
-          R"({"type":"watch","args":["status","--json","x"]})"}) {
+          R"({"type":"watch","args":["status","--json","x"]})",
+          R"({"type":"command","args":[],"id":7})"}) {
         EXPECT_FALSE(decodeRequest(bad)) << bad;
     }
     for (const char* bad :

@@ -35,11 +35,42 @@ TEST(StoreFile, ADocumentWithEveryKeyIsWrittenBackAsItWasRead) {
         "currentTodoID": "00000000-0000-4000-8000-00000000000C",
         "interruptedTodoID": "00000000-0000-4000-8000-00000000000C",
         "defaultSnoozeMinutes": 15, "todoChancePercent": 20, "brainDump": "b",
-        "brainDumpFilePath": "/b.md", "sessionOpen": false})";
+        "brainDumpFilePath": "/b.md", "sessionOpen": false,
+        "requests": [{"id": "R", "exit": 3, "out": "o", "err": "e"}]})";
     const auto state = decodeStoreFile(document, Date{});
     EXPECT_EQ(json::parse(encodeStoreFile(state)), json::parse(document));
     EXPECT_EQ(state.active[0].priority, 2);
     EXPECT_EQ(state.todos[0].estimatedMinutes, 7);
+}
+
+// A command sent again after its answer was lost gets that answer instead of
+// running twice, also from the next process that opens the file; only
+// changes are remembered, and only the latest few.
+TEST(StoreFile, ARequestIdIsCarriedOutOnceEvenAcrossARestart) {
+    StoreHarness h;
+    int runs = 0;
+    auto add = [&] {
+        ++runs;
+        h->addTodo("Milk");
+        return RememberedReply{{}, 0, "added\n", ""};
+    };
+    EXPECT_EQ(h->applyOnce("R1", add).out, "added\n");
+    h.reopen();
+    EXPECT_EQ(h->applyOnce("R1", add).out, "added\n");
+    EXPECT_EQ(runs, 1);
+    EXPECT_EQ(h->todos().size(), 1u);
+    h->applyOnce("R2", [] { return RememberedReply{{}, 1, "", "nothing to do"}; });
+    EXPECT_EQ(h->persistedState().requests.size(), 1u);
+    for (int i = 0; i < 40; ++i)
+        h->applyOnce("N" + std::to_string(i), add);
+    EXPECT_EQ(h->persistedState().requests.size(), 32u);
+    EXPECT_EQ(h->persistedState().requests.back().id, "N39");
+    // An entry that does not read costs only itself.
+    testing::writeFile(h.file(),
+                       R"({"active":[],"parked":[],"requests":[{"id":1},{"id":"X","exit":999},)"
+                       R"({"id":"R","exit":0,"out":"","err":""}]})");
+    h.reopen();
+    EXPECT_EQ(h->persistedState().requests.size(), 1u);
 }
 
 // Another program may write the file by hand: what it leaves out gets its
