@@ -286,13 +286,6 @@ def main():
         subprocess.run(["xdotool", "key", "Escape"])
         check(wait_for(lambda: not popups()), "the menu stayed open")
 
-    # A panel that restarts (a reload, a screen lock) gets the item back, and
-    # it does not fall back to the XEmbed tray meanwhile.
-    registered = len(watcher.items)
-    restart_watcher(watcher, bus, 0.3)
-    check(wait_for(lambda: len(watcher.items) > registered), "the item did not join the restarted watcher")
-    time.sleep(2)
-    check(not docked_in_xembed_tray(), "the icon fell back to XEmbed while the panel restarted")
 
     # The exported menu: the status menu with its submenu, dots and shortcuts.
     menu = dbus.Interface(bus.get_object(watcher.items[0], str(get("Menu"))),

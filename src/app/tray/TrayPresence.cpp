@@ -142,18 +142,15 @@ void TrayPresence::refreshMenu() {
         dbusMenu_->refresh();
 }
 
-QPoint TrayPresence::menuPlace(QPoint reported, QPoint pointer, bool knowsPointer) {
-    if (!knowsPointer)
-        return reported;
-    if (reported.isNull() || (reported - pointer).manhattanLength() > kClickSlackPixels)
-        return pointer;
-    return reported;
-}
-
 void TrayPresence::popUpMenu(QPoint at) {
-    // Wayland tells a client nothing of the pointer outside its windows.
+    // A place the host reports as (0, 0) or far from the pointer is not where
+    // the click was; Wayland tells a client nothing of the pointer outside
+    // its windows, so there the host's word stands.
+    const QPoint pointer = QCursor::pos();
     const bool knowsPointer = !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
-    menu_->popup(menuPlace(at, QCursor::pos(), knowsPointer));
+    if (knowsPointer && (at.isNull() || (at - pointer).manhattanLength() > kClickSlackPixels))
+        at = pointer;
+    menu_->popup(at);
 }
 
 }  // namespace cadro

@@ -45,10 +45,6 @@ class TrayPresence : public QObject {
     /// The store changed: the exported menu follows.
     void refreshMenu();
 
-    /// Where the menu opens for a click the host reported at `reported`:
-    /// there, unless it is (0, 0) or far from a known pointer.
-    static QPoint menuPlace(QPoint reported, QPoint pointer, bool knowsPointer);
-
   private:
     void exportItem();
     void registerWithWatcher();
