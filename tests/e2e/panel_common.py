@@ -59,11 +59,11 @@ class Watcher(dbus.service.Object):
         self.items.append(str(service))
 
 
-# Starts the tray app with its clock at `started_at`; returns the process and
-# a function giving the app's time now.
-def launch_app(started_at, platform=(), tray=TRAY):
+# Starts the tray app with its clock at `started_at`, running `rate` times
+# faster; returns the process and a function giving the app's time now.
+def launch_app(started_at, platform=(), tray=TRAY, rate=CLOCK_RATE):
     began = time.monotonic()
-    stamp = started_at.strftime("@%Y-%m-%d %H:%M:%S") + f" x{CLOCK_RATE}"
+    stamp = started_at.strftime("@%Y-%m-%d %H:%M:%S") + (f" x{rate}" if rate != 1 else "")
     # The library rather than the faketime wrapper, whose named semaphores
     # clash with those a killed earlier run left behind.
     app = subprocess.Popen(["env", *platform, f"LD_PRELOAD={LIBFAKETIME}", f"FAKETIME={stamp}", tray],
@@ -73,7 +73,7 @@ def launch_app(started_at, platform=(), tray=TRAY):
     check(wait_for(lambda: os.path.exists(SOCKET) and cadro("status") != "", 10),
           "the tray app does not answer")
     return app, lambda: started_at + datetime.timedelta(
-        seconds=(time.monotonic() - began) * CLOCK_RATE)
+        seconds=(time.monotonic() - began) * rate)
 
 
 def quit_app(app):

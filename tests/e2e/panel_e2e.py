@@ -7,6 +7,7 @@
 # and session bus.
 # Usage: panel_e2e.py path/to/cadro WORK_FOLDER
 import datetime
+import html
 import os
 import re
 import subprocess
@@ -18,7 +19,7 @@ import dbus.mainloop.glib
 import dbus.service
 from gi.repository import GLib
 
-from panel_common import (CONF, PROCESSES, Watcher, cadro, check, launch_app, quit_app,
+from panel_common import (CONF, PROCESSES, TRAY, Watcher, cadro, check, launch_app, quit_app,
                           schedule_todo_soon, wait_for)
 
 CLOCK_START = datetime.datetime(2027, 1, 4, 8, 0)
@@ -33,6 +34,7 @@ class NotificationServer(dbus.service.Object):
         self.name = dbus.service.BusName(NOTIFICATIONS, bus)
         super().__init__(bus, "/org/freedesktop/Notifications")
         self.shown = []
+        self.closed = []
 
     @dbus.service.method(NOTIFICATIONS, out_signature="as")
     def GetCapabilities(self):
@@ -41,8 +43,16 @@ class NotificationServer(dbus.service.Object):
     @dbus.service.method(NOTIFICATIONS, in_signature="susssasa{sv}i", out_signature="u")
     def Notify(self, app, replaces, icon, summary, body, actions, hints, timeout):
         self.shown.append({"replaces": int(replaces), "summary": str(summary),
-                           "actions": [str(a) for a in actions]})
+                           "actions": [str(a) for a in actions],
+                           "resident": bool(hints.get("resident", False))})
         return len(self.shown)
+
+    @dbus.service.method(NOTIFICATIONS, in_signature="u")
+    def CloseNotification(self, id):
+        self.closed.append(int(id))
+
+    def summaries(self):
+        return [n["summary"] for n in self.shown]
 
     @dbus.service.signal(NOTIFICATIONS, signature="us")
     def ActionInvoked(self, id, key):
@@ -104,6 +114,26 @@ def docked_in_xembed_tray():
     return any(1 < int(w) <= 64 and 1 < int(h) <= 64 for w, h in sizes)
 
 
+# Gives up the watcher's name for `seconds`, as a restarting panel does.
+def restart_watcher(watcher, bus, seconds):
+    del watcher.name
+    wait_for(lambda: False, seconds)
+    watcher.name = dbus.service.BusName("org.kde.StatusNotifierWatcher", bus)
+
+
+# The app's mapped windows larger than an icon: {id: (x, y)}.
+def shown_windows():
+    found = {}
+    tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout
+    pattern = r'(0x[0-9a-f]+) .*\("cadro-tray" "Cadro"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)'
+    for id, w, h, x, y in re.findall(pattern, tree):
+        if int(w) > 64 and int(h) > 64:
+            state = subprocess.run(["xwininfo", "-id", id], capture_output=True, text=True).stdout
+            if "IsViewable" in state:
+                found[id] = (int(x), int(y))
+    return found
+
+
 # (id, properties) of every entry of a dbusmenu layout, depth first.
 def labels(layout):
     entry_id, properties, children = layout
@@ -119,9 +149,28 @@ def main():
 
     dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
     bus = dbus.SessionBus()
-    notifications = NotificationServer(bus)
 
-    cadro("add-thread", "Alpha", "--step", "Draft the intro", "--color", "#8B7CF6")
+    # Answers without starting, and without a display.
+    for flag, expected in [("--help", "Usage: cadro-tray"), ("--version", "cadro-tray ")]:
+        done = subprocess.run(["env", "-u", "DISPLAY", TRAY, flag], capture_output=True, text=True)
+        check(done.returncode == 0 and done.stdout.startswith(expected), f"{flag}: {done}")
+    done = subprocess.run([TRAY, "--bogus"], capture_output=True, text=True, timeout=20)
+    check(done.returncode == 2 and "--bogus" in done.stderr, f"an unknown option: {done}")
+
+    # A scheduled to-do comes up on its minute, whatever second the app
+    # started at (the clock runs at its real pace here).
+    app, clock = launch_app(CLOCK_START - datetime.timedelta(seconds=13), rate=1)
+    cadro("start-day")
+    cadro("add-todo", "On the minute", "--on", CLOCK_START.strftime("%Y-%m-%d"), "--at",
+          CLOCK_START.strftime("%H:%M"))
+    check(wait_for(lambda: "On the minute" in cadro("status"), 30), "the scheduled to-do never came")
+    late = (clock() - CLOCK_START).total_seconds()
+    check(-0.5 < late <= 2, f"the to-do came {late:.1f} s after its minute")
+    cadro("next")
+    quit_app(app)
+
+    notifications = NotificationServer(bus)
+    cadro("add-thread", "Alpha", "--step", 'Say <b>hi</b> & 100% "quotes"', "--color", "#8B7CF6")
     cadro("add-thread", "Beta")
     app, clock = launch_app(CLOCK_START)
     cadro("start-day")
@@ -137,8 +186,29 @@ def main():
     props = dbus.Interface(item, "org.freedesktop.DBus.Properties")
     get = lambda name: props.Get(ITEM, name)  # noqa: E731
     first = cadro("status")
-    check(get("Title") == get("ToolTip")[3] == get("XAyatanaLabel") == first,
-          "the title, tooltip and label do not show the status")
+    label = str(get("XAyatanaLabel"))
+    check(get("Title") == first and first.startswith(label.rstrip("\u2026")) and "<b>" in label,
+          f"the title and label do not show the status as text: {get('Title')!r}, {label!r}")
+    # Hosts read the tooltip as markup, and the thread's text is not markup.
+    tooltip = html.escape(first, quote=False).replace('"', "&quot;")
+    check(get("ToolTip")[3] == tooltip, f"the tooltip is not escaped: {get('ToolTip')[3]}")
+    check(get("AttentionIconName").endswith("-attention-symbolic") and get("AttentionIconPixmap"),
+          "no attention icon")
+
+    # A click the host reports at (0, 0), or far from the pointer (MATE's
+    # (0, 25)), opens the menu where the pointer is.
+    for x, y in [(0, 0), (0, 25)]:
+        subprocess.run(["xdotool", "mousemove", "500", "150"])
+        before = shown_windows()
+        popups = lambda: [p for id, p in shown_windows().items() if id not in before]  # noqa: E731
+        item.Activate(x, y, dbus_interface=ITEM)
+        check(wait_for(popups), f"Activate({x}, {y}) opened no menu")
+        place = popups()[0]
+        check(abs(place[0] - 500) < 80 and abs(place[1] - 150) < 80,
+              f"Activate({x}, {y}) opened the menu at {place}, not at the pointer")
+        subprocess.run(["xdotool", "key", "Escape"])
+        check(wait_for(lambda: not popups()), "the menu stayed open")
+
 
     # The exported menu: the status menu with its submenu, dots and shortcuts.
     menu = dbus.Interface(bus.get_object(watcher.items[0], str(get("Menu"))),
@@ -170,11 +240,12 @@ def main():
     check(wait_for(lambda: len(notifications.shown) == 1), "no notification for the fired to-do")
     shown = notifications.shown[0]
     check(shown["summary"] == "Stretch" and "done" in shown["actions"]
-          and "snooze" in shown["actions"], f"the notification is wrong: {shown}")
+          and "snooze" in shown["actions"] and shown["resident"], f"the notification is wrong: {shown}")
     menu.AboutToShow(0)
     check(wait_for(lambda: get("Status") == "Active"), "the attention stayed after the menu opened")
     notifications.ActionInvoked(1, "done")
     check(wait_for(lambda: "Stretch" not in cadro("status")), "Done on the notification did nothing")
+    check(wait_for(lambda: notifications.closed == [1]), "the handled notification stayed")
 
     schedule_todo_soon("Water", clock)
     check(wait_for(lambda: len(notifications.shown) == 2, 60), "no notification for the second to-do")
@@ -189,9 +260,10 @@ def main():
     quit_app(app)
     with open(CONF, "a") as conf:
         conf.write("panel.notifies=false\n")
+    registered = len(watcher.items)
     app, clock = launch_app(CLOCK_START + datetime.timedelta(hours=2))
-    check(wait_for(lambda: len(watcher.items) == 2), "the restarted app did not register")
-    item = bus.get_object(watcher.items[1], "/StatusNotifierItem")
+    check(wait_for(lambda: len(watcher.items) > registered), "the restarted app did not register")
+    item = bus.get_object(watcher.items[-1], "/StatusNotifierItem")
     props = dbus.Interface(item, "org.freedesktop.DBus.Properties")
     schedule_todo_soon("Quiet", clock)
     check(wait_for(lambda: get("Status") == "NeedsAttention", 60), "the quiet to-do did not fire")
@@ -199,11 +271,23 @@ def main():
     check(len(notifications.shown) == 2, "a notification came though they are off")
     quit_app(app)
 
-    # Neither X11 nor a portal: the app says once how to bind the commands.
+    # Neither X11 nor a portal: the app says once how to bind the commands, in
+    # a notification. No XEmbed tray either: a panel that restarts is waited
+    # for quietly, one that stays away is told of once.
     offscreen = ["QT_QPA_PLATFORM=offscreen"]
     app, clock = launch_app(CLOCK_START, offscreen)
     check(wait_for(lambda: "notices.shortcutsUnavailable=true" in open(CONF).read()),
           "no notice that global shortcuts are unavailable")
+    check(wait_for(lambda: "Global shortcuts are not available" in notifications.summaries()),
+          "the shortcuts notice is not a notification")
+    registered = len(watcher.items)
+    restart_watcher(watcher, bus, 0.3)
+    check(wait_for(lambda: len(watcher.items) > registered), "the item did not rejoin the watcher")
+    time.sleep(2)  # well past the grace time at the app's pace
+    check("No system tray found" not in notifications.summaries(), "a restarting panel was taken for none")
+    restart_watcher(watcher, bus, 3)
+    check(notifications.summaries().count("No system tray found") == 1,
+          f"a panel gone for good is told of once: {notifications.summaries()}")
     quit_app(app)
 
     # A portal: the four commands are bound with their combos; its press moves on.
