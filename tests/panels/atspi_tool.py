@@ -4,6 +4,7 @@
 #   atspi_tool.py menu APP            the showing menu's entries: role|name|enabled|x,y,w,h
 #   atspi_tool.py find APP ROLE TEXT  extents "x y w h" of the first showing node with that
 #                                     role whose name contains TEXT (role "*": any)
+#   atspi_tool.py icon APP TEXT       extents of the icon in the item named TEXT
 #   atspi_tool.py texts APP           the names and texts of every showing node, one a line
 # APP is a part of the application's name ("gnome-shell", "xfce4-panel", "plasmashell").
 import sys
@@ -73,6 +74,19 @@ def text_of(node):
         return ""
 
 
+def spoken(node):
+    # What a screen reader says for a node: its name, else its text, else the
+    # texts of the labels inside it (GNOME Shell's menu entries are unnamed).
+    own = (node.name or text_of(node)).strip()
+    if own:
+        return own
+    parts = []
+    for depth, child in walk(node):
+        if depth > 0 and role(child) == "label" and showing(child):
+            parts.append((child.name or text_of(child)).strip())
+    return " ".join(p for p in parts if p)
+
+
 def main():
     command, app = sys.argv[1], app_named(sys.argv[2])
     if command == "tree":
@@ -86,8 +100,10 @@ def main():
                 enabled = states(node).contains(pyatspi.STATE_ENABLED) or \
                     states(node).contains(pyatspi.STATE_SENSITIVE)
                 x, y, w, h = extents(node) or (0, 0, 0, 0)
-                label = node.name or text_of(node)
-                print(f"{role(node)}|{label}|{'enabled' if enabled else 'disabled'}|{x},{y},{w},{h}")
+                label = spoken(node)
+                # GNOME Shell draws separators as thin items without text.
+                kind = "separator" if not label and 0 < h <= 8 else role(node)
+                print(f"{kind}|{label}|{'enabled' if enabled else 'disabled'}|{x},{y},{w},{h}")
     elif command == "find":
         want_role, want = sys.argv[3], sys.argv[4]
         for _, node in walk(app):
@@ -97,6 +113,17 @@ def main():
                 if e and e[2] > 0 and e[3] > 0:
                     print(*e)
                     return
+        sys.exit(1)
+    elif command == "icon":
+        # The icon of an item: the first small square inside the node named TEXT.
+        want = sys.argv[3]
+        for _, node in walk(app):
+            if node.name == want and showing(node):
+                for depth, child in walk(node):
+                    e = extents(child)
+                    if depth > 0 and e and 8 <= e[2] == e[3] <= 48 and showing(child):
+                        print(*e)
+                        return
         sys.exit(1)
     elif command == "texts":
         for _, node in walk(app):

@@ -1,13 +1,12 @@
 # shellcheck shell=bash disable=SC2034 # the sourcing scripts use the variables set here
-# Bring-up shared by the real-panel tests and scripts/panel-screenshots: a
-# temporary home, an Xvfb, a private system and session bus, the accessibility
-# bus, and Cadro's tray app in that session. Source it after setting `bin`
-# (the build folder holding cadro and cadro-tray) and `panel` (a short name
-# used for the screenshot folder).
+# Bring-up shared by the real-panel tests and scripts/panel-screenshots: Cadro
+# installed from a build into a temporary prefix (the panels find its icons
+# there as in a real install), a temporary home, an Xvfb, a private system and
+# session bus, the accessibility bus, and the tray app in that session.
+# Source it after setting `build` (a complete build folder) and `panel` (a
+# short name used for the screenshot folder).
 set -euo pipefail
 here=$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)
-cadro=$bin/cadro
-tray=$bin/cadro-tray
 work=$(mktemp -d /tmp/cadro-panel.XXXXXX)
 shots=${CADRO_PANEL_SHOTS:-$PWD/build/panel-shots}/$panel
 mkdir -p "$shots"
@@ -25,16 +24,37 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+trap 'exit 143' TERM INT
+# A fault that leaves the rest worth checking: reported with a screenshot
+# and what the panel showed, and the test fails at its end (finish).
+problems=0
+problem() {
+  echo "FAIL [$panel/$step]: $*" >&2
+  shot "fail-$step" || true
+  [ -s "$work/seen" ] && sed 's/^/    /' "$work/seen" >&2
+  problems=$((problems + 1))
+}
+finish() {
+  for log in "$work"/*.log; do cp "$log" "$shots/" 2>/dev/null || true; done
+  [ "$problems" -eq 0 ] || { echo "$panel: $problems problems; screenshots: $shots" >&2; exit 1; }
+  echo "$panel: passed"
+}
 # Saves a screenshot named after the step, prints what the panel showed and
-# the app's log, and fails.
+# the logs, and fails at once.
 fail() {
   echo "FAIL [$panel/$step]: $*" >&2
   shot "fail-$step" || true
   [ -s "$work/seen" ] && { echo "--- the panel showed:" >&2; cat "$work/seen" >&2; }
   for log in "$work"/*.log; do
+    cp "$log" "$shots/" 2>/dev/null || true
     [ -s "$log" ] && { echo "--- $(basename "$log") (last lines):" >&2; tail -n 15 "$log" >&2; }
   done
   echo "screenshots: $shots" >&2
+  # For looking around in the failed session by hand.
+  if [ -n "${PANEL_HOLD:-}" ]; then
+    env >"$PANEL_HOLD"
+    sleep 900
+  fi
   exit 1
 }
 set -E
@@ -45,6 +65,10 @@ export HOME=$work/home XDG_CONFIG_HOME=$work/home/.config XDG_DATA_HOME=$work/ho
 export XDG_CACHE_HOME=$work/home/.cache XDG_STATE_HOME=$work/home/.local/state
 export XDG_RUNTIME_DIR=$work/run TMPDIR=$work/tmp TZ=Europe/Berlin LANG=C.UTF-8 LC_ALL=C.UTF-8
 unset SESSION_MANAGER DBUS_SESSION_BUS_ADDRESS
+cmake --install "$build" --prefix "$work/prefix" >"$work/install.log" || fail "cannot install from $build"
+cadro=$work/prefix/bin/cadro
+tray=$work/prefix/bin/cadro-tray
+export XDG_DATA_DIRS=$work/prefix/share:/usr/local/share:/usr/share
 mkdir -p "$HOME" "$XDG_CONFIG_HOME" "$XDG_DATA_HOME" "$XDG_CACHE_HOME" "$XDG_RUNTIME_DIR" "$TMPDIR"
 chmod 700 "$XDG_RUNTIME_DIR"
 
@@ -206,7 +230,7 @@ check_menu() {
     fail "the menu has $(grep -c '^separator|' "$work/seen") separators, not $separators"
   ! grep -v '^separator|' "$work/seen" | grep -q '^[^|]*||' || fail "a menu entry has no label"
   for label in "$@"; do
-    grep -q "^[a-z ]*menu item|$label[^|]*|enabled|" "$work/seen" ||
+    grep -qE "^[a-z ]*menu item\|$(literal "$label")(  \(.*\))?\|enabled\|" "$work/seen" ||
       fail "the menu has no enabled entry \"$label\""
   done
 }
@@ -215,10 +239,12 @@ thread_menu=("Next" "Next with New Task" "Next with Typed Task…" "Edit Current
   "Launch at Login" "Settings…" "Quit Cadro")
 todo_menu=("Done" "Snooze Current" "Open Brain Dump…" "End Day" "Launch at Login" "Settings…"
   "Quit Cadro")
+# $1 as an extended regular expression matching itself.
+literal() { printf '%s' "$1" | sed 's/[][\.*^$+?(){}|/]/\\&/g'; }
 # Clicks the centre of the entry of the menu just read whose label begins with $1.
 click_entry() {
   local x y w h
-  IFS=, read -r x y w h < <(grep -m1 "^[a-z ]*menu item|$1" "$work/seen" | cut -d'|' -f4)
+  IFS=, read -r x y w h < <(grep -m1 -E "^[a-z ]*menu item\|$(literal "$1")(  \(.*\))?\|" "$work/seen" | cut -d'|' -f4)
   [ -n "${h:-}" ] || fail "no entry \"$1\" to click"
   xdotool mousemove $((x + w / 2)) $((y + h / 2)) sleep 0.3 click 1
 }
@@ -228,6 +254,22 @@ windows() { xdotool search --onlyvisible --name '.*' 2>/dev/null | sort; }
 no_new_window() {
   local id
   for id in $(comm -13 "$1" <(windows)); do
-    fail "a window appeared: \"$(xdotool getwindowname "$id" 2>/dev/null)\" ($(xprop -id "$id" WM_CLASS 2>/dev/null))"
+    problem "a window appeared: \"$(xdotool getwindowname "$id" 2>/dev/null)\" ($(xprop -id "$id" WM_CLASS 2>/dev/null))"
   done
+}
+
+# What Plasma's processes expect of a KDE session; before start_buses, so that
+# services the bus starts see it too.
+plasma_environment() {
+  export XDG_CURRENT_DESKTOP=KDE KDE_FULL_SESSION=true KDE_SESSION_VERSION=5 XDG_SESSION_TYPE=x11
+  export QT_QPA_PLATFORM=xcb
+}
+# KWin and plasmashell with the default Breeze panel; $1 "dark" switches to
+# Breeze Dark.
+start_plasma() {
+  bg kwin_x11 --replace >>"$work/kwin.log" 2>&1
+  sleep 3
+  [ "${1:-}" = dark ] && lookandfeeltool -a org.kde.breezedark.desktop >>"$work/plasmashell.log" 2>&1
+  bg plasmashell --no-respawn >>"$work/plasmashell.log" 2>&1
+  wait_for 90 bus_has org.kde.StatusNotifierWatcher || fail "Plasma's system tray did not start"
 }
