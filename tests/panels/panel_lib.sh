@@ -251,13 +251,16 @@ click_entry() {
 }
 # Ids of the visible top-level windows, one a line.
 windows() { xdotool search --onlyvisible --name '.*' 2>/dev/null | sort; }
-# Fails when a window shows up that was not in the list $1.
+# Fails when a window shows up that was not in the list $1, other than the
+# panel's own (its X classes matching the pattern $2).
 no_new_window() {
-  local id
+  local id class
   for id in $(comm -13 "$1" <(windows)); do
+    class=$(xprop -id "$id" WM_CLASS 2>/dev/null)
     # The desktop's own unnamed helper windows come and go.
-    xprop -id "$id" WM_CLASS 2>/dev/null | grep -q '"' || continue
-    problem "a window appeared: \"$(xdotool getwindowname "$id" 2>/dev/null)\" ($(xprop -id "$id" WM_CLASS 2>/dev/null))"
+    [[ $class == *'"'* ]] || continue
+    [ -n "${2:-}" ] && [[ $class =~ $2 ]] && continue
+    problem "a window appeared: \"$(xdotool getwindowname "$id" 2>/dev/null)\" ($class)"
   done
 }
 
@@ -275,4 +278,19 @@ start_plasma() {
   [ "${1:-}" = dark ] && lookandfeeltool -a org.kde.breezedark.desktop >>"$work/plasmashell.log" 2>&1
   bg plasmashell --no-respawn >>"$work/plasmashell.log" 2>&1
   wait_for 90 bus_has org.kde.StatusNotifierWatcher || fail "Plasma's system tray did not start"
+}
+
+# "X Y W H" of each visible window of the X class $1, one a line.
+windows_of() {
+  local id
+  for id in $(xdotool search --onlyvisible --classname "$1" 2>/dev/null); do
+    xwininfo -id "$id" 2>/dev/null | awk '/Absolute upper-left X/ { x = $4 } /Absolute upper-left Y/ { y = $4 }
+      /Width:/ { w = $2 } /Height:/ { h = $2 } END { print x, y, w, h }'
+  done
+}
+# Reads the menu or tooltip in the screen area "X Y W H" from a screenshot
+# into $work/seen, for pop-ups that are not on the accessibility bus.
+read_popup() {
+  import -display "$DISPLAY" -window root "$work/popup.png" 2>/dev/null &&
+    "$py" "$here/ocr_menu.py" "$work/popup.png" "$@" >"$work/seen"
 }
