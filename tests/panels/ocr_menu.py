@@ -55,7 +55,8 @@ for line in lines:
     line.sort(key=lambda wd: wd[1])
     label = [line[0]]
     for word in line[1:]:
-        if word[1] - (label[-1][1] + label[-1][2]) > 30:
+        # A shortcut ("Ctrl+Alt+N") is no part of the label.
+        if word[1] - (label[-1][1] + label[-1][2]) > 30 or "+" in word[4][1:]:
             break
         label.append(word)
     text = " ".join(wd[4] for wd in label).replace("...", "…")
