@@ -4,6 +4,7 @@
 #include "app/CaptureStage.h"
 #include "app/HexColor.h"
 #include "app/MenuRenderer.h"
+#include "app/MinuteTimer.h"
 #include "app/QuitKey.h"
 #include "app/TextPrompt.h"
 #include "app/tray/DesktopNotifications.h"
@@ -37,7 +38,6 @@
 namespace cadro {
 namespace {
 
-constexpr int kHousekeepingMilliseconds = 30'000;
 // While saving fails, how often to try again.
 constexpr int kSaveRetryMilliseconds = 5'000;
 // How long "Snooze 15 min" on a notification snoozes.
@@ -137,7 +137,7 @@ bool AppController::start() {
     connect(server_, &TrayServer::stepAsideRequested, this, [this] {
         isSteppingAside_ = true;
         store_->stopWriting();  // the newer app owns the file now
-        housekeeping_->stop();
+        minuteTimer_->stop();
         saveRetry_->stop();
         if (screenshotTour_ && !screenshotTour_->isFinished()) {
             std::fprintf(stderr, "cadro-tray: screenshots: stopped, a newer Cadro started\n");
@@ -178,10 +178,9 @@ bool AppController::start() {
     }));
     checkSaved(!store_->hasUnsavedChanges());
 
-    housekeeping_ = new QTimer(this);
-    housekeeping_->setInterval(kHousekeepingMilliseconds);
-    connect(housekeeping_, &QTimer::timeout, this, &AppController::tick);
-    housekeeping_->start();
+    // On the minute, when scheduled to-dos fall due.
+    minuteTimer_ = new MinuteTimer([this] { tick(); }, this);
+    minuteTimer_->start();
 
     updates_->checkIfDue();
     store_->processSchedules(clock().now(), true);
@@ -198,12 +197,12 @@ bool AppController::start() {
                 usePortalShortcuts();
                 return;
             }
-            showMessageOnce("notices.shortcutsUnavailable", "Global shortcuts are not available",
-                            hotKeyBackend_->unavailableReason() +
-                                "\n\nBind the cadro commands in your desktop's keyboard settings "
-                                "instead, for example \"cadro next\" for Next, \"cadro next "
-                                "--new-task\", \"cadro snooze\". Everything else in Cadro works as "
-                                "usual.");
+            showNoticeOnce("notices.shortcutsUnavailable", "Global shortcuts are not available",
+                           hotKeyBackend_->unavailableReason() +
+                               "\n\nBind the cadro commands in your desktop's keyboard settings "
+                               "instead, for example \"cadro next\" for Next, \"cadro next "
+                               "--new-task\", \"cadro snooze\". Everything else in Cadro works as "
+                               "usual.");
         });
     }
     if (environment_.captureDirectory)
@@ -278,8 +277,8 @@ void AppController::buildTray() {
     hooks.noTray = [this] {
         // Panels often start after the apps at login; the icon docks as soon
         // as a tray appears, so only say what to do meanwhile.
-        showMessageOnce(
-            "notices.noTray", "No system tray found",
+        showNotice(
+            "No system tray found",
             "Cadro keeps running and shows its icon as soon as your panel has a system "
             "tray.\n\nMeanwhile use the cadro command: \"cadro status\" shows what you are on, "
             "\"cadro next\" moves on. Status bars such as waybar or polybar can show "
@@ -323,18 +322,24 @@ void AppController::announceNotices() {
     }
 }
 
+bool AppController::isUp(const Uuid& id, bool isTodo) const {
+    return isTodo ? store_->currentTodoID() == id
+                  : !store_->currentTodo() && store_->current() && store_->current()->id == id;
+}
+
 void AppController::notify(const StoreNotice& notice) {
     const bool isTodo = notice.kind == StoreNotice::Kind::todoFired;
     const QString body = isTodo ? "A scheduled to-do is up." : "Back from its snooze.";
     const Uuid id = notice.id;
+    notified_ = {id, isTodo};
+    // A to-do stays in the desktop's notification history with its buttons
+    // while it is up; it is taken back once handled.
     notifications_->show(
         QString::fromStdString(notice.title), body, {{"done", "Done"}, {"snooze", "Snooze 15 min"}},
         [this, id, isTodo](const QString& key) {
             // The notification may be older than the state: act only on what
             // it still describes.
-            const bool isUp =
-                isTodo ? store_->currentTodoID() == id
-                       : !store_->currentTodo() && store_->current() && store_->current()->id == id;
+            const bool isUp = this->isUp(id, isTodo);
             const Date until = clock().now() + kNotificationSnoozeSeconds;
             if (key == "done" && isUp) {
                 commands_->run(MenuAction::next);
@@ -343,7 +348,15 @@ void AppController::notify(const StoreNotice& notice) {
             } else if (key == "snooze" && store_->kindOf(id) == ThreadKind::active) {
                 store_->snooze(id, until);
             }
-        });
+        },
+        isTodo);
+}
+
+void AppController::withdrawHandledNotification() {
+    if (notified_ && !isUp(notified_->first, notified_->second)) {
+        notified_.reset();
+        notifications_->withdraw();
+    }
 }
 
 void AppController::scheduleRedraw() {
@@ -359,6 +372,7 @@ void AppController::scheduleRedraw() {
         if (store_->loadProblem() != shownLoadProblem_)
             reportDiskChange(ThreadStore::DiskChange::damaged);
         announceNotices();
+        withdrawHandledNotification();
         updateStatusTitle();
         tray_->refreshMenu();
         server_->notifyWatchers();
@@ -446,18 +460,29 @@ void AppController::settingsWindowWillClose() {
         store_->next();
 }
 
-void AppController::showMessageOnce(const QString& key, const QString& title, const QString& text) {
-    if (environment_.defaults->getBool(key.toStdString()).value_or(false))
-        return;
-    environment_.defaults->setBool(key.toStdString(), true);
-    showMessage(title, text);
-}
-
 void AppController::showMessage(const QString& title, const QString& text) {
     auto* box = new QMessageBox(QMessageBox::Information, title, text, QMessageBox::Ok);
     box->setAttribute(Qt::WA_DeleteOnClose);
-    box->setModal(false);
+    // A note beside the other windows: it neither blocks nor takes the focus
+    // from them (the welcome window may be up).
+    box->setWindowModality(Qt::NonModal);
+    box->setAttribute(Qt::WA_ShowWithoutActivating);
     box->show();
+}
+
+void AppController::showNotice(const QString& title, const QString& text) {
+    QPointer<AppController> self(this);
+    notifications_->notice(title, text, [self, title, text] {
+        if (self)
+            self->showMessage(title, text);
+    });
+}
+
+void AppController::showNoticeOnce(const QString& key, const QString& title, const QString& text) {
+    if (environment_.defaults->getBool(key.toStdString()).value_or(false))
+        return;
+    environment_.defaults->setBool(key.toStdString(), true);
+    showNotice(title, text);
 }
 
 void AppController::shutDown() {

@@ -31,6 +31,7 @@ class QWidget;
 namespace cadro {
 
 class CaptureStage;
+class MinuteTimer;
 class DesktopNotifications;
 class PortalHotKeyBackend;
 class FileWatcher;
@@ -84,6 +85,10 @@ class AppController : public QObject, public CommandUi {
     // Tells the desktop what fired or woke since the last look.
     void announceNotices();
     void notify(const StoreNotice& notice);
+    // Whether the thread or to-do `id` is what the user is on.
+    bool isUp(const Uuid& id, bool isTodo) const;
+    // The notified item is no longer up: its notification goes.
+    void withdrawHandledNotification();
     void scheduleRedraw();
     void registerShortcuts();
     // The desktop's portal takes the shortcuts that X11 grabs cannot.
@@ -92,9 +97,11 @@ class AppController : public QObject, public CommandUi {
     std::set<HotKeyAction> refusedShortcuts() const;
     void runHotKey(HotKeyAction action);
     bool canPresent() const;
-    void showMessageOnce(const QString& key, const QString& title, const QString& text);
     // A message that does not block the app (saving and reading problems).
     void showMessage(const QString& title, const QString& text);
+    // A desktop notification; the message above where no server answers.
+    void showNotice(const QString& title, const QString& text);
+    void showNoticeOnce(const QString& key, const QString& title, const QString& text);
     void watchStoreFile();
     void reportDiskChange(ThreadStore::DiskChange change);
     // Tells the user once when saving starts failing, and retries until it
@@ -135,7 +142,9 @@ class AppController : public QObject, public CommandUi {
     DesktopNotifications* notifications_ = nullptr;
     std::unique_ptr<StoreNotices> notices_;
     std::unique_ptr<QMenu> menu_;
-    QTimer* housekeeping_ = nullptr;
+    MinuteTimer* minuteTimer_ = nullptr;
+    // What the shown notification is about: (id, is a to-do).
+    std::optional<std::pair<Uuid, bool>> notified_;
     bool redrawPending_ = false;
     bool isSteppingAside_ = false;
     // Made on first use and then kept: closing only hides it.

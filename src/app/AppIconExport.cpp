@@ -3,6 +3,7 @@
 // same mark:
 //   OUTDIR/APPID.svg            the full-colour icon (hicolor "scalable")
 //   OUTDIR/APPID-symbolic.svg   one colour, for panels that recolour icons
+//   OUTDIR/APPID-attention-symbolic.svg   the same with a dot: something is up
 //   OUTDIR/NxN/APPID.png        pixmaps for hosts that do not read SVG
 // Runs at build time on the offscreen platform.
 #include "app/BrandColor.h"
@@ -21,35 +22,31 @@ namespace {
 
 using namespace cadro;
 
-// The icon is laid out on a 128-unit square: a rounded tile of paper with the
-// waves centred on it.
-constexpr qreal kCanvas = 128;
-constexpr qreal kTileInset = 8;
-constexpr qreal kTileRadius = 24;
-constexpr qreal kWaveScale = 4.4;
-const QPointF kWaveOrigin((kCanvas - StatusIcon::kWidth * kWaveScale) / 2,
-                          (kCanvas - StatusIcon::kHeight * kWaveScale) / 2);
-const QColor kTileBorder(0xE4, 0xE0, 0xF5);
-// The colour symbolic icons are drawn in; hosts replace it with their own.
-const QColor kSymbolicInk(0x24, 0x1F, 0x31);
+using namespace StatusIcon::AppIconLayout;
+// The colours symbolic icons show where nothing recolours them: Breeze's text
+// colour, and the brand's pink for the dot.
+const QColor kSymbolicInk(0x23, 0x26, 0x29);
 
-QString svgPathData(const QPainterPath& path) {
+// `closed` ends every subpath, as filled outlines need.
+QString svgPathData(const QPainterPath& path, bool closed) {
     QString data;
     for (int i = 0; i < path.elementCount(); ++i) {
         const QPainterPath::Element e = path.elementAt(i);
-        data += QString("%1%2 %3")
-                    .arg(e.isMoveTo() ? "M"
-                         : i == 1     ? " L"
-                                      : " ")
-                    .arg(e.x, 0, 'f', 2)
-                    .arg(e.y, 0, 'f', 2);
+        QString command = " ";
+        if (e.isMoveTo())
+            command = i == 0 ? "M" : closed ? " Z M" : " M";
+        else if (e.isLineTo())
+            command = " L";
+        else if (e.isCurveTo())
+            command = " C";
+        data += QString("%1%2 %3").arg(command).arg(e.x, 0, 'f', 2).arg(e.y, 0, 'f', 2);
     }
-    return data;
+    return closed ? data + " Z" : data;
 }
 
 QString svgWave(int index, const QColor& color) {
     return QString("    <path d=\"%1\" stroke=\"%2\"/>\n")
-        .arg(svgPathData(StatusIcon::wavePath(index)), color.name());
+        .arg(svgPathData(StatusIcon::wavePath(index), false), color.name());
 }
 
 QString wavesGroup(const QPointF& origin, qreal scale, const QColor& first, const QColor& second) {
@@ -80,36 +77,31 @@ QString fullColourSvg() {
            "</svg>\n";
 }
 
-QString symbolicSvg() {
-    // 16 units square: the waves fill the width and sit in the middle.
+// Filled shapes in one colour, as panels expect of symbolic icons: GTK and
+// GNOME Shell replace the fill of every shape (the dot takes their warning
+// colour by its class), Plasma sets the colour of its ColorScheme classes.
+QString symbolicSvg(bool attention) {
     constexpr qreal kSize = 16;
-    const qreal scale = kSize / StatusIcon::kWidth;
-    const QPointF origin(0, (kSize - StatusIcon::kHeight * scale) / 2);
-    return QString(
-               "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"16\" height=\"16\" "
-               "viewBox=\"0 0 16 16\">\n") +
-           wavesGroup(origin, scale, kSymbolicInk, kSymbolicInk) + "</svg>\n";
-}
-
-QImage fullColourPixmap(int size) {
-    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
-    image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(size / kCanvas, size / kCanvas);
-    const qreal tile = kCanvas - 2 * kTileInset;
-    painter.setPen(QPen(kTileBorder, 2));
-    painter.setBrush(BrandColor::paper(Appearance::light));
-    painter.drawRoundedRect(QRectF(kTileInset, kTileInset, tile, tile), kTileRadius, kTileRadius);
-    painter.translate(kWaveOrigin);
-    painter.scale(kWaveScale, kWaveScale);
-    const QColor colours[] = {BrandColor::violet(), BrandColor::pink(Appearance::light)};
-    for (int index : {0, 1}) {
-        painter.strokePath(StatusIcon::wavePath(index),
-                           QPen(colours[index], StatusIcon::kLineWidth, Qt::SolidLine, Qt::RoundCap,
-                                Qt::RoundJoin));
+    QString svg = QString(
+                      "<svg xmlns=\"http://www.w3.org/2000/svg\" width=\"16\" height=\"16\" "
+                      "viewBox=\"0 0 16 16\">\n"
+                      "  <style id=\"current-color-scheme\" type=\"text/css\">"
+                      ".ColorScheme-Text { color:%1; } .ColorScheme-NegativeText { color:%2; }"
+                      "</style>\n"
+                      "  <path class=\"ColorScheme-Text\" fill=\"currentColor\" "
+                      "fill-rule=\"evenodd\" d=\"%3\"/>\n")
+                      .arg(kSymbolicInk.name(), StatusIcon::attentionColor().name(),
+                           svgPathData(StatusIcon::symbolicPath(attention, kSize), true));
+    if (attention) {
+        const QRectF dot = StatusIcon::attentionDot(kSize).boundingRect();
+        svg += QString(
+                   "  <circle class=\"warning ColorScheme-NegativeText\" fill=\"currentColor\" "
+                   "cx=\"%1\" cy=\"%2\" r=\"%3\"/>\n")
+                   .arg(dot.center().x(), 0, 'f', 2)
+                   .arg(dot.center().y(), 0, 'f', 2)
+                   .arg(dot.width() / 2, 0, 'f', 2);
     }
-    return image;
+    return svg + "</svg>\n";
 }
 
 bool writeText(const QString& path, const QString& text) {
@@ -134,11 +126,12 @@ int main(int argc, char** argv) {
     const QString id = QString::fromLocal8Bit(argv[2]);
 
     bool ok = out.mkpath(".") && writeText(out.filePath(id + ".svg"), fullColourSvg()) &&
-              writeText(out.filePath(id + "-symbolic.svg"), symbolicSvg());
+              writeText(out.filePath(id + "-symbolic.svg"), symbolicSvg(false)) &&
+              writeText(out.filePath(id + "-attention-symbolic.svg"), symbolicSvg(true));
     for (int size : {16, 24, 32, 48, 64, 128, 256}) {
         const QString folder = QString("%1x%1").arg(size);
         ok = ok && out.mkpath(folder) &&
-             fullColourPixmap(size).save(out.filePath(folder + "/" + id + ".png"));
+             StatusIcon::appImage(size).save(out.filePath(folder + "/" + id + ".png"));
     }
     if (!ok) {
         std::cerr << "cadro-app-icons: cannot write into " << argv[1] << "\n";

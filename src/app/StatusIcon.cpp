@@ -3,10 +3,9 @@
 #include "app/BrandColor.h"
 #include "app/HexColor.h"
 
-#include <QGuiApplication>
 #include <QPainter>
-#include <QPainterPath>
-#include <QPalette>
+#include <QPainterPathStroker>
+#include <QTransform>
 
 #include <cmath>
 #include <numbers>
@@ -21,10 +20,10 @@ constexpr qreal kCentre = 8;
 constexpr qreal kAmplitude = 5;
 constexpr qreal kPeriods = 1.6;
 constexpr int kSegments = 60;
-// Wide enough to separate the waves from any background, narrow enough not to
-// fill the gaps between them.
-constexpr qreal kHaloWidth = kLineWidth + 1.4;
-constexpr qreal kHaloOpacity = 0.85;
+// The light glyph of the plain panel icon and its rim.
+const QColor kGlyph(0xFF, 0xFF, 0xFF);
+const QColor kRim(0x14, 0x14, 0x14);
+constexpr qreal kRimOpacity = 0.85;
 
 // One wave in drawing coordinates. The geometry is given with the origin at the
 // bottom left; Qt's origin is the top left, hence the flip.
@@ -59,38 +58,33 @@ QPen roundPen(const QColor& color, qreal width) {
     return QPen(color, width, Qt::SolidLine, Qt::RoundCap, Qt::RoundJoin);
 }
 
-struct WaveStyle {
-    QColor first;
-    QColor second;
-    std::optional<QColor> halo;
+// The waves in a square: they span 85 % of its width, which leaves them
+// heavier than the 22-point-wide drawing would be in the same square.
+QTransform squareFrame(qreal size) {
+    const qreal scale = size / 20;
+    return QTransform::fromTranslate((size - kWidth * scale) / 2, (size - kHeight * scale) / 2)
+        .scale(scale, scale);
+}
+
+// Lines a tenth of the square wide: at 16 pixels still 1.6 pixels of glyph.
+qreal squareLine(qreal size) {
+    return size / 10;
+}
+
+struct Dot {
+    QPointF centre;
+    qreal radius;
 };
 
-QPixmap drawWaves(const WaveStyle& style, qreal scale, qreal devicePixelRatio) {
-    QPixmap pixmap = canvas({kWidth * scale, kHeight * scale}, devicePixelRatio);
-    QPainter painter(&pixmap);
-    painter.setRenderHint(QPainter::Antialiasing);
-    painter.scale(scale, scale);
-    const QPainterPath first = wavePath(0);
-    const QPainterPath second = wavePath(1);
-    if (style.halo) {
-        // Drawn opaque on a layer of its own and laid down at reduced opacity,
-        // so that the crossings of the two halos are no denser than the rest.
-        QPixmap layer = canvas({kWidth * scale, kHeight * scale}, devicePixelRatio);
-        QPainter halo(&layer);
-        halo.setRenderHint(QPainter::Antialiasing);
-        halo.scale(scale, scale);
-        halo.strokePath(first, roundPen(*style.halo, kHaloWidth));
-        halo.strokePath(second, roundPen(*style.halo, kHaloWidth));
-        halo.end();
-        painter.save();
-        painter.resetTransform();
-        painter.setOpacity(kHaloOpacity);
-        painter.drawPixmap(0, 0, layer);
-        painter.restore();
-    }
-    painter.strokePath(first, roundPen(style.first, kLineWidth));
-    painter.strokePath(second, roundPen(style.second, kLineWidth));
-    return pixmap;
+Dot dotIn(qreal size) {
+    const qreal radius = size * 0.19;
+    return {{size - radius - size * 0.03, radius + size * 0.03}, radius};
+}
+
+QImage transparentImage(int size) {
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    return image;
 }
 
 }  // namespace
@@ -99,29 +93,112 @@ QPainterPath wavePath(int index) {
     return wave(index == 0 ? 0 : std::numbers::pi);
 }
 
-QPixmap make(std::optional<QColor> tint, qreal devicePixelRatio, QColor foreground, QColor halo) {
-    if (tint) {
-        return drawWaves({*tint, *tint, std::nullopt}, 1, devicePixelRatio);
+QImage panelImage(std::optional<QColor> tint, bool attention, int size) {
+    const QTransform frame = squareFrame(size);
+    const QPainterPath waves = frame.map(wavePath(0)) + frame.map(wavePath(1));
+    const qreal line = squareLine(size);
+    const qreal rim = std::max(1.0, size / 24.0);
+    QImage image = transparentImage(size);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    if (!tint) {
+        // Opaque on a layer of its own, laid down at reduced opacity, so that
+        // the crossings of the waves are no denser than the rest.
+        QImage layer = transparentImage(size);
+        QPainter halo(&layer);
+        halo.setRenderHint(QPainter::Antialiasing);
+        halo.strokePath(waves, roundPen(kRim, line + 2 * rim));
+        halo.end();
+        painter.setOpacity(kRimOpacity);
+        painter.drawImage(0, 0, layer);
+        painter.setOpacity(1);
     }
-    return drawWaves({foreground, foreground, halo}, 1, devicePixelRatio);
+    painter.strokePath(waves, roundPen(tint.value_or(kGlyph), line));
+    if (attention) {
+        const Dot dot = dotIn(size);
+        // A clear gap around the dot keeps it apart from the waves.
+        painter.setCompositionMode(QPainter::CompositionMode_Clear);
+        painter.setPen(Qt::NoPen);
+        painter.setBrush(Qt::black);
+        painter.drawEllipse(dot.centre, dot.radius + rim + 1, dot.radius + rim + 1);
+        painter.setCompositionMode(QPainter::CompositionMode_SourceOver);
+        painter.setBrush(kRim);
+        painter.drawEllipse(dot.centre, dot.radius + rim, dot.radius + rim);
+        painter.setBrush(attentionColor());
+        painter.drawEllipse(dot.centre, dot.radius, dot.radius);
+    }
+    return image;
 }
 
-QPixmap make(std::optional<QColor> tint, qreal devicePixelRatio) {
-    const QPalette palette = QGuiApplication::palette();
-    return make(tint, devicePixelRatio, palette.color(QPalette::Active, QPalette::WindowText),
-                palette.color(QPalette::Active, QPalette::Window));
-}
-
-QIcon icon(std::optional<QColor> tint) {
+QIcon icon(std::optional<QColor> tint, bool attention) {
     QIcon result;
-    result.addPixmap(make(tint, 1));
-    result.addPixmap(make(tint, 2));
+    for (int size : kPanelSizes)
+        result.addPixmap(QPixmap::fromImage(panelImage(tint, attention, size)));
+    return result;
+}
+
+QPainterPath symbolicPath(bool attention, qreal size) {
+    const QTransform frame = squareFrame(size);
+    QPainterPathStroker stroker;
+    stroker.setWidth(size / 8);  // symbolic icons draw two-unit lines at 16
+    stroker.setCapStyle(Qt::RoundCap);
+    stroker.setJoinStyle(Qt::RoundJoin);
+    QPainterPath shape = stroker.createStroke(frame.map(wavePath(0)))
+                             .united(stroker.createStroke(frame.map(wavePath(1))));
+    if (attention) {
+        const Dot dot = dotIn(size);
+        QPainterPath gap;
+        gap.addEllipse(dot.centre, dot.radius + size / 12, dot.radius + size / 12);
+        shape = shape.subtracted(gap);
+    }
+    return shape.simplified();
+}
+
+QPainterPath attentionDot(qreal size) {
+    const Dot dot = dotIn(size);
+    QPainterPath path;
+    path.addEllipse(dot.centre, dot.radius, dot.radius);
+    return path;
+}
+
+QColor attentionColor() {
+    return BrandColor::pink(Appearance::light);
+}
+
+QImage appImage(int size) {
+    using namespace AppIconLayout;
+    QImage image = transparentImage(size);
+    QPainter painter(&image);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(size / kCanvas, size / kCanvas);
+    const qreal tile = kCanvas - 2 * kTileInset;
+    painter.setPen(QPen(kTileBorder, 2));
+    painter.setBrush(BrandColor::paper(Appearance::light));
+    painter.drawRoundedRect(QRectF(kTileInset, kTileInset, tile, tile), kTileRadius, kTileRadius);
+    painter.translate(kWaveOrigin);
+    painter.scale(kWaveScale, kWaveScale);
+    const QColor colours[] = {BrandColor::violet(), BrandColor::pink(Appearance::light)};
+    for (int index : {0, 1})
+        painter.strokePath(wavePath(index), roundPen(colours[index], kLineWidth));
+    return image;
+}
+
+QIcon appIcon() {
+    QIcon result;
+    for (int size : {16, 24, 32, 48, 64, 128, 256})
+        result.addPixmap(QPixmap::fromImage(appImage(size)));
     return result;
 }
 
 QPixmap brand(qreal height, qreal devicePixelRatio) {
-    return drawWaves({BrandColor::violet(), BrandColor::pink(), std::nullopt}, height / kHeight,
-                     devicePixelRatio);
+    const qreal scale = height / kHeight;
+    QPixmap pixmap = canvas({kWidth * scale, kHeight * scale}, devicePixelRatio);
+    QPainter painter(&pixmap);
+    painter.setRenderHint(QPainter::Antialiasing);
+    painter.scale(scale, scale);
+    painter.strokePath(wavePath(0), roundPen(BrandColor::violet(), kLineWidth));
+    painter.strokePath(wavePath(1), roundPen(BrandColor::pink(), kLineWidth));
+    return pixmap;
 }
 
 QPixmap dot(std::optional<std::string_view> colorHex, qreal devicePixelRatio) {

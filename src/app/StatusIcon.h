@@ -2,6 +2,7 @@
 
 #include <QColor>
 #include <QIcon>
+#include <QImage>
 #include <QPainterPath>
 #include <QPixmap>
 
@@ -12,12 +13,11 @@ namespace cadro {
 
 /// The tray icon: two interwoven waves, 22 × 16 points.
 ///
-/// Without a tint the icon has to stand in for a macOS template image, which
-/// the system recolours to suit the menu bar. Linux trays do not recolour
-/// icons, and the panel's colour is unknown to us (a dark top bar with a light
-/// application theme is common), so the waves take the theme's text colour
-/// and get a soft halo of the theme's window colour: that reads on a panel of
-/// either shade without guessing which one it is.
+/// Panels either recolour a named symbolic icon to suit themselves (see the
+/// icons written at build time) or show our pixmaps as they are, on a panel
+/// whose colour we cannot know. So the plain pixmaps are a light glyph with a
+/// dark rim: the glyph reads on a dark panel, the rim on a light one. A
+/// thread's colour is drawn as it is.
 namespace StatusIcon {
 
 inline constexpr qreal kWidth = 22;
@@ -28,13 +28,39 @@ inline constexpr qreal kLineWidth = 1.7;
 /// at the top left; stroked `kLineWidth` wide with round caps and joins.
 QPainterPath wavePath(int index);
 
-/// Both waves in `tint`; with no tint, the template-like look described above,
-/// taking its colours from `foreground` and `halo`.
-QPixmap make(std::optional<QColor> tint, qreal devicePixelRatio, QColor foreground, QColor halo);
-/// As above, with the application palette's text and window colours.
-QPixmap make(std::optional<QColor> tint, qreal devicePixelRatio);
-/// Pixmaps at 1× and 2× in one icon, for the tray to pick from.
-QIcon icon(std::optional<QColor> tint);
+/// The icon as a panel shows it, `size` × `size` pixels: the waves in `tint`,
+/// or the light glyph with its dark rim; with `attention`, an accent dot at
+/// the top right.
+QImage panelImage(std::optional<QColor> tint, bool attention, int size);
+/// Panel images at the sizes panels use, in one icon.
+QIcon icon(std::optional<QColor> tint, bool attention = false);
+/// The sizes in pixels that `icon` and the status notifier item offer.
+inline constexpr int kPanelSizes[] = {16, 22, 24, 32, 48, 64};
+
+/// The same shapes as filled outlines in a `size`-unit square, for the
+/// one-colour icon that panels recolour: the waves, and with `attention` the
+/// waves cleared around the dot (`attentionDot` gives the dot itself).
+QPainterPath symbolicPath(bool attention, qreal size);
+QPainterPath attentionDot(qreal size);
+
+/// The accent of the attention dot.
+QColor attentionColor();
+
+/// The application icon (launchers, window frames): the brand waves on a
+/// rounded tile of paper, `size` pixels square.
+QImage appImage(int size);
+/// Its layout on a 128-unit square, shared with the SVG written at build time.
+namespace AppIconLayout {
+inline constexpr qreal kCanvas = 128;
+inline constexpr qreal kTileInset = 8;
+inline constexpr qreal kTileRadius = 24;
+inline constexpr qreal kWaveScale = 4.4;
+inline const QPointF kWaveOrigin((kCanvas - kWidth * kWaveScale) / 2,
+                                 (kCanvas - kHeight * kWaveScale) / 2);
+inline const QColor kTileBorder(0xE4, 0xE0, 0xF5);
+}  // namespace AppIconLayout
+/// `appImage` at the sizes window frames and task switchers use.
+QIcon appIcon();
 
 /// The large two-colour variant: violet first wave, pink second, scaled so
 /// that the image is `height` points high.

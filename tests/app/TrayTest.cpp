@@ -1,16 +1,21 @@
 #include "app/MenuRenderer.h"
 #include "app/StatusIcon.h"
 #include "app/tray/StatusNotifierItem.h"
+#include "app/tray/TrayPresence.h"
+#include "support/TempDir.h"
 #include "support/TrayHarness.h"
 
 #include <QApplication>
+#include <QFile>
+#include <QImage>
 #include <QMenu>
-#include <QPalette>
+#include <QProcess>
 #include <QSignalSpy>
 
 #include <gtest/gtest.h>
-#include <QImage>
+
 #include <algorithm>
+#include <cmath>
 
 namespace cadro {
 namespace {
@@ -65,7 +70,7 @@ TEST(MenuRenderer, DrawsTheModelAndRunsAChosenEntryLaterWithItsPayload) {
     EXPECT_EQ(ran[0].second, japanese.toString());
 }
 
-// The first fully opaque pixel of the 1x image, as (A, R, G, B) bytes.
+// The first fully opaque pixel of the smallest image, as (A, R, G, B) bytes.
 QByteArray firstOpaquePixel(const SniPixmap& pixmap) {
     for (qsizetype i = 0; i + 3 < pixmap.pixels.size(); i += 4) {
         if (quint8(pixmap.pixels[i]) == 0xFF)
@@ -74,27 +79,25 @@ QByteArray firstOpaquePixel(const SniPixmap& pixmap) {
     return {};
 }
 
-TEST(StatusNotifierItem, PixmapsAreStraightArgbFollowThePaletteAndOnlyChangesAreSignalled) {
+TEST(StatusNotifierItem, ShowsTheLookEscapesTheTooltipAndSignalsOnlyChanges) {
     QObject object;
     StatusNotifierItem item(&object, {[](QPoint) {}, [] {}});
     item.show({"Alpha", "Alpha", QColor(Qt::red), false});
-    ASSERT_GE(item.iconPixmap().size(), 2);
+    ASSERT_GE(item.iconPixmap().size(), 3);
     EXPECT_EQ(firstOpaquePixel(item.iconPixmap()[0]), QByteArray("\xFF\xFF\x00\x00", 4));
     // The coloured icon has no name: hosts would prefer the name and lose the colour.
     EXPECT_TRUE(item.iconName().isEmpty());
+    EXPECT_TRUE(item.attentionIconName().endsWith("-attention-symbolic"));
+    EXPECT_EQ(item.attentionIconPixmap().size(), item.iconPixmap().size());
 
-    item.show({"Cadro", "Cadro", std::nullopt, false});
+    // Hosts read the tooltip as markup; the title and label are plain text.
+    const QString text = "Say <b>hi</b> & 100% \"quotes\"";
+    item.show({text, text, std::nullopt, false});
     EXPECT_FALSE(item.iconName().isEmpty());
-    const SniPixmaps light = item.iconPixmap();
-    QSignalSpy newIcon(&item, &StatusNotifierItem::NewIcon);
-    const QPalette before = QApplication::palette();
-    QPalette dark = before;
-    dark.setColor(QPalette::WindowText, Qt::white);
-    dark.setColor(QPalette::Window, Qt::black);
-    QApplication::setPalette(dark);
-    EXPECT_GE(newIcon.count(), 1);
-    EXPECT_NE(item.iconPixmap()[0].pixels, light[0].pixels);
-    QApplication::setPalette(before);
+    EXPECT_EQ(item.toolTip().description,
+              "Say &lt;b&gt;hi&lt;/b&gt; &amp; 100% &quot;quotes&quot;");
+    EXPECT_EQ(item.title(), text);
+    EXPECT_EQ(item.label(), text);
 
     // The host is told only what changed.
     item.show({"Alpha", "Alpha", std::nullopt, false});
@@ -111,61 +114,154 @@ TEST(StatusNotifierItem, PixmapsAreStraightArgbFollowThePaletteAndOnlyChangesAre
     EXPECT_EQ(icon.count(), 0);
 }
 
-// Device pixels of a pixmap, straight (not premultiplied) colours.
-QImage pixelsOf(const QPixmap& pixmap) {
-    return pixmap.toImage().convertToFormat(QImage::Format_ARGB32);
+TEST(TrayPresence, MenuOpensWhereTheHostSaysUnlessThatIsNowhereNearThePointer) {
+    const QPoint pointer(700, 12);
+    struct Case {
+        const char* name;
+        QPoint reported;
+        bool knowsPointer;
+        QPoint expected;
+    } cases[] = {
+        {"beside the pointer", {690, 24}, true, {690, 24}},
+        {"no place (0, 0)", {0, 0}, true, pointer},
+        {"a corner of the host (0, 25)", {0, 25}, true, pointer},
+        {"pointer unknown (Wayland)", {0, 25}, false, {0, 25}},
+    };
+    for (const Case& c : cases)
+        EXPECT_EQ(TrayPresence::menuPlace(c.reported, pointer, c.knowsPointer), c.expected)
+            << c.name;
 }
 
-// At x = 5.16 points the first wave peaks 3 points from the top and the
-// second lies 3 points from the bottom, the gap between them at y = 8.
-QColor at(const QImage& image, qreal y, qreal scale, qreal x = 5.16) {
-    return image.pixelColor(int(x * scale), int(y * scale));
+// Device pixels, straight (not premultiplied) colours.
+QImage straight(const QImage& image) {
+    return image.convertToFormat(QImage::Format_ARGB32);
 }
 
-TEST(StatusIconTest, TintedWavesAreOnlyTheThreadColourUntintedOnesHaveASoftHalo) {
-    const QColor tint(0x4F, 0x8E, 0xF7);
-    for (qreal ratio : {1.0, 2.0}) {
-        SCOPED_TRACE(ratio);
-        const QPixmap pixmap = StatusIcon::make(tint, ratio);
-        EXPECT_EQ(pixmap.devicePixelRatio(), ratio);
-        const QImage image = pixelsOf(pixmap);
-        EXPECT_GT(at(image, 3, ratio).alpha(), 200);
-        EXPECT_GT(at(image, 13, ratio).alpha(), 200);
-        EXPECT_EQ(at(image, 8, ratio).alpha(), 0) << "nothing between the waves";
-        EXPECT_EQ(at(image, 1.2, ratio).alpha(), 0) << "no halo around tinted waves";
-        int painted = 0;
-        for (int y = 0; y < image.height(); ++y) {
-            for (int x = 0; x < image.width(); ++x) {
-                const QColor pixel = image.pixelColor(x, y);
-                if (pixel.alpha() <= 128)
-                    continue;
-                ++painted;
-                EXPECT_LE(std::max({std::abs(pixel.red() - tint.red()),
-                                    std::abs(pixel.green() - tint.green()),
-                                    std::abs(pixel.blue() - tint.blue())}),
-                          6)
-                    << x << "," << y;
+double luminance(const QColor& c) {
+    auto linear = [](double v) {
+        return v <= 0.04045 ? v / 12.92 : std::pow((v + 0.055) / 1.055, 2.4);
+    };
+    return 0.2126 * linear(c.redF()) + 0.7152 * linear(c.greenF()) + 0.0722 * linear(c.blueF());
+}
+
+double contrast(const QColor& a, const QColor& b) {
+    const double la = luminance(a);
+    const double lb = luminance(b);
+    return (std::max(la, lb) + 0.05) / (std::min(la, lb) + 0.05);
+}
+
+// How many pixels of `image`, laid on `panel`, stand out from it by 3:1 or
+// more: enough of them trace the glyph.
+int distinctPixels(const QImage& image, const QColor& panel) {
+    const QImage pixels = straight(image);
+    int count = 0;
+    for (int y = 0; y < pixels.height(); ++y) {
+        for (int x = 0; x < pixels.width(); ++x) {
+            const QColor p = pixels.pixelColor(x, y);
+            const double a = p.alphaF();
+            const QColor shown = QColor::fromRgbF(float(p.redF() * a + panel.redF() * (1 - a)),
+                                                  float(p.greenF() * a + panel.greenF() * (1 - a)),
+                                                  float(p.blueF() * a + panel.blueF() * (1 - a)));
+            if (contrast(shown, panel) >= 3)
+                ++count;
+        }
+    }
+    return count;
+}
+
+const QColor kPanels[] = {QColor(Qt::black), QColor(0x33, 0x33, 0x33), QColor(Qt::white)};
+const int kCheckedSizes[] = {16, 22, 24};
+// Two waves of 1.6 px and more across most of the width trace well over
+// twice the size in pixels; an icon that vanishes into the panel has none.
+int enoughPixels(int size) {
+    return 2 * size;
+}
+
+TEST(StatusIconTest, PlainAndAttentionIconsStandOutOnDarkAndLightPanels) {
+    for (bool attention : {false, true}) {
+        for (int size : kCheckedSizes) {
+            const QImage image = StatusIcon::panelImage(std::nullopt, attention, size);
+            ASSERT_EQ(image.size(), QSize(size, size));
+            for (const QColor& panel : kPanels) {
+                EXPECT_GE(distinctPixels(image, panel), enoughPixels(size))
+                    << "attention " << attention << ", " << size << " px on "
+                    << panel.name().toStdString();
             }
         }
-        // Two strokes of 1.7 points over roughly 22 points of curve each.
-        EXPECT_GT(painted, 40 * ratio * ratio);
-
-        const QImage plain =
-            pixelsOf(StatusIcon::make(std::nullopt, ratio, QColor(Qt::black), QColor(Qt::white)));
-        const QColor onWave = at(plain, 3.5, ratio);
-        EXPECT_TRUE(onWave.lightness() < 60 && onWave.alpha() > 200);
-        const QColor besideWave = at(plain, 1.5, ratio);
-        EXPECT_TRUE(besideWave.lightness() > 200 && besideWave.alpha() > 0 &&
-                    besideWave.alpha() < 255)
-            << "a soft halo";
-        EXPECT_LT(at(plain, 8, ratio).alpha(), 32) << "the gap stays open";
     }
-    // At 2x the 3.4-pixel stroke fully covers the two pixel rows at the top of
-    // the wave; an upscaled 1x image would leave them partly transparent.
-    const QImage doubled = pixelsOf(StatusIcon::make(tint, 2));
-    EXPECT_EQ(doubled.pixelColor(10, 5).alpha() + doubled.pixelColor(10, 6).alpha(), 2 * 255);
-    EXPECT_EQ(doubled.pixelColor(10, 3).alpha(), 0);
-    EXPECT_GE(StatusIcon::icon(tint).availableSizes().size(), 2) << "1x and 2x for the tray";
+    // The dot marks attention in the top right corner.
+    const QImage plain = straight(StatusIcon::panelImage(std::nullopt, false, 24));
+    const QImage dotted = straight(StatusIcon::panelImage(std::nullopt, true, 24));
+    const QPoint dot(19, 5);
+    EXPECT_EQ(dotted.pixelColor(dot).rgb(), StatusIcon::attentionColor().rgb());
+    EXPECT_NE(plain.pixelColor(dot), dotted.pixelColor(dot));
+}
+
+TEST(StatusIconTest, TintedWavesAreOnlyTheThreadColour) {
+    const QColor tint(0x4F, 0x8E, 0xF7);
+    const QImage image = straight(StatusIcon::panelImage(tint, false, 24));
+    int painted = 0;
+    for (int y = 0; y < image.height(); ++y) {
+        for (int x = 0; x < image.width(); ++x) {
+            const QColor pixel = image.pixelColor(x, y);
+            if (pixel.alpha() <= 128)
+                continue;
+            ++painted;
+            EXPECT_LE(std::max({std::abs(pixel.red() - tint.red()),
+                                std::abs(pixel.green() - tint.green()),
+                                std::abs(pixel.blue() - tint.blue())}),
+                      6)
+                << x << "," << y;
+        }
+    }
+    EXPECT_GT(painted, 60);
+    EXPECT_EQ(image.pixelColor(5, 12).alpha(), 0) << "the gap between the waves stays open";
+    EXPECT_GE(StatusIcon::icon(tint).availableSizes().size(), 3) << "sizes for the tray";
+}
+
+// The symbolic icons as the build writes them, drawn by librsvg (which GTK
+// and GNOME Shell use) with the colours each kind of panel gives them: GTK
+// replaces every fill, Plasma sets the colour of its ColorScheme classes.
+TEST(StatusIconTest, SymbolicIconsAreFilledShapesThatPanelsRecolour) {
+    testing::TempDir dir;
+    const QString out = QString::fromStdString(dir.path().string());
+    ASSERT_EQ(QProcess::execute(CADRO_APP_ICONS, {out, "app"}), 0);
+    struct Host {
+        const char* name;
+        QString css;
+        QColor panel;
+    } hosts[] = {
+        {"GTK, dark", "path, circle { fill: #ffffff !important; }", QColor(Qt::black)},
+        {"GTK, grey", "path, circle { fill: #ffffff !important; }", QColor(0x33, 0x33, 0x33)},
+        {"GTK, light", "path, circle { fill: #2e3436 !important; }", QColor(Qt::white)},
+        {"Plasma, dark", ".ColorScheme-Text { color: #fcfcfc !important; }",
+         QColor(0x33, 0x33, 0x33)},
+        {"Plasma, light", ".ColorScheme-Text { color: #232629 !important; }", QColor(Qt::white)},
+    };
+    for (const QString name : {"app-symbolic", "app-attention-symbolic"}) {
+        for (const Host& host : hosts) {
+            QFile css(out + "/host.css");
+            ASSERT_TRUE(css.open(QIODevice::WriteOnly | QIODevice::Truncate));
+            css.write(host.css.toUtf8());
+            css.close();
+            for (int size : kCheckedSizes) {
+                const QString png = out + "/drawn.png";
+                ASSERT_EQ(QProcess::execute(
+                              "rsvg-convert",
+                              {"-s", css.fileName(), "-w", QString::number(size), "-h",
+                               QString::number(size), "-o", png, out + "/" + name + ".svg"}),
+                          0);
+                const QImage image = straight(QImage(png));
+                SCOPED_TRACE(
+                    QString("%1 at %2 px, %3").arg(name).arg(size).arg(host.name).toStdString());
+                EXPECT_GE(distinctPixels(image, host.panel), enoughPixels(size));
+                // Two waves apart, not one filled blob: ink on the crest, none
+                // in the middle of the gap below it.
+                EXPECT_GT(image.pixelColor(int(size * 0.21), int(size * 0.25)).alpha(), 128);
+                EXPECT_LT(image.pixelColor(int(size * 0.21), size / 2).alpha(), 26);
+            }
+        }
+    }
 }
 
 TEST(StatusIconTest, DotIsTheThreadColourOrNothing) {
@@ -173,9 +269,9 @@ TEST(StatusIconTest, DotIsTheThreadColourOrNothing) {
         EXPECT_TRUE(StatusIcon::dot(bad).isNull()) << bad;
     EXPECT_TRUE(StatusIcon::dot(std::nullopt).isNull());
     for (qreal ratio : {1.0, 2.0}) {
-        const QImage image = pixelsOf(StatusIcon::dot("#4F8EF7", ratio));
+        const QImage image = straight(StatusIcon::dot("#4F8EF7", ratio).toImage());
         ASSERT_FALSE(image.isNull());
-        EXPECT_EQ(at(image, 4.5, ratio, 4.5), QColor(0x4F, 0x8E, 0xF7));
+        EXPECT_EQ(image.pixelColor(int(4.5 * ratio), int(4.5 * ratio)), QColor(0x4F, 0x8E, 0xF7));
         EXPECT_EQ(image.pixelColor(0, 0).alpha(), 0) << "a circle, not a square";
     }
 }

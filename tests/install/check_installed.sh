@@ -24,7 +24,7 @@ appstreamcli validate --no-net --explain "$dir/share/metainfo/$id.metainfo.xml" 
   { cat "$root/appstream.log" >&2; fail "metainfo"; }
 
 icons=$dir/share/icons/hicolor
-for icon in scalable/apps/$id.svg symbolic/apps/$id-symbolic.svg 48x48/apps/$id.png 256x256/apps/$id.png; do
+for icon in scalable/apps/$id.svg symbolic/apps/$id-symbolic.svg symbolic/apps/$id-attention-symbolic.svg 48x48/apps/$id.png 256x256/apps/$id.png; do
   [ -s "$icons/$icon" ] || fail "no icon $icon"
 done
 

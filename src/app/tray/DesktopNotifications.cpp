@@ -31,12 +31,44 @@ DesktopNotifications::DesktopNotifications(QObject* parent) : QObject(parent) {
 }
 
 void DesktopNotifications::show(const QString& summary, const QString& body,
-                                const QList<Action>& actions, ActionHandler onAction) {
+                                const QList<Action>& actions, ActionHandler onAction,
+                                bool resident) {
     if (!QDBusConnection::sessionBus().isConnected())
         return;
     // Only the newest of several quick ones is worth showing.
-    waiting_ = Request{summary, body, actions, std::move(onAction)};
+    waiting_ = Request{summary, body, actions, std::move(onAction), resident};
     sendWaiting();
+}
+
+void DesktopNotifications::withdraw() {
+    waiting_.reset();
+    onAction_ = nullptr;
+    if (shownId_ == 0 || !QDBusConnection::sessionBus().isConnected())
+        return;
+    QDBusMessage close = call(QStringLiteral("CloseNotification"));
+    close << shownId_;
+    QDBusConnection::sessionBus().call(close, QDBus::NoBlock);
+    // The id stays for `replaces_id`: servers ignore one they no longer show.
+}
+
+void DesktopNotifications::notice(const QString& summary, const QString& body,
+                                  std::function<void()> unreachable) {
+    if (!QDBusConnection::sessionBus().isConnected()) {
+        unreachable();
+        return;
+    }
+    const QString appIcon = QString::fromUtf8(kAppId.data(), qsizetype(kAppId.size()));
+    QDBusMessage notify = call(QStringLiteral("Notify"));
+    notify << QStringLiteral("Cadro") << uint(0) << appIcon << summary << body << QStringList()
+           << QVariantMap{{QStringLiteral("desktop-entry"), appIcon}} << -1;
+    auto* sent = new QDBusPendingCallWatcher(
+        QDBusConnection::sessionBus().asyncCall(notify, kCallTimeoutMilliseconds), this);
+    connect(sent, &QDBusPendingCallWatcher::finished, this,
+            [unreachable = std::move(unreachable)](QDBusPendingCallWatcher* answer) {
+                answer->deleteLater();
+                if (answer->isError())
+                    unreachable();
+            });
 }
 
 void DesktopNotifications::sendWaiting() {
@@ -68,6 +100,8 @@ void DesktopNotifications::send(const Request& request, bool withActions) {
     }
     const QString appIcon = QString::fromUtf8(kAppId.data(), qsizetype(kAppId.size()));
     QVariantMap hints{{QStringLiteral("desktop-entry"), appIcon}};
+    if (request.resident)
+        hints.insert(QStringLiteral("resident"), true);
     QDBusMessage notify = call(QStringLiteral("Notify"));
     notify << QStringLiteral("Cadro") << shownId_ << appIcon << request.summary << request.body
            << actionList << hints << -1;
@@ -94,8 +128,11 @@ void DesktopNotifications::actionInvoked(uint id, const QString& key) {
     handler(key);
 }
 
-void DesktopNotifications::closed(uint id, uint) {
-    if (id == shownId_)
+void DesktopNotifications::closed(uint id, uint reason) {
+    // An expired one may live on in the server's history, where its buttons
+    // still work.
+    constexpr uint kExpired = 1;
+    if (id == shownId_ && reason != kExpired)
         onAction_ = nullptr;
 }
 

@@ -24,9 +24,16 @@ class DesktopNotifications : public QObject {
     explicit DesktopNotifications(QObject* parent = nullptr);
 
     /// Shows `summary` and `body`, with the actions where the server offers
-    /// actions at all. Does nothing without a notification server.
+    /// actions at all. Does nothing without a notification server. A
+    /// `resident` one stays in the server's history with its actions until
+    /// `withdraw` takes it back.
     void show(const QString& summary, const QString& body, const QList<Action>& actions,
-              ActionHandler onAction);
+              ActionHandler onAction, bool resident = false);
+    /// Takes back the notification `show` put up, if it is still there.
+    void withdraw();
+    /// A notice beside the current notification, replacing none. Calls
+    /// `unreachable` instead when no notification server answers.
+    void notice(const QString& summary, const QString& body, std::function<void()> unreachable);
 
   private slots:
     void actionInvoked(uint id, const QString& key);
@@ -38,6 +45,7 @@ class DesktopNotifications : public QObject {
         QString body;
         QList<Action> actions;
         ActionHandler onAction;
+        bool resident = false;
     };
     // Sends the waiting request once the one before has its id, so that it
     // replaces that one rather than standing beside it.

@@ -3,28 +3,28 @@
 #include "app/StatusIcon.h"
 #include "core/environment/AppId.h"
 
-#include <QGuiApplication>
+#include <QCoreApplication>
+#include <QDir>
+#include <QFileInfo>
 
 namespace cadro {
 
 StatusNotifierItem::StatusNotifierItem(QObject* object, Clicks clicks)
     : QDBusAbstractAdaptor(object), clicks_(std::move(clicks)) {
     paint();
-    qApp->installEventFilter(this);
 }
 
 void StatusNotifierItem::paint() {
     pixmaps_.clear();
+    attentionPixmaps_.clear();
     // Hosts pick the size that suits their panel.
-    for (qreal scale : {1.0, 2.0, 3.0})
-        pixmaps_.append(SniPixmap::fromImage(StatusIcon::make(look_.tint, scale).toImage()));
+    for (int size : StatusIcon::kPanelSizes) {
+        pixmaps_.append(SniPixmap::fromImage(StatusIcon::panelImage(look_.tint, false, size)));
+        attentionPixmaps_.append(
+            SniPixmap::fromImage(StatusIcon::panelImage(look_.tint, true, size)));
+    }
     emit NewIcon();
-}
-
-bool StatusNotifierItem::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange)
-        paint();
-    return QDBusAbstractAdaptor::eventFilter(watched, event);
+    emit NewAttentionIcon();
 }
 
 void StatusNotifierItem::show(const TrayLook& look) {
@@ -59,8 +59,28 @@ QString StatusNotifierItem::iconName() const {
     return id() + QStringLiteral("-symbolic");
 }
 
+QString StatusNotifierItem::attentionIconName() const {
+    // Always by name: a to-do that is up is shown without a thread's colour.
+    return id() + QStringLiteral("-attention-symbolic");
+}
+
+QString StatusNotifierItem::iconThemePath() const {
+    // The build writes the icons to data/icons beside bin/; an installed
+    // Cadro has them in share/icons of its prefix, which the desktop may not
+    // search.
+    const QDir bin(QCoreApplication::applicationDirPath());
+    for (const QString& folder :
+         {QStringLiteral("../data/icons"), QStringLiteral("../share/icons")}) {
+        const QFileInfo icons(bin.filePath(folder));
+        if (icons.isDir() && icons.canonicalFilePath() != QStringLiteral("/usr/share/icons"))
+            return icons.canonicalFilePath();
+    }
+    return {};
+}
+
 SniToolTip StatusNotifierItem::toolTip() const {
-    return {QString(), {}, QStringLiteral("Cadro"), look_.title};
+    // Hosts read the tooltip as markup: the user's text must stay text.
+    return {QString(), {}, QStringLiteral("Cadro"), look_.title.toHtmlEscaped()};
 }
 
 void StatusNotifierItem::Activate(int x, int y) {

@@ -13,7 +13,7 @@ namespace cadro {
 
 /// What the panel shows of Cadro.
 struct TrayLook {
-    /// The status title, also the tooltip.
+    /// The status title, also the tooltip (plain text).
     QString title;
     /// The text beside the icon; empty for none.
     QString label;
@@ -36,6 +36,9 @@ class StatusNotifierItem : public QDBusAbstractAdaptor {
     Q_PROPERTY(int WindowId READ windowId)
     Q_PROPERTY(QString IconName READ iconName)
     Q_PROPERTY(QList<cadro::SniPixmap> IconPixmap READ iconPixmap)
+    Q_PROPERTY(QString AttentionIconName READ attentionIconName)
+    Q_PROPERTY(QList<cadro::SniPixmap> AttentionIconPixmap READ attentionIconPixmap)
+    Q_PROPERTY(QString IconThemePath READ iconThemePath)
     Q_PROPERTY(cadro::SniToolTip ToolTip READ toolTip)
     Q_PROPERTY(bool ItemIsMenu READ itemIsMenu)
     Q_PROPERTY(QDBusObjectPath Menu READ menu)
@@ -63,6 +66,11 @@ class StatusNotifierItem : public QDBusAbstractAdaptor {
     int windowId() const { return 0; }
     QString iconName() const;
     SniPixmaps iconPixmap() const { return pixmaps_; }
+    QString attentionIconName() const;
+    SniPixmaps attentionIconPixmap() const { return attentionPixmaps_; }
+    /// Where the named icons are when Cadro runs from its build folder or
+    /// another prefix than the desktop's; empty when none is found.
+    QString iconThemePath() const;
     SniToolTip toolTip() const;
     bool itemIsMenu() const { return true; }
     QDBusObjectPath menu() const { return QDBusObjectPath(kMenuPath); }
@@ -77,13 +85,10 @@ class StatusNotifierItem : public QDBusAbstractAdaptor {
   signals:
     void NewTitle();
     void NewIcon();
+    void NewAttentionIcon();
     void NewToolTip();
     void NewStatus(const QString& status);
     void XAyatanaNewLabel(const QString& label, const QString& guide);
-
-  protected:
-    // Redraws the plain icon in the colours of a new palette.
-    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void paint();
@@ -91,6 +96,7 @@ class StatusNotifierItem : public QDBusAbstractAdaptor {
     Clicks clicks_;
     TrayLook look_;
     SniPixmaps pixmaps_;
+    SniPixmaps attentionPixmaps_;
 };
 
 }  // namespace cadro

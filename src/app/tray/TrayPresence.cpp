@@ -4,6 +4,7 @@
 #include "app/tray/DBusMenu.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QDBusConnection>
 #include <QDBusConnectionInterface>
 #include <QDBusPendingCallWatcher>
@@ -17,15 +18,24 @@ namespace {
 const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
 const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
 const QString kItemPath = QStringLiteral("/StatusNotifierItem");
+// How long a panel may take to show up (at login, or while one restarts)
+// before Cadro says it has no place in it.
+constexpr int kGraceMilliseconds = 10'000;
+// A click the host reports this far from the pointer was not where the
+// pointer is: some hosts send (0, 0) or their own corner.
+constexpr int kClickSlackPixels = 64;
 
 }  // namespace
 
 TrayPresence::TrayPresence(QMenu* menu, Hooks hooks, QObject* parent)
     : QObject(parent), menu_(menu), hooks_(std::move(hooks)) {
-    qApp->installEventFilter(this);
+    grace_.setSingleShot(true);
+    grace_.setInterval(kGraceMilliseconds);
+    connect(&grace_, &QTimer::timeout, this, &TrayPresence::checkPlace);
     QDBusConnection bus = QDBusConnection::sessionBus();
     if (!bus.isConnected()) {
         useFallback();
+        grace_.start();
         return;
     }
     exportItem();
@@ -33,8 +43,11 @@ TrayPresence::TrayPresence(QMenu* menu, Hooks hooks, QObject* parent)
                                        QDBusServiceWatcher::WatchForOwnerChange, this);
     connect(watcher_, &QDBusServiceWatcher::serviceOwnerChanged, this,
             [this](const QString&, const QString&, const QString& owner) {
+                isRegistered_ = false;
                 if (owner.isEmpty()) {
-                    useFallback();
+                    // Panels restart (a reload, a screen lock in GNOME): give
+                    // this one time to come back before falling back.
+                    grace_.start();
                 } else {
                     registerWithWatcher();  // a new or restarted panel
                 }
@@ -44,6 +57,7 @@ TrayPresence::TrayPresence(QMenu* menu, Hooks hooks, QObject* parent)
     } else {
         useFallback();
     }
+    grace_.start();
 }
 
 TrayPresence::~TrayPresence() = default;
@@ -78,6 +92,7 @@ void TrayPresence::registerWithWatcher() {
                     useFallback();
                     return;
                 }
+                isRegistered_ = true;
                 if (fallback_)
                     fallback_->hide();
             });
@@ -95,21 +110,29 @@ void TrayPresence::useFallback() {
                         hooks_.middleClick();
                 });
     }
-    fallback_->setIcon(StatusIcon::icon(look_.tint));
+    fallback_->setIcon(StatusIcon::icon(look_.tint, look_.needsAttention));
     fallback_->setToolTip(look_.title);
     fallback_->show();
-    if (!QSystemTrayIcon::isSystemTrayAvailable())
-        hooks_.noTray();
+}
+
+void TrayPresence::checkPlace() {
+    if (isRegistered_)
+        return;
+    useFallback();
+    if (QSystemTrayIcon::isSystemTrayAvailable() || hasToldNoTray_)
+        return;
+    hasToldNoTray_ = true;  // once per run: it comes back on its own
+    hooks_.noTray();
 }
 
 void TrayPresence::show(const TrayLook& look) {
-    const bool newTint = look.tint != look_.tint;
+    const bool newIcon = look.tint != look_.tint || look.needsAttention != look_.needsAttention;
     look_ = look;
     if (item_)
         item_->show(look);
     if (fallback_) {
-        if (newTint)
-            fallback_->setIcon(StatusIcon::icon(look.tint));
+        if (newIcon)
+            fallback_->setIcon(StatusIcon::icon(look.tint, look.needsAttention));
         fallback_->setToolTip(look.title);
     }
 }
@@ -119,16 +142,18 @@ void TrayPresence::refreshMenu() {
         dbusMenu_->refresh();
 }
 
-bool TrayPresence::eventFilter(QObject* watched, QEvent* event) {
-    // A new palette: the plain icon takes the new colours (the status
-    // notifier item follows on its own).
-    if (watched == qApp && event->type() == QEvent::ApplicationPaletteChange && fallback_)
-        fallback_->setIcon(StatusIcon::icon(look_.tint));
-    return QObject::eventFilter(watched, event);
+QPoint TrayPresence::menuPlace(QPoint reported, QPoint pointer, bool knowsPointer) {
+    if (!knowsPointer)
+        return reported;
+    if (reported.isNull() || (reported - pointer).manhattanLength() > kClickSlackPixels)
+        return pointer;
+    return reported;
 }
 
 void TrayPresence::popUpMenu(QPoint at) {
-    menu_->popup(at);
+    // Wayland tells a client nothing of the pointer outside its windows.
+    const bool knowsPointer = !QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    menu_->popup(menuPlace(at, QCursor::pos(), knowsPointer));
 }
 
 }  // namespace cadro

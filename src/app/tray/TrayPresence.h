@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QPointer>
+#include <QTimer>
 
 #include <functional>
 #include <vector>
@@ -30,7 +31,8 @@ class TrayPresence : public QObject {
         std::function<void()> seen;
         /// The middle click.
         std::function<void()> middleClick;
-        /// Neither a watcher nor an XEmbed tray is there.
+        /// Neither a watcher nor an XEmbed tray came within the grace time;
+        /// told once per run.
         std::function<void()> noTray;
     };
 
@@ -43,13 +45,17 @@ class TrayPresence : public QObject {
     /// The store changed: the exported menu follows.
     void refreshMenu();
 
-  protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
+    /// Where the menu opens for a click the host reported at `reported`:
+    /// there, unless it is (0, 0) or far from a known pointer.
+    static QPoint menuPlace(QPoint reported, QPoint pointer, bool knowsPointer);
 
   private:
     void exportItem();
     void registerWithWatcher();
     void useFallback();
+    // After the grace time: the XEmbed icon if no watcher took the item, and
+    // the notice if nothing shows Cadro at all.
+    void checkPlace();
     void popUpMenu(QPoint at);
 
     QMenu* menu_;
@@ -62,6 +68,9 @@ class TrayPresence : public QObject {
     // Made only once no watcher answered: Qt picks its own D-Bus tray when
     // one exists as it makes the icon, which would show Cadro twice.
     QSystemTrayIcon* fallback_ = nullptr;
+    QTimer grace_;
+    bool isRegistered_ = false;
+    bool hasToldNoTray_ = false;
 };
 
 }  // namespace cadro
