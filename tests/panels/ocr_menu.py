@@ -59,7 +59,9 @@ for line in lines:
         if word[1] - (label[-1][1] + label[-1][2]) > 30 or "+" in word[4][1:]:
             break
         label.append(word)
-    text = " ".join(wd[4] for wd in label).replace("...", "…")
+    # "|" separates the fields printed; in a label it is a misread check box.
+    text = " ".join(wd[4].replace("|", "") for wd in label).replace("...", "…")
+    text = " ".join(text.split())
     lx, ly = label[0][1], min(wd[0] - wd[3] // 2 for wd in label)
     lw = label[-1][1] + label[-1][2] - lx
     lh = max(wd[3] for wd in label)

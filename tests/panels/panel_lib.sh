@@ -231,10 +231,12 @@ check_menu() {
   [ "$found" -eq "$separators" ] || problem "the menu has $found separators, not $separators"
   ! grep -v '^separator|' "$work/seen" | grep -q '^[^|]*||' || problem "a menu entry has no label"
   for label in "$@"; do
-    grep -qE "^[a-z ]*menu item\|$(literal "$label")(  \(.*\))?\|enabled\|" "$work/seen" ||
+    grep -qE "^[a-z ]*menu item\|$checkbox$(literal "$label")(  \(.*\))?\|enabled\|" "$work/seen" ||
       problem "the menu has no enabled entry \"$label\""
   done
 }
+# What a check box before a label reads as from a screenshot ("[] ", "_ | ").
+checkbox='([^|a-z]{1,4} )?'
 thread_menu=("Next" "Next with New Task" "Next with Typed Task…" "Edit Current Step…" "Add Thread…"
   "Add To-Do…" "Park Current Thread" "Snooze Current" "Parked (1)" "Open Brain Dump…" "End Day"
   "Launch at Login" "Settings…" "Quit Cadro")
@@ -245,7 +247,7 @@ literal() { printf '%s' "$1" | sed 's/[][\.*^$+?(){}|/]/\\&/g'; }
 # Clicks the centre of the entry of the menu just read whose label begins with $1.
 click_entry() {
   local x y w h
-  IFS=, read -r x y w h < <(grep -m1 -E "^[a-z ]*menu item\|$(literal "$1")(  \(.*\))?\|" "$work/seen" | cut -d'|' -f4)
+  IFS=, read -r x y w h < <(grep -m1 -E "^[a-z ]*menu item\|$checkbox$(literal "$1")(  \(.*\))?\|" "$work/seen" | cut -d'|' -f4)
   [ -n "${h:-}" ] || fail "no entry \"$1\" to click"
   xdotool mousemove $((x + w / 2)) $((y + h / 2)) sleep 0.3 click 1
 }

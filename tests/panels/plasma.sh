@@ -56,7 +56,7 @@ for _ in 1 2 3 4 5 6; do status_has "$markup" && break; "$cadro" next >/dev/null
 status_has "$markup" || fail "the thread \"$markup\" never came up"
 tooltip_shows() {
   xdotool mousemove 600 400 sleep 1 mousemove $centre sleep 2
-  read_popup $(popup_place) && shot tooltip && grep -qF "|$markup|" "$work/seen"
+  read_popup $(popup_place) && shot tooltip && grep -qF "|$markup" "$work/seen"
 }
 wait_for 20 tooltip_shows || problem "the tooltip does not show \"$markup\" literally"
 

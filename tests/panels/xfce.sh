@@ -41,7 +41,7 @@ tooltip_shows() {
   local x y w h
   read -r x y w h < <(item_place)
   xdotool mousemove 600 400 sleep 1 mousemove $((x + w / 2)) $((y + h / 2)) sleep 2
-  read_popup $(popup_place) && shot tooltip && grep -qF "|$markup|" "$work/seen"
+  read_popup $(popup_place) && shot tooltip && grep -qF "|$markup" "$work/seen"
 }
 # A tooltip may still show what was there before: hover a few times.
 wait_for 20 tooltip_shows || problem "the tooltip does not show \"$markup\" literally"
