@@ -108,5 +108,6 @@ gdbus call --session -d org.gnome.Shell -o /org/gnome/Shell \
 wait_for 20 label_shows || fail "the item did not come back after the extension restarted"
 sleep 2
 shot restart
+label_shows || problem "the item was gone again a moment after the extension restarted"
 no_new_window "$work/windows"
 finish

@@ -92,5 +92,6 @@ sleep 2
 wait_for 30 item_shown || fail "the item did not come back after the panel restarted"
 sleep 2
 shot restart
+item_shown || problem "the item was gone again a moment after the panel restarted"
 no_new_window "$work/windows" "wrapper-2.0|xfce4-panel"
 finish
