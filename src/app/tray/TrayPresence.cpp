@@ -21,6 +21,8 @@ const QString kItemPath = QStringLiteral("/StatusNotifierItem");
 // How long a panel may take to show up (at login, or while one restarts)
 // before Cadro says it has no place in it.
 constexpr int kGraceMilliseconds = 10'000;
+// How often to ask a panel that did not take the item yet.
+constexpr int kRetryMilliseconds = 1'000;
 // A click the host reports this far from the pointer was not where the
 // pointer is: some hosts send (0, 0) or their own corner.
 constexpr int kClickSlackPixels = 64;
@@ -79,6 +81,7 @@ void TrayPresence::exportItem() {
 }
 
 void TrayPresence::registerWithWatcher() {
+    item_->awaitHostRead();
     QDBusMessage call =
         QDBusMessage::createMethodCall(kWatcherService, kWatcherPath, kWatcherService,
                                        QStringLiteral("RegisterStatusNotifierItem"));
@@ -89,13 +92,60 @@ void TrayPresence::registerWithWatcher() {
             [this](QDBusPendingCallWatcher* answer) {
                 answer->deleteLater();
                 if (answer->isError()) {
-                    useFallback();
+                    // A watcher that has just started may not answer yet, and
+                    // some refuse an item they already took up on their own
+                    // (they look for items on the bus as they start).
+                    confirmRegistration();
                     return;
                 }
-                isRegistered_ = true;
-                if (fallback_)
-                    fallback_->hide();
+                registered();
             });
+}
+
+void TrayPresence::confirmRegistration() {
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        kWatcherService, kWatcherPath, QStringLiteral("org.freedesktop.DBus.Properties"),
+        QStringLiteral("Get"));
+    call << kWatcherService << QStringLiteral("RegisteredStatusNotifierItems");
+    auto* pending =
+        new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
+    connect(pending, &QDBusPendingCallWatcher::finished, this,
+            [this](QDBusPendingCallWatcher* answer) {
+                answer->deleteLater();
+                const QDBusMessage reply = answer->reply();
+                const QStringList items =
+                    reply.arguments().isEmpty()
+                        ? QStringList()
+                        : qvariant_cast<QDBusVariant>(reply.arguments().first())
+                              .variant()
+                              .toStringList();
+                const QString uniqueName = QDBusConnection::sessionBus().baseService();
+                for (const QString& item : items) {
+                    if (item.startsWith(serviceName_) || item.startsWith(uniqueName + '/') ||
+                        item == uniqueName) {
+                        registered();
+                        return;
+                    }
+                }
+                // Not taken yet: ask again while the panel may still be
+                // starting; after the grace time checkPlace decides.
+                if (grace_.isActive())
+                    QTimer::singleShot(kRetryMilliseconds, this, [this] {
+                        if (!isRegistered_ && hasWatcher())
+                            registerWithWatcher();
+                    });
+            });
+}
+
+void TrayPresence::registered() {
+    isRegistered_ = true;
+    if (fallback_)
+        fallback_->hide();
+}
+
+bool TrayPresence::hasWatcher() const {
+    QDBusConnection bus = QDBusConnection::sessionBus();
+    return bus.isConnected() && bus.interface()->isServiceRegistered(kWatcherService);
 }
 
 void TrayPresence::useFallback() {
@@ -118,6 +168,12 @@ void TrayPresence::useFallback() {
 void TrayPresence::checkPlace() {
     if (isRegistered_)
         return;
+    // Qt's own icon would register with a watcher that is there, showing
+    // Cadro twice: only where none is.
+    if (hasWatcher()) {
+        registerWithWatcher();
+        return;
+    }
     useFallback();
     if (QSystemTrayIcon::isSystemTrayAvailable() || hasToldNoTray_)
         return;

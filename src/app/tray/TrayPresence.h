@@ -48,6 +48,10 @@ class TrayPresence : public QObject {
   private:
     void exportItem();
     void registerWithWatcher();
+    // A refused registration: the watcher may list the item all the same.
+    void confirmRegistration();
+    void registered();
+    bool hasWatcher() const;
     void useFallback();
     // After the grace time: the XEmbed icon if no watcher took the item, and
     // the notice if nothing shows Cadro at all.
