@@ -95,10 +95,8 @@ AppController::AppController(AppEnvironment environment, DefaultsProvider& defau
     }
     // The store lock and the socket come before the store is loaded, so that
     // no command can write the file between our reading and our first save.
-    server_ = new TrayServer([this](const std::vector<std::string>& args,
-                                    const std::string* input, const std::string& id) {
-                                return runCommand(args, input, id);
-                            },
+    server_ = new TrayServer([this](const std::vector<std::string>& args, const std::string* input,
+                                    const std::string& id) { return runCommand(args, input, id); },
                              this);
     claim_ =
         server_->takeOver(environment_.dataDirectory.value_or(ThreadStore::defaultDirectory()));

@@ -35,7 +35,7 @@ std::string askToStepAside(const std::filesystem::path& socket) {
     SocketClient older = SocketClient::connect(socket);
     if (!older.isConnected())
         return {};
-    older.send(ipc::encode(ipc::Request{ipc::Request::Type::stepAside, {}, {}}));
+    older.send(ipc::encode(ipc::Request{ipc::Request::Type::stepAside, {}, {}, {}}));
     auto line = older.readLine(2000, ipc::kMaxReplyBytes);
     auto answer = line ? ipc::decodeResult(*line) : std::nullopt;
     return answer && answer->exitCode != kExitOk ? answer->err : std::string();

@@ -193,8 +193,8 @@ int runStoreCommand(const std::vector<std::string>& args) {
     const fs::path folder = ThreadStore::defaultDirectory();
     const bool writes = commandChangesStore(args);
     std::string shown;
-    auto route = runInTrayApp(request, folder,
-                              writes ? StoreLock::Missing::create : StoreLock::Missing::leave, shown);
+    auto route = runInTrayApp(
+        request, folder, writes ? StoreLock::Missing::create : StoreLock::Missing::leave, shown);
     if (auto* exitCode = std::get_if<int>(&route))
         return *exitCode;
     if (!writes)
@@ -236,7 +236,7 @@ int watchStatus(const std::vector<std::string>& args) {
     // Through the app while one runs; when it is replaced the watch follows
     // the newer one, and when none is left it watches the file.
     std::string last;
-    auto route = runInTrayApp({ipc::Request::Type::watch, once, {}}, folder,
+    auto route = runInTrayApp({ipc::Request::Type::watch, once, {}, {}}, folder,
                               StoreLock::Missing::leave, last);
     if (auto* exitCode = std::get_if<int>(&route))
         return *exitCode;
@@ -257,7 +257,8 @@ int watchStatus(const std::vector<std::string>& args) {
             deps.calendar = calendar.get();
             deps.writesFile = false;  // watching never writes
             ThreadStore store(folder, deps);
-            CommandLineHost host{store, SystemClock::instance(), *calendar, nullptr, {}, {}, {}};
+            CommandLineHost host{
+                store, SystemClock::instance(), *calendar, nullptr, {}, {}, nullptr, {}};
             CommandLineResult result = runCommandLine(once, host);
             if (result.exitCode != kExitOk) {
                 std::cerr << result.err;

@@ -97,7 +97,8 @@ class StatusNotifierItem : public QDBusAbstractAdaptor {
   private:
     void paint();
     // A getter the host called: it knows the item from now on.
-    template <typename T> const T& read(const T& value) const {
+    template <typename T>
+    const T& read(const T& value) const {
         hostHasRead_ = true;
         return value;
     }

@@ -109,32 +109,31 @@ void TrayPresence::confirmRegistration() {
     call << kWatcherService << QStringLiteral("RegisteredStatusNotifierItems");
     auto* pending =
         new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
-    connect(pending, &QDBusPendingCallWatcher::finished, this,
-            [this](QDBusPendingCallWatcher* answer) {
-                answer->deleteLater();
-                const QDBusMessage reply = answer->reply();
-                const QStringList items =
-                    reply.arguments().isEmpty()
-                        ? QStringList()
-                        : qvariant_cast<QDBusVariant>(reply.arguments().first())
-                              .variant()
-                              .toStringList();
-                const QString uniqueName = QDBusConnection::sessionBus().baseService();
-                for (const QString& item : items) {
-                    if (item.startsWith(serviceName_) || item.startsWith(uniqueName + '/') ||
-                        item == uniqueName) {
-                        registered();
-                        return;
-                    }
+    connect(
+        pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* answer) {
+            answer->deleteLater();
+            const QDBusMessage reply = answer->reply();
+            const QStringList items = reply.arguments().isEmpty()
+                                          ? QStringList()
+                                          : qvariant_cast<QDBusVariant>(reply.arguments().first())
+                                                .variant()
+                                                .toStringList();
+            const QString uniqueName = QDBusConnection::sessionBus().baseService();
+            for (const QString& item : items) {
+                if (item.startsWith(serviceName_) || item.startsWith(uniqueName + '/') ||
+                    item == uniqueName) {
+                    registered();
+                    return;
                 }
-                // Not taken yet: ask again while the panel may still be
-                // starting; after the grace time checkPlace decides.
-                if (grace_.isActive())
-                    QTimer::singleShot(kRetryMilliseconds, this, [this] {
-                        if (!isRegistered_ && hasWatcher())
-                            registerWithWatcher();
-                    });
-            });
+            }
+            // Not taken yet: ask again while the panel may still be
+            // starting; after the grace time checkPlace decides.
+            if (grace_.isActive())
+                QTimer::singleShot(kRetryMilliseconds, this, [this] {
+                    if (!isRegistered_ && hasWatcher())
+                        registerWithWatcher();
+                });
+        });
 }
 
 void TrayPresence::registered() {

@@ -24,7 +24,7 @@ TEST(IpcProtocol, RequestsAndRepliesRoundTrip) {
     ASSERT_EQ(line.back(), '\n');
     EXPECT_EQ(line.find('\n'), line.size() - 1);  // one line, whatever the text
     EXPECT_EQ(decodeRequest(line), request);
-    EXPECT_EQ(decodeRequest(encode(Request{Request::Type::stepAside, {}, {}}))->type,
+    EXPECT_EQ(decodeRequest(encode(Request{Request::Type::stepAside, {}, {}, {}}))->type,
               Request::Type::stepAside);
 
     CommandLineResult result{2, "out\n", "cadro: bad\n"};
