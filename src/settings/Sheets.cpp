@@ -42,7 +42,22 @@ QVBoxLayout* sheetLayout(QDialog* sheet, int width, int spacing) {
     auto* layout = new QVBoxLayout(sheet);
     layout->setContentsMargins(20, 20, 20, 20);
     layout->setSpacing(spacing);
+    // The height follows the content, both ways.
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
     return layout;
+}
+
+void fitSheet(QDialog* sheet) {
+    // Layouts catch up with hidden fields only on a later pass of the event
+    // loop, and until then hold the sheet at its old minimum height: bring
+    // them up to date, innermost first, before taking the size.
+    const QList<QWidget*> widgets = sheet->findChildren<QWidget*>();
+    for (auto it = widgets.rbegin(); it != widgets.rend(); ++it)
+        if (QLayout* layout = (*it)->layout())
+            layout->activate();
+    if (QLayout* layout = sheet->layout())
+        layout->activate();
+    sheet->adjustSize();
 }
 
 QLabel* sheetHeading(const QString& text, QWidget* parent) {

@@ -55,6 +55,9 @@ ThreadListWidget::ThreadListWidget(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Rows follow the window's width both ways, so titles are cut where
+    // they can be seen.
+    setResizeMode(QListView::Adjust);
     setSpacing(0);
     // Rows paint their own current background; no selection highlight.
     setStyleSheet(

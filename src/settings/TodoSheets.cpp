@@ -105,7 +105,7 @@ bool AddTodoSheet::canAdd() const {
 void AddTodoSheet::refresh() {
     fields_->setVisible(scheduled_->isChecked());
     addButton_->setEnabled(canAdd());
-    adjustSize();
+    fitSheet(this);
 }
 
 void AddTodoSheet::add() {
@@ -161,7 +161,7 @@ ScheduleSheet::ScheduleSheet(ThreadStore& store, const Calendar& calendar, const
     });
     connect(fields_, &ScheduleFields::changed, this, [this, save] {
         save->setEnabled(fields_->draft().isValid());
-        adjustSize();
+        fitSheet(this);
     });
     save->setEnabled(fields_->draft().isValid());
     if (remove)
