@@ -7,12 +7,8 @@
 #include <QAbstractScrollArea>
 #include <QAbstractSpinBox>
 #include <QComboBox>
-#include <QDir>
 #include <QLabel>
 #include <QLineEdit>
-#include <QTabWidget>
-
-#include <functional>
 
 namespace cadro::testing {
 namespace {
@@ -34,35 +30,33 @@ QRect roomInView(const QWidget* widget) {
 }
 
 // Every text of `screen` that does not fit where it is drawn: a label's text
-// must lie inside its contents and in view; a field or button must have the
-// height its font asks for and show all of it.
+// must lie inside its contents and in view; a field or button must be as high
+// as its font asks and in view.
 QStringList clippedTexts(QWidget* screen) {
     QStringList clipped;
-    for (QLabel* label : screen->findChildren<QLabel*>()) {
-        if (!label->isVisibleTo(screen) || label->text().isEmpty() ||
-            label->textFormat() == Qt::RichText)
+    for (QWidget* widget : screen->findChildren<QWidget*>()) {
+        if (!widget->isVisibleTo(screen))
             continue;
-        const QRect box = label->contentsRect();
-        const int flags = int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0);
-        const QRect needed = label->fontMetrics().boundingRect(box, flags, label->text());
-        if (!box.contains(needed) || !roomInView(label).contains(needed))
-            clipped << label->text();
-    }
-    for (QWidget* field : screen->findChildren<QWidget*>()) {
+        if (auto* label = qobject_cast<QLabel*>(widget)) {
+            const QRect box = label->contentsRect();
+            const int flags = int(label->alignment()) | (label->wordWrap() ? Qt::TextWordWrap : 0);
+            const QRect needed = label->fontMetrics().boundingRect(box, flags, label->text());
+            if (label->textFormat() != Qt::RichText && !label->text().isEmpty() &&
+                !(box.contains(needed) && roomInView(label).contains(needed)))
+                clipped << label->text();
+            continue;
+        }
         QString text;
-        if (auto* button = qobject_cast<QAbstractButton*>(field))
+        if (auto* button = qobject_cast<QAbstractButton*>(widget))
             text = button->text();
-        else if (auto* edit = qobject_cast<QLineEdit*>(field))
-            text = edit->text().isEmpty() ? edit->placeholderText() : edit->text();
-        else if (auto* combo = qobject_cast<QComboBox*>(field))
+        else if (auto* edit = qobject_cast<QLineEdit*>(widget))
+            text = edit->text() + edit->placeholderText();
+        else if (auto* combo = qobject_cast<QComboBox*>(widget))
             text = combo->currentText();
-        else if (qobject_cast<QAbstractSpinBox*>(field))
-            text = field->objectName();
-        if (text.isEmpty() || !field->isVisibleTo(screen) || field->parentWidget() == nullptr ||
-            qobject_cast<QAbstractSpinBox*>(field->parentWidget()))
-            continue;
-        if (field->height() < field->minimumSizeHint().height() ||
-            roomInView(field).height() < field->height())
+        const bool inSpinBox = qobject_cast<QAbstractSpinBox*>(widget->parentWidget());
+        if (!text.isEmpty() && !inSpinBox &&
+            (widget->height() < widget->minimumSizeHint().height() ||
+             roomInView(widget).height() < widget->height()))
             clipped << text;
     }
     return clipped;
@@ -73,59 +67,40 @@ class Screens : public SettingsFixture {
     ~Screens() override { QApplication::setFont(QFont()); }
 };
 
+// Each tab and the add sheets with a new store, and the welcome window, in
+// the default font and a large one. CADRO_SCREENS_DIR keeps the pictures.
 TEST_F(Screens, NoTextIsClippedWithTheDefaultOrALargeFont) {
     window.hide();
     const QString shots = qEnvironmentVariable("CADRO_SCREENS_DIR");
+    auto check = [&shots](QWidget* screen, const QString& name) {
+        EXPECT_EQ(clippedTexts(screen).join(" | ").toStdString(), "") << name.toStdString();
+        if (!shots.isEmpty())
+            screen->grab().save(shots + "/" + name + ".png");
+    };
     TempDir autostart;
     XdgAutostartEntry entry(autostart.path(), "/usr/bin/cadro-tray");
-    const QFont standard = QApplication::font();
-    QFont large = standard;
+    QFont large = QApplication::font();
     large.setPointSizeF(14);
-
-    struct Screen {
-        const char* name;
-        std::function<QWidget*(SettingsWindow&)> open;
-    };
-    auto tab = [this](SettingsTab which) {
-        return [this, which](SettingsWindow& w) -> QWidget* {
-            ui.setSelectedTab(which);
-            return &w;
-        };
-    };
-    auto sheet = [this](SettingsSheet which) {
-        return [this, which](SettingsWindow& w) -> QWidget* {
-            ui.setSheet(which);
-            return w.sheetDialog();
-        };
-    };
-    const Screen screens[] = {
-        {"active", tab(SettingsTab::active)},        {"parked", tab(SettingsTab::parked)},
-        {"snoozed", tab(SettingsTab::snoozed)},      {"todo", tab(SettingsTab::todo)},
-        {"braindump", tab(SettingsTab::brainDump)},  {"shortcuts", tab(SettingsTab::shortcuts)},
-        {"add-thread", sheet(SettingsSheet::add())}, {"add-todo", sheet(SettingsSheet::addTodo())},
-    };
-    for (const QFont& font : {standard, large}) {
+    for (const QFont& font : {QApplication::font(), large}) {
         QApplication::setFont(font);
-        const QString size = QString::number(font.pointSizeF());
-        {
-            WelcomeWindow welcome(entry, "Ctrl+Alt+Super+N");
-            welcome.show();
-            settle();
-            EXPECT_EQ(clippedTexts(&welcome).join(" | ").toStdString(), "")
-                << "welcome at " << size.toStdString();
-            if (!shots.isEmpty())
-                welcome.grab().save(shots + "/welcome-" + size + ".png");
-        }
+        const QString size = "-" + QString::number(font.pointSizeF());
+        WelcomeWindow welcome(entry, "Ctrl+Alt+Super+N");
+        welcome.show();
+        settle();
+        check(&welcome, "welcome" + size);
+
         SettingsWindow w(h.store(), shortcuts, ui, *h.calendar, h.clock);
         w.showAndRaise();
-        for (const Screen& screen : screens) {
-            QWidget* shown = screen.open(w);
-            ASSERT_NE(shown, nullptr) << screen.name;
+        for (SettingsTab tab : kAllSettingsTabs) {
+            ui.setSelectedTab(tab);
             settle();
-            EXPECT_EQ(clippedTexts(shown).join(" | ").toStdString(), "")
-                << screen.name << " at " << size.toStdString();
-            if (!shots.isEmpty())
-                shown->grab().save(QString("%1/%2-%3.png").arg(shots, screen.name, size));
+            const std::string_view name = rawValue(tab);
+            check(&w, QString::fromUtf8(name.data(), qsizetype(name.size())) + size);
+        }
+        for (const SettingsSheet& sheet : {SettingsSheet::add(), SettingsSheet::addTodo()}) {
+            ui.setSheet(sheet);
+            settle();
+            check(w.sheetDialog(), QString::fromStdString(sheet.identity()) + size);
             ui.setSheet(std::nullopt);
         }
     }
