@@ -40,11 +40,12 @@ SettingsWindow::SettingsWindow(ThreadStore& store, ShortcutSettings& shortcuts, 
     setObjectName("settingsWindow");
     setWindowTitle("Cadro");
     setMinimumSize(480, 460);
-    // Larger for a larger desktop font, within the screen.
-    QSize size(scaled(560), scaled(600));
+    // Larger for a larger desktop font, as far as the screen has room.
+    const QSize designed(560, 600);
+    QSize size(scaled(designed.width()), scaled(designed.height()));
     if (QScreen* screen = QGuiApplication::primaryScreen())
         size = size.boundedTo(screen->availableGeometry().size());
-    resize(size.expandedTo(minimumSize()));
+    resize(size.expandedTo(designed));
 
     // The brand accent tints the controls.
     QPalette tinted = palette();
