@@ -9,6 +9,7 @@
 #include <QHBoxLayout>
 #include <QPainter>
 #include <QPushButton>
+#include <QResizeEvent>
 #include <QStyle>
 #include <QStyleOptionFrame>
 #include <QVBoxLayout>
@@ -85,6 +86,10 @@ QLabel* centredText(QBoxLayout* layout, const QString& text, int width, QWidget*
     label->setWordWrap(true);
     label->setAlignment(Qt::AlignCenter);
     label->setMaximumWidth(width);
+    // The height comes from the width (height for width) alone: the minimum
+    // a wrapping label offers is for one word a line, which would make the
+    // panel scroll with room to spare.
+    label->setSizePolicy(QSizePolicy::Preferred, QSizePolicy::Ignored);
     auto* line = new QHBoxLayout;
     line->setContentsMargins(0, 0, 0, 0);
     line->addStretch(1);
@@ -98,27 +103,35 @@ QLabel* centredText(QBoxLayout* layout, const QString& text, int width, QWidget*
 
 EmptyState::EmptyState(const QString& title, const QString& message, const QString& actionTitle,
                        QWidget* parent)
-    : QWidget(parent) {
-    auto* layout = new QVBoxLayout(this);
+    : QScrollArea(parent) {
+    // A window made smaller than the panel scrolls it rather than cutting
+    // its texts.
+    setFrameShape(QFrame::NoFrame);
+    setWidgetResizable(true);
+    setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    viewport()->setAutoFillBackground(false);
+    auto* content = new QWidget(this);
+    content->setAutoFillBackground(false);
+    auto* layout = new QVBoxLayout(content);
     layout->setContentsMargins(16, 24, 16, 24);
     layout->setSpacing(8);
     layout->addStretch(1);
 
-    auto* mark = new QLabel(this);
+    auto* mark = new QLabel(content);
     mark->setPixmap(StatusIcon::brand(32, 2.0));
     mark->setAlignment(Qt::AlignCenter);
     layout->addWidget(mark);
 
-    auto* heading = centredText(layout, title, QWIDGETSIZE_MAX, this);
+    auto* heading = centredText(layout, title, QWIDGETSIZE_MAX, content);
     heading->setObjectName("emptyStateTitle");
     heading->setFont(scaledFont(14, QFont::DemiBold));
 
-    auto* text = centredText(layout, message, scaled(320), this);
+    auto* text = centredText(layout, message, scaled(320), content);
     text->setObjectName("emptyStateMessage");
     text->setFont(scaledFont(12));
     setTextColor(text, secondaryTextColor(this));
 
-    note_ = centredText(layout, QString(), scaled(320), this);
+    note_ = centredText(layout, QString(), scaled(320), content);
     note_->setObjectName("emptyStateNote");
     note_->setFont(scaledFont(12));
     setTextColor(note_, secondaryTextColor(this));
@@ -126,13 +139,28 @@ EmptyState::EmptyState(const QString& title, const QString& message, const QStri
 
     if (!actionTitle.isEmpty()) {
         layout->addSpacing(4);
-        auto* button = new QPushButton(actionTitle, this);
+        auto* button = new QPushButton(actionTitle, content);
         button->setObjectName("emptyStateAction");
         button->setDefault(true);
         connect(button, &QPushButton::clicked, this, &EmptyState::actionTriggered);
         layout->addWidget(button, 0, Qt::AlignHCenter);
     }
     layout->addStretch(1);
+    setWidget(content);
+}
+
+QSize EmptyState::sizeHint() const {
+    // All of the panel at the width it has, so it scrolls only when the
+    // window is too small for it.
+    const QSize content = widget()->sizeHint();
+    const int height = widget()->heightForWidth(width() > 0 ? width() : content.width());
+    return {content.width(), width() > 0 ? height : content.height()};
+}
+
+void EmptyState::resizeEvent(QResizeEvent* event) {
+    QScrollArea::resizeEvent(event);
+    if (event->size().width() != event->oldSize().width())
+        updateGeometry();
 }
 
 void EmptyState::setNote(const QString& note) {

@@ -10,6 +10,7 @@
 
 #include <QLabel>
 #include <QLineEdit>
+#include <QScrollArea>
 #include <QToolButton>
 #include <QWidget>
 
@@ -49,7 +50,7 @@ class Stripe : public QWidget {
 /// Centred brand mark, title, message, an optional note on what is listed
 /// beside it, and an optional prominent button. The texts wrap and the panel
 /// grows with them.
-class EmptyState : public QWidget {
+class EmptyState : public QScrollArea {
     Q_OBJECT
   public:
     EmptyState(const QString& title, const QString& message, const QString& actionTitle = {},
@@ -57,9 +58,13 @@ class EmptyState : public QWidget {
 
     /// A second paragraph under the message; empty hides it.
     void setNote(const QString& note);
+    QSize sizeHint() const override;
 
   signals:
     void actionTriggered();
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
 
   private:
     QLabel* note_ = nullptr;
