@@ -43,7 +43,7 @@ BrainDumpPage::BrainDumpPage(QWidget* parent) : QWidget(parent), editor_(new QPl
     editor_->setAccessibleName("Brain dump");
     editor_->setPlaceholderText("Everything on your mind, one line each.");
     editor_->setFrameShape(QFrame::NoFrame);
-    editor_->setFont(pixelFont(14));
+    editor_->setFont(scaledFont(14));
     editor_->setTabChangesFocus(true);
     editor_->viewport()->setAutoFillBackground(false);
     editor_->setStyleSheet("QPlainTextEdit { background: transparent; }");
@@ -104,7 +104,7 @@ BrainDumpTab::BrainDumpTab(ThreadStore& store, QWidget* parent)
     line->addWidget(icon);
     line->addSpacing(4);
     source_->setObjectName("brainDumpSource");
-    source_->setFont(pixelFont(12));
+    source_->setFont(scaledFont(12));
     source_->setTextInteractionFlags(Qt::TextSelectableByMouse);
     line->addWidget(source_, 1);
     linkButton_->setObjectName("linkFileButton");
@@ -115,7 +115,7 @@ BrainDumpTab::BrainDumpTab(ThreadStore& store, QWidget* parent)
 
     notice_->setObjectName("brainDumpNotice");
     notice_->setWordWrap(true);
-    notice_->setFont(pixelFont(12));
+    notice_->setFont(scaledFont(12));
     notice_->setContentsMargins(10, 0, 10, 8);
     notice_->hide();
     layout->addWidget(notice_);

@@ -9,6 +9,8 @@
 #endif
 
 #include <QLabel>
+#include <QLineEdit>
+#include <QScrollArea>
 #include <QToolButton>
 #include <QWidget>
 
@@ -45,15 +47,45 @@ class Stripe : public QWidget {
     std::optional<StripeFill> fill_;
 };
 
-/// Centred brand mark, title, message and an optional prominent button.
-class EmptyState : public QWidget {
+/// Centred brand mark, title, message, an optional note on what is listed
+/// beside it, and an optional prominent button. The texts wrap and the panel
+/// grows with them.
+class EmptyState : public QScrollArea {
     Q_OBJECT
   public:
     EmptyState(const QString& title, const QString& message, const QString& actionTitle = {},
                QWidget* parent = nullptr);
 
+    /// A second paragraph under the message; empty hides it.
+    void setNote(const QString& note);
+    QSize sizeHint() const override;
+
   signals:
     void actionTriggered();
+
+  protected:
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    QLabel* note_ = nullptr;
+};
+
+/// A borderless one-line field for a title in a row. While it is not being
+/// edited, a text too long for it is cut at the end with "…" (a line edit
+/// would show its end instead), and the whole text is its tooltip.
+class TitleField : public QLineEdit {
+  public:
+    explicit TitleField(QWidget* parent = nullptr);
+    /// The text as drawn while the field is not being edited.
+    QString shownText() const;
+
+  protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+  private:
+    QRect textArea() const;
+    void refreshToolTip();
 };
 
 /// A quiet note below a list.

@@ -22,15 +22,15 @@ NowBar::NowBar(const ThreadStore& store, QWidget* parent)
     auto* layout = new QHBoxLayout(this);
     layout->setContentsMargins(14, 10, 14, 10);
     layout->setSpacing(10);
-    stripe_->setFixedHeight(30);
+    stripe_->setFixedHeight(scaled(30));
     layout->addWidget(stripe_, 0, Qt::AlignVCenter);
 
     auto* column = new QVBoxLayout;
     column->setSpacing(1);
     caption_->setObjectName("nowCaption");
-    caption_->setFont(pixelFont(10, QFont::DemiBold));
+    caption_->setFont(scaledFont(10, QFont::DemiBold));
     headline_->setObjectName("nowHeadline");
-    headline_->setFont(pixelFont(13, QFont::DemiBold));
+    headline_->setFont(scaledFont(13, QFont::DemiBold));
     headline_->setTextFormat(Qt::PlainText);
     headline_->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
     column->addWidget(caption_);

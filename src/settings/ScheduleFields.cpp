@@ -30,7 +30,7 @@ QString qs(const std::string& text) {
 
 QLabel* smallLabel(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
-    label->setFont(pixelFont(12));
+    label->setFont(scaledFont(12));
     return label;
 }
 
@@ -51,7 +51,7 @@ QHBoxLayout* labelledLine(const QString& text, std::initializer_list<QWidget*> f
 
 QLabel* note(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
-    label->setFont(pixelFont(11));
+    label->setFont(scaledFont(11));
     label->setWordWrap(true);
     setTextColor(label, secondaryTextColor(parent));
     return label;
@@ -88,8 +88,8 @@ WeekdayPicker::WeekdayPicker(const std::vector<WeekdayChoice>& days, QWidget* pa
         button->setProperty("weekday", qlonglong(day.weekday));
         button->setCheckable(true);
         button->setFocusPolicy(Qt::StrongFocus);
-        button->setMinimumWidth(30);
-        button->setFont(pixelFont(11));
+        button->setMinimumWidth(scaled(30));
+        button->setFont(scaledFont(11));
         const std::int64_t weekday = day.weekday;
         connect(button, &QToolButton::toggled, this, [this, weekday](bool on) {
             if (on)
@@ -153,7 +153,7 @@ ScheduleFields::ScheduleFields(const Calendar& calendar, ScheduleDraft draft, QW
 
     onDate_->setObjectName("onDate");
     onDate_->setCalendarPopup(true);
-    onDate_->setFont(pixelFont(12));
+    onDate_->setFont(scaledFont(12));
     layout->addLayout(labelledLine("On", {onDate_}, this));
 
     timesHeader_->setObjectName("timesHeader");
@@ -162,13 +162,13 @@ ScheduleFields::ScheduleFields(const Calendar& calendar, ScheduleDraft draft, QW
     layout->addLayout(timeRows_);
     addTime_->setObjectName("addTimeButton");
     addTime_->setFlat(true);
-    addTime_->setFont(pixelFont(12));
+    addTime_->setFont(scaledFont(12));
     addTime_->setIcon(Symbols::icon("plus", 12, palette().color(QPalette::ButtonText)));
     addTime_->setAutoDefault(false);
     layout->addWidget(addTime_, 0, Qt::AlignLeft);
 
     repeats_->setObjectName("repeatsCheck");
-    repeats_->setFont(pixelFont(12));
+    repeats_->setFont(scaledFont(12));
     layout->addWidget(repeats_);
 
     repeatSettings_->setObjectName("repeatSettings");
@@ -265,7 +265,7 @@ void ScheduleFields::rebuildTimeRows() {
         time->setObjectName("timeEdit");
         time->setAccessibleName("Time");
         time->setDisplayFormat("HH:mm");
-        time->setFont(pixelFont(12));
+        time->setFont(scaledFont(12));
         time->setTime(QTime(calendar_.hour(timeRow.date), calendar_.minute(timeRow.date)));
         const Uuid id = timeRow.id;
         connect(time, &QTimeEdit::timeChanged, this, [this, id](const QTime& picked) {

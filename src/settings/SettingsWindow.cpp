@@ -6,6 +6,7 @@
 #include "settings/PanelPreferencesBox.h"
 #include "settings/Sheets.h"
 #include "settings/ShortcutsTab.h"
+#include "settings/Style.h"
 #include "settings/ThreadFields.h"
 #include "settings/ThreadListTab.h"
 #include "settings/TodoSheets.h"
@@ -16,6 +17,7 @@
 #include <QGuiApplication>
 #include <QLabel>
 #include <QScreen>
+#include <QScrollArea>
 #include <QShortcut>
 #include <QTabBar>
 #include <QTabWidget>
@@ -38,7 +40,12 @@ SettingsWindow::SettingsWindow(ThreadStore& store, ShortcutSettings& shortcuts, 
     setObjectName("settingsWindow");
     setWindowTitle("Cadro");
     setMinimumSize(480, 460);
-    resize(560, 600);
+    // Larger for a larger desktop font, as far as the screen has room.
+    const QSize designed(560, 600);
+    QSize size(scaled(designed.width()), scaled(designed.height()));
+    if (QScreen* screen = QGuiApplication::primaryScreen())
+        size = size.boundedTo(screen->availableGeometry().size());
+    resize(size.expandedTo(designed));
 
     // The brand accent tints the controls.
     QPalette tinted = palette();
@@ -83,8 +90,14 @@ SettingsWindow::SettingsWindow(ThreadStore& store, ShortcutSettings& shortcuts, 
     brainDump_->setObjectName("brainDumpTab");
     shortcutsTab_->setObjectName("shortcutsTab");
     shortcutsTab_->addSection(new PanelPreferencesBox(ui_, shortcutsTab_));
+    // The shortcuts tab is the tallest: with a large font it scrolls.
+    auto* shortcutsPage = new QScrollArea(tabs_);
+    shortcutsPage->setObjectName("shortcutsPage");
+    shortcutsPage->setFrameShape(QFrame::NoFrame);
+    shortcutsPage->setWidgetResizable(true);
+    shortcutsPage->setWidget(shortcutsTab_);
     for (QWidget* tab :
-         {todo, static_cast<QWidget*>(brainDump_), static_cast<QWidget*>(shortcutsTab_)}) {
+         {todo, static_cast<QWidget*>(brainDump_), static_cast<QWidget*>(shortcutsPage)}) {
         const auto index = std::size_t(tabs_->count());
         tabs_->addTab(tab, QString::fromUtf8(label(kAllSettingsTabs[index]).data()));
     }

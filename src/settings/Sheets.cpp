@@ -38,18 +38,33 @@ QLineEdit* field(const char* name, const QString& placeholder, QWidget* parent) 
 }  // namespace
 
 QVBoxLayout* sheetLayout(QDialog* sheet, int width, int spacing) {
-    sheet->setFixedWidth(width);
+    sheet->setFixedWidth(scaled(width));
     auto* layout = new QVBoxLayout(sheet);
     layout->setContentsMargins(20, 20, 20, 20);
     layout->setSpacing(spacing);
+    // The height follows the content, both ways.
+    layout->setSizeConstraint(QLayout::SetMinimumSize);
     return layout;
+}
+
+void fitSheet(QDialog* sheet) {
+    // Layouts catch up with hidden fields only on a later pass of the event
+    // loop, and until then hold the sheet at its old minimum height: bring
+    // them up to date, innermost first, before taking the size.
+    const QList<QWidget*> widgets = sheet->findChildren<QWidget*>();
+    for (auto it = widgets.rbegin(); it != widgets.rend(); ++it)
+        if (QLayout* layout = (*it)->layout())
+            layout->activate();
+    if (QLayout* layout = sheet->layout())
+        layout->activate();
+    sheet->adjustSize();
 }
 
 QLabel* sheetHeading(const QString& text, QWidget* parent) {
     auto* label = new QLabel(text, parent);
     label->setObjectName("sheetHeading");
     label->setTextFormat(Qt::PlainText);
-    label->setFont(pixelFont(13, QFont::Bold));
+    label->setFont(scaledFont(13, QFont::Bold));
     label->setWordWrap(true);
     return label;
 }
@@ -168,7 +183,7 @@ EditStepsSheet::EditStepsSheet(ThreadStore& store, const Uuid& id, QWidget* pare
     auto* note = new QLabel(
         QString::fromUtf8("\u201CNext with New Task\u201D walks down this list, one per cycle."),
         this);
-    note->setFont(pixelFont(12));
+    note->setFont(scaledFont(12));
     note->setWordWrap(true);
     setTextColor(note, secondaryTextColor(this));
     layout->addWidget(note);
@@ -193,7 +208,7 @@ SnoozeSheet::SnoozeSheet(const QString& title, const QDateTime& start, const QDa
     layout->addWidget(sheetHeading(
         QString::fromUtf8("Snooze \u201C") + title + QString::fromUtf8("\u201D"), this));
     auto* text = new QLabel("It leaves the cycle and returns automatically at:", this);
-    text->setFont(pixelFont(12));
+    text->setFont(scaledFont(12));
     setTextColor(text, secondaryTextColor(this));
     layout->addWidget(text);
 

@@ -81,6 +81,9 @@ class SnoozeSheet : public QDialog {
 /// A fixed width, 20 points of margin and the given spacing.
 QVBoxLayout* sheetLayout(QDialog* sheet, int width, int spacing);
 QLabel* sheetHeading(const QString& text, QWidget* parent);
+/// Resizes the sheet to its content at once, smaller too, after fields were
+/// shown or hidden.
+void fitSheet(QDialog* sheet);
 /// `leading` (if any), flexible space, Cancel (Escape) and the default button
 /// (Return), which is returned.
 QPushButton* sheetButtons(QDialog* sheet, QVBoxLayout* layout, const QString& confirm,

@@ -119,13 +119,14 @@ constexpr std::array<SnoozeChoice, 6> kSnoozeChoices{{
 
 Keycap::Keycap(const QString& symbol, bool isAccent, QWidget* parent)
     : QWidget(parent), symbol_(symbol), isAccent_(isAccent) {
-    setFont(pixelFont(12, QFont::Medium));
+    setFont(scaledFont(12, QFont::Medium));
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
 QSize Keycap::sizeHint() const {
     const QFontMetrics metrics(font());
-    return {std::max(22, metrics.horizontalAdvance(symbol_) + 12), 22};
+    const int height = std::max(22, metrics.height() + 6);
+    return {std::max(height, metrics.horizontalAdvance(symbol_) + 12), height};
 }
 
 void Keycap::paintEvent(QPaintEvent*) {
@@ -160,10 +161,10 @@ ShortcutRow::ShortcutRow(HotKeyAction action, ShortcutSettings& shortcuts, QWidg
     texts->setSpacing(2);
     setAccessibleName(qs(title(action)));
     auto* name = new QLabel(qs(title(action)), this);
-    name->setFont(pixelFont(13, QFont::Medium));
+    name->setFont(scaledFont(13, QFont::Medium));
     texts->addWidget(name);
     detail_->setObjectName("shortcutDetail");
-    detail_->setFont(pixelFont(11));
+    detail_->setFont(scaledFont(11));
     detail_->setWordWrap(true);
     texts->addWidget(detail_);
     layout->addLayout(texts, 1);
@@ -292,7 +293,7 @@ void ShortcutRow::refresh() {
     const KeyCombo combo = shortcuts_.combo(action_);
     if (isRecording_) {
         auto* prompt = new QLabel("Type a shortcut", keys_);
-        prompt->setFont(pixelFont(12, QFont::Medium));
+        prompt->setFont(scaledFont(12, QFont::Medium));
         prompt->setAttribute(Qt::WA_TransparentForMouseEvents);
         setTextColor(prompt, BrandColor::accent());
         caps->addWidget(prompt);
@@ -343,7 +344,7 @@ ShortcutsTab::ShortcutsTab(ShortcutSettings& shortcuts, ThreadStore& store, QWid
 
     auto* header = new QHBoxLayout;
     auto* headline = new QLabel("Keyboard Shortcuts", this);
-    headline->setFont(pixelFont(14, QFont::DemiBold));
+    headline->setFont(scaledFont(14, QFont::DemiBold));
     header->addWidget(headline, 1);
     reset_->setObjectName("resetShortcutsButton");
     connect(reset_, &QPushButton::clicked, this, [this] { shortcuts_.resetAll(); });
@@ -360,7 +361,7 @@ ShortcutsTab::ShortcutsTab(ShortcutSettings& shortcuts, ThreadStore& store, QWid
           qs(editingKeysNote())}) {
         auto* label = new QLabel(note, this);
         label->setWordWrap(true);
-        label->setFont(pixelFont(11));
+        label->setFont(scaledFont(11));
         setTextColor(label, secondaryTextColor(this));
         layout->addWidget(label);
     }
@@ -373,7 +374,7 @@ ShortcutsTab::ShortcutsTab(ShortcutSettings& shortcuts, ThreadStore& store, QWid
     snoozeLine->addWidget(snoozeLabel);
     snooze_->setObjectName("defaultSnoozePicker");
     snooze_->setAccessibleName("Default snooze duration");
-    snooze_->setFixedWidth(150);
+    snooze_->setFixedWidth(scaled(150));
     snoozeLine->addWidget(snooze_);
     snoozeLine->addStretch(1);
     layout->addLayout(snoozeLine);

@@ -3,7 +3,10 @@
 #include "app/BrandColor.h"
 
 #include <QApplication>
+#include <QFontInfo>
 #include <QFrame>
+
+#include <algorithm>
 
 namespace cadro {
 
@@ -26,11 +29,24 @@ QColor secondaryTextColor(const QWidget* widget) {
     return color;
 }
 
-QFont pixelFont(int pixels, QFont::Weight weight) {
+namespace {
+constexpr qreal kBodyPoints = 13;
+}
+
+QFont scaledFont(qreal points, QFont::Weight weight) {
     QFont font = QApplication::font();
-    font.setPixelSize(pixels);
+    const qreal factor = points / kBodyPoints;
+    if (font.pointSizeF() > 0)
+        font.setPointSizeF(font.pointSizeF() * factor);
+    else
+        font.setPixelSize(std::max(1, qRound(font.pixelSize() * factor)));
     font.setWeight(weight);
     return font;
+}
+
+int scaled(int length) {
+    const qreal body = QFontInfo(QApplication::font()).pixelSize();
+    return qRound(length * std::max<qreal>(1, body / kBodyPoints));
 }
 
 void setTextColor(QWidget* widget, const QColor& color) {

@@ -20,13 +20,13 @@ StepsField::StepsField(QWidget* parent) : QWidget(parent), editor_(new QPlainTex
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(4);
     auto* caption = new QLabel("Next steps (one per line)", this);
-    caption->setFont(pixelFont(11));
+    caption->setFont(scaledFont(11));
     setTextColor(caption, secondaryTextColor(this));
     layout->addWidget(caption);
 
     editor_->setObjectName("stepsEditor");
-    editor_->setFont(pixelFont(12));
-    editor_->setFixedHeight(96);
+    editor_->setFont(scaledFont(12));
+    editor_->setFixedHeight(scaled(96));
     editor_->setTabChangesFocus(true);
     editor_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     editor_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -50,13 +50,13 @@ PriorityPicker::PriorityPicker(QWidget* parent)
     layout->setSpacing(6);
     check_->setObjectName("priorityCheck");
     spin_->setObjectName("prioritySpin");
-    check_->setFont(pixelFont(12));
-    spin_->setFont(pixelFont(12));
-    oncePerCycle_->setFont(pixelFont(12));
+    check_->setFont(scaledFont(12));
+    spin_->setFont(scaledFont(12));
+    oncePerCycle_->setFont(scaledFont(12));
     spin_->setRange(1, 20);
     spin_->setSingleStep(1);
     spin_->setValue(1);
-    spin_->setFixedWidth(52);
+    spin_->setFixedWidth(scaled(52));
     setTextColor(oncePerCycle_, secondaryTextColor(this));
     layout->addWidget(check_);
     layout->addWidget(spin_);
@@ -127,7 +127,7 @@ ColorControl::ColorControl(QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(6);
     check_->setObjectName("colorCheck");
-    check_->setFont(pixelFont(12));
+    check_->setFont(scaledFont(12));
     layout->addWidget(check_);
     layout->addWidget(well_);
     layout->addStretch(1);

@@ -1,5 +1,6 @@
 #include "settings/ThreadListTab.h"
 
+#include "core/settings/SettingsText.h"
 #include "settings/CommonWidgets.h"
 #include "settings/Style.h"
 #include "settings/Symbols.h"
@@ -54,6 +55,9 @@ ThreadListWidget::ThreadListWidget(QWidget* parent) : QListWidget(parent) {
     setSelectionMode(QAbstractItemView::SingleSelection);
     setVerticalScrollMode(QAbstractItemView::ScrollPerPixel);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    // Rows follow the window's width both ways, so titles are cut where
+    // they can be seen.
+    setResizeMode(QListView::Adjust);
     setSpacing(0);
     // Rows paint their own current background; no selection highlight.
     setStyleSheet(
@@ -165,6 +169,12 @@ void ThreadListTab::refresh() {
         const bool ownThreads = std::any_of(threads.begin(), threads.end(),
                                             [](const Strand& t) { return !t.isHygiene; });
         empty_->setVisible(!ownThreads);
+        // The built-in thread's row follows the panel: say what it is.
+        const auto hygiene = std::find_if(threads.begin(), threads.end(),
+                                          [](const Strand& t) { return t.isHygiene; });
+        empty_->setNote(hygiene == threads.end()
+                            ? QString()
+                            : QString::fromStdString(builtInThreadNote(*hygiene)));
     } else {
         stack_->setCurrentWidget(threads.empty() ? static_cast<QWidget*>(empty_) : list_);
     }

@@ -27,11 +27,9 @@ QString qs(const std::string& text) {
 }
 
 QLineEdit* borderlessField(const QString& placeholder, const QFont& font, QWidget* parent) {
-    auto* field = new QLineEdit(parent);
+    auto* field = new TitleField(parent);
     field->setPlaceholderText(placeholder);
-    field->setFrame(false);
     field->setFont(font);
-    field->setStyleSheet("QLineEdit { background: transparent; padding: 0; }");
     makeOneLine(field);
     return field;
 }
@@ -66,13 +64,13 @@ void ThreadRow::build() {
         mark->setPixmap(StatusIcon::brand(13, 2.0));
         first->addWidget(mark);
     }
-    title_ = borderlessField("Title", pixelFont(13, QFont::DemiBold), this);
+    title_ = borderlessField("Title", scaledFont(13, QFont::DemiBold), this);
     title_->setObjectName("titleField");
     first->addWidget(title_, 1);
 
     nowBadge_ = new QLabel("Now", this);
     nowBadge_->setObjectName("nowBadge");
-    nowBadge_->setFont(pixelFont(11, QFont::DemiBold));
+    nowBadge_->setFont(scaledFont(11, QFont::DemiBold));
     first->addWidget(nowBadge_);
 
     wakes_ = new QWidget(this);
@@ -84,7 +82,7 @@ void ThreadRow::build() {
     alarm->setPixmap(Symbols::pixmap("alarm", 11, secondaryTextColor(this), 2.0));
     wakesText_ = new QLabel(wakes_);
     wakesText_->setObjectName("wakesText");
-    wakesText_->setFont(pixelFont(11));
+    wakesText_->setFont(scaledFont(11));
     setTextColor(wakesText_, secondaryTextColor(this));
     wakesLayout->addWidget(alarm);
     wakesLayout->addWidget(wakesText_);
@@ -128,7 +126,7 @@ void ThreadRow::build() {
     column->addLayout(first);
 
     // The step.
-    step_ = borderlessField("Current step", pixelFont(12), this);
+    step_ = borderlessField("Current step", scaledFont(12), this);
     step_->setObjectName("stepField");
     QPalette stepPalette = step_->palette();
     stepPalette.setColor(QPalette::Text, secondaryTextColor(this));
@@ -140,7 +138,7 @@ void ThreadRow::build() {
     nextSteps_->setObjectName("nextStepsButton");
     nextSteps_->setAutoRaise(true);
     nextSteps_->setToolButtonStyle(Qt::ToolButtonTextBesideIcon);
-    nextSteps_->setFont(pixelFont(12));
+    nextSteps_->setFont(scaledFont(12));
     nextSteps_->setCursor(Qt::PointingHandCursor);
     nextSteps_->setIconSize(QSize(12, 12));
     connect(nextSteps_, &QToolButton::clicked, this, [this, id] {

@@ -26,7 +26,7 @@ QToolButton* textButton(const char* name, QWidget* parent) {
     auto* button = new QToolButton(parent);
     button->setObjectName(name);
     button->setAutoRaise(true);
-    button->setFont(pixelFont(11));
+    button->setFont(scaledFont(11));
     button->setIconSize(QSize(11, 11));
     button->setCursor(Qt::PointingHandCursor);
     button->setFocusPolicy(Qt::TabFocus);
@@ -70,13 +70,11 @@ void TodoRow::build() {
     const Uuid id = todo_.id;
     ThreadStore* store = context_.store;
 
-    title_ = new QLineEdit(this);
+    title_ = new TitleField(this);
     title_->setObjectName("titleField");
     title_->setAccessibleName("To-do");
     title_->setPlaceholderText("To-do");
-    title_->setFrame(false);
-    title_->setFont(pixelFont(12));
-    title_->setStyleSheet("QLineEdit { background: transparent; padding: 0; }");
+    title_->setFont(scaledFont(12));
     connect(title_, &QLineEdit::textEdited, this, [this, store, id](const QString& text) {
         todo_.title = text.toStdString();
         store->updateTodo(id, todo_.title);
@@ -85,7 +83,7 @@ void TodoRow::build() {
 
     nowBadge_ = new QLabel("Now", this);
     nowBadge_->setObjectName("nowBadge");
-    nowBadge_->setFont(pixelFont(11, QFont::DemiBold));
+    nowBadge_->setFont(scaledFont(11, QFont::DemiBold));
     setTextColor(nowBadge_, BrandColor::accent());
     line->addWidget(nowBadge_);
 
@@ -98,7 +96,7 @@ void TodoRow::build() {
     moon->setPixmap(Symbols::pixmap("moon.zzz", 11, secondaryTextColor(this), 2.0));
     untilText_ = new QLabel(until_);
     untilText_->setObjectName("untilText");
-    untilText_->setFont(pixelFont(11));
+    untilText_->setFont(scaledFont(11));
     setTextColor(untilText_, secondaryTextColor(this));
     untilLayout->addWidget(moon);
     untilLayout->addWidget(untilText_);

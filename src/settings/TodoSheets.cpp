@@ -46,11 +46,11 @@ AddTodoSheet::AddTodoSheet(ThreadStore& store, const Calendar& calendar, const C
 
     auto* estimateLine = new QHBoxLayout;
     auto* estimateCaption = new QLabel("Estimate", this);
-    estimateCaption->setFont(pixelFont(12));
+    estimateCaption->setFont(scaledFont(12));
     estimateCaption->setBuddy(estimate_);
     estimate_->setObjectName("estimateCombo");
     estimate_->setAccessibleName("Estimate");
-    estimate_->setFixedWidth(110);
+    estimate_->setFixedWidth(scaled(110));
     estimate_->addItem("None", 0);
     for (const Estimate& choice : kEstimates)
         estimate_->addItem(QString::fromUtf8(choice.label.data(), int(choice.label.size())),
@@ -61,7 +61,7 @@ AddTodoSheet::AddTodoSheet(ThreadStore& store, const Calendar& calendar, const C
     layout->addLayout(estimateLine);
 
     scheduled_->setObjectName("scheduleCheck");
-    scheduled_->setFont(pixelFont(12));
+    scheduled_->setFont(scaledFont(12));
     layout->addWidget(scheduled_);
     auto* indented = new QHBoxLayout;
     indented->setContentsMargins(20, 0, 0, 0);
@@ -105,7 +105,7 @@ bool AddTodoSheet::canAdd() const {
 void AddTodoSheet::refresh() {
     fields_->setVisible(scheduled_->isChecked());
     addButton_->setEnabled(canAdd());
-    adjustSize();
+    fitSheet(this);
 }
 
 void AddTodoSheet::add() {
@@ -161,7 +161,7 @@ ScheduleSheet::ScheduleSheet(ThreadStore& store, const Calendar& calendar, const
     });
     connect(fields_, &ScheduleFields::changed, this, [this, save] {
         save->setEnabled(fields_->draft().isValid());
-        adjustSize();
+        fitSheet(this);
     });
     save->setEnabled(fields_->draft().isValid());
     if (remove)

@@ -56,7 +56,7 @@ TodoTab::TodoTab(const TodoRow::Context& context, QWidget* parent)
     auto* chanceLine = new QHBoxLayout;
     chanceLine->setContentsMargins(10, 10, 10, 10);
     auto* chanceLabel = new QLabel("Chance per Next to surface a to-do", this);
-    chanceLabel->setFont(pixelFont(12));
+    chanceLabel->setFont(scaledFont(12));
     chanceLabel->setBuddy(chance_);
     chance_->setObjectName("chanceSpin");
     chance_->setAccessibleName(chanceLabel->text());

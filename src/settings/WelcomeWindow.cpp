@@ -2,6 +2,7 @@
 
 #include "app/BrandColor.h"
 #include "app/StatusIcon.h"
+#include "settings/Style.h"
 #include "settings/Symbols.h"
 
 #include <QCheckBox>
@@ -139,8 +140,8 @@ WelcomeWindow::WelcomeWindow(const LaunchAtLogin& launchAtLogin, const QString& 
     QPalette tinted = palette();
     tinted.setColor(QPalette::Highlight, BrandColor::accent());
     setPalette(tinted);
-    setFixedWidth(kWidth);
-    resize(kWidth, heightForWidth(kWidth));
+    setFixedWidth(scaled(kWidth));
+    resize(width(), heightForWidth(width()));
     add->setFocus();
 }
 

@@ -3,6 +3,7 @@
 #include "settings/NowBar.h"
 #include "settings/TodoTab.h"
 
+#include <QLabel>
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -40,6 +41,8 @@ TEST_F(SettingsWindowTest, EmptyStatesGiveWayToTheirLists) {
     auto* active = tab("activeTab");
     EXPECT_TRUE(in<QWidget>(active, "emptyState")->isVisibleTo(active));
     EXPECT_NE(row(h->hygiene()->id), nullptr);
+    // ...and says what that row is, by the name it shows.
+    EXPECT_TRUE(in<QLabel>(active, "emptyStateNote")->text().startsWith("The \u201CCadro\u201D"));
     in<QPushButton>(active, "emptyStateAction")->click();
     EXPECT_EQ(ui.sheet(), SettingsSheet::add());
     ui.setSheet(std::nullopt);

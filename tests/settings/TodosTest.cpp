@@ -1,6 +1,7 @@
 #include "SettingsFixture.h"
 
 #include "core/schedule/ScheduleLabels.h"
+#include "settings/CommonWidgets.h"
 #include "settings/ScheduleFields.h"
 #include "settings/TodoTab.h"
 
@@ -145,6 +146,36 @@ TEST_F(Todos, AddingAWeeklyToDoOnTwoDaysAtTwoTimes) {
     EXPECT_EQ(added.schedule->times, (std::vector<TimeOfDay>{{8, 0}, {17, 30}}));
     EXPECT_EQ(added.schedule->repeatRule, (RepeatRule{1, RepeatUnit::week, {2, 6}, std::nullopt}));
     EXPECT_EQ(h.calendar->day(added.schedule->startDate), 4);
+}
+
+TEST_F(Todos, TheAddSheetShrinksAgainAsItsFieldsGo) {
+    QDialog* sheet = open(SettingsSheet::addTodo());
+    std::vector<int> heights{sheet->height()};
+    for (const char* box : {"scheduleCheck", "repeatsCheck", "repeatsCheck", "scheduleCheck"}) {
+        in<QCheckBox>(sheet, box)->click();
+        heights.push_back(sheet->height());
+    }
+    EXPECT_TRUE(heights[0] < heights[1] && heights[1] < heights[2]);
+    EXPECT_EQ(heights[3], heights[1]) << "Repeats unticked";
+    EXPECT_EQ(heights[4], heights[0]) << "Schedule unticked";
+}
+
+TEST_F(Todos, ALongTitleEndsInAnEllipsisAndShowsWholeInItsTooltip) {
+    const std::string title =
+        "Call the insurance about the windscreen and ask whether the excess can be waived";
+    TodoRow* row = todoRow(*h->addTodo(title, std::nullopt, std::nullopt));
+    ui.setSelectedTab(SettingsTab::todo);
+    window.resize(window.minimumSize());
+    settle();
+    auto* field = in<TitleField>(row, "titleField");
+    const QString shown = field->shownText();
+    EXPECT_TRUE(shown.endsWith(QChar(0x2026)) && shown.startsWith("Call the insurance"));
+    // The row follows the narrower window, so the cut is where it shows.
+    EXPECT_LE(row->width(), todoTab()->list()->viewport()->width());
+    EXPECT_EQ(field->toolTip().toStdString(), title);
+    // While being edited the whole title is there to edit.
+    field->setFocus();
+    EXPECT_EQ(field->shownText().toStdString(), title);
 }
 
 TEST_F(Todos, WeeklyOnNoWeekdayCannotBeAddedAndTheFormSaysWhy) {

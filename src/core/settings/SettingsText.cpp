@@ -65,6 +65,15 @@ const Strand* nowThread(const ThreadStore& store) {
     return store.currentTodo() ? nullptr : store.current();
 }
 
+std::string builtInThreadNote(const Strand& hygiene) {
+    const std::string title = trimWhitespaceAndNewlines(hygiene.title);
+    const std::string which =
+        title.empty() ? "The thread" : "The \xE2\x80\x9C" + title + "\xE2\x80\x9D thread";
+    return which +
+           " below is built in. It comes up once a round and opens this window, so you can tidy "
+           "up your threads.";
+}
+
 std::string nowHeadline(const ThreadStore& store) {
     if (const Todo* todo = store.currentTodo())
         return "\xE2\x98\x90 " + todo->title;

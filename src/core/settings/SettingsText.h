@@ -17,6 +17,10 @@ std::vector<std::string> stepsFromText(std::string_view text);
 /// "Plan next steps", "1 next step", "<n> next steps".
 std::string nextStepsSummary(std::size_t count);
 
+/// Under the active list's empty state, which the built-in thread's row
+/// follows: what that row is, by the title it shows.
+std::string builtInThreadNote(const Strand& hygiene);
+
 /// The thread the now strip is about: the current thread, unless a to-do is up.
 const Strand* nowThread(const ThreadStore& store);
 
