@@ -292,6 +292,7 @@ TEST(ZoneInfoTest, RejectsDamagedFiles) {
     EXPECT_FALSE(parseTzif("TZif2 not really").has_value());
     // Paths that try to leave the zoneinfo folder are not zone ids.
     EXPECT_EQ(loadSystemZone("../../etc/passwd"), nullptr);
+    EXPECT_EQ(loadSystemZone("Etc/../Europe/Berlin"), nullptr);
     EXPECT_EQ(loadSystemZone("/etc/localtime"), nullptr);
     EXPECT_EQ(Calendar::make("Mars/Olympus_Mons", "en_US"), nullptr);
 }
