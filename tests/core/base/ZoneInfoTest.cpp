@@ -212,6 +212,11 @@ TEST(ZoneInfoTest, ReadsMadeUpFiles) {
         {"footer rules alone",
          tzif({{-18000, false}}, {}, "EST5EDT,M3.2.0,M11.1.0"),
          {{0, -18000}, {15552000, -14400}}},
+        // The last Friday of April 2026 is the 24th, not May 1, and comes after
+        // the file's last transition: the footer takes over within that year.
+        {"footer rules later in the last year",
+         tzif({{3600, false}}, {{1767225600, 0}}, "XST-1XDT,M4.5.5/0,M10.5.0/3"),
+         {{1776945600, 3600}, {1777118400, 7200}}},
         // Zero-based days count February 29, which ICU's rules cannot.
         {"footer rules ICU cannot follow", tzif({{3600, false}}, {}, "XST-1XDT,59,J300"), {}},
     };
@@ -250,8 +255,8 @@ TEST(ZoneInfoTest, ParsesPosixStrings) {
         EXPECT_EQ(zone->daylight ? std::optional(zone->daylight->offset) : std::nullopt,
                   row.daylight);
     }
-    for (const char* bad : {"", "CET", "CET-1CEST,M13.5.0,M10.5.0", "CET-1CEST,M3.5.0", "<+03-3",
-                            "AB-1", "XST-1XDT,366,299"}) {
+    for (const char* bad : {"", "CET", "CET-1CEST,M13.5.0,M10.5.0", "CET-1CEST,M0.5.0,M10.5.0",
+                            "CET-1CEST,M3.5.0", "<+03-3", "AB-1", "XST-1XDT,366,299"}) {
         EXPECT_FALSE(parsePosixTimeZone(bad)) << bad;
     }
 }
