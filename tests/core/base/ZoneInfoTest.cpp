@@ -215,6 +215,9 @@ TEST(ZoneInfoTest, ReadsMadeUpFiles) {
         {"footer rules later in the last year",
          tzif({{3600, false}}, {{1767225600, 0}}, "XST-1XDT,M4.5.5/0,M10.5.0/3"),
          {{1776945600, 3600}, {1777118400, 7200}}},
+        // Daylight time ends at midnight of January 1, which is still
+        // December 31 in UTC: ICU's annual rules cannot express that.
+        {"footer rules leaving their year", tzif({{0, false}}, {}, "XST-0XDT,J60,J1/0"), {}},
         // Zero-based days count February 29, which ICU's rules cannot.
         {"footer rules ICU cannot follow", tzif({{3600, false}}, {}, "XST-1XDT,59,J300"), {}},
     };
