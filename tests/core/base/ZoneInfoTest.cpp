@@ -247,6 +247,7 @@ TEST(ZoneInfoTest, ParsesPosixStrings) {
         {"<-02>2<-01>,M3.5.0/-1,M10.5.0/0", -7200, -3600},
         {"EST5EDT", -18000, -14400},
         {"XST-1XDT,59,299", 3600, 7200},  // zero-based days
+        {"XST-1XDT,M1.1.0,M12.5.0", 3600, 7200},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.text);
@@ -256,8 +257,9 @@ TEST(ZoneInfoTest, ParsesPosixStrings) {
         EXPECT_EQ(zone->daylight ? std::optional(zone->daylight->offset) : std::nullopt,
                   row.daylight);
     }
-    for (const char* bad : {"", "CET", "CET-1CEST,M13.5.0,M10.5.0", "CET-1CEST,M0.5.0,M10.5.0",
-                            "CET-1CEST,M3.5.0", "<+03-3", "AB-1", "XST-1XDT,366,299"}) {
+    for (const char* bad :
+         {"", "CET", "CET-1CEST,M13.5.0,M10.5.0", "CET-1CEST,M0.5.0,M10.5.0", "CET-1CEST,M3.5.0",
+          "<+03-3", "AB-1", "XST-", "XST-1XDT,366,299", "XST-1XDT,J0,J300"}) {
         EXPECT_FALSE(parsePosixTimeZone(bad)) << bad;
     }
 }
