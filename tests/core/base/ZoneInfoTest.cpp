@@ -141,6 +141,10 @@ std::vector<std::int64_t> instantsToCheck(const icu::BasicTimeZone& zone, const 
     UDate after = static_cast<UDate>(kFrom) * 1000.0;
     while (zone.getNextTransition(after, false, transition) &&
            transition.getTime() < kTo * 1000.0) {
+        if (!(transition.getTime() > after)) {
+            ADD_FAILURE() << "the changes stop moving forward at " << after / 1000.0;
+            break;
+        }
         after = transition.getTime();
         addChange(static_cast<std::int64_t>(after / 1000.0));
     }
