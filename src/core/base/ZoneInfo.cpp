@@ -215,6 +215,25 @@ std::optional<std::int64_t> posixTransitionUnix(const PosixTransitionRule& rule,
     return dayNumber * 86400 + rule.seconds - offsetBefore;
 }
 
+// ICU looks for a rule's next change from the year an instant lies in, so a
+// change that falls into the year before or after its own (a rule at the turn
+// of the year, or a time far outside 0-24h) is skipped or found again and
+// again. The rules repeat every 400 years.
+bool staysInItsYear(const PosixTransitionRule& rule, std::int32_t offsetBefore) {
+    for (std::int64_t year = 2000; year < 2400; ++year) {
+        const auto time = posixTransitionUnix(rule, year, offsetBefore);
+        if (!time || civilFromDayNumber(floorDiv(*time, 86400)).year != year) {
+            return false;
+        }
+    }
+    return true;
+}
+
+bool icuCanFollow(const PosixTimeZone::Daylight& daylight, std::int32_t standardOffset) {
+    return staysInItsYear(daylight.start, standardOffset) &&
+           staysInItsYear(daylight.end, daylight.offset);
+}
+
 std::unique_ptr<icu::DateTimeRule> toIcuRule(const PosixTransitionRule& rule) {
     const std::int32_t millis = rule.seconds * 1000;
     switch (rule.kind) {
@@ -413,7 +432,8 @@ std::unique_ptr<icu::BasicTimeZone> makeIcuZone(std::string_view id, const TzifD
     std::optional<PosixTimeZone> footer;
     if (!data.footer.empty()) {
         footer = parsePosixTimeZone(data.footer);
-        if (!footer) {
+        if (!footer ||
+            (footer->daylight && !icuCanFollow(*footer->daylight, footer->standardOffset))) {
             return nullptr;
         }
     }
@@ -533,6 +553,9 @@ std::unique_ptr<icu::BasicTimeZone> makeIcuZone(std::string_view id, const Posix
         new icu::InitialTimeZoneRule(u"initial", zone.standardOffset * 1000, 0));
     UErrorCode status = U_ZERO_ERROR;
     if (zone.daylight) {
+        if (!icuCanFollow(*zone.daylight, zone.standardOffset)) {
+            return nullptr;
+        }
         const OffsetSplit standardSplit = split(zone.standardOffset, zone.standardOffset);
         const OffsetSplit daylightSplit = split(zone.standardOffset, zone.daylight->offset);
         auto daylightRule = annualRule("daylight", daylightSplit, zone.daylight->start, 1);
