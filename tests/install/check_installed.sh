@@ -28,9 +28,11 @@ for icon in scalable/apps/$id.svg symbolic/apps/$id-symbolic.svg 48x48/apps/$id.
   [ -s "$icons/$icon" ] || fail "no icon $icon"
 done
 
-man_page=$dir/share/man/man1/cadro.1.gz
-man_text=$(MANWIDTH=200 man --warnings -l "$man_page" 2>"$root/man.err") || fail "man cannot render the page"
-[ ! -s "$root/man.err" ] || { cat "$root/man.err" >&2; fail "the manual page has warnings"; }
+for page in cadro-tray cadro; do
+  man_text=$(MANWIDTH=200 man --warnings -l "$dir/share/man/man1/$page.1.gz" 2>"$root/man.err") ||
+    fail "man cannot render the page of $page"
+  [ ! -s "$root/man.err" ] || { cat "$root/man.err" >&2; fail "the manual page of $page has warnings"; }
+done
 
 bash_file=$dir/share/bash-completion/completions/cadro
 zsh_file=$dir/share/zsh/vendor-completions/_cadro
