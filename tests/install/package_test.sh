@@ -1,7 +1,6 @@
 #!/usr/bin/env bash
-# Builds the Debian package with scripts/package in a tree inside the given
-# build, checks it with lintian as Debian would, unpacks it, and checks what
-# it holds as the install test does.
+# Builds the Debian package with scripts/package, checks it with lintian as
+# Debian would, unpacks it, and checks what it holds as the install test does.
 # Usage: package_test.sh BUILD_DIR
 set -euo pipefail
 build=$(realpath "$1")
@@ -10,10 +9,10 @@ work=$(mktemp -d)
 trap 'rm -rf "$work"' EXIT
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# The package's tree compiles with the same launcher (ccache) as the build.
+# The package is compiled in scripts/package's own tree, shared with it, and
+# with the same launcher (ccache) as the build.
 launcher=$(sed -n 's/^CMAKE_CXX_COMPILER_LAUNCHER:[A-Z]*=//p' "$build/CMakeCache.txt")
-CMAKE_CXX_COMPILER_LAUNCHER=$launcher CADRO_PACKAGE_BUILD_DIR=$build/deb \
-  "$here/../../scripts/package" "$work/dist" >/dev/null
+CMAKE_CXX_COMPILER_LAUNCHER=$launcher "$here/../../scripts/package" "$work/dist" >/dev/null
 deb=$(ls "$work"/dist/cadro_*.deb)
 
 # Not a single tag, down to the pedantic and informational ones (hardening,
