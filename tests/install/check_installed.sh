@@ -28,9 +28,11 @@ for icon in scalable/apps/$id.svg symbolic/apps/$id-symbolic.svg symbolic/apps/$
   [ -s "$icons/$icon" ] || fail "no icon $icon"
 done
 
-man_page=$dir/share/man/man1/cadro.1.gz
-man_text=$(MANWIDTH=200 man --warnings -l "$man_page" 2>"$root/man.err") || fail "man cannot render the page"
-[ ! -s "$root/man.err" ] || { cat "$root/man.err" >&2; fail "the manual page has warnings"; }
+for page in cadro-tray cadro; do
+  man_text=$(MANWIDTH=200 man --warnings -l "$dir/share/man/man1/$page.1.gz" 2>"$root/man.err") ||
+    fail "man cannot render the page of $page"
+  [ ! -s "$root/man.err" ] || { cat "$root/man.err" >&2; fail "the manual page of $page has warnings"; }
+done
 
 bash_file=$dir/share/bash-completion/completions/cadro
 zsh_file=$dir/share/zsh/vendor-completions/_cadro
@@ -40,10 +42,11 @@ complete_bash() {
     _ "$bash_file" "$@"
 }
 complete_zsh() {
-  # compadd and _describe stand in for the completion system, printing what
-  # would be offered.
+  # compadd, _describe and _files stand in for the completion system,
+  # printing what would be offered.
   zsh -c 'compadd() { [[ $1 == -- ]] && shift; print -l -- "$@"; }
           _describe() { print -l -- ${(P)${@[-1]}%%:*}; }
+          _files() { print -l -- *(N); }
           source "$1" >/dev/null; shift; words=(cadro "$@"); CURRENT=$(( $# + 1 )); _cadro' \
     _ "$zsh_file" "$@"
 }
@@ -66,4 +69,37 @@ for command in $commands; do
     complete_fish "$command" -- | grep -x -- "$option" >/dev/null || fail "fish does not complete $command $option"
   done
 done
+# Values complete too: file names where a file is asked for, the titles in
+# the store where a thread or to-do is, and the words an option takes. The
+# completions ask the installed cadro for the titles.
+export XDG_DATA_HOME=$root/data XDG_CONFIG_HOME=$root/config XDG_RUNTIME_DIR=$root/run
+export PATH=$dir/bin:$PATH
+mkdir -p -m 700 "$XDG_RUNTIME_DIR"
+mkdir -p "$root/files" && touch "$root/files/notes.md"
+"$cadro" -q add-thread "Quarterly report" >/dev/null
+"$cadro" -q add-todo Invoices >/dev/null
+offers() {  # SHELL WANTED ARGUMENTS...: true when completing the arguments offers WANTED
+  local shell=$1 wanted=$2
+  shift 2
+  (cd "$root/files" && "complete_$shell" "$@") | grep -xF -- "$wanted" >/dev/null
+}
+for shell in bash zsh fish; do
+  thread="Quarterly report"
+  [ "$shell" = bash ] && thread='Quarterly\ report'
+  while read -r wanted args; do
+    [ "$wanted" = @thread ] && wanted=$thread
+    eval "set -- $args"
+    offers "$shell" "$wanted" "$@" || fail "$shell: cadro $* <tab> does not offer $wanted"
+  done <<EOT
+notes.md         import ''
+notes.md         brain-dump --link ''
+@thread          park ''
+@thread          move x --before Q
+Invoices         done I
+week             add-todo x --every ''
+month            add-todo x --every 2 ''
+EOT
+  ! offers "$shell" Invoices park '' || fail "$shell: park offers a to-do"
+done
+
 echo "checked: programs, desktop entry, metainfo, icons, manual page, completions"

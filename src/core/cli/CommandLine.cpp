@@ -129,9 +129,15 @@ void runAddTodo(CommandRun& run, Arguments& args) {
 
 void runList(CommandRun& run, Arguments& args) {
     bool json = args.flag("--json");
+    bool titles = args.flag("--titles");
     args.done();
-    run.result.out += json ? listJson(run.store(), run.host.calendar, run.now()) + "\n"
-                           : listText(run.store(), run.host.calendar, run.now());
+    if (json && titles)
+        throw UsageError("--json and --titles cannot be combined");
+    if (titles)
+        run.result.out += listTitles(run.store());
+    else
+        run.result.out += json ? listJson(run.store(), run.host.calendar, run.now()) + "\n"
+                               : listText(run.store(), run.host.calendar, run.now());
 }
 
 void runTick(CommandRun& run, Arguments& args) {

@@ -206,6 +206,19 @@ std::string listText(const ThreadStore& store, const Calendar& calendar, Date no
     return out;
 }
 
+std::string listTitles(const ThreadStore& store) {
+    // Control characters (a tab among them) are shown as replacements, so
+    // each line holds exactly one tab.
+    std::string out;
+    for (auto kind : {ThreadKind::active, ThreadKind::parked, ThreadKind::snoozed}) {
+        for (const auto& thread : store.threads(kind))
+            out += withoutControlCharacters(thread.title) + "\tthread\n";
+    }
+    for (const auto& todo : store.todos())
+        out += withoutControlCharacters(todo.title) + "\tto-do\n";
+    return out;
+}
+
 std::string listJson(const ThreadStore& store, const Calendar& calendar, Date now) {
     OrderedValue out = OrderedValue::object();
     out["sessionOpen"] = store.sessionOpen();

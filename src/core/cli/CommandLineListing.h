@@ -23,6 +23,9 @@ std::string currentLine(const ThreadStore& store);
 
 std::string listText(const ThreadStore& store, const Calendar& calendar, Date now);
 std::string listJson(const ThreadStore& store, const Calendar& calendar, Date now);
+/// What `cadro list --titles` prints for the shell completions: one line per
+/// thread and to-do, its title, a tab and "thread" or "to-do".
+std::string listTitles(const ThreadStore& store);
 /// An instant as ISO 8601 in the calendar's zone, with its offset
 /// ("2026-03-04T18:00:00+01:00").
 std::string localTimestamp(Date date, const Calendar& calendar);
