@@ -108,7 +108,9 @@ start_app() {
   faketime=$(ls /usr/lib/*/faketime/libfaketime.so.1 | head -n1)
   mkdir -p "$XDG_CONFIG_HOME/Cadro"
   printf '[General]\nwelcome.shown=true\n' >"$XDG_CONFIG_HOME/Cadro/Cadro.conf"
-  LD_PRELOAD=$faketime FAKETIME="@$1 x10" \
+  # Ten times faster, so that a to-do comes up within seconds; "x1" for the
+  # app's own timers at the pace a panel restarts.
+  LD_PRELOAD=$faketime FAKETIME="@$1 ${2:-x10}" \
     QT_QPA_PLATFORM=xcb bg "$tray" >>"$work/app.log" 2>&1
   app=${pids[-1]}
   app_started=$SECONDS
@@ -116,6 +118,13 @@ start_app() {
   wait_for 15 answers || fail "the tray app does not answer"
 }
 answers() { "$cadro" status >/dev/null 2>&1; }
+# The app again at real pace: a panel's restart takes seconds of real time,
+# which the fast clock would turn into a minute of the app's.
+restart_app_at_real_pace() {
+  "$cadro" quit >/dev/null 2>&1
+  wait_for 10 eval '! kill -0 "$app" 2>/dev/null' || fail "the tray app did not quit"
+  start_app "$(date -d "@$((app_clock + (SECONDS - app_started) * 10))" '+%Y-%m-%d %H:%M:%S')" x1
+}
 
 py=/usr/bin/python3
 atspi() { "$py" "$here/atspi_tool.py" "$@"; }

@@ -98,6 +98,8 @@ wait_for 10 label_shows || fail "the label did not follow Next in the menu"
 
 # The extension off and on again: the item comes back, and no window opens.
 step=restart
+restart_app_at_real_pace
+wait_for 30 label_shows || fail "the item did not show after the app started again"
 windows >"$work/windows"
 gdbus call --session -d org.gnome.Shell -o /org/gnome/Shell \
   -m org.gnome.Shell.Extensions.DisableExtension ubuntu-appindicators@ubuntu.com >/dev/null

@@ -86,6 +86,8 @@ click_entry "Next"
 wait_for 10 eval '[ "$("$cadro" status)" != "$before" ]' || fail "Next in the menu did not move on"
 
 step=restart
+restart_app_at_real_pace
+wait_for 30 item_shown || fail "the item did not show after the app started again"
 windows >"$work/windows"
 xfce4-panel -r
 sleep 2

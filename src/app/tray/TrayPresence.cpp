@@ -12,6 +12,8 @@
 #include <QMenu>
 #include <QSystemTrayIcon>
 
+#include <algorithm>
+
 namespace cadro {
 namespace {
 
@@ -23,6 +25,10 @@ const QString kItemPath = QStringLiteral("/StatusNotifierItem");
 constexpr int kGraceMilliseconds = 10'000;
 // How often to ask a panel that did not take the item yet.
 constexpr int kRetryMilliseconds = 1'000;
+// How long after taking the item a host is looked at again.
+constexpr int kSettleMilliseconds = 3'000;
+// How often the item is offered again to one watcher that dropped it.
+constexpr int kRechecks = 3;
 // A click the host reports this far from the pointer was not where the
 // pointer is: some hosts send (0, 0) or their own corner.
 constexpr int kClickSlackPixels = 64;
@@ -30,7 +36,7 @@ constexpr int kClickSlackPixels = 64;
 }  // namespace
 
 TrayPresence::TrayPresence(QMenu* menu, Hooks hooks, QObject* parent)
-    : QObject(parent), menu_(menu), hooks_(std::move(hooks)) {
+    : QObject(parent), menu_(menu), hooks_(std::move(hooks)), recheckBudget_(kRechecks) {
     grace_.setSingleShot(true);
     grace_.setInterval(kGraceMilliseconds);
     connect(&grace_, &QTimer::timeout, this, &TrayPresence::checkPlace);
@@ -46,6 +52,7 @@ TrayPresence::TrayPresence(QMenu* menu, Hooks hooks, QObject* parent)
     connect(watcher_, &QDBusServiceWatcher::serviceOwnerChanged, this,
             [this](const QString&, const QString&, const QString& owner) {
                 isRegistered_ = false;
+                recheckBudget_ = kRechecks;
                 if (owner.isEmpty()) {
                     // Panels restart (a reload, a screen lock in GNOME): give
                     // this one time to come back before falling back.
@@ -91,55 +98,71 @@ void TrayPresence::registerWithWatcher() {
     connect(pending, &QDBusPendingCallWatcher::finished, this,
             [this](QDBusPendingCallWatcher* answer) {
                 answer->deleteLater();
-                if (answer->isError()) {
-                    // A watcher that has just started may not answer yet, and
-                    // some refuse an item they already took up on their own
-                    // (they look for items on the bus as they start).
-                    confirmRegistration();
+                if (!answer->isError()) {
+                    registered();
                     return;
                 }
-                registered();
+                // A watcher that has just started may not answer yet, and
+                // some refuse an item they already took up on their own
+                // (they look for items on the bus as they start).
+                whenListed([this](bool listed) {
+                    if (listed)
+                        registered();
+                    else if (grace_.isActive())
+                        askAgainLater();  // after the grace time checkPlace decides
+                });
             });
 }
 
-void TrayPresence::confirmRegistration() {
+void TrayPresence::whenListed(std::function<void(bool)> then) {
     QDBusMessage call = QDBusMessage::createMethodCall(
         kWatcherService, kWatcherPath, QStringLiteral("org.freedesktop.DBus.Properties"),
         QStringLiteral("Get"));
     call << kWatcherService << QStringLiteral("RegisteredStatusNotifierItems");
     auto* pending =
         new QDBusPendingCallWatcher(QDBusConnection::sessionBus().asyncCall(call), this);
-    connect(
-        pending, &QDBusPendingCallWatcher::finished, this, [this](QDBusPendingCallWatcher* answer) {
-            answer->deleteLater();
-            const QDBusMessage reply = answer->reply();
-            const QStringList items = reply.arguments().isEmpty()
-                                          ? QStringList()
-                                          : qvariant_cast<QDBusVariant>(reply.arguments().first())
-                                                .variant()
-                                                .toStringList();
-            const QString uniqueName = QDBusConnection::sessionBus().baseService();
-            for (const QString& item : items) {
-                if (item.startsWith(serviceName_) || item.startsWith(uniqueName + '/') ||
-                    item == uniqueName) {
-                    registered();
-                    return;
-                }
-            }
-            // Not taken yet: ask again while the panel may still be
-            // starting; after the grace time checkPlace decides.
-            if (grace_.isActive())
-                QTimer::singleShot(kRetryMilliseconds, this, [this] {
-                    if (!isRegistered_ && hasWatcher())
-                        registerWithWatcher();
-                });
-        });
+    connect(pending, &QDBusPendingCallWatcher::finished, this,
+            [this, then = std::move(then)](QDBusPendingCallWatcher* answer) {
+                answer->deleteLater();
+                const QList<QVariant> values = answer->reply().arguments();
+                const QStringList items =
+                    values.isEmpty()
+                        ? QStringList()
+                        : qvariant_cast<QDBusVariant>(values.first()).variant().toStringList();
+                // Watchers list an item by the name it gave, or by its
+                // connection's unique name with the object path.
+                const QString uniqueName = QDBusConnection::sessionBus().baseService();
+                then(std::any_of(items.begin(), items.end(), [&](const QString& item) {
+                    return item.startsWith(serviceName_) || item == uniqueName ||
+                           item.startsWith(uniqueName + '/');
+                }));
+            });
+}
+
+void TrayPresence::askAgainLater() {
+    QTimer::singleShot(kRetryMilliseconds, this, [this] {
+        if (!isRegistered_ && hasWatcher())
+            registerWithWatcher();
+    });
 }
 
 void TrayPresence::registered() {
     isRegistered_ = true;
     if (fallback_)
         fallback_->hide();
+    // A host may still drop the item while it sets it up (GNOME's extension
+    // does when it meets an item twice at its start): look again once it has
+    // settled, and offer the item anew if it went.
+    QTimer::singleShot(kSettleMilliseconds, this, [this] {
+        if (!isRegistered_ || recheckBudget_ <= 0)
+            return;
+        whenListed([this](bool listed) {
+            if (listed || !isRegistered_ || recheckBudget_-- <= 0)
+                return;
+            isRegistered_ = false;
+            registerWithWatcher();
+        });
+    });
 }
 
 bool TrayPresence::hasWatcher() const {

@@ -48,8 +48,10 @@ class TrayPresence : public QObject {
   private:
     void exportItem();
     void registerWithWatcher();
-    // A refused registration: the watcher may list the item all the same.
-    void confirmRegistration();
+    // Whether the watcher lists the item (a refused registration may have
+    // been taken all the same; a taken one may have been dropped).
+    void whenListed(std::function<void(bool)> then);
+    void askAgainLater();
     void registered();
     bool hasWatcher() const;
     void useFallback();
@@ -71,6 +73,7 @@ class TrayPresence : public QObject {
     QTimer grace_;
     bool isRegistered_ = false;
     bool hasToldNoTray_ = false;
+    int recheckBudget_ = 0;
 };
 
 }  // namespace cadro
