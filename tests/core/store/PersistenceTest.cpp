@@ -195,14 +195,21 @@ TEST(BrainDump, AFileThatIsNotUtf8TextIsNeverRead) {
     EXPECT_EQ(h->brainDump(), "safe");
 }
 
-// Swapped links and files are attacked end to end (braindump_link_swap.sh);
-// a file grown too large is checked here: not read, so not replaced either.
-TEST(BrainDump, AFileGrownPastTheLimitIsNotReplaced) {
+// Links and other users' files in its place are attacked end to end
+// (braindump_link_swap.sh). A file grown too large, or one of the user's own
+// swapped in after the last read, is never replaced either.
+TEST(BrainDump, AGrownOrSwappedFileIsNotWritten) {
     LinkedDump h;
     ASSERT_TRUE(h->linkBrainDumpFile(h.notes()));
     fs::resize_file(h.notes(), BrainDumpFile::kMaxBytes + 1);
     EXPECT_FALSE(h->editBrainDump("small"));
     EXPECT_EQ(static_cast<std::int64_t>(fs::file_size(h.notes())), BrainDumpFile::kMaxBytes + 1);
+
+    fs::rename(h.notes(), h.dir / "aside.md");  // keeps its inode number taken
+    testing::writeFile(h.dir / "other.md", "other");
+    fs::rename(h.dir / "other.md", h.notes());
+    EXPECT_FALSE(h->editBrainDump("- more"));
+    EXPECT_EQ(testing::readFile(h.notes()), "other");
 }
 
 }  // namespace

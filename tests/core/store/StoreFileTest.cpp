@@ -140,6 +140,16 @@ TEST(StoreFile, AnyMissingRequiredKeyOrWrongTypeFailsTheWholeFileAndKeepsACopy) 
     EXPECT_EQ(copies, std::multiset<std::string>(damaged.begin(), damaged.end()));
 }
 
+// A file the user may not read is attacked end to end (unreadable_store.sh);
+// a folder in its place takes another path.
+TEST(StoreFile, AFolderInPlaceOfTheFileIsAProblem) {
+    StoreHarness h;
+    fs::remove(h.file());
+    fs::create_directory(h.file());
+    h.reopen();
+    EXPECT_NE(h->loadProblem().find("cannot read"), std::string::npos) << h->loadProblem();
+}
+
 TEST(StoreFile, DanglingAndSharedIdsAndOutOfRangePreferencesAreRepairedOnLoad) {
     StoreHarness h;
     h->startDay();
