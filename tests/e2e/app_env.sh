@@ -2,8 +2,8 @@
 # Shared set-up for the end-to-end scripts that run the tray app: temporary
 # XDG folders, an Xvfb of their own, a cleanup trap and helpers to start, wait
 # for and stop the app. Source it after setting `cadro`.
-set -euo pipefail
-work=$(mktemp -d)
+# shellcheck source-path=SCRIPTDIR source=../attack/store_env.sh
+source "$(dirname "${BASH_SOURCE[0]}")/../attack/store_env.sh"
 pids=()
 mounts=()
 cleanup() {
@@ -21,10 +21,6 @@ fail() {
 set -E
 trap 'fail "line $LINENO: $BASH_COMMAND"' ERR
 
-export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
-export TMPDIR=$work/tmp TZ=Europe/Berlin LANG=en_US.UTF-8
-mkdir -p "$XDG_RUNTIME_DIR" "$TMPDIR" && chmod 700 "$XDG_RUNTIME_DIR"
-store=$XDG_DATA_HOME/Cadro/threads.json
 socket=$XDG_RUNTIME_DIR/cadro/tray.sock
 
 Xvfb -displayfd 5 -nolisten tcp -screen 0 1024x768x24 5>"$work/display" 2>/dev/null &
@@ -69,13 +65,11 @@ quit_app() {
   "$cadro" quit >/dev/null || fail "cadro quit failed"
   wait_app_end "$app"
 }
-# Runs a command without output; true when it exits $1. Sets `status`; its
-# error output is in $work/last.err.
+# Runs a command as `run` does; true when it exits $1.
 exits() {
   local want=$1
   shift
-  status=0
-  "$@" >/dev/null 2>"$work/last.err" || status=$?
+  run "$@"
   [ "$status" -eq "$want" ]
 }
 # True when `cadro list --json` (through the app when one runs) has a title.

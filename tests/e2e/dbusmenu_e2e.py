@@ -17,8 +17,8 @@ import dbus
 import dbus.mainloop.glib
 import gi
 
-from panel_common import (CONF, PROCESSES, TRAY, WORK, Watcher, cadro, check, launch_app,
-                          quit_app, schedule_todo_soon, wait_for)
+from panel_common import (CONF, TRAY, WORK, Watcher, cadro, check, launch_app,
+                          quit_app, run, schedule_todo_soon, wait_for)
 
 gi.require_version("Dbusmenu", "0.4")
 from gi.repository import Dbusmenu  # noqa: E402
@@ -221,8 +221,4 @@ def main():
     print("1 passed, 0 failed")
 
 
-try:
-    main()
-finally:
-    for process in reversed(PROCESSES):
-        process.kill()
+run(main)

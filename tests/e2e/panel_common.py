@@ -89,3 +89,12 @@ def schedule_todo_soon(title, clock):
     at = at.replace(second=0) + datetime.timedelta(minutes=1)
     cadro("add-todo", title, "--on", at.strftime("%Y-%m-%d"), "--at", at.strftime("%H:%M"))
 
+
+
+# Runs the test, ending every process it started however it ends.
+def run(main):
+    try:
+        main()
+    finally:
+        for process in reversed(PROCESSES):
+            process.kill()

@@ -19,8 +19,8 @@ import dbus.mainloop.glib
 import dbus.service
 from gi.repository import GLib
 
-from panel_common import (CONF, PROCESSES, TRAY, Watcher, cadro, check, launch_app, quit_app,
-                          schedule_todo_soon, wait_for)
+from panel_common import (CONF, TRAY, Watcher, cadro, check, launch_app, quit_app,
+                          run, schedule_todo_soon, wait_for)
 
 CLOCK_START = datetime.datetime(2027, 1, 4, 8, 0)
 ITEM = "org.kde.StatusNotifierItem"
@@ -304,8 +304,4 @@ def main():
     print("1 passed, 0 failed")
 
 
-try:
-    main()
-finally:
-    for process in reversed(PROCESSES):
-        process.kill()
+run(main)

@@ -39,10 +39,7 @@ icon_box() {
 }
 step=contrast
 shot contrast
-read -r ratio rest < <(icon_contrast "$shots/contrast.png" $(icon_box))
-cp "$work/contrast.png" "$shots/icon.png"
-echo "gnome: icon contrast $ratio:1 ($rest)"
-awk -v r="$ratio" 'BEGIN { exit !(r >= 3) }' || problem "the icon's contrast is $ratio:1 ($rest), below 3:1"
+check_contrast contrast icon $(icon_box)
 
 # Opens the extension's menu (right click on the item) and reads it.
 open_menu() {
@@ -64,36 +61,20 @@ close_menu
 
 # Changes: a thread parked, Next, a to-do coming up.
 step=todo
-"$cadro" park >/dev/null
-"$cadro" next >/dev/null
-todo_soon "Call the bank"
-wait_for 20 status_has "Call the bank" || fail "the to-do did not come up: $("$cadro" status)"
+bring_up_todo
 wait_for 10 label_shows || fail "the label did not follow the to-do"
 sleep 1
 shot attention
-read -r ratio rest < <(icon_contrast "$shots/attention.png" $(icon_box))
-cp "$work/contrast.png" "$shots/attention-icon.png"
-echo "gnome: attention icon $ratio:1 ($rest)"
+check_contrast attention "attention icon" $(icon_box)
 # Cadro's waves fill most of the icon's height; the extension's placeholder
 # is a row of three small dots.
 size=${rest##*size=}
 [ "${size#*x}" -ge 8 ] || problem "the attention icon is not Cadro's (only ${size} px of it stands out: $rest)"
 
 step=todo-menu
-open_menu
-shot todo-menu
-check_menu 3 "${todo_menu[@]}"
-before=$("$cadro" status)
-click_entry "Done"
-wait_for 10 eval '[ "$("$cadro" status)" != "$before" ]' || fail "Done in the menu did not move on"
-
+click_moves_on Done 3 "${todo_menu[@]}"
 step=next-in-menu
-open_menu
-shot next-menu
-check_menu 4 "${thread_menu[@]/Parked (1)/Parked (2)}"
-before=$("$cadro" status)
-click_entry "Next"
-wait_for 10 eval '[ "$("$cadro" status)" != "$before" ]' || fail "Next in the menu did not move on"
+click_moves_on Next 4 "${thread_menu[@]/Parked (1)/Parked (2)}"
 wait_for 10 label_shows || fail "the label did not follow Next in the menu"
 
 # The extension off and on again: the item comes back, and no window opens.

@@ -99,3 +99,33 @@ read_popup() {
   import -display "$DISPLAY" -window root "$work/popup.png" 2>/dev/null &&
     "$py" "$tests_here/ocr_menu.py" "$work/popup.png" "$@" >"$work/seen"
 }
+# Checks that the icon in the area "X Y W H" (after $1 $2) of the screenshot
+# $1 stands out at least 3:1 from the panel; $2 names it. Leaves the details
+# in `rest`.
+check_contrast() {
+  local shot=$1 what=$2 ratio
+  shift 2
+  read -r ratio rest < <(icon_contrast "$shots/$shot.png" "$@")
+  cp "$work/contrast.png" "$shots/icon-$shot.png"
+  echo "$panel: $what contrast $ratio:1 ($rest)"
+  awk -v r="$ratio" 'BEGIN { exit !(r >= 3) }' || problem "the $what's contrast is $ratio:1 ($rest), below 3:1"
+}
+# Parks the current thread, moves on and waits until a to-do comes up.
+bring_up_todo() {
+  "$cadro" park >/dev/null
+  "$cadro" next >/dev/null
+  todo_soon "Call the bank"
+  wait_for 20 status_has "Call the bank" || fail "the to-do did not come up: $("$cadro" status)"
+}
+# Opens the menu (the panel script's open_menu), checks it as check_menu does
+# with the arguments after $1, and clicks the entry $1, which must move on.
+click_moves_on() {
+  local entry=$1 before
+  shift
+  open_menu
+  shot "$step"
+  check_menu "$@"
+  before=$("$cadro" status)
+  click_entry "$entry"
+  wait_for 10 eval '[ "$("$cadro" status)" != "$before" ]' || problem "$entry in the menu did not move on"
+}

@@ -39,15 +39,9 @@ read -r ix iy iw ih < <(added)
 icon="$((ix - 3)) $((iy - 3)) $((ih + 6)) $((ih + 6))"
 centre="$((ix + ih / 2)) $((iy + ih / 2))"
 
-contrast_on() {
-  read -r ratio rest < <(icon_contrast "$shots/$1.png" $icon)
-  cp "$work/contrast.png" "$shots/icon-$1.png"
-  echo "plasma: icon contrast on the $1 panel $ratio:1 ($rest)"
-  awk -v r="$ratio" 'BEGIN { exit !(r >= 3) }' || problem "the icon's contrast on the $1 panel is $ratio:1 ($rest)"
-}
 step=contrast-light
 shot light
-contrast_on light
+check_contrast light "icon on the light panel" $icon
 
 popup_place() { windows_of plasmashell | awk '$2 > 0 && $2 < 756 && $3 < 800' | sort -k4 -n | tail -n1 | grep .; }
 step=tooltip
@@ -75,29 +69,15 @@ check_menu 4 "${thread_menu[@]}"
 xdotool key Escape
 
 step=todo
-"$cadro" park >/dev/null
-"$cadro" next >/dev/null
-todo_soon "Call the bank"
-wait_for 20 status_has "Call the bank" || fail "the to-do did not come up: $("$cadro" status)"
+bring_up_todo
 sleep 1
-open_menu
-shot todo-menu
-check_menu 3 "${todo_menu[@]}"
-before=$("$cadro" status)
-click_entry "Done"
-wait_for 10 eval '[ "$("$cadro" status)" != "$before" ]' || problem "Done in the menu did not move on"
-
+click_moves_on Done 3 "${todo_menu[@]}"
 step=next-in-menu
-open_menu
-shot next-menu
-check_menu 4 "${thread_menu[@]/Parked (1)/Parked (2)}"
-before=$("$cadro" status)
-click_entry "Next"
-wait_for 10 eval '[ "$("$cadro" status)" != "$before" ]' || problem "Next in the menu did not move on"
+click_moves_on Next 4 "${thread_menu[@]/Parked (1)/Parked (2)}"
 
 step=contrast-dark
 lookandfeeltool -a org.kde.breezedark.desktop >>"$work/plasmashell.log" 2>&1
 sleep 6
 shot dark
-contrast_on dark
+check_contrast dark "icon on the dark panel" $icon
 finish

@@ -28,10 +28,7 @@ step=item
 wait_for 30 item_shown || fail "no Cadro item in the tray"
 
 step=contrast
-read -r ratio rest < <(icon_contrast "$shots/item.png" $(item_place))
-cp "$work/contrast.png" "$shots/icon.png"
-echo "xfce: icon contrast $ratio:1 ($rest)"
-awk -v r="$ratio" 'BEGIN { exit !(r >= 3) }' || problem "the icon's contrast is $ratio:1 ($rest), below 3:1"
+check_contrast item icon $(item_place)
 
 step=tooltip
 markup='Say <b>hi</b> & 100% "quotes"'
@@ -65,25 +62,11 @@ check_menu 4 "${thread_menu[@]}"
 close_menu
 
 step=todo
-"$cadro" park >/dev/null
-"$cadro" next >/dev/null
-todo_soon "Call the bank"
-wait_for 20 status_has "Call the bank" || fail "the to-do did not come up: $("$cadro" status)"
+bring_up_todo
 sleep 1
-open_menu
-shot todo-menu
-check_menu 3 "${todo_menu[@]}"
-before=$("$cadro" status)
-click_entry "Done"
-wait_for 10 eval '[ "$("$cadro" status)" != "$before" ]' || fail "Done in the menu did not move on"
-
+click_moves_on Done 3 "${todo_menu[@]}"
 step=next-in-menu
-open_menu
-shot next-menu
-check_menu 4 "${thread_menu[@]/Parked (1)/Parked (2)}"
-before=$("$cadro" status)
-click_entry "Next"
-wait_for 10 eval '[ "$("$cadro" status)" != "$before" ]' || fail "Next in the menu did not move on"
+click_moves_on Next 4 "${thread_menu[@]/Parked (1)/Parked (2)}"
 
 step=restart
 restart_app_at_real_pace

@@ -128,32 +128,24 @@ TEST(StoreFile, AnyMissingRequiredKeyOrWrongTypeFailsTheWholeFileAndKeepsACopy) 
         EXPECT_FALSE(h->sessionOpen());
         EXPECT_EQ(h->active().size(), 1u);
     }
-    std::set<std::string> copies;
+    // Later saves work and keep no further copies.
+    h.addThread("One");
+    h.addThread("Two");
+    EXPECT_EQ(h->saveProblem(), "");
+    std::multiset<std::string> copies;
     for (const auto& entry : fs::directory_iterator(h.folder())) {
         if (entry.path().filename().string().starts_with("threads.json.corrupt-"))
             copies.insert(testing::readFile(entry.path()));
     }
-    EXPECT_EQ(copies, std::set<std::string>(damaged.begin(), damaged.end()));
+    EXPECT_EQ(copies, std::multiset<std::string>(damaged.begin(), damaged.end()));
 }
 
-TEST(StoreFile, ADamagedFileIsKeptAsideOnceAndLaterSavesWork) {
+// A file the user may not read is attacked end to end (unreadable_store.sh);
+// a folder in its place takes another path.
+TEST(StoreFile, AFolderInPlaceOfTheFileIsAProblem) {
     StoreHarness h;
-    testing::writeFile(h.file(), "{not json");
-    h.reopen();
-    h.addThread("One");
-    h.addThread("Two");
-    EXPECT_EQ(h->saveProblem(), "");
-    std::size_t copies = 0;
-    for (const auto& entry : fs::directory_iterator(h.folder()))
-        copies += entry.path().filename().string().starts_with("threads.json.corrupt-");
-    EXPECT_EQ(copies, 1u);
-}
-
-TEST(StoreFile, AMissingFileIsAFreshStartButAnUnreadableOneIsAProblem) {
-    StoreHarness h;
-    EXPECT_EQ(h->loadProblem(), "");
     fs::remove(h.file());
-    fs::create_directory(h.file());  // cannot be read as a file
+    fs::create_directory(h.file());
     h.reopen();
     EXPECT_NE(h->loadProblem().find("cannot read"), std::string::npos) << h->loadProblem();
 }
