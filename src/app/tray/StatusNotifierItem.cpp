@@ -23,8 +23,6 @@ void StatusNotifierItem::paint() {
         attentionPixmaps_.append(
             SniPixmap::fromImage(StatusIcon::panelImage(look_.tint, true, size)));
     }
-    if (!hostHasRead_)
-        return;
     emit NewIcon();
     emit NewAttentionIcon();
 }
@@ -34,8 +32,6 @@ void StatusNotifierItem::show(const TrayLook& look) {
     look_ = look;
     if (before.tint != look.tint)
         paint();
-    if (!hostHasRead_)
-        return;
     if (before.title != look.title) {
         emit NewTitle();
         emit NewToolTip();
@@ -47,12 +43,10 @@ void StatusNotifierItem::show(const TrayLook& look) {
 }
 
 QString StatusNotifierItem::id() const {
-    hostHasRead_ = true;
     return QString::fromUtf8(kAppId.data(), qsizetype(kAppId.size()));
 }
 
 QString StatusNotifierItem::status() const {
-    hostHasRead_ = true;
     return look_.needsAttention ? QStringLiteral("NeedsAttention") : QStringLiteral("Active");
 }
 

@@ -57,15 +57,11 @@ class StatusNotifierItem : public QDBusAbstractAdaptor {
 
     /// Takes the new look and tells the host what changed.
     void show(const TrayLook& look);
-    /// The item is being offered to a (new) host: no change signals until it
-    /// has read the item. GNOME's extension drops an item whose signal comes
-    /// before its first read, and a host that reads gets the news anyway.
-    void awaitHostRead() { hostHasRead_ = false; }
 
     QString id() const;
     QString category() const { return QStringLiteral("ApplicationStatus"); }
     /// The status title: what the user is on.
-    QString title() const { return read(look_.title); }
+    QString title() const { return look_.title; }
     QString status() const;
     int windowId() const { return 0; }
     QString iconName() const;
@@ -78,7 +74,7 @@ class StatusNotifierItem : public QDBusAbstractAdaptor {
     SniToolTip toolTip() const;
     bool itemIsMenu() const { return true; }
     QDBusObjectPath menu() const { return QDBusObjectPath(kMenuPath); }
-    QString label() const { return read(look_.label); }
+    QString label() const { return look_.label; }
 
   public slots:
     void Activate(int x, int y);
@@ -96,18 +92,11 @@ class StatusNotifierItem : public QDBusAbstractAdaptor {
 
   private:
     void paint();
-    // A getter the host called: it knows the item from now on.
-    template <typename T>
-    const T& read(const T& value) const {
-        hostHasRead_ = true;
-        return value;
-    }
 
     Clicks clicks_;
     TrayLook look_;
     SniPixmaps pixmaps_;
     SniPixmaps attentionPixmaps_;
-    mutable bool hostHasRead_ = false;
 };
 
 }  // namespace cadro

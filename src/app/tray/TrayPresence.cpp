@@ -88,7 +88,6 @@ void TrayPresence::exportItem() {
 }
 
 void TrayPresence::registerWithWatcher() {
-    item_->awaitHostRead();
     QDBusMessage call =
         QDBusMessage::createMethodCall(kWatcherService, kWatcherPath, kWatcherService,
                                        QStringLiteral("RegisterStatusNotifierItem"));
