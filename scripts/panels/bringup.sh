@@ -103,13 +103,14 @@ bus_has() {
 
 # Starts cadro-tray with its clock at $1 (e.g. "2027-01-04 08:00:00") running
 # ten times faster, so that a to-do a minute away comes up in seconds.
+# $app_runner (a command) may start it as another user, $app_platform on Wayland.
 start_app() {
   local faketime
   faketime=$(ls /usr/lib/*/faketime/libfaketime.so.1 | head -n1)
   mkdir -p "$XDG_CONFIG_HOME/Cadro"
   printf '[General]\nwelcome.shown=true\n' >"$XDG_CONFIG_HOME/Cadro/Cadro.conf"
-  LD_PRELOAD=$faketime FAKETIME="@$1 x10" \
-    QT_QPA_PLATFORM=xcb bg "$tray" >>"$work/app.log" 2>&1
+  bg ${app_runner:-} env LD_PRELOAD="$faketime" FAKETIME="@$1 x10" \
+    QT_QPA_PLATFORM="${app_platform:-xcb}" "$tray" >>"$work/app.log" 2>&1
   app=${pids[-1]}
   app_started=$SECONDS
   app_clock=$(date -d "$1" +%s)
