@@ -1,10 +1,10 @@
 #!/usr/bin/env bash
-# shellcheck disable=SC2016,SC2012,SC1111 # quoted for sh and eval; ls of fixed names; OCR's quotes
+# shellcheck disable=SC2016,SC2012,SC1111,SC2034 # quoted for sh and eval (which reads $before); ls of fixed names; OCR's quotes
 # Cadro in waybar on a headless sway, as a user of its own (sway will not run
 # as root), read from grim screenshots: the README's custom module follows
 # `cadro next` and shows a title with markup characters literally, the tray
-# icon stands out from the dark bar, and a waybar reload brings the item back
-# without any window.
+# icon stands out from the dark bar, a waybar reload brings the item back
+# without any window, and the menu waybar draws is whole and its Next moves on.
 # Usage: waybar.sh BUILD_DIR
 build=$1 panel=waybar
 # shellcheck source-path=SCRIPTDIR source=panel_lib.sh
@@ -55,13 +55,17 @@ wait_for 20 eval 'ls "$XDG_RUNTIME_DIR"/wayland-? && test -s "$XDG_RUNTIME_DIR/b
 export DBUS_SESSION_BUS_ADDRESS WAYLAND_DISPLAY
 DBUS_SESSION_BUS_ADDRESS=$(cat "$XDG_RUNTIME_DIR/bus")
 WAYLAND_DISPLAY=$(basename "$(ls "$XDG_RUNTIME_DIR"/wayland-? | head -n1)")
+# Clicks through a virtual pointer, sway's only input device here; $3 is the
+# button (272 left, 273 right).
+vp=$tests_here/vpointer
+wayland-scanner client-header "$vp/virtual-pointer.xml" "$work/bin/virtual-pointer-client.h"
+wayland-scanner private-code "$vp/virtual-pointer.xml" "$work/bin/virtual-pointer.c"
+cc -O1 -I"$work/bin" -o "$work/bin/click" "$vp/click.c" "$work/bin/virtual-pointer.c" -lwayland-client
+click_at() { as_user "$work/bin/click" "$1" "$2" 1280 800 "${3:-272}"; }
 sway_msg() { as_user swaymsg -s "$(ls "$XDG_RUNTIME_DIR"/sway-ipc.*.sock | head -n1)" "$@"; }
 wait_for 20 bus_has org.kde.StatusNotifierWatcher || fail "waybar's tray did not start"
 
-"$cadro" start-day >/dev/null
-"$cadro" add-thread "Write report" --step "Outline" >/dev/null
-"$cadro" add-thread 'Say <b>hi</b> & 100% "quotes"' --step "Draft" >/dev/null
-"$cadro" add-thread "Plan trip" >/dev/null
+seed_store
 start_app "2027-01-04 08:00:00"
 chown -R "$user:" "$XDG_CONFIG_HOME"
 
@@ -107,4 +111,26 @@ shot reload
 sway_msg -t get_tree | jq -r '.. | objects | select(.pid?) | "\(.app_id) \(.name)"' | sort >"$work/windows2"
 new=$(comm -13 "$work/windows" "$work/windows2")
 [ -z "$new" ] || problem "a window appeared: $new"
+
+step=menu
+# The menu is what changed on screen after a right click on the icon.
+open_menu() {
+  local x y w h
+  for _ in 1 2 3; do
+    shot closed
+    click_at 1260 13 273
+    sleep 1
+    shot menu
+    read -r x y w h < <(convert "$shots/closed.png" "$shots/menu.png" -compose difference -composite \
+      -threshold 5% -trim -format '%X %Y %w %h\n' info: | tr -d +)
+    "$py" "$tests_here/ocr_menu.py" "$shots/menu.png" "$x" "$y" "$w" "$h" >"$work/seen" &&
+      grep -q "|Quit Cadro|" "$work/seen" && return 0
+  done
+  fail "the menu did not open"
+}
+open_menu
+check_menu 4 "${thread_menu[@]}"
+before=$("$cadro" status)
+click_entry "Next"
+wait_for 10 eval '[ "$("$cadro" status)" != "$before" ]' || fail "Next in the menu did not move on"
 finish
