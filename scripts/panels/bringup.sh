@@ -103,6 +103,7 @@ bus_has() {
 
 # Starts cadro-tray with its clock at $1 (e.g. "2027-01-04 08:00:00") running
 # ten times faster, so that a to-do a minute away comes up in seconds.
+# $app_runner (a command) may start it as another user, $app_platform on Wayland.
 start_app() {
   local faketime
   faketime=$(ls /usr/lib/*/faketime/libfaketime.so.1 | head -n1)
@@ -110,8 +111,8 @@ start_app() {
   printf '[General]\nwelcome.shown=true\n' >"$XDG_CONFIG_HOME/Cadro/Cadro.conf"
   # Ten times faster, so that a to-do comes up within seconds; "x1" for the
   # app's own timers at the pace a panel restarts.
-  LD_PRELOAD=$faketime FAKETIME="@$1 ${2:-x10}" \
-    QT_QPA_PLATFORM=xcb bg "$tray" >>"$work/app.log" 2>&1
+  bg ${app_runner:-} env LD_PRELOAD="$faketime" FAKETIME="@$1 ${2:-x10}" \
+    QT_QPA_PLATFORM="${app_platform:-xcb}" "$tray" >>"$work/app.log" 2>&1
   app=${pids[-1]}
   app_started=$SECONDS
   app_clock=$(date -d "$1" +%s)

@@ -69,8 +69,9 @@ click_entry() {
   local x y w h
   IFS=, read -r x y w h < <(grep -m1 -E "^[a-z ]*menu item\|$checkbox$(literal "$1")(  \(.*\))?\|" "$work/seen" | cut -d'|' -f4)
   [ -n "${h:-}" ] || fail "no entry \"$1\" to click"
-  xdotool mousemove $((x + w / 2)) $((y + h / 2)) sleep 0.3 click 1
+  click_at $((x + w / 2)) $((y + h / 2))
 }
+click_at() { xdotool mousemove "$1" "$2" sleep 0.3 click 1; }
 # Ids of the visible top-level windows, one a line.
 windows() { xdotool search --onlyvisible --name '.*' 2>/dev/null | sort; }
 # Fails when a window shows up that was not in the list $1, other than the
