@@ -95,9 +95,10 @@ AppController::AppController(AppEnvironment environment, DefaultsProvider& defau
     }
     // The store lock and the socket come before the store is loaded, so that
     // no command can write the file between our reading and our first save.
-    server_ = new TrayServer([this](const std::vector<std::string>& args,
-                                    const std::string& id) { return runCommand(args, id); },
-                             this);
+    server_ =
+        new TrayServer([this](const std::vector<std::string>& args, const std::string& id,
+                              const std::string* input) { return runCommand(args, id, input); },
+                       this);
     claim_ =
         server_->takeOver(environment_.dataDirectory.value_or(ThreadStore::defaultDirectory()));
 
@@ -439,7 +440,8 @@ void AppController::tick() {
 }
 
 CommandLineResult AppController::runCommand(const std::vector<std::string>& args,
-                                            const std::string& requestId) {
+                                            const std::string& requestId,
+                                            const std::string* input) {
     reportDiskChange(store_->reloadIfChangedOnDisk());  // a read shows an edit made just now
     CommandLineHost host{*store_,
                          clock(),
@@ -447,7 +449,8 @@ CommandLineResult AppController::runCommand(const std::vector<std::string>& args
                          ui_.get(),
                          [this] { openSettingsWindow(); },
                          [] { QTimer::singleShot(0, qApp, &QApplication::quit); },
-                         requestId};
+                         requestId,
+                         input};
     return runCommandLine(args, host);
 }
 

@@ -66,7 +66,8 @@ class AppController : public QObject, public CommandUi {
     /// Runs a `cadro` command line inside the app; a request id it already
     /// carried out gets the first answer again.
     CommandLineResult runCommand(const std::vector<std::string>& args,
-                                 const std::string& requestId = {});
+                                 const std::string& requestId = {},
+                                 const std::string* input = nullptr);
 
     // What the commands ask of the user interface.
     void beep() override;

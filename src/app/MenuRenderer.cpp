@@ -36,9 +36,9 @@ void renderMenu(QMenu* menu, const std::vector<MenuItem>& items, const MenuRunne
                 action->setIcon(icon);
             }
         }
-        if (item.checked) {
+        if (item.checkable) {
             action->setCheckable(true);
-            action->setChecked(true);
+            action->setChecked(item.checked);
         }
         if (!item.tooltip.empty())
             action->setToolTip(QString::fromStdString(item.tooltip));

@@ -211,7 +211,8 @@ void TrayServer::handle(QLocalSocket* socket, const ipc::Request& request) {
             socket->write(ipc::kWorkingLine.data(), ipc::kWorkingLine.size());
             socket->write("\n");
             socket->flush();
-            CommandLineResult result = run_(request.args, request.id);
+            CommandLineResult result =
+                run_(request.args, request.id, request.input ? &*request.input : nullptr);
             socket->write(QByteArray::fromStdString(ipc::encode(result)));
             // Out now: a command that ran must be answered even if the app
             // ends right after (a newer one takes over).
@@ -220,7 +221,7 @@ void TrayServer::handle(QLocalSocket* socket, const ipc::Request& request) {
             return;
         }
         case ipc::Request::Type::watch: {
-            CommandLineResult result = run_(request.args, {});
+            CommandLineResult result = run_(request.args, {}, nullptr);
             socket->write(QByteArray::fromStdString(ipc::encode(result)));
             if (result.exitCode != kExitOk) {
                 socket->disconnectFromServer();
@@ -234,7 +235,7 @@ void TrayServer::handle(QLocalSocket* socket, const ipc::Request& request) {
 
 void TrayServer::notifyWatchers() {
     for (auto& watcher : watchers_) {
-        CommandLineResult result = run_(watcher.args, {});
+        CommandLineResult result = run_(watcher.args, {}, nullptr);
         if (result.out == watcher.last)
             continue;
         watcher.last = result.out;

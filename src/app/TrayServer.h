@@ -29,9 +29,9 @@ class TrayServer : public QObject {
     Q_OBJECT
   public:
     /// Runs a command line; `id` tells a request sent again from a new one
-    /// (empty for a watch).
-    using RunCommand = std::function<CommandLineResult(const std::vector<std::string>& args,
-                                                       const std::string& id)>;
+    /// (empty for a watch); `input` is the content of the file it names, if any.
+    using RunCommand = std::function<CommandLineResult(
+        const std::vector<std::string>& args, const std::string& id, const std::string* input)>;
 
     TrayServer(RunCommand run, QObject* parent = nullptr);
     ~TrayServer() override;

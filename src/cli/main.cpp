@@ -177,14 +177,24 @@ void warnAboutDamagedStore(const ThreadStore& store) {
 }
 
 int runStoreCommand(const std::vector<std::string>& args) {
-    const fs::path folder = ThreadStore::defaultDirectory();
-    const bool writes = commandChangesStore(args);
+    // A file the command names is read here, never by the tray app.
+    CommandInput input = readCommandInput(args);
+    if (input.refusal) {
+        print(*input.refusal);
+        return input.refusal->exitCode;
+    }
     // One id for this command wherever it ends up being carried out.
     const std::string id = Uuid::random().toString();
+    ipc::Request request{ipc::Request::Type::command, args, id, input.content};
+    if (input.content && ipc::encode(request).size() > ipc::kMaxRequestBytes) {
+        std::cerr << "cadro: the file holds too many control characters to import\n";
+        return kExitBadInput;
+    }
+    const fs::path folder = ThreadStore::defaultDirectory();
+    const bool writes = commandChangesStore(args);
     std::string shown;
-    auto route =
-        runInTrayApp({ipc::Request::Type::command, args, id}, folder,
-                     writes ? StoreLock::Missing::create : StoreLock::Missing::leave, shown);
+    auto route = runInTrayApp(
+        request, folder, writes ? StoreLock::Missing::create : StoreLock::Missing::leave, shown);
     if (auto* exitCode = std::get_if<int>(&route))
         return *exitCode;
     if (!writes)
@@ -197,6 +207,8 @@ int runStoreCommand(const std::vector<std::string>& args) {
     if (writes)
         warnAboutDamagedStore(store);
     CommandLineHost host{store, SystemClock::instance(), *calendar, nullptr, {}, {}, id};
+    if (input.content)
+        host.input = &*input.content;
     CommandLineResult result = runCommandLine(args, host);
     print(result);
     return result.exitCode;

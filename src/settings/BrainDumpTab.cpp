@@ -172,8 +172,8 @@ bool BrainDumpTab::linkFile(const QString& path) {
     notice_->hide();
     const bool linked = sync_.link(path.toStdString());
     if (!linked) {
-        showNotice(QFileInfo(path).fileName() +
-                   " cannot be read as text, so it was not linked. Nothing in it was changed.");
+        showNotice(QString::fromStdString(store_.brainDumpFileProblem()) +
+                   ", so it was not linked. Nothing in it was changed.");
     }
     refresh();
     return linked;
@@ -200,6 +200,10 @@ void BrainDumpTab::pageEdited() {
         sync_.edit(page_->editor()->toPlainText().toStdString());
     if (!copy) {
         shownStoreText_ = store_.brainDump();
+        if (!store_.brainDumpFileProblem().empty()) {
+            showNotice(QString::fromStdString(store_.brainDumpFileProblem()) +
+                       ". Your text is kept in Cadro only.");
+        }
         return;
     }
     const QString name = fileName(store_.brainDumpFilePath().value_or(""));

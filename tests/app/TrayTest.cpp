@@ -51,6 +51,8 @@ TEST(MenuRenderer, DrawsTheModelAndRunsAChosenEntryLaterWithItsPayload) {
     }
     EXPECT_FALSE(entry(menu, "Website")->icon().isNull());  // the colour dot
     EXPECT_EQ(entry(menu, "Quit Cadro")->toolTip(), "Only available in the installed app.");
+    QAction* login = entry(menu, "Launch at Login");
+    EXPECT_TRUE(login->isCheckable() && !login->isChecked());  // a toggle while off too
     QMenu* parked = entry(menu, "Parked (1)")->menu();
     ASSERT_NE(parked, nullptr);
     EXPECT_EQ(parked->actions().front()->text(), "Japanese");

@@ -7,11 +7,9 @@
 # and session bus.
 # Usage: panel_e2e.py path/to/cadro WORK_FOLDER
 import datetime
-import glob
 import os
 import re
 import subprocess
-import sys
 import time
 
 import dbus
@@ -20,57 +18,13 @@ import dbus.mainloop.glib
 import dbus.service
 from gi.repository import GLib
 
-CADRO = sys.argv[1]
-TRAY = os.path.join(os.path.dirname(CADRO), "cadro-tray")
-WORK = sys.argv[2]
-SOCKET = f"{WORK}/run/cadro/tray.sock"
-CONF = f"{WORK}/config/Cadro/Cadro.conf"
-PROCESSES = []
-# The app's clock starts here and runs this many times faster, timers too.
+from panel_common import (CONF, PROCESSES, Watcher, cadro, check, launch_app, quit_app,
+                          schedule_todo_soon, wait_for)
+
 CLOCK_START = datetime.datetime(2027, 1, 4, 8, 0)
-LIBFAKETIME = glob.glob("/usr/lib/*/faketime/libfaketime.so.1")[0]
-CLOCK_RATE = 10
 ITEM = "org.kde.StatusNotifierItem"
 NOTIFICATIONS = "org.freedesktop.Notifications"
 SHORTCUTS = "org.freedesktop.portal.GlobalShortcuts"
-
-
-def check(condition, message):
-    if not condition:
-        print("FAIL:", message, file=sys.stderr)
-        log = os.path.join(WORK, "app.log")
-        if os.path.exists(log):
-            sys.stderr.write(open(log).read()[-3000:])
-        sys.exit(1)
-
-
-def wait_for(condition, seconds=10):
-    # Runs the bus's events until `condition()` holds.
-    context = GLib.MainContext.default()
-    end = time.monotonic() + seconds
-    while time.monotonic() < end:
-        while context.pending():
-            context.iteration(False)
-        if condition():
-            return True
-        time.sleep(0.05)
-    return False
-
-
-def cadro(*args):
-    return subprocess.run([CADRO, *args], capture_output=True, text=True, timeout=20).stdout.strip()
-
-
-# The part of a panel that status notifier items register with.
-class Watcher(dbus.service.Object):
-    def __init__(self, bus):
-        self.name = dbus.service.BusName("org.kde.StatusNotifierWatcher", bus)
-        super().__init__(bus, "/StatusNotifierWatcher")
-        self.items = []
-
-    @dbus.service.method("org.kde.StatusNotifierWatcher", in_signature="s")
-    def RegisterStatusNotifierItem(self, service):
-        self.items.append(str(service))
 
 
 # Records what it is asked to show; offers actions.
@@ -148,37 +102,6 @@ def docked_in_xembed_tray():
     tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout
     sizes = re.findall(r'\("cadro-tray" "Cadro"\)\s+(\d+)x(\d+)\+', tree)
     return any(1 < int(w) <= 64 and 1 < int(h) <= 64 for w, h in sizes)
-
-
-# Starts the tray app with its clock at `started_at`; returns the process and
-# a function giving the app's time now.
-def launch_app(started_at, platform=()):
-    began = time.monotonic()
-    stamp = started_at.strftime("@%Y-%m-%d %H:%M:%S") + f" x{CLOCK_RATE}"
-    # The library rather than the faketime wrapper, whose named semaphores
-    # clash with those a killed earlier run left behind.
-    app = subprocess.Popen(["env", *platform, f"LD_PRELOAD={LIBFAKETIME}", f"FAKETIME={stamp}", TRAY],
-                           stdout=open(os.path.join(WORK, "app.log"), "a"), stderr=subprocess.STDOUT)
-    PROCESSES.append(app)
-    # Commands work on the store file when no app runs: wait for its socket.
-    check(wait_for(lambda: os.path.exists(SOCKET) and cadro("status") != "", 10),
-          "the tray app does not answer")
-    return app, lambda: started_at + datetime.timedelta(
-        seconds=(time.monotonic() - began) * CLOCK_RATE)
-
-
-def quit_app(app):
-    cadro("quit")
-    app.wait(10)
-    check(wait_for(lambda: not os.path.exists(SOCKET), 5),
-          "the socket stayed after quitting")
-
-
-# A to-do at the app's next whole minute that is at least 20 s away.
-def schedule_todo_soon(title, clock):
-    at = clock() + datetime.timedelta(seconds=20)
-    at = at.replace(second=0) + datetime.timedelta(minutes=1)
-    cadro("add-todo", title, "--on", at.strftime("%Y-%m-%d"), "--at", at.strftime("%H:%M"))
 
 
 # (id, properties) of every entry of a dbusmenu layout, depth first.

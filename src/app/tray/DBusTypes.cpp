@@ -26,6 +26,8 @@ void registerDBusTypes() {
     qDBusRegisterMetaType<DBusMenuLayoutItem>();
     qDBusRegisterMetaType<DBusMenuItemProperties>();
     qDBusRegisterMetaType<DBusMenuItemPropertiesList>();
+    qDBusRegisterMetaType<DBusMenuItemPropertyNames>();
+    qDBusRegisterMetaType<DBusMenuItemPropertyNamesList>();
     qDBusRegisterMetaType<DBusMenuEvent>();
     qDBusRegisterMetaType<DBusMenuEventList>();
     qDBusRegisterMetaType<QList<QStringList>>();
@@ -96,6 +98,20 @@ QDBusArgument& operator<<(QDBusArgument& out, const DBusMenuItemProperties& item
 const QDBusArgument& operator>>(const QDBusArgument& in, DBusMenuItemProperties& item) {
     in.beginStructure();
     in >> item.id >> item.properties;
+    in.endStructure();
+    return in;
+}
+
+QDBusArgument& operator<<(QDBusArgument& out, const DBusMenuItemPropertyNames& item) {
+    out.beginStructure();
+    out << item.id << item.names;
+    out.endStructure();
+    return out;
+}
+
+const QDBusArgument& operator>>(const QDBusArgument& in, DBusMenuItemPropertyNames& item) {
+    in.beginStructure();
+    in >> item.id >> item.names;
     in.endStructure();
     return in;
 }

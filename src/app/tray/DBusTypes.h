@@ -5,6 +5,7 @@
 #include <QImage>
 #include <QList>
 #include <QString>
+#include <QStringList>
 #include <QVariantMap>
 
 namespace cadro {
@@ -43,6 +44,13 @@ struct DBusMenuItemProperties {
 };
 using DBusMenuItemPropertiesList = QList<DBusMenuItemProperties>;
 
+/// Properties of one entry that it no longer has (D-Bus "(ias)").
+struct DBusMenuItemPropertyNames {
+    int id = 0;
+    QStringList names;
+};
+using DBusMenuItemPropertyNamesList = QList<DBusMenuItemPropertyNames>;
+
 /// One event of a group sent by the host (D-Bus "(isvu)").
 struct DBusMenuEvent {
     int id = 0;
@@ -63,6 +71,8 @@ QDBusArgument& operator<<(QDBusArgument& out, const DBusMenuLayoutItem& item);
 const QDBusArgument& operator>>(const QDBusArgument& in, DBusMenuLayoutItem& item);
 QDBusArgument& operator<<(QDBusArgument& out, const DBusMenuItemProperties& item);
 const QDBusArgument& operator>>(const QDBusArgument& in, DBusMenuItemProperties& item);
+QDBusArgument& operator<<(QDBusArgument& out, const DBusMenuItemPropertyNames& item);
+const QDBusArgument& operator>>(const QDBusArgument& in, DBusMenuItemPropertyNames& item);
 QDBusArgument& operator<<(QDBusArgument& out, const DBusMenuEvent& event);
 const QDBusArgument& operator>>(const QDBusArgument& in, DBusMenuEvent& event);
 
@@ -72,4 +82,5 @@ Q_DECLARE_METATYPE(cadro::SniPixmap)
 Q_DECLARE_METATYPE(cadro::SniToolTip)
 Q_DECLARE_METATYPE(cadro::DBusMenuLayoutItem)
 Q_DECLARE_METATYPE(cadro::DBusMenuItemProperties)
+Q_DECLARE_METATYPE(cadro::DBusMenuItemPropertyNames)
 Q_DECLARE_METATYPE(cadro::DBusMenuEvent)

@@ -55,7 +55,7 @@ void TrayPresence::exportItem() {
     auto* itemObject = new QObject(this);
     item_ = new StatusNotifierItem(
         itemObject, {[this](QPoint at) { popUpMenu(at); }, [this] { hooks_.middleClick(); }});
-    auto* menuObject = new QObject(this);
+    auto* menuObject = new DBusMenuObject(this);
     dbusMenu_ = new DBusMenu(menuObject, hooks_.menuItems, hooks_.run, [this] { hooks_.seen(); });
     bus.registerObject(kItemPath, itemObject, QDBusConnection::ExportAdaptors);
     bus.registerObject(StatusNotifierItem::kMenuPath, menuObject, QDBusConnection::ExportAdaptors);

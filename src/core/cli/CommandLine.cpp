@@ -143,6 +143,11 @@ void runTick(CommandRun& run, Arguments& args) {
         run.say(currentLine(run.store()));
 }
 
+// The linked file refused the text: it is saved in the store alone.
+void keptInCadroOnly(CommandRun& run) {
+    run.nothingToDo(run.store().brainDumpFileProblem() + "; the brain dump is kept in Cadro only");
+}
+
 void runBrainDump(CommandRun& run, Arguments& args) {
     std::optional<std::string> set = args.option("--set");
     std::optional<std::string> append = args.option("--append");
@@ -154,10 +159,13 @@ void runBrainDump(CommandRun& run, Arguments& args) {
     if (link) {
         if (!std::filesystem::path(*link).is_absolute())
             throw UsageError("--link needs the file's full path, not \"" + *link + "\"");
-        if (!run.store().linkBrainDumpFile(*link))
-            run.nothingToDo(*link + " cannot be read as text; it is left as it is");
-        else
-            run.say("The brain dump is kept in " + *link + " now");
+        if (!run.store().linkBrainDumpFile(*link)) {
+            run.nothingToDo(run.store().brainDumpFileProblem() + "; it is left as it is");
+        } else if (!run.store().brainDumpFileProblem().empty()) {
+            keptInCadroOnly(run);
+        } else {
+            run.say("The brain dump is kept in " + *run.store().brainDumpFilePath() + " now");
+        }
         return;
     }
     if (unlink) {
@@ -167,14 +175,18 @@ void runBrainDump(CommandRun& run, Arguments& args) {
     }
     run.store().refreshBrainDump();  // another editor may have changed the linked file
     if (set) {
-        run.store().editBrainDump(*set);
-        run.say("Brain dump replaced");
+        if (run.store().editBrainDump(*set))
+            run.say("Brain dump replaced");
+        else
+            keptInCadroOnly(run);
     } else if (append) {
         std::string text = run.store().brainDump();
         if (!text.empty() && text.back() != '\n')
             text += '\n';
-        run.store().editBrainDump(text + *append);
-        run.say("Added to the brain dump");
+        if (run.store().editBrainDump(text + *append))
+            run.say("Added to the brain dump");
+        else
+            keptInCadroOnly(run);
     } else {
         run.result.out += run.store().brainDump();
         if (!run.store().brainDump().empty() && run.store().brainDump().back() != '\n') {
@@ -324,7 +336,8 @@ std::vector<std::string> withAbsoluteFilePaths(std::vector<std::string> args) {
     for (std::size_t i = 1; i < args.size(); ++i) {
         if (args.front() == "brain-dump" && args[i] == "--link" && i + 1 < args.size())
             makeAbsolute(args[i + 1]);
-        if (args.front() == "import" && args[i].rfind("--", 0) != 0 && args[i] != "-q")
+        if (args.front() == "import" && args[i].rfind("--", 0) != 0 && args[i] != "-q" &&
+            args[i] != "-")
             makeAbsolute(args[i]);
     }
     return args;

@@ -49,7 +49,22 @@ struct CommandLineHost {
     /// The id the sender gave this command; a command with an id the store
     /// already carried out gets its first answer again (see applyOnce).
     std::string requestId;
+    /// The content of the file a command names (`import FILE`), read by the
+    /// `cadro` command itself: the tray app never opens such a file.
+    const std::string* input = nullptr;
 };
+
+/// The largest file `cadro import` takes.
+constexpr std::size_t kMaxImportBytes = 64 * 1024 * 1024;
+
+/// What a command line reads before it runs: the content of the file that
+/// `import` names ("-" is standard input), or why it cannot be taken (not a
+/// regular file, too large, unreadable). Both empty for other commands.
+struct CommandInput {
+    std::optional<std::string> content;
+    std::optional<CommandLineResult> refusal;
+};
+CommandInput readCommandInput(const std::vector<std::string>& args);
 
 /// How a command line is carried out: by starting the tray app, by watching
 /// the status, by a store command, or by printing help or the version.

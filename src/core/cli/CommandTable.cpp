@@ -130,8 +130,9 @@ const std::vector<CommandSpec>& commandTable() {
          {}},
         {"export", "", "print the whole store as JSON (the store file's format)", {}, {}},
         {"import",
-         "FILE [--dry-run]",
-         "add the threads and to-dos of an export, or the tasks of a todo.txt file",
+         "FILE|- [--dry-run]",
+         "add the threads and to-dos of an export, or the tasks of a todo.txt file (- reads "
+         "standard input)",
          {{"--dry-run", "", "show what would be added and change nothing"}},
          {}},
         {"tick", "", "wake due snoozes and show due scheduled to-dos", {}, {}},

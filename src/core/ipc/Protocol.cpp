@@ -33,6 +33,8 @@ std::string encode(const Request& request) {
         out["id"] = request.id;
     if (request.type != Request::Type::stepAside)
         out["args"] = request.args;
+    if (request.input)
+        out["input"] = *request.input;
     // Arguments were checked for UTF-8 before; strict, so nothing is altered.
     return out.dump() + "\n";
 }
@@ -71,6 +73,7 @@ std::optional<Request> decodeRequest(std::string_view line) {
                 return std::nullopt;
             request.args.push_back(arg.get<std::string>());
         }
+        request.input = in.optionalString("input");
         if (request.type == Request::Type::watch && !isStatusWatch(request.args))
             return std::nullopt;
         return request;

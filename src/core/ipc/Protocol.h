@@ -12,9 +12,10 @@ namespace cadro::ipc {
 
 // The running tray app listens on a per-user local socket. Each message is
 // one line of JSON. A `cadro` command sends a request and reads replies:
-//   {"type":"command","id":"...","args":[...]}
+//   {"type":"command","id":"...","args":[...](,"input":"...")}
 //                                     -> {"working":true} once the app takes it,
 //                                        then {"exit":0,"out":"...","err":"..."}
+//   ("input": the content of the file the command names, read by `cadro`)
 //   {"type":"watch","args":["status"(,"--json")]}
 //                                     -> {"out":"..."} now and after each change
 //   {"type":"stepAside"}              -> {} and the app ends (a newer one starts)
@@ -26,6 +27,7 @@ struct Request {
     /// Made once per `cadro` invocation and sent again with the request when
     /// the first app ended before answering, so the app can tell a repeat.
     std::string id;
+    std::optional<std::string> input = std::nullopt;
 
     friend bool operator==(const Request&, const Request&) = default;
 };
@@ -43,8 +45,8 @@ std::optional<CommandLineResult> decodeResult(std::string_view line);
 /// it out (the command then waits for as long as that takes).
 inline constexpr std::string_view kWorkingLine = "{\"working\":true}";
 
-/// Longest request the app accepts; command-line arguments are far shorter.
-constexpr std::size_t kMaxRequestBytes = 4 * 1024 * 1024;
+/// Longest request the app accepts: an import's content, escaped.
+constexpr std::size_t kMaxRequestBytes = 2 * kMaxImportBytes + 4 * 1024 * 1024;
 /// Longest request id (a UUID is 36).
 constexpr std::size_t kMaxRequestIdBytes = 64;
 /// Longest reply a command accepts: a whole brain dump or `list --json` of a

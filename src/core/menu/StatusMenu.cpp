@@ -11,8 +11,64 @@ namespace {
 
 constexpr const char* kIndent = "   ";
 
+std::string actionKey(MenuAction action) {
+    switch (action) {
+        case MenuAction::startDay:
+            return "startDay";
+        case MenuAction::endDay:
+            return "endDay";
+        case MenuAction::openBrainDump:
+            return "openBrainDump";
+        case MenuAction::next:
+            return "next";
+        case MenuAction::nextWithNewTask:
+            return "nextWithNewTask";
+        case MenuAction::nextTypedTask:
+            return "nextTypedTask";
+        case MenuAction::editStep:
+            return "editStep";
+        case MenuAction::add:
+            return "add";
+        case MenuAction::addTodo:
+            return "addTodo";
+        case MenuAction::parkCurrent:
+            return "parkCurrent";
+        case MenuAction::snoozeDefault:
+            return "snoozeDefault";
+        case MenuAction::snoozePreset:
+            return "snoozePreset";
+        case MenuAction::snoozeCustom:
+            return "snoozeCustom";
+        case MenuAction::unpark:
+            return "unpark";
+        case MenuAction::wake:
+            return "wake";
+        case MenuAction::downloadUpdate:
+            return "downloadUpdate";
+        case MenuAction::toggleLaunchAtLogin:
+            return "launchAtLogin";
+        case MenuAction::checkForUpdates:
+            return "checkForUpdates";
+        case MenuAction::settings:
+            return "settings";
+        case MenuAction::quit:
+            return "quit";
+    }
+    return "action";
+}
+
+// A separator is known by the entry below it, so that it stays one entry
+// while that entry stays.
+void keySeparators(std::vector<MenuItem>& menu) {
+    for (std::size_t i = menu.size(); i-- > 0;) {
+        if (menu[i].isSeparator)
+            menu[i].key = "-" + (i + 1 < menu.size() ? menu[i + 1].key : std::string("end"));
+        keySeparators(menu[i].submenu);
+    }
+}
+
 MenuItem snoozeItem(const StatusMenuInputs& in, bool enabled) {
-    MenuItem item = MenuItem::info("Snooze Current");
+    MenuItem item = MenuItem::info("snooze", "Snooze Current");
     item.enabled = enabled;
     if (!enabled)
         return item;
@@ -23,6 +79,7 @@ MenuItem snoozeItem(const StatusMenuInputs& in, bool enabled) {
     for (const auto& preset : allSnoozePresets()) {
         MenuItem presetItem = MenuItem::command(preset.label, MenuAction::snoozePreset);
         presetItem.representedObject = preset.id;
+        presetItem.key += ":" + preset.id;
         item.submenu.push_back(presetItem);
     }
     item.submenu.push_back(MenuItem::separator());
@@ -37,7 +94,8 @@ void addRevivalSubmenu(std::vector<MenuItem>& menu, const StatusMenuInputs& in, 
         return;
     const bool parked = kind == ThreadKind::parked;
     MenuItem parent =
-        MenuItem::info((parked ? "Parked (" : "Snoozed (") + std::to_string(threads.size()) + ")");
+        MenuItem::info(parked ? "parked" : "snoozed",
+                       (parked ? "Parked (" : "Snoozed (") + std::to_string(threads.size()) + ")");
     parent.enabled = true;
     for (const auto& thread : threads) {
         std::string label = thread.title;
@@ -48,6 +106,7 @@ void addRevivalSubmenu(std::vector<MenuItem>& menu, const StatusMenuInputs& in, 
         MenuItem entry =
             MenuItem::command(std::move(label), parked ? MenuAction::unpark : MenuAction::wake);
         entry.representedObject = thread.id.toString();
+        entry.key += ":" + entry.representedObject;
         entry.dotColorHex = thread.colorHex;
         parent.submenu.push_back(std::move(entry));
     }
@@ -60,18 +119,22 @@ void addFooter(std::vector<MenuItem>& menu, const StatusMenuInputs& in) {
         menu.push_back(
             MenuItem::command("Download Cadro " + in.updates->available()->version + "\xE2\x80\xA6",
                               MenuAction::downloadUpdate));
+        menu.back().key += ":" + in.updates->available()->version;
     }
     MenuItem login = MenuItem::command("Launch at Login", MenuAction::toggleLaunchAtLogin);
+    login.checkable = true;
+    std::optional<std::string> reason;
     if (in.launchAtLogin) {
         login.checked = in.launchAtLogin->isEnabled();
-        if (auto reason = in.launchAtLogin->unavailableReason()) {
-            login.enabled = false;
-            login.tooltip = *reason;
-        }
-    } else {
-        login.enabled = false;
+        reason = in.launchAtLogin->unavailableReason();
     }
+    login.enabled = in.launchAtLogin && !reason;
+    if (reason)
+        login.tooltip = *reason;
     menu.push_back(std::move(login));
+    // Panels draw no tooltips: the reason also stands on a line of its own.
+    if (reason)
+        menu.push_back(MenuItem::info("launchAtLogin.reason", kIndent + *reason));
     menu.push_back(MenuItem::command("Check for Updates\xE2\x80\xA6", MenuAction::checkForUpdates,
                                      in.updates && in.updates->isConfigured()));
     menu.push_back(MenuItem::command("Settings\xE2\x80\xA6", MenuAction::settings));
@@ -80,7 +143,7 @@ void addFooter(std::vector<MenuItem>& menu, const StatusMenuInputs& in) {
 
 std::vector<MenuItem> closedDayMenu(const StatusMenuInputs& in) {
     std::vector<MenuItem> menu;
-    menu.push_back(MenuItem::info("Your day hasn't started"));
+    menu.push_back(MenuItem::info("closedDay", "Your day hasn't started"));
     menu.push_back(MenuItem::separator());
     menu.push_back(MenuItem::command("Start Day", MenuAction::startDay));
     menu.push_back(MenuItem::command("Open Brain Dump\xE2\x80\xA6", MenuAction::openBrainDump));
@@ -90,17 +153,21 @@ std::vector<MenuItem> closedDayMenu(const StatusMenuInputs& in) {
 
 std::vector<MenuItem> todoMenu(const StatusMenuInputs& in, const Todo& todo) {
     std::vector<MenuItem> menu;
-    menu.push_back(MenuItem::info("TO-DO"));
-    menu.push_back(MenuItem::info(todo.title));
+    const std::string key = "todo:" + todo.id.toString();
+    menu.push_back(MenuItem::info("todoHeading", "TO-DO"));
+    menu.push_back(MenuItem::info(key, todo.title));
     if (todo.estimatedMinutes) {
-        menu.push_back(MenuItem::info(std::string(kIndent) + "~" +
-                                      std::to_string(*todo.estimatedMinutes) + " min"));
+        menu.push_back(MenuItem::info(
+            key + ".estimate",
+            std::string(kIndent) + "~" + std::to_string(*todo.estimatedMinutes) + " min"));
     }
     if (todo.schedule) {
-        menu.push_back(MenuItem::info(kIndent + menuDescription(*todo.schedule, in.calendar)));
+        menu.push_back(MenuItem::info(key + ".schedule",
+                                      kIndent + menuDescription(*todo.schedule, in.calendar)));
     }
     menu.push_back(MenuItem::separator());
     menu.push_back(commandWithShortcut("Done", MenuAction::next, in.shortcuts, HotKeyAction::next));
+    menu.back().key = "done";
     menu.push_back(snoozeItem(in, true));
     menu.push_back(MenuItem::separator());
     menu.push_back(MenuItem::command("Open Brain Dump\xE2\x80\xA6", MenuAction::openBrainDump));
@@ -112,30 +179,31 @@ std::vector<MenuItem> todoMenu(const StatusMenuInputs& in, const Todo& todo) {
 void addThreadHeader(std::vector<MenuItem>& menu, const StatusMenuInputs& in) {
     const Strand* thread = in.store.current();
     if (!thread) {
-        menu.push_back(MenuItem::info("No active threads"));
+        menu.push_back(MenuItem::info("noThreads", "No active threads"));
         return;
     }
-    MenuItem title = MenuItem::info(thread->title);
+    const std::string key = "thread:" + thread->id.toString();
+    MenuItem title = MenuItem::info(key, thread->title);
     title.dotColorHex = thread->colorHex;
     menu.push_back(std::move(title));
 
     std::string label = threadStepLabel(in.store, *thread);
     if (label.empty())
         label = "(no step yet, use Edit Current Step\xE2\x80\xA6)";
-    menu.push_back(MenuItem::info(std::string(kIndent) + "\xE2\x86\xB3 " + label));
+    menu.push_back(MenuItem::info(key + ".step", std::string(kIndent) + "\xE2\x86\xB3 " + label));
 
     if (!thread->nextSteps.empty()) {
         std::string line = std::string(kIndent) + "next \xE2\x96\xB8 " + thread->nextSteps.front();
         if (thread->nextSteps.size() > 1) {
             line += " (+" + std::to_string(thread->nextSteps.size() - 1) + " more)";
         }
-        menu.push_back(MenuItem::info(std::move(line)));
+        menu.push_back(MenuItem::info(key + ".next", std::move(line)));
     }
     std::string counts = kIndent;
     if (thread->priority)
         counts += "priority " + std::to_string(*thread->priority) + " \xC2\xB7 ";
     counts += std::to_string(in.store.active().size()) + " active";
-    menu.push_back(MenuItem::info(std::move(counts)));
+    menu.push_back(MenuItem::info(key + ".counts", std::move(counts)));
 }
 
 std::vector<MenuItem> threadMenu(const StatusMenuInputs& in) {
@@ -175,8 +243,9 @@ MenuItem MenuItem::separator() {
     return item;
 }
 
-MenuItem MenuItem::info(std::string title) {
+MenuItem MenuItem::info(std::string key, std::string title) {
     MenuItem item;
+    item.key = std::move(key);
     item.title = std::move(title);
     item.enabled = false;
     return item;
@@ -184,6 +253,7 @@ MenuItem MenuItem::info(std::string title) {
 
 MenuItem MenuItem::command(std::string title, MenuAction action, bool enabled) {
     MenuItem item;
+    item.key = actionKey(action);
     item.title = std::move(title);
     item.action = action;
     item.enabled = enabled;
@@ -203,11 +273,15 @@ std::optional<Uuid> uuidPayload(const std::string& representedObject) {
 }
 
 std::vector<MenuItem> buildStatusMenu(const StatusMenuInputs& in) {
+    std::vector<MenuItem> menu;
     if (!in.store.sessionOpen())
-        return closedDayMenu(in);
-    if (const Todo* todo = in.store.currentTodo())
-        return todoMenu(in, *todo);
-    return threadMenu(in);
+        menu = closedDayMenu(in);
+    else if (const Todo* todo = in.store.currentTodo())
+        menu = todoMenu(in, *todo);
+    else
+        menu = threadMenu(in);
+    keySeparators(menu);
+    return menu;
 }
 
 }  // namespace cadro

@@ -41,6 +41,10 @@ enum class MenuAction {
 /// One line of the status menu, as the toolkit should draw it.
 struct MenuItem {
     bool isSeparator = false;
+    /// What the entry is ("next", "wake:<thread id>", "thread:<id>.step"...):
+    /// unique among its siblings and the same in every rebuild, so that a
+    /// panel can keep track of an entry while the menu around it changes.
+    std::string key;
     std::string title;
     bool enabled = true;
     std::optional<MenuAction> action;
@@ -48,6 +52,8 @@ struct MenuItem {
     std::string representedObject;
     /// Draw a small dot of this colour ("#RRGGBB") as the item's image.
     std::optional<std::string> dotColorHex;
+    /// Shows a check mark that is on when `checked`.
+    bool checkable = false;
     bool checked = false;
     std::string tooltip;
     /// The global shortcut of the item's action ("Ctrl+Alt+Super+N"), shown
@@ -57,7 +63,7 @@ struct MenuItem {
 
     static MenuItem separator();
     /// A disabled line that only shows information.
-    static MenuItem info(std::string title);
+    static MenuItem info(std::string key, std::string title);
     static MenuItem command(std::string title, MenuAction action, bool enabled = true);
 
     friend bool operator==(const MenuItem&, const MenuItem&) = default;

@@ -1,7 +1,5 @@
 #include "core/settings/BrainDumpSync.h"
 
-#include "core/base/AtomicFile.h"
-
 namespace cadro {
 
 BrainDumpSync::BrainDumpSync(ThreadStore& store) : store_(store) {
@@ -26,9 +24,15 @@ std::optional<std::filesystem::path> BrainDumpSync::edit(std::string text) {
         lastSeenFileText_ = store_.readBrainDumpFile();
         return std::nullopt;
     }
-    const std::filesystem::path copy = conflictCopyPath(*store_.brainDumpFilePath());
+    // A new file only, never through a name someone else put there first.
+    std::filesystem::path copy;
+    std::error_code error = std::make_error_code(std::errc::file_exists);
+    for (int attempt = 0; attempt < 100 && error == std::errc::file_exists; ++attempt) {
+        copy = conflictCopyPath(*store_.brainDumpFilePath());
+        error = BrainDumpFile::createNew(copy, text);
+    }
     lastSeenFileText_ = onDisk;
-    if (writeFileAtomically(copy, text)) {
+    if (error) {
         // The folder takes no new file, so the file cannot be replaced
         // either: the page's text stays in the store, the outside text in the
         // file.
@@ -53,7 +57,7 @@ std::filesystem::path BrainDumpSync::conflictCopyPath(const std::filesystem::pat
         std::filesystem::path candidate =
             file.parent_path() / (stem + " (conflict from Cadro" + suffix + ")" + extension);
         std::error_code error;
-        if (!std::filesystem::exists(candidate, error))
+        if (!std::filesystem::exists(std::filesystem::symlink_status(candidate, error)))
             return candidate;
     }
 }

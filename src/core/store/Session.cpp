@@ -1,5 +1,4 @@
 // The working day and the brain dump with its linked file.
-#include "core/base/Utf8.h"
 #include "core/store/ChangeScope.h"
 #include "core/store/ThreadStore.h"
 
@@ -65,36 +64,37 @@ void ThreadStore::assignBrainDump(std::string text) {
 std::optional<std::string> ThreadStore::readBrainDumpFile() const {
     if (!state_.brainDumpFilePath)
         return std::nullopt;
-    std::string text;
-    if (readWholeFile(*state_.brainDumpFilePath, text))
-        return std::nullopt;
-    if (!isValidUtf8(text))
-        return std::nullopt;
-    return text;
+    BrainDumpFile::Read read = brainDumpFile_.read(*state_.brainDumpFilePath);
+    brainDumpProblem_ = read.problem;
+    return read.text;
 }
 
-void ThreadStore::writeBrainDumpFile() {
+bool ThreadStore::writeBrainDumpFile() {
     if (!state_.brainDumpFilePath)
-        return;
-    // Errors are absorbed: the text stays in the store file.
-    writeFileAtomically(*state_.brainDumpFilePath, state_.brainDump, deps_.durability);
+        return true;
+    // A refusal is kept for the front ends to show: the text stays in the
+    // store file.
+    brainDumpProblem_ =
+        brainDumpFile_.write(*state_.brainDumpFilePath, state_.brainDump, deps_.durability);
+    return brainDumpProblem_.empty();
 }
 
-bool ThreadStore::linkBrainDumpFile(const std::filesystem::path& path) {
+bool ThreadStore::linkBrainDumpFile(const std::filesystem::path& chosen) {
     ChangeScope scope(*this);
     // A file with content we cannot read as text is refused: writing the
     // store's text into it would destroy what is there.
-    std::string bytes;
-    std::error_code readError = readWholeFile(path, bytes);
-    if (readError && readError != std::errc::no_such_file_or_directory)
-        return false;
-    if (!readError && !bytes.empty() && !isValidUtf8(bytes))
+    const std::filesystem::path path = BrainDumpFile::resolvedChoice(chosen);
+    BrainDumpFile file;
+    BrainDumpFile::Read read = file.read(path);
+    brainDumpProblem_ = read.problem;
+    if (!read.text && !read.missing)
         return false;
 
+    brainDumpFile_ = std::move(file);
     state_.brainDumpFilePath = path.string();
     changed(StoreProperty::brainDumpFilePath);
-    if (!bytes.empty()) {
-        assignBrainDump(std::move(bytes));  // the file wins
+    if (read.text && !read.text->empty()) {
+        assignBrainDump(std::move(*read.text));  // the file wins
     } else {
         writeBrainDumpFile();  // the store's text wins
     }
@@ -102,15 +102,18 @@ bool ThreadStore::linkBrainDumpFile(const std::filesystem::path& path) {
     return true;
 }
 
-void ThreadStore::editBrainDump(std::string text) {
+bool ThreadStore::editBrainDump(std::string text) {
     ChangeScope scope(*this);
     assignBrainDump(std::move(text));
-    writeBrainDumpFile();
+    const bool written = writeBrainDumpFile();
     markUnsaved();
+    return written;
 }
 
 void ThreadStore::unlinkBrainDumpFile() {
     ChangeScope scope(*this);
+    brainDumpFile_.forget();
+    brainDumpProblem_.clear();
     if (state_.brainDumpFilePath) {
         state_.brainDumpFilePath.reset();
         changed(StoreProperty::brainDumpFilePath);

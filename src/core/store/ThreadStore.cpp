@@ -83,6 +83,8 @@ void ThreadStore::load() {
 }
 
 void ThreadStore::adopt(PersistedState loaded) {
+    if (loaded.brainDumpFilePath != state_.brainDumpFilePath)
+        brainDumpFile_.forget();  // linked elsewhere by another program
     state_ = std::move(loaded);
     for (auto property :
          {StoreProperty::active, StoreProperty::parked, StoreProperty::snoozed,

@@ -4,6 +4,7 @@
 #include "core/base/Clock.h"
 #include "core/base/Observable.h"
 #include "core/base/Random.h"
+#include "core/store/BrainDumpFile.h"
 #include "core/store/Records.h"
 #include "core/store/StoreFile.h"
 
@@ -203,10 +204,12 @@ class ThreadStore {
     // --- The brain dump ---------------------------------------------------------
     /// Links a Markdown file: a non-empty file's text wins, else the store's
     /// text is written into it. False (nothing changes) for a file that
-    /// cannot be read, or whose content is not UTF-8 text.
+    /// cannot be read, or whose content is not UTF-8 text. Links in the
+    /// chosen path are resolved now; none is followed later.
     bool linkBrainDumpFile(const std::filesystem::path& path);
     /// The user edited the page: keep the text and mirror it to the file.
-    void editBrainDump(std::string text);
+    /// False when the linked file refused it (the text is kept in the store).
+    bool editBrainDump(std::string text);
     /// Forgets the linked file; the file itself is left alone.
     void unlinkBrainDumpFile();
     /// Takes the linked file's text when it differs (another editor changed
@@ -215,6 +218,8 @@ class ThreadStore {
     /// The linked file's text, or nothing when none is linked or it cannot be
     /// read as UTF-8.
     std::optional<std::string> readBrainDumpFile() const;
+    /// Why the linked file was last not read or written (empty when it was).
+    const std::string& brainDumpFileProblem() const { return brainDumpProblem_; }
 
     // --- Preferences ------------------------------------------------------------
     /// Raised to at least one minute.
@@ -288,7 +293,7 @@ class ThreadStore {
     // What comes up after a to-do left: the interrupted to-do, the same
     // thread after a scheduled one, or the next thread.
     void resumeAfterTodo(bool wasScheduled);
-    void writeBrainDumpFile();
+    bool writeBrainDumpFile();
 
     std::vector<Strand>& list(ThreadKind kind);
     void changed(StoreProperty property);
@@ -327,6 +332,9 @@ class ThreadStore {
     bool damagedFileToKeep_ = false;
     bool unsaved_ = false;
     std::string saveProblem_;
+    // Reading learns which file the link holds; hence mutable.
+    mutable BrainDumpFile brainDumpFile_;
+    mutable std::string brainDumpProblem_;
     // The file as this store last read or wrote it, to tell our own saves
     // from other programs' edits.
     std::optional<FileStamp> diskStamp_;

@@ -18,7 +18,8 @@ namespace {
 TEST(IpcProtocol, RequestsAndRepliesRoundTrip) {
     Request request{Request::Type::command,
                     {"next", "--step", "caf\xC3\xA9 / \"quoted\"\n"},
-                    "0A1B2C3D-4E5F-4A6B-8C7D-8E9FA0B1C2D3"};
+                    "0A1B2C3D-4E5F-4A6B-8C7D-8E9FA0B1C2D3",
+                    "an imported\nfile\n"};
     std::string line = encode(request);
     ASSERT_EQ(line.back(), '\n');
     EXPECT_EQ(line.find('\n'), line.size() - 1);  // one line, whatever the text

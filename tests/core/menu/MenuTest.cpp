@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <functional>
+#include <map>
+#include <set>
+#include <tuple>
+
 namespace cadro {
 namespace {
 
@@ -285,6 +290,52 @@ TEST(StatusMenu, SnoozeOffersTheDefaultFirstAndShortcutsFollowChangedCombos) {
     h.shortcuts.setCombo(HotKeyAction::next, KeyCombo{49, 0x0100 | 0x0200, "Space"});
     EXPECT_EQ(find(h.menu(), A::next).shortcut, "Shift+Super+Space");
     EXPECT_EQ(find(h.menu(), A::add).shortcut, "");
+}
+
+// Panels keep entries by their keys: in every state of the menu a key names
+// one entry among its siblings, and the same key always names the same kind
+// of entry (separator, action and payload).
+TEST(StatusMenu, KeysNameOneEntryEachAndKeepNamingIt) {
+    using Kind = std::tuple<bool, std::optional<MenuAction>, std::string>;
+    std::map<std::string, Kind> seen;
+    std::function<void(const std::vector<MenuItem>&, const std::string&)> check =
+        [&](const std::vector<MenuItem>& menu, const std::string& parent) {
+            std::set<std::string> siblings;
+            for (const MenuItem& item : menu) {
+                const std::string path = parent + "/" + item.key;
+                EXPECT_FALSE(item.key.empty()) << item.title;
+                EXPECT_TRUE(siblings.insert(item.key).second) << path;
+                Kind kind{item.isSeparator, item.action, item.representedObject};
+                EXPECT_EQ(seen.emplace(path, kind).first->second, kind) << path;
+                check(item.submenu, path);
+            }
+        };
+    TrayHarness h;
+    check(h.menu(), "");  // the closed day
+    auto ids = h.openDay({"A", "B", "C"});
+    h->park(ids[1]);
+    h->snooze(ids[2], h.berlin(2026, 3, 5, 9, 0));
+    check(h.menu(), "");
+    const std::string next = find(h.menu(), A::next).key;
+    h->addTodo("Stretch", 45);
+    h->setTodoChancePercent(100);
+    h.random.values = {0.0, 0.0};
+    h->next();
+    check(h.menu(), "");
+    EXPECT_NE(find(h.menu(), A::next).key, next);  // "Done" is an entry of its own
+}
+
+TEST(StatusMenu, LaunchAtLoginIsAlwaysAToggleAndShowsWhyItIsOff) {
+    TrayHarness h;
+    const XdgAutostartEntry inBuildFolder(h.dir.path() / "autostart", "cadro");
+    auto menu = buildStatusMenu(
+        {h.store(), h.shortcuts, nullptr, &inBuildFolder, *h.calendar, h.clock.now()});
+    const MenuItem& login = find(menu, A::toggleLaunchAtLogin);
+    EXPECT_TRUE(login.checkable && !login.checked && !login.enabled);
+    EXPECT_EQ(login.tooltip, LaunchAtLogin::kNotInstalled);
+    // Panels show no tooltips, so the reason is also the next line.
+    EXPECT_EQ((&login)[1].title, "   " + login.tooltip);
+    EXPECT_FALSE((&login)[1].enabled);
 }
 
 }  // namespace

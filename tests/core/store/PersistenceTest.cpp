@@ -201,5 +201,40 @@ TEST(BrainDump, AFileThatIsNotUtf8TextIsNeverLinkedOrOverwritten) {
     EXPECT_EQ(h->brainDump(), "safe");
 }
 
+// Another user who may write to the file's folder puts a link or a file of
+// their own in its place: nothing is written through or into it, and the
+// text stays in the store.
+TEST(BrainDump, AFileSwappedForALinkOrAnotherFileIsNotWritten) {
+    LinkedDump h;
+    ASSERT_TRUE(h->linkBrainDumpFile(h.notes()));
+    const fs::path elsewhere = h.dir / "elsewhere" / "profile";
+    fs::create_directory(elsewhere.parent_path());
+    fs::rename(h.notes(), h.dir / "aside.md");  // keeps its inode number taken
+    fs::create_symlink(elsewhere, h.notes());
+    EXPECT_FALSE(h->editBrainDump("- secret"));
+    EXPECT_FALSE(fs::exists(elsewhere));
+    EXPECT_NE(h->brainDumpFileProblem().find("symbolic link"), std::string::npos);
+    EXPECT_EQ(h->brainDump(), "- secret");
+
+    // Replaced by another file that was never read here.
+    fs::remove(h.notes());
+    testing::writeFile(h.dir / "other.md", "other");
+    fs::rename(h.dir / "other.md", h.notes());
+    EXPECT_FALSE(h->editBrainDump("- more"));
+    EXPECT_EQ(testing::readFile(h.notes()), "other");
+
+    // A link the user chooses is taken as the file it names.
+    testing::writeFile(elsewhere, "chosen");
+    fs::create_symlink(elsewhere, h.dir / "chosen-link.md");
+    ASSERT_TRUE(h->linkBrainDumpFile(h.dir / "chosen-link.md"));
+    EXPECT_TRUE(h->editBrainDump("chosen, edited"));
+    EXPECT_EQ(testing::readFile(elsewhere), "chosen, edited");
+
+    // Grown past what a brain dump may be: not read, so not replaced either.
+    fs::resize_file(elsewhere, BrainDumpFile::kMaxBytes + 1);
+    EXPECT_FALSE(h->editBrainDump("small"));
+    EXPECT_EQ(static_cast<std::int64_t>(fs::file_size(elsewhere)), BrainDumpFile::kMaxBytes + 1);
+}
+
 }  // namespace
 }  // namespace cadro

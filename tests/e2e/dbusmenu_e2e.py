@@ -1,0 +1,228 @@
+#!/usr/bin/python3
+# The exported menu as panels read it. Two clients follow it through a day's
+# changes: one that keeps every entry it ever saw by id and merges what it is
+# sent, as GNOME Shell and Plasma do, and libdbusmenu-glib's own client. After
+# each change both must show exactly what a fresh GetLayout gives. Bad ids and
+# properties get an error at once; a click on an entry that went away does
+# nothing.
+# Run by dbusmenu_e2e.sh, which gives it an X server, its own folders and a
+# private session bus.
+# Usage: dbusmenu_e2e.py path/to/cadro WORK_FOLDER
+import datetime
+import os
+import shutil
+import time
+
+import dbus
+import dbus.mainloop.glib
+import gi
+
+from panel_common import (CONF, PROCESSES, TRAY, WORK, Watcher, cadro, check, launch_app,
+                          quit_app, schedule_todo_soon, wait_for)
+
+gi.require_version("Dbusmenu", "0.4")
+from gi.repository import Dbusmenu  # noqa: E402
+
+IFACE = "com.canonical.dbusmenu"
+INVALID = "org.freedesktop.DBus.Error.InvalidArgs"
+NOTHING = dbus.String("", variant_level=1)
+
+
+def plain(value):
+    if isinstance(value, dbus.Array):
+        return bytes(value) if value.signature == "y" else [plain(v) for v in value]
+    if isinstance(value, dbus.Boolean):
+        return bool(value)
+    return int(value) if isinstance(value, int) else str(value)
+
+
+# (id, properties, children) as GetLayout gives it now.
+def fresh(menu):
+    def walk(node):
+        entry_id, properties, children = node
+        return (int(entry_id), {str(k): plain(v) for k, v in properties.items()},
+                [walk(c) for c in children])
+    return walk(menu.GetLayout(0, -1, [])[1])
+
+
+# (id, properties) of the first entry with this label.
+def entry(tree, label):
+    entry_id, properties, children = tree
+    if properties.get("label") == label:
+        return entry_id, properties
+    return next(filter(None, (entry(c, label) for c in children)), None)
+
+
+# Keeps every entry it has seen by id and merges whatever it is sent, never
+# dropping a property unless told it was removed.
+class MergingClient:
+    def __init__(self, bus, menu):
+        self.menu = menu
+        self.properties = {}
+        self.children = {}
+        self.layout_updates = 0
+        bus.add_signal_receiver(self.layout_updated, "LayoutUpdated", IFACE)
+        bus.add_signal_receiver(self.properties_updated, "ItemsPropertiesUpdated", IFACE)
+        self.layout_updated(0, 0)
+
+    def layout_updated(self, revision, parent):
+        self.layout_updates += 1
+
+        def walk(node):
+            entry_id, properties, children = node
+            self.properties.setdefault(entry_id, {}).update(properties)
+            self.children[entry_id] = [c[0] for c in children]
+            for child in children:
+                walk(child)
+        walk(fresh(self.menu))
+
+    def properties_updated(self, updated, removed):
+        for entry_id, properties in updated:
+            self.properties.setdefault(int(entry_id), {}).update(
+                {str(k): plain(v) for k, v in properties.items()})
+        for entry_id, names in removed:
+            for name in names:
+                self.properties.get(int(entry_id), {}).pop(str(name), None)
+
+    def tree(self, entry_id=0):
+        return (entry_id, self.properties[entry_id],
+                [self.tree(c) for c in self.children[entry_id]])
+
+
+# What a panel draws of an entry below the root, with the protocol's defaults.
+def drawn(properties):
+    get = properties.get
+    if get("type", "standard") == "separator":
+        return ("separator",)
+    toggle = get("toggle-type", "")
+    return (get("label", ""), get("enabled", True), toggle,
+            get("toggle-state", -1) if toggle else -1, get("children-display", ""))
+
+
+def drawn_tree(node, root=True):
+    entry_id, properties, children = node
+    return (entry_id, None if root else drawn(properties),
+            [drawn_tree(c, False) for c in children])
+
+
+def glib_tree(item):
+    values = {n: item.property_get_variant(n) for n in
+              ["type", "label", "enabled", "toggle-type", "toggle-state", "children-display"]}
+    return (item.get_id(), {n: v.unpack() for n, v in values.items() if v is not None},
+            [glib_tree(c) for c in item.get_children()])
+
+
+# True when the call is answered with InvalidArgs within two seconds.
+def refused(call, *args):
+    began = time.monotonic()
+    try:
+        call(*args, timeout=3)
+        return False
+    except dbus.DBusException as e:
+        return e.get_dbus_name() == INVALID and time.monotonic() - began < 2
+
+
+def main():
+    os.makedirs(os.path.dirname(CONF), mode=0o700)
+    with open(CONF, "w") as conf:
+        conf.write("[General]\nwelcome.shown=true\npanel.notifies=false\n")
+    dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
+    bus = dbus.SessionBus()
+    watcher = Watcher(bus)
+    cadro("add-thread", "Alpha", "--step", "Draft the intro", "--color", "#8B7CF6")
+    cadro("add-thread", "Beta", "--next", "Outline", "--next", "Review")
+    cadro("add-thread", "Gamma", "--color", "#FF9F0A")
+    # Outside the build folder, so that Launch at Login can be switched.
+    app, clock = launch_app(datetime.datetime(2027, 1, 4, 8, 0),
+                            tray=shutil.copy(TRAY, f"{WORK}/cadro-tray"))
+    check(wait_for(lambda: watcher.items), "the item did not register")
+    service = watcher.items[0]
+    item = dbus.Interface(bus.get_object(service, "/StatusNotifierItem"),
+                          "org.freedesktop.DBus.Properties")
+    path = str(item.Get("org.kde.StatusNotifierItem", "Menu"))
+    menu = dbus.Interface(bus.get_object(service, path), IFACE)
+    cadro("start-day")
+    merging = MergingClient(bus, menu)
+    glib = Dbusmenu.Client.new(service, path)
+
+    def settled(what):
+        ok = wait_for(lambda: merging.tree() == fresh(menu) and glib.get_root() is not None
+                      and drawn_tree(glib_tree(glib.get_root())) == drawn_tree(fresh(menu)))
+        now = fresh(menu)
+        check(merging.tree() == now, f"after {what} the merging client shows\n{merging.tree()}\n"
+              f"but the menu is\n{now}")
+        check(ok, f"after {what} libdbusmenu-glib shows\n{drawn_tree(glib_tree(glib.get_root()))}\n"
+              f"but the menu is\n{drawn_tree(now)}")
+        return now
+
+    # `layout`: whether the tree changed, or only properties.
+    def change(what, act, landed, layout=None):
+        before, updates = fresh(menu), merging.layout_updates
+        act()
+        check(wait_for(lambda: landed(fresh(menu)), 30), f"{what} did not reach the menu")
+        settled(what)
+        check(layout is None or (merging.layout_updates > updates) == layout,
+              f"{what}: LayoutUpdated {'missing' if layout else 'sent'}")
+        return before
+
+    def click(label):
+        menu.Event(entry(fresh(menu), label)[0], "clicked", NOTHING, 0)
+
+    def login_state(tree):
+        return entry(tree, "Launch at Login")[1].get("toggle-state")
+
+    _, login = entry(settled("start of day"), "Launch at Login")
+    check(drawn(login)[1:4] == (True, "checkmark", 0), f"Launch at Login off is {login}")
+    change("a colour taken away", lambda: cadro("edit", "Alpha", "--color", "none"),
+           lambda t: "icon-data" not in entry(t, "Alpha")[1], layout=False)
+    status = cadro("status")
+    change("next", lambda: cadro("next"), lambda t: cadro("status") != status)
+    current = cadro("status").split(":")[0]
+    change("a new step", lambda: cadro("edit", current, "--step", "Polish"),
+           lambda t: entry(t, "   \u21b3 Polish"), layout=False)
+    change("Launch at Login on", lambda: click("Launch at Login"),
+           lambda t: login_state(t) == 1, layout=False)
+    change("parking", lambda: cadro("park"), lambda t: entry(t, "Parked (1)"))
+    change("snoozing", lambda: click("In 1 Hour"), lambda t: entry(t, "Snoozed (1)"))
+    before = change("a to-do coming up", lambda: schedule_todo_soon("Stretch", clock),
+                    lambda t: entry(t, "Stretch"))
+
+    # The old ids of entries that went away act on nothing, not on whatever
+    # took their place.
+    status, shown = cadro("status"), str(fresh(menu))
+    for label in ["Next", "Park Current Thread", current]:  # the last in Parked
+        stale = entry(before, label)[0]
+        check(f"({stale}, " not in shown, f"the id of {label} now stands for another entry")
+        check(refused(menu.Event, stale, "clicked", NOTHING, 0),
+              f"a click on the old id of {label} was not refused")
+    wait_for(lambda: False, 1)
+    check(cadro("status") == status, "a click on an old id changed something")
+
+    change("done", lambda: cadro("done"), lambda t: not entry(t, "Stretch"))
+    change("unparking", lambda: cadro("unpark", current), lambda t: not entry(t, "Parked (1)"))
+    change("Launch at Login off", lambda: click("Launch at Login"),
+           lambda t: login_state(t) == 0, layout=False)
+
+    # Every call answers at once; bad ids and properties are refused.
+    quit_id = entry(fresh(menu), "Quit Cadro")[0]
+    for name, args in [("GetProperty", (99999, "label")),
+                       ("GetProperty", (quit_id, "no-such-property")),
+                       ("GetGroupProperties", ([99999], [])),
+                       ("GetLayout", (99999, -1, [])),
+                       ("EventGroup", ([(99999, "clicked", NOTHING, 0)],)),
+                       ("AboutToShow", (99999,))]:
+        check(refused(getattr(menu, name), *args), f"{name}{args} was not refused at once")
+    check(menu.GetProperty(quit_id, "label") == "Quit Cadro", "GetProperty misses a label")
+    got = menu.GetGroupProperties([quit_id, 99999], ["label"])
+    check([(i, dict(p)) for i, p in got] == [(quit_id, {"label": "Quit Cadro"})],
+          f"GetGroupProperties gave {got}")
+    check(list(menu.AboutToShowGroup([0, 99999])[1]) == [99999], "AboutToShowGroup's id errors")
+    quit_app(app)
+    print("1 passed, 0 failed")
+
+
+try:
+    main()
+finally:
+    for process in reversed(PROCESSES):
+        process.kill()
