@@ -49,9 +49,12 @@ class AppController : public QObject, public CommandUi {
     ~AppController() override;
 
     /// The start-up sequence, once the event loop runs. False when this
-    /// process cannot have the user's data (another app holds it and does
-    /// not let go): it must end without running.
+    /// process must end without running: another app holds the user's data
+    /// and does not let go, or the same build already runs and was brought
+    /// forward (see broughtForward).
     bool start();
+    /// This build already ran and shows its window now; nothing went wrong.
+    bool broughtForward() const { return claim_.broughtForward; }
 
     ThreadStore& store() { return *store_; }
     UIState& ui() { return *ui_; }

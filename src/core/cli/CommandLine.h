@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cadro {
@@ -66,9 +67,11 @@ struct CommandInput {
 };
 CommandInput readCommandInput(const std::vector<std::string>& args);
 
-/// How a command line is carried out: by starting the tray app, by watching
-/// the status, by a store command, or by printing help or the version.
-enum class CommandKind { trayApp, watch, storeCommand, info };
+/// How a command line is carried out: by starting a demo (or a screenshot
+/// tour) beside the user's tray app, by watching the status, by a store
+/// command, by printing help or the version, or, with no command at all, by
+/// printing a short usage and the status.
+enum class CommandKind { trayApp, watch, storeCommand, info, summary };
 
 /// The arguments with a file given to `brain-dump --link` made absolute
 /// against this process's working directory, before the command travels to
@@ -102,5 +105,7 @@ std::string statusJson(const ThreadStore& store, const Calendar& calendar, Date 
 
 /// The usage text of `cadro --help`.
 const std::string& usageText();
+/// What `cadro` without a command prints before the status.
+std::string_view briefUsage();
 
 }  // namespace cadro

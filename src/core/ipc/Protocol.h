@@ -19,9 +19,12 @@ namespace cadro::ipc {
 //   {"type":"watch","args":["status"(,"--json")]}
 //                                     -> {"out":"..."} now and after each change
 //   {"type":"stepAside"}              -> {} and the app ends (a newer one starts)
+//   {"type":"show","args":[build...]} -> {"exit":0} and the app shows its window when
+//                                        it is that build (started again), else a
+//                                        nonzero exit: the newcomer takes over
 
 struct Request {
-    enum class Type { command, watch, stepAside };
+    enum class Type { command, watch, stepAside, show };
     Type type = Type::command;
     std::vector<std::string> args;
     /// Made once per `cadro` invocation and sent again with the request when

@@ -26,6 +26,9 @@ TEST(IpcProtocol, RequestsAndRepliesRoundTrip) {
     EXPECT_EQ(decodeRequest(line), request);
     EXPECT_EQ(decodeRequest(encode(Request{Request::Type::stepAside, {}, {}}))->type,
               Request::Type::stepAside);
+    // A start of the tray app says which build it is.
+    Request show{Request::Type::show, {"/usr/bin/cadro-tray", "1.2", "9f0a"}, {}};
+    EXPECT_EQ(decodeRequest(encode(show)), show);
 
     CommandLineResult result{2, "out\n", "cadro: bad\n"};
     auto back = decodeResult(encode(result));
