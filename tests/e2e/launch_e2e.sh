@@ -5,8 +5,8 @@
 # and leaves the app be; a demo runs beside the user's app, whose commands
 # and data stay its own.
 # Usage: launch_e2e.sh path/to/cadro
-[ -n "${DBUS_SESSION_BUS_ADDRESS:-}" ] && [ -n "${CADRO_OWN_BUS:-}" ] ||
-  CADRO_OWN_BUS=1 exec dbus-run-session -- "$0" "$@"
+# On a session bus of its own, for the accessibility bus it starts.
+[ -n "${CADRO_OWN_BUS:-}" ] || CADRO_OWN_BUS=1 exec dbus-run-session -- "$0" "$@"
 cadro=$1
 # shellcheck source-path=SCRIPTDIR source=tray_common.sh
 source "$(dirname "$0")/tray_common.sh"
