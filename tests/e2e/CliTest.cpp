@@ -409,6 +409,8 @@ TEST(Cli, ExportImportsIntoAnEmptyStoreAndTodoTxtBecomesToDos) {
               "add-todo|Meds|--at|09:00|--every|day|--minutes|1", "start-day", "park|garden"});
     const auto exported = from.home / "export.json";
     testing::writeFile(exported, from.ok({"export"}));
+    EXPECT_NE(from.storeBytes().find("\"requests\""), std::string::npos);
+    EXPECT_EQ(testing::readFile(exported).find("\"requests\""), std::string::npos);
 
     Cli into;
     const std::string empty = into.storeBytes();

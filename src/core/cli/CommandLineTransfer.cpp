@@ -136,7 +136,9 @@ std::string counted(std::size_t count, const char* one, const char* many) {
 
 void runExport(CommandRun& run, Arguments& args) {
     args.done();
-    run.print(encodeStoreFile(run.store().persistedState()));
+    PersistedState state = run.store().persistedState();
+    state.requests.clear();  // the memory of answered commands is not data
+    run.print(encodeStoreFile(state));
 }
 
 void runImport(CommandRun& run, Arguments& args) {

@@ -40,8 +40,8 @@ std::vector<RememberedReply> decodeRequests(const Value& document) {
         auto text = entry.find("out");
         auto err = entry.find("err");
         if (id == entry.end() || !id->is_string() || exit == entry.end() ||
-            !exit->is_number_integer() || text == entry.end() || !text->is_string() ||
-            err == entry.end() || !err->is_string())
+            !exit->is_number_integer() || *exit < 0 || *exit > 255 || text == entry.end() ||
+            !text->is_string() || err == entry.end() || !err->is_string())
             continue;
         out.push_back({id->get<std::string>(), exit->get<int>(), text->get<std::string>(),
                        err->get<std::string>()});

@@ -66,8 +66,9 @@ TEST(StoreFile, ARequestIdIsCarriedOutOnceEvenAcrossARestart) {
     EXPECT_EQ(h->persistedState().requests.size(), 32u);
     EXPECT_EQ(h->persistedState().requests.back().id, "N39");
     // An entry that does not read costs only itself.
-    testing::writeFile(h.file(), R"({"active":[],"parked":[],"requests":[{"id":1},)"
-                                 R"({"id":"R","exit":0,"out":"","err":""}]})");
+    testing::writeFile(h.file(),
+                       R"({"active":[],"parked":[],"requests":[{"id":1},{"id":"X","exit":999},)"
+                       R"({"id":"R","exit":0,"out":"","err":""}]})");
     h.reopen();
     EXPECT_EQ(h->persistedState().requests.size(), 1u);
 }
