@@ -162,8 +162,8 @@ const std::vector<CommandSpec>& commandTable() {
 
 const std::vector<OptionSpec>& programOptions() {
     static const std::vector<OptionSpec> options = {
-        {"--demo", "", "start a throw-away demo filled with sample data beside your Cadro"},
-        {"--demo-empty", "", "start an empty throw-away demo beside your Cadro"},
+        {"--demo", "", "start a throw-away demo filled with sample data"},
+        {"--demo-empty", "", "start an empty throw-away demo"},
         {"--capture", "DIR", "take screenshots of the windows into DIR"},
         {"--quiet", "", "with a command (also -q): no line saying what it did"},
         {"--help", "", "print this help"},
