@@ -17,6 +17,7 @@
 #include "core/updates/AppVersion.h"
 #include "platform/linux/ExecutablePath.h"
 #include "platform/linux/FileWatcher.h"
+#include "platform/linux/SocketFolder.h"
 #include "platform/linux/TerminationSignals.h"
 #include "platform/portal/PortalHotKeyBackend.h"
 #include "platform/x11/X11HotKeyBackend.h"
@@ -95,11 +96,17 @@ AppController::AppController(AppEnvironment environment, DefaultsProvider& defau
     }
     // The store lock and the socket come before the store is loaded, so that
     // no command can write the file between our reading and our first save.
-    server_ = new TrayServer([this](const std::vector<std::string>& args, const std::string* input,
-                                    const std::string& id) { return runCommand(args, input, id); },
-                             this);
-    claim_ =
-        server_->takeOver(environment_.dataDirectory.value_or(ThreadStore::defaultDirectory()));
+    // A demo (or a tour in a sandbox) runs beside the user's tray app, on a
+    // socket of its own, so `cadro` commands keep going to the user's.
+    const bool beside = environment_.sandbox.has_value();
+    server_ =
+        new TrayServer([this](const std::vector<std::string>& args, const std::string& id,
+                              const std::string* input) { return runCommand(args, id, input); },
+                       beside ? demoSocketPath() : socketPath(), this);
+    claim_ = server_->takeOver(environment_.dataDirectory.value_or(ThreadStore::defaultDirectory()),
+                               !beside);
+    if (claim_.broughtForward)
+        return;  // the running app shows itself; this one ends
 
     calendar_ = Calendar::current();
     // A tour of the demo tells the same times whenever it runs; one of the
@@ -128,6 +135,8 @@ AppController::AppController(AppEnvironment environment, DefaultsProvider& defau
 AppController::~AppController() = default;
 
 bool AppController::start() {
+    if (claim_.broughtForward)
+        return false;
     if (!claim_.holdsStore) {
         std::fprintf(stderr, "cadro-tray: %s\n", claim_.problem.c_str());
         QMessageBox::critical(nullptr, "Cadro cannot start",
@@ -147,6 +156,16 @@ bool AppController::start() {
             return;
         }
         QApplication::quit();
+    });
+    // Started again from the launcher: what the user wants is a window.
+    connect(server_, &TrayServer::showRequested, this, [this] {
+        if (welcomeWindow_) {
+            welcomeWindow_->show();
+            welcomeWindow_->raise();
+            welcomeWindow_->activateWindow();
+        } else {
+            openSettingsWindow();
+        }
     });
     server_->setKeptChanges([this]() -> std::string {
         if (!store_->hasUnsavedChanges() || store_->retrySave())
@@ -477,8 +496,8 @@ void AppController::tick() {
 }
 
 CommandLineResult AppController::runCommand(const std::vector<std::string>& args,
-                                            const std::string* input,
-                                            const std::string& requestId) {
+                                            const std::string& requestId,
+                                            const std::string* input) {
     reportDiskChange(store_->reloadIfChangedOnDisk());  // a read shows an edit made just now
     CommandLineHost host{*store_,
                          clock(),
@@ -486,8 +505,8 @@ CommandLineResult AppController::runCommand(const std::vector<std::string>& args
                          ui_.get(),
                          [this] { openSettingsWindow(); },
                          [] { QTimer::singleShot(0, qApp, &QApplication::quit); },
-                         input,
-                         requestId};
+                         requestId,
+                         input};
     return runCommandLine(args, host);
 }
 

@@ -51,9 +51,12 @@ class AppController : public QObject, public CommandUi {
     ~AppController() override;
 
     /// The start-up sequence, once the event loop runs. False when this
-    /// process cannot have the user's data (another app holds it and does
-    /// not let go): it must end without running.
+    /// process must end without running: another app holds the user's data
+    /// and does not let go, or the same build already runs and was brought
+    /// forward (see broughtForward).
     bool start();
+    /// This build already ran and shows its window now; nothing went wrong.
+    bool broughtForward() const { return claim_.broughtForward; }
 
     ThreadStore& store() { return *store_; }
     UIState& ui() { return *ui_; }
@@ -65,11 +68,11 @@ class AppController : public QObject, public CommandUi {
     /// settings sheet is up).
     void tick();
 
-    /// Runs a `cadro` command line inside the app; `input` is the content of
-    /// the file it names, if any; a request id it already carried out gets the
-    /// first answer again.
-    CommandLineResult runCommand(const std::vector<std::string>& args, const std::string* input,
-                                 const std::string& requestId = {});
+    /// Runs a `cadro` command line inside the app; a request id it already
+    /// carried out gets the first answer again.
+    CommandLineResult runCommand(const std::vector<std::string>& args,
+                                 const std::string& requestId = {},
+                                 const std::string* input = nullptr);
 
     // What the commands ask of the user interface.
     void beep() override;

@@ -2,6 +2,8 @@
 
 #include "core/cli/CommandLine.h"
 #include "core/ipc/Protocol.h"
+#include "core/updates/AppVersion.h"
+#include "platform/linux/ExecutablePath.h"
 #include "platform/linux/SocketClient.h"
 #include "platform/linux/SocketFolder.h"
 #include "platform/linux/StoreLock.h"
@@ -41,6 +43,21 @@ std::string askToStepAside(const std::filesystem::path& socket) {
     return answer && answer->exitCode != kExitOk ? answer->err : std::string();
 }
 
+// Asks the tray app on `socket` to show itself if it is this very build.
+bool askToShow(const std::filesystem::path& socket, const std::vector<std::string>& build) {
+    if (unsafeFolderReason(socket.parent_path()))
+        return false;
+    SocketClient running = SocketClient::connect(socket);
+    if (!running.isConnected())
+        return false;
+    running.send(ipc::encode(ipc::Request{ipc::Request::Type::show, build, {}, {}}));
+    auto line = running.readLine(2000, ipc::kMaxReplyBytes);
+    auto answer = line ? ipc::decodeResult(*line) : std::nullopt;
+    // An app that does not know the request answers that it did not
+    // understand: it is another build.
+    return answer && answer->exitCode == kExitOk;
+}
+
 // True when the client has hung up: it gave up waiting, so it has told its
 // user that nothing was changed, and the request must not be carried out.
 bool clientHasGone(QLocalSocket* socket) {
@@ -52,8 +69,12 @@ bool clientHasGone(QLocalSocket* socket) {
 
 }  // namespace
 
-TrayServer::TrayServer(RunCommand run, QObject* parent)
-    : QObject(parent), run_(std::move(run)), server_(new QLocalServer(this)) {
+TrayServer::TrayServer(RunCommand run, std::filesystem::path socket, QObject* parent)
+    : QObject(parent),
+      run_(std::move(run)),
+      socket_(std::move(socket)),
+      build_(thisBuild()),
+      server_(new QLocalServer(this)) {
     // Only this user may connect (the socket is made srwx------); accept()
     // checks the peer as well.
     server_->setSocketOptions(QLocalServer::UserAccessOption);
@@ -68,9 +89,20 @@ TrayServer::~TrayServer() {
     }
 }
 
-TrayServer::Claim TrayServer::takeOver(const std::filesystem::path& dataFolder) {
+std::vector<std::string> TrayServer::thisBuild() {
+    // Taken once at start: the running app keeps saying what it was started
+    // as, even after an upgrade has replaced its file.
+    return {executablePath().string(), AppVersion::current().value_or(""), executableBuildId()};
+}
+
+TrayServer::Claim TrayServer::takeOver(const std::filesystem::path& dataFolder,
+                                       bool sameBuildStays) {
     Claim claim;
-    const std::filesystem::path socket = socketPath();
+    const std::filesystem::path& socket = socket_;
+    if (sameBuildStays && askToShow(socket, build_)) {
+        claim.broughtForward = true;
+        return claim;
+    }
     std::string refused = askToStepAside(socket);
 
     std::set<std::filesystem::path> asked{socket};
@@ -107,7 +139,7 @@ TrayServer::Claim TrayServer::takeOver(const std::filesystem::path& dataFolder) 
 }
 
 bool TrayServer::listen(std::string& problem) {
-    listening_ = socketPath();
+    listening_ = socket_;
     if (auto unsafe = prepareSocketFolder(listening_)) {
         // Someone else's folder in our place must not keep commands from
         // us: a fresh private folder does, and the lock file tells commands
@@ -122,10 +154,10 @@ bool TrayServer::listen(std::string& problem) {
             return false;
         }
         ownFolder_ = pattern;
-        listening_ = ownFolder_ / "tray.sock";
+        listening_ = ownFolder_ / socket_.filename();
         problem = *unsafe + ", so Cadro listens in " + ownFolder_.string() +
                   " instead; cadro commands find it there. To use the usual place again, have " +
-                  socketPath().parent_path().string() +
+                  socket_.parent_path().string() +
                   " removed (by its owner or an administrator) and start Cadro again.";
     }
     const QString name = QString::fromStdString(listening_.string());
@@ -201,6 +233,17 @@ void TrayServer::handle(QLocalSocket* socket, const ipc::Request& request) {
             socket->flush();
             return;
         }
+        case ipc::Request::Type::show: {
+            const bool same = request.args == build_;
+            socket->write(QByteArray::fromStdString(
+                ipc::encode(same ? CommandLineResult{}
+                                 : CommandLineResult{kExitNothingToDo, "", "another build"})));
+            socket->flush();
+            socket->disconnectFromServer();
+            if (same)
+                emit showRequested();
+            return;
+        }
         case ipc::Request::Type::command: {
             if (clientHasGone(socket)) {
                 socket->abort();
@@ -212,7 +255,7 @@ void TrayServer::handle(QLocalSocket* socket, const ipc::Request& request) {
             socket->write("\n");
             socket->flush();
             CommandLineResult result =
-                run_(request.args, request.input ? &*request.input : nullptr, request.id);
+                run_(request.args, request.id, request.input ? &*request.input : nullptr);
             socket->write(QByteArray::fromStdString(ipc::encode(result)));
             // Out now: a command that ran must be answered even if the app
             // ends right after (a newer one takes over).
@@ -221,7 +264,7 @@ void TrayServer::handle(QLocalSocket* socket, const ipc::Request& request) {
             return;
         }
         case ipc::Request::Type::watch: {
-            CommandLineResult result = run_(request.args, nullptr, {});
+            CommandLineResult result = run_(request.args, {}, nullptr);
             socket->write(QByteArray::fromStdString(ipc::encode(result)));
             if (result.exitCode != kExitOk) {
                 socket->disconnectFromServer();
@@ -235,7 +278,7 @@ void TrayServer::handle(QLocalSocket* socket, const ipc::Request& request) {
 
 void TrayServer::notifyWatchers() {
     for (auto& watcher : watchers_) {
-        CommandLineResult result = run_(watcher.args, nullptr, {});
+        CommandLineResult result = run_(watcher.args, {}, nullptr);
         if (result.out == watcher.last)
             continue;
         watcher.last = result.out;

@@ -21,19 +21,21 @@ namespace ipc {
 struct Request;
 }
 
-/// The tray app's claim on the user's data and its per-user socket. It makes
-/// this process the only tray app (the newest start wins: an older one is told
+/// The tray app's claim on its data and its per-user socket. It makes this
+/// process the only tray app on that socket (a start of the same build brings
+/// the running one forward instead; any other start wins: an older app is told
 /// to step aside), the only writer of the store (it holds the store lock until
 /// it ends), and runs the `cadro` commands sent to it.
 class TrayServer : public QObject {
     Q_OBJECT
   public:
-    /// Runs a command line; `input` is the content of the file it names, if
-    /// any; `id` tells a request sent again from a new one (empty for a watch).
+    /// Runs a command line; `id` tells a request sent again from a new one
+    /// (empty for a watch); `input` is the content of the file it names, if any.
     using RunCommand = std::function<CommandLineResult(
-        const std::vector<std::string>& args, const std::string* input, const std::string& id)>;
+        const std::vector<std::string>& args, const std::string& id, const std::string* input)>;
 
-    TrayServer(RunCommand run, QObject* parent = nullptr);
+    /// Listens on `socket`: the user's own, or a demo's beside it.
+    TrayServer(RunCommand run, std::filesystem::path socket, QObject* parent = nullptr);
     ~TrayServer() override;
 
     /// What became of the claim.
@@ -44,11 +46,19 @@ class TrayServer : public QObject {
         std::string problem;
         /// Commands reach this app (perhaps in a folder of its own).
         bool listening = false;
+        /// The same build already runs and was asked to show its window:
+        /// this process has nothing to do and ends.
+        bool broughtForward = false;
     };
     /// Tells a running tray app to end, takes the store lock of `dataFolder`
     /// (waiting a few seconds for the old app to let go), then listens on the
-    /// socket. Call before the store is loaded.
-    Claim takeOver(const std::filesystem::path& dataFolder);
+    /// socket. Call before the store is loaded. With `sameBuildStays`, a
+    /// running app of this very build is brought forward instead.
+    Claim takeOver(const std::filesystem::path& dataFolder, bool sameBuildStays);
+
+    /// What tells this build from another: the program's file, its version
+    /// and the linker's build id.
+    static std::vector<std::string> thisBuild();
 
     /// Sends the current `status` output to every watcher whose output changed.
     void notifyWatchers();
@@ -64,6 +74,8 @@ class TrayServer : public QObject {
     /// A newer tray app has started: the store lock is already released; end
     /// now without writing anything.
     void stepAsideRequested();
+    /// The same build was started again: show the app's window.
+    void showRequested();
 
   private:
     void accept();
@@ -72,6 +84,8 @@ class TrayServer : public QObject {
     bool listen(std::string& problem);
 
     RunCommand run_;
+    std::filesystem::path socket_;
+    std::vector<std::string> build_;
     QLocalServer* server_;
     std::unique_ptr<StoreLock> lock_;
     std::function<std::string()> keptChanges_;

@@ -1,4 +1,5 @@
-// cadro-tray: the tray application. `cadro` with no command starts it.
+// cadro-tray: the tray application. Started again while it runs, it brings
+// the running one forward and ends.
 #include "app/AppController.h"
 #include "app/QSettingsDefaults.h"
 #include "app/StatusIcon.h"
@@ -91,6 +92,6 @@ int main(int argc, char** argv) {
     cadro::QSettingsDefaultsProvider defaults;
     cadro::AppController controller(cadro::AppEnvironment::current(arguments, defaults), defaults);
     if (!controller.start())
-        return 1;
+        return controller.broughtForward() ? 0 : 1;
     return QApplication::exec();
 }

@@ -1,7 +1,8 @@
-// The `cadro` command: starts the tray app when given no command, and
-// otherwise runs one command against the store. While the tray app runs it is
-// the only writer of the store, so commands go to it through its socket; only
-// when no app holds the store lock does a command work on the file itself.
+// The `cadro` command: runs one command against the store; without one it
+// prints a short usage and the status, and with --demo it starts a demo. While
+// the tray app runs it is the only writer of the store, so commands go to it
+// through its socket; only when no app holds the store lock does a command
+// work on the file itself.
 #include "core/base/AtomicFile.h"
 #include "core/base/Calendar.h"
 #include "core/base/Uuid.h"
@@ -22,6 +23,7 @@
 #include <cmath>
 #include <csignal>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <filesystem>
 #include <iostream>
@@ -40,7 +42,8 @@ namespace {
 constexpr auto kAppPatience = std::chrono::seconds(5);
 constexpr int kReplyTimeoutMilliseconds = 5000;
 
-// The tray app lives beside this program as "cadro-tray".
+// The tray app lives beside this program as "cadro-tray"; `cadro` starts it
+// only for a demo or a screenshot tour, which run beside the user's own.
 [[noreturn]] void startTrayApp(char** argv) {
     fs::path self = executablePath();
     fs::path tray = self.empty() ? fs::path("cadro-tray") : self.parent_path() / "cadro-tray";
@@ -125,6 +128,20 @@ struct NoTrayApp {
 // Returns the exit status, or the store lock when no app runs.
 std::variant<int, NoTrayApp> runInTrayApp(const ipc::Request& request, const fs::path& dataFolder,
                                           StoreLock::Missing missing, std::string& shown) {
+    // Commands go to a demo only when asked to, and never fall back to the
+    // user's own store.
+    if (const char* demo = std::getenv("CADRO_DEMO"); demo && *demo && std::string(demo) != "0") {
+        const fs::path socket = demoSocketPath();
+        if (!unsafeFolderReason(socket.parent_path())) {
+            SocketClient client = SocketClient::connect(socket);
+            if (client.isConnected()) {
+                if (auto exitCode = talkToTrayApp(client, request, shown))
+                    return *exitCode;
+            }
+        }
+        std::cerr << "cadro: no Cadro demo answers (CADRO_DEMO is set); nothing was changed\n";
+        return kExitNothingToDo;
+    }
     auto deadline = std::chrono::steady_clock::now() + kAppPatience;
     std::string problem;
     for (;;) {
@@ -185,7 +202,7 @@ int runStoreCommand(const std::vector<std::string>& args) {
     }
     // One id for this command wherever it ends up being carried out.
     const std::string id = Uuid::random().toString();
-    ipc::Request request{ipc::Request::Type::command, args, input.content, id};
+    ipc::Request request{ipc::Request::Type::command, args, id, input.content};
     if (input.content && ipc::encode(request).size() > ipc::kMaxRequestBytes) {
         std::cerr << "cadro: the file holds too many control characters to import\n";
         return kExitBadInput;
@@ -207,7 +224,7 @@ int runStoreCommand(const std::vector<std::string>& args) {
     ThreadStore store(folder, deps);
     if (writes)
         warnAboutDamagedStore(store);
-    CommandLineHost host{store, SystemClock::instance(), *calendar, nullptr, {}, {}, nullptr, id};
+    CommandLineHost host{store, SystemClock::instance(), *calendar, nullptr, {}, {}, id, nullptr};
     if (input.content)
         host.input = &*input.content;
     CommandLineResult result = runCommandLine(args, host);
@@ -257,8 +274,8 @@ int watchStatus(const std::vector<std::string>& args) {
             deps.calendar = calendar.get();
             deps.writesFile = false;  // watching never writes
             ThreadStore store(folder, deps);
-            CommandLineHost host{
-                store, SystemClock::instance(), *calendar, nullptr, {}, {}, nullptr, {}};
+            CommandLineHost host{store,  SystemClock::instance(), *calendar, nullptr, {}, {}, {},
+                                 nullptr};
             CommandLineResult result = runCommandLine(once, host);
             if (result.exitCode != kExitOk) {
                 std::cerr << result.err;
@@ -286,6 +303,12 @@ int main(int argc, char** argv) {
     switch (classifyCommandLine(args)) {
         case CommandKind::trayApp:
             startTrayApp(argv);
+        case CommandKind::summary:
+            // What someone types to see how to use it: never starts or
+            // replaces the tray app.
+            std::cout << briefUsage() << std::flush;
+            args = {"status"};
+            break;
         case CommandKind::info: {
             CommandLineResult info = *infoResult(args);
             std::cout << info.out;

@@ -14,7 +14,7 @@ reader=$!
 exec 9>"$work/stderr"
 kill "$reader"
 wait "$reader" 2>/dev/null || true
-env --default-signal=INT,TERM,HUP "$cadro" >/dev/null 2>&9 &
+env --default-signal=INT,TERM,HUP "$tray" >/dev/null 2>&9 &
 app=$!
 pids+=("$app")
 exec 9>&-

@@ -21,7 +21,7 @@ head -c 4M /dev/zero >"$small/filler" 2>/dev/null || true
 exits 3 "$cadro" add-thread Kept || fail "a change on a full disk exited $status, not 3"
 grep -q 'keeps it' "$work/last.err" || fail "the app did not say it keeps the change: $(cat "$work/last.err")"
 
-launch_app
+launch_other_build
 newer=$app
 wait_for 20 grep -q 'keeps changes it cannot save' "$work/app.log" || ! running "$older" || true
 running "$older" || fail "the older app ended and dropped the change it kept"

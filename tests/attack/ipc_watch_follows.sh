@@ -14,7 +14,7 @@ start_app
 watcher=$!
 pids+=("$watcher")
 wait_for 10 test -s "$work/watch.out" || fail "the watch printed nothing"
-launch_app
+launch_other_build
 wait_for 10 answers || fail "the newer app does not answer"
 sleep 1
 "$cadro" next >/dev/null

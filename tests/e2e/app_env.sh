@@ -22,6 +22,8 @@ set -E
 trap 'fail "line $LINENO: $BASH_COMMAND"' ERR
 
 socket=$XDG_RUNTIME_DIR/cadro/tray.sock
+demo_socket=$XDG_RUNTIME_DIR/cadro/demo.sock
+tray=${tray:-$(dirname "$cadro")/cadro-tray}
 
 Xvfb -displayfd 5 -nolisten tcp -screen 0 1024x768x24 5>"$work/display" 2>/dev/null &
 pids+=($!)
@@ -42,11 +44,21 @@ answers() { "$cadro" status >/dev/null 2>&1 || [ $? -eq 1 ]; }
 
 # Starts the tray app (extra arguments go to it) with default signal handling,
 # which a background job of a script would otherwise lack for SIGINT; sets
-# `app` to its pid without waiting for it.
+# `app` to its pid without waiting for it. The same build started again only
+# brings the running one forward.
 launch_app() {
-  env --default-signal=INT,TERM,HUP "$cadro" "$@" >>"$work/app.log" 2>&1 &
+  app_binary=${binary:-$tray}
+  env --default-signal=INT,TERM,HUP "$app_binary" "$@" >>"$work/app.log" 2>&1 &
   app=$!
   pids+=("$app")
+}
+# Starts another build than the last one started, which replaces it the way a
+# newer version does: the tray app copied to a place of its own counts as one.
+launch_other_build() {
+  local copy=$work/other-build/cadro-tray
+  [ -x "$copy" ] || { mkdir -p "${copy%/*}" && cp "$tray" "$copy"; }
+  [ "${app_binary:-$tray}" = "$copy" ] && copy=$tray
+  binary=$copy launch_app "$@"
 }
 # Starts the tray app and waits until it answers on its socket.
 start_app() {

@@ -44,7 +44,7 @@ tour "$work/blocked/unmade" QT_QPA_PLATFORM=offscreen  # "blocked" is a file
 blocked=$app
 # A tray app started during a tour ends it: that tour has not written everything.
 tour "$work/stopped" QT_QPA_PLATFORM=offscreen
-wait_for 10 test -S "$work/stopped-run/cadro/tray.sock" || fail "the tour did not open its socket"
+wait_for 10 test -S "$work/stopped-run/cadro/demo.sock" || fail "the tour did not open its socket"
 env XDG_RUNTIME_DIR="$work/stopped-run" XDG_CONFIG_HOME="$work/stopped-config" \
   TMPDIR="$work/stopped-tmp" QT_QPA_PLATFORM=offscreen "$tray" --demo-empty >>"$work/newer.log" 2>&1 &
 pids+=($!)

@@ -80,7 +80,7 @@ mkdir -m 755 "$TMPDIR/cadro-$UID"
 unsafe_folder "mode 755 under TMPDIR" "$TMPDIR/cadro-$UID"
 
 # SIGTERM, SIGINT and SIGHUP quit in order: status 0, no socket left behind,
-# a demo replaced by a newer start removes its sandbox.
+# a demo replaced by a newer demo removes its sandbox.
 for signal in TERM INT HUP; do
   start_app
   kill -s "$signal" "$app"
@@ -88,11 +88,13 @@ for signal in TERM INT HUP; do
   [ "$app_status" -eq 0 ] || fail "SIG$signal: the app exited $app_status"
   [ ! -e "$socket" ] || fail "SIG$signal: the socket was left behind"
 done
-start_app --demo
+launch_app --demo
+wait_for 10 test -S "$demo_socket" || fail "the demo did not open its socket"
 demo=$app
-launch_app
+launch_app --demo
 wait_app_end "$demo"
-! compgen -G "$TMPDIR/CadroDemo-*" >/dev/null || fail "a replaced demo kept its sandbox"
-wait_for 10 test -S "$socket" || fail "the newer app did not open its socket"
-quit_app
+[ "$(compgen -G "$TMPDIR/CadroDemo-*" | wc -l)" -eq 1 ] || fail "a replaced demo kept its sandbox"
+wait_for 10 test -S "$demo_socket" || fail "the newer demo did not open its socket"
+kill -TERM "$app"
+wait_app_end "$app"
 echo "1 passed, 0 failed"

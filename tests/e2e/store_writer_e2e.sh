@@ -48,7 +48,7 @@ racing_commands() {
 }
 for round in 1 2 3; do
   old=$app
-  launch_app
+  launch_other_build
   racing_commands "takeover $round"
   wait_for 10 gone "$old" || fail "the replaced app did not end"
 done

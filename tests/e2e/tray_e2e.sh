@@ -81,12 +81,15 @@ sleep 0.8
 shows Beta || fail "the old Next shortcut still worked"
 quit_app
 
-# A demo lives in a sandbox that quitting removes.
+# A demo lives in a sandbox that quitting removes; CADRO_DEMO=1 sends
+# commands to it.
 launch_app --demo
-wait_for 10 shows "Website redesign: Write hero copy" || fail "the demo is not seeded"
+demo_shows() { [ "$(CADRO_DEMO=1 "$cadro" status 2>/dev/null)" = "$1" ]; }
+wait_for 10 demo_shows "Website redesign: Write hero copy" || fail "the demo is not seeded"
 sandbox=$(ls -d "$TMPDIR"/CadroDemo-* 2>/dev/null | head -n1)
 [ -n "$sandbox" ] || fail "no demo sandbox"
-quit_app
+CADRO_DEMO=1 "$cadro" quit >/dev/null || fail "cadro quit did not reach the demo"
+wait_app_end "$app"
 [ -d "$sandbox" ] && fail "the demo sandbox was not removed"
 shows Beta || fail "the demo touched the real store"
 echo "1 passed, 0 failed"

@@ -385,7 +385,9 @@ std::vector<std::string> withQuietAfterCommand(std::vector<std::string> args) {
 }
 
 CommandKind classifyCommandLine(const std::vector<std::string>& args) {
-    if (args.empty() || isTrayAppArgument(args.front()))
+    if (args.empty())
+        return CommandKind::summary;
+    if (isTrayAppArgument(args.front()))
         return CommandKind::trayApp;
     if (infoResult(args))
         return CommandKind::info;
@@ -499,6 +501,12 @@ CommandLineResult runCommandLine(std::vector<std::string> args, CommandLineHost&
                       host.store.keptAside() + "\n";
     }
     return result;
+}
+
+std::string_view briefUsage() {
+    return "Usage: cadro COMMAND [OPTIONS]; 'cadro --help' lists the commands.\n"
+           "The tray app is cadro-tray; 'cadro --demo' starts a demo beside it.\n"
+           "Status: ";
 }
 
 const std::string& usageText() {

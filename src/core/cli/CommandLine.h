@@ -8,6 +8,7 @@
 #include <functional>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cadro {
@@ -47,12 +48,12 @@ struct CommandLineHost {
     std::function<void()> openSettingsWindow;
     /// Ends the tray app; empty without one.
     std::function<void()> quit;
-    /// The content of the file a command names (`import FILE`), read by the
-    /// `cadro` command itself: the tray app never opens such a file.
-    const std::string* input = nullptr;
     /// The id the sender gave this command; a command with an id the store
     /// already carried out gets its first answer again (see applyOnce).
     std::string requestId;
+    /// The content of the file a command names (`import FILE`), read by the
+    /// `cadro` command itself: the tray app never opens such a file.
+    const std::string* input = nullptr;
 };
 
 /// The largest file `cadro import` takes.
@@ -67,9 +68,11 @@ struct CommandInput {
 };
 CommandInput readCommandInput(const std::vector<std::string>& args);
 
-/// How a command line is carried out: by starting the tray app, by watching
-/// the status, by a store command, or by printing help or the version.
-enum class CommandKind { trayApp, watch, storeCommand, info };
+/// How a command line is carried out: by starting a demo (or a screenshot
+/// tour) beside the user's tray app, by watching the status, by a store
+/// command, by printing help or the version, or, with no command at all, by
+/// printing a short usage and the status.
+enum class CommandKind { trayApp, watch, storeCommand, info, summary };
 
 /// The arguments with a file given to `brain-dump --link` made absolute
 /// against this process's working directory, before the command travels to
@@ -103,5 +106,7 @@ std::string statusJson(const ThreadStore& store, const Calendar& calendar, Date 
 
 /// The usage text of `cadro --help`.
 const std::string& usageText();
+/// What `cadro` without a command prints before the status.
+std::string_view briefUsage();
 
 }  // namespace cadro

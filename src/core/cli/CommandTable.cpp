@@ -206,7 +206,9 @@ std::string programHelp() {
     std::string text =
         "Usage: cadro [COMMAND] [OPTIONS]\n"
         "\n"
-        "Without a command, cadro starts the tray app:\n";
+        "Without a command, cadro prints a short usage and the status. The tray app is\n"
+        "cadro-tray (started again, it brings the running one forward). These start a\n"
+        "separate tray app that leaves yours and its commands alone:\n";
     for (const auto& option : programOptions()) {
         if (option.name != "--help" && option.name != "--version" && option.name != "--quiet")
             text += row(optionLabel(option), option.help);
@@ -224,7 +226,8 @@ std::string programHelp() {
             "its id or the start of it, or its title in any case (the start of a title\n"
             "will do when only one begins that way).\n"
             "\n"
-            "Run 'cadro COMMAND --help' for what a command's options do.\n"
+            "Run 'cadro COMMAND --help' for what a command's options do. With CADRO_DEMO=1\n"
+            "in the environment, commands go to the running demo instead of your Cadro.\n"
             "Exit status: 0 done; 1 nothing to act on (no to-do up, the day not started)\n"
             "or Cadro not running; 2 bad input (a value that does not parse, a name that\n"
             "names nothing or several things), checked before anything changes; 3 the\n"

@@ -28,6 +28,9 @@ std::string encode(const Request& request) {
         case Request::Type::stepAside:
             out["type"] = "stepAside";
             break;
+        case Request::Type::show:
+            out["type"] = "show";
+            break;
     }
     if (!request.id.empty())
         out["id"] = request.id;
@@ -59,6 +62,8 @@ std::optional<Request> decodeRequest(std::string_view line) {
             request.type = Request::Type::command;
         } else if (type == "watch") {
             request.type = Request::Type::watch;
+        } else if (type == "show") {
+            request.type = Request::Type::show;
         } else if (type == "stepAside") {
             request.type = Request::Type::stepAside;
             return request;

@@ -19,15 +19,18 @@ namespace cadro::ipc {
 //   {"type":"watch","args":["status"(,"--json")]}
 //                                     -> {"out":"..."} now and after each change
 //   {"type":"stepAside"}              -> {} and the app ends (a newer one starts)
+//   {"type":"show","args":[build...]} -> {"exit":0} and the app shows its window when
+//                                        it is that build (started again), else a
+//                                        nonzero exit: the newcomer takes over
 
 struct Request {
-    enum class Type { command, watch, stepAside };
+    enum class Type { command, watch, stepAside, show };
     Type type = Type::command;
     std::vector<std::string> args;
-    std::optional<std::string> input = std::nullopt;
     /// Made once per `cadro` invocation and sent again with the request when
     /// the first app ended before answering, so the app can tell a repeat.
     std::string id;
+    std::optional<std::string> input = std::nullopt;
 
     friend bool operator==(const Request&, const Request&) = default;
 };

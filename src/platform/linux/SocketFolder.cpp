@@ -17,6 +17,10 @@ fs::path socketPath() {
     return fs::temp_directory_path() / ("cadro-" + std::to_string(::getuid())) / "tray.sock";
 }
 
+fs::path demoSocketPath() {
+    return socketPath().parent_path() / "demo.sock";
+}
+
 std::optional<std::string> unsafeFolderReason(const fs::path& folder) {
     struct stat info {};
     if (::lstat(folder.c_str(), &info) != 0)

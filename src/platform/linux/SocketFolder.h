@@ -11,6 +11,10 @@ namespace cadro {
 /// runtime folder.
 std::filesystem::path socketPath();
 
+/// The socket of a demo, beside the user's own in the same folder: a demo
+/// runs next to the user's tray app and never takes its commands.
+std::filesystem::path demoSocketPath();
+
 /// Why `folder` must not hold our socket (a link, not a folder, someone
 /// else's, or open to others); nothing when it is safe. Both the tray app and
 /// the command check it before they use a socket in it.

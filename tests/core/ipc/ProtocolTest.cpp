@@ -18,14 +18,17 @@ namespace {
 TEST(IpcProtocol, RequestsAndRepliesRoundTrip) {
     Request request{Request::Type::command,
                     {"next", "--step", "caf\xC3\xA9 / \"quoted\"\n"},
-                    "an imported\nfile\n",
-                    "0A1B2C3D-4E5F-4A6B-8C7D-8E9FA0B1C2D3"};
+                    "0A1B2C3D-4E5F-4A6B-8C7D-8E9FA0B1C2D3",
+                    "an imported\nfile\n"};
     std::string line = encode(request);
     ASSERT_EQ(line.back(), '\n');
     EXPECT_EQ(line.find('\n'), line.size() - 1);  // one line, whatever the text
     EXPECT_EQ(decodeRequest(line), request);
     EXPECT_EQ(decodeRequest(encode(Request{Request::Type::stepAside, {}, {}, {}}))->type,
               Request::Type::stepAside);
+    // A start of the tray app says which build it is.
+    Request show{Request::Type::show, {"/usr/bin/cadro-tray", "1.2", "9f0a"}, {}, {}};
+    EXPECT_EQ(decodeRequest(encode(show)), show);
 
     CommandLineResult result{2, "out\n", "cadro: bad\n"};
     auto back = decodeResult(encode(result));
