@@ -32,19 +32,6 @@ fs::path resolveLinks(const fs::path& path) {
     return current;
 }
 
-bool writeAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        ssize_t written = ::write(fd, data.data(), data.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
-}
-
 void syncDirectory(const fs::path& directory) {
     int fd =
         ::open(directory.empty() ? "." : directory.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
@@ -138,6 +125,19 @@ bool differs(const std::optional<std::string>& found, std::optional<std::string_
 }
 
 }  // namespace
+
+bool writeAll(int fd, std::string_view data) {
+    while (!data.empty()) {
+        ssize_t written = ::write(fd, data.data(), data.size());
+        if (written < 0) {
+            if (errno == EINTR)
+                continue;
+            return false;
+        }
+        data.remove_prefix(static_cast<std::size_t>(written));
+    }
+    return true;
+}
 
 std::error_code writeFileAtomically(const fs::path& requested, std::string_view data,
                                     Durability durability) {

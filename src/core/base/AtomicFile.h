@@ -50,6 +50,10 @@ Replacement replaceFileKeepingOthers(const std::filesystem::path& path, std::str
                                      const std::filesystem::path& keepAs,
                                      Durability durability = Durability::Synced);
 
+/// Writes all of `data` to `fd`, carrying on after interrupted writes; false
+/// with errno set when a write fails.
+bool writeAll(int fd, std::string_view data);
+
 /// Reads a whole regular file. Returns an error for a missing or unreadable
 /// file, and for anything that is not a regular file (a device or FIFO would
 /// never end or block).

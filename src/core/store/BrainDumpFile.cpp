@@ -1,5 +1,6 @@
 #include "core/store/BrainDumpFile.h"
 
+#include "core/base/AtomicFile.h"
 #include "core/base/Utf8.h"
 
 #include <fcntl.h>
@@ -41,19 +42,6 @@ int openFolder(const fs::path& path) {
 int openLeaf(int folder, const fs::path& path) {
     return ::openat(folder, path.filename().c_str(),
                     O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | O_NOCTTY);
-}
-
-bool writeAll(int fd, std::string_view data) {
-    while (!data.empty()) {
-        ssize_t written = ::write(fd, data.data(), data.size());
-        if (written < 0) {
-            if (errno == EINTR)
-                continue;
-            return false;
-        }
-        data.remove_prefix(static_cast<std::size_t>(written));
-    }
-    return true;
 }
 
 // What a file found in the linked file's place must be before it is used.
