@@ -2,7 +2,6 @@
 
 #include "app/Alerts.h"
 #include "app/CaptureStage.h"
-#include "app/HexColor.h"
 #include "app/MenuRenderer.h"
 #include "app/MinuteTimer.h"
 #include "app/QuitKey.h"
@@ -15,6 +14,7 @@
 #include "core/shortcuts/KeyNotation.h"
 #include "core/status/StatusTitle.h"
 #include "core/updates/AppVersion.h"
+#include "gui/HexColor.h"
 #include "platform/linux/ExecutablePath.h"
 #include "platform/linux/FileWatcher.h"
 #include "platform/linux/SocketFolder.h"

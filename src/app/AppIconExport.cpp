@@ -6,8 +6,8 @@
 //   OUTDIR/APPID-attention-symbolic.svg   the same with a dot: something is up
 //   OUTDIR/NxN/APPID.png        pixmaps for hosts that do not read SVG
 // Runs at build time on the offscreen platform.
-#include "app/BrandColor.h"
-#include "app/StatusIcon.h"
+#include "gui/BrandColor.h"
+#include "gui/StatusIcon.h"
 
 #include <QDir>
 #include <QFile>

@@ -1,6 +1,6 @@
 #include "app/MenuRenderer.h"
 
-#include "app/StatusIcon.h"
+#include "gui/StatusIcon.h"
 
 #include <QMenu>
 #include <QTimer>

@@ -1,6 +1,6 @@
 #include "app/TextPrompt.h"
 
-#include "app/OneLineField.h"
+#include "gui/OneLineField.h"
 
 #include <QApplication>
 #include <QHBoxLayout>

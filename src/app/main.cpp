@@ -2,9 +2,9 @@
 // the running one forward and ends.
 #include "app/AppController.h"
 #include "app/QSettingsDefaults.h"
-#include "app/StatusIcon.h"
 #include "core/environment/AppId.h"
 #include "core/updates/AppVersion.h"
+#include "gui/StatusIcon.h"
 
 #include <QApplication>
 

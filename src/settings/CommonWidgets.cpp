@@ -1,7 +1,7 @@
 #include "settings/CommonWidgets.h"
 
-#include "app/BrandColor.h"
-#include "app/StatusIcon.h"
+#include "gui/BrandColor.h"
+#include "gui/StatusIcon.h"
 #include "settings/Style.h"
 #include "settings/Symbols.h"
 

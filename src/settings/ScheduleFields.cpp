@@ -1,7 +1,7 @@
 #include "settings/ScheduleFields.h"
 
-#include "app/BrandColor.h"
 #include "core/base/Calendar.h"
+#include "gui/BrandColor.h"
 #include "settings/CommonWidgets.h"
 #include "settings/Style.h"
 #include "settings/Symbols.h"

@@ -1,6 +1,6 @@
 #include "settings/SettingsWindow.h"
 
-#include "app/BrandColor.h"
+#include "gui/BrandColor.h"
 #include "settings/BrainDumpTab.h"
 #include "settings/NowBar.h"
 #include "settings/PanelPreferencesBox.h"

@@ -1,8 +1,8 @@
 #include "settings/Sheets.h"
 
-#include "app/OneLineField.h"
 #include "core/base/Utf8.h"
 #include "core/settings/SettingsText.h"
+#include "gui/OneLineField.h"
 #include "settings/Style.h"
 #include "settings/ThreadFields.h"
 

@@ -1,8 +1,8 @@
 #include "settings/ShortcutsTab.h"
 
-#include "app/BrandColor.h"
 #include "core/schedule/ScheduleLabels.h"
 #include "core/shortcuts/KeyNotation.h"
+#include "gui/BrandColor.h"
 #include "settings/Style.h"
 
 #include <QApplication>

@@ -1,6 +1,6 @@
 #include "settings/Style.h"
 
-#include "app/BrandColor.h"
+#include "gui/BrandColor.h"
 
 #include <QApplication>
 #include <QFontInfo>

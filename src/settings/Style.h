@@ -2,8 +2,8 @@
 
 // The look the settings window shares: colours, fonts and dividers.
 
-#include "app/HexColor.h"
 #include "core/store/Records.h"
+#include "gui/HexColor.h"
 
 #include <QColor>
 #include <QFont>

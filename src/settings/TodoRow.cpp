@@ -1,6 +1,6 @@
 #include "settings/TodoRow.h"
 
-#include "app/BrandColor.h"
+#include "gui/BrandColor.h"
 #include "settings/CommonWidgets.h"
 #include "settings/Style.h"
 #include "settings/Symbols.h"

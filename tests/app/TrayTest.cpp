@@ -1,6 +1,6 @@
 #include "app/MenuRenderer.h"
-#include "app/StatusIcon.h"
 #include "app/tray/StatusNotifierItem.h"
+#include "gui/StatusIcon.h"
 #include "support/TempDir.h"
 #include "support/TrayHarness.h"
 

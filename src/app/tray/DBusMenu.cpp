@@ -1,6 +1,6 @@
 #include "app/tray/DBusMenu.h"
 
-#include "app/StatusIcon.h"
+#include "gui/StatusIcon.h"
 
 #include <QBuffer>
 #include <QTimer>

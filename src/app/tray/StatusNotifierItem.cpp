@@ -1,7 +1,7 @@
 #include "app/tray/StatusNotifierItem.h"
 
-#include "app/StatusIcon.h"
 #include "core/environment/AppId.h"
+#include "gui/StatusIcon.h"
 
 #include <QCoreApplication>
 #include <QDir>

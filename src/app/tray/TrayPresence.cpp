@@ -1,7 +1,7 @@
 #include "app/tray/TrayPresence.h"
 
-#include "app/StatusIcon.h"
 #include "app/tray/DBusMenu.h"
+#include "gui/StatusIcon.h"
 
 #include <QApplication>
 #include <QCursor>

@@ -1,4 +1,4 @@
-#include "app/OneLineField.h"
+#include "gui/OneLineField.h"
 
 #include <QLineEdit>
 

@@ -1,4 +1,4 @@
-#include "app/HexColor.h"
+#include "gui/HexColor.h"
 
 namespace cadro {
 

@@ -1,4 +1,4 @@
-#include "app/BrandColor.h"
+#include "gui/BrandColor.h"
 
 #include <QGuiApplication>
 

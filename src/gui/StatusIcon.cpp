@@ -1,7 +1,7 @@
-#include "app/StatusIcon.h"
+#include "gui/StatusIcon.h"
 
-#include "app/BrandColor.h"
-#include "app/HexColor.h"
+#include "gui/BrandColor.h"
+#include "gui/HexColor.h"
 
 #include <QPainter>
 #include <QPainterPathStroker>
