@@ -1,4 +1,4 @@
-#include "core/store/StoreFile.h"
+#include "core/store/StoreFormat.h"
 
 namespace cadro {
 namespace {
