@@ -18,7 +18,11 @@ CommandLineResult usageError(const std::string& message) {
     return {kExitBadInput, "", "cadro: " + message + "\nTry 'cadro --help' for usage.\n"};
 }
 
+}  // namespace
+
 // --- The commands -------------------------------------------------------------
+
+namespace cli {
 
 void runStatus(CommandRun& run, Arguments& args) {
     bool json = args.flag("--json");
@@ -150,7 +154,7 @@ void runTick(CommandRun& run, Arguments& args) {
 }
 
 // The linked file refused the text: it is saved in the store alone.
-void keptInCadroOnly(CommandRun& run) {
+static void keptInCadroOnly(CommandRun& run) {
     run.nothingToDo(run.store().brainDumpFileProblem() + "; the brain dump is kept in Cadro only");
 }
 
@@ -256,25 +260,9 @@ void runQuit(CommandRun& run, Arguments& args) {
     run.commands->cmdQuit();
 }
 
-using Handler = void (*)(CommandRun&, Arguments&);
+}  // namespace cli
 
-const std::map<std::string, Handler>& handlers() {
-    static const std::map<std::string, Handler> table = {
-        {"status", runStatus},    {"next", runNext},
-        {"step", runStep},        {"start-day", runStartDay},
-        {"end-day", runEndDay},   {"park", runPark},
-        {"snooze", runSnooze},    {"unpark", runUnpark},
-        {"wake", runWake},        {"done", runDone},
-        {"remove", runRemove},    {"edit", runEdit},
-        {"move", runMove},        {"export", runExport},
-        {"import", runImport},    {"add-thread", runAddThread},
-        {"add-todo", runAddTodo}, {"list", runList},
-        {"tick", runTick},        {"brain-dump", runBrainDump},
-        {"set", runSet},          {"show", runShow},
-        {"quit", runQuit},
-    };
-    return table;
-}
+namespace {
 
 bool isHelpFlag(const std::string& arg) {
     return arg == "--help" || arg == "-h";
@@ -299,8 +287,9 @@ bool takeQuietFlag(std::vector<std::string>& args) {
 // a blank status or an empty "backup".
 std::optional<CommandLineResult> refuseUnusableStore(const std::string& command, bool changes,
                                                      const ThreadStore& store) {
-    if (command == "quit" || command == "show" || !handlers().count(command))
-        return std::nullopt;  // these touch no data
+    const CommandSpec* spec = findCommand(command);
+    if (!spec || spec->use == StoreUse::none)
+        return std::nullopt;
     const std::string file = store.filePath().string();
     switch (store.fileHealth()) {
         case ThreadStore::FileHealth::good:
@@ -401,20 +390,27 @@ CommandKind classifyCommandLine(const std::vector<std::string>& args) {
 }
 
 bool commandChangesStore(const std::vector<std::string>& args) {
-    if (args.empty())
+    const CommandSpec* command = args.empty() ? nullptr : findCommand(args.front());
+    if (!command)
         return false;
-    const std::string& command = args.front();
-    if (command == "brain-dump") {
-        return std::any_of(args.begin(), args.end(), [](const std::string& a) {
-            return a == "--set" || a == "--append" || a == "--link" || a == "--unlink";
-        });
+    const auto given = [&](std::string_view word) {
+        return std::find(args.begin() + 1, args.end(), word) != args.end();
+    };
+    switch (command->use) {
+        case StoreUse::none:
+        case StoreUse::reads:
+            return false;
+        case StoreUse::writes:
+            return true;
+        case StoreUse::writesWithOption:
+            return std::any_of(command->options.begin(), command->options.end(),
+                               [&](const OptionSpec& option) { return given(option.name); });
+        case StoreUse::writesWithArgument:
+            return args.size() > 1;
+        case StoreUse::writesUnlessDryRun:
+            return !given("--dry-run");
     }
-    if (command == "set")
-        return args.size() > 1;  // without a setting it only shows them
-    if (command == "import")
-        return std::find(args.begin(), args.end(), "--dry-run") == args.end();
-    return handlers().count(command) && command != "status" && command != "list" &&
-           command != "show" && command != "quit" && command != "export";
+    return false;
 }
 
 std::optional<CommandLineResult> rejectMalformedArguments(const std::vector<std::string>& args) {
@@ -433,11 +429,11 @@ CommandLineResult runHandler(const std::string& command, const std::vector<std::
     CommandRun run(host);
     run.quiet = quiet;
     try {
-        auto handler = handlers().find(command);
-        if (handler == handlers().end())
+        const CommandSpec* spec = findCommand(command);
+        if (!spec || !spec->run)
             throw UsageError("unknown command \"" + command + "\"");
         Arguments rest(std::vector<std::string>(args.begin() + 1, args.end()));
-        handler->second(run, rest);
+        spec->run(run, rest);
     } catch (const UsageError& error) {
         CommandLineResult bad;
         bad.exitCode = kExitBadInput;

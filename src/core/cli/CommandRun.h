@@ -103,6 +103,20 @@ std::string requireText(const std::string& text, const char* what);
 /// A moment as a person reads it beside the time now ("tomorrow, 9:00 AM").
 std::string wakeTime(const CommandRun& run, Date when);
 
+// The commands, one handler each; the command table names them.
+void runStatus(CommandRun& run, Arguments& args);
+void runNext(CommandRun& run, Arguments& args);
+void runStep(CommandRun& run, Arguments& args);
+void runStartDay(CommandRun& run, Arguments& args);
+void runEndDay(CommandRun& run, Arguments& args);
+void runAddThread(CommandRun& run, Arguments& args);
+void runAddTodo(CommandRun& run, Arguments& args);
+void runList(CommandRun& run, Arguments& args);
+void runTick(CommandRun& run, Arguments& args);
+void runBrainDump(CommandRun& run, Arguments& args);
+void runSet(CommandRun& run, Arguments& args);
+void runShow(CommandRun& run, Arguments& args);
+void runQuit(CommandRun& run, Arguments& args);
 // The commands that pick any thread or to-do by name.
 void runDone(CommandRun& run, Arguments& args);
 void runRemove(CommandRun& run, Arguments& args);

@@ -7,6 +7,29 @@
 
 namespace cadro {
 
+namespace cli {
+struct CommandRun;
+class Arguments;
+}  // namespace cli
+
+/// Carries out one command; the arguments are those after its name.
+using CommandHandler = void (*)(cli::CommandRun&, cli::Arguments&);
+
+/// What a command does with the store: whether it changes it, and for the
+/// few that only sometimes do, which arguments make it a change.
+enum class StoreUse {
+    /// Touches no data (windows, quitting).
+    none,
+    reads,
+    writes,
+    /// Changes it when given any of its options, shows it otherwise.
+    writesWithOption,
+    /// Changes it when given an argument, shows it otherwise.
+    writesWithArgument,
+    /// Changes it unless given --dry-run.
+    writesUnlessDryRun,
+};
+
 /// One option of a command: "--step" with its value's name ("TEXT"; empty
 /// for a plain flag) and what it does.
 struct OptionSpec {
@@ -15,8 +38,8 @@ struct OptionSpec {
     std::string_view help;
 };
 
-/// One `cadro` command as the help, the manual page and the shell
-/// completions describe it. The handlers in CommandLine.cpp carry it out.
+/// One `cadro` command: what the help, the manual page and the shell
+/// completions say of it, whether it changes the store, and its handler.
 struct CommandSpec {
     std::string_view name;
     /// What follows the name in a usage line.
@@ -25,6 +48,9 @@ struct CommandSpec {
     std::vector<OptionSpec> options;
     /// The fixed words the first argument can be, offered by completion.
     std::vector<std::string_view> words;
+    StoreUse use = StoreUse::reads;
+    /// Null for `help`, which the program answers before any command runs.
+    CommandHandler run = nullptr;
 };
 
 /// Every command, in the order the help lists them.
