@@ -151,7 +151,7 @@ TEST(Cli, BadInputExitsTwoAndLeavesTheFileByteForByte) {
                              "status|extra",
                              "snooze|fortnight",
                              "snooze|0",
-                             "snooze|--until|tomorrow",
+                             "snooze|--until|tomorrow 25",
                              "snooze|--until|2026-13-01 10:00",
                              "snooze|--until|2026-02-30 10:00",
                              "unpark|00000000-0000-4000-8000-000000000000",

@@ -68,10 +68,11 @@ const std::vector<CommandSpec>& commandTable() {
         {"done", "[TODO]", "finish a to-do (the one that is up, or the one named)", {}, {}},
         {"park", "[THREAD]", "park a thread (the current one, or the one named)", {}, {}},
         {"snooze",
-         "[ITEM] [MINUTES | 15m | 1h | 3h | evening | tomorrow | --until \"YYYY-MM-DD HH:MM\"]",
-         "set a thread or to-do aside (the current one, or the one named; a lone argument "
-         "starting with a digit is a length)",
-         {{"--until", "\"YYYY-MM-DD HH:MM\"", "until that moment, which must lie ahead"}},
+         "[ITEM] [LENGTH | TIME | --until TIME]",
+         "set a thread or to-do aside (the current one, or the one named) for a length "
+         "(45, 90m, 2h, 1h30, 1.5h) or until a time (7pm, 19:30, noon, evening, tomorrow 9, "
+         "mon 9:00, 2026-03-04 18:30); a lone argument starting with a digit is a length",
+         {{"--until", "TIME", "until that moment, which must lie ahead"}},
          {"15m", "1h", "3h", "evening", "tomorrow"}},
         {"wake", "ITEM", "bring a snoozed thread or to-do back", {}, {}},
         {"unpark", "THREAD", "bring a parked thread back", {}, {}},
@@ -88,7 +89,7 @@ const std::vector<CommandSpec>& commandTable() {
          "[--weekdays su,mo,tu,we,th,fr,sa] [--day N]",
          "add a to-do, at set times if given",
          {{"--minutes", "N", "how long it takes; shorter ones come up more often"},
-          {"--at", "HH:MM", "a time it comes up; repeat for more"},
+          {"--at", "TIME", "a time it comes up (19:30, 7pm, 7:30pm, noon); repeat for more"},
           {"--on", "YYYY-MM-DD", "the day it comes up first"},
           {"--every", "N day|week|month", "repeat every N days, weeks or months"},
           {"--weekdays", "su,mo,tu,we,th,fr,sa", "the days of a weekly repeat"},
