@@ -3,6 +3,7 @@
 #include "core/base/Utf8.h"
 #include "core/cli/CommandRun.h"
 #include "core/cli/CommandTable.h"
+#include "core/cli/DidYouMean.h"
 #include "core/status/StatusTitle.h"
 
 #include <algorithm>
@@ -276,6 +277,14 @@ const std::map<std::string, Handler>& handlers() {
     return table;
 }
 
+// "unknown command \"nxt\". Did you mean \"next\"?"
+std::string unknownCommand(const std::string& name) {
+    std::vector<std::string_view> names;
+    for (const auto& command : commandTable())
+        names.push_back(command.name);
+    return "unknown command \"" + name + "\"" + didYouMean(name, names);
+}
+
 bool isHelpFlag(const std::string& arg) {
     return arg == "--help" || arg == "-h";
 }
@@ -354,7 +363,7 @@ std::optional<CommandLineResult> infoResult(const std::vector<std::string>& args
         info.out = commandHelp(*command);
     } else {
         info.exitCode = kExitBadInput;
-        info.err = "cadro: unknown command \"" + *topic + "\"\nTry 'cadro --help' for usage.\n";
+        info.err = "cadro: " + unknownCommand(*topic) + "\nTry 'cadro --help' for usage.\n";
     }
     return info;
 }
@@ -435,8 +444,11 @@ CommandLineResult runHandler(const std::string& command, const std::vector<std::
     try {
         auto handler = handlers().find(command);
         if (handler == handlers().end())
-            throw UsageError("unknown command \"" + command + "\"");
+            throw UsageError(unknownCommand(command));
         Arguments rest(std::vector<std::string>(args.begin() + 1, args.end()));
+        for (const auto& option : findCommand(command)->options)
+            rest.knownOptions.push_back(option.name);
+        rest.knownOptions.push_back("--help");
         handler->second(run, rest);
     } catch (const UsageError& error) {
         CommandLineResult bad;
