@@ -131,14 +131,22 @@ void runAddTodo(CommandRun& run, Arguments& args) {
 void runList(CommandRun& run, Arguments& args) {
     bool json = args.flag("--json");
     bool titles = args.flag("--titles");
+    ListFilter filter;
+    if (auto kind = args.option("--kind")) {
+        if (*kind != "thread" && *kind != "todo")
+            throw UsageError("--kind takes thread or todo, not \"" + *kind + "\"");
+        filter.threads = *kind == "thread";
+        filter.todos = *kind == "todo";
+    }
+    filter.pattern = args.optionalPositional().value_or("");
     args.done();
     if (json && titles)
         throw UsageError("--json and --titles cannot be combined");
     if (titles)
-        run.result.out += listTitles(run.store());
+        run.result.out += listTitles(run.store(), filter);
     else
-        run.result.out += json ? listJson(run.store(), run.host.calendar, run.now()) + "\n"
-                               : listText(run.store(), run.host.calendar, run.now());
+        run.result.out += json ? listJson(run.store(), run.host.calendar, run.now(), filter) + "\n"
+                               : listText(run.store(), run.host.calendar, run.now(), filter);
 }
 
 void runTick(CommandRun& run, Arguments& args) {
