@@ -153,7 +153,7 @@ TEST(Cli, BadInputExitsTwoAndLeavesTheFileByteForByte) {
                              "status|extra",
                              "snooze|fortnight",
                              "snooze|0",
-                             "snooze|--until|tomorrow",
+                             "snooze|--until|tomorrow 25",
                              "snooze|--until|2026-13-01 10:00",
                              "snooze|--until|2026-02-30 10:00",
                              "unpark|00000000-0000-4000-8000-000000000000",
@@ -405,6 +405,61 @@ TEST(Cli, NamesPickByTitleInAnyCaseUniqueStartNumberOrId) {
     std::string err = cli.run({"park", "ta"}).err;
     EXPECT_NE(err.find("\n  1 thread \"Tax return\" ("), std::string::npos) << err;
     EXPECT_NE(err.find("\n  2 thread \"Taxes 2025\" ("), std::string::npos) << err;
+}
+
+TEST(Cli, MistypedNamesGetASuggestion) {
+    Cli cli({"add-thread|Tax return"});
+    const std::pair<const char*, const char*> rows[] = {
+        {"nxt", "unknown command \"nxt\". Did you mean \"next\"?"},
+        {"help|stauts", "unknown command \"stauts\". Did you mean \"status\"?"},
+        {"frobnicate", "unknown command \"frobnicate\"\n"},
+        {"list|--jsno", "unknown option \"--jsno\". Did you mean \"--json\"?"},
+        {"snooze|--untill|2h", "unknown option \"--untill\". Did you mean \"--until\"?"},
+        {"next|--zzz", "unknown option \"--zzz\"\n"},
+        {"done|Tax", "thread \"Tax return\" (#1, "},  // a number read like a count before
+    };
+    for (const auto& [line, message] : rows) {
+        ProcessResult r = cli.run(split(line));
+        EXPECT_EQ(r.exitCode, 2) << line;
+        EXPECT_NE(r.err.find(message), std::string::npos) << line << ": " << r.err;
+    }
+}
+
+TEST(Cli, ListFindsByPatternAndKindKeepingNumbers) {
+    Cli cli({"add-thread|Tax return|--step|call the STRASSE office", "add-thread|Garden",
+             "add-todo|Straße cleaning", "add-todo|Buy milk"});
+    const std::string text = cli.ok({"list", "straße"});
+    EXPECT_NE(text.find("  1   Tax return: call the STRASSE office"), std::string::npos) << text;
+    EXPECT_NE(text.find("  4   Straße cleaning"), std::string::npos) << text;
+    EXPECT_EQ(text.find("Garden"), std::string::npos) << text;
+    EXPECT_EQ(cli.ok({"list", "--kind", "todo", "--titles"}),
+              "Straße cleaning\tto-do\nBuy milk\tto-do\n");
+    auto json = nlohmann::json::parse(cli.ok({"list", "STRASSE", "--kind", "thread", "--json"}));
+    EXPECT_EQ(json["active"].size(), 1u);
+    EXPECT_EQ(json["todos"].size(), 0u);
+    EXPECT_EQ(cli.run({"list", "--kind", "both"}).exitCode, 2);
+}
+
+TEST(Cli, SnoozeTakesLengthsAndTimesAsTyped) {
+    const std::string at = "2026-03-04 10:00:00";  // a Wednesday, in Berlin
+    Cli cli({"add-thread|Tax", "add-todo|Call", "start-day"}, at);
+    const std::pair<const char*, const char*> rows[] = {
+        {"snooze|tax|1h30", "2026-03-04T11:30"},
+        {"snooze|call|tomorrow|9", "2026-03-05T09:00"},
+        {"snooze|call|--until|7pm", "2026-03-04T19:00"},
+        {"snooze|call|mon 9:00", "2026-03-09T09:00"},
+    };
+    for (const auto& [line, wakes] : rows) {
+        EXPECT_NE(cli.ok(split(line), at).find("Snoozed"), std::string::npos);
+        auto list = cli.list(at);
+        const std::string until = std::string(line).starts_with("snooze|tax")
+                                      ? list["snoozed"][0]["snoozedUntil"]
+                                      : list["todos"][0]["snoozedUntil"];
+        EXPECT_EQ(until.substr(0, 16), wakes) << line;
+    }
+    const ProcessResult r = cli.run({"snooze", "call", "--until", "today 9:00"}, at);
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_NE(r.err.find("in the past (today, 9:00\u202fAM)"), std::string::npos) << r.err;
 }
 
 TEST(Cli, VerbsFinishEditMoveAndSetAsideByName) {

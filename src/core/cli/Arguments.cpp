@@ -1,6 +1,7 @@
 #include "core/cli/Arguments.h"
 
 #include "core/cli/CommandLineValues.h"
+#include "core/cli/DidYouMean.h"
 
 #include <algorithm>
 
@@ -98,8 +99,9 @@ void Arguments::done() const {
     if (args_.empty())
         return;
     const std::string& extra = args_.front();
-    throw UsageError(isOption(extra) ? "unknown option \"" + extra + "\""
-                                     : "unexpected argument \"" + extra + "\"");
+    throw UsageError(isOption(extra)
+                         ? "unknown option \"" + extra + "\"" + didYouMean(extra, knownOptions)
+                         : "unexpected argument \"" + extra + "\"");
 }
 
 }  // namespace cadro::cli

@@ -5,6 +5,7 @@
 #include <optional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cadro::cli {
@@ -36,6 +37,9 @@ class Arguments {
     std::optional<std::string> optionalPositional();
     /// Throws for any argument nobody asked for.
     void done() const;
+    /// The options the command takes, offered when an unknown one looks like
+    /// a typo of one of them.
+    std::vector<std::string_view> knownOptions;
 
   private:
     std::vector<std::string> args_;

@@ -3,6 +3,7 @@
 #include "core/base/Utf8.h"
 #include "core/cli/CommandRun.h"
 #include "core/cli/CommandTable.h"
+#include "core/cli/DidYouMean.h"
 #include "core/status/StatusTitle.h"
 
 #include <algorithm>
@@ -134,14 +135,22 @@ void runAddTodo(CommandRun& run, Arguments& args) {
 void runList(CommandRun& run, Arguments& args) {
     bool json = args.flag("--json");
     bool titles = args.flag("--titles");
+    ListFilter filter;
+    if (auto kind = args.option("--kind")) {
+        if (*kind != "thread" && *kind != "todo")
+            throw UsageError("--kind takes thread or todo, not \"" + *kind + "\"");
+        filter.threads = *kind == "thread";
+        filter.todos = *kind == "todo";
+    }
+    filter.pattern = args.optionalPositional().value_or("");
     args.done();
     if (json && titles)
         throw UsageError("--json and --titles cannot be combined");
     if (titles)
-        run.result.out += listTitles(run.store());
+        run.result.out += listTitles(run.store(), filter);
     else
-        run.result.out += json ? listJson(run.store(), run.host.calendar, run.now()) + "\n"
-                               : listText(run.store(), run.host.calendar, run.now());
+        run.result.out += json ? listJson(run.store(), run.host.calendar, run.now(), filter) + "\n"
+                               : listText(run.store(), run.host.calendar, run.now(), filter);
 }
 
 void runTick(CommandRun& run, Arguments& args) {
@@ -264,6 +273,14 @@ void runQuit(CommandRun& run, Arguments& args) {
 
 namespace {
 
+// "unknown command \"nxt\". Did you mean \"next\"?"
+std::string unknownCommand(const std::string& name) {
+    std::vector<std::string_view> names;
+    for (const auto& command : commandTable())
+        names.push_back(command.name);
+    return "unknown command \"" + name + "\"" + didYouMean(name, names);
+}
+
 bool isHelpFlag(const std::string& arg) {
     return arg == "--help" || arg == "-h";
 }
@@ -343,7 +360,7 @@ std::optional<CommandLineResult> infoResult(const std::vector<std::string>& args
         info.out = commandHelp(*command);
     } else {
         info.exitCode = kExitBadInput;
-        info.err = "cadro: unknown command \"" + *topic + "\"\nTry 'cadro --help' for usage.\n";
+        info.err = "cadro: " + unknownCommand(*topic) + "\nTry 'cadro --help' for usage.\n";
     }
     return info;
 }
@@ -431,8 +448,11 @@ CommandLineResult runHandler(const std::string& command, const std::vector<std::
     try {
         const CommandSpec* spec = findCommand(command);
         if (!spec || !spec->run)
-            throw UsageError("unknown command \"" + command + "\"");
+            throw UsageError(unknownCommand(command));
         Arguments rest(std::vector<std::string>(args.begin() + 1, args.end()));
+        for (const auto& option : spec->options)
+            rest.knownOptions.push_back(option.name);
+        rest.knownOptions.push_back("--help");
         spec->run(run, rest);
     } catch (const UsageError& error) {
         CommandLineResult bad;

@@ -5,6 +5,9 @@
 #include "core/schedule/ScheduleLabels.h"
 #include "core/status/StatusTitle.h"
 
+#include <unicode/unistr.h>
+
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -100,11 +103,22 @@ std::string rowStart(std::size_t& number, bool isCurrent) {
 }
 
 void listThreads(std::string& out, const char* heading, const std::vector<Strand>& threads,
-                 const ThreadStore& store, const Calendar& calendar, Date now,
-                 std::size_t& number) {
+                 const ThreadStore& store, const Calendar& calendar, Date now, std::size_t& number,
+                 const cli::ListFilter& filter) {
+    if (!filter.threads) {
+        number += threads.size();
+        return;
+    }
+    const bool any = std::any_of(threads.begin(), threads.end(), [&](const Strand& thread) {
+        return filter.matches(thread.title, thread.step);
+    });
     out += heading;
-    out += threads.empty() ? " none\n" : "\n";
+    out += any ? "\n" : " none\n";
     for (const auto& thread : threads) {
+        if (!filter.matches(thread.title, thread.step)) {
+            ++number;
+            continue;
+        }
         bool isCurrent =
             store.sessionOpen() && !store.currentTodo() && store.currentID() == thread.id;
         out += rowStart(number, isCurrent);
@@ -183,15 +197,37 @@ std::string localTimestamp(Date date, const Calendar& calendar) {
     return text;
 }
 
-std::string listText(const ThreadStore& store, const Calendar& calendar, Date now) {
+bool ListFilter::matches(const std::string& title, const std::string& step) const {
+    if (pattern.empty())
+        return true;
+    auto fold = [](const std::string& text) {
+        std::string out;
+        icu::UnicodeString::fromUTF8(text).foldCase().toUTF8String(out);
+        return out;
+    };
+    const std::string key = fold(pattern);
+    return fold(title).find(key) != std::string::npos || fold(step).find(key) != std::string::npos;
+}
+
+std::string listText(const ThreadStore& store, const Calendar& calendar, Date now,
+                     const ListFilter& filter) {
     std::string out;
     out += store.sessionOpen() ? "Day: open\n" : "Day: not started\n";
     std::size_t number = 0;
-    listThreads(out, "Active:", store.active(), store, calendar, now, number);
-    listThreads(out, "Parked:", store.parked(), store, calendar, now, number);
-    listThreads(out, "Snoozed:", store.snoozed(), store, calendar, now, number);
-    out += store.todos().empty() ? "To-dos: none\n" : "To-dos:\n";
+    listThreads(out, "Active:", store.active(), store, calendar, now, number, filter);
+    listThreads(out, "Parked:", store.parked(), store, calendar, now, number, filter);
+    listThreads(out, "Snoozed:", store.snoozed(), store, calendar, now, number, filter);
+    if (!filter.todos)
+        return out;
+    const auto& all = store.todos();
+    const bool any = std::any_of(all.begin(), all.end(),
+                                 [&](const Todo& todo) { return filter.matches(todo.title); });
+    out += any ? "To-dos:\n" : "To-dos: none\n";
     for (const auto& todo : store.todos()) {
+        if (!filter.matches(todo.title)) {
+            ++number;
+            continue;
+        }
         out += rowStart(number, store.sessionOpen() && store.currentTodoID() == todo.id);
         out += withoutControlCharacters(todo.title);
         if (todo.estimatedMinutes)
@@ -206,20 +242,25 @@ std::string listText(const ThreadStore& store, const Calendar& calendar, Date no
     return out;
 }
 
-std::string listTitles(const ThreadStore& store) {
+std::string listTitles(const ThreadStore& store, const ListFilter& filter) {
     // Control characters (a tab among them) are shown as replacements, so
     // each line holds exactly one tab.
     std::string out;
     for (auto kind : {ThreadKind::active, ThreadKind::parked, ThreadKind::snoozed}) {
-        for (const auto& thread : store.threads(kind))
-            out += withoutControlCharacters(thread.title) + "\tthread\n";
+        for (const auto& thread : store.threads(kind)) {
+            if (filter.threads && filter.matches(thread.title, thread.step))
+                out += withoutControlCharacters(thread.title) + "\tthread\n";
+        }
     }
-    for (const auto& todo : store.todos())
-        out += withoutControlCharacters(todo.title) + "\tto-do\n";
+    for (const auto& todo : store.todos()) {
+        if (filter.todos && filter.matches(todo.title))
+            out += withoutControlCharacters(todo.title) + "\tto-do\n";
+    }
     return out;
 }
 
-std::string listJson(const ThreadStore& store, const Calendar& calendar, Date now) {
+std::string listJson(const ThreadStore& store, const Calendar& calendar, Date now,
+                     const ListFilter& filter) {
     OrderedValue out = OrderedValue::object();
     out["sessionOpen"] = store.sessionOpen();
     out["currentID"] =
@@ -231,6 +272,8 @@ std::string listJson(const ThreadStore& store, const Calendar& calendar, Date no
                              {ThreadKind::snoozed, "snoozed"}}) {
         OrderedValue list = OrderedValue::array();
         for (const auto& thread : store.threads(kind)) {
+            if (!filter.threads || !filter.matches(thread.title, thread.step))
+                continue;
             OrderedValue item = threadJson(thread);
             if (thread.snoozedUntil)
                 item["snoozedUntil"] = localTimestamp(*thread.snoozedUntil, calendar);
@@ -239,8 +282,10 @@ std::string listJson(const ThreadStore& store, const Calendar& calendar, Date no
         out[key] = std::move(list);
     }
     OrderedValue todos = OrderedValue::array();
-    for (const auto& todo : store.todos())
-        todos.push_back(todoJson(todo, calendar, now));
+    for (const auto& todo : store.todos()) {
+        if (filter.todos && filter.matches(todo.title))
+            todos.push_back(todoJson(todo, calendar, now));
+    }
     out["todos"] = std::move(todos);
     return out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }

@@ -21,11 +21,24 @@ std::string statusText(const ThreadStore& store);
 /// "Now: Title — step", or what stands in for it when nothing is up.
 std::string currentLine(const ThreadStore& store);
 
-std::string listText(const ThreadStore& store, const Calendar& calendar, Date now);
-std::string listJson(const ThreadStore& store, const Calendar& calendar, Date now);
+/// Which items `cadro list` shows: those whose title (or a thread's step)
+/// holds `pattern` in any case, of one kind if asked. Items keep the numbers
+/// they have in the whole list.
+struct ListFilter {
+    std::string pattern;
+    bool threads = true;
+    bool todos = true;
+
+    bool matches(const std::string& title, const std::string& step = {}) const;
+};
+
+std::string listText(const ThreadStore& store, const Calendar& calendar, Date now,
+                     const ListFilter& filter = {});
+std::string listJson(const ThreadStore& store, const Calendar& calendar, Date now,
+                     const ListFilter& filter = {});
 /// What `cadro list --titles` prints for the shell completions: one line per
 /// thread and to-do, its title, a tab and "thread" or "to-do".
-std::string listTitles(const ThreadStore& store);
+std::string listTitles(const ThreadStore& store, const ListFilter& filter = {});
 /// An instant as ISO 8601 in the calendar's zone, with its offset
 /// ("2026-03-04T18:00:00+01:00").
 std::string localTimestamp(Date date, const Calendar& calendar);

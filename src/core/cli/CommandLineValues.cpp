@@ -1,6 +1,7 @@
 #include "core/cli/CommandLineValues.h"
 
 #include "core/schedule/ScheduleLabels.h"
+#include "core/schedule/TimeInput.h"
 #include "core/store/ThreadColor.h"
 
 #include <algorithm>
@@ -31,17 +32,10 @@ CivilDay parseDay(const std::string& text, const std::string& what) {
 }
 
 TimeOfDay parseTime(const std::string& text, const std::string& what) {
-    auto bad = [&] {
-        return UsageError(what + " must be a time like 09:30, not \"" + text + "\"");
-    };
-    auto colon = text.find(':');
-    if (colon == std::string::npos || colon == 0 || text.size() - colon != 3)
-        throw bad();
-    auto h = wholeNumber(std::string_view(text).substr(0, colon));
-    auto m = wholeNumber(std::string_view(text).substr(colon + 1));
-    if (!h || !m || *h < 0 || *h > 23 || *m < 0 || *m > 59)
-        throw bad();
-    return {*h, *m};
+    auto time = parseTimeOfDay(text);
+    if (!time)
+        throw UsageError(what + ": " + time.problem);
+    return *time.value;
 }
 
 // The instant of a wall-clock time on a day; the day must exist.
@@ -80,27 +74,11 @@ std::int64_t parseInteger(const std::string& text, const std::string& what, std:
     return *value;
 }
 
-std::optional<std::int64_t> parseMinutes(const std::string& text) {
-    if (text.empty() || !std::all_of(text.begin(), text.end(), ::isdigit))
-        return std::nullopt;
-    return parseInteger(text, "the snooze length", 1, 525'600);  // up to a year
-}
-
 std::string parseColor(const std::string& text) {
     auto color = ThreadColor::fromHex(text);
     if (!color)
         throw UsageError("--color must look like #8B7CF6, not \"" + text + "\"");
     return ThreadColor::hex(*color);
-}
-
-Date parseDateTime(const std::string& text, const Calendar& calendar) {
-    auto space = text.find(' ');
-    if (space == std::string::npos) {
-        throw UsageError("--until must look like \"2026-03-04 18:30\", not \"" + text + "\"");
-    }
-    CivilDay day = parseDay(text.substr(0, space), "--until");
-    TimeOfDay time = parseTime(text.substr(space + 1), "--until");
-    return compose(calendar, day, time, text);
 }
 
 std::optional<TodoSchedule> scheduleFromOptions(Arguments& args, const CommandLineHost& host) {

@@ -20,12 +20,8 @@ std::optional<std::int64_t> wholeNumber(std::string_view text);
 /// A whole decimal number within [min, max].
 std::int64_t parseInteger(const std::string& text, const std::string& what, std::int64_t min,
                           std::int64_t max);
-/// "45" minutes; nothing when the text is not a plain number (a preset name).
-std::optional<std::int64_t> parseMinutes(const std::string& text);
 /// "#RRGGBB" (the # optional), returned in the stored upper-case form.
 std::string parseColor(const std::string& text);
-/// "YYYY-MM-DD HH:MM" in the calendar's zone.
-Date parseDateTime(const std::string& text, const Calendar& calendar);
 
 /// The schedule described by --at, --on, --every, --weekdays and --day, or
 /// nothing when no --at is given (other schedule options then are an error).

@@ -3,7 +3,7 @@
 #include "core/base/Utf8.h"
 #include "core/cli/CommandRun.h"
 #include "core/schedule/ScheduleLabels.h"
-#include "core/schedule/SnoozePreset.h"
+#include "core/schedule/TimeInput.h"
 
 #include <algorithm>
 #include <cctype>
@@ -27,36 +27,25 @@ std::optional<std::optional<T>> optionOrNone(Arguments& args, const std::string&
     return std::optional<T>(parse(*value));
 }
 
-// How long a snooze lasts, worked out before anything is looked at.
-Date snoozeEnd(CommandRun& run, const std::optional<std::string>& length,
-               const std::optional<std::string>& until) {
+// When a snooze ends, worked out before anything is looked at.
+Date snoozeEnd(CommandRun& run, const std::optional<std::string>& when, const char* what) {
     const Date now = run.now();
-    if (until) {
-        const Date end = parseDateTime(*until, run.host.calendar);
-        if (end <= now)
-            throw UsageError("--until must lie in the future, not \"" + *until + "\"");
-        return end;
-    }
-    if (!length)
+    if (!when)
         return now + static_cast<double>(run.store().defaultSnoozeMinutes()) * 60.0;
-    if (auto minutes = parseMinutes(*length))
-        return now + static_cast<double>(*minutes) * 60.0;
-    for (const auto& preset : allSnoozePresets()) {
-        if (preset.id == *length)
-            return preset.makeDate(now, run.host.calendar);
-    }
-    throw UsageError("unknown snooze length \"" + *length +
-                     "\" (minutes, 15m, 1h, 3h, evening or tomorrow)");
+    const auto end = parseMoment(*when, now, run.host.calendar);
+    if (!end)
+        throw UsageError(std::string(what) + end.problem);
+    if (*end.value <= now)
+        throw UsageError(std::string(what) + "\"" + *when + "\" is in the past (" +
+                         wakeTime(run, *end.value) + ")");
+    return *end.value;
 }
 
-// A lone argument of `snooze` is a length when it starts with a digit or is
-// a preset's name, and otherwise names what to snooze.
-bool looksLikeLength(const std::string& text) {
-    if (!text.empty() && std::isdigit(static_cast<unsigned char>(text.front())))
-        return true;
-    const auto& presets = allSnoozePresets();
-    return std::any_of(presets.begin(), presets.end(),
-                       [&](const SnoozePreset& preset) { return preset.id == text; });
+std::string joined(const std::vector<std::string>& words, std::size_t from, std::size_t to) {
+    std::string text;
+    for (std::size_t i = from; i < to; ++i)
+        text += (i > from ? " " : "") + words[i];
+    return text;
 }
 
 }  // namespace
@@ -244,19 +233,35 @@ void runPark(CommandRun& run, Arguments& args) {
 
 void runSnooze(CommandRun& run, Arguments& args) {
     std::optional<std::string> until = args.option("--until");
-    std::optional<std::string> first = args.optionalPositional();
-    std::optional<std::string> second = args.optionalPositional();
+    std::vector<std::string> words;
+    while (auto word = args.optionalPositional())
+        words.push_back(*word);
     args.done();
-    std::optional<std::string> name, length;
-    if (second || (first && (until || !looksLikeLength(*first)))) {
-        name = first;
-        length = second;
-    } else {
-        length = first;
+    // [ITEM] [WHEN]: the longest tail that reads as a time is the time ("Tax
+    // tomorrow 9"); a lone word is a time when it reads as one or starts with
+    // a digit, else it names what to snooze.
+    std::optional<std::string> name, when;
+    std::size_t split = words.size();
+    for (std::size_t k = 0; k < words.size() && !until; ++k) {
+        if (parseMoment(joined(words, k, words.size()), run.now(), run.host.calendar)) {
+            split = k;
+            break;
+        }
     }
-    if (until && length)
+    if (split == words.size() && !until) {
+        if (words.size() == 1 && !words[0].empty() &&
+            std::isdigit(static_cast<unsigned char>(words[0].front())))
+            split = 0;
+        else if (words.size() >= 2)
+            split = 1;
+    }
+    if (split > 0)
+        name = joined(words, 0, split);
+    if (split < words.size())
+        when = joined(words, split, words.size());
+    if (until && when)
         throw UsageError("give either a length or --until, not both");
-    const Date end = snoozeEnd(run, length, until);
+    const Date end = until ? snoozeEnd(run, until, "--until: ") : snoozeEnd(run, when, "");
 
     Item item;
     if (name) {

@@ -20,13 +20,17 @@ std::string folded(const std::string& text) {
     return out;
 }
 
+std::string kindOf(const Item& item) {
+    return item.isTodo()                      ? "to-do"
+           : item.list == ThreadKind::parked  ? "parked thread"
+           : item.list == ThreadKind::snoozed ? "snoozed thread"
+                                              : "thread";
+}
+
+// A row of a list of candidates, numbered as in `cadro list`.
 std::string describe(const Item& item) {
-    const char* kind = item.isTodo()                      ? "to-do"
-                       : item.list == ThreadKind::parked  ? "parked thread"
-                       : item.list == ThreadKind::snoozed ? "snoozed thread"
-                                                          : "thread";
-    return std::to_string(item.number) + " " + kind + " \"" + withoutControlCharacters(item.title) +
-           "\" (" + item.id.toString().substr(0, 8) + ")";
+    return std::to_string(item.number) + " " + kindOf(item) + " \"" +
+           withoutControlCharacters(item.title) + "\" (" + item.id.toString().substr(0, 8) + ")";
 }
 
 std::string listed(const std::vector<Item>& items) {
@@ -62,7 +66,9 @@ Item pickItem(const ThreadStore& store, const std::string& name,
               const std::function<bool(const Item&)>& accepts, const std::string& what) {
     const std::vector<Item> all = numberedItems(store);
     auto refuse = [&](const Item& item) {
-        return UsageError(describe(item) + " is not a " + what);
+        return UsageError(kindOf(item) + " \"" + withoutControlCharacters(item.title) + "\" (#" +
+                          std::to_string(item.number) + ", " + item.id.toString().substr(0, 8) +
+                          ") is not a " + what);
     };
     if (isNumber(name)) {
         const std::size_t number = std::stoul(name);

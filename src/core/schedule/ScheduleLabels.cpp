@@ -28,6 +28,41 @@ std::string clockTime(const TimeOfDay& time) {
     return buffer;
 }
 
+// The locale's pattern for hours and minutes ("h:mm a", "HH:mm"). The POSIX
+// locale (what C and C.UTF-8 become) keeps the 24-hour clock of the C
+// library rather than the American one ICU gives it.
+icu::UnicodeString clockPattern(const Calendar& calendar) {
+    auto& impl = calendar.impl();
+    if (std::string_view(impl.locale.getVariant()) == "POSIX")
+        return u"HH:mm";
+    UErrorCode status = U_ZERO_ERROR;
+    std::unique_ptr<icu::DateTimePatternGenerator> generator(
+        icu::DateTimePatternGenerator::createInstance(impl.locale, status));
+    if (U_FAILURE(status))
+        return u"HH:mm";
+    icu::UnicodeString pattern = generator->getBestPattern(u"jmm", status);
+    return U_SUCCESS(status) && !pattern.isEmpty() ? pattern : icu::UnicodeString(u"HH:mm");
+}
+
+// A formatter of clock times; in the calendar's zone, or in UTC for a bare
+// time of day, which no daylight-saving change may shift.
+icu::SimpleDateFormat* clockFormat(const Calendar& calendar, bool bare) {
+    auto& impl = calendar.impl();
+    return impl.cached<icu::SimpleDateFormat>(
+        bare ? "clockBare" : "clock", [&]() -> std::unique_ptr<icu::SimpleDateFormat> {
+            UErrorCode status = U_ZERO_ERROR;
+            auto made = std::make_unique<icu::SimpleDateFormat>(clockPattern(calendar), impl.locale,
+                                                                status);
+            if (U_FAILURE(status))
+                return nullptr;
+            if (bare)
+                made->adoptTimeZone(icu::TimeZone::createTimeZone(u"UTC"));
+            else
+                made->setCalendar(*impl.calendar);
+            return made;
+        });
+}
+
 std::vector<TimeOfDay> sorted(std::vector<TimeOfDay> times) {
     std::sort(times.begin(), times.end());
     return times;
@@ -151,12 +186,12 @@ std::string_view longWeekday(std::int64_t weekday) {
     return weekday >= 1 && weekday <= 7 ? kLongWeekdays[weekday] : "";
 }
 
-std::string timesLabel(const std::vector<TimeOfDay>& times) {
+std::string timesLabel(const std::vector<TimeOfDay>& times, const Calendar& calendar) {
     if (times.empty()) {
         return "";
     }
     const auto ordered = sorted(times);
-    std::string text = clockTime(ordered.front());
+    std::string text = formatClock(ordered.front(), calendar);
     if (ordered.size() > 1) {
         text += " +" + std::to_string(ordered.size() - 1);
     }
@@ -211,7 +246,7 @@ std::string shortLabel(const TodoSchedule& schedule, const Calendar& calendar) {
     const std::string when = schedule.repeatRule
                                  ? repeatLabel(*schedule.repeatRule, schedule, calendar)
                                  : formatDay(schedule.startDate, calendar);
-    return when + " · " + timesLabel(schedule.times);
+    return when + " · " + timesLabel(schedule.times, calendar);
 }
 
 std::string menuDescription(const TodoSchedule& schedule, const Calendar& calendar) {
@@ -220,7 +255,7 @@ std::string menuDescription(const TodoSchedule& schedule, const Calendar& calend
                                  : "once on " + formatDay(schedule.startDate, calendar);
     std::vector<std::string> times;
     for (const auto& time : sorted(schedule.times)) {
-        times.push_back(clockTime(time));
+        times.push_back(formatClock(time, calendar));
     }
     return "↺ " + when + " at " + join(times, ", ");
 }
@@ -288,6 +323,21 @@ std::string durationLabel(std::int64_t minutes) {
     return std::to_string(hours) + "h " + std::to_string(rest) + "m";
 }
 
+bool uses24HourClock(const Calendar& calendar) {
+    return clockPattern(calendar).indexOf(u'a') < 0;
+}
+
+std::string formatClock(const TimeOfDay& time, const Calendar& calendar) {
+    auto* format = clockFormat(calendar, true);
+    if (format == nullptr || time.hour < 0 || time.hour > 23 || time.minute < 0 ||
+        time.minute > 59) {
+        return clockTime(time);  // what a damaged record holds, as it is
+    }
+    icu::UnicodeString text;
+    format->format(static_cast<UDate>((time.hour * 60 + time.minute) * 60'000), text);
+    return toUtf8(text);
+}
+
 std::string formatWakeTime(Date date, const Calendar& calendar, Date now) {
     if (!Calendar::inRange(date)) {
         return "";
@@ -297,8 +347,7 @@ std::string formatWakeTime(Date date, const Calendar& calendar, Date now) {
         impl.cached<RelativeDays>("relativeDays", [&] { return loadRelativeDays(impl.locale); });
     auto* dateOnly =
         dateFormat(calendar, "shortDate", icu::DateFormat::kShort, icu::DateFormat::kNone);
-    auto* timeOnly =
-        dateFormat(calendar, "shortTime", icu::DateFormat::kNone, icu::DateFormat::kShort);
+    auto* timeOnly = clockFormat(calendar, false);
     if (dateOnly == nullptr || timeOnly == nullptr) {
         return "";
     }

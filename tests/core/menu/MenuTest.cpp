@@ -257,8 +257,9 @@ TEST(StatusMenu, ToDoMenuShowsEstimateAndSchedule) {
     h->processSchedules(h.berlin(2026, 3, 5, 8, 0, 10), true);  // a Thursday
     auto menu = h.menu();
     EXPECT_EQ(header(menu),
-              (std::vector<std::string>{"TO-DO", "Stretch", "   ~45 min",
-                                        "   \xE2\x86\xBA every Monday, Thursday at 08:00, 17:30"}));
+              (std::vector<std::string>{
+                  "TO-DO", "Stretch", "   ~45 min",
+                  "   \xE2\x86\xBA every Monday, Thursday at 8:00\u202fAM, 5:30\u202fPM"}));
     EXPECT_TRUE(find(menu, "Snooze Current").enabled);
 }
 

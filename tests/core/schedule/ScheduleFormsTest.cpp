@@ -12,7 +12,8 @@ namespace {
 
 class ScheduleLabelsTest : public ::testing::Test {
   protected:
-    std::unique_ptr<Calendar> calendar = Calendar::make("Europe/Berlin", "en_US");
+    // A 24-hour locale; TimeInputTest covers the 12-hour clock.
+    std::unique_ptr<Calendar> calendar = Calendar::make("Europe/Berlin", "en_GB");
     Date march4 = *calendar->compose(2026, 3, 4, 17, 0, 0);  // a Wednesday
 
     TodoSchedule withRule(std::int64_t interval, RepeatUnit unit,
