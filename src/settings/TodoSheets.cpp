@@ -30,6 +30,9 @@ AddTodoSheet::AddTodoSheet(ThreadStore& store, const Calendar& calendar, const C
     : QDialog(parent),
       store_(store),
       calendar_(calendar),
+      clock_(clock),
+      passedNote_(new QLabel(
+          "That time has passed, so the to-do would never come up. Pick a later time.", this)),
       title_(new QLineEdit(this)),
       estimate_(new QComboBox(this)),
       scheduled_(new QCheckBox("Schedule", this)),
@@ -67,6 +70,11 @@ AddTodoSheet::AddTodoSheet(ThreadStore& store, const Calendar& calendar, const C
     indented->setContentsMargins(20, 0, 0, 0);
     indented->addWidget(fields_);
     layout->addLayout(indented);
+    passedNote_->setObjectName("passedNote");
+    passedNote_->setWordWrap(true);
+    passedNote_->setFont(scaledFont(11));
+    setTextColor(passedNote_, secondaryTextColor(this));
+    layout->addWidget(passedNote_);
 
     addButton_ = sheetButtons(this, layout, "Add", "addButton");
     connect(addButton_, &QPushButton::clicked, this, &AddTodoSheet::add);
@@ -96,21 +104,30 @@ AddTodoSheet::AddTodoSheet(ThreadStore& store, const Calendar& calendar, const C
     title_->setFocus();
 }
 
+bool AddTodoSheet::schedulePassed() const {
+    return scheduled_->isChecked() && fields_->draft().isValid() &&
+           !fields_->draft().schedule(calendar_).nextOccurrence(clock_.now(), calendar_);
+}
+
 bool AddTodoSheet::canAdd() const {
     if (trimWhitespaceAndNewlines(title_->text().toStdString()).empty())
         return false;
-    return !scheduled_->isChecked() || fields_->draft().isValid();
+    return !scheduled_->isChecked() || (fields_->draft().isValid() && !schedulePassed());
 }
 
 void AddTodoSheet::refresh() {
     fields_->setVisible(scheduled_->isChecked());
+    passedNote_->setVisible(schedulePassed());
     addButton_->setEnabled(canAdd());
     fitSheet(this);
 }
 
 void AddTodoSheet::add() {
-    if (!canAdd())
+    // The minute may have passed while the sheet was open.
+    if (!canAdd()) {
+        refresh();
         return;
+    }
     const qlonglong minutes = estimate_->currentData().toLongLong();
     std::optional<TodoSchedule> schedule;
     if (scheduled_->isChecked())

@@ -27,6 +27,10 @@ std::string parseColor(const std::string& text);
 /// "YYYY-MM-DD HH:MM" in the calendar's zone.
 Date parseDateTime(const std::string& text, const Calendar& calendar);
 
+/// Refuses a schedule with no time still ahead, naming the times and day it
+/// was understood as.
+void refusePastSchedule(const TodoSchedule& schedule, Date now, const Calendar& calendar);
+
 /// The schedule described by --at, --on, --every, --weekdays and --day, or
 /// nothing when no --at is given (other schedule options then are an error).
 std::optional<TodoSchedule> scheduleFromOptions(Arguments& args, const CommandLineHost& host);
