@@ -118,5 +118,29 @@ TEST(StoreNotices, OnlyASnoozeThatRanOutIsAWake) {
     EXPECT_FALSE(notices.needsAttention());
 }
 
+TEST(StoreNotices, ToDosBackFromASnoozeAreToldAndEachNoticeEndsWhenHandled) {
+    StoreHarness h;
+    Uuid alpha = h.addThread("Alpha");
+    h->startDay();
+    Uuid tea = *h->addTodo("Tea");
+    Uuid meds = *h->addTodo("Meds", std::nullopt, TodoSchedule{h.clock.now(), {{13, 5}}, {}});
+    h->snoozeTodo(tea, h.clock.now() + 60);
+    h->snooze(alpha, h.clock.now() + 60);
+    StoreNotices notices(h.store());
+
+    h->finishTodo(meds);  // done ahead of its time: no firing to tell
+    h.clock.advance(60);
+    h->wakeDueSnoozes(true);
+    const auto told = notices.take(h.store(), h.clock.now());
+    EXPECT_EQ(told, (std::vector<StoreNotice>{{Kind::todoWoke, tea, "Tea"},
+                                              {Kind::threadWoke, alpha, "Alpha"}}));
+    for (const auto& notice : told)
+        EXPECT_FALSE(isHandled(notice, h.store()));
+    h->finishTodo(tea);
+    h->park(alpha);
+    for (const auto& notice : told)
+        EXPECT_TRUE(isHandled(notice, h.store()));
+}
+
 }  // namespace
 }  // namespace cadro
