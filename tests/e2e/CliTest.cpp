@@ -256,20 +256,6 @@ TEST(Cli, EveryCommandHasItsOwnHelp) {
     }
 }
 
-TEST(Cli, AScheduledToDoFiresOnTickAndHandsBack) {
-    Cli cli({"add-thread|Alpha", "add-thread|Beta", "start-day"}, "2026-03-04 09:00:00");
-    cli.ok({"add-todo", "Meds", "--at", "14:00", "--minutes", "1"}, "2026-03-04 13:00:00");
-    cli.ok({"tick"}, "2026-03-04 14:00:20");
-    auto json = cli.status("2026-03-04 14:00:30");
-    EXPECT_EQ(json["class"], "todo");
-    EXPECT_EQ(json["text"], "\xE2\x98\x90 Meds");
-    cli.ok({"next"}, "2026-03-04 14:05:00");
-    json = cli.status("2026-03-04 14:05:00");
-    EXPECT_EQ(json["class"], "thread");
-    EXPECT_EQ(json["thread"]["title"], "Alpha");  // back to the same thread
-    EXPECT_EQ(cli.list()["todos"].size(), 0u);
-}
-
 TEST(Cli, CommandsStartedTogetherAreAllApplied) {
     Cli cli({"start-day"});
     std::vector<std::thread> runners;
@@ -406,9 +392,9 @@ TEST(Cli, VerbsFinishEditMoveAndSetAsideByName) {
     EXPECT_TRUE(moved["todos"].empty());
 }
 
-TEST(Cli, TimesThatNeverComeUpAreRefusedOrMarkedAndDoneAheadSkipsTheTime) {
+TEST(Cli, ScheduledToDosFireOnTickAndNoneIsMadeOrKeptThatNeverComesUp) {
     const std::string at = "2026-12-07 12:13:30";  // a Monday
-    Cli cli({"add-thread|A", "start-day", "add-todo|Lunch|--at|12:35",
+    Cli cli({"add-thread|A", "add-thread|B", "start-day", "add-todo|Lunch|--at|12:35",
              "add-todo|Stand-up|--at|18:00|--every|day", "add-todo|Soon|--at|12:14"},
             at);
     struct Case {
@@ -431,16 +417,20 @@ TEST(Cli, TimesThatNeverComeUpAreRefusedOrMarkedAndDoneAheadSkipsTheTime) {
     EXPECT_EQ(cli.ok({"done", "stand-up"}, at),
               "Finished \"Stand-up\" for today, 6:00\u202FPM; next tomorrow, 6:00\u202FPM. "
               "Now: A\n");
-    // Neither comes up at its time today; Stand-up does tomorrow.
+    // Neither comes up at its time today; Stand-up does tomorrow, and hands
+    // back to the same thread when done.
     for (const char* when : {"2026-12-07 12:35:20", "2026-12-07 18:00:20"}) {
         cli.ok({"tick"}, when);
-        EXPECT_EQ(cli.status(when)["text"], "A") << when;
+        EXPECT_EQ(cli.status(when)["class"], "thread") << when;
     }
-    cli.ok({"tick"}, "2026-12-08 18:00:20");
-    EXPECT_EQ(cli.status("2026-12-08 18:00:20")["todo"]["title"], "Stand-up");
+    const std::string tomorrow = "2026-12-08 18:00:20";
+    cli.ok({"tick"}, tomorrow);
+    EXPECT_EQ(cli.status(tomorrow)["text"], "\xE2\x98\x90 Stand-up");
+    cli.ok({"next"}, tomorrow);
+    EXPECT_EQ(cli.status(tomorrow)["thread"]["title"], "A");
 
     // Soon's minute passed with nothing there to show it: it stays, marked.
-    const std::string list = cli.ok({"list"}, "2026-12-08 18:01:00");
+    const std::string list = cli.ok({"list"}, tomorrow);
     EXPECT_NE(list.find("Soon  Dec 7 \u00B7 12:14 \u00B7 never comes up\n"), std::string::npos)
         << list;
     EXPECT_EQ(list.find("Stand-up  Daily \u00B7 18:00 \u00B7 never"), std::string::npos) << list;

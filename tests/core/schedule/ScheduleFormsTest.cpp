@@ -133,7 +133,6 @@ TEST_F(ScheduleDraftTest, NewDraftSavesAOneOffAtTheNextWholeMinute) {
         Date now, start;
         std::int64_t weekday;
     } rows[] = {
-        {now, at(3, 4, 14, 26), 4},
         {at(3, 4, 14, 25), at(3, 4, 14, 26), 4},  // the minute has begun
         {at(3, 4, 23, 59) + 59.5, at(3, 5, 0), 5},
     };

@@ -99,41 +99,28 @@ TEST(StoreNotices, AFiredToDoIsToldOnceAndAsksAttentionUntilSeenOrDone) {
     EXPECT_FALSE(notices.needsAttention());
 }
 
-TEST(StoreNotices, OnlyASnoozeThatRanOutIsAWake) {
+TEST(StoreNotices, OnlyASnoozeThatRanOutIsAWakeAndEachNoticeEndsWhenHandled) {
     StoreHarness h;
     Uuid alpha = h.addThread("Alpha");
     Uuid beta = h.addThread("Beta");
-    h->startDay();
-    h->snooze(alpha, h.clock.now() + 60);
-    h->snooze(beta, h.clock.now() + 3600);
-    StoreNotices notices(h.store());
-
-    h->wake(beta);  // the user's own doing
-    EXPECT_TRUE(notices.take(h.store(), h.clock.now()).empty());
-
-    h.clock.advance(60);  // the very moment the snooze ends
-    h->wakeDueSnoozes(true);
-    EXPECT_EQ(notices.take(h.store(), h.clock.now()),
-              (std::vector<StoreNotice>{{Kind::threadWoke, alpha, "Alpha"}}));
-    EXPECT_FALSE(notices.needsAttention());
-}
-
-TEST(StoreNotices, ToDosBackFromASnoozeAreToldAndEachNoticeEndsWhenHandled) {
-    StoreHarness h;
-    Uuid alpha = h.addThread("Alpha");
     h->startDay();
     Uuid tea = *h->addTodo("Tea");
     Uuid meds = *h->addTodo("Meds", std::nullopt, TodoSchedule{h.clock.now(), {{13, 5}}, {}});
     h->snoozeTodo(tea, h.clock.now() + 60);
     h->snooze(alpha, h.clock.now() + 60);
+    h->snooze(beta, h.clock.now() + 3600);
     StoreNotices notices(h.store());
 
-    h->finishTodo(meds);  // done ahead of its time: no firing to tell
-    h.clock.advance(60);
+    h->wake(beta);        // the user's own doing
+    h->finishTodo(meds);  // done ahead of its time: no firing
+    EXPECT_TRUE(notices.take(h.store(), h.clock.now()).empty());
+
+    h.clock.advance(60);  // the very moment the snoozes end
     h->wakeDueSnoozes(true);
     const auto told = notices.take(h.store(), h.clock.now());
     EXPECT_EQ(told, (std::vector<StoreNotice>{{Kind::todoWoke, tea, "Tea"},
                                               {Kind::threadWoke, alpha, "Alpha"}}));
+    EXPECT_FALSE(notices.needsAttention());
     for (const auto& notice : told)
         EXPECT_FALSE(isHandled(notice, h.store()));
     h->finishTodo(tea);
