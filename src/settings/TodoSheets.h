@@ -60,8 +60,10 @@ class ScheduleSheet : public QDialog {
   private:
     ThreadStore& store_;
     const Calendar& calendar_;
+    const Clock& clock_;
     Uuid todoID_;
     ScheduleFields* fields_;
+    QLabel* passedNote_;
 };
 
 }  // namespace cadro

@@ -277,11 +277,8 @@ TEST(FinishingAToDo, FinishesTheTimeThatWaitsElseOneUnseenTodayElseTheNext) {
         Date now;
         TodoFinish finish;
     } rows[] = {
-        {"no schedule", std::nullopt, {}, false, at(4, 8), {}},
-        {"one-off ahead of its time", once, {}, false, at(4, 12, 13), {at(4, 12, 35), {}}},
         {"one-off passed unseen", once, {}, false, at(4, 13), {at(4, 12, 35), {}}},
         {"one-off shown, snoozed", once, at(4, 12, 35), true, at(4, 13), {at(4, 12, 35), {}}},
-        {"daily ahead of today's", daily, at(3, 9), false, at(4, 8), {at(4, 9), at(5, 9)}},
         {"daily, today's passed unseen", daily, at(3, 9), false, at(4, 10), {at(4, 9), at(5, 9)}},
         {"daily, yesterday's unseen", daily, at(2, 9), false, at(4, 8), {at(4, 9), at(5, 9)}},
         {"daily, today's done already", daily, at(4, 9), false, at(4, 10), {at(5, 9), at(6, 9)}},
