@@ -11,6 +11,7 @@
 #include "core/base/XdgFolders.h"
 #include "core/demo/DemoFixtures.h"
 #include "core/menu/StatusMenu.h"
+#include "core/schedule/ScheduleLabels.h"
 #include "core/shortcuts/KeyNotation.h"
 #include "core/status/StatusTitle.h"
 #include "core/updates/AppVersion.h"
@@ -42,8 +43,6 @@ namespace {
 
 // While saving fails, how often to try again.
 constexpr int kSaveRetryMilliseconds = 5'000;
-// How long "Snooze 15 min" on a notification snoozes.
-constexpr std::int64_t kNotificationSnoozeSeconds = 15 * 60;
 
 // A plain GET of the feed through Qt; the body is handed back on the main
 // thread. Bodies larger than the checker accepts are cut off early.
@@ -368,24 +367,34 @@ bool AppController::isUp(const Uuid& id, bool isTodo) const {
 }
 
 void AppController::notify(const StoreNotice& notice) {
-    const bool isTodo = notice.kind == StoreNotice::Kind::todoFired;
-    const QString body = isTodo ? "A scheduled to-do is up." : "Back from its snooze.";
+    const bool isTodo = notice.kind != StoreNotice::Kind::threadWoke;
+    const QString body = notice.kind == StoreNotice::Kind::todoFired ? "A scheduled to-do is up."
+                                                                     : "Back from its snooze.";
     const Uuid id = notice.id;
-    notified_ = {id, isTodo};
+    notified_ = notice;
+    // Only what works on it: a thread that is back can only be set aside
+    // again; a to-do can be finished, up or not.
+    const std::int64_t minutes = store_->defaultSnoozeMinutes();
+    QList<DesktopNotifications::Action> actions;
+    if (isTodo)
+        actions.append(DesktopNotifications::Action{"done", "Done"});
+    actions.append(DesktopNotifications::Action{
+        "snooze", QString::fromStdString("Snooze " + durationLabel(minutes))});
     // A to-do stays in the desktop's notification history with its buttons
     // while it is up; it is taken back once handled.
     notifications_->show(
-        QString::fromStdString(notice.title), body, {{"done", "Done"}, {"snooze", "Snooze 15 min"}},
-        [this, id, isTodo](const QString& key) {
+        QString::fromStdString(notice.title), body, actions,
+        [this, id, isTodo, minutes](const QString& key) {
             // The notification may be older than the state: act only on what
             // it still describes.
-            const bool isUp = this->isUp(id, isTodo);
-            const Date until = clock().now() + kNotificationSnoozeSeconds;
-            if (key == "done" && isUp) {
+            const Date until = clock().now() + static_cast<double>(minutes) * 60.0;
+            if (key == "done" && isTodo && isUp(id, true)) {
                 commands_->run(MenuAction::next);
+            } else if (key == "done" && isTodo && store_->todo(id)) {
+                store_->finishTodo(id);
             } else if (key == "snooze" && isTodo && store_->todo(id)) {
                 store_->snoozeTodo(id, until);
-            } else if (key == "snooze" && store_->kindOf(id) == ThreadKind::active) {
+            } else if (key == "snooze" && !isTodo && store_->kindOf(id) == ThreadKind::active) {
                 store_->snooze(id, until);
             }
         },
@@ -393,7 +402,7 @@ void AppController::notify(const StoreNotice& notice) {
 }
 
 void AppController::withdrawHandledNotification() {
-    if (notified_ && !isUp(notified_->first, notified_->second)) {
+    if (notified_ && isHandled(*notified_, *store_)) {
         notified_.reset();
         notifications_->withdraw();
     }

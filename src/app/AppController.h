@@ -94,7 +94,7 @@ class AppController : public QObject, public CommandUi {
     void notify(const StoreNotice& notice);
     // Whether the thread or to-do `id` is what the user is on.
     bool isUp(const Uuid& id, bool isTodo) const;
-    // The notified item is no longer up: its notification goes.
+    // What the notification announced was dealt with: it goes.
     void withdrawHandledNotification();
     void scheduleRedraw();
     void registerShortcuts();
@@ -156,8 +156,8 @@ class AppController : public QObject, public CommandUi {
     std::unique_ptr<StoreNotices> notices_;
     std::unique_ptr<QMenu> menu_;
     MinuteTimer* minuteTimer_ = nullptr;
-    // What the shown notification is about: (id, is a to-do).
-    std::optional<std::pair<Uuid, bool>> notified_;
+    // What the shown notification announced.
+    std::optional<StoreNotice> notified_;
     bool redrawPending_ = false;
     bool isSteppingAside_ = false;
     // Made on first use and then kept: closing only hides it.

@@ -21,6 +21,22 @@ QString quoted(const QString& before, const QString& title) {
     return before + QString::fromUtf8("\u201C") + title + QString::fromUtf8("\u201D");
 }
 
+// Said where a schedule has no time left ahead, so the to-do would never
+// come up.
+QLabel* passedNote(QWidget* sheet) {
+    auto* note = new QLabel(
+        "That time has passed, so the to-do would never come up. Pick a later time.", sheet);
+    note->setObjectName("passedNote");
+    note->setWordWrap(true);
+    note->setFont(scaledFont(11));
+    setTextColor(note, secondaryTextColor(sheet));
+    return note;
+}
+
+bool comesUp(const ScheduleDraft& draft, const Calendar& calendar, const Clock& clock) {
+    return draft.schedule(calendar).nextOccurrence(clock.now(), calendar).has_value();
+}
+
 }  // namespace
 
 // --- AddTodoSheet ----------------------------------------------------------------------
@@ -30,6 +46,8 @@ AddTodoSheet::AddTodoSheet(ThreadStore& store, const Calendar& calendar, const C
     : QDialog(parent),
       store_(store),
       calendar_(calendar),
+      clock_(clock),
+      passedNote_(passedNote(this)),
       title_(new QLineEdit(this)),
       estimate_(new QComboBox(this)),
       scheduled_(new QCheckBox("Schedule", this)),
@@ -67,6 +85,7 @@ AddTodoSheet::AddTodoSheet(ThreadStore& store, const Calendar& calendar, const C
     indented->setContentsMargins(20, 0, 0, 0);
     indented->addWidget(fields_);
     layout->addLayout(indented);
+    layout->addWidget(passedNote_);
 
     addButton_ = sheetButtons(this, layout, "Add", "addButton");
     connect(addButton_, &QPushButton::clicked, this, &AddTodoSheet::add);
@@ -96,21 +115,30 @@ AddTodoSheet::AddTodoSheet(ThreadStore& store, const Calendar& calendar, const C
     title_->setFocus();
 }
 
+bool AddTodoSheet::schedulePassed() const {
+    return scheduled_->isChecked() && fields_->draft().isValid() &&
+           !comesUp(fields_->draft(), calendar_, clock_);
+}
+
 bool AddTodoSheet::canAdd() const {
     if (trimWhitespaceAndNewlines(title_->text().toStdString()).empty())
         return false;
-    return !scheduled_->isChecked() || fields_->draft().isValid();
+    return !scheduled_->isChecked() || (fields_->draft().isValid() && !schedulePassed());
 }
 
 void AddTodoSheet::refresh() {
     fields_->setVisible(scheduled_->isChecked());
+    passedNote_->setVisible(schedulePassed());
     addButton_->setEnabled(canAdd());
     fitSheet(this);
 }
 
 void AddTodoSheet::add() {
-    if (!canAdd())
+    // The minute may have passed while the sheet was open.
+    if (!canAdd()) {
+        refresh();
         return;
+    }
     const qlonglong minutes = estimate_->currentData().toLongLong();
     std::optional<TodoSchedule> schedule;
     if (scheduled_->isChecked())
@@ -128,8 +156,10 @@ ScheduleSheet::ScheduleSheet(ThreadStore& store, const Calendar& calendar, const
     : QDialog(parent),
       store_(store),
       calendar_(calendar),
+      clock_(clock),
       todoID_(todoID),
-      fields_(new ScheduleFields(calendar, ScheduleDraft::makeNew(clock.now(), calendar), this)) {
+      fields_(new ScheduleFields(calendar, ScheduleDraft::makeNew(clock.now(), calendar), this)),
+      passedNote_(passedNote(this)) {
     setObjectName("scheduleSheet");
     setWindowTitle("Schedule");
     const std::optional<Todo> todo = store.todo(todoID);
@@ -137,6 +167,7 @@ ScheduleSheet::ScheduleSheet(ThreadStore& store, const Calendar& calendar, const
     layout->addWidget(sheetHeading(
         quoted("Schedule ", todo ? QString::fromStdString(todo->title) : QString("to-do")), this));
     layout->addWidget(fields_);
+    layout->addWidget(passedNote_);
 
     QPushButton* remove = nullptr;
     if (todo && todo->schedule) {
@@ -153,17 +184,23 @@ ScheduleSheet::ScheduleSheet(ThreadStore& store, const Calendar& calendar, const
         });
     }
     QPushButton* save = sheetButtons(this, layout, "Save", "saveButton", remove);
-    connect(save, &QPushButton::clicked, this, [this] {
-        if (!fields_->draft().isValid())
+    auto refresh = [this, save] {
+        const bool passed =
+            fields_->draft().isValid() && !comesUp(fields_->draft(), calendar_, clock_);
+        passedNote_->setVisible(passed);
+        save->setEnabled(fields_->draft().isValid() && !passed);
+        fitSheet(this);
+        return save->isEnabled();
+    };
+    connect(save, &QPushButton::clicked, this, [this, refresh] {
+        // The minute may have passed while the sheet was open.
+        if (!refresh())
             return;
         store_.setTodoSchedule(todoID_, fields_->draft().schedule(calendar_));
         accept();
     });
-    connect(fields_, &ScheduleFields::changed, this, [this, save] {
-        save->setEnabled(fields_->draft().isValid());
-        fitSheet(this);
-    });
-    save->setEnabled(fields_->draft().isValid());
+    connect(fields_, &ScheduleFields::changed, this, refresh);
+    refresh();
     if (remove)
         setTabOrder(fields_->lastControl(), remove);
     fields_->setFocus();

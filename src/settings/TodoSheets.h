@@ -15,6 +15,7 @@
 
 class QCheckBox;
 class QComboBox;
+class QLabel;
 class QLineEdit;
 class QPushButton;
 
@@ -28,15 +29,20 @@ class AddTodoSheet : public QDialog {
   public:
     AddTodoSheet(ThreadStore& store, const Calendar& calendar, const Clock& clock,
                  const std::optional<TodoPrefill>& prefill, QWidget* parent = nullptr);
-    /// A title that is not blank and, when scheduled, a valid schedule.
+    /// A title that is not blank and, when scheduled, a valid schedule with a
+    /// time still ahead.
     bool canAdd() const;
 
   private:
     void add();
     void refresh();
+    // A schedule whose times have all passed would never come up.
+    bool schedulePassed() const;
 
     ThreadStore& store_;
     const Calendar& calendar_;
+    const Clock& clock_;
+    QLabel* passedNote_;
     QLineEdit* title_;
     QComboBox* estimate_;
     QCheckBox* scheduled_;
@@ -54,8 +60,10 @@ class ScheduleSheet : public QDialog {
   private:
     ThreadStore& store_;
     const Calendar& calendar_;
+    const Clock& clock_;
     Uuid todoID_;
     ScheduleFields* fields_;
+    QLabel* passedNote_;
 };
 
 }  // namespace cadro

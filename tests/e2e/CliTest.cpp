@@ -312,20 +312,6 @@ TEST(Cli, EveryCommandWritesTheFileExactlyWhenMarkedSo) {
         EXPECT_TRUE(covered.count(command.name)) << command.name << " has no case here";
 }
 
-TEST(Cli, AScheduledToDoFiresOnTickAndHandsBack) {
-    Cli cli({"add-thread|Alpha", "add-thread|Beta", "start-day"}, "2026-03-04 09:00:00");
-    cli.ok({"add-todo", "Meds", "--at", "14:00", "--minutes", "1"}, "2026-03-04 13:00:00");
-    cli.ok({"tick"}, "2026-03-04 14:00:20");
-    auto json = cli.status("2026-03-04 14:00:30");
-    EXPECT_EQ(json["class"], "todo");
-    EXPECT_EQ(json["text"], "\xE2\x98\x90 Meds");
-    cli.ok({"next"}, "2026-03-04 14:05:00");
-    json = cli.status("2026-03-04 14:05:00");
-    EXPECT_EQ(json["class"], "thread");
-    EXPECT_EQ(json["thread"]["title"], "Alpha");  // back to the same thread
-    EXPECT_EQ(cli.list()["todos"].size(), 0u);
-}
-
 TEST(Cli, CommandsStartedTogetherAreAllApplied) {
     Cli cli({"start-day"});
     std::vector<std::thread> runners;
@@ -471,8 +457,10 @@ TEST(Cli, VerbsFinishEditMoveAndSetAsideByName) {
     // Feedback says what happened and what is current; -q says nothing.
     EXPECT_EQ(cli.ok({"next"}, at), "Now: B\n");
     EXPECT_EQ(cli.ok({"next", "--quiet"}, at), "");
-    EXPECT_EQ(cli.ok({"done", "once"}, at), "Done \"Once\". Now: C\n");
-    cli.ok({"done", "daily"}, at);  // a repeating to-do stays for its next time
+    EXPECT_EQ(cli.ok({"done", "once"}, at), "Finished \"Once\". Now: C\n");
+    // Today's 09:00 passed unseen: that is the one done; it stays for tomorrow.
+    EXPECT_TRUE(cli.ok({"done", "daily"}, at)
+                    .starts_with("Finished \"Daily\" for today, 9:00\u202FAM; next tomorrow"));
     EXPECT_EQ(titles(cli, at)["todos"], std::vector<std::string>{"Daily"});
 
     cli.ok({"edit", "A", "--title", "Alpha", "--step", "draft", "--next", "polish", "--priority",
@@ -513,6 +501,50 @@ TEST(Cli, VerbsFinishEditMoveAndSetAsideByName) {
     moved = titles(cli, at);
     EXPECT_EQ(moved["active"], (Titles{"Cadro", "C"}));
     EXPECT_TRUE(moved["todos"].empty());
+}
+
+TEST(Cli, ScheduledToDosFireOnTickAndNoneIsMadeOrKeptThatNeverComesUp) {
+    const std::string at = "2026-12-07 12:13:30";  // a Monday
+    Cli cli({"add-thread|A", "add-thread|B", "start-day", "add-todo|Lunch|--at|12:35",
+             "add-todo|Stand-up|--at|18:00|--every|day", "add-todo|Soon|--at|12:14"},
+            at);
+    struct Case {
+        const char* line;
+        const char* says;
+    } refused[] = {
+        {"add-todo|x|--at|09:00", "09:00 today is in the past (it is 12:13 now)"},
+        {"add-todo|x|--at|12:13|--at|08:00", "08:00, 12:13 today are in the past"},
+        {"add-todo|x|--on|2026-12-01|--at|09:00",
+         "09:00 on 2026-12-01 is in the past (it is 2026-12-07 12:13 now)"},
+        {"edit|Lunch|--at|12:00", "12:00 today is in the past"},
+    };
+    for (const auto& c : refused) {
+        ProcessResult r = cli.run(split(c.line), at);
+        EXPECT_EQ(r.exitCode, 2) << c.line;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << r.err;
+    }
+
+    EXPECT_EQ(cli.ok({"done", "lunch"}, at), "Finished \"Lunch\". Now: A\n");
+    EXPECT_EQ(cli.ok({"done", "stand-up"}, at),
+              "Finished \"Stand-up\" for today, 6:00\u202FPM; next tomorrow, 6:00\u202FPM. "
+              "Now: A\n");
+    // Neither comes up at its time today; Stand-up does tomorrow, and hands
+    // back to the same thread when done.
+    for (const char* when : {"2026-12-07 12:35:20", "2026-12-07 18:00:20"}) {
+        cli.ok({"tick"}, when);
+        EXPECT_EQ(cli.status(when)["class"], "thread") << when;
+    }
+    const std::string tomorrow = "2026-12-08 18:00:20";
+    cli.ok({"tick"}, tomorrow);
+    EXPECT_EQ(cli.status(tomorrow)["text"], "\xE2\x98\x90 Stand-up");
+    cli.ok({"next"}, tomorrow);
+    EXPECT_EQ(cli.status(tomorrow)["thread"]["title"], "A");
+
+    // Soon's minute passed with nothing there to show it: it stays, marked.
+    const std::string list = cli.ok({"list"}, tomorrow);
+    EXPECT_NE(list.find("Soon  Dec 7 \u00B7 12:14 \u00B7 never comes up\n"), std::string::npos)
+        << list;
+    EXPECT_EQ(list.find("Stand-up  Daily \u00B7 18:00 \u00B7 never"), std::string::npos) << list;
 }
 
 TEST(Cli, ExportImportsIntoAnEmptyStoreAndTodoTxtBecomesToDos) {

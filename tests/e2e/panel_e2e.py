@@ -247,14 +247,30 @@ def main():
     check(wait_for(lambda: "Stretch" not in cadro("status")), "Done on the notification did nothing")
     check(wait_for(lambda: notifications.closed == [1]), "the handled notification stayed")
 
+    cadro("set", "default-snooze", "1")
     schedule_todo_soon("Water", clock)
     check(wait_for(lambda: len(notifications.shown) == 2, 60), "no notification for the second to-do")
     check(notifications.shown[1]["replaces"] == 1, "the second notification did not replace the first")
+    check(notifications.shown[1]["actions"] == ["done", "Done", "snooze", "Snooze 1 min"],
+          f"the snooze offered is not the default: {notifications.shown[1]}")
     check(wait_for(lambda: "Water" in cadro("status")), "the second to-do is not up")
     notifications.ActionInvoked(2, "snooze")
     check(wait_for(lambda: "Water" not in cadro("status")), "Snooze on the notification did nothing")
     time.sleep(1)
     check(len(notifications.shown) == 2, "more than one notification per fired to-do")
+
+    # Whatever comes back from a snooze is told, with only actions that work,
+    # and its notification goes once it is handled anywhere.
+    check(wait_for(lambda: len(notifications.shown) == 3, 30) and notifications.shown[2]["summary"] == "Water"
+          and "done" in notifications.shown[2]["actions"], "a to-do back from a snooze is not told")
+    cadro("done", "Water")
+    check(wait_for(lambda: 3 in notifications.closed), "done on the command line left the notification")
+    cadro("snooze", "Beta", "1")
+    check(wait_for(lambda: len(notifications.shown) == 4, 30)
+          and notifications.shown[3]["actions"] == ["snooze", "Snooze 1 min"],
+          f"a thread back from a snooze: {notifications.shown[3:]}")
+    cadro("park", "Beta")
+    check(wait_for(lambda: 4 in notifications.closed), "parking the thread left its notification")
 
     # Notifications off: a fired to-do still asks for attention, silently.
     quit_app(app)
@@ -268,7 +284,7 @@ def main():
     schedule_todo_soon("Quiet", clock)
     check(wait_for(lambda: get("Status") == "NeedsAttention", 60), "the quiet to-do did not fire")
     time.sleep(1)
-    check(len(notifications.shown) == 2, "a notification came though they are off")
+    check(len(notifications.shown) == 4, "a notification came though they are off")
     quit_app(app)
 
     # Neither X11 nor a portal: the app says once how to bind the commands, in

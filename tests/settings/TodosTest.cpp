@@ -178,7 +178,7 @@ TEST_F(Todos, ALongTitleEndsInAnEllipsisAndShowsWholeInItsTooltip) {
     EXPECT_EQ(field->shownText().toStdString(), title);
 }
 
-TEST_F(Todos, WeeklyOnNoWeekdayCannotBeAddedAndTheFormSaysWhy) {
+TEST_F(Todos, WeeklyOnNoWeekdayOrAPassedTimeCannotBeAddedAndTheFormSaysWhy) {
     QDialog* sheet = open(SettingsSheet::addTodo());
     auto* title = in<QLineEdit>(sheet, "titleField");
     auto* add = in<QPushButton>(sheet, "addButton");
@@ -195,6 +195,14 @@ TEST_F(Todos, WeeklyOnNoWeekdayCannotBeAddedAndTheFormSaysWhy) {
     settle();
     EXPECT_TRUE(h->todos().empty());
     EXPECT_TRUE(window.hasSheet());
+
+    // A one-off at the minute the form offered, which passed meanwhile.
+    in<QCheckBox>(sheet, "repeatsCheck")->click();
+    EXPECT_FALSE(in<QLabel>(sheet, "passedNote")->isVisibleTo(sheet));
+    h.clock.advance(120);
+    add->click();
+    EXPECT_TRUE(h->todos().empty());
+    EXPECT_TRUE(in<QLabel>(sheet, "passedNote")->isVisibleTo(sheet));
 
     // Without the schedule it may be added, with no estimate and no schedule.
     in<QCheckBox>(sheet, "scheduleCheck")->click();

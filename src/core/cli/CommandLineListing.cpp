@@ -4,6 +4,7 @@
 #include "core/base/Utf8.h"
 #include "core/schedule/ScheduleLabels.h"
 #include "core/status/StatusTitle.h"
+#include "core/store/TodoFinish.h"
 
 #include <unicode/unistr.h>
 
@@ -234,6 +235,8 @@ std::string listText(const ThreadStore& store, const Calendar& calendar, Date no
             out += "  ~" + durationLabel(*todo.estimatedMinutes);
         if (todo.schedule)
             out += "  " + shortLabel(*todo.schedule, calendar);
+        if (neverComesUp(store, todo, now, calendar))
+            out += " \xC2\xB7 never comes up";
         if (todo.snoozedUntil && *todo.snoozedUntil > now) {
             out += "  (until " + formatWakeTime(*todo.snoozedUntil, calendar, now) + ")";
         }

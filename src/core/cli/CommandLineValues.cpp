@@ -53,7 +53,36 @@ std::string lowerAscii(std::string text) {
     return text;
 }
 
+std::string clockTime(std::int64_t hour, std::int64_t minute) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%02lld:%02lld", static_cast<long long>(hour),
+                  static_cast<long long>(minute));
+    return text;
+}
+
+std::string isoDay(Date date, const Calendar& calendar) {
+    char text[48];
+    std::snprintf(text, sizeof text, "%04d-%02d-%02d", calendar.year(date), calendar.month(date),
+                  calendar.day(date));
+    return text;
+}
+
 }  // namespace
+
+void refusePastSchedule(const TodoSchedule& schedule, Date now, const Calendar& calendar) {
+    if (schedule.nextOccurrence(now, calendar))
+        return;
+    // Say what was understood, so a misread time shows itself.
+    std::string times;
+    for (const TimeOfDay& time : schedule.times)
+        times += (times.empty() ? "" : ", ") + clockTime(time.hour, time.minute);
+    const bool today = calendar.dayNumber(schedule.startDate) == calendar.dayNumber(now);
+    const std::string nowText = clockTime(calendar.hour(now), calendar.minute(now));
+    throw UsageError(times + (today ? " today" : " on " + isoDay(schedule.startDate, calendar)) +
+                     (schedule.times.size() > 1 ? " are" : " is") + " in the past (it is " +
+                     (today ? nowText : isoDay(now, calendar) + " " + nowText) +
+                     " now); it would never come up");
+}
 
 std::optional<std::int64_t> wholeNumber(std::string_view text) {
     std::int64_t value = 0;
@@ -106,22 +135,14 @@ std::optional<TodoSchedule> scheduleFromOptions(Arguments& args, const CommandLi
                          schedule.times.end());
 
     const Date now = host.clock.now();
-    if (on && schedule.startDate < calendar.startOfDay(now))
-        throw UsageError("--on " + *on + " is in the past");
     if (every.empty()) {
         if (weekdays || day)
             throw UsageError("--weekdays and --day need --every");
-        if (!schedule.nextOccurrence(now, calendar)) {
-            // A one-off whose times have all passed would never come up.
-            const TimeOfDay last = schedule.times.back();
-            char time[8];
-            std::snprintf(time, sizeof time, "%02d:%02d", static_cast<int>(last.hour),
-                          static_cast<int>(last.minute));
-            throw UsageError(std::string(time) + (on ? " on " + *on : " today") +
-                             " is in the past");
-        }
+        refusePastSchedule(schedule, now, calendar);
         return schedule;
     }
+    if (on && schedule.startDate < calendar.startOfDay(now))
+        throw UsageError("--on " + *on + " is in the past");
     RepeatRule rule;
     std::string unit = lowerAscii(every.back());
     if (every.size() == 2)

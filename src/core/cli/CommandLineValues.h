@@ -23,6 +23,10 @@ std::int64_t parseInteger(const std::string& text, const std::string& what, std:
 /// "#RRGGBB" (the # optional), returned in the stored upper-case form.
 std::string parseColor(const std::string& text);
 
+/// Refuses a schedule with no time still ahead, naming the times and day it
+/// was understood as.
+void refusePastSchedule(const TodoSchedule& schedule, Date now, const Calendar& calendar);
+
 /// The schedule described by --at, --on, --every, --weekdays and --day, or
 /// nothing when no --at is given (other schedule options then are an error).
 std::optional<TodoSchedule> scheduleFromOptions(Arguments& args, const CommandLineHost& host);

@@ -3,7 +3,9 @@
 #include "core/base/Utf8.h"
 #include "core/cli/CommandRun.h"
 #include "core/schedule/ScheduleLabels.h"
+#include "core/schedule/SnoozePreset.h"
 #include "core/schedule/TimeInput.h"
+#include "core/store/TodoFinish.h"
 
 #include <algorithm>
 #include <cctype>
@@ -88,13 +90,17 @@ void runDone(CommandRun& run, Arguments& args) {
         run.nothingToDo("no to-do is up; name one: cadro done TODO");
         return;
     }
+    const Todo record = *run.store().todo(todo.id);
+    const TodoFinish finish =
+        planFinish(record, isUpOrWaiting(run.store(), record), run.now(), run.host.calendar);
     run.store().finishTodo(todo.id);
-    if (auto stays = run.store().todo(todo.id)) {
-        auto next = stays->schedule->nextOccurrence(run.now(), run.host.calendar);
-        run.sayDone("Done " + inQuotes(todo.title) + ", back " + wakeTime(run, *next));
-    } else {
-        run.sayDone("Done " + inQuotes(todo.title));
+    std::string what = "Finished " + inQuotes(todo.title);
+    if (finish.next) {
+        if (finish.finishes)
+            what += " for " + wakeTime(run, *finish.finishes);
+        what += "; next " + wakeTime(run, *finish.next);
     }
+    run.sayDone(what);
 }
 
 void runRemove(CommandRun& run, Arguments& args) {

@@ -3,15 +3,19 @@
 #include "core/base/Calendar.h"
 
 #include <algorithm>
+#include <cmath>
 
 namespace cadro {
 
 ScheduleDraft ScheduleDraft::makeNew(Date now, const Calendar& calendar) {
+    // The current minute has begun, so it would never come up: the form
+    // starts at the next one, tomorrow's first just before midnight.
+    const Date start = Date::fromUnix((std::floor(now.toUnix() / 60.0) + 1.0) * 60.0);
     ScheduleDraft draft;
-    draft.date = now;
-    draft.timeRows.push_back(TimeRow{Uuid::random(), now});
-    draft.weekdays = {calendar.weekday(now)};
-    draft.dayOfMonth = calendar.day(now);
+    draft.date = start;
+    draft.timeRows.push_back(TimeRow{Uuid::random(), start});
+    draft.weekdays = {calendar.weekday(start)};
+    draft.dayOfMonth = calendar.day(start);
     return draft;
 }
 

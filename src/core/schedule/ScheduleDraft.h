@@ -32,8 +32,8 @@ struct ScheduleDraft {
     std::set<std::int64_t> weekdays;
     std::int64_t dayOfMonth = 1;
 
-    /// A one-off today at the present time; turning "Repeats" on offers every
-    /// week on today's weekday.
+    /// A one-off at the next whole minute; turning "Repeats" on offers every
+    /// week on that day's weekday.
     static ScheduleDraft makeNew(Date now, const Calendar& calendar);
     /// The form for a stored schedule. Rows carry today's date at each time.
     static ScheduleDraft fromSchedule(const TodoSchedule& schedule, Date now,

@@ -1,6 +1,7 @@
 #include "core/settings/TodoText.h"
 
 #include "core/schedule/ScheduleLabels.h"
+#include "core/store/TodoFinish.h"
 
 namespace cadro {
 
@@ -21,6 +22,8 @@ TodoRowText describeTodoRow(const ThreadStore& store, const Todo& todo, const Ca
         text.until = "Until " + formatWakeTime(*todo.snoozedUntil, calendar, now);
     if (todo.schedule)
         text.schedule = shortLabel(*todo.schedule, calendar);
+    if (neverComesUp(store, todo, now, calendar))
+        *text.schedule += " \xC2\xB7 never comes up";
     if (todo.estimatedMinutes)
         text.estimate = estimateLabel(*todo.estimatedMinutes);
 

@@ -15,6 +15,32 @@ void StoreNotices::remember(const ThreadStore& store) {
     snoozedUntil_.clear();
     for (const Strand& thread : store.snoozed())
         snoozedUntil_[thread.id] = thread.snoozedUntil;
+    todoSnoozedUntil_.clear();
+    for (const Todo& todo : store.todos()) {
+        if (todo.snoozedUntil)
+            todoSnoozedUntil_[todo.id] = *todo.snoozedUntil;
+    }
+}
+
+namespace {
+
+bool isUpOrPending(const ThreadStore& store, const Uuid& id) {
+    return store.currentTodoID() == id || store.pendingScheduledTodoIDs().count(id);
+}
+
+}  // namespace
+
+bool isHandled(const StoreNotice& notice, const ThreadStore& store) {
+    if (notice.kind == StoreNotice::Kind::threadWoke)
+        return store.kindOf(notice.id) != ThreadKind::active;
+    const auto todo = store.todo(notice.id);
+    if (!todo)
+        return true;
+    // A scheduled one was put on screen; one without schedule is back in the
+    // draw until it is snoozed again or finished.
+    if (todo->schedule)
+        return !isUpOrPending(store, notice.id);
+    return todo->snoozedUntil.has_value();
 }
 
 std::vector<StoreNotice> StoreNotices::take(const ThreadStore& store, Date now) {
@@ -22,9 +48,21 @@ std::vector<StoreNotice> StoreNotices::take(const ThreadStore& store, Date now) 
     for (const Todo& todo : store.todos()) {
         // Only a to-do seen before: one that arrives with a firing (the file
         // was edited elsewhere) fired long ago.
+        // A firing that did not put it on screen or in line is a time the
+        // user finished ahead.
         auto before = firedAt_.find(todo.id);
-        if (before != firedAt_.end() && todo.lastFiredAt && before->second != todo.lastFiredAt) {
+        if (before != firedAt_.end() && todo.lastFiredAt && before->second != todo.lastFiredAt &&
+            isUpOrPending(store, todo.id)) {
             notices.push_back({StoreNotice::Kind::todoFired, todo.id, todo.title});
+            unseen_.insert(todo.id);
+            continue;
+        }
+        // Its snooze ran out: a scheduled one is back on screen, one without
+        // schedule back in the draw.
+        auto snoozed = todoSnoozedUntil_.find(todo.id);
+        if (snoozed != todoSnoozedUntil_.end() && !todo.snoozedUntil && snoozed->second <= now &&
+            (!todo.schedule || store.currentTodoID() == todo.id)) {
+            notices.push_back({StoreNotice::Kind::todoWoke, todo.id, todo.title});
             unseen_.insert(todo.id);
         }
     }

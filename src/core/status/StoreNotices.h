@@ -13,9 +13,10 @@
 namespace cadro {
 
 /// Something that happened on its own, which the user hears about outside the
-/// menu: a scheduled to-do that fired, or a thread whose snooze ran out.
+/// menu: a scheduled to-do that fired, or a thread or to-do whose snooze ran
+/// out.
 struct StoreNotice {
-    enum class Kind { todoFired, threadWoke };
+    enum class Kind { todoFired, threadWoke, todoWoke };
 
     Kind kind = Kind::todoFired;
     Uuid id;
@@ -23,6 +24,11 @@ struct StoreNotice {
 
     friend bool operator==(const StoreNotice&, const StoreNotice&) = default;
 };
+
+/// Whether what the notice announced has been dealt with since, wherever that
+/// happened: a to-do finished, removed, snoozed or pushed back, a thread set
+/// aside again.
+bool isHandled(const StoreNotice& notice, const ThreadStore& store);
 
 /// Compares the store with what it was at the last look and tells what fired
 /// or woke in between; also remembers which fired to-dos the user has not
@@ -45,6 +51,7 @@ class StoreNotices {
 
     std::map<Uuid, std::optional<Date>> firedAt_;
     std::map<Uuid, std::optional<Date>> snoozedUntil_;
+    std::map<Uuid, Date> todoSnoozedUntil_;
     std::set<Uuid> unseen_;
 };
 

@@ -2,6 +2,7 @@
 // finishing any to-do, and taking in another store's records.
 #include "core/store/ChangeScope.h"
 #include "core/store/ThreadStore.h"
+#include "core/store/TodoFinish.h"
 
 namespace cadro {
 
@@ -40,14 +41,19 @@ void ThreadStore::finishTodo(const Uuid& id) {
     const Todo* todo = findTodo(id);
     if (!todo)
         return;
-    if (todo->schedule && todo->schedule->nextOccurrence(deps_.clock->now(), calendar())) {
-        // Done for now: it comes back at its next time.
-        editTodo(id)->snoozedUntil.reset();
-        state_.pendingScheduledTodoIDs.erase(id);
-        markUnsaved();
+    const TodoFinish finish =
+        planFinish(*todo, isUpOrWaiting(*this, *todo), deps_.clock->now(), calendar());
+    if (!finish.next) {
+        removeTodo(id);
         return;
     }
-    removeTodo(id);
+    // Done for now: it comes back at its next time, not at the one done.
+    Todo* kept = editTodo(id);
+    kept->snoozedUntil.reset();
+    if (finish.finishes && (!kept->lastFiredAt || *kept->lastFiredAt < *finish.finishes))
+        kept->lastFiredAt = finish.finishes;
+    state_.pendingScheduledTodoIDs.erase(id);
+    markUnsaved();
 }
 
 void ThreadStore::wakeTodo(const Uuid& id) {

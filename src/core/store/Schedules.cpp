@@ -9,8 +9,6 @@ namespace {
 
 // An occurrence older than this is never fired late.
 constexpr double kFiringWindowSeconds = 60;
-// A scheduled to-do pushed aside by another one comes back after this.
-constexpr double kPushBackSeconds = 3600;
 
 }  // namespace
 
@@ -58,7 +56,8 @@ void ThreadStore::presentScheduled(const Uuid& id, Date now) {
     if (state_.currentTodoID && *state_.currentTodoID != id) {
         if (Todo* shown = editTodo(*state_.currentTodoID)) {
             if (shown->schedule) {
-                shown->snoozedUntil = now + kPushBackSeconds;
+                // Set aside the way the snooze shortcut would.
+                shown->snoozedUntil = now + static_cast<double>(state_.defaultSnoozeMinutes) * 60.0;
             } else {
                 setInterruptedTodoID(shown->id);  // it comes back after this one
             }

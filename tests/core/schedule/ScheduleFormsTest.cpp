@@ -129,10 +129,22 @@ class ScheduleDraftTest : public ::testing::Test {
     }
 };
 
-TEST_F(ScheduleDraftTest, NewDraftSavesAOneOffNow) {
+TEST_F(ScheduleDraftTest, NewDraftSavesAOneOffAtTheNextWholeMinute) {
+    struct Row {
+        Date now, start;
+        std::int64_t weekday;
+    } rows[] = {
+        {at(3, 4, 14, 25), at(3, 4, 14, 26), 4},  // the minute has begun
+        {at(3, 4, 23, 59) + 59.5, at(3, 5, 0), 5},
+    };
+    for (const auto& row : rows) {
+        const auto fresh = ScheduleDraft::makeNew(row.now, *calendar);
+        const auto schedule = fresh.schedule(*calendar);
+        EXPECT_EQ(schedule.nextOccurrence(row.now, *calendar), row.start);
+        EXPECT_EQ(fresh.weekdays, std::set<std::int64_t>{row.weekday});
+    }
     auto draft = ScheduleDraft::makeNew(now, *calendar);
     EXPECT_TRUE(draft.isValid());
-    EXPECT_EQ(draft.schedule(*calendar), (TodoSchedule{now, {{14, 25}}, std::nullopt}));
 
     // Turning "Repeats" on offers monthly today's day (weekly today's weekday).
     draft.repeats = true;

@@ -99,23 +99,34 @@ TEST(StoreNotices, AFiredToDoIsToldOnceAndAsksAttentionUntilSeenOrDone) {
     EXPECT_FALSE(notices.needsAttention());
 }
 
-TEST(StoreNotices, OnlyASnoozeThatRanOutIsAWake) {
+TEST(StoreNotices, OnlyASnoozeThatRanOutIsAWakeAndEachNoticeEndsWhenHandled) {
     StoreHarness h;
     Uuid alpha = h.addThread("Alpha");
     Uuid beta = h.addThread("Beta");
     h->startDay();
+    Uuid tea = *h->addTodo("Tea");
+    Uuid meds = *h->addTodo("Meds", std::nullopt, TodoSchedule{h.clock.now(), {{13, 5}}, {}});
+    h->snoozeTodo(tea, h.clock.now() + 60);
     h->snooze(alpha, h.clock.now() + 60);
     h->snooze(beta, h.clock.now() + 3600);
     StoreNotices notices(h.store());
 
-    h->wake(beta);  // the user's own doing
+    h->wake(beta);        // the user's own doing
+    h->finishTodo(meds);  // done ahead of its time: no firing
     EXPECT_TRUE(notices.take(h.store(), h.clock.now()).empty());
 
-    h.clock.advance(60);  // the very moment the snooze ends
+    h.clock.advance(60);  // the very moment the snoozes end
     h->wakeDueSnoozes(true);
-    EXPECT_EQ(notices.take(h.store(), h.clock.now()),
-              (std::vector<StoreNotice>{{Kind::threadWoke, alpha, "Alpha"}}));
+    const auto told = notices.take(h.store(), h.clock.now());
+    EXPECT_EQ(told, (std::vector<StoreNotice>{{Kind::todoWoke, tea, "Tea"},
+                                              {Kind::threadWoke, alpha, "Alpha"}}));
     EXPECT_FALSE(notices.needsAttention());
+    for (const auto& notice : told)
+        EXPECT_FALSE(isHandled(notice, h.store()));
+    h->finishTodo(tea);
+    h->park(alpha);
+    for (const auto& notice : told)
+        EXPECT_TRUE(isHandled(notice, h.store()));
 }
 
 }  // namespace

@@ -1,3 +1,4 @@
+#include "core/store/TodoFinish.h"
 #include "support/StoreHarness.h"
 
 #include <gtest/gtest.h>
@@ -259,6 +260,36 @@ TEST(ScheduleFiring, ASnoozedScheduledToDoComesBackAtItsTimeWithTheSnoozeCleared
     h.tick();
     EXPECT_EQ(h.up(), "report");
     EXPECT_FALSE(h->todo(id)->snoozedUntil);
+}
+
+TEST(FinishingAToDo, FinishesTheTimeThatWaitsElseOneUnseenTodayElseTheNext) {
+    auto calendar = Calendar::make("Europe/Berlin", "en_US");
+    auto at = [&](int day, int hour, int minute = 0) {
+        return *calendar->compose(2026, 3, day, hour, minute, 0);
+    };
+    const TodoSchedule once{at(4, 0), {{12, 35}}, std::nullopt};
+    const TodoSchedule daily{at(1, 0), {{9, 0}}, RepeatRule{}};
+    struct Row {
+        const char* name;
+        std::optional<TodoSchedule> schedule;
+        std::optional<Date> lastFiredAt;
+        bool waiting;
+        Date now;
+        TodoFinish finish;
+    } rows[] = {
+        {"one-off passed unseen", once, {}, false, at(4, 13), {at(4, 12, 35), {}}},
+        {"one-off shown, snoozed", once, at(4, 12, 35), true, at(4, 13), {at(4, 12, 35), {}}},
+        {"daily, today's passed unseen", daily, at(3, 9), false, at(4, 10), {at(4, 9), at(5, 9)}},
+        {"daily, yesterday's unseen", daily, at(2, 9), false, at(4, 8), {at(4, 9), at(5, 9)}},
+        {"daily, today's done already", daily, at(4, 9), false, at(4, 10), {at(5, 9), at(6, 9)}},
+        {"daily, today's waiting", daily, at(4, 9), true, at(4, 10), {at(4, 9), at(5, 9)}},
+    };
+    for (const auto& row : rows) {
+        Todo todo;
+        todo.schedule = row.schedule;
+        todo.lastFiredAt = row.lastFiredAt;
+        EXPECT_EQ(planFinish(todo, row.waiting, row.now, *calendar), row.finish) << row.name;
+    }
 }
 
 }  // namespace
