@@ -8,6 +8,7 @@
 #include "app/TextPrompt.h"
 #include "app/tray/DesktopNotifications.h"
 #include "app/tray/TrayPresence.h"
+#include "core/actions/Actions.h"
 #include "core/base/XdgFolders.h"
 #include "core/demo/DemoFixtures.h"
 #include "core/menu/StatusMenu.h"
@@ -214,7 +215,7 @@ bool AppController::start() {
     minuteTimer_->start();
 
     updates_->checkIfDue();
-    store_->processSchedules(clock().now(), true);
+    actions::processSchedules(*store_, clock().now(), true);
 
     hotKeyBackend_ = std::make_unique<X11HotKeyBackend>(
         [this](std::uint32_t id, HotKeyEvent event) { hotKeys_->handle(id, event); });
@@ -309,7 +310,7 @@ void AppController::buildTray() {
     TrayPresence::Hooks hooks;
     hooks.menuItems = [this] { return currentMenu(); };
     hooks.run = [this](MenuAction action, const std::string& payload) {
-        commands_->run(action, payload);
+        runAction(action, payload);
     };
     hooks.seen = [this] { menuOpened(); };
     hooks.middleClick = [this] { runHotKey(HotKeyAction::next); };
@@ -328,7 +329,7 @@ void AppController::buildTray() {
 }
 
 void AppController::menuOpened() {
-    store_->wakeDueSnoozes(true);
+    actions::wakeDueSnoozes(*store_);
     notices_->markSeen();
     updateStatusTitle();
 }
@@ -337,7 +338,7 @@ void AppController::rebuildMenu() {
     menuOpened();
     menu_->clear();
     renderMenu(menu_.get(), currentMenu(), [this](MenuAction action, const std::string& payload) {
-        commands_->run(action, payload);
+        runAction(action, payload);
     });
 }
 
@@ -388,15 +389,12 @@ void AppController::notify(const StoreNotice& notice) {
             // The notification may be older than the state: act only on what
             // it still describes.
             const Date until = clock().now() + static_cast<double>(minutes) * 60.0;
-            if (key == "done" && isTodo && isUp(id, true)) {
-                commands_->run(MenuAction::next);
-            } else if (key == "done" && isTodo && store_->todo(id)) {
-                store_->finishTodo(id);
-            } else if (key == "snooze" && isTodo && store_->todo(id)) {
-                store_->snoozeTodo(id, until);
-            } else if (key == "snooze" && !isTodo && store_->kindOf(id) == ThreadKind::active) {
-                store_->snooze(id, until);
-            }
+            if (key == "done" && isTodo && isUp(id, true))
+                runAction(MenuAction::next);
+            else if (key == "done" && isTodo)
+                actions::finishTodo(*store_, id);  // gone meanwhile: nothing to do
+            else if (key == "snooze")
+                actions::snooze(*store_, id, until);
         },
         isTodo);
 }
@@ -485,7 +483,7 @@ void AppController::runHotKey(HotKeyAction action) {
     QTimer::singleShot(0, this, [self, action] {
         if (!self || !self->canPresent())
             return;
-        self->commands_->run(menuActionFor(action));
+        self->runAction(menuActionFor(action));
     });
 }
 
@@ -499,8 +497,7 @@ void AppController::tick() {
     if (isSteppingAside_)
         return;
     updates_->checkIfDue();
-    store_->wakeDueSnoozes(true);
-    store_->processSchedules(clock().now(), canPresent());
+    actions::tick(*store_, clock().now(), canPresent());
     server_->notifyWatchers();  // wording such as "tomorrow" changes with the time
 }
 
@@ -524,7 +521,7 @@ void AppController::settingsWindowWillClose() {
     // Closing the window after the hygiene thread's turn moves on (not when
     // it closes because a newer app took over).
     if (store_->currentIsHygiene() && !isSteppingAside_)
-        store_->next();
+        actions::next(*store_);
 }
 
 void AppController::showMessage(const QString& title, const QString& text) {
@@ -581,11 +578,25 @@ void AppController::keepUnsavedAside() {
                  store_->saveProblem().c_str());
 }
 
-// --- CommandUi --------------------------------------------------------------------
-
-void AppController::beep() {
-    QApplication::beep();
+void AppController::runAction(MenuAction action, const std::string& payload) {
+    present(commands_->run(action, payload));
 }
+
+void AppController::present(const ActionResult& result) {
+    switch (result.outcome) {
+        case Outcome::done:
+        case Outcome::cancelled:
+            return;
+        case Outcome::nothingToDo:
+            QApplication::beep();
+            return;
+        case Outcome::refused:
+            showMessage("Cadro could not do that", QString::fromStdString(result.message));
+            return;
+    }
+}
+
+// --- CommandUi --------------------------------------------------------------------
 
 std::optional<std::string> AppController::askForText(const TextRequest& request) {
     TextPrompt prompt(QString::fromStdString(request.title),
@@ -615,8 +626,8 @@ void AppController::showWelcome() {
     connect(welcomeWindow_, &WelcomeWindow::addThreadChosen, this, [this] {
         welcomeWindow_->deleteLater();
         if (!store_->sessionOpen())
-            store_->startDay();
-        commands_->cmdAdd();
+            actions::startDay(*store_);
+        present(commands_->cmdAdd());
     });
     connect(welcomeWindow_, &WelcomeWindow::closed, welcomeWindow_, &QObject::deleteLater);
     welcomeWindow_->show();

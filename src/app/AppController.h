@@ -75,7 +75,6 @@ class AppController : public QObject, public CommandUi {
                                  const std::string* input = nullptr);
 
     // What the commands ask of the user interface.
-    void beep() override;
     std::optional<std::string> askForText(const TextRequest& request) override;
     void openSettingsWindow() override;
     void openUrl(const std::string& url) override;
@@ -103,6 +102,10 @@ class AppController : public QObject, public CommandUi {
     // The actions whose combos the desktop refused at the last registration.
     std::set<HotKeyAction> refusedShortcuts() const;
     void runHotKey(HotKeyAction action);
+    // Runs a menu or shortcut action and shows what became of it: a beep when
+    // there was nothing to do, a message when it was refused.
+    void runAction(MenuAction action, const std::string& payload = {});
+    void present(const ActionResult& result);
     bool canPresent() const;
     // A message that does not block the app (saving and reading problems).
     void showMessage(const QString& title, const QString& text);

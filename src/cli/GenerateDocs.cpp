@@ -94,6 +94,8 @@ std::string manPage() {
         "its last good content\n"
         ".TP\n4\nthe tray app holds your data but does not answer, or its socket folder "
         "is not private\n"
+        ".TP\n5\nsomething else went wrong (the tray app could not be started, the store "
+        "could not be watched); the message says what\n"
         ".SH ENVIRONMENT\n"
         ".TP\n.B XDG_DATA_HOME\nwhere the data folder is (default \\fI~/.local/share\\fR)\n"
         ".TP\n.B XDG_CONFIG_HOME\nwhere the preferences and the autostart entry are "

@@ -51,7 +51,7 @@ constexpr int kReplyTimeoutMilliseconds = 5000;
     ::execv(tray.c_str(), argv);
     std::fprintf(stderr, "cadro: cannot start the tray app (%s: %s)\n", tray.c_str(),
                  std::strerror(errno));
-    std::exit(kExitNothingToDo);
+    std::exit(kExitFailed);
 }
 
 void print(const CommandLineResult& result) {
@@ -105,7 +105,7 @@ std::optional<int> talkToTrayApp(SocketClient& client, const ipc::Request& reque
         if (!reply) {
             // Once taken, the command may well have been carried out.
             std::cerr << "cadro: the tray app sent something unexpected\n";
-            return timeout == -1 ? kExitNothingToDo : kExitUnreachable;
+            return timeout == -1 ? kExitFailed : kExitUnreachable;
         }
         if (!watching || reply->out != shown)
             print(*reply);
@@ -265,7 +265,7 @@ int watchStatus(const std::vector<std::string>& args) {
         ::inotify_add_watch(notify, folder.c_str(), IN_CLOSE_WRITE | IN_MOVED_TO | IN_CREATE) < 0) {
         std::cerr << "cadro: cannot watch " << folder.string() << ": " << std::strerror(errno)
                   << "\n";
-        return kExitNothingToDo;
+        return kExitFailed;
     }
     std::unique_ptr<Calendar> calendar = Calendar::current();
     for (;;) {
@@ -292,7 +292,7 @@ int watchStatus(const std::vector<std::string>& args) {
         alignas(inotify_event) char buffer[4096];
         if ((waits[0].revents & POLLIN) && ::read(notify, buffer, sizeof buffer) < 0 &&
             errno != EINTR)
-            return kExitNothingToDo;
+            return kExitFailed;
     }
 }
 
@@ -330,6 +330,6 @@ int main(int argc, char** argv) {
         return runStoreCommand(withAbsoluteFilePaths(args));
     } catch (const std::exception& error) {
         std::cerr << "cadro: " << error.what() << "\n";
-        return kExitNothingToDo;
+        return kExitFailed;
     }
 }

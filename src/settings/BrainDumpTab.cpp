@@ -1,6 +1,7 @@
 #include "settings/BrainDumpTab.h"
 
 #include "gui/BrandColor.h"
+#include "core/actions/Actions.h"
 #include "settings/CommonWidgets.h"
 #include "settings/Style.h"
 #include "settings/Symbols.h"
@@ -127,7 +128,7 @@ BrainDumpTab::BrainDumpTab(ThreadStore& store, QWidget* parent)
     connect(linkButton_, &QPushButton::clicked, this, &BrainDumpTab::chooseFile);
     connect(unlinkButton_, &QPushButton::clicked, this, [this] {
         notice_->hide();
-        store_.unlinkBrainDumpFile();
+        actions::unlinkBrainDumpFile(store_);
         refresh();
     });
     connect(page_->editor(), &QPlainTextEdit::textChanged, this, &BrainDumpTab::pageEdited);

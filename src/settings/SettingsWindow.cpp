@@ -1,6 +1,7 @@
 #include "settings/SettingsWindow.h"
 
 #include "gui/BrandColor.h"
+#include "core/actions/Actions.h"
 #include "settings/BrainDumpTab.h"
 #include "settings/NowBar.h"
 #include "settings/PanelPreferencesBox.h"
@@ -241,8 +242,8 @@ QDialog* SettingsWindow::makeSheet(const SettingsSheet& sheet) {
             const QString title = thread ? QString::fromStdString(thread->title) : "thread";
             const Uuid id = *sheet.id;
             return new SnoozeSheet(
-                title, now.addSecs(3600), now, [this, id](Date until) { store_.snooze(id, until); },
-                this);
+                title, now.addSecs(3600), now,
+                [this, id](Date until) { actions::snooze(store_, id, until); }, this);
         }
         case Kind::snoozeTodo: {
             const std::optional<Todo> todo = store_.todo(*sheet.id);
@@ -250,7 +251,7 @@ QDialog* SettingsWindow::makeSheet(const SettingsSheet& sheet) {
             const Uuid id = *sheet.id;
             return new SnoozeSheet(
                 title, now.addSecs(3600), now,
-                [this, id](Date until) { store_.snoozeTodo(id, until); }, this);
+                [this, id](Date until) { actions::snooze(store_, id, until); }, this);
         }
         case Kind::scheduleTodo:
             return new ScheduleSheet(store_, calendar_, clock_, *sheet.id, this);

@@ -1,5 +1,6 @@
 #include "settings/Sheets.h"
 
+#include "core/actions/Actions.h"
 #include "core/base/Utf8.h"
 #include "core/settings/SettingsText.h"
 #include "gui/OneLineField.h"
@@ -158,7 +159,7 @@ void AddThreadSheet::add() {
     if (priority_->hasPriority())
         thread.priority = std::max(1, priority_->priority());
     thread.createdAt = clock_.now();
-    store_.addThread(std::move(thread));
+    actions::addThread(store_, std::move(thread));
     accept();
 }
 
@@ -189,7 +190,9 @@ EditStepsSheet::EditStepsSheet(ThreadStore& store, const Uuid& id, QWidget* pare
     layout->addWidget(note);
     QPushButton* save = sheetButtons(this, layout, "Save", "saveButton");
     connect(save, &QPushButton::clicked, this, [this] {
-        store_.setNextSteps(id_, stepsFromText(steps_->text().toStdString()));
+        ThreadRevision revision;
+        revision.nextSteps = stepsFromText(steps_->text().toStdString());
+        actions::reviseThread(store_, id_, revision);
         accept();
     });
     if (thread)

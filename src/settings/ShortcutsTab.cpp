@@ -1,5 +1,6 @@
 #include "settings/ShortcutsTab.h"
 
+#include "core/actions/Actions.h"
 #include "core/schedule/ScheduleLabels.h"
 #include "core/shortcuts/KeyNotation.h"
 #include "gui/BrandColor.h"
@@ -383,7 +384,7 @@ ShortcutsTab::ShortcutsTab(ShortcutSettings& shortcuts, ThreadStore& store, QWid
         snooze_->addItem(choice.label, choice.minutes);
     connect(snooze_, &QComboBox::activated, this, [this](int index) {
         const int minutes = snooze_->itemData(index).toInt();
-        store_.setDefaultSnoozeMinutes(std::max(1, minutes));
+        actions::setDefaultSnoozeMinutes(store_, std::max(1, minutes));
     });
     refresh();
 }

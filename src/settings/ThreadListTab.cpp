@@ -1,5 +1,6 @@
 #include "settings/ThreadListTab.h"
 
+#include "core/actions/Actions.h"
 #include "core/settings/SettingsText.h"
 #include "settings/CommonWidgets.h"
 #include "settings/Style.h"
@@ -128,7 +129,7 @@ ThreadListTab::ThreadListTab(ThreadKind kind, const ThreadRow::Context& context,
         list_->setDefaultDropAction(Qt::MoveAction);
         ThreadStore* store = context.store;
         list_->onMove = [store](const std::vector<std::size_t>& offsets, std::size_t to) {
-            store->moveActive(offsets, to);
+            actions::moveActive(*store, offsets, to);
         };
     } else {
         stack_ = new QStackedWidget(this);

@@ -1,5 +1,6 @@
 #include "settings/ThreadRow.h"
 
+#include "core/actions/Actions.h"
 #include "core/schedule/ScheduleLabels.h"
 #include "core/settings/SettingsText.h"
 #include "core/settings/ThreadTint.h"
@@ -108,17 +109,20 @@ void ThreadRow::build() {
                 if (context_.onSnooze)
                     context_.onSnooze(id);
             });
-            addAction("parkButton", "pause.circle", "Park", [store, id] { store->park(id); });
+            addAction("parkButton", "pause.circle", "Park",
+                      [store, id] { actions::park(*store, id); });
             break;
         case ThreadKind::parked:
-            addAction("unparkButton", "play.circle", "Unpark", [store, id] { store->unpark(id); });
+            addAction("unparkButton", "play.circle", "Unpark",
+                      [store, id] { actions::unpark(*store, id); });
             break;
         case ThreadKind::snoozed:
-            addAction("wakeButton", "sun.max", "Wake now", [store, id] { store->wake(id); });
+            addAction("wakeButton", "sun.max", "Wake now",
+                      [store, id] { actions::wake(*store, id); });
             break;
     }
     if (!thread_.isHygiene)
-        addAction("removeButton", "trash", "Remove", [store, id] { store->remove(id); });
+        addAction("removeButton", "trash", "Remove", [store, id] { actions::remove(*store, id); });
     actionsOpacity_ = new QGraphicsOpacityEffect(actions_);
     actionsOpacity_->setOpacity(0);
     actions_->setGraphicsEffect(actionsOpacity_);
@@ -160,24 +164,40 @@ void ThreadRow::build() {
     // Every edit goes to the store at once, with the rest of the thread as drawn.
     connect(title_, &QLineEdit::textEdited, this, [this, store, id](const QString& text) {
         thread_.title = text.toStdString();  // drawn now, before the redraw
-        store->update(id, thread_.title, thread_.step);
+        ThreadRevision revision;
+        revision.title = thread_.title;
+        revision.step = thread_.step;
+        actions::reviseThread(*store, id, revision);
     });
     connect(step_, &QLineEdit::textEdited, this, [this, store, id](const QString& text) {
         thread_.step = text.toStdString();
-        store->update(id, thread_.title, thread_.step);
+        ThreadRevision revision;
+        revision.title = thread_.title;
+        revision.step = thread_.step;
+        actions::reviseThread(*store, id, revision);
     });
     connect(priority_, &PriorityPicker::toggled, this, [this, store, id](bool on) {
-        store->setPriority(id, on ? std::optional(thread_.priority.value_or(1)) : std::nullopt);
+        ThreadRevision revision;
+        revision.priority.emplace(on ? std::optional(thread_.priority.value_or(1)) : std::nullopt);
+        actions::reviseThread(*store, id, revision);
     });
-    connect(priority_, &PriorityPicker::priorityChanged, this,
-            [store, id](int value) { store->setPriority(id, value); });
+    connect(priority_, &PriorityPicker::priorityChanged, this, [store, id](int value) {
+        ThreadRevision revision;
+        revision.priority.emplace(value);
+        actions::reviseThread(*store, id, revision);
+    });
     connect(color_, &ColorControl::toggled, this, [this, store, id](bool on) {
-        store->setColor(
-            id, on ? std::optional(thread_.colorHex.value_or(std::string(kDefaultThreadHex)))
-                   : std::nullopt);
+        ThreadRevision revision;
+        revision.colorHex.emplace(
+            on ? std::optional(thread_.colorHex.value_or(std::string(kDefaultThreadHex)))
+               : std::nullopt);
+        actions::reviseThread(*store, id, revision);
     });
-    connect(color_, &ColorControl::colorPicked, this,
-            [store, id](const QColor& picked) { store->setColor(id, hexOf(picked)); });
+    connect(color_, &ColorControl::colorPicked, this, [store, id](const QColor& picked) {
+        ThreadRevision revision;
+        revision.colorHex.emplace(hexOf(picked));
+        actions::reviseThread(*store, id, revision);
+    });
 }
 
 void ThreadRow::setThread(const Strand& thread) {

@@ -1,6 +1,7 @@
 #include "settings/TodoRow.h"
 
 #include "gui/BrandColor.h"
+#include "core/actions/Actions.h"
 #include "settings/CommonWidgets.h"
 #include "settings/Style.h"
 #include "settings/Symbols.h"
@@ -77,7 +78,9 @@ void TodoRow::build() {
     title_->setFont(scaledFont(12));
     connect(title_, &QLineEdit::textEdited, this, [this, store, id](const QString& text) {
         todo_.title = text.toStdString();
-        store->updateTodo(id, todo_.title);
+        TodoRevision revision;
+        revision.title = todo_.title;
+        actions::reviseTodo(*store, id, revision);
     });
     line->addWidget(title_, 1);
 
@@ -127,7 +130,7 @@ void TodoRow::build() {
     });
     auto* remove = new IconButton("trash", "Remove", actions);
     remove->setObjectName("removeButton");
-    connect(remove, &QToolButton::clicked, this, [store, id] { store->removeTodo(id); });
+    connect(remove, &QToolButton::clicked, this, [store, id] { actions::remove(*store, id); });
     actionsLayout->addWidget(snooze);
     actionsLayout->addWidget(remove);
     actionsOpacity_ = new QGraphicsOpacityEffect(actions);
@@ -174,8 +177,11 @@ void TodoRow::chooseEstimate() {
         group->addAction(action);
         const Uuid id = todo_.id;
         ThreadStore* store = context_.store;
-        connect(action, &QAction::triggered, this,
-                [store, id, minutes] { store->setTodoMinutes(id, minutes); });
+        connect(action, &QAction::triggered, this, [store, id, minutes] {
+            TodoRevision revision;
+            revision.minutes.emplace(minutes);
+            actions::reviseTodo(*store, id, revision);
+        });
     };
     for (const Estimate& choice : kEstimates)
         offer(QString::fromUtf8(choice.label.data(), int(choice.label.size())), choice.minutes);

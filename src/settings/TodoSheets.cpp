@@ -1,5 +1,6 @@
 #include "settings/TodoSheets.h"
 
+#include "core/actions/Actions.h"
 #include "core/base/Utf8.h"
 #include "core/settings/TodoText.h"
 #include "settings/ScheduleFields.h"
@@ -143,9 +144,9 @@ void AddTodoSheet::add() {
     std::optional<TodoSchedule> schedule;
     if (scheduled_->isChecked())
         schedule = fields_->draft().schedule(calendar_);
-    store_.addTodo(title_->text().toStdString(),
-                   minutes != 0 ? std::optional<std::int64_t>(minutes) : std::nullopt,
-                   std::move(schedule));
+    actions::addTodo(store_, title_->text().toStdString(),
+                     minutes != 0 ? std::optional<std::int64_t>(minutes) : std::nullopt,
+                     std::move(schedule));
     accept();
 }
 
@@ -179,7 +180,9 @@ ScheduleSheet::ScheduleSheet(ThreadStore& store, const Calendar& calendar, const
         const bool dark = palette().color(QPalette::Window).lightness() < 128;
         setTextColor(remove, dark ? QColor(0xFF, 0x6B, 0x61) : QColor(0xD7, 0x3A, 0x2F));
         connect(remove, &QPushButton::clicked, this, [this] {
-            store_.setTodoSchedule(todoID_, std::nullopt);
+            TodoRevision revision;
+            revision.schedule.emplace();  // none
+            actions::reviseTodo(store_, todoID_, revision);
             accept();
         });
     }
@@ -196,7 +199,9 @@ ScheduleSheet::ScheduleSheet(ThreadStore& store, const Calendar& calendar, const
         // The minute may have passed while the sheet was open.
         if (!refresh())
             return;
-        store_.setTodoSchedule(todoID_, fields_->draft().schedule(calendar_));
+        TodoRevision revision;
+        revision.schedule.emplace(fields_->draft().schedule(calendar_));
+        actions::reviseTodo(store_, todoID_, revision);
         accept();
     });
     connect(fields_, &ScheduleFields::changed, this, refresh);

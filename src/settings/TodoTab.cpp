@@ -1,5 +1,6 @@
 #include "settings/TodoTab.h"
 
+#include "core/actions/Actions.h"
 #include "settings/CommonWidgets.h"
 #include "settings/Style.h"
 #include "settings/Symbols.h"
@@ -65,7 +66,7 @@ TodoTab::TodoTab(const TodoRow::Context& context, QWidget* parent)
     chance_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     chance_->setAlignment(Qt::AlignRight);
     connect(chance_, &QSpinBox::valueChanged, this, [this](int percent) {
-        context_.store->setTodoChancePercent(std::clamp(percent, 0, 100));
+        actions::setTodoChancePercent(*context_.store, std::clamp(percent, 0, 100));
     });
     chanceLine->addWidget(chanceLabel);
     chanceLine->addStretch(1);

@@ -70,7 +70,7 @@ class Cli {
             ok(split(line), fakeTime);
     }
     ProcessResult run(std::vector<std::string> args, const std::string& fakeTime = "") {
-        std::vector<std::string> argv = {CADRO_CLI_PATH};
+        std::vector<std::string> argv = {program};
         argv.insert(argv.end(), args.begin(), args.end());
         // faketime preloads a library; a sanitizer build must let it go first.
         std::map<std::string, std::string> environment = {
@@ -104,6 +104,7 @@ class Cli {
     std::string storeBytes() const { return testing::readFile(storeFile()); }
 
     testing::TempDir home;
+    std::string program = CADRO_CLI_PATH;
 };
 
 TEST(Cli, WorkedExampleDrivenByNext) {
@@ -343,6 +344,33 @@ TEST(Cli, BrainDumpFileAndPreferences) {
     for (const char* line : {"brain-dump|--unlink", "set|default-snooze|30", "set|todo-chance|0"})
         cli.ok(split(line));
     EXPECT_EQ(cli.ok({"set"}), "default-snooze 30\ntodo-chance 0\n");
+}
+
+// What became of a command is its exit status: nothing to act on is 1, bad
+// input 2, and a failure is never mistaken for nothing to do.
+TEST(Cli, OutcomesAreExitStatuses) {
+    Cli cli;
+    const auto alone = cli.home / "alone" / "cadro";  // no tray app beside it
+    std::filesystem::create_directories(alone.parent_path());
+    std::filesystem::copy_file(CADRO_CLI_PATH, alone);
+    struct Case {
+        const char* line;
+        int exitCode;
+        const char* says;
+        std::string program = CADRO_CLI_PATH;
+    } cases[] = {
+        {"next", 1, "day hasn't started"},
+        {"start-day", 0, ""},
+        {"remove|Cadro", 2, "park it instead"},
+        {"brain-dump|--link|/no/such/folder/notes.md", 1, "left as it is"},
+        {"--demo", 5, "cannot start the tray app", alone.string()},
+    };
+    for (const auto& c : cases) {
+        cli.program = c.program;
+        const ProcessResult r = cli.run(split(c.line));
+        EXPECT_EQ(r.exitCode, c.exitCode) << c.line << ": " << r.err;
+        EXPECT_NE(r.err.find(c.says), std::string::npos) << c.line << ": " << r.err;
+    }
 }
 
 // The thread and to-do titles of `cadro list --json`, list by list.

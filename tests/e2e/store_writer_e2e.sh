@@ -19,6 +19,14 @@ start_app
 for title in $'bad \xff utf8' $'two\nlines'; do
   exits 2 "$cadro" add-thread "$title" || fail "add-thread $(printf %q "$title") through the app exited $status, not 2"
 done
+# Every command the help lists reaches the app through its socket: an option
+# none of them takes is bad input there, never an unknown command.
+for command in $("$cadro" --help | sed -n '/^Commands:/,/^$/p' | grep -E '^  [a-z]' | awk '{print $1}'); do
+  [ "$command" = help ] && continue  # answered before anything is sent
+  exits 2 "$cadro" "$command" --no-such-option && ! grep -q "unknown command" "$work/last.err" ||
+    fail "$command did not reach the app: $status $(cat "$work/last.err")"
+done
+answers || fail "the tray app did not survive every command's bad input"
 mkdir -m 700 "$work/elsewhere"
 reported_done=()
 for i in $(seq 20); do

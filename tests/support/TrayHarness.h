@@ -16,7 +16,6 @@ namespace cadro::testing {
 /// Records what the commands asked of the user interface and answers prompts
 /// from a script (nothing left = the user cancels).
 struct RecordingUi final : CommandUi {
-    void beep() override { events.push_back("beep"); }
     std::optional<std::string> askForText(const TextRequest& request) override {
         events.push_back("ask: " + request.title);
         requests.push_back(request);

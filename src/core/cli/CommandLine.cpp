@@ -45,26 +45,22 @@ void runNext(CommandRun& run, Arguments& args) {
         throw UsageError("--new-task and --step cannot be combined");
     if (!requireOpenDay(run))
         return;
+    bool done;
     if (step) {
         run.ui.answer = *step;
-        run.commands->cmdNextTypedTask();
-        if (run.ui.beeped) {
-            run.nothingToDo(run.store().currentTodo() ? "a to-do is up: finish it with cadro next"
-                                                      : kNothingCurrent);
-        }
+        done = run.report(run.commands->cmdNextTypedTask(),
+                          run.store().currentTodo() ? "a to-do is up: finish it with cadro next"
+                                                    : kNothingCurrent);
     } else if (newTask) {
-        run.commands->cmdNextWithNewTask();
-        run.reportBeep(kNothingCurrent);
-        if (run.ui.asked) {
-            run.nothingToDo(
-                "no planned steps left on this thread; give the next one with "
-                "cadro next --step TEXT");
-        }
+        const ActionResult result = run.commands->cmdNextWithNewTask();
+        done = run.report(result, result.outcome == Outcome::cancelled
+                                      ? "no planned steps left on this thread; give the next "
+                                        "one with cadro next --step TEXT"
+                                      : kNothingCurrent);
     } else {
-        run.commands->cmdNext();
-        run.reportBeep(kNothingCurrent);
+        done = run.report(run.commands->cmdNext(), kNothingCurrent);
     }
-    if (run.result.exitCode == kExitOk)
+    if (done)
         run.say(currentLine(run.store()));
 }
 
@@ -74,22 +70,20 @@ void runStep(CommandRun& run, Arguments& args) {
     if (!requireOpenDay(run))
         return;
     run.ui.answer = text;
-    run.commands->cmdEditStep();
-    run.reportBeep("no thread is current");
-    if (!run.ui.beeped)
+    if (run.report(run.commands->cmdEditStep(), "no thread is current"))
         run.say(currentLine(run.store()));
 }
 
 void runStartDay(CommandRun& run, Arguments& args) {
     args.done();
-    run.commands->cmdStartDay();
-    run.sayDone("Day started");
+    if (run.report(run.commands->cmdStartDay()))
+        run.sayDone("Day started");
 }
 
 void runEndDay(CommandRun& run, Arguments& args) {
     args.done();
-    run.commands->cmdEndDay();
-    run.say("Day ended. See you next time: cadro start-day");
+    if (run.report(run.commands->cmdEndDay()))
+        run.say("Day ended. See you next time: cadro start-day");
 }
 
 void runAddThread(CommandRun& run, Arguments& args) {
@@ -110,7 +104,7 @@ void runAddThread(CommandRun& run, Arguments& args) {
     if (thread.title.empty())
         throw UsageError("the title is empty");
     thread.createdAt = run.host.clock.now();
-    run.store().addThread(thread);
+    run.report(actions::addThread(run.store(), thread));
     if (run.quiet)
         run.print(thread.id.toString());
     run.sayDone("Added thread " + inQuotes(thread.title));
@@ -126,9 +120,10 @@ void runAddTodo(CommandRun& run, Arguments& args) {
     args.done();
     if (title.empty())
         throw UsageError("the title is empty");
-    auto id = run.store().addTodo(title, minutes, schedule);
+    Uuid id;
+    run.report(actions::addTodo(run.store(), title, minutes, schedule, &id));
     if (run.quiet)
-        run.print(id->toString());
+        run.print(id.toString());
     run.sayDone("Added to-do " + inQuotes(title));
 }
 
@@ -156,15 +151,9 @@ void runList(CommandRun& run, Arguments& args) {
 void runTick(CommandRun& run, Arguments& args) {
     args.done();
     const std::string before = currentLine(run.store());
-    run.store().wakeDueSnoozes(true);
-    run.store().processSchedules(run.host.clock.now(), true);
+    run.report(actions::tick(run.store(), run.host.clock.now(), true));
     if (currentLine(run.store()) != before)
         run.say(currentLine(run.store()));
-}
-
-// The linked file refused the text: it is saved in the store alone.
-static void keptInCadroOnly(CommandRun& run) {
-    run.nothingToDo(run.store().brainDumpFileProblem() + "; the brain dump is kept in Cadro only");
 }
 
 void runBrainDump(CommandRun& run, Arguments& args) {
@@ -178,34 +167,29 @@ void runBrainDump(CommandRun& run, Arguments& args) {
     if (link) {
         if (!std::filesystem::path(*link).is_absolute())
             throw UsageError("--link needs the file's full path, not \"" + *link + "\"");
-        if (!run.store().linkBrainDumpFile(*link)) {
-            run.nothingToDo(run.store().brainDumpFileProblem() + "; it is left as it is");
-        } else if (!run.store().brainDumpFileProblem().empty()) {
-            keptInCadroOnly(run);
-        } else {
+        const ActionResult linked = actions::linkBrainDumpFile(run.store(), *link);
+        // The file was named right; it is the file that cannot be used.
+        if (linked.outcome == Outcome::refused)
+            run.nothingToDo(linked.message);
+        else if (run.report(linked))
             run.say("The brain dump is kept in " + *run.store().brainDumpFilePath() + " now");
-        }
         return;
     }
     if (unlink) {
-        run.store().unlinkBrainDumpFile();
-        run.say("The brain dump is kept in Cadro again");
+        if (run.report(actions::unlinkBrainDumpFile(run.store())))
+            run.say("The brain dump is kept in Cadro again");
         return;
     }
     run.store().refreshBrainDump();  // another editor may have changed the linked file
     if (set) {
-        if (run.store().editBrainDump(*set))
+        if (run.report(actions::editBrainDump(run.store(), *set)))
             run.say("Brain dump replaced");
-        else
-            keptInCadroOnly(run);
     } else if (append) {
         std::string text = run.store().brainDump();
         if (!text.empty() && text.back() != '\n')
             text += '\n';
-        if (run.store().editBrainDump(text + *append))
+        if (run.report(actions::editBrainDump(run.store(), text + *append)))
             run.say("Added to the brain dump");
-        else
-            keptInCadroOnly(run);
     } else {
         run.result.out += run.store().brainDump();
         if (!run.store().brainDump().empty() && run.store().brainDump().back() != '\n') {
@@ -230,9 +214,11 @@ void runSet(CommandRun& run, Arguments& args) {
     if (!value)
         throw UsageError("set " + *name + " needs a value");
     if (*name == "default-snooze") {
-        run.store().setDefaultSnoozeMinutes(parseInteger(*value, "default-snooze", 1, 525'600));
+        run.report(actions::setDefaultSnoozeMinutes(
+            run.store(), parseInteger(*value, "default-snooze", 1, 525'600)));
     } else if (*name == "todo-chance") {
-        run.store().setTodoChancePercent(parseInteger(*value, "todo-chance", 0, 100));
+        run.report(actions::setTodoChancePercent(run.store(),
+                                                 parseInteger(*value, "todo-chance", 0, 100)));
     } else {
         throw UsageError("unknown setting \"" + *name + "\" (default-snooze or todo-chance)");
     }
@@ -257,7 +243,7 @@ void runShow(CommandRun& run, Arguments& args) {
         run.nothingToDo("Cadro is not running; start it with: cadro");
         return;
     }
-    run.commands->run(window->second);
+    run.report(run.commands->run(window->second));
 }
 
 void runQuit(CommandRun& run, Arguments& args) {
@@ -266,7 +252,7 @@ void runQuit(CommandRun& run, Arguments& args) {
         run.nothingToDo("Cadro is not running");
         return;
     }
-    run.commands->cmdQuit();
+    run.report(run.commands->cmdQuit());
 }
 
 }  // namespace cli
@@ -463,7 +449,7 @@ CommandLineResult runHandler(const std::string& command, const std::vector<std::
         return bad;
     } catch (const std::exception& error) {
         CommandLineResult failed;
-        failed.exitCode = kExitNothingToDo;
+        failed.exitCode = kExitFailed;
         failed.err = "cadro: " + std::string(error.what()) + "\n";
         return failed;
     }

@@ -27,6 +27,10 @@ enum ExitCode : int {
     /// The tray app holds the store but did not take the command: nothing was
     /// changed, and it will not be.
     kExitUnreachable = 4,
+    /// Something else went wrong (the tray app could not be started, the
+    /// store could not be watched, an answer came garbled); the message says
+    /// what. Never "nothing to do": a script must not take it for that.
+    kExitFailed = 5,
 };
 
 struct CommandLineResult {

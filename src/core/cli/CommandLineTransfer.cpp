@@ -166,7 +166,8 @@ void runImport(CommandRun& run, Arguments& args) {
                   counted(incoming.todos.size(), "to-do", "to-dos") + "; nothing changed");
         return;
     }
-    run.store().importRecords(incoming);
+    if (!run.report(actions::importRecords(run.store(), incoming)))
+        return;
     run.say("Added " + counted(threads, "thread", "threads") + " and " +
             counted(incoming.todos.size(), "to-do", "to-dos") + " from " + name);
 }

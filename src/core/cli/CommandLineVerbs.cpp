@@ -93,7 +93,8 @@ void runDone(CommandRun& run, Arguments& args) {
     const Todo record = *run.store().todo(todo.id);
     const TodoFinish finish =
         planFinish(record, isUpOrWaiting(run.store(), record), run.now(), run.host.calendar);
-    run.store().finishTodo(todo.id);
+    if (!run.report(actions::finishTodo(run.store(), todo.id)))
+        return;
     std::string what = "Finished " + inQuotes(todo.title);
     if (finish.next) {
         if (finish.finishes)
@@ -108,14 +109,8 @@ void runRemove(CommandRun& run, Arguments& args) {
     args.done();
     const Item item = pickItem(
         run.store(), name, [](const Item&) { return true; }, "thread or to-do");
-    if (item.isTodo()) {
-        run.store().removeTodo(item.id);
-    } else {
-        if (run.store().strand(item.id)->isHygiene)
-            throw UsageError(inQuotes(item.title) +
-                             " keeps Cadro itself in the ring; park it instead");
-        run.store().remove(item.id);
-    }
+    if (!run.report(actions::remove(run.store(), item.id)))
+        return;
     run.sayDone("Removed " + inQuotes(item.title));
 }
 
@@ -169,11 +164,12 @@ void runEdit(CommandRun& run, Arguments& args) {
                 : "--minutes, --at, --on, --every, --weekdays, --day and --no-schedule are for "
                   "to-dos");
     }
-    if (item.isTodo()) {
-        run.store().reviseTodo(item.id, {title, minutes, schedule});
-    } else {
-        run.store().reviseThread(item.id, {title, step, nextSteps, priority, color});
-    }
+    const ActionResult revised =
+        item.isTodo() ? actions::reviseTodo(run.store(), item.id, {title, minutes, schedule})
+                      : actions::reviseThread(run.store(), item.id,
+                                              {title, step, nextSteps, priority, color});
+    if (!run.report(revised))
+        return;
     run.sayDone("Changed " + inQuotes(title.value_or(item.title)));
 }
 
@@ -210,7 +206,8 @@ void runMove(CommandRun& run, Arguments& args) {
             throw UsageError("a thread cannot move beside itself");
         destination = offsetOf(other.id) + (after ? 1 : 0);
     }
-    run.store().moveActive({from}, destination);
+    if (!run.report(actions::moveActive(run.store(), {from}, destination)))
+        return;
     const std::size_t landed = offsetOf(moving.id) + 1;
     run.say("Moved " + inQuotes(moving.title) + " to place " + std::to_string(landed) + " of " +
             std::to_string(ringSize) + ". " + currentLine(run.store()));
@@ -233,7 +230,8 @@ void runPark(CommandRun& run, Arguments& args) {
         id = *current;
     }
     const std::string title = run.store().strand(id)->title;
-    run.store().park(id);
+    if (!run.report(actions::park(run.store(), id)))
+        return;
     run.sayDone("Parked " + inQuotes(title));
 }
 
@@ -286,10 +284,8 @@ void runSnooze(CommandRun& run, Arguments& args) {
             return;
         }
     }
-    if (item.isTodo())
-        run.store().snoozeTodo(item.id, end);
-    else
-        run.store().snooze(item.id, end);
+    if (!run.report(actions::snooze(run.store(), item.id, end)))
+        return;
     run.sayDone("Snoozed " + inQuotes(item.title) + " until " + wakeTime(run, end));
 }
 
@@ -298,10 +294,8 @@ void runWake(CommandRun& run, Arguments& args) {
     args.done();
     const Item item = pickItem(
         run.store(), name, [](const Item& i) { return i.snoozed; }, "snoozed thread or to-do");
-    if (item.isTodo())
-        run.store().wakeTodo(item.id);
-    else
-        run.store().wake(item.id);
+    if (!run.report(actions::wake(run.store(), item.id)))
+        return;
     run.sayDone("Woke " + inQuotes(item.title));
 }
 
@@ -311,7 +305,8 @@ void runUnpark(CommandRun& run, Arguments& args) {
     const Item item = pickItem(
         run.store(), name, [](const Item& i) { return i.list == ThreadKind::parked; },
         "parked thread");
-    run.store().unpark(item.id);
+    if (!run.report(actions::unpark(run.store(), item.id)))
+        return;
     run.sayDone("Back in the ring: " + inQuotes(item.title));
 }
 

@@ -3,6 +3,7 @@
 // What the handlers of the `cadro` commands share: the run of one command,
 // and the checks and wording several commands use.
 
+#include "core/actions/Actions.h"
 #include "core/cli/Arguments.h"
 #include "core/cli/CommandLine.h"
 #include "core/cli/CommandLineListing.h"
@@ -16,15 +17,11 @@
 
 namespace cadro::cli {
 
-/// Answers the commands' questions from the command line and remembers a beep.
+/// Answers the commands' questions from the command line.
 class CommandLineUi final : public CommandUi {
   public:
     explicit CommandLineUi(CommandLineHost& host) : host_(host) {}
-    void beep() override { beeped = true; }
-    std::optional<std::string> askForText(const TextRequest& request) override {
-        asked = request;
-        return answer;
-    }
+    std::optional<std::string> askForText(const TextRequest&) override { return answer; }
     void openSettingsWindow() override {
         if (host_.openSettingsWindow)
             host_.openSettingsWindow();
@@ -36,9 +33,7 @@ class CommandLineUi final : public CommandUi {
             host_.quit();
     }
 
-    bool beeped = false;
     std::optional<std::string> answer;
-    std::optional<TextRequest> asked;
 
   private:
     CommandLineHost& host_;
@@ -72,10 +67,21 @@ struct CommandRun {
         result.exitCode = kExitNothingToDo;
         result.err += "cadro: " + reason + "\n";
     }
-    /// After a command that beeps when nothing is current.
-    void reportBeep(const std::string& reason) {
-        if (ui.beeped)
-            nothingToDo(reason);
+    /// Presents what became of an action: with nothing to do (or a question
+    /// left unanswered) the command exits 1 saying `reason`, or else the
+    /// action's own; a refusal is bad input. True when the action was done.
+    bool report(const ActionResult& action, const std::string& reason = {}) {
+        switch (action.outcome) {
+            case Outcome::done:
+                return true;
+            case Outcome::nothingToDo:
+            case Outcome::cancelled:
+                nothingToDo(reason.empty() ? action.message : reason);
+                return false;
+            case Outcome::refused:
+                throw UsageError(action.message);
+        }
+        return false;
     }
     /// Output the command was asked for.
     void print(const std::string& line) { result.out += line + "\n"; }

@@ -303,7 +303,7 @@ std::string programHelp() {
             "or Cadro not running; 2 bad input (a value that does not parse, a name that\n"
             "names nothing or several things), checked before anything changes; 3 the\n"
             "change could not be saved; 4 Cadro runs but did not take the command, so\n"
-            "nothing changed.\n";
+            "nothing changed; 5 something else went wrong (the message says what).\n";
     return text;
 }
 

@@ -1,5 +1,6 @@
 #include "core/menu/Commands.h"
 
+#include "core/actions/Actions.h"
 #include "core/base/Utf8.h"
 #include "core/schedule/SnoozePreset.h"
 
@@ -15,7 +16,7 @@ Commands::Commands(ThreadStore& store, UIState& ui, const Clock& clock, const Ca
       updates_(updates),
       launchAtLogin_(launchAtLogin) {}
 
-void Commands::run(MenuAction action, const std::string& representedObject) {
+ActionResult Commands::run(MenuAction action, const std::string& representedObject) {
     switch (action) {
         case MenuAction::startDay:
             return cmdStartDay();
@@ -58,6 +59,7 @@ void Commands::run(MenuAction action, const std::string& representedObject) {
         case MenuAction::quit:
             return cmdQuit();
     }
+    return ActionResult::refused("unknown action");
 }
 
 void Commands::hygieneCheck() {
@@ -65,9 +67,10 @@ void Commands::hygieneCheck() {
         interface_.openSettingsWindow();
 }
 
-void Commands::nextAndCheck() {
-    store_.next();
+ActionResult Commands::nextAndCheck() {
+    ActionResult result = actions::next(store_);
     hygieneCheck();
+    return result;
 }
 
 std::string Commands::promptTitle(const char* beginning) const {
@@ -75,153 +78,166 @@ std::string Commands::promptTitle(const char* beginning) const {
     return std::string(beginning) + (thread ? thread->title : std::string()) + "\xE2\x80\x9D";
 }
 
-void Commands::cmdStartDay() {
-    store_.startDay();
+namespace {
+
+const char* const kNothingCurrent = "nothing is current";
+
+}  // namespace
+
+ActionResult Commands::cmdStartDay() {
+    ActionResult result = actions::startDay(store_);
     ui_.setSelectedTab(SettingsTab::brainDump);
     interface_.openSettingsWindow();
+    return result;
 }
 
-void Commands::cmdEndDay() {
-    store_.endDay();
+ActionResult Commands::cmdEndDay() {
+    return actions::endDay(store_);
 }
 
-void Commands::cmdOpenBrainDump() {
+ActionResult Commands::cmdOpenBrainDump() {
     ui_.setSelectedTab(SettingsTab::brainDump);
     interface_.openSettingsWindow();
+    return ActionResult::done();
 }
 
-void Commands::cmdNext() {
-    if (!store_.currentTodo() && !threadIsCurrent()) {
-        interface_.beep();
-        return;
-    }
-    nextAndCheck();
+ActionResult Commands::cmdNext() {
+    if (!store_.currentTodo() && !threadIsCurrent())
+        return ActionResult::nothingToDo(kNothingCurrent);
+    return nextAndCheck();
 }
 
-void Commands::cmdNextWithNewTask() {
-    if (store_.currentTodo()) {
-        nextAndCheck();
-        return;
-    }
-    if (!threadIsCurrent()) {
-        interface_.beep();
-        return;
-    }
+ActionResult Commands::cmdNextWithNewTask() {
+    if (store_.currentTodo())
+        return nextAndCheck();
+    if (!threadIsCurrent())
+        return ActionResult::nothingToDo(kNothingCurrent);
     if (!store_.advanceCurrentStep()) {
         auto answer = interface_.askForText(
             {promptTitle("Next step for \xE2\x80\x9C"),
              "No planned steps left. Type the next one, or leave empty to clear the current step.",
              ""});
         if (!answer)
-            return;
+            return ActionResult::cancelled();
         store_.setCurrentStep(trimWhitespaceAndNewlines(*answer));
     }
-    nextAndCheck();
+    return nextAndCheck();
 }
 
-void Commands::cmdNextTypedTask() {
-    if (store_.currentTodo() || !threadIsCurrent()) {
-        interface_.beep();
-        return;
-    }
+ActionResult Commands::cmdNextTypedTask() {
+    if (store_.currentTodo())
+        return ActionResult::nothingToDo("a to-do is up");
+    if (!threadIsCurrent())
+        return ActionResult::nothingToDo(kNothingCurrent);
     auto answer = interface_.askForText(
         {promptTitle("New task for \xE2\x80\x9C"),
          "Type the task to switch this thread to, or leave it empty to clear it. Then Cadro "
          "moves on.",
          ""});
     if (!answer)
-        return;
+        return ActionResult::cancelled();
     store_.setCurrentStep(trimWhitespaceAndNewlines(*answer));
-    nextAndCheck();
+    return nextAndCheck();
 }
 
-void Commands::cmdEditStep() {
+ActionResult Commands::cmdEditStep() {
     const Strand* thread = store_.current();
-    if (!thread) {
-        interface_.beep();
-        return;
-    }
+    if (!thread)
+        return ActionResult::nothingToDo("no thread is current");
     auto answer = interface_.askForText(
         {promptTitle("Current step for \xE2\x80\x9C"),
          "What are you working on right now? (Stays on this thread.)", thread->step});
-    if (answer)
-        store_.setCurrentStep(*answer);
+    if (!answer)
+        return ActionResult::cancelled();
+    store_.setCurrentStep(*answer);
+    return ActionResult::done();
 }
 
-void Commands::cmdAdd() {
+ActionResult Commands::cmdAdd() {
     ui_.setSelectedTab(SettingsTab::active);
     ui_.setSheet(SettingsSheet::add());
     interface_.openSettingsWindow();
+    return ActionResult::done();
 }
 
-void Commands::cmdAddTodo() {
+ActionResult Commands::cmdAddTodo() {
     ui_.setSelectedTab(SettingsTab::todo);
     ui_.setSheet(SettingsSheet::addTodo());
     interface_.openSettingsWindow();
+    return ActionResult::done();
 }
 
-void Commands::cmdParkCurrent() {
-    store_.parkCurrent();
+ActionResult Commands::cmdParkCurrent() {
+    const auto current = store_.currentID();
+    if (!current)
+        return ActionResult::nothingToDo("no thread is current");
+    return actions::park(store_, *current);
 }
 
-void Commands::cmdSnoozeDefault() {
-    if (!store_.currentTodo() && !threadIsCurrent()) {
-        interface_.beep();
-        return;
-    }
-    store_.snoozeCurrent(clock_.now() + static_cast<double>(store_.defaultSnoozeMinutes()) * 60.0);
+ActionResult Commands::snoozeCurrent(Date until) {
+    if (auto todo = store_.currentTodoID())
+        return actions::snooze(store_, *todo, until);
+    if (auto thread = store_.currentID())
+        return actions::snooze(store_, *thread, until);
+    return ActionResult::nothingToDo(kNothingCurrent);
 }
 
-void Commands::cmdSnoozePreset(const std::string& presetId) {
+ActionResult Commands::cmdSnoozeDefault() {
+    return snoozeCurrent(clock_.now() + static_cast<double>(store_.defaultSnoozeMinutes()) * 60.0);
+}
+
+ActionResult Commands::cmdSnoozePreset(const std::string& presetId) {
     for (const auto& preset : allSnoozePresets()) {
-        if (preset.id == presetId) {
-            store_.snoozeCurrent(preset.makeDate(clock_.now(), calendar_));
-            return;
-        }
+        if (preset.id == presetId)
+            return snoozeCurrent(preset.makeDate(clock_.now(), calendar_));
     }
+    return ActionResult::refused("unknown snooze length");
 }
 
-void Commands::cmdSnoozeCustom() {
+ActionResult Commands::cmdSnoozeCustom() {
     if (const Todo* todo = store_.currentTodo()) {
         ui_.setSheet(SettingsSheet::snoozeTodo(todo->id));
     } else if (const Strand* thread = store_.current()) {
         ui_.setSheet(SettingsSheet::snooze(thread->id));
     } else {
-        interface_.beep();
-        return;
+        return ActionResult::nothingToDo(kNothingCurrent);
     }
     interface_.openSettingsWindow();
+    return ActionResult::done();
 }
 
-void Commands::cmdUnpark(const std::string& payload) {
+ActionResult Commands::cmdUnpark(const std::string& payload) {
     if (auto id = uuidPayload(payload))
-        store_.unpark(*id);
+        return actions::unpark(store_, *id);
+    return ActionResult::refused("not a thread's id");
 }
 
-void Commands::cmdWake(const std::string& payload) {
+ActionResult Commands::cmdWake(const std::string& payload) {
     if (auto id = uuidPayload(payload))
-        store_.wake(*id);
+        return actions::wake(store_, *id);
+    return ActionResult::refused("not a thread's or to-do's id");
 }
 
-void Commands::cmdDownloadUpdate() {
-    if (updates_ && updates_->available())
-        interface_.openUrl(updates_->available()->url);
+ActionResult Commands::cmdDownloadUpdate() {
+    if (!updates_ || !updates_->available())
+        return ActionResult::nothingToDo("no update is available");
+    interface_.openUrl(updates_->available()->url);
+    return ActionResult::done();
 }
 
-void Commands::cmdToggleLaunchAtLogin() {
-    if (!launchAtLogin_) {
-        interface_.beep();
-        return;
-    }
+ActionResult Commands::cmdToggleLaunchAtLogin() {
+    if (!launchAtLogin_)
+        return ActionResult::nothingToDo("starting at login is not available here");
     std::error_code error =
         launchAtLogin_->isEnabled() ? launchAtLogin_->disable() : launchAtLogin_->enable();
     if (error)
-        interface_.beep();
+        return ActionResult::nothingToDo(error.message());
+    return ActionResult::done();
 }
 
-void Commands::cmdCheckForUpdates() {
+ActionResult Commands::cmdCheckForUpdates() {
     if (!updates_)
-        return;
+        return ActionResult::nothingToDo("updates are not checked here");
     updates_->check([this](UpdateCheckOutcome outcome) {
         const std::string installed = updates_->installedVersion().value_or("");
         AlertContent alert = updateAlert(outcome.result, installed);
@@ -230,14 +246,17 @@ void Commands::cmdCheckForUpdates() {
             interface_.openUrl(outcome.result->release->url);
         }
     });
+    return ActionResult::done();
 }
 
-void Commands::cmdSettings() {
+ActionResult Commands::cmdSettings() {
     interface_.openSettingsWindow();
+    return ActionResult::done();
 }
 
-void Commands::cmdQuit() {
+ActionResult Commands::cmdQuit() {
     interface_.quit();
+    return ActionResult::done();
 }
 
 AlertContent Commands::updateAlert(const std::optional<UpdateCheckResult>& result,

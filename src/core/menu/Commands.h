@@ -1,5 +1,6 @@
 #pragma once
 
+#include "core/actions/ActionResult.h"
 #include "core/autostart/LaunchAtLogin.h"
 #include "core/base/Calendar.h"
 #include "core/base/Clock.h"
@@ -27,8 +28,6 @@ struct TextRequest {
 class CommandUi {
   public:
     virtual ~CommandUi() = default;
-    /// Nothing to act on.
-    virtual void beep() = 0;
     /// Asks for a line of text; nothing when the user cancels.
     virtual std::optional<std::string> askForText(const TextRequest& request) = 0;
     /// Brings up the settings window on UIState's tab and sheet.
@@ -40,7 +39,8 @@ class CommandUi {
 };
 
 /// The actions behind the status menu, the global shortcuts and the command
-/// line: one implementation for all three.
+/// line: one implementation for all three. Each says what became of it; the
+/// caller presents that (the tray beeps when there was nothing to do).
 class Commands {
   public:
     Commands(ThreadStore& store, UIState& ui, const Clock& clock, const Calendar& calendar,
@@ -48,28 +48,28 @@ class Commands {
              const LaunchAtLogin* launchAtLogin = nullptr);
 
     /// Runs a menu item's action with the item's represented object.
-    void run(MenuAction action, const std::string& representedObject = {});
+    ActionResult run(MenuAction action, const std::string& representedObject = {});
 
-    void cmdStartDay();
-    void cmdEndDay();
-    void cmdOpenBrainDump();
-    void cmdNext();
-    void cmdNextWithNewTask();
-    void cmdNextTypedTask();
-    void cmdEditStep();
-    void cmdAdd();
-    void cmdAddTodo();
-    void cmdParkCurrent();
-    void cmdSnoozeDefault();
-    void cmdSnoozePreset(const std::string& presetId);
-    void cmdSnoozeCustom();
-    void cmdUnpark(const std::string& payload);
-    void cmdWake(const std::string& payload);
-    void cmdDownloadUpdate();
-    void cmdToggleLaunchAtLogin();
-    void cmdCheckForUpdates();
-    void cmdSettings();
-    void cmdQuit();
+    ActionResult cmdStartDay();
+    ActionResult cmdEndDay();
+    ActionResult cmdOpenBrainDump();
+    ActionResult cmdNext();
+    ActionResult cmdNextWithNewTask();
+    ActionResult cmdNextTypedTask();
+    ActionResult cmdEditStep();
+    ActionResult cmdAdd();
+    ActionResult cmdAddTodo();
+    ActionResult cmdParkCurrent();
+    ActionResult cmdSnoozeDefault();
+    ActionResult cmdSnoozePreset(const std::string& presetId);
+    ActionResult cmdSnoozeCustom();
+    ActionResult cmdUnpark(const std::string& payload);
+    ActionResult cmdWake(const std::string& payload);
+    ActionResult cmdDownloadUpdate();
+    ActionResult cmdToggleLaunchAtLogin();
+    ActionResult cmdCheckForUpdates();
+    ActionResult cmdSettings();
+    ActionResult cmdQuit();
 
     /// After a Next: when the hygiene thread has come up in an open day, the
     /// settings window opens so the user can tidy up.
@@ -82,7 +82,8 @@ class Commands {
   private:
     bool threadIsCurrent() const { return store_.current() != nullptr; }
     std::string promptTitle(const char* beginning) const;
-    void nextAndCheck();
+    ActionResult nextAndCheck();
+    ActionResult snoozeCurrent(Date until);
 
     ThreadStore& store_;
     UIState& ui_;

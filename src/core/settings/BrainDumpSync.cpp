@@ -1,5 +1,7 @@
 #include "core/settings/BrainDumpSync.h"
 
+#include "core/actions/Actions.h"
+
 namespace cadro {
 
 BrainDumpSync::BrainDumpSync(ThreadStore& store) : store_(store) {
@@ -20,7 +22,7 @@ std::optional<std::filesystem::path> BrainDumpSync::edit(std::string text) {
                                 *onDisk != store_.brainDump() && *onDisk != lastSeenFileText_ &&
                                 *onDisk != text;
     if (!changedOutside) {
-        store_.editBrainDump(std::move(text));
+        actions::editBrainDump(store_, std::move(text));
         lastSeenFileText_ = store_.readBrainDumpFile();
         return std::nullopt;
     }
@@ -36,7 +38,7 @@ std::optional<std::filesystem::path> BrainDumpSync::edit(std::string text) {
         // The folder takes no new file, so the file cannot be replaced
         // either: the page's text stays in the store, the outside text in the
         // file.
-        store_.editBrainDump(std::move(text));
+        actions::editBrainDump(store_, std::move(text));
         return std::nullopt;
     }
     store_.refreshBrainDump();
@@ -44,7 +46,8 @@ std::optional<std::filesystem::path> BrainDumpSync::edit(std::string text) {
 }
 
 bool BrainDumpSync::link(const std::filesystem::path& path) {
-    const bool linked = store_.linkBrainDumpFile(path);
+    const bool linked =
+        actions::linkBrainDumpFile(store_, path.string()).outcome != Outcome::refused;
     lastSeenFileText_ = store_.readBrainDumpFile();
     return linked;
 }

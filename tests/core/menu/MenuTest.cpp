@@ -28,7 +28,7 @@ TEST(Commands, NextWithNewTaskWalksThePlanElseAsksAndCancelChangesNothing) {
 
     h->setCurrentStep("old");
     auto state = h->persistedState();
-    h.commands.cmdNextWithNewTask();
+    EXPECT_EQ(h.commands.cmdNextWithNewTask().outcome, Outcome::cancelled);
     ASSERT_EQ(h.recorder.requests.size(), 1u);
     EXPECT_NE(h.recorder.requests[0].title.find("Beta"), std::string::npos);
     EXPECT_EQ(h->persistedState(), state);
@@ -55,15 +55,15 @@ TEST(Commands, TypedTaskIsTrimmedThenMovesOnEditStepKeepsSpaces) {
     EXPECT_EQ(h->currentID(), h.b);  // no Next
 }
 
-TEST(Commands, TypedTaskBeepsWhileAToDoIsUpButNewTaskFinishesIt) {
+TEST(Commands, TypedTaskHasNothingToDoWhileAToDoIsUpButNewTaskFinishesIt) {
     OnThread h;
     h->addTodo("Call", 5);
     h->setTodoChancePercent(100);
     h.random.values = {0.0, 0.0};
     h.commands.cmdNext();
     ASSERT_TRUE(h->currentTodo());
-    h.commands.cmdNextTypedTask();
-    EXPECT_EQ(h.recorder.events, Events{"beep"});
+    EXPECT_EQ(h.commands.cmdNextTypedTask().outcome, Outcome::nothingToDo);
+    EXPECT_TRUE(h.recorder.events.empty());
     h->setTodoChancePercent(0);
     h.commands.cmdNextWithNewTask();
     EXPECT_FALSE(h->currentTodo());
@@ -226,7 +226,7 @@ TEST(StatusMenu, HeaderDescribesTheCurrentThread) {
     EXPECT_EQ(menu[0].dotColorHex, h->strand(a)->colorHex);
 }
 
-TEST(StatusMenu, WithoutACurrentItemTheThreadActionsAreOffAndOnlyBeep) {
+TEST(StatusMenu, WithoutACurrentItemTheThreadActionsAreOffAndHaveNothingToDo) {
     TrayHarness h;
     h->park(h->hygiene()->id);
     h->startDay();
@@ -241,9 +241,9 @@ TEST(StatusMenu, WithoutACurrentItemTheThreadActionsAreOffAndOnlyBeep) {
     // A shortcut can still run them.
     auto state = h->persistedState();
     for (auto action : {A::next, A::nextWithNewTask, A::nextTypedTask, A::editStep,
-                        A::snoozeDefault, A::snoozeCustom})
-        h.commands.run(action);
-    EXPECT_EQ(h.recorder.events, Events(6, "beep"));
+                        A::snoozeDefault, A::snoozeCustom, A::parkCurrent})
+        EXPECT_EQ(h.commands.run(action).outcome, Outcome::nothingToDo);
+    EXPECT_TRUE(h.recorder.events.empty());
     EXPECT_EQ(h->persistedState(), state);
 }
 
