@@ -26,7 +26,6 @@ class TextPrompt : public QDialog {
     std::optional<QString> present();
 
     QLineEdit* field() const { return field_; }
-    QLabel* messageLabel() const { return message_; }
     QPushButton* okButton() const { return ok_; }
     QPushButton* cancelButton() const { return cancel_; }
 

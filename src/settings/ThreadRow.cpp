@@ -255,7 +255,6 @@ void ThreadRow::leaveEvent(QEvent* event) {
 }
 
 void ThreadRow::setHovered(bool hovered) {
-    hovered_ = hovered;
     actionsOpacity_->setOpacity(hovered ? 1.0 : 0.0);
 }
 

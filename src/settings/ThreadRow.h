@@ -41,7 +41,6 @@ class ThreadRow : public QWidget {
     void setThread(const Strand& thread);
     const Strand& thread() const { return thread_; }
     bool isCurrent() const { return isCurrent_; }
-    bool isHovered() const { return hovered_; }
 
   protected:
     void paintEvent(QPaintEvent* event) override;
@@ -56,7 +55,6 @@ class ThreadRow : public QWidget {
     Strand thread_;
     ThreadKind kind_;
     bool isCurrent_ = false;
-    bool hovered_ = false;
 
     Stripe* stripe_ = nullptr;
     QLineEdit* title_ = nullptr;

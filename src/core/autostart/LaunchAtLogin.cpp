@@ -37,67 +37,6 @@ void LaunchAtLogin::refresh() const {
         (void)enable();
 }
 
-// --- macOS launch agent --------------------------------------------------------
-
-namespace {
-
-std::string xmlEscaped(std::string_view text) {
-    std::string out;
-    for (char c : text) {
-        switch (c) {
-            case '&':
-                out += "&amp;";
-                break;
-            case '<':
-                out += "&lt;";
-                break;
-            case '>':
-                out += "&gt;";
-                break;
-            default:
-                out.push_back(c);
-        }
-    }
-    return out;
-}
-
-}  // namespace
-
-LaunchAgentPlist::LaunchAgentPlist(const fs::path& launchAgentsDirectory,
-                                   std::string executablePath)
-    : LaunchAtLogin(launchAgentsDirectory / kFileName, std::move(executablePath)) {}
-
-std::optional<std::string> LaunchAgentPlist::unavailableReason() const {
-    const std::string& path = executablePath();
-    if (path.find(".app/Contents/MacOS/") == std::string::npos)
-        return std::string(kNotInstalled);
-    if (path.find("/AppTranslocation/") != std::string::npos || path.starts_with("/Volumes/")) {
-        return std::string(kMoveToApplications);
-    }
-    return std::nullopt;
-}
-
-std::string LaunchAgentPlist::fileContent() const {
-    // The layout the system's own property-list writer produces.
-    return "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n"
-           "<!DOCTYPE plist PUBLIC \"-//Apple//DTD PLIST 1.0//EN\" "
-           "\"http://www.apple.com/DTDs/PropertyList-1.0.dtd\">\n"
-           "<plist version=\"1.0\">\n"
-           "<dict>\n"
-           "\t<key>Label</key>\n"
-           "\t<string>" +
-           std::string(kLabel) +
-           "</string>\n"
-           "\t<key>Program</key>\n"
-           "\t<string>" +
-           xmlEscaped(executablePath()) +
-           "</string>\n"
-           "\t<key>RunAtLoad</key>\n"
-           "\t<true/>\n"
-           "</dict>\n"
-           "</plist>\n";
-}
-
 // --- XDG autostart entry -------------------------------------------------------
 
 namespace {
@@ -180,25 +119,13 @@ fs::path userAutostartDirectory(const EnvironmentLookup& lookup) {
     return configHome(lookup) / "autostart";
 }
 
-fs::path userLaunchAgentsDirectory(const EnvironmentLookup& lookup) {
-    return homeDirectory(lookup) / "Library" / "LaunchAgents";
-}
-
 fs::path userLoginItemsDirectory(const EnvironmentLookup& lookup) {
-#ifdef __APPLE__
-    return userLaunchAgentsDirectory(lookup);
-#else
     return userAutostartDirectory(lookup);
-#endif
 }
 
 std::unique_ptr<LaunchAtLogin> makeLaunchAtLogin(const fs::path& directory,
                                                  std::string executablePath) {
-#ifdef __APPLE__
-    return std::make_unique<LaunchAgentPlist>(directory, std::move(executablePath));
-#else
     return std::make_unique<XdgAutostartEntry>(directory, std::move(executablePath));
-#endif
 }
 
 }  // namespace cadro

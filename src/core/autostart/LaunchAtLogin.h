@@ -17,8 +17,6 @@ namespace cadro {
 class LaunchAtLogin {
   public:
     static constexpr std::string_view kNotInstalled = "Only available in the installed app.";
-    static constexpr std::string_view kMoveToApplications =
-        "Move Cadro to your Applications folder first.";
 
     virtual ~LaunchAtLogin() = default;
 
@@ -50,22 +48,6 @@ class LaunchAtLogin {
     std::string executablePath_;
 };
 
-/// The macOS launch agent: an XML property list "com.cadro.agent.plist" in the
-/// launch agents folder, with Label, Program and RunAtLoad.
-class LaunchAgentPlist final : public LaunchAtLogin {
-  public:
-    static constexpr std::string_view kLabel = "com.cadro.agent";
-    static constexpr std::string_view kFileName = "com.cadro.agent.plist";
-
-    LaunchAgentPlist(const std::filesystem::path& launchAgentsDirectory,
-                     std::string executablePath);
-
-    /// Needs an app bundle ("*.app/Contents/MacOS/"), and not one running from
-    /// a translocated copy or a mounted volume.
-    std::optional<std::string> unavailableReason() const override;
-    std::string fileContent() const override;
-};
-
 /// The XDG autostart desktop entry in $XDG_CONFIG_HOME/autostart, which
 /// desktop sessions start at login. Named after the application id, like the
 /// program's own desktop entry, and carrying its name, comment and icon.
@@ -95,9 +77,6 @@ class XdgAutostartEntry final : public LaunchAtLogin {
 /// $XDG_CONFIG_HOME/autostart, or ~/.config/autostart when the variable is
 /// unset, empty or relative.
 std::filesystem::path userAutostartDirectory(const EnvironmentLookup& lookup = processEnvironment);
-/// ~/Library/LaunchAgents.
-std::filesystem::path userLaunchAgentsDirectory(
-    const EnvironmentLookup& lookup = processEnvironment);
 /// The folder where this platform keeps its login items.
 std::filesystem::path userLoginItemsDirectory(const EnvironmentLookup& lookup = processEnvironment);
 

@@ -360,24 +360,6 @@ std::optional<Date> Calendar::addDays(Date date, std::int64_t days) const {
     return addField(impl(), date, UCAL_DATE, days, kMaxDays);
 }
 
-std::optional<Date> Calendar::addMonths(Date date, std::int64_t months) const {
-    return addField(impl(), date, UCAL_MONTH, months, kMaxMonths);
-}
-
-std::optional<Date> Calendar::startOfWeek(Date date) const {
-    const auto day = dayNumber(date);
-    if (!day) {
-        return std::nullopt;
-    }
-    const auto first =
-        civilFromDayNumber(*day - floorMod(weekdayOfDayNumber(*day) - firstWeekday(), 7));
-    return compose(first.year, first.month, first.day, 0, 0, 0);
-}
-
-std::optional<std::int64_t> Calendar::daysBetween(Date from, Date to) const {
-    return difference(impl(), from, to, UCAL_DATE);
-}
-
 std::optional<std::int64_t> Calendar::monthsBetween(Date from, Date to) const {
     return difference(impl(), from, to, UCAL_MONTH);
 }

@@ -65,15 +65,8 @@ class Calendar {
                                 std::int64_t hour, std::int64_t minute, std::int64_t second) const;
     /// Same wall-clock time `days` calendar days later (or earlier).
     std::optional<Date> addDays(Date date, std::int64_t days) const;
-    /// Same wall-clock time and day `months` later, the day clamped to the
-    /// target month's last day.
-    std::optional<Date> addMonths(Date date, std::int64_t months) const;
-    /// Start of the week containing `date`, weeks beginning on the locale's
-    /// first weekday.
-    std::optional<Date> startOfWeek(Date date) const;
-    /// Whole days, or whole months, elapsed from `from` to `to` (negative when
-    /// `to` is earlier).
-    std::optional<std::int64_t> daysBetween(Date from, Date to) const;
+    /// Whole months elapsed from `from` to `to` (negative when `to` is
+    /// earlier).
     std::optional<std::int64_t> monthsBetween(Date from, Date to) const;
 
     struct Impl;

@@ -248,26 +248,6 @@ std::vector<std::int64_t> futureDays(const Search& search, std::int64_t fromDay)
     return days;
 }
 
-std::optional<Search> makeSearch(const TodoSchedule& schedule, const RepeatRule& rule,
-                                 const Calendar& calendar) {
-    const auto start = calendar.civilDate(schedule.startDate);
-    if (!start) {
-        return std::nullopt;
-    }
-    return Search{rule, stepOf(rule), dayNumberFromCivil(*start), *start, calendar.firstWeekday()};
-}
-
-std::vector<Date> dayStarts(const std::vector<std::int64_t>& days, const Calendar& calendar) {
-    std::vector<Date> starts;
-    for (const std::int64_t day : days) {
-        const CivilDate date = civilFromDayNumber(day);
-        if (const auto start = calendar.compose(date.year, date.month, date.day, 0, 0, 0)) {
-            starts.push_back(*start);
-        }
-    }
-    return starts;
-}
-
 // The active days around `instant` (recent or future), as day numbers; the
 // start day alone for a one-off schedule.
 std::optional<std::vector<std::int64_t>> activeDays(const TodoSchedule& schedule, Date instant,
@@ -292,26 +272,6 @@ std::vector<TimeOfDay> sortedTimes(const TodoSchedule& schedule) {
 }
 
 }  // namespace
-
-std::vector<Date> recentActiveDays(const TodoSchedule& schedule, Date onOrBefore,
-                                   const RepeatRule& rule, const Calendar& calendar) {
-    const auto search = makeSearch(schedule, rule, calendar);
-    const auto endDay = calendar.dayNumber(onOrBefore);
-    if (!search || !endDay) {
-        return {};
-    }
-    return dayStarts(recentDays(*search, *endDay), calendar);
-}
-
-std::vector<Date> futureActiveDays(const TodoSchedule& schedule, Date onOrAfter,
-                                   const RepeatRule& rule, const Calendar& calendar) {
-    const auto search = makeSearch(schedule, rule, calendar);
-    const auto fromDay = calendar.dayNumber(onOrAfter);
-    if (!search || !fromDay) {
-        return {};
-    }
-    return dayStarts(futureDays(*search, *fromDay), calendar);
-}
 
 std::optional<Date> TodoSchedule::occurrence(Date onOrBefore, const Calendar& calendar) const {
     if (times.empty()) {

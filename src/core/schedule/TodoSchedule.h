@@ -60,14 +60,6 @@ struct TodoSchedule {
     friend bool operator==(const TodoSchedule&, const TodoSchedule&) = default;
 };
 
-/// The starts of at most two days on which `rule` is active, on or before the
-/// day of `onOrBefore` and not before the schedule's start day; newest first.
-std::vector<Date> recentActiveDays(const TodoSchedule& schedule, Date onOrBefore,
-                                   const RepeatRule& rule, const Calendar& calendar);
-/// The same on or after the day of `onOrAfter`; oldest first.
-std::vector<Date> futureActiveDays(const TodoSchedule& schedule, Date onOrAfter,
-                                   const RepeatRule& rule, const Calendar& calendar);
-
 namespace json {
 OrderedValue encode(const TodoSchedule& schedule);
 TodoSchedule decodeSchedule(const Value& value, const std::string& path);

@@ -8,15 +8,14 @@ namespace {
 
 struct ModifierName {
     std::uint32_t bit;
-    const char* symbol;
-    const char* linuxName;
+    const char* name;
 };
 
 constexpr std::array<ModifierName, 4> kModifiers{{
-    {Modifier::control, "⌃", "Ctrl"},
-    {Modifier::option, "⌥", "Alt"},
-    {Modifier::shift, "⇧", "Shift"},
-    {Modifier::command, "⌘", "Super"},
+    {Modifier::control, "Ctrl"},
+    {Modifier::option, "Alt"},
+    {Modifier::shift, "Shift"},
+    {Modifier::command, "Super"},
 }};
 
 // The keys whose stored label is a Mac symbol, by key code, as a Linux
@@ -36,54 +35,44 @@ constexpr std::array<std::pair<std::uint32_t, const char*>, 12> kLinuxKeyNames{{
     {121, "Page Down"},
 }};
 
-std::string keyName(const KeyCombo& combo, KeyNotation notation) {
-    if (notation == KeyNotation::linuxNames) {
-        for (const auto& [code, name] : kLinuxKeyNames) {
-            if (code == combo.keyCode)
-                return name;
-        }
+std::string keyName(const KeyCombo& combo) {
+    for (const auto& [code, name] : kLinuxKeyNames) {
+        if (code == combo.keyCode)
+            return name;
     }
     return combo.key;
 }
 
 }  // namespace
 
-std::vector<std::string> keycaps(const KeyCombo& combo, KeyNotation notation) {
+std::vector<std::string> keycaps(const KeyCombo& combo) {
     std::vector<std::string> out;
     for (const ModifierName& modifier : kModifiers) {
-        if (combo.modifiers & modifier.bit) {
-            out.emplace_back(notation == KeyNotation::macSymbols ? modifier.symbol
-                                                                 : modifier.linuxName);
-        }
+        if (combo.modifiers & modifier.bit)
+            out.emplace_back(modifier.name);
     }
-    out.push_back(keyName(combo, notation));
+    out.push_back(keyName(combo));
     return out;
 }
 
-std::string comboText(const KeyCombo& combo, KeyNotation notation) {
-    const std::string separator = notation == KeyNotation::macSymbols ? "" : "+";
+std::string comboText(const KeyCombo& combo) {
     std::string out;
-    for (const std::string& cap : keycaps(combo, notation))
-        out += (out.empty() ? "" : separator) + cap;
+    for (const std::string& cap : keycaps(combo))
+        out += (out.empty() ? "" : "+") + cap;
     return out;
 }
 
-std::string missingModifierMessage(KeyNotation notation) {
-    return notation == KeyNotation::macSymbols
-               ? "Include ⌘, ⌥ or ⌃ so the shortcut doesn't get in the way of typing."
-               : "Include Super, Alt or Ctrl so the shortcut doesn't get in the way of typing.";
+std::string missingModifierMessage() {
+    return "Include Super, Alt or Ctrl so the shortcut doesn't get in the way of typing.";
 }
 
-std::string comboInUseMessage(const KeyCombo& combo, HotKeyAction usedBy, KeyNotation notation) {
-    return comboText(combo, notation) + " is already used for " + std::string(title(usedBy)) + ".";
+std::string comboInUseMessage(const KeyCombo& combo, HotKeyAction usedBy) {
+    return comboText(combo) + " is already used for " + std::string(title(usedBy)) + ".";
 }
 
-std::string editingKeysNote(KeyNotation notation) {
-    return notation == KeyNotation::macSymbols
-               ? "Cut, copy, paste, select all and undo (⌘X, ⌘C, ⌘V, ⌘A, ⌘Z) work in every "
-                 "text field."
-               : "Cut, copy, paste, select all and undo (Ctrl+X, Ctrl+C, Ctrl+V, Ctrl+A, Ctrl+Z) "
-                 "work in every text field.";
+std::string editingKeysNote() {
+    return "Cut, copy, paste, select all and undo (Ctrl+X, Ctrl+C, Ctrl+V, Ctrl+A, Ctrl+Z) "
+           "work in every text field.";
 }
 
 }  // namespace cadro

@@ -6,7 +6,6 @@
 #include <gtest/gtest.h>
 
 #include <map>
-#include <regex>
 
 namespace cadro {
 namespace {
@@ -15,27 +14,6 @@ namespace fs = std::filesystem;
 using testing::readFile;
 using testing::TempDir;
 using testing::writeFile;
-
-// macOS only: what the written property list means to launchd.
-TEST(LaunchAgentPlist, NamesTheProgramAndStartsItAtLogin) {
-    TempDir home;
-    LaunchAgentPlist agent(home / "Library/LaunchAgents",
-                           "/Applications/Cadro & Co.app/Contents/MacOS/Cadro");
-    ASSERT_FALSE(agent.enable());  // creates the missing folders
-    EXPECT_TRUE(agent.isEnabled());
-    const std::string xml = readFile(agent.agentPath());
-    // A key's string value, or "true" for a true flag.
-    auto value = [&](const std::string& key) {
-        std::smatch m;
-        std::regex_search(
-            xml, m, std::regex("<key>" + key + R"(</key>\s*<(?:string>([^<]*)</string|(true)/)>)"));
-        return m[1].matched ? m[1].str() : m[2].str();
-    };
-    EXPECT_EQ(value("Program"), "/Applications/Cadro &amp; Co.app/Contents/MacOS/Cadro");
-    EXPECT_EQ(value("RunAtLoad"), "true");
-    // launchd expects the label to match the file name.
-    EXPECT_EQ(value("Label") + ".plist", agent.agentPath().filename().string());
-}
 
 TEST(XdgAutostartEntry, EnabledExactlyWhileTheEntryExistsAndRefreshedOnlyThen) {
     TempDir config;
