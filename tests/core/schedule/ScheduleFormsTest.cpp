@@ -130,19 +130,15 @@ class ScheduleDraftTest : public ::testing::Test {
 };
 
 TEST_F(ScheduleDraftTest, NewDraftSavesAOneOffAtTheNextWholeMinute) {
-    struct Row {
-        Date now, start;
-        std::int64_t weekday;
-    } rows[] = {
-        {at(3, 4, 14, 25), at(3, 4, 14, 26), 4},  // the minute has begun
-        {at(3, 4, 23, 59) + 59.5, at(3, 5, 0), 5},
+    auto first = [&](Date made) {
+        return ScheduleDraft::makeNew(made, *calendar)
+            .schedule(*calendar)
+            .nextOccurrence(made, *calendar);
     };
-    for (const auto& row : rows) {
-        const auto fresh = ScheduleDraft::makeNew(row.now, *calendar);
-        const auto schedule = fresh.schedule(*calendar);
-        EXPECT_EQ(schedule.nextOccurrence(row.now, *calendar), row.start);
-        EXPECT_EQ(fresh.weekdays, std::set<std::int64_t>{row.weekday});
-    }
+    EXPECT_EQ(first(at(3, 4, 14, 25)), at(3, 4, 14, 26));  // the minute has begun
+    EXPECT_EQ(first(at(3, 4, 23, 59) + 59.5), at(3, 5, 0));
+    EXPECT_EQ(ScheduleDraft::makeNew(at(3, 4, 23, 59) + 59.5, *calendar).weekdays,
+              std::set<std::int64_t>{5});
     auto draft = ScheduleDraft::makeNew(now, *calendar);
     EXPECT_TRUE(draft.isValid());
 

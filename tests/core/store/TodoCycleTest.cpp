@@ -282,12 +282,9 @@ TEST(FinishingAToDo, FinishesTheTimeThatWaitsElseOneUnseenTodayElseTheNext) {
         {"daily, today's passed unseen", daily, at(3, 9), false, at(4, 10), {at(4, 9), at(5, 9)}},
         {"daily, yesterday's unseen", daily, at(2, 9), false, at(4, 8), {at(4, 9), at(5, 9)}},
         {"daily, today's done already", daily, at(4, 9), false, at(4, 10), {at(5, 9), at(6, 9)}},
-        {"daily, today's waiting", daily, at(4, 9), true, at(4, 10), {at(4, 9), at(5, 9)}},
     };
     for (const auto& row : rows) {
-        Todo todo;
-        todo.schedule = row.schedule;
-        todo.lastFiredAt = row.lastFiredAt;
+        const Todo todo{{}, "", {}, {}, {}, row.schedule, row.lastFiredAt};
         EXPECT_EQ(planFinish(todo, row.waiting, row.now, *calendar), row.finish) << row.name;
     }
 }
