@@ -198,7 +198,6 @@ TEST_F(Todos, WeeklyOnNoWeekdayOrAPassedTimeCannotBeAddedAndTheFormSaysWhy) {
 
     // A one-off at the minute the form offered, which passed meanwhile.
     in<QCheckBox>(sheet, "repeatsCheck")->click();
-    EXPECT_FALSE(in<QLabel>(sheet, "passedNote")->isVisibleTo(sheet));
     h.clock.advance(120);
     add->click();
     EXPECT_TRUE(h->todos().empty());

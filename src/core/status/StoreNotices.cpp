@@ -47,9 +47,8 @@ std::vector<StoreNotice> StoreNotices::take(const ThreadStore& store, Date now) 
     std::vector<StoreNotice> notices;
     for (const Todo& todo : store.todos()) {
         // Only a to-do seen before: one that arrives with a firing (the file
-        // was edited elsewhere) fired long ago.
-        // A firing that did not put it on screen or in line is a time the
-        // user finished ahead.
+        // was edited elsewhere) fired long ago. Nor one that is neither up
+        // nor in line: that time was finished ahead.
         auto before = firedAt_.find(todo.id);
         if (before != firedAt_.end() && todo.lastFiredAt && before->second != todo.lastFiredAt &&
             isUpOrPending(store, todo.id)) {

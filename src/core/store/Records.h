@@ -43,7 +43,8 @@ struct Todo {
     std::optional<Date> snoozedUntil;
     Date createdAt;
     std::optional<TodoSchedule> schedule;
-    /// The occurrence at which the schedule last fired.
+    /// The occurrence at which the schedule last fired, or a later one that
+    /// was finished ahead of its time (so it does not fire).
     std::optional<Date> lastFiredAt;
 
     friend bool operator==(const Todo&, const Todo&) = default;

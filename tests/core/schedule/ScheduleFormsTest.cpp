@@ -130,15 +130,12 @@ class ScheduleDraftTest : public ::testing::Test {
 };
 
 TEST_F(ScheduleDraftTest, NewDraftSavesAOneOffAtTheNextWholeMinute) {
-    auto first = [&](Date made) {
-        return ScheduleDraft::makeNew(made, *calendar)
-            .schedule(*calendar)
-            .nextOccurrence(made, *calendar);
-    };
-    EXPECT_EQ(first(at(3, 4, 14, 25)), at(3, 4, 14, 26));  // the minute has begun
-    EXPECT_EQ(first(at(3, 4, 23, 59) + 59.5), at(3, 5, 0));
-    EXPECT_EQ(ScheduleDraft::makeNew(at(3, 4, 23, 59) + 59.5, *calendar).weekdays,
-              std::set<std::int64_t>{5});
+    EXPECT_EQ(ScheduleDraft::makeNew(at(3, 4, 14, 25), *calendar).timeRows[0].date,
+              at(3, 4, 14, 26));  // the minute has begun
+    const auto late = ScheduleDraft::makeNew(at(3, 4, 23, 59) + 59.5, *calendar);
+    EXPECT_EQ(late.date, at(3, 5, 0));
+    EXPECT_EQ(late.timeRows[0].date, at(3, 5, 0));
+    EXPECT_EQ(late.weekdays, std::set<std::int64_t>{5});
     auto draft = ScheduleDraft::makeNew(now, *calendar);
     EXPECT_TRUE(draft.isValid());
 

@@ -180,8 +180,9 @@ TEST(ScheduleFiring, WaitsWhileItMayNotPresentThenShowsAtTheFirstAllowedCall) {
     EXPECT_EQ(h->todo(id)->lastFiredAt, h.berlin(2026, 3, 4, 14, 0));
 }
 
-TEST(ScheduleFiring, TwoDueAtOnceShowInListOrderAndTheFirstIsPushedBackAnHour) {
+TEST(ScheduleFiring, TwoDueAtOnceShowInListOrderAndTheFirstIsSetAsideForTheDefaultSnooze) {
     FiringDay h;
+    h->setDefaultSnoozeMinutes(30);
     auto first = *h->addTodo("first", 5, h.at(14, 0));
     h->addTodo("second", 5, h.at(14, 0));
     h.tickAt(4, 14, 0);
@@ -189,7 +190,7 @@ TEST(ScheduleFiring, TwoDueAtOnceShowInListOrderAndTheFirstIsPushedBackAnHour) {
     h.clock.advance(30);
     h.tick();
     EXPECT_EQ(h.up(), "second");
-    EXPECT_EQ(h->todo(first)->snoozedUntil, h.berlin(2026, 3, 4, 15, 0, 30));
+    EXPECT_EQ(h->todo(first)->snoozedUntil, h.berlin(2026, 3, 4, 14, 30, 30));
     EXPECT_FALSE(h->interruptedTodoID());
 }
 
