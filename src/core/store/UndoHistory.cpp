@@ -200,20 +200,13 @@ void applyRecords(const Value& entries, const char* side, const char* other,
         Record record;
     };
     std::vector<Pending> pending;
+    std::unordered_set<Uuid> leaving;
+    std::unordered_map<Uuid, Place> at;
+    for (std::size_t l = 0; l < lists.size(); ++l) {
+        for (std::size_t i = 0; i < lists[l]->size(); ++i)
+            at.emplace((*lists[l])[i].id, Place{l, i});
+    }
 
-    auto locate = [&](const Uuid& id) -> std::optional<Place> {
-        for (std::size_t l = 0; l < lists.size(); ++l) {
-            for (std::size_t i = 0; i < lists[l]->size(); ++i) {
-                if ((*lists[l])[i].id == id)
-                    return Place{l, i};
-            }
-        }
-        return std::nullopt;
-    };
-    auto erase = [&](const Uuid& id) {
-        for (auto* list : lists)
-            std::erase_if(*list, [&](const Record& r) { return r.id == id; });
-    };
     auto listOf = [&](const Value& target, std::size_t otherwise) {
         auto named = target.find("@list");
         if (named == target.end())
@@ -241,69 +234,74 @@ void applyRecords(const Value& entries, const char* side, const char* other,
         const Value& target = entry.at(side);
         const Value& source = entry.at(other);
         if (target.is_null()) {
-            erase(id);
+            leaving.insert(id);
             continue;
         }
         if (source.is_null()) {
-            erase(id);
+            leaving.insert(id);
             pending.push_back({listOf(target, 0), optionalUuidIn(target.at("@after")),
                                decode(fieldsOf(target, Value::object()))});
             continue;
         }
-        auto at = locate(id);
-        if (!at)
+        auto found = at.find(id);
+        if (found == at.end() || leaving.count(id))
             continue;  // removed since: a change to it has nothing to act on
-        auto& list = *lists[at->list];
-        Record patched = decode(fieldsOf(target, Value(json::encode(list[at->index]))));
+        Record& record = (*lists[found->second.list])[found->second.index];
+        Record patched = decode(fieldsOf(target, Value(json::encode(record))));
         if (target.contains("@after")) {
-            list.erase(list.begin() + static_cast<std::ptrdiff_t>(at->index));
-            pending.push_back({listOf(target, at->list), optionalUuidIn(target.at("@after")),
-                               std::move(patched)});
+            leaving.insert(id);
+            pending.push_back({listOf(target, found->second.list),
+                               optionalUuidIn(target.at("@after")), std::move(patched)});
         } else {
-            list[at->index] = std::move(patched);
+            record = std::move(patched);
         }
     }
+    for (auto* list : lists)
+        std::erase_if(*list, [&](const Record& r) { return leaving.count(r.id) > 0; });
 
-    // Each record goes back after its neighbour; one whose neighbour is itself
-    // waiting goes in once that one is in, and one whose neighbour has gone
-    // meanwhile goes last.
-    auto insert = [&](Pending& item, bool atEnd) {
-        auto& list = *lists[item.list];
-        auto at = list.begin();
-        if (atEnd) {
-            at = list.end();
-        } else if (item.anchor) {
-            at = std::find_if(list.begin(), list.end(),
-                              [&](const Record& r) { return r.id == *item.anchor; }) +
-                 1;
+    // Each record goes back after its neighbour (one whose neighbour is
+    // itself coming back follows it in), and one whose neighbour has gone
+    // meanwhile goes last. Each list is rebuilt in one pass.
+    for (std::size_t l = 0; l < lists.size(); ++l) {
+        std::unordered_map<Uuid, std::vector<std::size_t>> followers;
+        std::vector<std::size_t> first;
+        std::vector<bool> placed(pending.size(), false);
+        for (std::size_t i = 0; i < pending.size(); ++i) {
+            if (pending[i].list != l)
+                placed[i] = true;
+            else if (pending[i].anchor)
+                followers[*pending[i].anchor].push_back(i);
+            else
+                first.push_back(i);
         }
-        list.insert(at, std::move(item.record));
-    };
-    auto present = [&](const Pending& item) {
-        const auto& list = *lists[item.list];
-        return !item.anchor || std::any_of(list.begin(), list.end(),
-                                           [&](const Record& r) { return r.id == *item.anchor; });
-    };
-    std::unordered_multimap<Uuid, std::size_t> waiting;
-    std::vector<std::size_t> ready;
-    for (std::size_t i = 0; i < pending.size(); ++i) {
-        if (present(pending[i]))
-            ready.push_back(i);
-        else
-            waiting.emplace(*pending[i].anchor, i);
+        std::vector<Record> rebuilt;
+        rebuilt.reserve(lists[l]->size() + pending.size());
+        std::vector<std::size_t> stack;
+        auto emit = [&](const std::vector<std::size_t>& items) {
+            stack.assign(items.rbegin(), items.rend());
+            while (!stack.empty()) {
+                const std::size_t i = stack.back();
+                stack.pop_back();
+                if (placed[i])
+                    continue;
+                placed[i] = true;
+                rebuilt.push_back(std::move(pending[i].record));
+                if (auto next = followers.find(rebuilt.back().id); next != followers.end())
+                    stack.insert(stack.end(), next->second.rbegin(), next->second.rend());
+            }
+        };
+        emit(first);
+        for (Record& record : *lists[l]) {
+            rebuilt.push_back(std::move(record));
+            if (auto next = followers.find(rebuilt.back().id); next != followers.end())
+                emit(next->second);
+        }
+        for (std::size_t i = 0; i < pending.size(); ++i) {
+            if (!placed[i])
+                rebuilt.push_back(std::move(pending[i].record));
+        }
+        *lists[l] = std::move(rebuilt);
     }
-    while (!ready.empty()) {
-        const std::size_t i = ready.back();
-        ready.pop_back();
-        const Uuid id = pending[i].record.id;
-        insert(pending[i], false);
-        auto [from, to] = waiting.equal_range(id);
-        for (auto it = from; it != to; ++it)
-            ready.push_back(it->second);
-        waiting.erase(id);
-    }
-    for (auto& [anchor, i] : waiting)
-        insert(pending[i], true);
 }
 
 void applyCycle(const Value& cycle, std::size_t side, PersistedState& state) {
