@@ -40,6 +40,9 @@ void runNext(CommandRun& run, Arguments& args) {
         throw UsageError("--new-task and --step cannot be combined");
     if (!requireOpenDay(run))
         return;
+    std::optional<std::string> finishing;
+    if (const Todo* up = run.store().currentTodo(); up && !step)
+        finishing = up->title;
     if (step) {
         run.ui.answer = *step;
         run.commands->cmdNextTypedTask();
@@ -59,8 +62,33 @@ void runNext(CommandRun& run, Arguments& args) {
         run.commands->cmdNext();
         run.reportBeep(kNothingCurrent);
     }
-    if (run.result.exitCode == kExitOk)
+    if (run.result.exitCode != kExitOk)
+        return;
+    if (finishing)
+        run.sayDone("Finished " + inQuotes(*finishing));
+    else
         run.say(currentLine(run.store()));
+}
+
+// `undo` and `redo`: the latest change taken back, or made again.
+void runUndoOrRedo(CommandRun& run, Arguments& args, bool redo) {
+    args.done();
+    std::optional<std::string> label;
+    if (run.host.undo)
+        label = redo ? run.host.undo->redo() : run.host.undo->undo();
+    if (!label) {
+        run.nothingToDo(redo ? "nothing to redo" : "nothing to undo");
+        return;
+    }
+    run.sayDone((redo ? "Redid " : "Undid ") + inQuotes(*label));
+}
+
+void runUndo(CommandRun& run, Arguments& args) {
+    runUndoOrRedo(run, args, false);
+}
+
+void runRedo(CommandRun& run, Arguments& args) {
+    runUndoOrRedo(run, args, true);
 }
 
 void runStep(CommandRun& run, Arguments& args) {
@@ -271,7 +299,8 @@ const std::map<std::string, Handler>& handlers() {
         {"add-todo", runAddTodo}, {"list", runList},
         {"tick", runTick},        {"brain-dump", runBrainDump},
         {"set", runSet},          {"show", runShow},
-        {"quit", runQuit},
+        {"quit", runQuit},        {"undo", runUndo},
+        {"redo", runRedo},
     };
     return table;
 }

@@ -136,6 +136,8 @@ const std::vector<CommandSpec>& commandTable() {
          "standard input)",
          {{"--dry-run", "", "show what would be added and change nothing"}},
          {}},
+        {"undo", "", "take back the latest change (the last 100 can be)", {}, {}},
+        {"redo", "", "make the change that undo took back again", {}, {}},
         {"tick", "", "wake due snoozes and show due scheduled to-dos", {}, {}},
         {"brain-dump",
          "[--set TEXT | --append LINE | --link FILE.md | --unlink]",
