@@ -57,6 +57,8 @@ void Commands::run(MenuAction action, const std::string& representedObject) {
             return cmdSettings();
         case MenuAction::quit:
             return cmdQuit();
+        case MenuAction::undo:
+            return cmdUndo();
     }
 }
 
@@ -238,6 +240,16 @@ void Commands::cmdSettings() {
 
 void Commands::cmdQuit() {
     interface_.quit();
+}
+
+void Commands::cmdUndo() {
+    if (!undo_ || !undo_->undo())
+        interface_.beep();
+}
+
+void Commands::cmdRedo() {
+    if (!undo_ || !undo_->redo())
+        interface_.beep();
 }
 
 AlertContent Commands::updateAlert(const std::optional<UpdateCheckResult>& result,

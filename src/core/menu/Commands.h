@@ -6,6 +6,7 @@
 #include "core/menu/AlertContent.h"
 #include "core/menu/StatusMenu.h"
 #include "core/settings/UIState.h"
+#include "core/store/StoreUndo.h"
 #include "core/store/ThreadStore.h"
 #include "core/updates/UpdateChecker.h"
 
@@ -70,6 +71,10 @@ class Commands {
     void cmdCheckForUpdates();
     void cmdSettings();
     void cmdQuit();
+    /// Takes the latest change back; beeps when there is none.
+    void cmdUndo();
+    void cmdRedo();
+    void setUndo(StoreUndo* undo) { undo_ = undo; }
 
     /// After a Next: when the hygiene thread has come up in an open day, the
     /// settings window opens so the user can tidy up.
@@ -91,6 +96,7 @@ class Commands {
     CommandUi& interface_;
     UpdateChecker* updates_;
     const LaunchAtLogin* launchAtLogin_;
+    StoreUndo* undo_ = nullptr;
 };
 
 }  // namespace cadro

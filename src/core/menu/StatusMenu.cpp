@@ -53,6 +53,8 @@ std::string actionKey(MenuAction action) {
             return "settings";
         case MenuAction::quit:
             return "quit";
+        case MenuAction::undo:
+            return "undo";
     }
     return "action";
 }
@@ -114,6 +116,8 @@ void addRevivalSubmenu(std::vector<MenuItem>& menu, const StatusMenuInputs& in, 
 }
 
 void addFooter(std::vector<MenuItem>& menu, const StatusMenuInputs& in) {
+    if (in.undoLabel)
+        menu.push_back(MenuItem::command("Undo " + *in.undoLabel, MenuAction::undo));
     menu.push_back(MenuItem::separator());
     if (in.updates && in.updates->available()) {
         menu.push_back(
