@@ -13,8 +13,9 @@ says() {
   local want=$1
   shift
   run "$@"
-  [ "$status" -eq 0 ] && [ "$(cat "$work/last.out")" = "$want" ] ||
+  if [ "$status" -ne 0 ] || [ "$(cat "$work/last.out")" != "$want" ]; then
     fail "$* gave '$(cat "$work/last.out" "$work/last.err")' (exit $status), not '$want'"
+  fi
 }
 
 exits 1 "$cadro" undo || fail "undo with nothing to undo did not exit 1"
