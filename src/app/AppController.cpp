@@ -130,6 +130,10 @@ AppController::AppController(AppEnvironment environment, DefaultsProvider& defau
     if (environment_.seedsSampleData && claim_.holdsStore) {
         DemoFixtures::populate(*store_, clock().now(), *calendar_);
     }
+    // The sample data is where a demo starts, not a change to take back.
+    undo_ = std::make_unique<StoreUndo>(*store_, StoreUndo::fileIn(environment_.stateDirectory),
+                                        claim_.holdsStore);
+    commands_->setUndo(undo_.get());
 }
 
 AppController::~AppController() = default;
@@ -343,8 +347,8 @@ void AppController::rebuildMenu() {
 }
 
 std::vector<MenuItem> AppController::currentMenu() const {
-    StatusMenuInputs inputs{*store_,    *shortcuts_,  updates_.get(), launchAtLogin_.get(),
-                            *calendar_, clock().now()};
+    StatusMenuInputs inputs{*store_,    *shortcuts_,   updates_.get(),    launchAtLogin_.get(),
+                            *calendar_, clock().now(), undo_->undoLabel()};
     return buildStatusMenu(inputs);
 }
 
@@ -512,7 +516,8 @@ CommandLineResult AppController::runCommand(const std::vector<std::string>& args
                          [this] { openSettingsWindow(); },
                          [] { QTimer::singleShot(0, qApp, &QApplication::quit); },
                          requestId,
-                         input};
+                         input,
+                         undo_.get()};
     return runCommandLine(args, host);
 }
 
@@ -616,6 +621,8 @@ void AppController::openSettingsWindow() {
                 &AppController::settingsWindowWillClose);
         settingsWindow_->setRefusedShortcuts(refusedShortcuts());
         settingsWindow_->setDesktopShortcuts(desktopShortcuts_);
+        settingsWindow_->setUndoActions([this] { commands_->cmdUndo(); },
+                                        [this] { commands_->cmdRedo(); });
     }
     settingsWindow_->showAndRaise();
 }

@@ -13,6 +13,7 @@
 #include "core/shortcuts/HotKeyManager.h"
 #include "core/shortcuts/ShortcutSettings.h"
 #include "core/status/StoreNotices.h"
+#include "core/store/StoreUndo.h"
 #include "core/store/ThreadStore.h"
 #include "core/updates/UpdateChecker.h"
 
@@ -133,6 +134,8 @@ class AppController : public QObject, public CommandUi {
     DefaultsProvider& defaultsProvider_;
     std::unique_ptr<Calendar> calendar_;
     std::unique_ptr<ThreadStore> store_;
+    // After the store: it lets go of the store before the store goes.
+    std::unique_ptr<StoreUndo> undo_;
     std::unique_ptr<LaunchAtLogin> launchAtLogin_;
     std::unique_ptr<UpdateChecker> updates_;
     std::unique_ptr<ShortcutSettings> shortcuts_;

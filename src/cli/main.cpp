@@ -8,6 +8,7 @@
 #include "core/base/Uuid.h"
 #include "core/cli/CommandLine.h"
 #include "core/ipc/Protocol.h"
+#include "core/store/StoreUndo.h"
 #include "core/store/ThreadStore.h"
 #include "platform/linux/ExecutablePath.h"
 #include "platform/linux/SocketClient.h"
@@ -227,6 +228,11 @@ int runStoreCommand(const std::vector<std::string>& args) {
     CommandLineHost host{store, SystemClock::instance(), *calendar, nullptr, {}, {}, id, nullptr};
     if (input.content)
         host.input = &*input.content;
+    std::unique_ptr<StoreUndo> undo;
+    if (writes) {
+        undo = std::make_unique<StoreUndo>(store, StoreUndo::fileIn());
+        host.undo = undo.get();
+    }
     CommandLineResult result = runCommandLine(args, host);
     print(result);
     return result.exitCode;

@@ -132,6 +132,15 @@ SettingsWindow::~SettingsWindow() {
         delete sheet_;
 }
 
+void SettingsWindow::setUndoActions(const std::function<void()>& undo,
+                                    const std::function<void()>& redo) {
+    for (auto [keys, action] : {std::pair{QKeySequence(Qt::CTRL | Qt::Key_Z), undo},
+                                {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z), redo}}) {
+        auto* shortcut = new QShortcut(keys, this);
+        connect(shortcut, &QShortcut::activated, this, action);
+    }
+}
+
 void SettingsWindow::showAndRaise() {
     if (!shownOnce_) {
         shownOnce_ = true;

@@ -52,6 +52,9 @@ class SettingsWindow : public QWidget {
     void setRefusedShortcuts(const std::set<HotKeyAction>& refused);
     /// The keys the desktop assigned to the commands, where it assigns them.
     void setDesktopShortcuts(const std::map<HotKeyAction, QString>& triggers);
+    /// Ctrl+Z and Ctrl+Shift+Z run these where focus is not in a text field
+    /// (a field keeps the keys for its own text).
+    void setUndoActions(const std::function<void()>& undo, const std::function<void()>& redo);
 
   signals:
     /// The user closed the window (it is being hidden).

@@ -9,6 +9,7 @@ fail() {
   exit 1
 }
 export XDG_DATA_HOME=$work/data XDG_CONFIG_HOME=$work/config XDG_RUNTIME_DIR=$work/run
+export XDG_STATE_HOME=$work/state
 export TMPDIR=$work/tmp TZ=Europe/Berlin LANG=en_US.UTF-8
 mkdir -p "$XDG_RUNTIME_DIR" "$TMPDIR" && chmod 700 "$XDG_RUNTIME_DIR"
 store=$XDG_DATA_HOME/Cadro/threads.json

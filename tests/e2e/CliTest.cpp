@@ -77,6 +77,7 @@ class Cli {
             {"ASAN_OPTIONS", "verify_asan_link_order=0"},
             {"XDG_DATA_HOME", (home / "data").string()},
             {"XDG_CONFIG_HOME", (home / "config").string()},
+            {"XDG_STATE_HOME", (home / "state").string()},
             {"XDG_RUNTIME_DIR", (home / "run").string()},
             {"TZ", "Europe/Berlin"},
             {"LANG", "en_US.UTF-8"}};

@@ -202,6 +202,12 @@ def main():
     change("unparking", lambda: cadro("unpark", current), lambda t: not entry(t, "Parked (1)"))
     change("Launch at Login off", lambda: click("Launch at Login"),
            lambda t: login_state(t) == 0, layout=False)
+    # Undo names the latest change and takes it back; its entry keeps its id.
+    undo = f"Undo Unpark \"{current}\""
+    undo_id = entry(fresh(menu), undo)[0]
+    change("undo", lambda: click(undo), lambda t: entry(t, "Parked (1)"))
+    check(entry(fresh(menu), "Undo Finished \"Stretch\"")[0] == undo_id,
+          f"the undo entry changed its id: {fresh(menu)}")
 
     # Every call answers at once; bad ids and properties are refused.
     quit_id = entry(fresh(menu), "Quit Cadro")[0]

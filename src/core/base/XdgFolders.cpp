@@ -45,4 +45,8 @@ fs::path dataHome(const EnvironmentLookup& lookup) {
     return baseFolder(lookup, "XDG_DATA_HOME", fs::path(".local") / "share");
 }
 
+fs::path stateHome(const EnvironmentLookup& lookup) {
+    return baseFolder(lookup, "XDG_STATE_HOME", fs::path(".local") / "state");
+}
+
 }  // namespace cadro

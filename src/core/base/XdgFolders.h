@@ -22,5 +22,7 @@ std::filesystem::path homeDirectory(const EnvironmentLookup& lookup = processEnv
 std::filesystem::path configHome(const EnvironmentLookup& lookup = processEnvironment);
 /// $XDG_DATA_HOME, or ~/.local/share when the variable is unset, empty or relative.
 std::filesystem::path dataHome(const EnvironmentLookup& lookup = processEnvironment);
+/// $XDG_STATE_HOME, or ~/.local/state: what belongs to this machine alone.
+std::filesystem::path stateHome(const EnvironmentLookup& lookup = processEnvironment);
 
 }  // namespace cadro

@@ -45,6 +45,9 @@ void runNext(CommandRun& run, Arguments& args) {
         throw UsageError("--new-task and --step cannot be combined");
     if (!requireOpenDay(run))
         return;
+    std::optional<std::string> finishing;
+    if (const Todo* up = run.store().currentTodo(); up && !step)
+        finishing = up->title;
     bool done;
     if (step) {
         run.ui.answer = *step;
@@ -60,8 +63,33 @@ void runNext(CommandRun& run, Arguments& args) {
     } else {
         done = run.report(run.commands->cmdNext(), kNothingCurrent);
     }
-    if (done)
+    if (!done)
+        return;
+    if (finishing)
+        run.sayDone("Finished " + inQuotes(*finishing));
+    else
         run.say(currentLine(run.store()));
+}
+
+// `undo` and `redo`: the latest change taken back, or made again.
+void runUndoOrRedo(CommandRun& run, Arguments& args, bool redo) {
+    args.done();
+    std::optional<std::string> label;
+    if (run.host.undo)
+        label = redo ? run.host.undo->redo() : run.host.undo->undo();
+    if (!label) {
+        run.nothingToDo(redo ? "nothing to redo" : "nothing to undo");
+        return;
+    }
+    run.sayDone((redo ? "Redid " : "Undid ") + inQuotes(*label));
+}
+
+void runUndo(CommandRun& run, Arguments& args) {
+    runUndoOrRedo(run, args, false);
+}
+
+void runRedo(CommandRun& run, Arguments& args) {
+    runUndoOrRedo(run, args, true);
 }
 
 void runStep(CommandRun& run, Arguments& args) {

@@ -3,6 +3,7 @@
 #include "core/base/Calendar.h"
 #include "core/base/Clock.h"
 #include "core/settings/UIState.h"
+#include "core/store/StoreUndo.h"
 #include "core/store/ThreadStore.h"
 
 #include <functional>
@@ -58,6 +59,8 @@ struct CommandLineHost {
     /// The content of the file a command names (`import FILE`), read by the
     /// `cadro` command itself: the tray app never opens such a file.
     const std::string* input = nullptr;
+    /// Undo and redo of the store's changes; null where there are none.
+    StoreUndo* undo = nullptr;
 };
 
 /// The largest file `cadro import` takes.

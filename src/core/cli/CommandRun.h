@@ -119,6 +119,8 @@ void runAddThread(CommandRun& run, Arguments& args);
 void runAddTodo(CommandRun& run, Arguments& args);
 void runList(CommandRun& run, Arguments& args);
 void runTick(CommandRun& run, Arguments& args);
+void runUndo(CommandRun& run, Arguments& args);
+void runRedo(CommandRun& run, Arguments& args);
 void runBrainDump(CommandRun& run, Arguments& args);
 void runSet(CommandRun& run, Arguments& args);
 void runShow(CommandRun& run, Arguments& args);

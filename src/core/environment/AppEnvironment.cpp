@@ -28,6 +28,7 @@ AppEnvironment AppEnvironment::demo(bool seeded, DefaultsProvider& provider) {
     AppEnvironment environment;
     environment.seedsSampleData = seeded;
     environment.dataDirectory = sandbox / "data";
+    environment.stateDirectory = sandbox / "state";
     environment.defaults = provider.suite(kDemoDomain);
     if (!environment.defaults)
         environment.defaults = provider.standard();

@@ -22,6 +22,9 @@ struct AppEnvironment {
     bool seedsSampleData = false;
     /// Where the store keeps its file; nullopt means the store's own default.
     std::optional<std::filesystem::path> dataDirectory;
+    /// Where this machine's own files go (the undo history); nullopt means
+    /// the user's state folder.
+    std::optional<std::filesystem::path> stateDirectory;
     /// Used by the shortcut settings, the update checker and the settings window.
     std::shared_ptr<Defaults> defaults;
     /// Where the login item is written.

@@ -58,6 +58,8 @@ ActionResult Commands::run(MenuAction action, const std::string& representedObje
             return cmdSettings();
         case MenuAction::quit:
             return cmdQuit();
+        case MenuAction::undo:
+            return cmdUndo();
     }
     return ActionResult::refused("unknown action");
 }
@@ -256,6 +258,18 @@ ActionResult Commands::cmdSettings() {
 
 ActionResult Commands::cmdQuit() {
     interface_.quit();
+    return ActionResult::done();
+}
+
+ActionResult Commands::cmdUndo() {
+    if (!undo_ || !undo_->undo())
+        return ActionResult::nothingToDo("nothing to undo");
+    return ActionResult::done();
+}
+
+ActionResult Commands::cmdRedo() {
+    if (!undo_ || !undo_->redo())
+        return ActionResult::nothingToDo("nothing to redo");
     return ActionResult::done();
 }
 

@@ -7,6 +7,7 @@
 #include "core/menu/AlertContent.h"
 #include "core/menu/StatusMenu.h"
 #include "core/settings/UIState.h"
+#include "core/store/StoreUndo.h"
 #include "core/store/ThreadStore.h"
 #include "core/updates/UpdateChecker.h"
 
@@ -70,6 +71,10 @@ class Commands {
     ActionResult cmdCheckForUpdates();
     ActionResult cmdSettings();
     ActionResult cmdQuit();
+    /// Takes the latest change back; nothing to do when there is none.
+    ActionResult cmdUndo();
+    ActionResult cmdRedo();
+    void setUndo(StoreUndo* undo) { undo_ = undo; }
 
     /// After a Next: when the hygiene thread has come up in an open day, the
     /// settings window opens so the user can tidy up.
@@ -92,6 +97,7 @@ class Commands {
     CommandUi& interface_;
     UpdateChecker* updates_;
     const LaunchAtLogin* launchAtLogin_;
+    StoreUndo* undo_ = nullptr;
 };
 
 }  // namespace cadro

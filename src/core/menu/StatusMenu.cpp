@@ -53,6 +53,8 @@ std::string actionKey(MenuAction action) {
             return "settings";
         case MenuAction::quit:
             return "quit";
+        case MenuAction::undo:
+            return "undo";
     }
     return "action";
 }
@@ -114,6 +116,14 @@ void addRevivalSubmenu(std::vector<MenuItem>& menu, const StatusMenuInputs& in, 
 }
 
 void addFooter(std::vector<MenuItem>& menu, const StatusMenuInputs& in) {
+    if (in.undoLabel) {
+        // A long title would make the whole menu as wide as this item.
+        constexpr std::size_t kLabelCharacters = 40;
+        std::string label = prefixCharacters(*in.undoLabel, kLabelCharacters);
+        if (label.size() < in.undoLabel->size())
+            label = prefixCharacters(label, kLabelCharacters - 1) + "\xE2\x80\xA6";
+        menu.push_back(MenuItem::command("Undo " + label, MenuAction::undo));
+    }
     menu.push_back(MenuItem::separator());
     if (in.updates && in.updates->available()) {
         menu.push_back(

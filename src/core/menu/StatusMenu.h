@@ -36,6 +36,7 @@ enum class MenuAction {
     checkForUpdates,
     settings,
     quit,
+    undo,
 };
 
 /// One line of the status menu, as the toolkit should draw it.
@@ -77,6 +78,8 @@ struct StatusMenuInputs {
     const LaunchAtLogin* launchAtLogin = nullptr;
     const Calendar& calendar;
     Date now;
+    /// What undo would take back; no Undo item without it.
+    std::optional<std::string> undoLabel = std::nullopt;
 };
 
 /// The closed-day, to-do or thread menu for the state of the store. Pure: the

@@ -40,6 +40,7 @@ bool isDue(const Strand& strand, std::int64_t slot) {
 
 void ThreadStore::next() {
     ChangeScope scope(*this);
+    name(state_.currentTodoID ? titled("Finished", *state_.currentTodoID) : "Next");
     if (!state_.sessionOpen)
         return;
     wakeDueSnoozes(false);

@@ -8,12 +8,14 @@ namespace cadro {
 
 void ThreadStore::addThread(Strand strand) {
     ChangeScope scope(*this);
+    name("Add \"" + strand.title + "\"");
     joinRing(std::move(strand));
     afterJoiningRing();
 }
 
 void ThreadStore::update(const Uuid& id, std::string title, std::string step) {
     ChangeScope scope(*this);
+    name(titled("Edit", id));
     if (Strand* strand = editAnywhere(id)) {
         strand->title = std::move(title);
         strand->step = std::move(step);
@@ -23,6 +25,7 @@ void ThreadStore::update(const Uuid& id, std::string title, std::string step) {
 
 void ThreadStore::setNextSteps(const Uuid& id, std::vector<std::string> steps) {
     ChangeScope scope(*this);
+    name(titled("Edit", id));
     if (Strand* strand = editAnywhere(id))
         strand->nextSteps = std::move(steps);
     markUnsaved();
@@ -30,6 +33,7 @@ void ThreadStore::setNextSteps(const Uuid& id, std::vector<std::string> steps) {
 
 void ThreadStore::setPriority(const Uuid& id, std::optional<std::int64_t> priority) {
     ChangeScope scope(*this);
+    name(titled("Edit", id));
     if (priority)
         priority = std::max<std::int64_t>(*priority, 1);
     if (auto kind = kindOf(id)) {
@@ -44,6 +48,7 @@ void ThreadStore::setPriority(const Uuid& id, std::optional<std::int64_t> priori
 
 void ThreadStore::setColor(const Uuid& id, std::optional<std::string> colorHex) {
     ChangeScope scope(*this);
+    name(titled("Edit", id));
     if (Strand* strand = editAnywhere(id))
         strand->colorHex = std::move(colorHex);
     markUnsaved();
@@ -51,6 +56,7 @@ void ThreadStore::setColor(const Uuid& id, std::optional<std::string> colorHex) 
 
 void ThreadStore::remove(const Uuid& id) {
     ChangeScope scope(*this);
+    name(titled("Delete", id));
     if (auto existing = strand(id); existing && existing->isHygiene)
         return;
     for (auto kind : {ThreadKind::active, ThreadKind::parked, ThreadKind::snoozed}) {
@@ -62,6 +68,7 @@ void ThreadStore::remove(const Uuid& id) {
 
 void ThreadStore::setCurrentStep(std::string step) {
     ChangeScope scope(*this);
+    name(state_.currentID ? titled("Change step of", *state_.currentID) : "Change step");
     if (!state_.currentID)
         return;
     Strand* strand = editIn(ThreadKind::active, *state_.currentID);
@@ -73,6 +80,7 @@ void ThreadStore::setCurrentStep(std::string step) {
 
 bool ThreadStore::advanceCurrentStep() {
     ChangeScope scope(*this);
+    name("Next");
     if (!state_.currentID)
         return false;
     const Strand* found = findIn(ThreadKind::active, *state_.currentID);
@@ -87,6 +95,7 @@ bool ThreadStore::advanceCurrentStep() {
 
 void ThreadStore::moveActive(const std::vector<std::size_t>& offsets, std::size_t destination) {
     ChangeScope scope(*this);
+    name("Reorder");
     auto& ring = list(ThreadKind::active);
     destination = std::min(destination, ring.size());
     std::vector<bool> moving(ring.size(), false);

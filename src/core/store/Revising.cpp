@@ -8,6 +8,7 @@ namespace cadro {
 
 void ThreadStore::reviseThread(const Uuid& id, const ThreadRevision& revision) {
     ChangeScope scope(*this);
+    name(titled("Edit", id));
     const auto existing = strand(id);
     if (!existing)
         return;
@@ -22,6 +23,7 @@ void ThreadStore::reviseThread(const Uuid& id, const ThreadRevision& revision) {
 
 void ThreadStore::reviseTodo(const Uuid& id, const TodoRevision& revision) {
     ChangeScope scope(*this);
+    name(titled("Edit", id));
     if (!findTodo(id))
         return;
     if (revision.title)
@@ -34,6 +36,7 @@ void ThreadStore::reviseTodo(const Uuid& id, const TodoRevision& revision) {
 
 void ThreadStore::finishTodo(const Uuid& id) {
     ChangeScope scope(*this);
+    name(titled("Finished", id));
     if (state_.currentTodoID == id) {
         completeCurrentTodo();
         return;
@@ -58,6 +61,7 @@ void ThreadStore::finishTodo(const Uuid& id) {
 
 void ThreadStore::wakeTodo(const Uuid& id) {
     ChangeScope scope(*this);
+    name(titled("Wake", id));
     if (const Todo* todo = findTodo(id); todo && todo->snoozedUntil)
         editTodo(id)->snoozedUntil.reset();
     markUnsaved();
@@ -65,6 +69,7 @@ void ThreadStore::wakeTodo(const Uuid& id) {
 
 void ThreadStore::importRecords(const PersistedState& other) {
     ChangeScope scope(*this);
+    name("Import");
     std::set<Uuid> taken;
     for (auto kind : {ThreadKind::active, ThreadKind::parked, ThreadKind::snoozed}) {
         for (const auto& thread : threads(kind))

@@ -6,6 +6,7 @@ namespace cadro {
 
 void ThreadStore::startDay() {
     ChangeScope scope(*this);
+    name("Start Day");
     setSessionOpen(true);
     setCurrentTodoID(std::nullopt);
     setInterruptedTodoID(std::nullopt);
@@ -25,6 +26,7 @@ void ThreadStore::startDay() {
 
 void ThreadStore::endDay() {
     ChangeScope scope(*this);
+    name("End Day");
     setSessionOpen(false);
     setCurrentID(std::nullopt);
     setCurrentTodoID(std::nullopt);

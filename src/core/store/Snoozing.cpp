@@ -28,6 +28,7 @@ void ThreadStore::parkCurrent() {
 
 void ThreadStore::park(const Uuid& id) {
     ChangeScope scope(*this);
+    name(titled("Park", id));
     auto strand = take(ThreadKind::active, id);
     if (!strand)
         return;
@@ -37,6 +38,7 @@ void ThreadStore::park(const Uuid& id) {
 
 void ThreadStore::unpark(const Uuid& id) {
     ChangeScope scope(*this);
+    name(titled("Unpark", id));
     auto strand = take(ThreadKind::parked, id);
     if (!strand)
         return;
@@ -47,6 +49,7 @@ void ThreadStore::unpark(const Uuid& id) {
 
 void ThreadStore::snooze(const Uuid& id, Date until) {
     ChangeScope scope(*this);
+    name(titled("Snooze", id));
     auto strand = take(ThreadKind::active, id);
     if (!strand)
         return;
@@ -57,6 +60,7 @@ void ThreadStore::snooze(const Uuid& id, Date until) {
 
 void ThreadStore::wake(const Uuid& id) {
     ChangeScope scope(*this);
+    name(titled("Wake", id));
     auto strand = take(ThreadKind::snoozed, id);
     if (!strand)
         return;

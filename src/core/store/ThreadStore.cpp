@@ -32,6 +32,8 @@ ThreadStore::ChangeScope::~ChangeScope() {
     if (store_.unsaved_)
         store_.commit();
     --store_.scopeDepth_;
+    if (auto naming = std::exchange(store_.naming_, std::nullopt); naming && store_.recorder_)
+        store_.recorder_(naming->first, naming->second, store_.state_);
     // Announce in declaration order; observers may start new operations.
     while (unsigned mask = std::exchange(store_.changedMask_, 0)) {
         for (unsigned bit = 0; mask >> bit; ++bit) {
@@ -216,9 +218,14 @@ ThreadStore::DiskChange ThreadStore::takeOutsideChange() {
     try {
         PersistedState loaded = decodeSettled(bytes);
         rememberDiskState(std::move(bytes));
+        std::optional<PersistedState> before;
+        if (recorder_)
+            before = state_;
         adopt(std::move(loaded));
         ensureHygiene();
         unsaved_ = false;  // repairs of the new version go out with the next change
+        if (before)
+            recorder_("outside change", *before, state_);
         return DiskChange::reloaded;
     } catch (const json::DecodeError& error) {
         loadProblem_ =
@@ -457,10 +464,49 @@ std::optional<ThreadKind> ThreadStore::kindOf(const Uuid& id) const {
     return std::nullopt;
 }
 
+// --- Undo ---------------------------------------------------------------------
+
+void ThreadStore::name(std::string label) {
+    if (recorder_ && !naming_ && scopeDepth_ > 0)
+        naming_.emplace(std::move(label), state_);
+}
+
+std::string ThreadStore::titled(const char* verb, const Uuid& id) const {
+    const Todo* todo = findTodo(id);
+    std::optional<Strand> thread = todo ? std::nullopt : strand(id);
+    const std::string title = todo ? todo->title : thread ? thread->title : std::string();
+    return title.empty() ? std::string(verb) : std::string(verb) + " \"" + title + "\"";
+}
+
+void ThreadStore::named(std::string label, const std::function<void()>& change) {
+    ChangeScope scope(*this);
+    name(std::move(label));
+    change();
+}
+
+void ThreadStore::restore(const std::function<void(PersistedState&)>& edit) {
+    ChangeScope scope(*this);
+    edit(state_);
+    for (unsigned bit = 0; bit <= static_cast<unsigned>(StoreProperty::sessionOpen); ++bit)
+        changed(static_cast<StoreProperty>(bit));
+    if (state_.currentTodoID && !findTodo(*state_.currentTodoID))
+        state_.currentTodoID.reset();
+    if (state_.interruptedTodoID && !findTodo(*state_.interruptedTodoID))
+        state_.interruptedTodoID.reset();
+    std::erase_if(state_.pendingScheduledTodoIDs, [this](const Uuid& id) { return !findTodo(id); });
+    ensureHygiene();
+    if (state_.sessionOpen &&
+        (!state_.currentID || !findIn(ThreadKind::active, *state_.currentID))) {
+        pickCurrent();
+    }
+    markUnsaved();
+}
+
 // --- Preferences --------------------------------------------------------------
 
 void ThreadStore::setDefaultSnoozeMinutes(std::int64_t minutes) {
     ChangeScope scope(*this);
+    name("Change default snooze");
     state_.defaultSnoozeMinutes = std::max<std::int64_t>(minutes, 1);
     changed(StoreProperty::defaultSnoozeMinutes);
     markUnsaved();
@@ -468,6 +514,7 @@ void ThreadStore::setDefaultSnoozeMinutes(std::int64_t minutes) {
 
 void ThreadStore::setTodoChancePercent(std::int64_t percent) {
     ChangeScope scope(*this);
+    name("Change to-do chance");
     state_.todoChancePercent = std::clamp<std::int64_t>(percent, 0, 100);
     changed(StoreProperty::todoChancePercent);
     markUnsaved();

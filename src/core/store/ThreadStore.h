@@ -277,9 +277,29 @@ class ThreadStore {
     /// outside edit is never overwritten by older state.
     DiskChange reloadIfChangedOnDisk();
 
+    // --- Undo ---------------------------------------------------------------------
+    /// Told, once its transaction is written, about each change the user made
+    /// (every operation below names its own; housekeeping such as waking due
+    /// snoozes is not named) and about outside changes to the file: its name
+    /// and the state before and after it.
+    using ChangeRecorder = std::function<void(
+        const std::string& label, const PersistedState& before, const PersistedState& after)>;
+    void setChangeRecorder(ChangeRecorder recorder) { recorder_ = std::move(recorder); }
+    /// Runs `change` as one transaction named `label`.
+    void named(std::string label, const std::function<void()>& change);
+    /// Lets `edit` change the records and the cycle directly, as one
+    /// transaction that is not named (undo and redo): ids left naming nothing
+    /// are cleared and, in an open day, a thread is made current.
+    void restore(const std::function<void(PersistedState&)>& edit);
+
   private:
     class ChangeScope;
     friend class ChangeScope;
+
+    // Names the open transaction, unless an outer operation named it first.
+    void name(std::string label);
+    // "Park \"Title\"": the verb and the title of the thread or to-do `id`.
+    std::string titled(const char* verb, const Uuid& id) const;
 
     void load();
     PersistedState decodeSettled(std::string& bytes) const;
@@ -364,6 +384,10 @@ class ThreadStore {
     std::string diskBytes_;
     // What the opening of the current operation found on disk.
     DiskChange lastDiskChange_ = DiskChange::none;
+
+    ChangeRecorder recorder_;
+    // The open transaction's name and the state it started from.
+    std::optional<std::pair<std::string, PersistedState>> naming_;
 
     Observable<StoreProperty> changes_;
     unsigned changedMask_ = 0;

@@ -104,6 +104,7 @@ void ThreadStore::snoozeCurrent(Date until) {
 
 void ThreadStore::snoozeTodo(const Uuid& id, Date until) {
     ChangeScope scope(*this);
+    name(titled("Snooze", id));
     Todo* todo = editTodo(id);
     if (!todo)
         return;
@@ -142,6 +143,7 @@ std::optional<Uuid> ThreadStore::addTodo(std::string_view title,
     std::string trimmed = trimWhitespaceAndNewlines(title);
     if (trimmed.empty())
         return std::nullopt;
+    name("Add \"" + trimmed + "\"");
     Todo todo;
     todo.id = Uuid::random();
     todo.title = std::move(trimmed);
@@ -156,6 +158,7 @@ std::optional<Uuid> ThreadStore::addTodo(std::string_view title,
 
 void ThreadStore::updateTodo(const Uuid& id, std::string title) {
     ChangeScope scope(*this);
+    name(titled("Edit", id));
     Todo* todo = editTodo(id);
     if (!todo)
         return;
@@ -165,6 +168,7 @@ void ThreadStore::updateTodo(const Uuid& id, std::string title) {
 
 void ThreadStore::setTodoMinutes(const Uuid& id, std::optional<std::int64_t> minutes) {
     ChangeScope scope(*this);
+    name(titled("Edit", id));
     Todo* todo = editTodo(id);
     if (!todo)
         return;
@@ -174,6 +178,7 @@ void ThreadStore::setTodoMinutes(const Uuid& id, std::optional<std::int64_t> min
 
 void ThreadStore::setTodoSchedule(const Uuid& id, std::optional<TodoSchedule> schedule) {
     ChangeScope scope(*this);
+    name(titled("Edit", id));
     Todo* todo = editTodo(id);
     if (!todo)
         return;
@@ -185,6 +190,7 @@ void ThreadStore::setTodoSchedule(const Uuid& id, std::optional<TodoSchedule> sc
 
 void ThreadStore::removeTodo(const Uuid& id) {
     ChangeScope scope(*this);
+    name(titled("Delete", id));
     const Todo* todo = findTodo(id);
     const bool wasScheduled = todo && todo->schedule;
     if (todo)

@@ -202,6 +202,21 @@ TEST(StatusMenu, EachStateOffersItsCommands) {
     EXPECT_EQ(actionsOf(h.menu()), with({A::next, A::openBrainDump, A::endDay}));  // Done
 }
 
+TEST(StatusMenu, UndoNamesTheChangeAfterTheDaysCommandsOnlyWhenThereIsOne) {
+    OnThread h;
+    auto menu = [&](std::string label) {
+        return buildStatusMenu(
+            {h.store(), h.shortcuts, nullptr, nullptr, *h.calendar, h.clock.now(), label});
+    };
+    const auto withUndo = menu("Finished \"Buy milk\"");
+    EXPECT_EQ(actionsOf(withUndo)[9], A::undo);  // right after End Day
+    EXPECT_EQ(find(withUndo, A::undo).title, "Undo Finished \"Buy milk\"");
+    EXPECT_EQ(find(withUndo, A::undo).key, "undo");
+    EXPECT_EQ(find(menu(std::string(60, 'x')), A::undo).title,
+              "Undo " + std::string(39, 'x') + "\xE2\x80\xA6");
+    EXPECT_THROW(find(h.menu(), A::undo), std::runtime_error);
+}
+
 TEST(StatusMenu, HeaderDescribesTheCurrentThread) {
     TrayHarness h;
     h->startDay();
