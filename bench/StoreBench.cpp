@@ -119,6 +119,18 @@ void BM_Encode(benchmark::State& state) {
 }
 BENCHMARK(BM_Encode)->Arg(50)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
+// The file's bytes to records, without the rest of opening a store.
+void BM_Decode(benchmark::State& state) {
+    BenchFolder folder;
+    StoreDependencies deps;
+    deps.durability = Durability::Unsynced;
+    auto store = openStore(folder.path(), static_cast<int>(state.range(0)), 50, deps);
+    const std::string bytes = encodeStoreFile(store->persistedState());
+    for (auto _ : state)
+        benchmark::DoNotOptimize(decodeStoreFile(bytes, Date{}));
+}
+BENCHMARK(BM_Decode)->Arg(50)->Arg(10000)->Unit(benchmark::kMicrosecond);
+
 }  // namespace
 }  // namespace cadro
 

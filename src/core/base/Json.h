@@ -1,13 +1,13 @@
 #pragma once
 
 #include "core/base/Date.h"
+#include "core/base/DecodeError.h"
 #include "core/base/Uuid.h"
 
 #include <nlohmann/json.hpp>
 
 #include <cstdint>
 #include <optional>
-#include <stdexcept>
 #include <string>
 #include <string_view>
 
@@ -16,13 +16,6 @@ namespace cadro::json {
 using Value = nlohmann::json;
 /// Output keeps keys in the order they were added.
 using OrderedValue = nlohmann::ordered_json;
-
-/// A document that does not have the expected shape. The message names the
-/// place, for example "todos[2].schedule.times[0]: \"hour\" is missing".
-class DecodeError : public std::runtime_error {
-  public:
-    using std::runtime_error::runtime_error;
-};
 
 /// Strict, typed access to one JSON object while decoding. Every accessor
 /// throws DecodeError for a missing required key or a value of the wrong type;

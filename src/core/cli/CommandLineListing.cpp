@@ -1,6 +1,6 @@
 #include "core/cli/CommandLineListing.h"
 
-#include "core/base/Json.h"
+#include "core/base/JsonWriter.h"
 #include "core/base/Utf8.h"
 #include "core/schedule/ScheduleLabels.h"
 #include "core/status/StatusTitle.h"
@@ -15,8 +15,6 @@
 
 namespace cadro {
 namespace {
-
-using json::OrderedValue;
 
 const char* className(StatusContent::State state) {
     switch (state) {
@@ -33,43 +31,66 @@ const char* className(StatusContent::State state) {
 }
 
 template <typename T>
-OrderedValue orNull(const std::optional<T>& value) {
-    return value ? OrderedValue(*value) : OrderedValue(nullptr);
+void valueOrNull(json::Writer& out, const std::optional<T>& value) {
+    if (value)
+        out.value(*value);
+    else
+        out.null();
 }
 
-OrderedValue threadJson(const Strand& thread) {
-    OrderedValue out = OrderedValue::object();
-    out["id"] = thread.id.toString();
-    out["title"] = thread.title;
-    out["step"] = thread.step;
-    out["nextSteps"] = thread.nextSteps;
-    out["color"] = orNull(thread.colorHex);
-    out["priority"] = orNull(thread.priority);
-    out["isHygiene"] = thread.isHygiene;
-    return out;
+void timestampOrNull(json::Writer& out, const std::optional<Date>& date, const Calendar& calendar) {
+    if (date)
+        out.value(cli::localTimestamp(*date, calendar));
+    else
+        out.null();
 }
 
-OrderedValue timestampOrNull(const std::optional<Date>& date, const Calendar& calendar) {
-    return date ? OrderedValue(cli::localTimestamp(*date, calendar)) : OrderedValue(nullptr);
+// Leaves the object open for keys of the caller's.
+void writeThread(json::Writer& out, const Strand& thread) {
+    out.beginObject();
+    out.key("id");
+    out.value(thread.id.toString());
+    out.key("title");
+    out.value(thread.title);
+    out.key("step");
+    out.value(thread.step);
+    out.key("nextSteps");
+    out.beginArray();
+    for (const auto& step : thread.nextSteps)
+        out.value(step);
+    out.endArray();
+    out.key("color");
+    valueOrNull(out, thread.colorHex);
+    out.key("priority");
+    valueOrNull(out, thread.priority);
+    out.key("isHygiene");
+    out.value(thread.isHygiene);
 }
 
-// The schedule as the store keeps it, with its label and next time added.
-OrderedValue scheduleJson(const TodoSchedule& schedule, const Calendar& calendar, Date now) {
-    OrderedValue out = json::encode(schedule);
-    out["label"] = shortLabel(schedule, calendar);
-    out["next"] = timestampOrNull(schedule.nextOccurrence(now, calendar), calendar);
-    return out;
-}
-
-OrderedValue todoJson(const Todo& todo, const Calendar& calendar, Date now) {
-    OrderedValue out = OrderedValue::object();
-    out["id"] = todo.id.toString();
-    out["title"] = todo.title;
-    out["estimatedMinutes"] = orNull(todo.estimatedMinutes);
-    out["schedule"] =
-        todo.schedule ? scheduleJson(*todo.schedule, calendar, now) : OrderedValue(nullptr);
-    out["snoozedUntil"] = timestampOrNull(todo.snoozedUntil, calendar);
-    return out;
+void writeTodo(json::Writer& out, const Todo& todo, const Calendar& calendar, Date now) {
+    out.beginObject();
+    out.key("id");
+    out.value(todo.id.toString());
+    out.key("title");
+    out.value(todo.title);
+    out.key("estimatedMinutes");
+    valueOrNull(out, todo.estimatedMinutes);
+    out.key("schedule");
+    if (todo.schedule) {
+        // The schedule as the store keeps it, with its label and next time added.
+        out.beginObject();
+        writeScheduleFields(out, *todo.schedule);
+        out.key("label");
+        out.value(shortLabel(*todo.schedule, calendar));
+        out.key("next");
+        timestampOrNull(out, todo.schedule->nextOccurrence(now, calendar), calendar);
+        out.endObject();
+    } else {
+        out.null();
+    }
+    out.key("snoozedUntil");
+    timestampOrNull(out, todo.snoozedUntil, calendar);
+    out.endObject();
 }
 
 std::string tooltip(const ThreadStore& store, const StatusContent& content) {
@@ -136,16 +157,31 @@ void listThreads(std::string& out, const char* heading, const std::vector<Strand
 
 std::string statusJson(const ThreadStore& store, const Calendar& calendar, Date now) {
     StatusContent content = statusContent(store);
-    OrderedValue out = OrderedValue::object();
-    out["text"] = cli::statusText(store);
-    out["tooltip"] = tooltip(store, content);
-    out["class"] = className(content.state);
-    out["sessionOpen"] = store.sessionOpen();
-    const Strand* thread = store.sessionOpen() ? store.current() : nullptr;
-    out["thread"] = thread ? threadJson(*thread) : OrderedValue(nullptr);
-    const Todo* todo = store.sessionOpen() ? store.currentTodo() : nullptr;
-    out["todo"] = todo ? todoJson(*todo, calendar, now) : OrderedValue(nullptr);
-    return out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    std::string text;
+    json::Writer out(text);
+    out.beginObject();
+    out.key("text");
+    out.value(cli::statusText(store));
+    out.key("tooltip");
+    out.value(tooltip(store, content));
+    out.key("class");
+    out.value(className(content.state));
+    out.key("sessionOpen");
+    out.value(store.sessionOpen());
+    out.key("thread");
+    if (const Strand* thread = store.sessionOpen() ? store.current() : nullptr) {
+        writeThread(out, *thread);
+        out.endObject();
+    } else {
+        out.null();
+    }
+    out.key("todo");
+    if (const Todo* todo = store.sessionOpen() ? store.currentTodo() : nullptr)
+        writeTodo(out, *todo, calendar, now);
+    else
+        out.null();
+    out.endObject();
+    return text;
 }
 
 namespace cli {
@@ -264,33 +300,43 @@ std::string listTitles(const ThreadStore& store, const ListFilter& filter) {
 
 std::string listJson(const ThreadStore& store, const Calendar& calendar, Date now,
                      const ListFilter& filter) {
-    OrderedValue out = OrderedValue::object();
-    out["sessionOpen"] = store.sessionOpen();
-    out["currentID"] =
-        store.currentID() ? OrderedValue(store.currentID()->toString()) : OrderedValue(nullptr);
-    out["currentTodoID"] = store.currentTodoID() ? OrderedValue(store.currentTodoID()->toString())
-                                                 : OrderedValue(nullptr);
+    std::string text;
+    json::Writer out(text);
+    out.beginObject();
+    out.key("sessionOpen");
+    out.value(store.sessionOpen());
+    out.key("currentID");
+    valueOrNull(out,
+                store.currentID() ? std::optional(store.currentID()->toString()) : std::nullopt);
+    out.key("currentTodoID");
+    valueOrNull(out, store.currentTodoID() ? std::optional(store.currentTodoID()->toString())
+                                           : std::nullopt);
     for (auto [kind, key] : {std::pair{ThreadKind::active, "active"},
                              {ThreadKind::parked, "parked"},
                              {ThreadKind::snoozed, "snoozed"}}) {
-        OrderedValue list = OrderedValue::array();
+        out.key(key);
+        out.beginArray();
         for (const auto& thread : store.threads(kind)) {
             if (!filter.threads || !filter.matches(thread.title, thread.step))
                 continue;
-            OrderedValue item = threadJson(thread);
-            if (thread.snoozedUntil)
-                item["snoozedUntil"] = localTimestamp(*thread.snoozedUntil, calendar);
-            list.push_back(std::move(item));
+            writeThread(out, thread);
+            if (thread.snoozedUntil) {
+                out.key("snoozedUntil");
+                out.value(localTimestamp(*thread.snoozedUntil, calendar));
+            }
+            out.endObject();
         }
-        out[key] = std::move(list);
+        out.endArray();
     }
-    OrderedValue todos = OrderedValue::array();
+    out.key("todos");
+    out.beginArray();
     for (const auto& todo : store.todos()) {
         if (filter.todos && filter.matches(todo.title))
-            todos.push_back(todoJson(todo, calendar, now));
+            writeTodo(out, todo, calendar, now);
     }
-    out["todos"] = std::move(todos);
-    return out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
+    out.endArray();
+    out.endObject();
+    return text;
 }
 
 }  // namespace cli

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "core/base/Date.h"
-#include "core/base/Json.h"
 
 #include <compare>
 #include <cstdint>
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cadro {
@@ -60,9 +60,5 @@ struct TodoSchedule {
     friend bool operator==(const TodoSchedule&, const TodoSchedule&) = default;
 };
 
-namespace json {
-OrderedValue encode(const TodoSchedule& schedule);
-TodoSchedule decodeSchedule(const Value& value, const std::string& path);
-}  // namespace json
 
 }  // namespace cadro

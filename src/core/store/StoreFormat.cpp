@@ -1,134 +1,185 @@
 #include "core/store/StoreFormat.h"
 
+#include "core/base/Json.h"
+#include "core/base/JsonFields.h"
+
 namespace cadro {
-namespace {
 
-using json::ObjectReader;
-using json::OrderedValue;
-using json::Value;
-
-template <typename Record>
-OrderedValue encodeList(const std::vector<Record>& records) {
-    OrderedValue list = OrderedValue::array();
-    for (const auto& record : records)
-        list.push_back(json::encode(record));
-    return list;
+// Beside RepeatUnit, where the tables' writer finds it.
+void writeValue(json::Writer& out, RepeatUnit unit) {
+    out.value(toString(unit));
 }
 
-template <typename Decode>
-auto decodeList(const Value& list, const std::string& path, Decode decode) {
-    std::vector<decltype(decode(list, path))> out;
-    out.reserve(list.size());
-    for (std::size_t i = 0; i < list.size(); ++i) {
-        out.push_back(decode(list[i], path + "[" + std::to_string(i) + "]"));
+namespace json {
+
+template <>
+struct ReadingOf<RepeatUnit> {
+    static const Reading& get() {
+        static const Reading reading = scalarReading(
+            "must be text", "must hold text", [](void* target, Scalar& value) -> const char* {
+                auto unit = value.kind == Scalar::Kind::text ? repeatUnitFromString(value.text)
+                                                             : std::nullopt;
+                if (!unit)
+                    return "must be \"day\", \"week\" or \"month\"";
+                *static_cast<RepeatUnit*>(target) = *unit;
+                return nullptr;
+            });
+        return reading;
     }
-    return out;
+};
+
+// An exit status of a remembered answer.
+const Reading& exitStatus() {
+    static const Reading reading = scalarReading(
+        "must be an exit status", "must hold exit statuses",
+        [](void* target, Scalar& value) -> const char* {
+            if (value.kind != Scalar::Kind::integer || value.integer < 0 || value.integer > 255)
+                return "must be an exit status";
+            *static_cast<int*>(target) = static_cast<int>(value.integer);
+            return nullptr;
+        });
+    return reading;
 }
 
-// Only a memory of answers: an entry that does not read is dropped rather
-// than costing the user the whole file.
-std::vector<RememberedReply> decodeRequests(const Value& document) {
-    std::vector<RememberedReply> out;
-    auto found = document.find("requests");
-    if (found == document.end() || !found->is_array())
-        return out;
-    for (const auto& entry : *found) {
-        if (!entry.is_object())
-            continue;
-        auto id = entry.find("id");
-        auto exit = entry.find("exit");
-        auto text = entry.find("out");
-        auto err = entry.find("err");
-        if (id == entry.end() || !id->is_string() || exit == entry.end() ||
-            !exit->is_number_integer() || *exit < 0 || *exit > 255 || text == entry.end() ||
-            !text->is_string() || err == entry.end() || !err->is_string())
-            continue;
-        out.push_back({id->get<std::string>(), exit->get<int>(), text->get<std::string>(),
-                       err->get<std::string>()});
+// Each table lists a record's keys in the order they are written.
+
+template <>
+struct Schema<Strand> {
+    static std::span<const Field> fields() {
+        static const Field table[] = {
+            field<&Strand::id>("id", required),
+            field<&Strand::title>("title", required),
+            field<&Strand::step>("step"),
+            field<&Strand::nextSteps>("nextSteps"),
+            field<&Strand::colorHex>("colorHex"),
+            field<&Strand::priority>("priority"),
+            field<&Strand::focusTarget>("focusTarget"),
+            field<&Strand::createdAt>("createdAt"),
+            field<&Strand::lastSlot>("lastSlot"),
+            field<&Strand::snoozedUntil>("snoozedUntil"),
+            field<&Strand::isHygiene>("isHygiene"),
+        };
+        return table;
     }
-    return out;
-}
+    static void start(Strand& strand, const Decoder& decoder) {
+        strand.createdAt = decoder.defaultDate();
+    }
+};
 
-}  // namespace
+template <>
+struct Schema<TimeOfDay> {
+    static std::span<const Field> fields() {
+        static const Field table[] = {
+            field<&TimeOfDay::hour>("hour", required),
+            field<&TimeOfDay::minute>("minute", required),
+        };
+        return table;
+    }
+};
+
+template <>
+struct Schema<RepeatRule> {
+    static std::span<const Field> fields() {
+        static const Field table[] = {
+            field<&RepeatRule::interval>("interval", required),
+            field<&RepeatRule::unit>("unit", required),
+            field<&RepeatRule::weekdays>("weekdays", required),
+            field<&RepeatRule::dayOfMonth>("dayOfMonth"),
+        };
+        return table;
+    }
+};
+
+template <>
+struct Schema<TodoSchedule> {
+    static std::span<const Field> fields() {
+        static const Field table[] = {
+            field<&TodoSchedule::startDate>("startDate", required),
+            field<&TodoSchedule::times>("times", required),
+            field<&TodoSchedule::repeatRule>("repeatRule"),
+        };
+        return table;
+    }
+};
+
+template <>
+struct Schema<Todo> {
+    static std::span<const Field> fields() {
+        static const Field table[] = {
+            field<&Todo::id>("id", required),
+            field<&Todo::title>("title", required),
+            field<&Todo::estimatedMinutes>("estimatedMinutes"),
+            field<&Todo::snoozedUntil>("snoozedUntil"),
+            field<&Todo::createdAt>("createdAt"),
+            field<&Todo::schedule>("schedule"),
+            field<&Todo::lastFiredAt>("lastFiredAt"),
+        };
+        return table;
+    }
+    static void start(Todo& todo, const Decoder& decoder) {
+        todo.createdAt = decoder.defaultDate();
+    }
+};
+
+template <>
+struct Schema<RememberedReply> {
+    static std::span<const Field> fields() {
+        static const Field table[] = {
+            field<&RememberedReply::id>("id", required),
+            field<&RememberedReply::exitCode>("exit", required, &exitStatus()),
+            field<&RememberedReply::out>("out", required),
+            field<&RememberedReply::err>("err", required),
+        };
+        return table;
+    }
+};
+
+template <>
+struct Schema<PersistedState> {
+    static std::span<const Field> fields() {
+        static const Field table[] = {
+            field<&PersistedState::active>("active", required),
+            field<&PersistedState::parked>("parked", required),
+            field<&PersistedState::snoozed>("snoozed"),
+            field<&PersistedState::todos>("todos"),
+            field<&PersistedState::slot>("slot"),
+            field<&PersistedState::currentID>("currentID"),
+            field<&PersistedState::currentTodoID>("currentTodoID"),
+            field<&PersistedState::interruptedTodoID>("interruptedTodoID"),
+            field<&PersistedState::defaultSnoozeMinutes>("defaultSnoozeMinutes"),
+            field<&PersistedState::todoChancePercent>("todoChancePercent"),
+            field<&PersistedState::brainDump>("brainDump"),
+            field<&PersistedState::brainDumpFilePath>("brainDumpFilePath"),
+            field<&PersistedState::sessionOpen>("sessionOpen"),
+            field<&PersistedState::pendingScheduledTodoIDs>("pendingScheduledTodoIDs",
+                                                            leftOutWhenEmpty),
+            // Only a memory of answers: an entry that does not read is
+            // dropped rather than costing the user the whole file.
+            field<&PersistedState::requests>("requests", leftOutWhenEmpty | forgiving),
+        };
+        return table;
+    }
+};
+
+}  // namespace json
 
 std::string encodeStoreFile(const PersistedState& state) {
-    OrderedValue out = OrderedValue::object();
-    out["active"] = encodeList(state.active);
-    out["parked"] = encodeList(state.parked);
-    out["snoozed"] = encodeList(state.snoozed);
-    out["todos"] = encodeList(state.todos);
-    out["slot"] = state.slot;
-    if (state.currentID)
-        out["currentID"] = state.currentID->toString();
-    if (state.currentTodoID)
-        out["currentTodoID"] = state.currentTodoID->toString();
-    if (state.interruptedTodoID)
-        out["interruptedTodoID"] = state.interruptedTodoID->toString();
-    out["defaultSnoozeMinutes"] = state.defaultSnoozeMinutes;
-    out["todoChancePercent"] = state.todoChancePercent;
-    out["brainDump"] = state.brainDump;
-    if (state.brainDumpFilePath)
-        out["brainDumpFilePath"] = *state.brainDumpFilePath;
-    out["sessionOpen"] = state.sessionOpen;
-    if (!state.pendingScheduledTodoIDs.empty()) {
-        OrderedValue pending = OrderedValue::array();
-        for (const auto& id : state.pendingScheduledTodoIDs)
-            pending.push_back(id.toString());
-        out["pendingScheduledTodoIDs"] = std::move(pending);
-    }
-    if (!state.requests.empty()) {
-        OrderedValue requests = OrderedValue::array();
-        for (const auto& reply : state.requests) {
-            requests.push_back({{"id", reply.id},
-                                {"exit", reply.exitCode},
-                                {"out", reply.out},
-                                {"err", reply.err}});
-        }
-        out["requests"] = std::move(requests);
-    }
-    return json::encodeCompact(out);
+    std::string out;
+    out.reserve(256 + 256 * (state.active.size() + state.parked.size() + state.snoozed.size() +
+                             state.todos.size()));
+    json::Writer writer(out, true);
+    json::writeValue(writer, state);
+    return out;
 }
 
 PersistedState decodeStoreFile(std::string_view bytes, Date readAt) {
-    Value document = json::parse(bytes);
-    ObjectReader in(document, "");
-    auto strand = [&](const Value& v, const std::string& path) {
-        return json::decodeStrand(v, path, readAt);
-    };
-    auto todo = [&](const Value& v, const std::string& path) {
-        return json::decodeTodo(v, path, readAt);
-    };
-
     PersistedState state;
-    state.active = decodeList(in.array("active"), "active", strand);
-    state.parked = decodeList(in.array("parked"), "parked", strand);
-    if (const Value* snoozed = in.optionalArray("snoozed")) {
-        state.snoozed = decodeList(*snoozed, "snoozed", strand);
-    }
-    if (const Value* todos = in.optionalArray("todos")) {
-        state.todos = decodeList(*todos, "todos", todo);
-    }
-    state.slot = in.optionalInteger("slot").value_or(0);
-    state.currentID = in.optionalUuid("currentID");
-    state.currentTodoID = in.optionalUuid("currentTodoID");
-    state.interruptedTodoID = in.optionalUuid("interruptedTodoID");
-    state.defaultSnoozeMinutes = in.optionalInteger("defaultSnoozeMinutes").value_or(60);
-    state.todoChancePercent = in.optionalInteger("todoChancePercent").value_or(5);
-    state.brainDump = in.optionalString("brainDump").value_or("");
-    state.brainDumpFilePath = in.optionalString("brainDumpFilePath");
-    state.sessionOpen = in.optionalBoolean("sessionOpen").value_or(true);
-    if (const Value* pending = in.optionalArray("pendingScheduledTodoIDs")) {
-        auto uuid = [](const Value& v, const std::string& path) {
-            auto id = v.is_string() ? Uuid::parse(v.get<std::string>()) : std::nullopt;
-            if (!id)
-                throw json::DecodeError(path + " is not an id");
-            return *id;
-        };
-        for (const auto& id : decodeList(*pending, "pendingScheduledTodoIDs", uuid))
-            state.pendingScheduledTodoIDs.insert(id);
-    }
-    state.requests = decodeRequests(document);
+    json::decode(bytes, state, readAt);
     return state;
+}
+
+void writeScheduleFields(json::Writer& out, const TodoSchedule& schedule) {
+    json::writeFields(out, schedule);
 }
 
 }  // namespace cadro

@@ -1,6 +1,8 @@
 #pragma once
 
 #include "core/base/Date.h"
+#include "core/base/DecodeError.h"
+#include "core/base/JsonWriter.h"
 #include "core/base/Uuid.h"
 #include "core/store/Records.h"
 
@@ -60,5 +62,9 @@ std::string encodeStoreFile(const PersistedState& state);
 /// missing required key or a wrong type anywhere fails the whole document.
 /// `readAt` stands in for records without "createdAt".
 PersistedState decodeStoreFile(std::string_view bytes, Date readAt);
+
+/// The schedule's keys as the store file writes them, for documents that
+/// show one and add keys of their own.
+void writeScheduleFields(json::Writer& out, const TodoSchedule& schedule);
 
 }  // namespace cadro

@@ -1,0 +1,302 @@
+#include "core/base/Json.h"
+#include "core/base/JsonWriter.h"
+#include "core/base/Utf8.h"
+#include "core/store/StoreFormat.h"
+
+#include <gtest/gtest.h>
+
+#include <bit>
+#include <cmath>
+#include <random>
+
+namespace cadro {
+namespace {
+
+using namespace std::string_literals;
+
+// What the writer was checked against: nlohmann/json's dump of the same
+// value, with slashes escaped.
+std::string reference(const json::OrderedValue& value) {
+    return json::encodeCompact(value);
+}
+
+template <typename T>
+std::string written(const T& value) {
+    std::string out;
+    json::Writer writer(out, true);
+    writer.value(value);
+    return out;
+}
+
+class Draw {
+  public:
+    explicit Draw(std::uint64_t seed) : rng_(seed) {}
+
+    std::size_t below(std::size_t n) {
+        return std::uniform_int_distribution<std::size_t>(0, n - 1)(rng_);
+    }
+    bool coin() { return below(2) == 0; }
+
+    // Bytes with a bias to what needs care: quotes, slashes, controls,
+    // multi-byte characters, and (when asked) broken sequences.
+    std::string text(bool validOnly) {
+        static const char* pieces[] = {"a",
+                                       "Z",
+                                       " ",
+                                       "\"",
+                                       "\\",
+                                       "/",
+                                       "\n",
+                                       "\t",
+                                       "\x01",
+                                       "\x1f",
+                                       "\x7f",
+                                       "\xC3\xA9",
+                                       "\xE2\x82\xAC",
+                                       "\xF0\x9F\x98\x80",
+                                       "\xEF\xBF\xBF",
+                                       "\xC2\x80"};
+        static const char* broken[] = {"\xFF",    "\xC3",     "\xE2\x82",     "\xF0\x9F\x98",
+                                       "\x80",    "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80",
+                                       "\xE0\x80"};
+        std::string out;
+        for (std::size_t n = below(12); n > 0; --n) {
+            if (!validOnly && below(4) == 0)
+                out += broken[below(std::size(broken))];
+            else if (below(8) == 0)
+                out += static_cast<char>(below(256));
+            else
+                out += pieces[below(std::size(pieces))];
+        }
+        if (validOnly && !isValidUtf8(out))
+            return "x";
+        return out;
+    }
+
+    double number() {
+        switch (below(4)) {
+            case 0:
+                return static_cast<double>(below(1'000'000'000));
+            case 1:
+                return 786'000'000 + std::uniform_real_distribution<double>(0, 1e8)(rng_);
+            case 2:
+                return std::uniform_real_distribution<double>(-1e-6, 1e-6)(rng_);
+            default: {
+                double d = std::bit_cast<double>(static_cast<std::uint64_t>(rng_()));
+                return std::isfinite(d) ? d : 0.5;
+            }
+        }
+    }
+
+    std::int64_t integer() {
+        return coin() ? static_cast<std::int64_t>(below(100)) - 50
+                      : static_cast<std::int64_t>(rng_());
+    }
+
+    template <typename T>
+    std::optional<T> maybe(T value) {
+        return coin() ? std::optional<T>(std::move(value)) : std::nullopt;
+    }
+
+    Strand strand() {
+        Strand s;
+        s.id = Uuid::random();
+        s.title = text(true);
+        s.step = text(true);
+        for (std::size_t n = below(3); n > 0; --n)
+            s.nextSteps.push_back(text(true));
+        s.colorHex = maybe(text(true));
+        s.priority = maybe(integer());
+        s.focusTarget = maybe(text(true));
+        s.createdAt = Date{number()};
+        s.lastSlot = maybe(integer());
+        s.snoozedUntil = maybe(Date{number()});
+        s.isHygiene = coin();
+        return s;
+    }
+
+    // Every kind: one-off, daily, weekly with weekdays, monthly with and
+    // without a day of the month.
+    TodoSchedule schedule() {
+        TodoSchedule s{Date{number()}, {}, std::nullopt};
+        for (std::size_t n = below(3); n > 0; --n)
+            s.times.push_back({integer(), integer()});
+        if (below(4) > 0) {
+            RepeatRule rule{integer(), static_cast<RepeatUnit>(below(3)), {}, std::nullopt};
+            for (std::size_t n = below(4); n > 0; --n)
+                rule.weekdays.insert(integer());
+            rule.dayOfMonth = maybe(integer());
+            s.repeatRule = rule;
+        }
+        return s;
+    }
+
+    Todo todo() {
+        Todo t;
+        t.id = Uuid::random();
+        t.title = text(true);
+        t.estimatedMinutes = maybe(integer());
+        t.snoozedUntil = maybe(Date{number()});
+        t.createdAt = Date{number()};
+        if (coin())
+            t.schedule = schedule();
+        t.lastFiredAt = maybe(Date{number()});
+        return t;
+    }
+
+    PersistedState state() {
+        PersistedState s;
+        for (auto* list : {&s.active, &s.parked, &s.snoozed}) {
+            for (std::size_t n = below(4); n > 0; --n)
+                list->push_back(strand());
+        }
+        for (std::size_t n = below(4); n > 0; --n)
+            s.todos.push_back(todo());
+        s.slot = integer();
+        s.currentID = maybe(Uuid::random());
+        s.currentTodoID = maybe(Uuid::random());
+        s.interruptedTodoID = maybe(Uuid::random());
+        s.defaultSnoozeMinutes = integer();
+        s.todoChancePercent = integer();
+        s.brainDump = text(true);
+        s.brainDumpFilePath = maybe(text(true));
+        s.sessionOpen = coin();
+        for (std::size_t n = below(3); n > 0; --n)
+            s.pendingScheduledTodoIDs.insert(Uuid::random());
+        for (std::size_t n = below(3); n > 0; --n)
+            s.requests.push_back(
+                {text(true), static_cast<int>(below(256)), text(true), text(true)});
+        return s;
+    }
+
+  private:
+    std::mt19937_64 rng_;
+};
+
+TEST(StoreFormat, TextAndNumbersAreWrittenAsNlohmannWroteThem) {
+    Draw draw(7);
+    for (int i = 0; i < 5000; ++i) {
+        const std::string text = draw.text(false);
+        ASSERT_EQ(written(std::string_view(text)), reference(text))
+            << ::testing::PrintToString(text);
+        const double number = draw.number();
+        ASSERT_EQ(written(number), reference(number)) << number;
+        const std::int64_t integer = draw.integer();
+        ASSERT_EQ(written(integer), reference(integer));
+    }
+    EXPECT_EQ(written(-0.0), reference(-0.0));
+    EXPECT_EQ(written(std::nan("")), reference(std::nan("")));
+}
+
+// Whole states: read back equal, and already in the one form nlohmann
+// writes (key order and presence are pinned by the file below).
+TEST(StoreFormat, RandomStatesReadBackEqualAndAreWrittenCanonically) {
+    Draw draw(11);
+    for (int i = 0; i < 400; ++i) {
+        const PersistedState state = draw.state();
+        const std::string bytes = encodeStoreFile(state);
+        ASSERT_EQ(decodeStoreFile(bytes, Date{}), state) << bytes;
+        json::OrderedValue document = json::OrderedValue::parse(bytes);
+        ASSERT_EQ(reference(document), bytes);
+    }
+}
+
+// Written by the previous writer from a file with every key.
+const char* const kEveryKey =
+    "{\"active\":[{\"id\":\"00000000-0000-4000-8000-00000000000A\",\"title\":\"A \\\"q\\\" \\"
+    "/ \\\\ \\u0001\\u001f\177 caf\303\251 \360\237\230\200\",\"step\":\"s\\/t\",\"nextSteps\""
+    ":[\"n\",\"tw\303\266\"],\"colorHex\":\"#112233\",\"priority\":2,\"focusTarget\":\"f\",\""
+    "createdAt\":5.25,\"lastSlot\":3,\"isHygiene\":false}],\"parked\":[{\"id\":\"00000000-000"
+    "0-4000-8000-00000000000D\",\"title\":\"M\",\"step\":\"\",\"nextSteps\":[],\"createdAt\":"
+    "1.0,\"isHygiene\":true}],\"snoozed\":[{\"id\":\"00000000-0000-4000-8000-00000000000B\",\""
+    "title\":\"S\",\"step\":\"\",\"nextSteps\":[],\"createdAt\":-0.001,\"snoozedUntil\":90000"
+    "00000.0,\"isHygiene\":false}],\"todos\":[{\"id\":\"00000000-0000-4000-8000-00000000000C\""
+    ",\"title\":\"T\",\"estimatedMinutes\":7,\"snoozedUntil\":1e+21,\"createdAt\":786000000.1"
+    "234568,\"schedule\":{\"startDate\":100.5,\"times\":[{\"hour\":9,\"minute\":30},{\"hour\""
+    ":17,\"minute\":0}],\"repeatRule\":{\"interval\":2,\"unit\":\"month\",\"weekdays\":[2,6],"
+    "\"dayOfMonth\":31}},\"lastFiredAt\":6.0},{\"id\":\"00000000-0000-4000-8000-00000000000E\""
+    ",\"title\":\"U\",\"createdAt\":1e-07,\"schedule\":{\"startDate\":0.0,\"times\":[]}}],\"s"
+    "lot\":4,\"currentID\":\"00000000-0000-4000-8000-00000000000A\",\"currentTodoID\":\"00000"
+    "000-0000-4000-8000-00000000000C\",\"interruptedTodoID\":\"00000000-0000-4000-8000-000000"
+    "00000C\",\"defaultSnoozeMinutes\":15,\"todoChancePercent\":20,\"brainDump\":\"b\\n\\t\\r"
+    "\",\"brainDumpFilePath\":\"\\/b.md\",\"sessionOpen\":false,\"pendingScheduledTodoIDs\":["
+    "\"00000000-0000-4000-8000-00000000000E\"],\"requests\":[{\"id\":\"R\",\"exit\":3,\"out\""
+    ":\"o\",\"err\":\"e\"}]}";
+
+TEST(StoreFormat, AFileWithEveryKeyIsWrittenBackByteForByte) {
+    EXPECT_EQ(encodeStoreFile(decodeStoreFile(kEveryKey, Date{})), kEveryKey);
+}
+
+// A to-do with `schedule` in an otherwise empty, canonical store file.
+std::string withSchedule(const std::string& schedule) {
+    return R"({"active":[],"parked":[],"snoozed":[],"todos":[{"id":"00000000-0000-4000-8000-00000000000C","title":"t","createdAt":0.0,"schedule":)" +
+           schedule +
+           R"(}],"slot":0,"defaultSnoozeMinutes":60,"todoChancePercent":5,"brainDump":"","sessionOpen":true})";
+}
+
+TodoSchedule decodeSchedule(const std::string& schedule) {
+    return *decodeStoreFile(withSchedule(schedule), Date{}).todos.at(0).schedule;
+}
+
+TEST(StoreFormat, SchedulesAreWrittenBackAsReadLeavingAbsentPartsOut) {
+    for (
+        const char* text : {
+            R"({"startDate":100.5,"times":[{"hour":9,"minute":30}]})",
+            R"({"startDate":0.0,"times":[],"repeatRule":{"interval":2,"unit":"week","weekdays":[2,6]}})",
+            R"({"startDate":0.0,"times":[{"hour":25,"minute":75}],"repeatRule":{"interval":0,"unit":"month","weekdays":[9],"dayOfMonth":31}})",
+        }) {
+        EXPECT_EQ(encodeStoreFile(decodeStoreFile(withSchedule(text), Date{})), withSchedule(text));
+    }
+    // Weekdays are a set.
+    EXPECT_EQ(
+        decodeSchedule(
+            R"({"startDate":0,"times":[],"repeatRule":{"interval":2,"unit":"week","weekdays":[6,2,6]}})")
+            .repeatRule->weekdays,
+        (std::set<std::int64_t>{2, 6}));
+}
+
+// The first problem is named with its place; keys nobody knows are skipped
+// whatever they hold.
+TEST(StoreFormat, ProblemsAreNamedWithTheirPlace) {
+    const std::string id = R"("id":"0A1B2C3D-4E5F-4A6B-8C7D-8E9FA0B1C2D3")";
+    const std::pair<std::string, std::string> cases[] = {
+        {R"({"parked":[]})", R"("active" is missing)"},
+        {R"({"active":[],"parked":[],"slot":1.5})", R"("slot" must be a whole number)"},
+        {R"({"active":[{)" + id + R"(,"title":"t"},7],"parked":[]})",
+         "active[1]: expected an object"},
+        {R"({"active":[{)" + id + R"(,"title":"t","nextSteps":["a",{}]}],"parked":[]})",
+         R"(active[0]: "nextSteps" must hold text)"},
+        {withSchedule(R"({"startDate":0,"times":[{"hour":9}]})"),
+         R"(todos[0].schedule.times[0]: "minute" is missing)"},
+        {withSchedule(
+             R"({"startDate":0,"times":[],"repeatRule":{"interval":1,"unit":"year","weekdays":[]}})"),
+         R"(todos[0].schedule.repeatRule: "unit" must be "day", "week" or "month")"},
+        {withSchedule(R"({"startDate":"today","times":[]})"),
+         R"(todos[0].schedule: "startDate" must be a number of seconds)"},
+        {withSchedule(R"({"startDate":0,"times":[],"repeatRule":[]})"),
+         R"(todos[0].schedule: "repeatRule" must be an object)"},
+        {R"({"active":[],"parked":[],"pendingScheduledTodoIDs":["x"]})",
+         R"("pendingScheduledTodoIDs" must hold ids)"},
+        {"[]", "document: expected an object"},
+        {"{\"active\":[],\n\"parked\":[]]", "not valid JSON: "},
+        {"{\"active\":[],\"parked\":[],\"brainDump\":\"\xFF\"}", "not valid JSON: "},
+        {"{\"active\":[],\"parked\":[]}\0 "s, "not valid JSON: "},
+        {R"({"active":[],"parked":[],"createdAt":1e999})", "not valid JSON: "},
+    };
+    for (const auto& [bytes, problem] : cases) {
+        try {
+            decodeStoreFile(bytes, Date{});
+            ADD_FAILURE() << "read: " << bytes;
+        } catch (const json::DecodeError& error) {
+            EXPECT_TRUE(std::string(error.what()).starts_with(problem)) << error.what();
+        }
+    }
+    const auto state = decodeStoreFile(
+        "\xEF\xBB\xBF"
+        R"({"x":{"active":[1,{"y":[[]]}]},"active":[],"parked":[],"z":null,"slot":3})",
+        Date{});
+    EXPECT_EQ(state.slot, 3);
+}
+
+}  // namespace
+}  // namespace cadro
