@@ -1,0 +1,78 @@
+#include "core/actions/Actions.h"
+#include "support/StoreHarness.h"
+
+#include <gtest/gtest.h>
+
+#include <functional>
+
+namespace cadro {
+namespace {
+
+// Every action either changes the store and says done, or leaves it exactly
+// as it was and says why.
+TEST(Actions, ChangeTheStoreExactlyWhenDoneAndSayWhyNot) {
+    using testing::StoreHarness;
+    using Act = std::function<ActionResult(ThreadStore&, StoreHarness&)>;
+    struct Ids {
+        Uuid ring, parked, snoozed, todo, nobody = Uuid::random();
+    };
+    const auto setUp = [](StoreHarness& h) {
+        Ids ids;
+        const auto open = h.openDay({"Ring", "Parked", "Snoozed"});
+        ids.ring = open[0], ids.parked = open[1], ids.snoozed = open[2];
+        h->park(ids.parked);
+        h->snooze(ids.snoozed, h.clock.now() + 3600);
+        ids.todo = *h->addTodo("Tea");
+        return ids;
+    };
+    Ids ids;
+    const Date later = Date{} + 1e9;
+    struct Case {
+        const char* name;
+        Act act;
+        Outcome outcome;
+    } cases[] = {
+        {"park in ring", [&](auto& s, auto&) { return actions::park(s, ids.ring); }, Outcome::done},
+        {"park parked", [&](auto& s, auto&) { return actions::park(s, ids.parked); },
+         Outcome::nothingToDo},
+        {"unpark", [&](auto& s, auto&) { return actions::unpark(s, ids.parked); }, Outcome::done},
+        {"unpark in ring", [&](auto& s, auto&) { return actions::unpark(s, ids.ring); },
+         Outcome::nothingToDo},
+        {"wake", [&](auto& s, auto&) { return actions::wake(s, ids.snoozed); }, Outcome::done},
+        {"wake awake", [&](auto& s, auto&) { return actions::wake(s, ids.todo); },
+         Outcome::nothingToDo},
+        {"snooze to-do", [&](auto& s, auto&) { return actions::snooze(s, ids.todo, later); },
+         Outcome::done},
+        {"snooze parked", [&](auto& s, auto&) { return actions::snooze(s, ids.parked, later); },
+         Outcome::nothingToDo},
+        {"remove to-do", [&](auto& s, auto&) { return actions::remove(s, ids.todo); },
+         Outcome::done},
+        {"remove hygiene", [&](auto& s, auto&) { return actions::remove(s, s.hygiene()->id); },
+         Outcome::refused},
+        {"remove nothing", [&](auto& s, auto&) { return actions::remove(s, ids.nobody); },
+         Outcome::refused},
+        {"finish nothing", [&](auto& s, auto&) { return actions::finishTodo(s, ids.nobody); },
+         Outcome::refused},
+        {"revise nothing", [&](auto& s, auto&) { return actions::reviseThread(s, ids.nobody, {}); },
+         Outcome::refused},
+        {"move off the ring", [&](auto& s, auto&) { return actions::moveActive(s, {0}, 9); },
+         Outcome::refused},
+        {"snooze of 0 min", [&](auto& s, auto&) { return actions::setDefaultSnoozeMinutes(s, 0); },
+         Outcome::refused},
+        {"chance of 101%", [&](auto& s, auto&) { return actions::setTodoChancePercent(s, 101); },
+         Outcome::refused},
+        {"end day", [&](auto& s, auto&) { return actions::endDay(s); }, Outcome::done},
+    };
+    for (const auto& c : cases) {
+        StoreHarness h;
+        ids = setUp(h);
+        const PersistedState before = h->persistedState();
+        const ActionResult result = c.act(h.store(), h);
+        EXPECT_EQ(result.outcome, c.outcome) << c.name << ": " << result.message;
+        EXPECT_EQ(h->persistedState() != before, c.outcome == Outcome::done) << c.name;
+        EXPECT_EQ(result.message.empty(), c.outcome == Outcome::done) << c.name;
+    }
+}
+
+}  // namespace
+}  // namespace cadro
