@@ -360,8 +360,6 @@ TEST(Cli, OutcomesAreExitStatuses) {
         const char* says;
         std::string program = CADRO_CLI_PATH;
     } cases[] = {
-        {"next", 1, "day hasn't started"},
-        {"start-day", 0, ""},
         {"remove|Cadro", 2, "park it instead"},
         {"brain-dump|--link|/no/such/folder/notes.md", 1, "left as it is"},
         {"--demo", 5, "cannot start the tray app", alone.string()},

@@ -45,6 +45,13 @@ ActionResult tick(ThreadStore& store, Date now, bool canPresent) {
     return processSchedules(store, now, canPresent);
 }
 
+ActionResult setCurrentStep(ThreadStore& store, std::string step) {
+    if (!store.current())
+        return ActionResult::nothingToDo("no thread is current");
+    store.setCurrentStep(std::move(step));
+    return ActionResult::done();
+}
+
 ActionResult addThread(ThreadStore& store, Strand thread) {
     if (thread.title.empty())
         return ActionResult::refused("the title is empty");

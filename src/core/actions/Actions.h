@@ -27,6 +27,8 @@ ActionResult processSchedules(ThreadStore& store, Date now, bool canPresent);
 /// `canPresent`).
 ActionResult tick(ThreadStore& store, Date now, bool canPresent);
 
+/// The current thread's step; nothing to do while no thread is current.
+ActionResult setCurrentStep(ThreadStore& store, std::string step);
 ActionResult addThread(ThreadStore& store, Strand thread);
 /// The new to-do's id goes to `created` when given.
 ActionResult addTodo(ThreadStore& store, const std::string& title,

@@ -121,7 +121,7 @@ ActionResult Commands::cmdNextWithNewTask() {
              ""});
         if (!answer)
             return ActionResult::cancelled();
-        store_.setCurrentStep(trimWhitespaceAndNewlines(*answer));
+        actions::setCurrentStep(store_, trimWhitespaceAndNewlines(*answer));
     }
     return nextAndCheck();
 }
@@ -138,7 +138,7 @@ ActionResult Commands::cmdNextTypedTask() {
          ""});
     if (!answer)
         return ActionResult::cancelled();
-    store_.setCurrentStep(trimWhitespaceAndNewlines(*answer));
+    actions::setCurrentStep(store_, trimWhitespaceAndNewlines(*answer));
     return nextAndCheck();
 }
 
@@ -151,8 +151,7 @@ ActionResult Commands::cmdEditStep() {
          "What are you working on right now? (Stays on this thread.)", thread->step});
     if (!answer)
         return ActionResult::cancelled();
-    store_.setCurrentStep(*answer);
-    return ActionResult::done();
+    return actions::setCurrentStep(store_, *answer);
 }
 
 ActionResult Commands::cmdAdd() {
