@@ -194,13 +194,15 @@ void warnAboutDamagedStore(const ThreadStore& store) {
     }
 }
 
-int runStoreCommand(const std::vector<std::string>& args) {
+int runStoreCommand(std::vector<std::string> args) {
     // A file the command names is read here, never by the tray app.
     CommandInput input = readCommandInput(args);
     if (input.refusal) {
         print(*input.refusal);
         return input.refusal->exitCode;
     }
+    if (input.confirmed)
+        args.push_back("--yes");
     // One id for this command wherever it ends up being carried out.
     const std::string id = Uuid::random().toString();
     ipc::Request request{ipc::Request::Type::command, args, id, input.content};

@@ -31,7 +31,7 @@ ROWS
 
 # A byte-order mark before an export.
 printf '\357\273\277' | cat - "$work/export.json" >"$work/bom.json"
+"$cadro" import "$work/bom.json" --dry-run | grep -q 'thread "Website"' || fail "the thread was not read"
 out=$("$cadro" import "$work/bom.json") || fail "the export with a byte-order mark was refused"
 [ "${out%% from*}" = "Added 1 thread and 1 to-do" ] || fail "the export with a byte-order mark gave: $out"
-"$cadro" import "$work/bom.json" --dry-run | grep -q 'thread "Website"' || fail "the thread was not read"
 echo "PASS"

@@ -587,21 +587,56 @@ TEST(Cli, ExportImportsIntoAnEmptyStoreAndTodoTxtBecomesToDos) {
     EXPECT_EQ(copy["active"][0], source["active"][0]);  // the hygiene thread is not doubled
     EXPECT_EQ(copy["active"].size(), 2u);
 
+    // The same export again adds nothing; with --replace it is the whole store.
+    EXPECT_NE(into.ok({"import", exported.string()}).find("Added 0 threads and 0 to-dos"),
+              std::string::npos);
+    EXPECT_EQ(into.list()["todos"].size(), 1u);
+    into.ok({"add-todo", "Made after the backup"});
+    EXPECT_EQ(into.run({"import", "--replace", exported.string()}).exitCode, 2);  // no terminal
+    EXPECT_NE(into.ok({"import", "--replace", exported.string(), "--yes"}).find("Replaced"),
+              std::string::npos);
+    copy = into.list();
+    for (const char* key : {"active", "parked", "todos"})
+        EXPECT_EQ(copy[key], source[key]) << key;
+
+    const std::string at = "2026-03-04 10:00:00";
     const auto todoTxt = into.home / "todo.txt";
     testing::writeFile(todoTxt,
                        "(A) 2026-03-01 Call Mom +Family @phone due:2026-03-09\r\n"
                        "x 2026-03-02 Done already\n"
                        "\n"
-                       "Buy milk @shop\n");
+                       "Buy milk @shop due:2026-03-01\n");
     Cli fresh;
-    fresh.ok({"import", todoTxt.string()});
-    EXPECT_EQ(
-        titles(fresh)["todos"],
-        (std::vector<std::string>{"(A) Call Mom +Family @phone due:2026-03-09", "Buy milk @shop"}));
+    fresh.ok({"import", todoTxt.string()}, at);
+    auto todos = fresh.list(at)["todos"];
+    EXPECT_EQ(todos[0]["title"], "(A) Call Mom +Family @phone");
+    EXPECT_EQ(todos[0]["schedule"]["next"], "2026-03-09T09:00:00+01:00");
+    EXPECT_EQ(todos[1]["title"], "Buy milk @shop due:2026-03-01");  // past: kept as written
+    EXPECT_TRUE(todos[1]["schedule"].is_null());
+
+    // Refused, in plain words, changing nothing.
     const std::string before = fresh.storeBytes();
-    testing::writeFile(todoTxt, "broken \xFF\n");
-    EXPECT_EQ(fresh.run({"import", todoTxt.string()}).exitCode, 2);
+    const std::string head = testing::readFile(exported).substr(0, 40);
+    const std::pair<std::string, const char*> refused[] = {
+        {"broken \xFF\n", "is not UTF-8 text"},
+        {"[]\n", "holds a JSON list, not a Cadro export"},
+        {testing::readFile("/etc/passwd"), "does not look like a Cadro export or a todo.txt list"},
+        {head, "it ends before the data does (it may be cut short), at line 1, column 40"},
+        {"{\n  \"active\": [,]\n}", "the JSON is broken at line 2, column 14"},
+        {"\xEF\xBB\xBF{\"active\": 3}", "the data does not have the shape of an export"},
+    };
+    for (const auto& [content, message] : refused) {
+        testing::writeFile(todoTxt, content);
+        const ProcessResult r = fresh.run({"import", todoTxt.string()});
+        EXPECT_EQ(r.exitCode, 2) << message;
+        EXPECT_NE(r.err.find(message), std::string::npos) << r.err;
+        EXPECT_EQ(r.err.find("json.exception"), std::string::npos) << r.err;
+    }
     EXPECT_EQ(fresh.storeBytes(), before);
+    testing::writeFile(todoTxt, "a:b:c:d\n");
+    EXPECT_EQ(titles(fresh)["todos"].size(), 2u);
+    fresh.ok({"import", "--format", "todotxt", todoTxt.string()});
+    EXPECT_EQ(titles(fresh)["todos"].back(), "a:b:c:d");
 }
 
 TEST(Cli, JsonOutputsFollowTheDocumentedSchema) {

@@ -102,6 +102,11 @@ ActionResult importRecords(ThreadStore& store, const PersistedState& other) {
     return ActionResult::done();
 }
 
+ActionResult replaceRecords(ThreadStore& store, const PersistedState& other) {
+    store.replaceRecords(other);
+    return ActionResult::done();
+}
+
 ActionResult remove(ThreadStore& store, const Uuid& id) {
     if (store.todo(id)) {
         store.removeTodo(id);

@@ -41,6 +41,8 @@ ActionResult moveActive(ThreadStore& store, const std::vector<std::size_t>& offs
                         std::size_t destination);
 /// Adds another store's threads and to-dos beside these.
 ActionResult importRecords(ThreadStore& store, const PersistedState& other);
+/// Makes another store's threads and to-dos these (restoring an export).
+ActionResult replaceRecords(ThreadStore& store, const PersistedState& other);
 /// A thread or a to-do; the thread that keeps Cadro itself in the ring is
 /// refused.
 ActionResult remove(ThreadStore& store, const Uuid& id);

@@ -391,8 +391,10 @@ std::vector<std::string> withAbsoluteFilePaths(std::vector<std::string> args) {
     for (std::size_t i = 1; i < args.size(); ++i) {
         if (args.front() == "brain-dump" && args[i] == "--link" && i + 1 < args.size())
             makeAbsolute(args[i + 1]);
-        if (args.front() == "import" && args[i].rfind("--", 0) != 0 && args[i] != "-q" &&
-            args[i] != "-")
+        if (args.front() == "import" && args[i] == "--format")
+            ++i;  // its value is no file
+        else if (args.front() == "import" && args[i].rfind("--", 0) != 0 && args[i] != "-q" &&
+                 args[i] != "-")
             makeAbsolute(args[i]);
     }
     return args;

@@ -69,9 +69,13 @@ constexpr std::size_t kMaxImportBytes = 64 * 1024 * 1024;
 /// What a command line reads before it runs: the content of the file that
 /// `import` names ("-" is standard input), or why it cannot be taken (not a
 /// regular file, too large, unreadable). Both empty for other commands.
+/// `import --replace` without --yes asks for a confirmation on the terminal.
 struct CommandInput {
     std::optional<std::string> content;
     std::optional<CommandLineResult> refusal;
+    /// `import --replace` was confirmed on the terminal: the command goes on
+    /// as if --yes had been given.
+    bool confirmed = false;
 };
 CommandInput readCommandInput(const std::vector<std::string>& args);
 

@@ -77,18 +77,15 @@ void ThreadStore::importRecords(const PersistedState& other) {
     }
     for (const auto& todo : state_.todos)
         taken.insert(todo.id);
-    auto freshId = [&](Uuid id) {
-        while (!taken.insert(id).second)
-            id = Uuid::random();
-        return id;
-    };
+    // A record whose id is here already is the same record: importing one
+    // export twice adds nothing the second time.
+    auto isNew = [&](const Uuid& id) { return taken.insert(id).second; };
     for (auto [kind, from] : {std::pair{ThreadKind::active, &other.active},
                               {ThreadKind::parked, &other.parked},
                               {ThreadKind::snoozed, &other.snoozed}}) {
         for (Strand thread : *from) {
-            if (thread.isHygiene)
-                continue;  // this store has its own
-            thread.id = freshId(thread.id);
+            if (thread.isHygiene || !isNew(thread.id))
+                continue;  // this store has its own hygiene thread
             thread.lastSlot.reset();
             if (kind == ThreadKind::active)
                 joinRing(std::move(thread));
@@ -97,11 +94,20 @@ void ThreadStore::importRecords(const PersistedState& other) {
         }
     }
     for (Todo todo : other.todos) {
-        todo.id = freshId(todo.id);
+        if (!isNew(todo.id))
+            continue;
         changed(StoreProperty::todos);
         state_.todos.push_back(std::move(todo));
     }
     afterJoiningRing();
+}
+
+void ThreadStore::replaceRecords(PersistedState other) {
+    ChangeScope scope(*this);
+    other.requests = state_.requests;  // answered commands stay answered
+    adopt(std::move(other));
+    ensureHygiene();
+    markUnsaved();
 }
 
 }  // namespace cadro

@@ -208,9 +208,13 @@ class ThreadStore {
     void moveActive(const std::vector<std::size_t>& offsets, std::size_t destination);
 
     /// Adds the threads (each to the list it is in there) and the to-dos of
-    /// another store's state, with fresh ids where they clash. Its hygiene
-    /// thread, cycle position, preferences and brain dump stay out.
+    /// another store's state, but none whose id is here already (the same
+    /// record). Its hygiene thread, cycle position, preferences and brain
+    /// dump stay out.
     void importRecords(const PersistedState& other);
+    /// Makes another store's state (a backup) the whole state, as if the file
+    /// had been replaced by it.
+    void replaceRecords(PersistedState other);
 
     // --- The day session ---------------------------------------------------------
     /// Opens the day and restarts the round from the first active thread.
