@@ -173,7 +173,7 @@ EditStepsSheet::EditStepsSheet(ThreadStore& store, const Uuid& id, QWidget* pare
     : QDialog(parent), store_(store), id_(id), steps_(new StepsField(this)) {
     setObjectName("editStepsSheet");
     setWindowTitle("Next Steps");
-    const std::optional<Strand> thread = store.strand(id);
+    const std::optional<Strand> thread = store.state().strand(id);
     auto* layout = sheetLayout(this, 380, 16);
     layout->addWidget(sheetHeading(QString::fromUtf8("Next steps for \u201C") +
                                        (thread ? qs(thread->title) : QString("thread")) +
@@ -189,7 +189,7 @@ EditStepsSheet::EditStepsSheet(ThreadStore& store, const Uuid& id, QWidget* pare
     layout->addWidget(note);
     QPushButton* save = sheetButtons(this, layout, "Save", "saveButton");
     connect(save, &QPushButton::clicked, this, [this] {
-        store_.setNextSteps(id_, stepsFromText(steps_->text().toStdString()));
+        store_.reviseThread(id_, {.nextSteps = stepsFromText(steps_->text().toStdString())});
         accept();
     });
     if (thread)

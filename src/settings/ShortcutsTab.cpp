@@ -383,7 +383,7 @@ ShortcutsTab::ShortcutsTab(ShortcutSettings& shortcuts, ThreadStore& store, QWid
         snooze_->addItem(choice.label, choice.minutes);
     connect(snooze_, &QComboBox::activated, this, [this](int index) {
         const int minutes = snooze_->itemData(index).toInt();
-        store_.setDefaultSnoozeMinutes(std::max(1, minutes));
+        store_.setPreferences({.defaultSnoozeMinutes = std::max(1, minutes)});
     });
     refresh();
 }
@@ -394,7 +394,7 @@ void ShortcutsTab::refresh() {
         row->refresh();
 
     // A stored length that is none of the choices shows as one more entry.
-    const auto current = store_.defaultSnoozeMinutes();
+    const auto current = store_.state().defaultSnoozeMinutes;
     while (snooze_->count() > int(kSnoozeChoices.size()))
         snooze_->removeItem(snooze_->count() - 1);
     if (snooze_->findData(int(current)) < 0)

@@ -157,27 +157,37 @@ void ThreadRow::build() {
     controls->addStretch(1);
     column->addLayout(controls);
 
-    // Every edit goes to the store at once, with the rest of the thread as drawn.
+    // Every edit goes to the store at once, with the rest of the thread as
+    // drawn; typing is written within a second, and when the field is left.
     connect(title_, &QLineEdit::textEdited, this, [this, store, id](const QString& text) {
         thread_.title = text.toStdString();  // drawn now, before the redraw
-        store->update(id, thread_.title, thread_.step);
+        store->reviseThread(id, {.title = thread_.title, .step = thread_.step}, Save::soon);
+        if (context_.typed)
+            context_.typed();
     });
     connect(step_, &QLineEdit::textEdited, this, [this, store, id](const QString& text) {
         thread_.step = text.toStdString();
-        store->update(id, thread_.title, thread_.step);
+        store->reviseThread(id, {.title = thread_.title, .step = thread_.step}, Save::soon);
+        if (context_.typed)
+            context_.typed();
     });
+    for (QLineEdit* field : {static_cast<QLineEdit*>(title_), static_cast<QLineEdit*>(step_)})
+        connect(field, &QLineEdit::editingFinished, this, [store] { store->save(); });
     connect(priority_, &PriorityPicker::toggled, this, [this, store, id](bool on) {
-        store->setPriority(id, on ? std::optional(thread_.priority.value_or(1)) : std::nullopt);
+        store->reviseThread(
+            id, {.priority = on ? std::optional(thread_.priority.value_or(1)) : std::nullopt});
     });
     connect(priority_, &PriorityPicker::priorityChanged, this,
-            [store, id](int value) { store->setPriority(id, value); });
+            [store, id](int value) { store->reviseThread(id, {.priority = value}); });
     connect(color_, &ColorControl::toggled, this, [this, store, id](bool on) {
-        store->setColor(
-            id, on ? std::optional(thread_.colorHex.value_or(std::string(kDefaultThreadHex)))
-                   : std::nullopt);
+        store->reviseThread(
+            id, {.colorHex =
+                     on ? std::optional(thread_.colorHex.value_or(std::string(kDefaultThreadHex)))
+                        : std::nullopt});
     });
-    connect(color_, &ColorControl::colorPicked, this,
-            [store, id](const QColor& picked) { store->setColor(id, hexOf(picked)); });
+    connect(color_, &ColorControl::colorPicked, this, [store, id](const QColor& picked) {
+        store->reviseThread(id, {.colorHex = hexOf(picked)});
+    });
 }
 
 void ThreadRow::setThread(const Strand& thread) {

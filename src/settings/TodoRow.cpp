@@ -77,8 +77,11 @@ void TodoRow::build() {
     title_->setFont(scaledFont(12));
     connect(title_, &QLineEdit::textEdited, this, [this, store, id](const QString& text) {
         todo_.title = text.toStdString();
-        store->updateTodo(id, todo_.title);
+        store->reviseTodo(id, {.title = todo_.title}, Save::soon);
+        if (context_.typed)
+            context_.typed();
     });
+    connect(title_, &QLineEdit::editingFinished, this, [store] { store->save(); });
     line->addWidget(title_, 1);
 
     nowBadge_ = new QLabel("Now", this);
@@ -127,7 +130,7 @@ void TodoRow::build() {
     });
     auto* remove = new IconButton("trash", "Remove", actions);
     remove->setObjectName("removeButton");
-    connect(remove, &QToolButton::clicked, this, [store, id] { store->removeTodo(id); });
+    connect(remove, &QToolButton::clicked, this, [store, id] { store->remove(id); });
     actionsLayout->addWidget(snooze);
     actionsLayout->addWidget(remove);
     actionsOpacity_ = new QGraphicsOpacityEffect(actions);
@@ -175,7 +178,7 @@ void TodoRow::chooseEstimate() {
         const Uuid id = todo_.id;
         ThreadStore* store = context_.store;
         connect(action, &QAction::triggered, this,
-                [store, id, minutes] { store->setTodoMinutes(id, minutes); });
+                [store, id, minutes] { store->reviseTodo(id, {.minutes = minutes}); });
     };
     for (const Estimate& choice : kEstimates)
         offer(QString::fromUtf8(choice.label.data(), int(choice.label.size())), choice.minutes);

@@ -132,7 +132,7 @@ ScheduleSheet::ScheduleSheet(ThreadStore& store, const Calendar& calendar, const
       fields_(new ScheduleFields(calendar, ScheduleDraft::makeNew(clock.now(), calendar), this)) {
     setObjectName("scheduleSheet");
     setWindowTitle("Schedule");
-    const std::optional<Todo> todo = store.todo(todoID);
+    const std::optional<Todo> todo = store.state().todo(todoID);
     auto* layout = sheetLayout(this, 400, 14);
     layout->addWidget(sheetHeading(
         quoted("Schedule ", todo ? QString::fromStdString(todo->title) : QString("to-do")), this));
@@ -148,7 +148,7 @@ ScheduleSheet::ScheduleSheet(ThreadStore& store, const Calendar& calendar, const
         const bool dark = palette().color(QPalette::Window).lightness() < 128;
         setTextColor(remove, dark ? QColor(0xFF, 0x6B, 0x61) : QColor(0xD7, 0x3A, 0x2F));
         connect(remove, &QPushButton::clicked, this, [this] {
-            store_.setTodoSchedule(todoID_, std::nullopt);
+            store_.reviseTodo(todoID_, {.schedule = std::optional<TodoSchedule>()});
             accept();
         });
     }
@@ -156,7 +156,7 @@ ScheduleSheet::ScheduleSheet(ThreadStore& store, const Calendar& calendar, const
     connect(save, &QPushButton::clicked, this, [this] {
         if (!fields_->draft().isValid())
             return;
-        store_.setTodoSchedule(todoID_, fields_->draft().schedule(calendar_));
+        store_.reviseTodo(todoID_, {.schedule = fields_->draft().schedule(calendar_)});
         accept();
     });
     connect(fields_, &ScheduleFields::changed, this, [this, save] {

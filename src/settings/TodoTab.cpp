@@ -65,7 +65,7 @@ TodoTab::TodoTab(const TodoRow::Context& context, QWidget* parent)
     chance_->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
     chance_->setAlignment(Qt::AlignRight);
     connect(chance_, &QSpinBox::valueChanged, this, [this](int percent) {
-        context_.store->setTodoChancePercent(std::clamp(percent, 0, 100));
+        context_.store->setPreferences({.todoChancePercent = std::clamp(percent, 0, 100)});
     });
     chanceLine->addWidget(chanceLabel);
     chanceLine->addStretch(1);
@@ -89,7 +89,7 @@ TodoRow* TodoTab::row(const Uuid& id) const {
 }
 
 void TodoTab::refresh() {
-    const std::vector<Todo>& todos = context_.store->todos();
+    const std::vector<Todo>& todos = context_.store->state().todos;
     const bool sameOrder =
         todos.size() == rows_.size() &&
         std::equal(todos.begin(), todos.end(), rows_.begin(),
@@ -104,7 +104,8 @@ void TodoTab::refresh() {
     }
     stack_->setCurrentWidget(todos.empty() ? static_cast<QWidget*>(empty_) : list_);
     const QSignalBlocker quiet(chance_);
-    chance_->setValue(int(std::clamp<std::int64_t>(context_.store->todoChancePercent(), 0, 100)));
+    chance_->setValue(
+        int(std::clamp<std::int64_t>(context_.store->state().todoChancePercent, 0, 100)));
 }
 
 void TodoTab::rebuild(const std::vector<Todo>& todos) {

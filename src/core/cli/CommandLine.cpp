@@ -44,8 +44,9 @@ void runNext(CommandRun& run, Arguments& args) {
         run.ui.answer = *step;
         run.commands->cmdNextTypedTask();
         if (run.ui.beeped) {
-            run.nothingToDo(run.store().currentTodo() ? "a to-do is up: finish it with cadro next"
-                                                      : kNothingCurrent);
+            run.nothingToDo(run.store().state().currentTodo()
+                                ? "a to-do is up: finish it with cadro next"
+                                : kNothingCurrent);
         }
     } else if (newTask) {
         run.commands->cmdNextWithNewTask();
@@ -170,12 +171,12 @@ void runBrainDump(CommandRun& run, Arguments& args) {
         } else if (!run.store().brainDumpFileProblem().empty()) {
             keptInCadroOnly(run);
         } else {
-            run.say("The brain dump is kept in " + *run.store().brainDumpFilePath() + " now");
+            run.say("The brain dump is kept in " + *run.store().state().brainDumpFilePath + " now");
         }
         return;
     }
     if (unlink) {
-        run.store().unlinkBrainDumpFile();
+        run.store().linkBrainDumpFile(std::nullopt);
         run.say("The brain dump is kept in Cadro again");
         return;
     }
@@ -186,7 +187,7 @@ void runBrainDump(CommandRun& run, Arguments& args) {
         else
             keptInCadroOnly(run);
     } else if (append) {
-        std::string text = run.store().brainDump();
+        std::string text = run.store().state().brainDump;
         if (!text.empty() && text.back() != '\n')
             text += '\n';
         if (run.store().editBrainDump(text + *append))
@@ -194,8 +195,9 @@ void runBrainDump(CommandRun& run, Arguments& args) {
         else
             keptInCadroOnly(run);
     } else {
-        run.result.out += run.store().brainDump();
-        if (!run.store().brainDump().empty() && run.store().brainDump().back() != '\n') {
+        run.result.out += run.store().state().brainDump;
+        if (!run.store().state().brainDump.empty() &&
+            run.store().state().brainDump.back() != '\n') {
             run.result.out += "\n";
         }
     }
@@ -208,18 +210,20 @@ void runSet(CommandRun& run, Arguments& args) {
     std::optional<std::string> value = args.optionalPositional();
     args.done();
     if (!name) {
-        run.print("default-snooze " + std::to_string(run.store().defaultSnoozeMinutes()));
-        run.print("todo-chance " + std::to_string(run.store().todoChancePercent()));
-        if (const auto& file = run.store().brainDumpFilePath())
+        run.print("default-snooze " + std::to_string(run.store().state().defaultSnoozeMinutes));
+        run.print("todo-chance " + std::to_string(run.store().state().todoChancePercent));
+        if (const auto& file = run.store().state().brainDumpFilePath)
             run.print("brain-dump-file " + *file);
         return;
     }
     if (!value)
         throw UsageError("set " + *name + " needs a value");
     if (*name == "default-snooze") {
-        run.store().setDefaultSnoozeMinutes(parseInteger(*value, "default-snooze", 1, 525'600));
+        run.store().setPreferences(
+            {.defaultSnoozeMinutes = parseInteger(*value, "default-snooze", 1, 525'600)});
     } else if (*name == "todo-chance") {
-        run.store().setTodoChancePercent(parseInteger(*value, "todo-chance", 0, 100));
+        run.store().setPreferences(
+            {.todoChancePercent = parseInteger(*value, "todo-chance", 0, 100)});
     } else {
         throw UsageError("unknown setting \"" + *name + "\" (default-snooze or todo-chance)");
     }
@@ -301,24 +305,24 @@ std::optional<CommandLineResult> refuseUnusableStore(const std::string& command,
                                                      const ThreadStore& store) {
     if (command == "quit" || command == "show" || !handlers().count(command))
         return std::nullopt;  // these touch no data
-    const std::string file = store.filePath().string();
-    switch (store.fileHealth()) {
-        case ThreadStore::FileHealth::good:
+    const std::string file = store.file().path().string();
+    switch (store.file().health()) {
+        case StoreFile::Health::good:
             return std::nullopt;
-        case ThreadStore::FileHealth::unreadable:
+        case StoreFile::Health::unreadable:
             return CommandLineResult{kExitNotSaved, "",
-                                     "cadro: " + store.loadProblem() +
+                                     "cadro: " + store.file().loadProblem() +
                                          "; Cadro leaves it as it is and changes nothing until "
                                          "you can read and write it (chmod u+rw " +
                                          file + ")\n"};
-        case ThreadStore::FileHealth::damaged:
+        case StoreFile::Health::damaged:
             break;
     }
     if (changes)
         return std::nullopt;  // the change starts afresh; the file is kept aside
     return CommandLineResult{
         kExitNotSaved, command == "status" ? "Store file damaged\n" : "",
-        "cadro: " + store.loadProblem() +
+        "cadro: " + store.file().loadProblem() +
             "; nothing is shown from it. The next change keeps it beside the new file as "
             "threads.json.corrupt-* and starts afresh\n"};
 }
@@ -471,7 +475,7 @@ CommandLineResult runCommandLine(std::vector<std::string> args, CommandLineHost&
         return *refused;
     if (auto refused = refuseUnusableStore(command, commandChangesStore(args), host.store))
         return *refused;
-    const std::string keptBefore = host.store.keptAside();
+    const std::string keptBefore = host.store.file().keptAside();
     CommandLineResult result;
     if (host.requestId.empty()) {
         result = runHandler(command, args, host, quiet);
@@ -492,13 +496,13 @@ CommandLineResult runCommandLine(std::vector<std::string> args, CommandLineHost&
         const std::string fate =
             host.quit ? "Cadro keeps it and saves it as soon as it can" : "it was not made";
         return {kExitNotSaved, "",
-                "cadro: the change could not be saved (" + host.store.saveProblem() + "); " + fate +
-                    "\n"};
+                "cadro: the change could not be saved (" + host.store.file().saveProblem() + "); " +
+                    fate + "\n"};
     }
-    if (host.store.keptAside() != keptBefore) {
-        result.err += "cadro: another program changed " + host.store.filePath().string() +
+    if (host.store.file().keptAside() != keptBefore) {
+        result.err += "cadro: another program changed " + host.store.file().path().string() +
                       " while this change was saved; that version is kept beside it as " +
-                      host.store.keptAside() + "\n";
+                      host.store.file().keptAside() + "\n";
     }
     return result;
 }

@@ -1,9 +1,9 @@
 #include "core/cli/CommandLineListing.h"
 
-#include "core/base/Json.h"
 #include "core/base/Utf8.h"
 #include "core/schedule/ScheduleLabels.h"
 #include "core/status/StatusTitle.h"
+#include "core/store/RecordsJson.h"
 
 #include <cmath>
 #include <cstdio>
@@ -75,7 +75,7 @@ std::string tooltip(const ThreadStore& store, const StatusContent& content) {
         case StatusContent::State::idle:
             return "No active threads";
         case StatusContent::State::todo: {
-            const Todo& todo = *store.currentTodo();
+            const Todo& todo = *store.state().currentTodo();
             std::string text = "To-do: " + todo.title;
             if (todo.estimatedMinutes)
                 text += " (~" + std::to_string(*todo.estimatedMinutes) + " min)";
@@ -84,7 +84,7 @@ std::string tooltip(const ThreadStore& store, const StatusContent& content) {
         case StatusContent::State::thread:
             break;
     }
-    const Strand& thread = *store.current();
+    const Strand& thread = *store.state().current();
     std::string text = threadText(store, thread);
     if (!thread.nextSteps.empty())
         text += "\nnext \xE2\x96\xB8 " + thread.nextSteps.front();
@@ -105,8 +105,8 @@ void listThreads(std::string& out, const char* heading, const std::vector<Strand
     out += heading;
     out += threads.empty() ? " none\n" : "\n";
     for (const auto& thread : threads) {
-        bool isCurrent =
-            store.sessionOpen() && !store.currentTodo() && store.currentID() == thread.id;
+        bool isCurrent = store.state().sessionOpen && !store.state().currentTodo() &&
+                         store.state().currentID == thread.id;
         out += rowStart(number, isCurrent);
         out += withoutControlCharacters(threadText(store, thread));
         if (thread.priority)
@@ -125,10 +125,10 @@ std::string statusJson(const ThreadStore& store, const Calendar& calendar, Date 
     out["text"] = cli::statusText(store);
     out["tooltip"] = tooltip(store, content);
     out["class"] = className(content.state);
-    out["sessionOpen"] = store.sessionOpen();
-    const Strand* thread = store.sessionOpen() ? store.current() : nullptr;
+    out["sessionOpen"] = store.state().sessionOpen;
+    const Strand* thread = store.state().sessionOpen ? store.state().current() : nullptr;
     out["thread"] = thread ? threadJson(*thread) : OrderedValue(nullptr);
-    const Todo* todo = store.sessionOpen() ? store.currentTodo() : nullptr;
+    const Todo* todo = store.state().sessionOpen ? store.state().currentTodo() : nullptr;
     out["todo"] = todo ? todoJson(*todo, calendar, now) : OrderedValue(nullptr);
     return out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);
 }
@@ -144,11 +144,11 @@ std::string closedDayText() {
 }
 
 std::string currentLine(const ThreadStore& store) {
-    if (!store.sessionOpen())
+    if (!store.state().sessionOpen)
         return closedDayText();
-    if (const Todo* todo = store.currentTodo())
+    if (const Todo* todo = store.state().currentTodo())
         return "Now: to-do " + inQuotes(todo->title);
-    const Strand* thread = store.current();
+    const Strand* thread = store.state().current();
     if (!thread)
         return "Nothing is current: add a thread with cadro add-thread";
     std::string line = "Now: " + withoutControlCharacters(thread->title);
@@ -159,7 +159,7 @@ std::string currentLine(const ThreadStore& store) {
 }
 
 std::string statusText(const ThreadStore& store) {
-    if (!store.sessionOpen())
+    if (!store.state().sessionOpen)
         return closedDayText();
     return withoutControlCharacters(statusContent(store).title.substr(1));
 }
@@ -185,14 +185,15 @@ std::string localTimestamp(Date date, const Calendar& calendar) {
 
 std::string listText(const ThreadStore& store, const Calendar& calendar, Date now) {
     std::string out;
-    out += store.sessionOpen() ? "Day: open\n" : "Day: not started\n";
+    out += store.state().sessionOpen ? "Day: open\n" : "Day: not started\n";
     std::size_t number = 0;
-    listThreads(out, "Active:", store.active(), store, calendar, now, number);
-    listThreads(out, "Parked:", store.parked(), store, calendar, now, number);
-    listThreads(out, "Snoozed:", store.snoozed(), store, calendar, now, number);
-    out += store.todos().empty() ? "To-dos: none\n" : "To-dos:\n";
-    for (const auto& todo : store.todos()) {
-        out += rowStart(number, store.sessionOpen() && store.currentTodoID() == todo.id);
+    listThreads(out, "Active:", store.state().active, store, calendar, now, number);
+    listThreads(out, "Parked:", store.state().parked, store, calendar, now, number);
+    listThreads(out, "Snoozed:", store.state().snoozed, store, calendar, now, number);
+    out += store.state().todos.empty() ? "To-dos: none\n" : "To-dos:\n";
+    for (const auto& todo : store.state().todos) {
+        out +=
+            rowStart(number, store.state().sessionOpen && store.state().currentTodoID == todo.id);
         out += withoutControlCharacters(todo.title);
         if (todo.estimatedMinutes)
             out += "  ~" + durationLabel(*todo.estimatedMinutes);
@@ -211,26 +212,27 @@ std::string listTitles(const ThreadStore& store) {
     // each line holds exactly one tab.
     std::string out;
     for (auto kind : {ThreadKind::active, ThreadKind::parked, ThreadKind::snoozed}) {
-        for (const auto& thread : store.threads(kind))
+        for (const auto& thread : store.state().threads(kind))
             out += withoutControlCharacters(thread.title) + "\tthread\n";
     }
-    for (const auto& todo : store.todos())
+    for (const auto& todo : store.state().todos)
         out += withoutControlCharacters(todo.title) + "\tto-do\n";
     return out;
 }
 
 std::string listJson(const ThreadStore& store, const Calendar& calendar, Date now) {
     OrderedValue out = OrderedValue::object();
-    out["sessionOpen"] = store.sessionOpen();
-    out["currentID"] =
-        store.currentID() ? OrderedValue(store.currentID()->toString()) : OrderedValue(nullptr);
-    out["currentTodoID"] = store.currentTodoID() ? OrderedValue(store.currentTodoID()->toString())
-                                                 : OrderedValue(nullptr);
+    out["sessionOpen"] = store.state().sessionOpen;
+    out["currentID"] = store.state().currentID ? OrderedValue(store.state().currentID->toString())
+                                               : OrderedValue(nullptr);
+    out["currentTodoID"] = store.state().currentTodoID
+                               ? OrderedValue(store.state().currentTodoID->toString())
+                               : OrderedValue(nullptr);
     for (auto [kind, key] : {std::pair{ThreadKind::active, "active"},
                              {ThreadKind::parked, "parked"},
                              {ThreadKind::snoozed, "snoozed"}}) {
         OrderedValue list = OrderedValue::array();
-        for (const auto& thread : store.threads(kind)) {
+        for (const auto& thread : store.state().threads(kind)) {
             OrderedValue item = threadJson(thread);
             if (thread.snoozedUntil)
                 item["snoozedUntil"] = localTimestamp(*thread.snoozedUntil, calendar);
@@ -239,7 +241,7 @@ std::string listJson(const ThreadStore& store, const Calendar& calendar, Date no
         out[key] = std::move(list);
     }
     OrderedValue todos = OrderedValue::array();
-    for (const auto& todo : store.todos())
+    for (const auto& todo : store.state().todos)
         todos.push_back(todoJson(todo, calendar, now));
     out["todos"] = std::move(todos);
     return out.dump(-1, ' ', false, nlohmann::json::error_handler_t::replace);

@@ -136,7 +136,7 @@ std::string counted(std::size_t count, const char* one, const char* many) {
 
 void runExport(CommandRun& run, Arguments& args) {
     args.done();
-    PersistedState state = run.store().persistedState();
+    PersistedState state = run.store().state();
     state.requests.clear();  // the memory of answered commands is not data
     run.print(encodeStoreFile(state));
 }

@@ -38,7 +38,7 @@ Date snoozeEnd(CommandRun& run, const std::optional<std::string>& length,
         return end;
     }
     if (!length)
-        return now + static_cast<double>(run.store().defaultSnoozeMinutes()) * 60.0;
+        return now + static_cast<double>(run.store().state().defaultSnoozeMinutes) * 60.0;
     if (auto minutes = parseMinutes(*length))
         return now + static_cast<double>(*minutes) * 60.0;
     for (const auto& preset : allSnoozePresets()) {
@@ -62,7 +62,7 @@ bool looksLikeLength(const std::string& text) {
 }  // namespace
 
 bool requireOpenDay(CommandRun& run) {
-    if (run.store().sessionOpen())
+    if (run.store().state().sessionOpen)
         return true;
     run.nothingToDo("your day hasn't started; start it with: cadro start-day");
     return false;
@@ -89,7 +89,7 @@ std::string wakeTime(const CommandRun& run, Date when) {
 void runDone(CommandRun& run, Arguments& args) {
     std::optional<std::string> name = args.optionalPositional();
     args.done();
-    const Todo* up = run.store().sessionOpen() ? run.store().currentTodo() : nullptr;
+    const Todo* up = run.store().state().sessionOpen ? run.store().state().currentTodo() : nullptr;
     Item todo;
     if (name) {
         todo = pickItem(run.store(), *name, &Item::isTodo, "to-do");
@@ -100,7 +100,7 @@ void runDone(CommandRun& run, Arguments& args) {
         return;
     }
     run.store().finishTodo(todo.id);
-    if (auto stays = run.store().todo(todo.id)) {
+    if (auto stays = run.store().state().todo(todo.id)) {
         auto next = stays->schedule->nextOccurrence(run.now(), run.host.calendar);
         run.sayDone("Done " + inQuotes(todo.title) + ", back " + wakeTime(run, *next));
     } else {
@@ -114,9 +114,9 @@ void runRemove(CommandRun& run, Arguments& args) {
     const Item item = pickItem(
         run.store(), name, [](const Item&) { return true; }, "thread or to-do");
     if (item.isTodo()) {
-        run.store().removeTodo(item.id);
+        run.store().remove(item.id);
     } else {
-        if (run.store().strand(item.id)->isHygiene)
+        if (run.store().state().strand(item.id)->isHygiene)
             throw UsageError(inQuotes(item.title) +
                              " keeps Cadro itself in the ring; park it instead");
         run.store().remove(item.id);
@@ -190,13 +190,13 @@ void runMove(CommandRun& run, Arguments& args) {
     args.done();
     if (int(bool(to)) + int(bool(before)) + int(bool(after)) != 1)
         throw UsageError("give one of --to N, --before THREAD or --after THREAD");
-    const std::size_t ringSize = run.store().active().size();
+    const std::size_t ringSize = run.store().state().active.size();
     std::optional<std::size_t> position;  // 1-based, where it ends up
     if (to)
         position = parseInteger(*to, "--to", 1, 1'000'000);
 
     const Item moving = pickItem(run.store(), name, isActiveThread, "thread in the ring");
-    const auto& ring = run.store().active();
+    const auto& ring = run.store().state().active;
     auto offsetOf = [&](const Uuid& id) {
         return static_cast<std::size_t>(
             std::find_if(ring.begin(), ring.end(), [&](const Strand& t) { return t.id == id; }) -
@@ -230,14 +230,14 @@ void runPark(CommandRun& run, Arguments& args) {
     } else {
         if (!requireOpenDay(run))
             return;
-        const auto current = run.store().currentID();
-        if (!current || run.store().kindOf(*current) != ThreadKind::active) {
+        const auto current = run.store().state().currentID;
+        if (!current || run.store().state().kindOf(*current) != ThreadKind::active) {
             run.nothingToDo("no thread is current");
             return;
         }
         id = *current;
     }
-    const std::string title = run.store().strand(id)->title;
+    const std::string title = run.store().state().strand(id)->title;
     run.store().park(id);
     run.sayDone("Parked " + inQuotes(title));
 }
@@ -266,9 +266,9 @@ void runSnooze(CommandRun& run, Arguments& args) {
     } else {
         if (!requireOpenDay(run))
             return;
-        if (const Todo* todo = run.store().currentTodo()) {
+        if (const Todo* todo = run.store().state().currentTodo()) {
             item = {0, todo->id, todo->title, std::nullopt, false};
-        } else if (const Strand* thread = run.store().current()) {
+        } else if (const Strand* thread = run.store().state().current()) {
             item = {0, thread->id, thread->title, ThreadKind::active, false};
         } else {
             run.nothingToDo(kNothingCurrent);
@@ -276,7 +276,7 @@ void runSnooze(CommandRun& run, Arguments& args) {
         }
     }
     if (item.isTodo())
-        run.store().snoozeTodo(item.id, end);
+        run.store().snooze(item.id, end);
     else
         run.store().snooze(item.id, end);
     run.sayDone("Snoozed " + inQuotes(item.title) + " until " + wakeTime(run, end));
@@ -288,7 +288,7 @@ void runWake(CommandRun& run, Arguments& args) {
     const Item item = pickItem(
         run.store(), name, [](const Item& i) { return i.snoozed; }, "snoozed thread or to-do");
     if (item.isTodo())
-        run.store().wakeTodo(item.id);
+        run.store().wake(item.id);
     else
         run.store().wake(item.id);
     run.sayDone("Woke " + inQuotes(item.title));

@@ -61,7 +61,7 @@ void Commands::run(MenuAction action, const std::string& representedObject) {
 }
 
 void Commands::hygieneCheck() {
-    if (store_.sessionOpen() && store_.currentIsHygiene())
+    if (store_.state().sessionOpen && store_.state().currentIsHygiene())
         interface_.openSettingsWindow();
 }
 
@@ -71,7 +71,7 @@ void Commands::nextAndCheck() {
 }
 
 std::string Commands::promptTitle(const char* beginning) const {
-    const Strand* thread = store_.current();
+    const Strand* thread = store_.state().current();
     return std::string(beginning) + (thread ? thread->title : std::string()) + "\xE2\x80\x9D";
 }
 
@@ -91,7 +91,7 @@ void Commands::cmdOpenBrainDump() {
 }
 
 void Commands::cmdNext() {
-    if (!store_.currentTodo() && !threadIsCurrent()) {
+    if (!store_.state().currentTodo() && !threadIsCurrent()) {
         interface_.beep();
         return;
     }
@@ -99,7 +99,7 @@ void Commands::cmdNext() {
 }
 
 void Commands::cmdNextWithNewTask() {
-    if (store_.currentTodo()) {
+    if (store_.state().currentTodo()) {
         nextAndCheck();
         return;
     }
@@ -114,13 +114,13 @@ void Commands::cmdNextWithNewTask() {
              ""});
         if (!answer)
             return;
-        store_.setCurrentStep(trimWhitespaceAndNewlines(*answer));
+        setCurrentStep(store_, trimWhitespaceAndNewlines(*answer));
     }
     nextAndCheck();
 }
 
 void Commands::cmdNextTypedTask() {
-    if (store_.currentTodo() || !threadIsCurrent()) {
+    if (store_.state().currentTodo() || !threadIsCurrent()) {
         interface_.beep();
         return;
     }
@@ -131,12 +131,12 @@ void Commands::cmdNextTypedTask() {
          ""});
     if (!answer)
         return;
-    store_.setCurrentStep(trimWhitespaceAndNewlines(*answer));
+    setCurrentStep(store_, trimWhitespaceAndNewlines(*answer));
     nextAndCheck();
 }
 
 void Commands::cmdEditStep() {
-    const Strand* thread = store_.current();
+    const Strand* thread = store_.state().current();
     if (!thread) {
         interface_.beep();
         return;
@@ -145,7 +145,7 @@ void Commands::cmdEditStep() {
         {promptTitle("Current step for \xE2\x80\x9C"),
          "What are you working on right now? (Stays on this thread.)", thread->step});
     if (answer)
-        store_.setCurrentStep(*answer);
+        setCurrentStep(store_, *answer);
 }
 
 void Commands::cmdAdd() {
@@ -161,15 +161,16 @@ void Commands::cmdAddTodo() {
 }
 
 void Commands::cmdParkCurrent() {
-    store_.parkCurrent();
+    parkCurrent(store_);
 }
 
 void Commands::cmdSnoozeDefault() {
-    if (!store_.currentTodo() && !threadIsCurrent()) {
+    if (!store_.state().currentTodo() && !threadIsCurrent()) {
         interface_.beep();
         return;
     }
-    store_.snoozeCurrent(clock_.now() + static_cast<double>(store_.defaultSnoozeMinutes()) * 60.0);
+    store_.snoozeCurrent(clock_.now() +
+                         static_cast<double>(store_.state().defaultSnoozeMinutes) * 60.0);
 }
 
 void Commands::cmdSnoozePreset(const std::string& presetId) {
@@ -182,9 +183,9 @@ void Commands::cmdSnoozePreset(const std::string& presetId) {
 }
 
 void Commands::cmdSnoozeCustom() {
-    if (const Todo* todo = store_.currentTodo()) {
+    if (const Todo* todo = store_.state().currentTodo()) {
         ui_.setSheet(SettingsSheet::snoozeTodo(todo->id));
-    } else if (const Strand* thread = store_.current()) {
+    } else if (const Strand* thread = store_.state().current()) {
         ui_.setSheet(SettingsSheet::snooze(thread->id));
     } else {
         interface_.beep();

@@ -1,13 +1,13 @@
 #pragma once
 
 #include "core/base/Date.h"
-#include "core/base/Json.h"
 
 #include <compare>
 #include <cstdint>
 #include <optional>
 #include <set>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace cadro {
@@ -67,10 +67,5 @@ std::vector<Date> recentActiveDays(const TodoSchedule& schedule, Date onOrBefore
 /// The same on or after the day of `onOrAfter`; oldest first.
 std::vector<Date> futureActiveDays(const TodoSchedule& schedule, Date onOrAfter,
                                    const RepeatRule& rule, const Calendar& calendar);
-
-namespace json {
-OrderedValue encode(const TodoSchedule& schedule);
-TodoSchedule decodeSchedule(const Value& value, const std::string& path);
-}  // namespace json
 
 }  // namespace cadro

@@ -1,4 +1,4 @@
-#include "core/schedule/TodoSchedule.h"
+#include "core/schedule/TodoScheduleJson.h"
 
 namespace cadro {
 

@@ -1,7 +1,6 @@
 #pragma once
 
 #include "core/base/Date.h"
-#include "core/base/Json.h"
 #include "core/base/Uuid.h"
 #include "core/schedule/TodoSchedule.h"
 
@@ -51,13 +50,5 @@ struct Todo {
 
 /// The three thread lists of the store.
 enum class ThreadKind { active, parked, snoozed };
-
-namespace json {
-OrderedValue encode(const Strand& strand);
-OrderedValue encode(const Todo& todo);
-/// `readAt` stands in for a missing "createdAt".
-Strand decodeStrand(const Value& value, const std::string& path, Date readAt);
-Todo decodeTodo(const Value& value, const std::string& path, Date readAt);
-}  // namespace json
 
 }  // namespace cadro

@@ -1,4 +1,4 @@
-#include "core/store/Records.h"
+#include "core/store/RecordsJson.h"
 
 namespace cadro::json {
 

@@ -21,11 +21,6 @@ void ThreadStore::afterJoiningRing() {
     }
 }
 
-void ThreadStore::parkCurrent() {
-    if (state_.currentID && findIn(ThreadKind::active, *state_.currentID))
-        park(*state_.currentID);
-}
-
 void ThreadStore::park(const Uuid& id) {
     ChangeScope scope(*this);
     auto strand = take(ThreadKind::active, id);
@@ -46,6 +41,10 @@ void ThreadStore::unpark(const Uuid& id) {
 }
 
 void ThreadStore::snooze(const Uuid& id, Date until) {
+    if (findTodo(id)) {
+        snoozeTodo(id, until);
+        return;
+    }
     ChangeScope scope(*this);
     auto strand = take(ThreadKind::active, id);
     if (!strand)
@@ -56,6 +55,10 @@ void ThreadStore::snooze(const Uuid& id, Date until) {
 }
 
 void ThreadStore::wake(const Uuid& id) {
+    if (findTodo(id)) {
+        wakeTodo(id);
+        return;
+    }
     ChangeScope scope(*this);
     auto strand = take(ThreadKind::snoozed, id);
     if (!strand)

@@ -1,5 +1,7 @@
 #include "core/store/StoreFile.h"
 
+#include "core/store/RecordsJson.h"
+
 namespace cadro {
 namespace {
 

@@ -1,5 +1,5 @@
 #include "core/base/Calendar.h"
-#include "core/schedule/TodoSchedule.h"
+#include "core/schedule/TodoScheduleJson.h"
 
 #include <gtest/gtest.h>
 

@@ -17,19 +17,19 @@ TEST(StatusTitle, ClosedDayWinsEvenWithAToDoThenTheFirstRunHintShows) {
               (StatusContent{State::dayClosed, " Cadro: Click to start day", {}}));
     h->startDay();
     EXPECT_EQ(statusContent(h.store()).title, " Cadro: Add your first thread");
-    h->park(h->hygiene()->id);  // nothing current in an open day
+    h->park(h->state().hygiene()->id);  // nothing current in an open day
     EXPECT_EQ(statusContent(h.store()), (StatusContent{State::idle, " Cadro", {}}));
 }
 
 TEST(StatusTitle, ThreadTextIsTrimmedJoinedAndCutToSixtyCharacters) {
     StoreHarness h;
     auto a = h.addThread("Website");
-    h->setColor(a, "#8B7CF6");
+    h->reviseThread(a, {.colorHex = "#8B7CF6"});
     h->startDay();
-    h->setCurrentStep(" \n ");
+    setCurrentStep(h.store(), " \n ");
     EXPECT_EQ(statusContent(h.store()), (StatusContent{State::thread, " Website", "#8B7CF6"}));
 
-    h->setCurrentStep(std::string(100, 's'));
+    setCurrentStep(h.store(), std::string(100, 's'));
     std::string title = statusContent(h.store()).title;
     EXPECT_EQ(title, " Website: " + std::string(51, 's'));
 
@@ -37,7 +37,7 @@ TEST(StatusTitle, ThreadTextIsTrimmedJoinedAndCutToSixtyCharacters) {
     std::string boxes;
     for (int i = 0; i < 70; ++i)
         boxes += "\xE2\x98\x90";
-    h->setCurrentStep(boxes);
+    setCurrentStep(h.store(), boxes);
     EXPECT_EQ(statusContent(h.store()).title.size(), 1 + 9 + 51 * 3u);
 }
 
@@ -46,7 +46,7 @@ TEST(StatusTitle, AToDoHidesTheThreadAndIsNotTrimmed) {
     h.addThread("A");
     h->startDay();
     h->addTodo(std::string(80, 't'));
-    h->setTodoChancePercent(100);
+    h->setPreferences({.todoChancePercent = 100});
     h.random.values = {0.0, 0.0};
     h->next();
     EXPECT_EQ(statusContent(h.store()),
