@@ -104,7 +104,7 @@ void BM_Load(benchmark::State& state) {
     openStore(folder.path(), static_cast<int>(state.range(0)), 50, deps);
     for (auto _ : state) {
         ThreadStore loaded(folder.path(), deps);
-        benchmark::DoNotOptimize(loaded.active().size());
+        benchmark::DoNotOptimize(loaded.state().active.size());
     }
 }
 BENCHMARK(BM_Load)->Arg(50)->Arg(10000)->Unit(benchmark::kMicrosecond);

@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // What the store wrote must load again without problems.
     cadro::ThreadStore again(folder(), deps);
-    if (!again.loadProblem().empty())
+    if (!again.file().loadProblem().empty())
         std::abort();
     return 0;
 }
