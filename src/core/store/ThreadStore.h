@@ -187,8 +187,8 @@ class ThreadStore {
     /// Links a Markdown file: a non-empty file's text wins, else the store's
     /// text is written into it. False (nothing changes) for a file that
     /// cannot be read, or whose content is not UTF-8 text. Links in the
-    /// chosen path are resolved now; none is followed later. Nothing forgets
-    /// the linked file (the file itself is left alone).
+    /// chosen path are resolved now; none is followed later. No path unlinks
+    /// the file (the file itself is left alone).
     bool linkBrainDumpFile(const std::optional<std::filesystem::path>& path);
     /// The user edited the page: keep the text and mirror it to the file.
     /// False when the linked file refused it (the text is kept in the store).
