@@ -1,6 +1,7 @@
 // The store's hot paths: Next, saving and loading, for a typical store (50
 // threads, 50 to-dos) and a huge one (10,000 threads).
 #include "core/base/AtomicFile.h"
+#include "core/store/StoreFormat.h"
 #include "core/store/ThreadStore.h"
 
 #include <benchmark/benchmark.h>
@@ -30,7 +31,7 @@ class BenchFolder {
 /// A store with `threads` threads (every 7th prioritised) and `todos` to-dos,
 /// the day started, saved in `folder`.
 void fill(ThreadStore& store, int threads, int todos) {
-    PersistedState state = store.persistedState();
+    PersistedState state = store.state();
     for (int i = 0; i < threads; ++i) {
         Strand s;
         s.id = Uuid::random();
@@ -52,7 +53,7 @@ void fill(ThreadStore& store, int threads, int todos) {
     }
     state.todoChancePercent = 0;
     std::string bytes = encodeStoreFile(state);
-    writeFileAtomically(store.filePath(), bytes, Durability::Unsynced);
+    writeFileAtomically(store.file().path(), bytes, Durability::Unsynced);
 }
 
 std::unique_ptr<ThreadStore> openStore(const fs::path& folder, int threads, int todos,
@@ -104,7 +105,7 @@ void BM_Load(benchmark::State& state) {
     openStore(folder.path(), static_cast<int>(state.range(0)), 50, deps);
     for (auto _ : state) {
         ThreadStore loaded(folder.path(), deps);
-        benchmark::DoNotOptimize(loaded.active().size());
+        benchmark::DoNotOptimize(loaded.state().active.size());
     }
 }
 BENCHMARK(BM_Load)->Arg(50)->Arg(10000)->Unit(benchmark::kMicrosecond);
@@ -115,7 +116,7 @@ void BM_Encode(benchmark::State& state) {
     deps.durability = Durability::Unsynced;
     auto store = openStore(folder.path(), static_cast<int>(state.range(0)), 50, deps);
     for (auto _ : state)
-        benchmark::DoNotOptimize(encodeStoreFile(store->persistedState()));
+        benchmark::DoNotOptimize(encodeStoreFile(store->state()));
 }
 BENCHMARK(BM_Encode)->Arg(50)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
@@ -125,7 +126,7 @@ void BM_Decode(benchmark::State& state) {
     StoreDependencies deps;
     deps.durability = Durability::Unsynced;
     auto store = openStore(folder.path(), static_cast<int>(state.range(0)), 50, deps);
-    const std::string bytes = encodeStoreFile(store->persistedState());
+    const std::string bytes = encodeStoreFile(store->state());
     for (auto _ : state)
         benchmark::DoNotOptimize(decodeStoreFile(bytes, Date{}));
 }
@@ -180,15 +181,36 @@ void BM_ChanceTodoRoundTrip(benchmark::State& state) {
     openStore(folder.path(), 50, 1000, deps);
     deps.writesFile = false;
     ThreadStore store(folder.path(), deps);
-    store.setTodoChancePercent(100);
+    store.setPreferences({.todoChancePercent = 100});
     for (auto _ : state) {
         store.next();
-        std::string title = store.currentTodo()->title;
+        std::string title = store.state().currentTodo()->title;
         store.next();
         store.addTodo(title, 15);
     }
 }
 BENCHMARK(BM_ChanceTodoRoundTrip)->Unit(benchmark::kMicrosecond);
+
+/// Twenty keystrokes in a thread's title field, then the save the settings
+/// window makes a second later (synced, as the app does).
+void BM_TypingBurst(benchmark::State& state) {
+    BenchFolder folder;
+    StoreDependencies deps;
+    auto store = openStore(folder.path(), static_cast<int>(state.range(0)), 50, deps);
+    const Uuid id = store->state().current()->id;
+    const int writesBefore = store->file().writeCount();
+    for (auto _ : state) {
+        std::string title;
+        for (int key = 0; key < 20; ++key) {
+            title += 'x';
+            store->reviseThread(id, {.title = title}, Save::soon);
+        }
+        store->save();
+    }
+    state.counters["writes/burst"] =
+        double(store->file().writeCount() - writesBefore) / double(state.iterations());
+}
+BENCHMARK(BM_TypingBurst)->Arg(10000)->Unit(benchmark::kMillisecond);
 
 }  // namespace
 }  // namespace cadro

@@ -44,7 +44,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     cadro::ThreadStore store(folder(), deps);
     store.next();
 
-    if (!store.loadProblem().empty()) {
+    if (!store.file().loadProblem().empty()) {
         bool kept = false;
         for (const auto& entry : fs::directory_iterator(folder())) {
             std::string name = entry.path().filename().string();
@@ -59,7 +59,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     }
     // What the store wrote must load again without problems.
     cadro::ThreadStore again(folder(), deps);
-    if (!again.loadProblem().empty())
+    if (!again.file().loadProblem().empty())
         std::abort();
     return 0;
 }

@@ -8,6 +8,7 @@
 #include "app/TextPrompt.h"
 #include "app/tray/DesktopNotifications.h"
 #include "app/tray/TrayPresence.h"
+#include "core/store/StoreFormat.h"
 #include "core/actions/Actions.h"
 #include "core/base/XdgFolders.h"
 #include "core/demo/DemoFixtures.h"
@@ -103,8 +104,8 @@ AppController::AppController(AppEnvironment environment, DefaultsProvider& defau
         new TrayServer([this](const std::vector<std::string>& args, const std::string& id,
                               const std::string* input) { return runCommand(args, id, input); },
                        beside ? demoSocketPath() : socketPath(), this);
-    claim_ = server_->takeOver(environment_.dataDirectory.value_or(ThreadStore::defaultDirectory()),
-                               !beside);
+    claim_ =
+        server_->takeOver(environment_.dataDirectory.value_or(defaultStoreDirectory()), !beside);
     if (claim_.broughtForward)
         return;  // the running app shows itself; this one ends
 
@@ -172,9 +173,10 @@ bool AppController::start() {
         }
     });
     server_->setKeptChanges([this]() -> std::string {
-        if (!store_->hasUnsavedChanges() || store_->retrySave())
+        if (store_->save())  // typing not yet written goes too
             return {};
-        return "The running Cadro keeps changes it cannot save yet (" + store_->saveProblem() +
+        return "The running Cadro keeps changes it cannot save yet (" +
+               store_->file().saveProblem() +
                "), so it stays until they are saved. Make room (or fix the problem), then "
                "start Cadro again.";
     });
@@ -188,11 +190,11 @@ bool AppController::start() {
     watchStoreFile();
     saveRetry_ = new QTimer(this);
     saveRetry_->setInterval(kSaveRetryMilliseconds);
-    connect(saveRetry_, &QTimer::timeout, this, [this] { checkSaved(store_->retrySave()); });
-    if (store_->fileHealth() == ThreadStore::FileHealth::unreadable) {
+    connect(saveRetry_, &QTimer::timeout, this, [this] { checkSaved(store_->save()); });
+    if (store_->file().health() == StoreFile::Health::unreadable) {
         reportDiskChange(ThreadStore::DiskChange::damaged);
-    } else if (!store_->loadProblem().empty()) {
-        shownLoadProblem_ = store_->loadProblem();
+    } else if (!store_->file().loadProblem().empty()) {
+        shownLoadProblem_ = store_->file().loadProblem();
         showMessage(
             "Cadro could not read your data",
             QString::fromStdString(shownLoadProblem_ +
@@ -249,7 +251,7 @@ bool AppController::start() {
 }
 
 void AppController::watchStoreFile() {
-    storeWatcher_ = std::make_unique<FileWatcher>(store_->filePath());
+    storeWatcher_ = std::make_unique<FileWatcher>(store_->file().path());
     if (storeWatcher_->fd() < 0)
         return;  // every operation still checks the file before it changes anything
     auto* notifier = new QSocketNotifier(storeWatcher_->fd(), QSocketNotifier::Read, this);
@@ -265,8 +267,8 @@ void AppController::reportDiskChange(ThreadStore::DiskChange change) {
         case ThreadStore::DiskChange::reloaded:
             return;
         case ThreadStore::DiskChange::damaged:
-            shownLoadProblem_ = store_->loadProblem();
-            if (store_->fileHealth() == ThreadStore::FileHealth::unreadable) {
+            shownLoadProblem_ = store_->file().loadProblem();
+            if (store_->file().health() == StoreFile::Health::unreadable) {
                 showMessage("Cadro cannot read your data",
                             QString::fromStdString(
                                 shownLoadProblem_ +
@@ -303,7 +305,7 @@ void AppController::checkSaved(bool saved) {
     saveProblemShown_ = true;
     showMessage(
         "Cadro cannot save your changes",
-        QString::fromStdString(store_->saveProblem() +
+        QString::fromStdString(store_->file().saveProblem() +
                                ".\n\nCadro keeps your changes while it runs and saves them as "
                                "soon as it can. Until then, do not quit Cadro."));
 }
@@ -367,8 +369,9 @@ void AppController::announceNotices() {
 }
 
 bool AppController::isUp(const Uuid& id, bool isTodo) const {
-    return isTodo ? store_->currentTodoID() == id
-                  : !store_->currentTodo() && store_->current() && store_->current()->id == id;
+    return isTodo ? store_->state().currentTodoID == id
+                  : !store_->state().currentTodo() && store_->state().current() &&
+                        store_->state().current()->id == id;
 }
 
 void AppController::notify(const StoreNotice& notice) {
@@ -379,7 +382,7 @@ void AppController::notify(const StoreNotice& notice) {
     notified_ = notice;
     // Only what works on it: a thread that is back can only be set aside
     // again; a to-do can be finished, up or not.
-    const std::int64_t minutes = store_->defaultSnoozeMinutes();
+    const std::int64_t minutes = store_->state().defaultSnoozeMinutes;
     QList<DesktopNotifications::Action> actions;
     if (isTodo)
         actions.append(DesktopNotifications::Action{"done", "Done"});
@@ -420,10 +423,10 @@ void AppController::scheduleRedraw() {
         if (isSteppingAside_)
             return;
         checkSaved(!store_->hasUnsavedChanges());
-        if (store_->loadProblem() != shownLoadProblem_)
+        if (store_->file().loadProblem() != shownLoadProblem_)
             reportDiskChange(ThreadStore::DiskChange::damaged);
-        if (store_->keptAside() != shownKeptAside_) {
-            shownKeptAside_ = store_->keptAside();
+        if (store_->file().keptAside() != shownKeptAside_) {
+            shownKeptAside_ = store_->file().keptAside();
             if (!keptAsideBox_) {
                 keptAsideBox_ = new QMessageBox(QMessageBox::Information, "Cadro kept your data",
                                                 QString(), QMessageBox::Ok);
@@ -525,7 +528,7 @@ void AppController::settingsWindowWillClose() {
     shortcuts_->setIsRecording(false);  // ends a recording, so the shortcuts work again
     // Closing the window after the hygiene thread's turn moves on (not when
     // it closes because a newer app took over).
-    if (store_->currentIsHygiene() && !isSteppingAside_)
+    if (store_->state().currentIsHygiene() && !isSteppingAside_)
         actions::next(*store_);
 }
 
@@ -559,7 +562,8 @@ void AppController::shutDown() {
         environment_.removeSandbox();  // the newer app uses the demo defaults now
         return;
     }
-    if (store_->hasUnsavedChanges() && !store_->retrySave())
+    // What was typed a moment ago is written now, with anything unsaved.
+    if (!store_->save())
         keepUnsavedAside();  // the user was told these changes are kept
     environment_.discardDemoData(defaultsProvider_);
 }
@@ -567,20 +571,20 @@ void AppController::shutDown() {
 void AppController::keepUnsavedAside() {
     const std::string name =
         "threads.unsaved-" + formatUtcTimestamp(SystemClock::instance().now(), true) + ".json";
-    const std::string bytes = encodeStoreFile(store_->persistedState());
-    for (const auto& folder : {store_->filePath().parent_path(), homeDirectory(),
+    const std::string bytes = encodeStoreFile(store_->state());
+    for (const auto& folder : {store_->file().path().parent_path(), homeDirectory(),
                                std::filesystem::temp_directory_path()}) {
         if (!writeFileAtomically(folder / name, bytes, Durability::Synced)) {
             std::fprintf(stderr,
                          "cadro-tray: your last changes could not be saved (%s); they are kept "
                          "in %s: put it in place of %s once there is room\n",
-                         store_->saveProblem().c_str(), (folder / name).c_str(),
-                         store_->filePath().c_str());
+                         store_->file().saveProblem().c_str(), (folder / name).c_str(),
+                         store_->file().path().c_str());
             return;
         }
     }
     std::fprintf(stderr, "cadro-tray: your last changes could not be saved (%s) and are lost\n",
-                 store_->saveProblem().c_str());
+                 store_->file().saveProblem().c_str());
 }
 
 void AppController::runAction(MenuAction action, const std::string& payload) {
@@ -632,7 +636,7 @@ void AppController::showWelcome() {
     welcomeWindow_ = new WelcomeWindow(*launchAtLogin_, next);
     connect(welcomeWindow_, &WelcomeWindow::addThreadChosen, this, [this] {
         welcomeWindow_->deleteLater();
-        if (!store_->sessionOpen())
+        if (!store_->state().sessionOpen)
             actions::startDay(*store_);
         present(commands_->cmdAdd());
     });

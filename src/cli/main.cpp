@@ -188,8 +188,8 @@ std::variant<int, NoTrayApp> runInTrayApp(const ipc::Request& request, const fs:
 }
 
 void warnAboutDamagedStore(const ThreadStore& store) {
-    if (store.fileHealth() == ThreadStore::FileHealth::damaged) {
-        std::cerr << "cadro: warning: " << store.loadProblem()
+    if (store.file().health() == StoreFile::Health::damaged) {
+        std::cerr << "cadro: warning: " << store.file().loadProblem()
                   << "; started afresh, the old file is kept beside it as threads.json.corrupt-*\n";
     }
 }
@@ -210,7 +210,7 @@ int runStoreCommand(std::vector<std::string> args) {
         std::cerr << "cadro: the file holds too many control characters to import\n";
         return kExitBadInput;
     }
-    const fs::path folder = ThreadStore::defaultDirectory();
+    const fs::path folder = defaultStoreDirectory();
     const bool writes = commandChangesStore(args);
     std::string shown;
     auto route = runInTrayApp(
@@ -257,7 +257,7 @@ int watchStatus(const std::vector<std::string>& args) {
         if (arg != "--watch")
             once.push_back(arg);
     }
-    const fs::path folder = ThreadStore::defaultDirectory();
+    const fs::path folder = defaultStoreDirectory();
     // Through the app while one runs; when it is replaced the watch follows
     // the newer one, and when none is left it watches the file.
     std::string last;

@@ -6,6 +6,7 @@
 #include "settings/Style.h"
 #include "settings/Symbols.h"
 
+#include <QApplication>
 #include <QEvent>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -132,11 +133,15 @@ BrainDumpTab::BrainDumpTab(ThreadStore& store, QWidget* parent)
         refresh();
     });
     connect(page_->editor(), &QPlainTextEdit::textChanged, this, &BrainDumpTab::pageEdited);
+    connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget*) {
+        if (old == page_->editor())
+            store_.save();  // leaving the page writes what was typed
+    });
     refresh();
 }
 
 void BrainDumpTab::refresh() {
-    const std::optional<std::string>& path = store_.brainDumpFilePath();
+    const std::optional<std::string>& path = store_.state().brainDumpFilePath;
     if (path) {
         source_->setText(fileName(*path) + "  \u2014  " + QString::fromStdString(*path));
         source_->setToolTip(QString::fromStdString(*path));
@@ -150,9 +155,9 @@ void BrainDumpTab::refresh() {
 
     // Compared with what was last put on the page, not with the page's text:
     // the editor turns some characters into others (no-break spaces, CR LF).
-    if (store_.brainDump() == shownStoreText_)
+    if (store_.state().brainDump == shownStoreText_)
         return;
-    shownStoreText_ = store_.brainDump();
+    shownStoreText_ = store_.state().brainDump;
     const QString text = QString::fromStdString(shownStoreText_);
     QPlainTextEdit* editor = page_->editor();
     showingStoreText_ = true;
@@ -198,16 +203,18 @@ void BrainDumpTab::pageEdited() {
     if (showingStoreText_)
         return;
     const std::optional<std::filesystem::path> copy =
-        sync_.edit(page_->editor()->toPlainText().toStdString());
+        sync_.edit(page_->editor()->toPlainText().toStdString(), Save::soon);
+    if (typed_)
+        typed_();
     if (!copy) {
-        shownStoreText_ = store_.brainDump();
+        shownStoreText_ = store_.state().brainDump;
         if (!store_.brainDumpFileProblem().empty()) {
             showNotice(QString::fromStdString(store_.brainDumpFileProblem()) +
                        ". Your text is kept in Cadro only.");
         }
         return;
     }
-    const QString name = fileName(store_.brainDumpFilePath().value_or(""));
+    const QString name = fileName(store_.state().brainDumpFilePath.value_or(""));
     showNotice(name +
                " changed in another editor, so its text is shown now. What you had "
                "written here is kept beside it in " +

@@ -9,6 +9,8 @@
 
 #include <QWidget>
 
+#include <functional>
+
 class QLabel;
 class QPlainTextEdit;
 class QPushButton;
@@ -48,6 +50,8 @@ class BrainDumpTab : public QWidget {
     /// when the file is not text and was left alone.
     bool linkFile(const QString& path);
     BrainDumpPage* page() const { return page_; }
+    /// Called after a keystroke's edit was kept for a save soon after.
+    void setTyped(std::function<void()> typed) { typed_ = std::move(typed); }
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -67,6 +71,7 @@ class BrainDumpTab : public QWidget {
     // The store's text as last put on the page.
     std::string shownStoreText_;
     bool showingStoreText_ = false;
+    std::function<void()> typed_;
 };
 
 }  // namespace cadro

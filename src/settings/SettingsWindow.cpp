@@ -16,6 +16,7 @@
 #include <QCloseEvent>
 #include <QDialog>
 #include <QGuiApplication>
+#include <QHideEvent>
 #include <QLabel>
 #include <QScreen>
 #include <QScrollArea>
@@ -63,7 +64,16 @@ SettingsWindow::SettingsWindow(ThreadStore& store, ShortcutSettings& shortcuts, 
     tabs_->setDocumentMode(true);
     tabs_->tabBar()->setExpanding(false);
 
-    const RowContext rows{&store_, &calendar_, &clock_, {}};
+    saveTimer_ = new QTimer(this);
+    saveTimer_->setSingleShot(true);
+    saveTimer_->setInterval(1000);
+    connect(saveTimer_, &QTimer::timeout, this, [this] { store_.save(); });
+    auto typed = [this] {
+        if (!saveTimer_->isActive())
+            saveTimer_->start();
+    };
+    brainDump_->setTyped(typed);
+    const RowContext rows{&store_, &calendar_, &clock_, {}, typed};
     ThreadRow::Context context{
         rows, [this](const Uuid& id) { ui_.setSheet(SettingsSheet::editSteps(id)); }};
     context.onSnooze = [this](const Uuid& id) { ui_.setSheet(SettingsSheet::snooze(id)); };
@@ -247,7 +257,7 @@ QDialog* SettingsWindow::makeSheet(const SettingsSheet& sheet) {
         case Kind::editSteps:
             return new EditStepsSheet(store_, *sheet.id, this);
         case Kind::snooze: {
-            const std::optional<Strand> thread = store_.strand(*sheet.id);
+            const std::optional<Strand> thread = store_.state().strand(*sheet.id);
             const QString title = thread ? QString::fromStdString(thread->title) : "thread";
             const Uuid id = *sheet.id;
             return new SnoozeSheet(
@@ -255,7 +265,7 @@ QDialog* SettingsWindow::makeSheet(const SettingsSheet& sheet) {
                 [this, id](Date until) { actions::snooze(store_, id, until); }, this);
         }
         case Kind::snoozeTodo: {
-            const std::optional<Todo> todo = store_.todo(*sheet.id);
+            const std::optional<Todo> todo = store_.state().todo(*sheet.id);
             const QString title = todo ? QString::fromStdString(todo->title) : "to-do";
             const Uuid id = *sheet.id;
             return new SnoozeSheet(
@@ -277,6 +287,12 @@ void SettingsWindow::changeEvent(QEvent* event) {
         brainDump_->reloadFromFile();
     }
     QWidget::changeEvent(event);
+}
+
+void SettingsWindow::hideEvent(QHideEvent* event) {
+    saveTimer_->stop();
+    store_.save();  // closing the window writes what was just typed
+    QWidget::hideEvent(event);
 }
 
 void SettingsWindow::closeEvent(QCloseEvent* event) {

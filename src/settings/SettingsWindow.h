@@ -20,6 +20,7 @@
 
 class QDialog;
 class QTabWidget;
+class QTimer;
 
 namespace cadro {
 
@@ -62,6 +63,7 @@ class SettingsWindow : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void hideEvent(QHideEvent* event) override;
     void changeEvent(QEvent* event) override;
 
   private:
@@ -84,6 +86,8 @@ class SettingsWindow : public QWidget {
     ShortcutsTab* shortcutsTab_;
     QPointer<QDialog> sheet_;
     std::string sheetIdentity_;
+    // Writes what was typed a moment ago, a second after the first keystroke.
+    QTimer* saveTimer_;
     bool refreshQueued_ = false;
     bool shownOnce_ = false;
     Subscription storeSubscription_;

@@ -174,7 +174,7 @@ EditStepsSheet::EditStepsSheet(ThreadStore& store, const Uuid& id, QWidget* pare
     : QDialog(parent), store_(store), id_(id), steps_(new StepsField(this)) {
     setObjectName("editStepsSheet");
     setWindowTitle("Next Steps");
-    const std::optional<Strand> thread = store.strand(id);
+    const std::optional<Strand> thread = store.state().strand(id);
     auto* layout = sheetLayout(this, 380, 16);
     layout->addWidget(sheetHeading(QString::fromUtf8("Next steps for \u201C") +
                                        (thread ? qs(thread->title) : QString("thread")) +

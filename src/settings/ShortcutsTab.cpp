@@ -395,7 +395,7 @@ void ShortcutsTab::refresh() {
         row->refresh();
 
     // A stored length that is none of the choices shows as one more entry.
-    const auto current = store_.defaultSnoozeMinutes();
+    const auto current = store_.state().defaultSnoozeMinutes;
     while (snooze_->count() > int(kSnoozeChoices.size()))
         snooze_->removeItem(snooze_->count() - 1);
     if (snooze_->findData(int(current)) < 0)

@@ -152,7 +152,7 @@ ThreadRow* ThreadListTab::row(const Uuid& id) const {
 }
 
 void ThreadListTab::refresh() {
-    const std::vector<Strand>& threads = context_.store->threads(kind_);
+    const std::vector<Strand>& threads = context_.store->state().threads(kind_);
     const bool sameOrder =
         threads.size() == rows_.size() &&
         std::equal(threads.begin(), threads.end(), rows_.begin(),

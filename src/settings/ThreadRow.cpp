@@ -161,7 +161,8 @@ void ThreadRow::build() {
     controls->addStretch(1);
     column->addLayout(controls);
 
-    // Every edit goes to the store at once, with the rest of the thread as drawn.
+    // Every edit goes to the store at once, with the rest of the thread as
+    // drawn; typing is written within a second, and when the field is left.
     connect(title_, &QLineEdit::textEdited, this, [this, store, id](const QString& text) {
         thread_.title = text.toStdString();  // drawn now, before the redraw
         ThreadRevision revision;
@@ -176,6 +177,8 @@ void ThreadRow::build() {
         revision.step = thread_.step;
         actions::reviseThread(*store, id, revision);
     });
+    for (QLineEdit* field : {static_cast<QLineEdit*>(title_), static_cast<QLineEdit*>(step_)})
+        connect(field, &QLineEdit::editingFinished, this, [store] { store->save(); });
     connect(priority_, &PriorityPicker::toggled, this, [this, store, id](bool on) {
         ThreadRevision revision;
         revision.priority.emplace(on ? std::optional(thread_.priority.value_or(1)) : std::nullopt);

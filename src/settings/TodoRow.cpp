@@ -82,6 +82,7 @@ void TodoRow::build() {
         revision.title = todo_.title;
         actions::reviseTodo(*store, id, revision);
     });
+    connect(title_, &QLineEdit::editingFinished, this, [store] { store->save(); });
     line->addWidget(title_, 1);
 
     nowBadge_ = new QLabel("Now", this);

@@ -163,7 +163,7 @@ ScheduleSheet::ScheduleSheet(ThreadStore& store, const Calendar& calendar, const
       passedNote_(passedNote(this)) {
     setObjectName("scheduleSheet");
     setWindowTitle("Schedule");
-    const std::optional<Todo> todo = store.todo(todoID);
+    const std::optional<Todo> todo = store.state().todo(todoID);
     auto* layout = sheetLayout(this, 400, 14);
     layout->addWidget(sheetHeading(
         quoted("Schedule ", todo ? QString::fromStdString(todo->title) : QString("to-do")), this));

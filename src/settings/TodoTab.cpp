@@ -90,7 +90,7 @@ TodoRow* TodoTab::row(const Uuid& id) const {
 }
 
 void TodoTab::refresh() {
-    const std::vector<Todo>& todos = context_.store->todos();
+    const std::vector<Todo>& todos = context_.store->state().todos;
     const bool sameOrder =
         todos.size() == rows_.size() &&
         std::equal(todos.begin(), todos.end(), rows_.begin(),
@@ -105,7 +105,8 @@ void TodoTab::refresh() {
     }
     stack_->setCurrentWidget(todos.empty() ? static_cast<QWidget*>(empty_) : list_);
     const QSignalBlocker quiet(chance_);
-    chance_->setValue(int(std::clamp<std::int64_t>(context_.store->todoChancePercent(), 0, 100)));
+    chance_->setValue(
+        int(std::clamp<std::int64_t>(context_.store->state().todoChancePercent, 0, 100)));
 }
 
 void TodoTab::rebuild(const std::vector<Todo>& todos) {

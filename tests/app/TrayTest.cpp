@@ -32,7 +32,7 @@ QAction* entry(QMenu& menu, const QString& title) {
 TEST(MenuRenderer, DrawsTheModelAndRunsAChosenEntryLaterWithItsPayload) {
     TrayHarness h;
     auto web = h.addThread("Website");
-    h->setColor(web, "#8B7CF6");
+    h->reviseThread(web, {.colorHex = "#8B7CF6"});
     const Uuid japanese = h.addThread("Japanese");
     h->park(japanese);
     h->startDay();

@@ -1,6 +1,7 @@
 #include "core/cli/CommandLine.h"
 #include "core/cli/CommandTable.h"
 #include "core/store/StoreFile.h"
+#include "core/store/StoreFormat.h"
 #include "support/TempDir.h"
 
 #include <gtest/gtest.h>

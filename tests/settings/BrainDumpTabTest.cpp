@@ -29,7 +29,7 @@ TEST_F(BrainDumpTabTest, TheLinkedFileIsEditedBothWaysAndKeptOnUnlinking) {
     QTest::keyClicks(editor(), "- two");
     settle();
     EXPECT_EQ(readFile(notes), "- one\n- two");
-    EXPECT_EQ(h->brainDump(), "- one\n- two");
+    EXPECT_EQ(h->state().brainDump, "- one\n- two");
 
     // An outside edit shows up when the tab appears again.
     writeFile(notes, "- one\n- from another editor\n");
@@ -41,7 +41,7 @@ TEST_F(BrainDumpTabTest, TheLinkedFileIsEditedBothWaysAndKeptOnUnlinking) {
     in<QPushButton>(tab(), "unlinkButton")->click();
     EXPECT_EQ(source(), "Stored in the app");
     EXPECT_EQ(editor()->toPlainText(), "- one\n- from another editor\n");
-    EXPECT_FALSE(h->brainDumpFilePath());
+    EXPECT_FALSE(h->state().brainDumpFilePath);
 }
 
 TEST_F(BrainDumpTabTest, AFileThatIsNotTextIsRefusedAndLeftAlone) {
@@ -49,7 +49,7 @@ TEST_F(BrainDumpTabTest, AFileThatIsNotTextIsRefusedAndLeftAlone) {
     writeFile(notes, bytes);
     EXPECT_FALSE(tab()->linkFile(QString::fromStdString(notes.string())));
     EXPECT_EQ(readFile(notes), bytes);
-    EXPECT_FALSE(h->brainDumpFilePath());
+    EXPECT_FALSE(h->state().brainDumpFilePath);
     EXPECT_EQ(source(), "Stored in the app");
     EXPECT_TRUE(notice()->isVisibleTo(tab()));
 }

@@ -40,7 +40,7 @@ TEST_F(SettingsWindowTest, EmptyStatesGiveWayToTheirLists) {
     // Only the hygiene thread: the first-run panel above its row.
     auto* active = tab("activeTab");
     EXPECT_TRUE(in<QWidget>(active, "emptyState")->isVisibleTo(active));
-    EXPECT_NE(row(h->hygiene()->id), nullptr);
+    EXPECT_NE(row(h->state().hygiene()->id), nullptr);
     // ...and says what that row is, by the name it shows.
     EXPECT_TRUE(in<QLabel>(active, "emptyStateNote")->text().startsWith("The \u201CCadro\u201D"));
     in<QPushButton>(active, "emptyStateAction")->click();
@@ -54,7 +54,7 @@ TEST_F(SettingsWindowTest, EmptyStatesGiveWayToTheirLists) {
     auto* stack = tab("parkedTab")->findChild<QStackedWidget*>();
     ASSERT_NE(stack, nullptr);
     EXPECT_EQ(stack->currentWidget()->objectName(), "emptyState");
-    h->park(h->active()[0].id);
+    h->park(h->state().active[0].id);
     settle();
     EXPECT_EQ(stack->currentWidget()->objectName(), "threadList");
 }
@@ -63,7 +63,7 @@ TEST_F(SettingsWindowTest, NowStripFollowsTheStore) {
     auto* bar = in<NowBar>(&window, "nowBar");
     // A new store: the built-in thread with its first-run step.
     EXPECT_EQ(bar->headline(), "Cadro: Add your first thread");
-    h->update(openDay({"Essay"})[0], "Essay", "intro");
+    h->reviseThread(openDay({"Essay"})[0], {.title = "Essay", .step = "intro"});
     // Redrawn on a later pass of the event loop, once for the lot.
     EXPECT_EQ(bar->headline(), "Cadro: Add your first thread");
     settle();
@@ -72,7 +72,7 @@ TEST_F(SettingsWindowTest, NowStripFollowsTheStore) {
 
 TEST_F(SettingsWindowTest, ButtonsOpenTheirSheetsAndEscapeClosesThemWithoutAChange) {
     const Uuid thread = h.addThread("Essay");
-    h->setNextSteps(thread, {"outline", "draft"});
+    h->reviseThread(thread, {.nextSteps = std::vector<std::string>{"outline", "draft"}});
     const Uuid todo = *h->addTodo("Stretch");
     settle();
     const std::string before = readFile(h.file());
@@ -107,8 +107,8 @@ TEST_F(SettingsWindowTest, ButtonsOpenTheirSheetsAndEscapeClosesThemWithoutAChan
 
 TEST_F(SettingsWindowTest, AddSheetsStartInTheTitleAndWaitForOne) {
     const std::pair<SettingsSheet, std::function<std::size_t()>> cases[] = {
-        {SettingsSheet::add(), [&] { return h->active().size(); }},
-        {SettingsSheet::addTodo(), [&] { return h->todos().size(); }},
+        {SettingsSheet::add(), [&] { return h->state().active.size(); }},
+        {SettingsSheet::addTodo(), [&] { return h->state().todos.size(); }},
     };
     for (const auto& [kind, count] : cases) {
         SCOPED_TRACE(int(kind.kind));

@@ -96,8 +96,8 @@ TEST_F(ShortcutsTabTest, RefusedCombosAndTheSnoozePicker) {
 
     QComboBox* picker = tab()->snoozePicker();
     picker->activated(picker->findText("Tomorrow (24 hr)"));
-    EXPECT_EQ(h->defaultSnoozeMinutes(), 1440);
-    h->setDefaultSnoozeMinutes(45);  // from the command line
+    EXPECT_EQ(h->state().defaultSnoozeMinutes, 1440);
+    h->setPreferences({.defaultSnoozeMinutes = 45});  // from the command line
     settle();
     EXPECT_EQ(picker->currentText(), "45 min");
 }

@@ -19,7 +19,7 @@ namespace {
 class Threads : public SettingsFixture {
   protected:
     const Strand* ownThread() {
-        for (const Strand& s : h->active())
+        for (const Strand& s : h->state().active)
             if (!s.isHygiene)
                 return &s;
         return nullptr;
@@ -28,23 +28,28 @@ class Threads : public SettingsFixture {
 
 TEST_F(Threads, TitleAndStepEditsReachTheStore) {
     Uuid id = h.addThread("Essay");
-    h->update(id, "Essay", "intro");
+    h->reviseThread(id, {.title = "Essay", .step = "intro"});
     ThreadRow* r = row(id);
     ASSERT_NE(r, nullptr);
 
     auto* title = in<QLineEdit>(r, "titleField");
     title->setFocus();
+    const int writes = h->file().writeCount();
     QTest::keyClicks(title, " draft");
-    EXPECT_EQ(h->strand(id)->title, "Essay draft");
+    EXPECT_EQ(h->state().strand(id)->title, "Essay draft");
+    EXPECT_EQ(h->file().writeCount(), writes);  // typing waits a moment...
 
     auto* step = in<QLineEdit>(r, "stepField");
-    step->setFocus();
+    step->setFocus();  // ...but leaving the field writes it
+    EXPECT_EQ(h->file().writeCount(), writes + 1);
     QTest::keyClicks(step, "!");
     settle();
-    EXPECT_EQ(h->strand(id)->step, "intro!");
+    EXPECT_EQ(h->state().strand(id)->step, "intro!");
     // The row survives the redraw, so typing goes on in the same field.
     EXPECT_EQ(row(id), r);
     EXPECT_EQ(step->text(), "intro!");
+    window.close();  // so does closing the window
+    EXPECT_EQ(h->file().writeCount(), writes + 2);
 }
 
 TEST_F(Threads, PriorityAndColourToggles) {
@@ -53,21 +58,21 @@ TEST_F(Threads, PriorityAndColourToggles) {
     auto* priority = in<QCheckBox>(r, "priorityCheck");
     auto* spin = in<QSpinBox>(r, "prioritySpin");
     priority->click();
-    EXPECT_EQ(h->strand(id)->priority, 1);
+    EXPECT_EQ(h->state().strand(id)->priority, 1);
     spin->setValue(4);
-    EXPECT_EQ(h->strand(id)->priority, 4);
+    EXPECT_EQ(h->state().strand(id)->priority, 4);
     priority->click();
-    EXPECT_EQ(h->strand(id)->priority, std::nullopt);
+    EXPECT_EQ(h->state().strand(id)->priority, std::nullopt);
 
     auto* color = in<QCheckBox>(r, "colorCheck");
     color->click();
-    EXPECT_EQ(h->strand(id)->colorHex, std::string(kDefaultThreadHex));
+    EXPECT_EQ(h->state().strand(id)->colorHex, std::string(kDefaultThreadHex));
     color->click();
-    EXPECT_EQ(h->strand(id)->colorHex, std::nullopt);
+    EXPECT_EQ(h->state().strand(id)->colorHex, std::nullopt);
 
     // A thread's own colour and priority come back when toggled on again.
-    h->setColor(id, "#112233");
-    h->setPriority(id, 7);
+    h->reviseThread(id, {.colorHex = "#112233"});
+    h->reviseThread(id, {.priority = 7});
     settle();
     EXPECT_TRUE(priority->isChecked());
     EXPECT_EQ(spin->value(), 7);
@@ -76,7 +81,7 @@ TEST_F(Threads, PriorityAndColourToggles) {
 
 TEST_F(Threads, ActionsFollowTheList) {
     Uuid id = h.addThread("Essay");
-    const Uuid hygiene = h->hygiene()->id;
+    const Uuid hygiene = h->state().hygiene()->id;
 
     ThreadRow* own = row(id);
     ThreadRow* builtIn = row(hygiene);
@@ -84,32 +89,32 @@ TEST_F(Threads, ActionsFollowTheList) {
     EXPECT_EQ(builtIn->findChild<QToolButton*>("removeButton"), nullptr);
 
     in<QToolButton>(own, "parkButton")->click();
-    ASSERT_EQ(h->kindOf(id), ThreadKind::parked);
+    ASSERT_EQ(h->state().kindOf(id), ThreadKind::parked);
     ThreadRow* parked = row(id);
     ASSERT_NE(parked, nullptr);
     EXPECT_EQ(parked->findChild<QToolButton*>("snoozeButton"), nullptr);
     in<QToolButton>(parked, "unparkButton")->click();
-    ASSERT_EQ(h->kindOf(id), ThreadKind::active);
+    ASSERT_EQ(h->state().kindOf(id), ThreadKind::active);
 
     h->snooze(id, h.clock.now() + 86400);
     in<QToolButton>(row(id), "wakeButton")->click();
-    ASSERT_EQ(h->kindOf(id), ThreadKind::active);
+    ASSERT_EQ(h->state().kindOf(id), ThreadKind::active);
 
     in<QToolButton>(row(id), "removeButton")->click();
-    EXPECT_EQ(h->kindOf(id), std::nullopt);
+    EXPECT_EQ(h->state().kindOf(id), std::nullopt);
     EXPECT_EQ(row(id), nullptr);
 }
 
 TEST_F(Threads, ReorderingTheActiveListChangesTheNextThread) {
     const auto ids = openDay({"A", "B", "C"});
-    ASSERT_EQ(h->currentID(), ids[0]);
+    ASSERT_EQ(h->state().currentID, ids[0]);
     settle();
 
     // Third row dropped between the first and the second.
     tab("activeTab")->list()->moveRows({2}, 1);
-    ASSERT_EQ(h->active()[1].id, ids[2]);
+    ASSERT_EQ(h->state().active[1].id, ids[2]);
     h->next();
-    EXPECT_EQ(h->currentID(), ids[2]);
+    EXPECT_EQ(h->state().currentID, ids[2]);
 }
 
 TEST_F(Threads, AddingAThreadKeepsWhatWasTyped) {
@@ -148,14 +153,14 @@ TEST_F(Threads, APrefillStartsTheAddSheet) {
 
 TEST_F(Threads, EditingTheNextSteps) {
     Uuid id = h.addThread("Essay");
-    h->setNextSteps(id, {"outline"});
+    h->reviseThread(id, {.nextSteps = std::vector<std::string>{"outline"}});
     QDialog* sheet = open(SettingsSheet::editSteps(id));
     ASSERT_NE(sheet, nullptr);
     auto* editor = in<QPlainTextEdit>(sheet, "stepsEditor");
     EXPECT_EQ(editor->toPlainText(), "outline");
     editor->setPlainText("outline\ndraft");
     in<QPushButton>(sheet, "saveButton")->click();
-    EXPECT_EQ(h->strand(id)->nextSteps, (std::vector<std::string>{"outline", "draft"}));
+    EXPECT_EQ(h->state().strand(id)->nextSteps, (std::vector<std::string>{"outline", "draft"}));
     EXPECT_FALSE(window.hasSheet());
 }
 
@@ -174,8 +179,8 @@ TEST_F(Threads, ASnoozeSheetPerThreadStartsAnHourAhead) {
     EXPECT_EQ(date->dateTime(), toQDateTime(h.clock.now() + 3600));
     EXPECT_EQ(date->minimumDateTime(), toQDateTime(h.clock.now()));
     in<QPushButton>(sheet, "snoozeButton")->click();
-    EXPECT_EQ(h->kindOf(id), ThreadKind::snoozed);
-    EXPECT_NEAR(*h->strand(id)->snoozedUntil - (h.clock.now() + 3600), 0, 1);
+    EXPECT_EQ(h->state().kindOf(id), ThreadKind::snoozed);
+    EXPECT_NEAR(*h->state().strand(id)->snoozedUntil - (h.clock.now() + 3600), 0, 1);
     EXPECT_FALSE(window.hasSheet());
 }
 

@@ -47,7 +47,7 @@ TEST_F(Todos, ToDosShowWithTheirSchedulesForTheEyeAndTheScreenReader) {
     auto* stack = todoTab()->findChild<QStackedWidget*>();
     EXPECT_EQ(stack->currentWidget(), in<QWidget>(todoTab(), "emptyState"));
     const Uuid id = *h->addTodo("Water the plants", 5, daily());
-    h->snoozeTodo(id, h.clock.now() + 3600);
+    h->snooze(id, h.clock.now() + 3600);
     TodoRow* row = todoRow(id);
     EXPECT_EQ(stack->currentWidget(), todoTab()->list());
     const QString label = QString::fromStdString(shortLabel(daily(), *h.calendar));
@@ -72,9 +72,9 @@ TEST_F(Todos, EditingInPlace) {
     EXPECT_EQ(in<QToolButton>(row, "estimateButton")->text(), "45 min");
 
     pickEstimate(row, "No estimate");
-    EXPECT_EQ(h->todo(id)->estimatedMinutes, std::nullopt);
+    EXPECT_EQ(h->state().todo(id)->estimatedMinutes, std::nullopt);
     pickEstimate(todoRow(id), "1 hr");
-    EXPECT_EQ(h->todo(id)->estimatedMinutes, 60);
+    EXPECT_EQ(h->state().todo(id)->estimatedMinutes, 60);
 
     auto* title = in<QLineEdit>(todoRow(id), "titleField");
     window.activateWindow();  // the estimate menu took it
@@ -82,24 +82,24 @@ TEST_F(Todos, EditingInPlace) {
     title->setFocus();
     title->end(false);
     QTest::keyClicks(title, " now");
-    EXPECT_EQ(h->todo(id)->title, "Renew passport now");
+    EXPECT_EQ(h->state().todo(id)->title, "Renew passport now");
 
     in<QToolButton>(todoRow(id), "removeButton")->click();
-    EXPECT_TRUE(h->todos().empty());
+    EXPECT_TRUE(h->state().todos.empty());
     EXPECT_EQ(todoRow(id), nullptr);
 }
 
 TEST_F(Todos, TheNowBadgeMarksOnlyWhatIsUpWhileTheDayIsOpen) {
     const Uuid todo = *h->addTodo("Renew passport");
     const Uuid other = *h->addTodo("Reply to Oren");
-    h->setTodoChancePercent(100);
+    h->setPreferences({.todoChancePercent = 100});
     const auto threads = openDay({"Essay", "Taxes"});
     auto badge = [&](QWidget* r) { return in<QLabel>(r, "nowBadge")->isVisibleTo(r); };
     EXPECT_TRUE(badge(row(threads[0])));
     EXPECT_FALSE(badge(row(threads[1])));
     h.random.values = {0.0, 0.0};
     h->next();
-    ASSERT_EQ(h->currentTodoID(), todo);
+    ASSERT_EQ(h->state().currentTodoID, todo);
     EXPECT_TRUE(badge(todoRow(todo)));
     EXPECT_FALSE(badge(todoRow(other)));
 }
@@ -107,8 +107,8 @@ TEST_F(Todos, TheNowBadgeMarksOnlyWhatIsUpWhileTheDayIsOpen) {
 TEST_F(Todos, TheChanceControlFollowsTheStoreBothWays) {
     auto* chance = in<QSpinBox>(todoTab(), "chanceSpin");
     chance->setValue(40);
-    EXPECT_EQ(h->todoChancePercent(), 40);
-    h->setTodoChancePercent(7);
+    EXPECT_EQ(h->state().todoChancePercent, 40);
+    h->setPreferences({.todoChancePercent = 7});
     settle();
     EXPECT_EQ(chance->value(), 7);
 }
@@ -138,8 +138,8 @@ TEST_F(Todos, AddingAWeeklyToDoOnTwoDaysAtTwoTimes) {
     in<QPushButton>(sheet, "addButton")->click();
     settle();
 
-    ASSERT_EQ(h->todos().size(), 1u);
-    const Todo& added = h->todos()[0];
+    ASSERT_EQ(h->state().todos.size(), 1u);
+    const Todo& added = h->state().todos[0];
     EXPECT_EQ(added.title, "Stretch");
     EXPECT_EQ(added.estimatedMinutes, 15);
     ASSERT_TRUE(added.schedule);
@@ -193,32 +193,32 @@ TEST_F(Todos, WeeklyOnNoWeekdayOrAPassedTimeCannotBeAddedAndTheFormSaysWhy) {
     EXPECT_TRUE(note->isVisibleTo(sheet));
     QTest::keyClick(title, Qt::Key_Return);
     settle();
-    EXPECT_TRUE(h->todos().empty());
+    EXPECT_TRUE(h->state().todos.empty());
     EXPECT_TRUE(window.hasSheet());
 
     // A one-off at the minute the form offered, which passed meanwhile.
     in<QCheckBox>(sheet, "repeatsCheck")->click();
     h.clock.advance(120);
     add->click();
-    EXPECT_TRUE(h->todos().empty());
+    EXPECT_TRUE(h->state().todos.empty());
     EXPECT_TRUE(in<QLabel>(sheet, "passedNote")->isVisibleTo(sheet));
 
     // Without the schedule it may be added, with no estimate and no schedule.
     in<QCheckBox>(sheet, "scheduleCheck")->click();
     add->click();
-    ASSERT_EQ(h->todos().size(), 1u);
-    EXPECT_EQ(h->todos()[0].estimatedMinutes, std::nullopt);
-    EXPECT_EQ(h->todos()[0].schedule, std::nullopt);
+    ASSERT_EQ(h->state().todos.size(), 1u);
+    EXPECT_EQ(h->state().todos[0].estimatedMinutes, std::nullopt);
+    EXPECT_EQ(h->state().todos[0].schedule, std::nullopt);
 }
 
 TEST_F(Todos, APrefillStartsTheAddSheet) {
     ui.addTodoPrefill = TodoPrefill{"Water the plants", 45, daily()};
     QDialog* sheet = open(SettingsSheet::addTodo());
     in<QPushButton>(sheet, "addButton")->click();
-    ASSERT_EQ(h->todos().size(), 1u);
-    EXPECT_EQ(h->todos()[0].title, "Water the plants");
-    EXPECT_EQ(h->todos()[0].estimatedMinutes, 45);
-    EXPECT_EQ(h->todos()[0].schedule, daily());
+    ASSERT_EQ(h->state().todos.size(), 1u);
+    EXPECT_EQ(h->state().todos[0].title, "Water the plants");
+    EXPECT_EQ(h->state().todos[0].estimatedMinutes, 45);
+    EXPECT_EQ(h->state().todos[0].schedule, daily());
 }
 
 TEST_F(Todos, EditingAndRemovingASchedule) {
@@ -234,14 +234,15 @@ TEST_F(Todos, EditingAndRemovingASchedule) {
     in<QSpinBox>(sheet, "dayOfMonthSpin")->setValue(15);
     in<QPushButton>(sheet, "saveButton")->click();
     settle();
-    ASSERT_TRUE(h->todo(id)->schedule);
-    EXPECT_EQ(h->todo(id)->schedule->repeatRule, (RepeatRule{2, RepeatUnit::month, {}, 15}));
-    EXPECT_EQ(h->todo(id)->schedule->times, daily().times);
+    ASSERT_TRUE(h->state().todo(id)->schedule);
+    EXPECT_EQ(h->state().todo(id)->schedule->repeatRule,
+              (RepeatRule{2, RepeatUnit::month, {}, 15}));
+    EXPECT_EQ(h->state().todo(id)->schedule->times, daily().times);
 
     sheet = open(SettingsSheet::scheduleTodo(id));
     in<QPushButton>(sheet, "removeScheduleButton")->click();
     settle();
-    EXPECT_EQ(h->todo(id)->schedule, std::nullopt);
+    EXPECT_EQ(h->state().todo(id)->schedule, std::nullopt);
     EXPECT_FALSE(window.hasSheet());
 }
 

@@ -76,19 +76,19 @@ class StoreHarness {
     /// The titles of one list in order, each followed by a space: "A B Cadro ".
     std::string titles(ThreadKind kind = ThreadKind::active) {
         std::string out;
-        for (const auto& strand : store_->threads(kind))
+        for (const auto& strand : store_->state().threads(kind))
             out += strand.title + " ";
         return out;
     }
 
     std::string currentTitle() {
-        const Strand* current = store_->current();
+        const Strand* current = store_->state().current();
         return current ? current->title : std::string("(none)");
     }
 
     /// What the user sees: the current to-do's title, else "thread " and the thread's.
     std::string up() {
-        const Todo* todo = store_->currentTodo();
+        const Todo* todo = store_->state().currentTodo();
         return todo ? todo->title : "thread " + currentTitle();
     }
 

@@ -4,7 +4,7 @@ namespace cadro::actions {
 namespace {
 
 bool inRing(const ThreadStore& store, const Uuid& id) {
-    return store.kindOf(id) == ThreadKind::active;
+    return store.state().kindOf(id) == ThreadKind::active;
 }
 
 ActionResult noSuchItem() {
@@ -24,7 +24,7 @@ ActionResult endDay(ThreadStore& store) {
 }
 
 ActionResult next(ThreadStore& store) {
-    if (!store.currentTodo() && !store.current())
+    if (!store.state().currentTodo() && !store.state().current())
         return ActionResult::nothingToDo("nothing is current");
     store.next();
     return ActionResult::done();
@@ -46,9 +46,10 @@ ActionResult tick(ThreadStore& store, Date now, bool canPresent) {
 }
 
 ActionResult setCurrentStep(ThreadStore& store, std::string step) {
-    if (!store.current())
+    const Strand* current = store.state().current();
+    if (!current)
         return ActionResult::nothingToDo("no thread is current");
-    store.setCurrentStep(std::move(step));
+    store.reviseThread(current->id, {.step = std::move(step)});
     return ActionResult::done();
 }
 
@@ -71,14 +72,14 @@ ActionResult addTodo(ThreadStore& store, const std::string& title,
 }
 
 ActionResult reviseThread(ThreadStore& store, const Uuid& id, const ThreadRevision& revision) {
-    if (!store.kindOf(id))
+    if (!store.state().kindOf(id))
         return noSuchItem();
     store.reviseThread(id, revision);
     return ActionResult::done();
 }
 
 ActionResult reviseTodo(ThreadStore& store, const Uuid& id, const TodoRevision& revision) {
-    if (!store.todo(id))
+    if (!store.state().todo(id))
         return noSuchItem();
     store.reviseTodo(id, revision);
     return ActionResult::done();
@@ -86,7 +87,7 @@ ActionResult reviseTodo(ThreadStore& store, const Uuid& id, const TodoRevision& 
 
 ActionResult moveActive(ThreadStore& store, const std::vector<std::size_t>& offsets,
                         std::size_t destination) {
-    const std::size_t size = store.active().size();
+    const std::size_t size = store.state().active.size();
     if (destination > size)
         return ActionResult::refused("there is no such place in the ring");
     for (std::size_t offset : offsets) {
@@ -108,11 +109,11 @@ ActionResult replaceRecords(ThreadStore& store, const PersistedState& other) {
 }
 
 ActionResult remove(ThreadStore& store, const Uuid& id) {
-    if (store.todo(id)) {
-        store.removeTodo(id);
+    if (store.state().todo(id)) {
+        store.remove(id);
         return ActionResult::done();
     }
-    const auto thread = store.strand(id);
+    const auto thread = store.state().strand(id);
     if (!thread)
         return noSuchItem();
     if (thread->isHygiene)
@@ -131,15 +132,15 @@ ActionResult park(ThreadStore& store, const Uuid& id) {
 }
 
 ActionResult unpark(ThreadStore& store, const Uuid& id) {
-    if (store.kindOf(id) != ThreadKind::parked)
+    if (store.state().kindOf(id) != ThreadKind::parked)
         return ActionResult::nothingToDo("the thread is not parked");
     store.unpark(id);
     return ActionResult::done();
 }
 
 ActionResult snooze(ThreadStore& store, const Uuid& id, Date until) {
-    if (store.todo(id)) {
-        store.snoozeTodo(id, until);
+    if (store.state().todo(id)) {
+        store.snooze(id, until);
     } else if (inRing(store, id)) {
         store.snooze(id, until);
     } else {
@@ -149,9 +150,9 @@ ActionResult snooze(ThreadStore& store, const Uuid& id, Date until) {
 }
 
 ActionResult wake(ThreadStore& store, const Uuid& id) {
-    if (auto todo = store.todo(id); todo && todo->snoozedUntil) {
-        store.wakeTodo(id);
-    } else if (store.kindOf(id) == ThreadKind::snoozed) {
+    if (auto todo = store.state().todo(id); todo && todo->snoozedUntil) {
+        store.wake(id);
+    } else if (store.state().kindOf(id) == ThreadKind::snoozed) {
         store.wake(id);
     } else {
         return ActionResult::nothingToDo("it is not snoozed");
@@ -160,7 +161,7 @@ ActionResult wake(ThreadStore& store, const Uuid& id) {
 }
 
 ActionResult finishTodo(ThreadStore& store, const Uuid& id) {
-    if (!store.todo(id))
+    if (!store.state().todo(id))
         return noSuchItem();
     store.finishTodo(id);
     return ActionResult::done();
@@ -184,21 +185,21 @@ ActionResult linkBrainDumpFile(ThreadStore& store, const std::string& path) {
 }
 
 ActionResult unlinkBrainDumpFile(ThreadStore& store) {
-    store.unlinkBrainDumpFile();
+    store.linkBrainDumpFile(std::nullopt);
     return ActionResult::done();
 }
 
 ActionResult setDefaultSnoozeMinutes(ThreadStore& store, std::int64_t minutes) {
     if (minutes < 1 || minutes > 525'600)
         return ActionResult::refused("the default snooze lies between 1 minute and a year");
-    store.setDefaultSnoozeMinutes(minutes);
+    store.setPreferences({.defaultSnoozeMinutes = minutes});
     return ActionResult::done();
 }
 
 ActionResult setTodoChancePercent(ThreadStore& store, std::int64_t percent) {
     if (percent < 0 || percent > 100)
         return ActionResult::refused("the to-do chance lies between 0 and 100 percent");
-    store.setTodoChancePercent(percent);
+    store.setPreferences({.todoChancePercent = percent});
     return ActionResult::done();
 }
 

@@ -46,13 +46,13 @@ void runNext(CommandRun& run, Arguments& args) {
     if (!requireOpenDay(run))
         return;
     std::optional<std::string> finishing;
-    if (const Todo* up = run.store().currentTodo(); up && !step)
+    if (const Todo* up = run.store().state().currentTodo(); up && !step)
         finishing = up->title;
     bool done;
     if (step) {
         run.ui.answer = *step;
         done = run.report(run.commands->cmdNextTypedTask(),
-                          run.store().currentTodo() ? "a to-do is up: finish it with cadro next"
+                          run.store().state().currentTodo() ? "a to-do is up: finish it with cadro next"
                                                     : kNothingCurrent);
     } else if (newTask) {
         const ActionResult result = run.commands->cmdNextWithNewTask();
@@ -200,7 +200,7 @@ void runBrainDump(CommandRun& run, Arguments& args) {
         if (linked.outcome == Outcome::refused)
             run.nothingToDo(linked.message);
         else if (run.report(linked))
-            run.say("The brain dump is kept in " + *run.store().brainDumpFilePath() + " now");
+            run.say("The brain dump is kept in " + *run.store().state().brainDumpFilePath + " now");
         return;
     }
     if (unlink) {
@@ -213,14 +213,15 @@ void runBrainDump(CommandRun& run, Arguments& args) {
         if (run.report(actions::editBrainDump(run.store(), *set)))
             run.say("Brain dump replaced");
     } else if (append) {
-        std::string text = run.store().brainDump();
+        std::string text = run.store().state().brainDump;
         if (!text.empty() && text.back() != '\n')
             text += '\n';
         if (run.report(actions::editBrainDump(run.store(), text + *append)))
             run.say("Added to the brain dump");
     } else {
-        run.result.out += run.store().brainDump();
-        if (!run.store().brainDump().empty() && run.store().brainDump().back() != '\n') {
+        run.result.out += run.store().state().brainDump;
+        if (!run.store().state().brainDump.empty() &&
+            run.store().state().brainDump.back() != '\n') {
             run.result.out += "\n";
         }
     }
@@ -233,9 +234,9 @@ void runSet(CommandRun& run, Arguments& args) {
     std::optional<std::string> value = args.optionalPositional();
     args.done();
     if (!name) {
-        run.print("default-snooze " + std::to_string(run.store().defaultSnoozeMinutes()));
-        run.print("todo-chance " + std::to_string(run.store().todoChancePercent()));
-        if (const auto& file = run.store().brainDumpFilePath())
+        run.print("default-snooze " + std::to_string(run.store().state().defaultSnoozeMinutes));
+        run.print("todo-chance " + std::to_string(run.store().state().todoChancePercent));
+        if (const auto& file = run.store().state().brainDumpFilePath)
             run.print("brain-dump-file " + *file);
         return;
     }
@@ -321,24 +322,24 @@ std::optional<CommandLineResult> refuseUnusableStore(const std::string& command,
     const CommandSpec* spec = findCommand(command);
     if (!spec || spec->use == StoreUse::none)
         return std::nullopt;
-    const std::string file = store.filePath().string();
-    switch (store.fileHealth()) {
-        case ThreadStore::FileHealth::good:
+    const std::string file = store.file().path().string();
+    switch (store.file().health()) {
+        case StoreFile::Health::good:
             return std::nullopt;
-        case ThreadStore::FileHealth::unreadable:
+        case StoreFile::Health::unreadable:
             return CommandLineResult{kExitNotSaved, "",
-                                     "cadro: " + store.loadProblem() +
+                                     "cadro: " + store.file().loadProblem() +
                                          "; Cadro leaves it as it is and changes nothing until "
                                          "you can read and write it (chmod u+rw " +
                                          file + ")\n"};
-        case ThreadStore::FileHealth::damaged:
+        case StoreFile::Health::damaged:
             break;
     }
     if (changes)
         return std::nullopt;  // the change starts afresh; the file is kept aside
     return CommandLineResult{
         kExitNotSaved, command == "status" ? "Store file damaged\n" : "",
-        "cadro: " + store.loadProblem() +
+        "cadro: " + store.file().loadProblem() +
             "; nothing is shown from it. The next change keeps it beside the new file as "
             "threads.json.corrupt-* and starts afresh\n"};
 }
@@ -503,7 +504,7 @@ CommandLineResult runCommandLine(std::vector<std::string> args, CommandLineHost&
         return *refused;
     if (auto refused = refuseUnusableStore(command, commandChangesStore(args), host.store))
         return *refused;
-    const std::string keptBefore = host.store.keptAside();
+    const std::string keptBefore = host.store.file().keptAside();
     CommandLineResult result;
     if (host.requestId.empty()) {
         result = runHandler(command, args, host, quiet);
@@ -524,13 +525,13 @@ CommandLineResult runCommandLine(std::vector<std::string> args, CommandLineHost&
         const std::string fate =
             host.quit ? "Cadro keeps it and saves it as soon as it can" : "it was not made";
         return {kExitNotSaved, "",
-                "cadro: the change could not be saved (" + host.store.saveProblem() + "); " + fate +
-                    "\n"};
+                "cadro: the change could not be saved (" + host.store.file().saveProblem() + "); " +
+                    fate + "\n"};
     }
-    if (host.store.keptAside() != keptBefore) {
-        result.err += "cadro: another program changed " + host.store.filePath().string() +
+    if (host.store.file().keptAside() != keptBefore) {
+        result.err += "cadro: another program changed " + host.store.file().path().string() +
                       " while this change was saved; that version is kept beside it as " +
-                      host.store.keptAside() + "\n";
+                      host.store.file().keptAside() + "\n";
     }
     return result;
 }

@@ -3,6 +3,7 @@
 #include "core/base/JsonWriter.h"
 #include "core/base/Utf8.h"
 #include "core/schedule/ScheduleLabels.h"
+#include "core/store/StoreFormat.h"
 #include "core/status/StatusTitle.h"
 #include "core/store/TodoFinish.h"
 
@@ -100,7 +101,7 @@ std::string tooltip(const ThreadStore& store, const StatusContent& content) {
         case StatusContent::State::idle:
             return "No active threads";
         case StatusContent::State::todo: {
-            const Todo& todo = *store.currentTodo();
+            const Todo& todo = *store.state().currentTodo();
             std::string text = "To-do: " + todo.title;
             if (todo.estimatedMinutes)
                 text += " (~" + std::to_string(*todo.estimatedMinutes) + " min)";
@@ -109,7 +110,7 @@ std::string tooltip(const ThreadStore& store, const StatusContent& content) {
         case StatusContent::State::thread:
             break;
     }
-    const Strand& thread = *store.current();
+    const Strand& thread = *store.state().current();
     std::string text = threadText(store, thread);
     if (!thread.nextSteps.empty())
         text += "\nnext \xE2\x96\xB8 " + thread.nextSteps.front();
@@ -142,7 +143,7 @@ void listThreads(std::string& out, const char* heading, const std::vector<Strand
             continue;
         }
         bool isCurrent =
-            store.sessionOpen() && !store.currentTodo() && store.currentID() == thread.id;
+            store.state().sessionOpen && !store.state().currentTodo() && store.state().currentID == thread.id;
         out += rowStart(number, isCurrent);
         out += withoutControlCharacters(threadText(store, thread));
         if (thread.priority)
@@ -167,16 +168,16 @@ std::string statusJson(const ThreadStore& store, const Calendar& calendar, Date 
     out.key("class");
     out.value(className(content.state));
     out.key("sessionOpen");
-    out.value(store.sessionOpen());
+    out.value(store.state().sessionOpen);
     out.key("thread");
-    if (const Strand* thread = store.sessionOpen() ? store.current() : nullptr) {
+    if (const Strand* thread = store.state().sessionOpen ? store.state().current() : nullptr) {
         writeThread(out, *thread);
         out.endObject();
     } else {
         out.null();
     }
     out.key("todo");
-    if (const Todo* todo = store.sessionOpen() ? store.currentTodo() : nullptr)
+    if (const Todo* todo = store.state().sessionOpen ? store.state().currentTodo() : nullptr)
         writeTodo(out, *todo, calendar, now);
     else
         out.null();
@@ -195,11 +196,11 @@ std::string closedDayText() {
 }
 
 std::string currentLine(const ThreadStore& store) {
-    if (!store.sessionOpen())
+    if (!store.state().sessionOpen)
         return closedDayText();
-    if (const Todo* todo = store.currentTodo())
+    if (const Todo* todo = store.state().currentTodo())
         return "Now: to-do " + inQuotes(todo->title);
-    const Strand* thread = store.current();
+    const Strand* thread = store.state().current();
     if (!thread)
         return "Nothing is current: add a thread with cadro add-thread";
     std::string line = "Now: " + withoutControlCharacters(thread->title);
@@ -210,7 +211,7 @@ std::string currentLine(const ThreadStore& store) {
 }
 
 std::string statusText(const ThreadStore& store) {
-    if (!store.sessionOpen())
+    if (!store.state().sessionOpen)
         return closedDayText();
     return withoutControlCharacters(statusContent(store).title.substr(1));
 }
@@ -249,23 +250,23 @@ bool ListFilter::matches(const std::string& title, const std::string& step) cons
 std::string listText(const ThreadStore& store, const Calendar& calendar, Date now,
                      const ListFilter& filter) {
     std::string out;
-    out += store.sessionOpen() ? "Day: open\n" : "Day: not started\n";
+    out += store.state().sessionOpen ? "Day: open\n" : "Day: not started\n";
     std::size_t number = 0;
-    listThreads(out, "Active:", store.active(), store, calendar, now, number, filter);
-    listThreads(out, "Parked:", store.parked(), store, calendar, now, number, filter);
-    listThreads(out, "Snoozed:", store.snoozed(), store, calendar, now, number, filter);
+    listThreads(out, "Active:", store.state().active, store, calendar, now, number, filter);
+    listThreads(out, "Parked:", store.state().parked, store, calendar, now, number, filter);
+    listThreads(out, "Snoozed:", store.state().snoozed, store, calendar, now, number, filter);
     if (!filter.todos)
         return out;
-    const auto& all = store.todos();
+    const auto& all = store.state().todos;
     const bool any = std::any_of(all.begin(), all.end(),
                                  [&](const Todo& todo) { return filter.matches(todo.title); });
     out += any ? "To-dos:\n" : "To-dos: none\n";
-    for (const auto& todo : store.todos()) {
+    for (const auto& todo : store.state().todos) {
         if (!filter.matches(todo.title)) {
             ++number;
             continue;
         }
-        out += rowStart(number, store.sessionOpen() && store.currentTodoID() == todo.id);
+        out += rowStart(number, store.state().sessionOpen && store.state().currentTodoID == todo.id);
         out += withoutControlCharacters(todo.title);
         if (todo.estimatedMinutes)
             out += "  ~" + durationLabel(*todo.estimatedMinutes);
@@ -286,12 +287,12 @@ std::string listTitles(const ThreadStore& store, const ListFilter& filter) {
     // each line holds exactly one tab.
     std::string out;
     for (auto kind : {ThreadKind::active, ThreadKind::parked, ThreadKind::snoozed}) {
-        for (const auto& thread : store.threads(kind)) {
+        for (const auto& thread : store.state().threads(kind)) {
             if (filter.threads && filter.matches(thread.title, thread.step))
                 out += withoutControlCharacters(thread.title) + "\tthread\n";
         }
     }
-    for (const auto& todo : store.todos()) {
+    for (const auto& todo : store.state().todos) {
         if (filter.todos && filter.matches(todo.title))
             out += withoutControlCharacters(todo.title) + "\tto-do\n";
     }
@@ -304,19 +305,19 @@ std::string listJson(const ThreadStore& store, const Calendar& calendar, Date no
     json::Writer out(text);
     out.beginObject();
     out.key("sessionOpen");
-    out.value(store.sessionOpen());
+    out.value(store.state().sessionOpen);
     out.key("currentID");
     valueOrNull(out,
-                store.currentID() ? std::optional(store.currentID()->toString()) : std::nullopt);
+                store.state().currentID ? std::optional(store.state().currentID->toString()) : std::nullopt);
     out.key("currentTodoID");
-    valueOrNull(out, store.currentTodoID() ? std::optional(store.currentTodoID()->toString())
+    valueOrNull(out, store.state().currentTodoID ? std::optional(store.state().currentTodoID->toString())
                                            : std::nullopt);
     for (auto [kind, key] : {std::pair{ThreadKind::active, "active"},
                              {ThreadKind::parked, "parked"},
                              {ThreadKind::snoozed, "snoozed"}}) {
         out.key(key);
         out.beginArray();
-        for (const auto& thread : store.threads(kind)) {
+        for (const auto& thread : store.state().threads(kind)) {
             if (!filter.threads || !filter.matches(thread.title, thread.step))
                 continue;
             writeThread(out, thread);
@@ -330,7 +331,7 @@ std::string listJson(const ThreadStore& store, const Calendar& calendar, Date no
     }
     out.key("todos");
     out.beginArray();
-    for (const auto& todo : store.todos()) {
+    for (const auto& todo : store.state().todos) {
         if (filter.todos && filter.matches(todo.title))
             writeTodo(out, todo, calendar, now);
     }

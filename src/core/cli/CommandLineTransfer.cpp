@@ -3,6 +3,7 @@
 #include "core/base/Utf8.h"
 #include "core/cli/CommandRun.h"
 #include "core/schedule/ScheduleLabels.h"
+#include "core/store/StoreFormat.h"
 #include "core/schedule/TimeInput.h"
 #include "core/store/StoreFile.h"
 
@@ -251,7 +252,7 @@ std::string counted(std::size_t count, const char* one, const char* many) {
 
 void runExport(CommandRun& run, Arguments& args) {
     args.done();
-    PersistedState state = run.store().persistedState();
+    PersistedState state = run.store().state();
     state.requests.clear();  // the memory of answered commands is not data
     run.print(encodeStoreFile(state));
 }

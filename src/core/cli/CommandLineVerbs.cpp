@@ -33,7 +33,7 @@ std::optional<std::optional<T>> optionOrNone(Arguments& args, const std::string&
 Date snoozeEnd(CommandRun& run, const std::optional<std::string>& when, const char* what) {
     const Date now = run.now();
     if (!when)
-        return now + static_cast<double>(run.store().defaultSnoozeMinutes()) * 60.0;
+        return now + static_cast<double>(run.store().state().defaultSnoozeMinutes) * 60.0;
     const auto end = parseMoment(*when, now, run.host.calendar);
     if (!end)
         throw UsageError(std::string(what) + end.problem);
@@ -53,7 +53,7 @@ std::string joined(const std::vector<std::string>& words, std::size_t from, std:
 }  // namespace
 
 bool requireOpenDay(CommandRun& run) {
-    if (run.store().sessionOpen())
+    if (run.store().state().sessionOpen)
         return true;
     run.nothingToDo("your day hasn't started; start it with: cadro start-day");
     return false;
@@ -80,7 +80,7 @@ std::string wakeTime(const CommandRun& run, Date when) {
 void runDone(CommandRun& run, Arguments& args) {
     std::optional<std::string> name = args.optionalPositional();
     args.done();
-    const Todo* up = run.store().sessionOpen() ? run.store().currentTodo() : nullptr;
+    const Todo* up = run.store().state().sessionOpen ? run.store().state().currentTodo() : nullptr;
     Item todo;
     if (name) {
         todo = pickItem(run.store(), *name, &Item::isTodo, "to-do");
@@ -90,7 +90,7 @@ void runDone(CommandRun& run, Arguments& args) {
         run.nothingToDo("no to-do is up; name one: cadro done TODO");
         return;
     }
-    const Todo record = *run.store().todo(todo.id);
+    const Todo record = *run.store().state().todo(todo.id);
     const TodoFinish finish =
         planFinish(record, isUpOrWaiting(run.store(), record), run.now(), run.host.calendar);
     if (!run.report(actions::finishTodo(run.store(), todo.id)))
@@ -181,13 +181,13 @@ void runMove(CommandRun& run, Arguments& args) {
     args.done();
     if (int(bool(to)) + int(bool(before)) + int(bool(after)) != 1)
         throw UsageError("give one of --to N, --before THREAD or --after THREAD");
-    const std::size_t ringSize = run.store().active().size();
+    const std::size_t ringSize = run.store().state().active.size();
     std::optional<std::size_t> position;  // 1-based, where it ends up
     if (to)
         position = parseInteger(*to, "--to", 1, 1'000'000);
 
     const Item moving = pickItem(run.store(), name, isActiveThread, "thread in the ring");
-    const auto& ring = run.store().active();
+    const auto& ring = run.store().state().active;
     auto offsetOf = [&](const Uuid& id) {
         return static_cast<std::size_t>(
             std::find_if(ring.begin(), ring.end(), [&](const Strand& t) { return t.id == id; }) -
@@ -222,14 +222,14 @@ void runPark(CommandRun& run, Arguments& args) {
     } else {
         if (!requireOpenDay(run))
             return;
-        const auto current = run.store().currentID();
-        if (!current || run.store().kindOf(*current) != ThreadKind::active) {
+        const auto current = run.store().state().currentID;
+        if (!current || run.store().state().kindOf(*current) != ThreadKind::active) {
             run.nothingToDo("no thread is current");
             return;
         }
         id = *current;
     }
-    const std::string title = run.store().strand(id)->title;
+    const std::string title = run.store().state().strand(id)->title;
     if (!run.report(actions::park(run.store(), id)))
         return;
     run.sayDone("Parked " + inQuotes(title));
@@ -275,9 +275,9 @@ void runSnooze(CommandRun& run, Arguments& args) {
     } else {
         if (!requireOpenDay(run))
             return;
-        if (const Todo* todo = run.store().currentTodo()) {
+        if (const Todo* todo = run.store().state().currentTodo()) {
             item = {0, todo->id, todo->title, std::nullopt, false};
-        } else if (const Strand* thread = run.store().current()) {
+        } else if (const Strand* thread = run.store().state().current()) {
             item = {0, thread->id, thread->title, ThreadKind::active, false};
         } else {
             run.nothingToDo(kNothingCurrent);

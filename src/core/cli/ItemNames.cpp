@@ -50,12 +50,12 @@ bool isNumber(const std::string& text) {
 std::vector<Item> numberedItems(const ThreadStore& store) {
     std::vector<Item> items;
     for (auto kind : {ThreadKind::active, ThreadKind::parked, ThreadKind::snoozed}) {
-        for (const auto& thread : store.threads(kind)) {
+        for (const auto& thread : store.state().threads(kind)) {
             items.push_back(
                 {items.size() + 1, thread.id, thread.title, kind, kind == ThreadKind::snoozed});
         }
     }
-    for (const auto& todo : store.todos()) {
+    for (const auto& todo : store.state().todos) {
         items.push_back(
             {items.size() + 1, todo.id, todo.title, std::nullopt, todo.snoozedUntil.has_value()});
     }

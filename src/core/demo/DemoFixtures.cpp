@@ -39,7 +39,7 @@ TodoSchedule dailyAtSix(Date start) {
 }
 
 std::optional<Uuid> activeThreadTitled(const ThreadStore& store, const std::string& title) {
-    for (const auto& thread : store.active()) {
+    for (const auto& thread : store.state().active) {
         if (thread.title == title)
             return thread.id;
     }

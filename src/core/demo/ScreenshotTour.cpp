@@ -90,7 +90,7 @@ std::vector<TourScene> ScreenshotTour::standardScenes(TourStage& stage, ThreadSt
          [&store, &ui] {
              ui.setSheet(std::nullopt);
              ui.setSelectedTab(SettingsTab::active);
-             store.setTodoChancePercent(0);  // no to-do may come up on the way
+             store.setPreferences({.todoChancePercent = 0});  // no to-do may come up on the way
              advanceToHygiene(store);
          }},
     };
@@ -101,9 +101,9 @@ Date ScreenshotTour::demoMoment(const Calendar& calendar) {
 }
 
 void advanceToHygiene(ThreadStore& store) {
-    const std::size_t presses = store.active().size() + 1;
+    const std::size_t presses = store.state().active.size() + 1;
     for (std::size_t i = 0; i < presses; ++i) {
-        if (!store.currentTodoID() && store.currentIsHygiene())
+        if (!store.state().currentTodoID && store.state().currentIsHygiene())
             return;
         store.next();
     }

@@ -49,7 +49,7 @@ AppEnvironment AppEnvironment::current(const std::vector<std::string>& arguments
     auto captureDirectory = requestedDirectory(arguments);
     if (captureDirectory && !environment.sandbox) {
         environment = demo(false, provider);
-        environment.storeCopiedFrom = ThreadStore::defaultDirectory() / "threads.json";
+        environment.storeCopiedFrom = defaultStoreDirectory() / "threads.json";
     }
     environment.captureDirectory = captureDirectory;
     return environment;

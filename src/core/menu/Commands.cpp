@@ -65,7 +65,7 @@ ActionResult Commands::run(MenuAction action, const std::string& representedObje
 }
 
 void Commands::hygieneCheck() {
-    if (store_.sessionOpen() && store_.currentIsHygiene())
+    if (store_.state().sessionOpen && store_.state().currentIsHygiene())
         interface_.openSettingsWindow();
 }
 
@@ -76,7 +76,7 @@ ActionResult Commands::nextAndCheck() {
 }
 
 std::string Commands::promptTitle(const char* beginning) const {
-    const Strand* thread = store_.current();
+    const Strand* thread = store_.state().current();
     return std::string(beginning) + (thread ? thread->title : std::string()) + "\xE2\x80\x9D";
 }
 
@@ -104,13 +104,13 @@ ActionResult Commands::cmdOpenBrainDump() {
 }
 
 ActionResult Commands::cmdNext() {
-    if (!store_.currentTodo() && !threadIsCurrent())
+    if (!store_.state().currentTodo() && !threadIsCurrent())
         return ActionResult::nothingToDo(kNothingCurrent);
     return nextAndCheck();
 }
 
 ActionResult Commands::cmdNextWithNewTask() {
-    if (store_.currentTodo())
+    if (store_.state().currentTodo())
         return nextAndCheck();
     if (!threadIsCurrent())
         return ActionResult::nothingToDo(kNothingCurrent);
@@ -127,7 +127,7 @@ ActionResult Commands::cmdNextWithNewTask() {
 }
 
 ActionResult Commands::cmdNextTypedTask() {
-    if (store_.currentTodo())
+    if (store_.state().currentTodo())
         return ActionResult::nothingToDo("a to-do is up");
     if (!threadIsCurrent())
         return ActionResult::nothingToDo(kNothingCurrent);
@@ -143,7 +143,7 @@ ActionResult Commands::cmdNextTypedTask() {
 }
 
 ActionResult Commands::cmdEditStep() {
-    const Strand* thread = store_.current();
+    const Strand* thread = store_.state().current();
     if (!thread)
         return ActionResult::nothingToDo("no thread is current");
     auto answer = interface_.askForText(
@@ -169,22 +169,22 @@ ActionResult Commands::cmdAddTodo() {
 }
 
 ActionResult Commands::cmdParkCurrent() {
-    const auto current = store_.currentID();
+    const auto current = store_.state().currentID;
     if (!current)
         return ActionResult::nothingToDo("no thread is current");
     return actions::park(store_, *current);
 }
 
 ActionResult Commands::snoozeCurrent(Date until) {
-    if (auto todo = store_.currentTodoID())
+    if (auto todo = store_.state().currentTodoID)
         return actions::snooze(store_, *todo, until);
-    if (auto thread = store_.currentID())
+    if (auto thread = store_.state().currentID)
         return actions::snooze(store_, *thread, until);
     return ActionResult::nothingToDo(kNothingCurrent);
 }
 
 ActionResult Commands::cmdSnoozeDefault() {
-    return snoozeCurrent(clock_.now() + static_cast<double>(store_.defaultSnoozeMinutes()) * 60.0);
+    return snoozeCurrent(clock_.now() + static_cast<double>(store_.state().defaultSnoozeMinutes) * 60.0);
 }
 
 ActionResult Commands::cmdSnoozePreset(const std::string& presetId) {
@@ -196,9 +196,9 @@ ActionResult Commands::cmdSnoozePreset(const std::string& presetId) {
 }
 
 ActionResult Commands::cmdSnoozeCustom() {
-    if (const Todo* todo = store_.currentTodo()) {
+    if (const Todo* todo = store_.state().currentTodo()) {
         ui_.setSheet(SettingsSheet::snoozeTodo(todo->id));
-    } else if (const Strand* thread = store_.current()) {
+    } else if (const Strand* thread = store_.state().current()) {
         ui_.setSheet(SettingsSheet::snooze(thread->id));
     } else {
         return ActionResult::nothingToDo(kNothingCurrent);

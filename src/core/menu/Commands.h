@@ -85,7 +85,7 @@ class Commands {
                                     const std::string& installedVersion);
 
   private:
-    bool threadIsCurrent() const { return store_.current() != nullptr; }
+    bool threadIsCurrent() const { return store_.state().current() != nullptr; }
     std::string promptTitle(const char* beginning) const;
     ActionResult nextAndCheck();
     ActionResult snoozeCurrent(Date until);

@@ -75,7 +75,7 @@ MenuItem snoozeItem(const StatusMenuInputs& in, bool enabled) {
     if (!enabled)
         return item;
     item.submenu.push_back(
-        commandWithShortcut("Default: " + durationLabel(in.store.defaultSnoozeMinutes()),
+        commandWithShortcut("Default: " + durationLabel(in.store.state().defaultSnoozeMinutes),
                             MenuAction::snoozeDefault, in.shortcuts, HotKeyAction::snooze));
     item.submenu.push_back(MenuItem::separator());
     for (const auto& preset : allSnoozePresets()) {
@@ -91,7 +91,7 @@ MenuItem snoozeItem(const StatusMenuInputs& in, bool enabled) {
 }
 
 void addRevivalSubmenu(std::vector<MenuItem>& menu, const StatusMenuInputs& in, ThreadKind kind) {
-    const auto& threads = in.store.threads(kind);
+    const auto& threads = in.store.state().threads(kind);
     if (threads.empty())
         return;
     const bool parked = kind == ThreadKind::parked;
@@ -187,7 +187,7 @@ std::vector<MenuItem> todoMenu(const StatusMenuInputs& in, const Todo& todo) {
 }
 
 void addThreadHeader(std::vector<MenuItem>& menu, const StatusMenuInputs& in) {
-    const Strand* thread = in.store.current();
+    const Strand* thread = in.store.state().current();
     if (!thread) {
         menu.push_back(MenuItem::info("noThreads", "No active threads"));
         return;
@@ -212,12 +212,12 @@ void addThreadHeader(std::vector<MenuItem>& menu, const StatusMenuInputs& in) {
     std::string counts = kIndent;
     if (thread->priority)
         counts += "priority " + std::to_string(*thread->priority) + " \xC2\xB7 ";
-    counts += std::to_string(in.store.active().size()) + " active";
+    counts += std::to_string(in.store.state().active.size()) + " active";
     menu.push_back(MenuItem::info(key + ".counts", std::move(counts)));
 }
 
 std::vector<MenuItem> threadMenu(const StatusMenuInputs& in) {
-    const bool hasThread = in.store.current() != nullptr;
+    const bool hasThread = in.store.state().current() != nullptr;
     std::vector<MenuItem> menu;
     addThreadHeader(menu, in);
     menu.push_back(MenuItem::separator());
@@ -284,9 +284,9 @@ std::optional<Uuid> uuidPayload(const std::string& representedObject) {
 
 std::vector<MenuItem> buildStatusMenu(const StatusMenuInputs& in) {
     std::vector<MenuItem> menu;
-    if (!in.store.sessionOpen())
+    if (!in.store.state().sessionOpen)
         menu = closedDayMenu(in);
-    else if (const Todo* todo = in.store.currentTodo())
+    else if (const Todo* todo = in.store.state().currentTodo())
         menu = todoMenu(in, *todo);
     else
         menu = threadMenu(in);

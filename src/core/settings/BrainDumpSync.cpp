@@ -13,14 +13,14 @@ void BrainDumpSync::refresh() {
     lastSeenFileText_ = store_.readBrainDumpFile();
 }
 
-std::optional<std::filesystem::path> BrainDumpSync::edit(std::string text) {
+std::optional<std::filesystem::path> BrainDumpSync::edit(std::string text, Save when) {
     const std::optional<std::string> onDisk = store_.readBrainDumpFile();
     // Changed outside: the file no longer holds what the store holds (a
     // command run through the store keeps both equal), nor what was last seen
     // here (a file that refuses writes keeps its old text, which is no news).
-    const bool changedOutside = onDisk && store_.brainDumpFilePath() &&
-                                *onDisk != store_.brainDump() && *onDisk != lastSeenFileText_ &&
-                                *onDisk != text;
+    const bool changedOutside = onDisk && store_.state().brainDumpFilePath &&
+                                *onDisk != store_.state().brainDump &&
+                                *onDisk != lastSeenFileText_ && *onDisk != text;
     if (!changedOutside) {
         actions::editBrainDump(store_, std::move(text));
         lastSeenFileText_ = store_.readBrainDumpFile();
@@ -30,7 +30,7 @@ std::optional<std::filesystem::path> BrainDumpSync::edit(std::string text) {
     std::filesystem::path copy;
     std::error_code error = std::make_error_code(std::errc::file_exists);
     for (int attempt = 0; attempt < 100 && error == std::errc::file_exists; ++attempt) {
-        copy = conflictCopyPath(*store_.brainDumpFilePath());
+        copy = conflictCopyPath(*store_.state().brainDumpFilePath);
         error = BrainDumpFile::createNew(copy, text);
     }
     lastSeenFileText_ = onDisk;

@@ -22,7 +22,7 @@ class BrainDumpSync {
     void refresh();
     /// The user edited the page. Returns the conflict copy's path when the
     /// edit could not go into the file because the file changed outside.
-    std::optional<std::filesystem::path> edit(std::string text);
+    std::optional<std::filesystem::path> edit(std::string text, Save when = Save::now);
     /// Links the file (see ThreadStore::linkBrainDumpFile); false when it is
     /// refused.
     bool link(const std::filesystem::path& path);

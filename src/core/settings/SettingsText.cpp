@@ -62,7 +62,7 @@ std::string nextStepsSummary(std::size_t count) {
 }
 
 const Strand* nowThread(const ThreadStore& store) {
-    return store.currentTodo() ? nullptr : store.current();
+    return store.state().currentTodo() ? nullptr : store.state().current();
 }
 
 std::string builtInThreadNote(const Strand& hygiene) {
@@ -75,16 +75,16 @@ std::string builtInThreadNote(const Strand& hygiene) {
 }
 
 std::string nowHeadline(const ThreadStore& store) {
-    if (const Todo* todo = store.currentTodo())
+    if (const Todo* todo = store.state().currentTodo())
         return "\xE2\x98\x90 " + todo->title;
-    if (const Strand* thread = store.current())
+    if (const Strand* thread = store.state().current())
         return threadText(store, *thread);
     return "Nothing in the cycle";
 }
 
 bool isCurrentRow(const ThreadStore& store, const Strand& thread, ThreadKind kind) {
-    return kind == ThreadKind::active && store.sessionOpen() && !store.currentTodo() &&
-           store.currentID() == thread.id;
+    return kind == ThreadKind::active && store.state().sessionOpen &&
+           !store.state().currentTodo() && store.state().currentID == thread.id;
 }
 
 }  // namespace cadro

@@ -17,7 +17,7 @@ TodoRowText describeTodoRow(const ThreadStore& store, const Todo& todo, const Ca
                             Date now) {
     TodoRowText text;
     text.title = todo.title;
-    text.isUp = store.currentTodoID() == todo.id;
+    text.isUp = store.state().currentTodoID == todo.id;
     if (todo.snoozedUntil && *todo.snoozedUntil > now)
         text.until = "Until " + formatWakeTime(*todo.snoozedUntil, calendar, now);
     if (todo.schedule)

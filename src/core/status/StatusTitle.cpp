@@ -11,7 +11,7 @@ constexpr std::size_t kTitleCharacters = 60;
 }  // namespace
 
 std::string threadStepLabel(const ThreadStore& store, const Strand& thread) {
-    if (thread.isHygiene && !store.hasOwnThreads())
+    if (thread.isHygiene && !store.state().hasOwnThreads())
         return "Add your first thread";
     return trimWhitespaceAndNewlines(thread.step);
 }
@@ -23,13 +23,13 @@ std::string threadText(const ThreadStore& store, const Strand& thread) {
 
 StatusContent statusContent(const ThreadStore& store) {
     using State = StatusContent::State;
-    if (!store.sessionOpen())
+    if (!store.state().sessionOpen)
         return {State::dayClosed, " Cadro: Click to start day", std::nullopt};
-    if (const Todo* todo = store.currentTodo()) {
+    if (const Todo* todo = store.state().currentTodo()) {
         return {State::todo, " \xE2\x98\x90 " + prefixCharacters(todo->title, kTitleCharacters),
                 std::nullopt};
     }
-    if (const Strand* thread = store.current()) {
+    if (const Strand* thread = store.state().current()) {
         return {State::thread, " " + prefixCharacters(threadText(store, *thread), kTitleCharacters),
                 thread->colorHex};
     }

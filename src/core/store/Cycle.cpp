@@ -117,7 +117,7 @@ void ThreadStore::reseatRing() {
 
 void ThreadStore::ensureHygiene() {
     ChangeScope scope(*this);
-    if (const Strand* existing = hygiene()) {
+    if (const Strand* existing = state_.hygiene()) {
         if (existing->step == kHygieneOldStep) {
             editAnywhere(existing->id)->step = kHygieneStep;
             markUnsaved();

@@ -13,69 +13,47 @@ void ThreadStore::addThread(Strand strand) {
     afterJoiningRing();
 }
 
-void ThreadStore::update(const Uuid& id, std::string title, std::string step) {
+void ThreadStore::reviseThread(const Uuid& id, const ThreadRevision& revision, Save when) {
     ChangeScope scope(*this);
     name(titled("Edit", id));
-    if (Strand* strand = editAnywhere(id)) {
-        strand->title = std::move(title);
-        strand->step = std::move(step);
-    }
-    markUnsaved();
-}
-
-void ThreadStore::setNextSteps(const Uuid& id, std::vector<std::string> steps) {
-    ChangeScope scope(*this);
-    name(titled("Edit", id));
-    if (Strand* strand = editAnywhere(id))
-        strand->nextSteps = std::move(steps);
-    markUnsaved();
-}
-
-void ThreadStore::setPriority(const Uuid& id, std::optional<std::int64_t> priority) {
-    ChangeScope scope(*this);
-    name(titled("Edit", id));
-    if (priority)
-        priority = std::max<std::int64_t>(*priority, 1);
-    if (auto kind = kindOf(id)) {
-        Strand* strand = editIn(*kind, id);
-        strand->priority = priority;
+    deferWrite(when);
+    const auto kind = state_.kindOf(id);
+    if (!kind)
+        return;
+    Strand* strand = editIn(*kind, id);
+    if (revision.title)
+        strand->title = *revision.title;
+    if (revision.step)
+        strand->step = *revision.step;
+    if (revision.nextSteps)
+        strand->nextSteps = *revision.nextSteps;
+    if (revision.priority) {
+        strand->priority = *revision.priority;
+        if (strand->priority)
+            strand->priority = std::max<std::int64_t>(*strand->priority, 1);
         // In the ring the change takes effect on the very next pick.
         if (kind == ThreadKind::active)
             strand->lastSlot.reset();
     }
-    markUnsaved();
-}
-
-void ThreadStore::setColor(const Uuid& id, std::optional<std::string> colorHex) {
-    ChangeScope scope(*this);
-    name(titled("Edit", id));
-    if (Strand* strand = editAnywhere(id))
-        strand->colorHex = std::move(colorHex);
+    if (revision.colorHex)
+        strand->colorHex = *revision.colorHex;
     markUnsaved();
 }
 
 void ThreadStore::remove(const Uuid& id) {
+    if (findTodo(id)) {
+        removeTodo(id);
+        return;
+    }
     ChangeScope scope(*this);
     name(titled("Delete", id));
-    if (auto existing = strand(id); existing && existing->isHygiene)
+    if (auto existing = state_.strand(id); existing && existing->isHygiene)
         return;
     for (auto kind : {ThreadKind::active, ThreadKind::parked, ThreadKind::snoozed}) {
         while (take(kind, id)) {
         }
     }
     afterLeavingRing(id);
-}
-
-void ThreadStore::setCurrentStep(std::string step) {
-    ChangeScope scope(*this);
-    name(state_.currentID ? titled("Change step of", *state_.currentID) : "Change step");
-    if (!state_.currentID)
-        return;
-    Strand* strand = editIn(ThreadKind::active, *state_.currentID);
-    if (!strand)
-        return;
-    strand->step = std::move(step);
-    markUnsaved();
 }
 
 bool ThreadStore::advanceCurrentStep() {

@@ -6,32 +6,23 @@
 
 namespace cadro {
 
-void ThreadStore::reviseThread(const Uuid& id, const ThreadRevision& revision) {
+void ThreadStore::reviseTodo(const Uuid& id, const TodoRevision& revision, Save when) {
     ChangeScope scope(*this);
-    name(titled("Edit", id));
-    const auto existing = strand(id);
-    if (!existing)
-        return;
-    update(id, revision.title.value_or(existing->title), revision.step.value_or(existing->step));
-    if (revision.nextSteps)
-        setNextSteps(id, *revision.nextSteps);
-    if (revision.priority)
-        setPriority(id, *revision.priority);
-    if (revision.colorHex)
-        setColor(id, *revision.colorHex);
-}
-
-void ThreadStore::reviseTodo(const Uuid& id, const TodoRevision& revision) {
-    ChangeScope scope(*this);
+    deferWrite(when);
     name(titled("Edit", id));
     if (!findTodo(id))
         return;
+    Todo* todo = editTodo(id);
     if (revision.title)
-        updateTodo(id, *revision.title);
+        todo->title = *revision.title;
     if (revision.minutes)
-        setTodoMinutes(id, *revision.minutes);
-    if (revision.schedule)
-        setTodoSchedule(id, *revision.schedule);
+        todo->estimatedMinutes = *revision.minutes;
+    if (revision.schedule) {
+        todo->schedule = *revision.schedule;
+        // The new schedule fires from its own start.
+        todo->lastFiredAt.reset();
+    }
+    markUnsaved();
 }
 
 void ThreadStore::finishTodo(const Uuid& id) {
@@ -72,7 +63,7 @@ void ThreadStore::importRecords(const PersistedState& other) {
     name("Import");
     std::set<Uuid> taken;
     for (auto kind : {ThreadKind::active, ThreadKind::parked, ThreadKind::snoozed}) {
-        for (const auto& thread : threads(kind))
+        for (const auto& thread : state_.threads(kind))
             taken.insert(thread.id);
     }
     for (const auto& todo : state_.todos)

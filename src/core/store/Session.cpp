@@ -81,11 +81,21 @@ bool ThreadStore::writeBrainDumpFile() {
     return brainDumpProblem_.empty();
 }
 
-bool ThreadStore::linkBrainDumpFile(const std::filesystem::path& chosen) {
+bool ThreadStore::linkBrainDumpFile(const std::optional<std::filesystem::path>& chosen) {
     ChangeScope scope(*this);
+    if (!chosen) {
+        brainDumpFile_.forget();
+        brainDumpProblem_.clear();
+        if (state_.brainDumpFilePath) {
+            state_.brainDumpFilePath.reset();
+            changed(StoreProperty::brainDumpFilePath);
+        }
+        markUnsaved();
+        return true;
+    }
     // A file with content we cannot read as text is refused: writing the
     // store's text into it would destroy what is there.
-    const std::filesystem::path path = BrainDumpFile::resolvedChoice(chosen);
+    const std::filesystem::path path = BrainDumpFile::resolvedChoice(*chosen);
     BrainDumpFile file;
     BrainDumpFile::Read read = file.read(path);
     brainDumpProblem_ = read.problem;
@@ -104,23 +114,13 @@ bool ThreadStore::linkBrainDumpFile(const std::filesystem::path& chosen) {
     return true;
 }
 
-bool ThreadStore::editBrainDump(std::string text) {
+bool ThreadStore::editBrainDump(std::string text, Save when) {
     ChangeScope scope(*this);
+    deferWrite(when);
     assignBrainDump(std::move(text));
     const bool written = writeBrainDumpFile();
     markUnsaved();
     return written;
-}
-
-void ThreadStore::unlinkBrainDumpFile() {
-    ChangeScope scope(*this);
-    brainDumpFile_.forget();
-    brainDumpProblem_.clear();
-    if (state_.brainDumpFilePath) {
-        state_.brainDumpFilePath.reset();
-        changed(StoreProperty::brainDumpFilePath);
-    }
-    markUnsaved();
 }
 
 void ThreadStore::refreshBrainDump() {

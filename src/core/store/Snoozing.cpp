@@ -21,11 +21,6 @@ void ThreadStore::afterJoiningRing() {
     }
 }
 
-void ThreadStore::parkCurrent() {
-    if (state_.currentID && findIn(ThreadKind::active, *state_.currentID))
-        park(*state_.currentID);
-}
-
 void ThreadStore::park(const Uuid& id) {
     ChangeScope scope(*this);
     name(titled("Park", id));
@@ -48,6 +43,10 @@ void ThreadStore::unpark(const Uuid& id) {
 }
 
 void ThreadStore::snooze(const Uuid& id, Date until) {
+    if (findTodo(id)) {
+        snoozeTodo(id, until);
+        return;
+    }
     ChangeScope scope(*this);
     name(titled("Snooze", id));
     auto strand = take(ThreadKind::active, id);
@@ -59,6 +58,10 @@ void ThreadStore::snooze(const Uuid& id, Date until) {
 }
 
 void ThreadStore::wake(const Uuid& id) {
+    if (findTodo(id)) {
+        wakeTodo(id);
+        return;
+    }
     ChangeScope scope(*this);
     name(titled("Wake", id));
     auto strand = take(ThreadKind::snoozed, id);

@@ -178,6 +178,32 @@ PersistedState decodeStoreFile(std::string_view bytes, Date readAt) {
     return state;
 }
 
+namespace {
+template <typename Record>
+std::string encodeOne(const Record& record) {
+    std::string out;
+    json::Writer writer(out, true);
+    json::writeValue(writer, record);
+    return out;
+}
+}  // namespace
+
+std::string encodeRecord(const Strand& thread) {
+    return encodeOne(thread);
+}
+
+std::string encodeRecord(const Todo& todo) {
+    return encodeOne(todo);
+}
+
+void decodeRecord(std::string_view bytes, Strand& thread) {
+    json::decode(bytes, thread, Date{});
+}
+
+void decodeRecord(std::string_view bytes, Todo& todo) {
+    json::decode(bytes, todo, Date{});
+}
+
 void writeScheduleFields(json::Writer& out, const TodoSchedule& schedule) {
     json::writeFields(out, schedule);
 }

@@ -4,7 +4,7 @@
 #include "core/base/DecodeError.h"
 #include "core/base/JsonWriter.h"
 #include "core/base/Uuid.h"
-#include "core/store/Records.h"
+#include "core/store/PersistedState.h"
 
 #include <cstdint>
 #include <optional>
@@ -15,45 +15,6 @@
 
 namespace cadro {
 
-/// The answer given to a command that changed the store, kept under the id
-/// its sender gave it: a command sent again (its first answer was lost) gets
-/// this answer instead of being carried out twice.
-struct RememberedReply {
-    std::string id;
-    int exitCode = 0;
-    std::string out;
-    std::string err;
-
-    friend bool operator==(const RememberedReply&, const RememberedReply&) = default;
-};
-
-/// Everything the store keeps in "threads.json", in the order it is written.
-struct PersistedState {
-    std::vector<Strand> active;
-    std::vector<Strand> parked;
-    std::vector<Strand> snoozed;
-    std::vector<Todo> todos;
-    std::int64_t slot = 0;
-    std::optional<Uuid> currentID;
-    std::optional<Uuid> currentTodoID;
-    std::optional<Uuid> interruptedTodoID;
-    std::int64_t defaultSnoozeMinutes = 60;
-    std::int64_t todoChancePercent = 5;
-    std::string brainDump;
-    std::optional<std::string> brainDumpFilePath;
-    /// A file without the key reads as an open session.
-    bool sessionOpen = true;
-    /// Scheduled to-dos that fired and wait to be shown. Kept in the file so
-    /// that a command run without the tray app, a process of its own, shows
-    /// them one after the other as the app does.
-    std::set<Uuid> pendingScheduledTodoIDs;
-    /// The latest commands that changed the store, oldest first ("requests",
-    /// written only when there are any; other readers ignore it).
-    std::vector<RememberedReply> requests;
-
-    friend bool operator==(const PersistedState&, const PersistedState&) = default;
-};
-
 /// The store file's bytes: compact JSON, keys in declaration order, absent
 /// optionals left out, slashes escaped.
 std::string encodeStoreFile(const PersistedState& state);
@@ -62,6 +23,13 @@ std::string encodeStoreFile(const PersistedState& state);
 /// missing required key or a wrong type anywhere fails the whole document.
 /// `readAt` stands in for records without "createdAt".
 PersistedState decodeStoreFile(std::string_view bytes, Date readAt);
+
+/// One thread or to-do in the store file's words, for keeping records
+/// outside it; decoding throws json::DecodeError as decodeStoreFile does.
+std::string encodeRecord(const Strand& thread);
+std::string encodeRecord(const Todo& todo);
+void decodeRecord(std::string_view bytes, Strand& thread);
+void decodeRecord(std::string_view bytes, Todo& todo);
 
 /// The schedule's keys as the store file writes them, for documents that
 /// show one and add keys of their own.

@@ -30,7 +30,7 @@ void StoreUndo::refresh() {
         return;
     std::string bytes;
     if (!readWholeFile(file_, bytes)) {
-        history_ = UndoHistory::decode(bytes, store_.filePath().string());
+        history_ = UndoHistory::decode(bytes, store_.file().path().string());
         stamp_ = stamp;
     }
 }
@@ -41,7 +41,7 @@ void StoreUndo::save() {
     // Losing the last step in a power cut costs little; syncing would double
     // the time every change takes.
     createPrivateDirectories(file_.parent_path());
-    if (!writeFileAtomically(file_, history_.encode(store_.filePath().string()),
+    if (!writeFileAtomically(file_, history_.encode(store_.file().path().string()),
                              Durability::Unsynced))
         stamp_ = stampOf(file_);
 }

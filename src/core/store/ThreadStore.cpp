@@ -1,15 +1,9 @@
 #include "core/store/ThreadStore.h"
 
 #include "core/base/Calendar.h"
-#include "core/base/XdgFolders.h"
 #include "core/store/ChangeScope.h"
 
-#include <unistd.h>
-
 #include <algorithm>
-#include <cerrno>
-#include <chrono>
-#include <thread>
 
 namespace cadro {
 namespace fs = std::filesystem;
@@ -18,8 +12,7 @@ ThreadStore::ChangeScope::ChangeScope(ThreadStore& store) : store_(store) {
     // An operation starts from what is on disk: another program may have
     // edited the file since we last read or wrote it.
     if (store_.scopeDepth_++ == 0) {
-        const bool look = store_.diskStamp_ || store_.fileUnreadable_;
-        store_.lastDiskChange_ = look ? store_.takeOutsideChange() : DiskChange::none;
+        store_.takeOutsideChange();
     }
 }
 
@@ -29,8 +22,13 @@ ThreadStore::ChangeScope::~ChangeScope() {
         return;
     }
     // The operation is complete: one write, then one announcement.
-    if (store_.unsaved_)
-        store_.commit();
+    const bool defer = std::exchange(store_.deferThisWrite_, false);
+    if (store_.unsaved_) {
+        if (defer && store_.file_.saveProblem().empty())
+            store_.pendingSoon_ = true;
+        else
+            store_.commit();
+    }
     --store_.scopeDepth_;
     if (auto naming = std::exchange(store_.naming_, std::nullopt); naming && store_.recorder_)
         store_.recorder_(naming->first, naming->second, store_.state_);
@@ -43,86 +41,32 @@ ThreadStore::ChangeScope::~ChangeScope() {
     }
 }
 
+namespace {
+fs::path storePath(const std::optional<fs::path>& directory) {
+    return directory.value_or(defaultStoreDirectory()) / "threads.json";
+}
+}  // namespace
+
 ThreadStore::ThreadStore(std::optional<fs::path> directory, StoreDependencies dependencies)
-    : deps_(dependencies) {
+    : deps_(dependencies),
+      file_(storePath(directory), *deps_.clock, deps_.durability, deps_.writesFile) {
     if (!deps_.random) {
         ownRandom_ = std::make_unique<SeededRandom>();
         deps_.random = ownRandom_.get();
     }
     ChangeScope scope(*this);
     state_.sessionOpen = false;  // a store without a file starts with the day closed
-    fs::path folder = directory.value_or(defaultDirectory());
-    if (deps_.writesFile)
-        createPrivateDirectories(folder);  // failure: we go on in memory
-    filePath_ = folder / "threads.json";
-    if (deps_.writesFile)
-        removeLeftoverTemporaries(filePath_);
-    load();
+    if (auto read = file_.read(); read.state)
+        adopt(std::move(*read.state));
     ensureHygiene();
     if (state_.sessionOpen && !state_.currentID && !state_.active.empty())
         pickCurrent();
-    if (!deps_.savesLoadRepairs || fileUnreadable_)
+    if (!deps_.savesLoadRepairs || file_.health() == StoreFile::Health::unreadable)
         unsaved_ = false;  // kept in memory; the first change writes them
 }
 
 ThreadStore::~ThreadStore() = default;
 
-fs::path ThreadStore::defaultDirectory() {
-    return dataHome() / "Cadro";
-}
-
-// Another program rewriting the file in place leaves it half written for a
-// moment: a file that does not decode is read again while it keeps changing,
-// so that moment is not taken for damage. Throws json::DecodeError.
-PersistedState ThreadStore::decodeSettled(std::string& bytes) const {
-    for (int attempt = 0;; ++attempt) {
-        try {
-            return decodeStoreFile(bytes, deps_.clock->now());
-        } catch (const json::DecodeError&) {
-            const auto stamp = stampOf(filePath_);
-            if (attempt == 10)
-                throw;
-            std::this_thread::sleep_for(std::chrono::milliseconds(20));
-            std::string again;
-            if (readWholeFile(filePath_, again) || (again == bytes && stampOf(filePath_) == stamp))
-                throw;  // settled (or gone): it is what it is
-            bytes = std::move(again);
-        }
-    }
-}
-
-void ThreadStore::load() {
-    std::string bytes;
-    if (std::error_code ec = readWholeFile(filePath_, bytes)) {
-        if (ec != std::errc::no_such_file_or_directory && !noteUnreadable(ec)) {
-            loadProblem_ = "cannot read " + filePath_.string() + ": " + ec.message();
-            damagedFileToKeep_ = true;  // a folder or a device in its place
-        }
-        return;
-    }
-    try {
-        PersistedState loaded = decodeSettled(bytes);
-        rememberDiskState(std::move(bytes));
-        adopt(std::move(loaded));
-    } catch (const json::DecodeError& error) {
-        loadProblem_ = filePath_.string() + " is damaged (" + error.what() + ")";
-        damagedFileToKeep_ = true;
-    }
-}
-
-bool ThreadStore::noteUnreadable(std::error_code error) {
-    if (error == std::errc::invalid_argument || error == std::errc::no_such_file_or_directory)
-        return false;  // not a regular file, or gone: not this case
-    loadProblem_ = "cannot read " + filePath_.string() + ": " + error.message();
-    fileUnreadable_ = true;
-    return true;
-}
-
-ThreadStore::FileHealth ThreadStore::fileHealth() const {
-    if (fileUnreadable_)
-        return FileHealth::unreadable;
-    return damagedFileToKeep_ ? FileHealth::damaged : FileHealth::good;
-}
 
 void ThreadStore::adopt(PersistedState loaded) {
     if (loaded.brainDumpFilePath != state_.brainDumpFilePath)
@@ -185,112 +129,43 @@ ThreadStore::DiskChange ThreadStore::reloadIfChangedOnDisk() {
     return lastDiskChange_;
 }
 
-ThreadStore::DiskChange ThreadStore::takeOutsideChange() {
-    auto stamp = stampOf(filePath_);
-    if (!stamp || stamp == diskStamp_)
-        return DiskChange::none;  // a removed file is written again by the next save
-    std::string bytes;
-    if (std::error_code ec = readWholeFile(filePath_, bytes)) {
-        if (noteUnreadable(ec))
-            return DiskChange::damaged;
-        diskStamp_ = stamp;
-        return DiskChange::none;
+void ThreadStore::takeOutsideChange() {
+    StoreFile::Outside outside = file_.checkOutside(unsaved_ ? &state_ : nullptr);
+    lastDiskChange_ = outside.change;
+    switch (outside.change) {
+        case DiskChange::reloaded: {
+            std::optional<PersistedState> before;
+            if (recorder_)
+                before = state_;
+            adopt(std::move(*outside.state));
+            ensureHygiene();
+            unsaved_ = false;  // repairs of the new version go out with the next change
+            pendingSoon_ = false;
+            if (before)
+                recorder_("outside change", *before, state_);
+            break;
+        }
+        case DiskChange::damaged:
+            // The state in memory goes back over a damaged file; an unreadable
+            // one is left alone.
+            if (file_.health() == StoreFile::Health::damaged)
+                markUnsaved();
+            break;
+        case DiskChange::none:
+        case DiskChange::keptAside:
+            break;
     }
-    if (std::exchange(fileUnreadable_, false) && unsaved_) {
-        // Readable again: the file holds the user's data and wins; what was
-        // changed meanwhile on top of nothing is kept beside it.
-        std::string aside = asideName("conflict");
-        if (!writeFileAtomically(aside, encodeStoreFile(state_), deps_.durability))
-            keptAside_ = aside;
-        unsaved_ = false;
-    }
-    if (diskStamp_ && bytes == diskBytes_) {
-        diskStamp_ = stamp;
-        return DiskChange::none;
-    }
-    if (unsaved_) {
-        // Our own change could not be written yet; it stays, and the other
-        // version is kept where the user can find it.
-        if (keepFileAside("conflict"))
-            rememberDiskState(std::move(bytes));
-        return DiskChange::keptAside;
-    }
-    try {
-        PersistedState loaded = decodeSettled(bytes);
-        rememberDiskState(std::move(bytes));
-        std::optional<PersistedState> before;
-        if (recorder_)
-            before = state_;
-        adopt(std::move(loaded));
-        ensureHygiene();
-        unsaved_ = false;  // repairs of the new version go out with the next change
-        if (before)
-            recorder_("outside change", *before, state_);
-        return DiskChange::reloaded;
-    } catch (const json::DecodeError& error) {
-        loadProblem_ =
-            filePath_.string() + " was changed into something unreadable (" + error.what() + ")";
-        damagedFileToKeep_ = true;
-        markUnsaved();
-        return DiskChange::damaged;
-    }
-}
-
-void ThreadStore::rememberDiskState(std::string bytes) {
-    diskStamp_ = stampOf(filePath_);
-    diskBytes_ = std::move(bytes);
-}
-
-std::string ThreadStore::asideName(const char* label) const {
-    return filePath_.string() + "." + label + "-" +
-           formatUtcTimestamp(SystemClock::instance().now(), true);
-}
-
-// A store file that could not be read is kept beside the new one before the
-// first save replaces it, so a damaged file never silently costs the user
-// their data. Returns false when it could not be kept (then we must not save).
-bool ThreadStore::keepFileAside(const char* label) {
-    std::string stem = asideName(label);
-    for (int attempt = 1; attempt < 1000; ++attempt) {
-        std::string name = attempt == 1 ? stem : stem + "-" + std::to_string(attempt);
-        if (::link(filePath_.c_str(), name.c_str()) == 0)
-            return true;
-        if (errno == EEXIST)
-            continue;
-        if (errno == ENOENT)
-            return true;  // the file has gone meanwhile
-        // Hard links may be refused (some file systems): move it aside instead.
-        return !fs::exists(name) && ::rename(filePath_.c_str(), name.c_str()) == 0;
-    }
-    return false;
 }
 
 void ThreadStore::commit() {
-    if (!deps_.writesFile)
-        return;
-    if (fileUnreadable_) {
-        saveProblem_ = loadProblem_ + "; it is left as it is";
-        return;
-    }
-    // The swap tells exactly what the write replaced: anything but what we
-    // last read or wrote (a damaged file, an edit made a moment ago) is kept.
-    std::string bytes = encodeStoreFile(state_);
-    std::optional<std::string_view> expected;
-    if (diskStamp_)
-        expected = diskBytes_;
-    Replacement replaced = replaceFileKeepingOthers(
-        filePath_, bytes, expected, asideName(damagedFileToKeep_ ? "corrupt" : "conflict"),
-        deps_.durability);
-    if (replaced.error) {
-        saveProblem_ = "cannot write " + filePath_.string() + ": " + replaced.error.message();
-        return;
-    }
-    if (!replaced.keptAt.empty() && !damagedFileToKeep_)
-        keptAside_ = replaced.keptAt.string();
-    damagedFileToKeep_ = false;
-    unsaved_ = false;
-    saveProblem_.clear();
-    rememberDiskState(std::move(bytes));
+    pendingSoon_ = false;
+    if (file_.save(state_))
+        unsaved_ = false;
+}
+
+void ThreadStore::deferWrite(Save when) {
+    if (when == Save::soon && scopeDepth_ == 1)
+        deferThisWrite_ = true;
 }
 
 RememberedReply ThreadStore::applyOnce(const std::string& id,
@@ -313,7 +188,7 @@ RememberedReply ThreadStore::applyOnce(const std::string& id,
     return reply;
 }
 
-bool ThreadStore::retrySave() {
+bool ThreadStore::save() {
     if (unsaved_) {
         ChangeScope transaction(*this);  // writes when it closes
     }
@@ -346,20 +221,8 @@ void ThreadStore::setCurrentID(std::optional<Uuid> id) {
     changed(StoreProperty::currentID);
 }
 
-const std::vector<Strand>& ThreadStore::threads(ThreadKind kind) const {
-    switch (kind) {
-        case ThreadKind::parked:
-            return state_.parked;
-        case ThreadKind::snoozed:
-            return state_.snoozed;
-        case ThreadKind::active:
-            break;
-    }
-    return state_.active;
-}
-
 const Strand* ThreadStore::findIn(ThreadKind kind, const Uuid& id) const {
-    for (const auto& strand : threads(kind)) {
+    for (const auto& strand : state_.threads(kind)) {
         if (strand.id == id)
             return &strand;
     }
@@ -386,52 +249,9 @@ std::optional<Strand> ThreadStore::take(ThreadKind kind, const Uuid& id) {
     return taken;
 }
 
-// --- Derived ------------------------------------------------------------------
-
-const Strand* ThreadStore::current() const {
-    if (state_.active.empty())
-        return nullptr;
-    if (state_.currentID) {
-        for (const auto& strand : state_.active) {
-            if (strand.id == *state_.currentID)
-                return &strand;
-        }
-    }
-    return &state_.active.front();
-}
-
-const Strand* ThreadStore::hygiene() const {
-    for (const auto* strands : {&state_.active, &state_.parked, &state_.snoozed}) {
-        for (const auto& strand : *strands) {
-            if (strand.isHygiene)
-                return &strand;
-        }
-    }
-    return nullptr;
-}
-
-bool ThreadStore::currentIsHygiene() const {
-    const Strand* now = current();
-    return !state_.currentTodoID && now && now->isHygiene;
-}
-
-bool ThreadStore::hasOwnThreads() const {
-    for (const auto* strands : {&state_.active, &state_.parked, &state_.snoozed}) {
-        for (const auto& strand : *strands) {
-            if (!strand.isHygiene)
-                return true;
-        }
-    }
-    return false;
-}
-
 Strand* ThreadStore::editAnywhere(const Uuid& id) {
-    auto kind = kindOf(id);
+    auto kind = state_.kindOf(id);
     return kind ? editIn(*kind, id) : nullptr;
-}
-
-const Todo* ThreadStore::currentTodo() const {
-    return state_.currentTodoID ? findTodo(*state_.currentTodoID) : nullptr;
 }
 
 const Todo* ThreadStore::findTodo(const Uuid& id) const {
@@ -440,28 +260,6 @@ const Todo* ThreadStore::findTodo(const Uuid& id) const {
             return &todo;
     }
     return nullptr;
-}
-
-std::optional<Strand> ThreadStore::strand(const Uuid& id) const {
-    for (auto kind : {ThreadKind::active, ThreadKind::parked, ThreadKind::snoozed}) {
-        if (const Strand* found = findIn(kind, id))
-            return *found;
-    }
-    return std::nullopt;
-}
-
-std::optional<Todo> ThreadStore::todo(const Uuid& id) const {
-    if (const Todo* found = findTodo(id))
-        return *found;
-    return std::nullopt;
-}
-
-std::optional<ThreadKind> ThreadStore::kindOf(const Uuid& id) const {
-    for (auto kind : {ThreadKind::active, ThreadKind::parked, ThreadKind::snoozed}) {
-        if (findIn(kind, id))
-            return kind;
-    }
-    return std::nullopt;
 }
 
 // --- Undo ---------------------------------------------------------------------
@@ -473,7 +271,7 @@ void ThreadStore::name(std::string label) {
 
 std::string ThreadStore::titled(const char* verb, const Uuid& id) const {
     const Todo* todo = findTodo(id);
-    std::optional<Strand> thread = todo ? std::nullopt : strand(id);
+    std::optional<Strand> thread = todo ? std::nullopt : state_.strand(id);
     const std::string title = todo ? todo->title : thread ? thread->title : std::string();
     return title.empty() ? std::string(verb) : std::string(verb) + " \"" + title + "\"";
 }
@@ -504,19 +302,17 @@ void ThreadStore::restore(const std::function<void(PersistedState&)>& edit) {
 
 // --- Preferences --------------------------------------------------------------
 
-void ThreadStore::setDefaultSnoozeMinutes(std::int64_t minutes) {
+void ThreadStore::setPreferences(const Preferences& preferences) {
     ChangeScope scope(*this);
-    name("Change default snooze");
-    state_.defaultSnoozeMinutes = std::max<std::int64_t>(minutes, 1);
-    changed(StoreProperty::defaultSnoozeMinutes);
-    markUnsaved();
-}
-
-void ThreadStore::setTodoChancePercent(std::int64_t percent) {
-    ChangeScope scope(*this);
-    name("Change to-do chance");
-    state_.todoChancePercent = std::clamp<std::int64_t>(percent, 0, 100);
-    changed(StoreProperty::todoChancePercent);
+    name(preferences.defaultSnoozeMinutes ? "Change default snooze" : "Change to-do chance");
+    if (preferences.defaultSnoozeMinutes) {
+        state_.defaultSnoozeMinutes = std::max<std::int64_t>(*preferences.defaultSnoozeMinutes, 1);
+        changed(StoreProperty::defaultSnoozeMinutes);
+    }
+    if (preferences.todoChancePercent) {
+        state_.todoChancePercent = std::clamp<std::int64_t>(*preferences.todoChancePercent, 0, 100);
+        changed(StoreProperty::todoChancePercent);
+    }
     markUnsaved();
 }
 

@@ -1,6 +1,5 @@
 #pragma once
 
-#include "core/base/AtomicFile.h"
 #include "core/base/Clock.h"
 #include "core/base/Observable.h"
 #include "core/base/Random.h"
@@ -40,19 +39,19 @@ enum class StoreProperty {
 /// Changes to one thread made together; absent fields stay as they are. An
 /// inner nullopt removes the priority or the colour.
 struct ThreadRevision {
-    std::optional<std::string> title;
-    std::optional<std::string> step;
-    std::optional<std::vector<std::string>> nextSteps;
-    std::optional<std::optional<std::int64_t>> priority;
-    std::optional<std::optional<std::string>> colorHex;
+    std::optional<std::string> title = {};
+    std::optional<std::string> step = {};
+    std::optional<std::vector<std::string>> nextSteps = {};
+    std::optional<std::optional<std::int64_t>> priority = {};
+    std::optional<std::optional<std::string>> colorHex = {};
 };
 
 /// Changes to one to-do made together; an inner nullopt removes the estimate
 /// or the schedule.
 struct TodoRevision {
-    std::optional<std::string> title;
-    std::optional<std::optional<std::int64_t>> minutes;
-    std::optional<std::optional<TodoSchedule>> schedule;
+    std::optional<std::string> title = {};
+    std::optional<std::optional<std::int64_t>> minutes = {};
+    std::optional<std::optional<TodoSchedule>> schedule = {};
 };
 
 /// What the store needs from the world; tests replace each piece.
@@ -71,75 +70,49 @@ struct StoreDependencies {
     bool savesLoadRepairs = true;
 };
 
+/// Whether an edit is written at once or a moment later.
+enum class Save {
+    now,
+    /// For typing: the edit is kept and written by the next save(), or by the
+    /// next operation that writes; the front end calls save() soon after.
+    soon,
+};
+
+/// The preferences kept in the store; absent ones stay as they are.
+struct Preferences {
+    /// Raised to at least one minute.
+    std::optional<std::int64_t> defaultSnoozeMinutes = {};
+    /// Kept within 0 to 100.
+    std::optional<std::int64_t> todoChancePercent = {};
+};
+
+/// The to-do a chance draw picks, weighted by estimate, among those neither
+/// scheduled nor snoozed at `now`; `roll` is uniform in [0, 1).
+std::optional<Todo> weightedRandomTodo(const std::vector<Todo>& todos, Date now, double roll);
+
+
 /// The single owner of all user data: the three thread lists, the to-dos, the
 /// cycle position, the day session, two preferences and the brain dump. Every
 /// operation that changes persisted state rewrites "threads.json" before it
-/// returns; a write that fails is kept in memory and reported by
-/// saveProblem(). Operations never throw; unknown ids are ignored.
+/// returns (an edit made with Save::soon waits for the next save()); a write
+/// that fails is kept in memory and reported by file().saveProblem().
+/// Operations never throw; unknown ids are ignored.
 ///
 /// Each operation is one transaction: it writes the file once, at its end,
 /// and then tells observers once about each published property that changed.
 class ThreadStore {
   public:
-    /// Opens (or starts) the store in `directory`, or in defaultDirectory().
+    /// Opens (or starts) the store in `directory`, or in defaultStoreDirectory().
     explicit ThreadStore(std::optional<std::filesystem::path> directory = std::nullopt,
                          StoreDependencies dependencies = {});
     ~ThreadStore();
     ThreadStore(const ThreadStore&) = delete;
     ThreadStore& operator=(const ThreadStore&) = delete;
 
-    /// $XDG_DATA_HOME/Cadro, else ~/.local/share/Cadro.
-    static std::filesystem::path defaultDirectory();
-
-    // --- State --------------------------------------------------------------
-    const std::vector<Strand>& active() const { return state_.active; }
-    const std::vector<Strand>& parked() const { return state_.parked; }
-    const std::vector<Strand>& snoozed() const { return state_.snoozed; }
-    const std::vector<Todo>& todos() const { return state_.todos; }
-    const std::vector<Strand>& threads(ThreadKind kind) const;
-    std::optional<Uuid> currentID() const { return state_.currentID; }
-    std::optional<Uuid> currentTodoID() const { return state_.currentTodoID; }
-    std::optional<Uuid> interruptedTodoID() const { return state_.interruptedTodoID; }
-    std::int64_t defaultSnoozeMinutes() const { return state_.defaultSnoozeMinutes; }
-    std::int64_t todoChancePercent() const { return state_.todoChancePercent; }
-    const std::string& brainDump() const { return state_.brainDump; }
-    const std::optional<std::string>& brainDumpFilePath() const { return state_.brainDumpFilePath; }
-    bool sessionOpen() const { return state_.sessionOpen; }
-    std::int64_t slot() const { return state_.slot; }
-    const PersistedState& persistedState() const { return state_; }
-    const std::filesystem::path& filePath() const { return filePath_; }
-    /// Scheduled to-dos that fired and wait to be shown (memory only).
-    const std::set<Uuid>& pendingScheduledTodoIDs() const { return state_.pendingScheduledTodoIDs; }
-
-    /// Why the store file could not be used at start-up, and where the damaged
-    /// file was kept; empty when it loaded (or did not exist yet).
-    const std::string& loadProblem() const { return loadProblem_; }
-
-    enum class FileHealth {
-        good,
-        /// Read but not understood: kept aside when the first change is saved.
-        damaged,
-        /// Cannot be read (permissions, I/O): it is never replaced, and
-        /// nothing is saved until it can be read again.
-        unreadable,
-    };
-    FileHealth fileHealth() const;
-    /// Where the last edit another program made while this store was saving
-    /// was kept; empty when none was.
-    const std::string& keptAside() const { return keptAside_; }
-
-    // --- Derived (pointers stay valid until the next change) ------------------
-    /// The active thread named by currentID, else the first active thread.
-    const Strand* current() const;
-    /// The first hygiene thread in active, parked, then snoozed.
-    const Strand* hygiene() const;
-    bool currentIsHygiene() const;
-    bool hasOwnThreads() const;
-    const Todo* currentTodo() const;
-    std::optional<Strand> strand(const Uuid& id) const;
-    std::optional<Todo> todo(const Uuid& id) const;
-    /// Which list holds the thread, if any.
-    std::optional<ThreadKind> kindOf(const Uuid& id) const;
+    /// Everything the store holds, with its read-only views.
+    const PersistedState& state() const { return state_; }
+    /// The file's path, and what became of reading and writing it.
+    const StoreFile& file() const { return file_; }
 
     [[nodiscard]] Subscription subscribe(std::function<void(StoreProperty)> observer) {
         return changes_.subscribe(std::move(observer));
@@ -149,40 +122,28 @@ class ThreadStore {
     /// Moves on: wakes due snoozes, then finishes the to-do that is up, or
     /// draws a chance to-do, or picks the next thread.
     void next();
-
-    // --- To-dos in the cycle ------------------------------------------------------
-    /// A to-do drawn by chance, weighted by estimate; nothing changes.
-    std::optional<Todo> weightedRandomTodo() const;
     /// Notes occurrences that passed in the last minute and, when allowed,
     /// shows the first pending scheduled to-do.
     void processSchedules(Date now, bool canPresent);
 
-    // --- Editing to-dos ------------------------------------------------------------
+    // --- To-dos -------------------------------------------------------------------
     /// Adds a to-do with the title trimmed; nothing for a blank title.
     std::optional<Uuid> addTodo(std::string_view title, std::optional<std::int64_t> minutes = {},
                                 std::optional<TodoSchedule> schedule = {});
-    void updateTodo(const Uuid& id, std::string title);
-    void setTodoMinutes(const Uuid& id, std::optional<std::int64_t> minutes);
-    /// Replaces the schedule and clears lastFiredAt.
-    void setTodoSchedule(const Uuid& id, std::optional<TodoSchedule> schedule);
-    void removeTodo(const Uuid& id);
+    /// Applies every change of the revision in one transaction; a new
+    /// schedule clears lastFiredAt.
+    void reviseTodo(const Uuid& id, const TodoRevision& revision, Save when = Save::now);
     /// Finishes a to-do as Next does when it is up: it leaves (a repeating one
     /// stays for its next time) and, if it was up, the cycle resumes.
     void finishTodo(const Uuid& id);
-    /// Applies every change of the revision in one transaction.
-    void reviseTodo(const Uuid& id, const TodoRevision& revision);
-    /// Clears the snooze of a to-do.
-    void wakeTodo(const Uuid& id);
 
-    // --- Parking and snoozing ------------------------------------------------------
-    void parkCurrent();
+    // --- Parking and snoozing (a thread's id, or for snooze/wake a to-do's) ------
     void park(const Uuid& id);
     void unpark(const Uuid& id);
     void snooze(const Uuid& id, Date until);
     void wake(const Uuid& id);
     /// Snoozes the to-do that is up, else the current thread.
     void snoozeCurrent(Date until);
-    void snoozeTodo(const Uuid& id, Date until);
     /// Wakes every thread whose time has come and clears passed snoozes of
     /// unscheduled to-dos. Saves when `persist` (or when it picks a thread).
     void wakeDueSnoozes(bool persist);
@@ -190,23 +151,17 @@ class ThreadStore {
     // --- Editing threads --------------------------------------------------------
     /// Adds a complete new thread to the ring; picks it when nothing is current.
     void addThread(Strand strand);
-    void update(const Uuid& id, std::string title, std::string step);
-    void setNextSteps(const Uuid& id, std::vector<std::string> steps);
-    /// Values below 1 are raised to 1; nullopt removes the priority.
-    void setPriority(const Uuid& id, std::optional<std::int64_t> priority);
-    void setColor(const Uuid& id, std::optional<std::string> colorHex);
-    /// Applies every change of the revision in one transaction.
-    void reviseThread(const Uuid& id, const ThreadRevision& revision);
-    /// Removes the thread from every list; the hygiene thread stays.
+    /// Applies every change of the revision in one transaction. A priority
+    /// below 1 is raised to 1.
+    void reviseThread(const Uuid& id, const ThreadRevision& revision, Save when = Save::now);
+    /// Removes the thread (the hygiene thread stays) or the to-do.
     void remove(const Uuid& id);
-    void setCurrentStep(std::string step);
     /// Moves the current thread to its first planned step; false when it has
     /// none (nothing changes then).
     bool advanceCurrentStep();
     /// Moves the active rows at `offsets` so that they land before the row that
     /// was at `destination` (keeping their order), reseats the ring and saves.
     void moveActive(const std::vector<std::size_t>& offsets, std::size_t destination);
-
     /// Adds the threads (each to the list it is in there) and the to-dos of
     /// another store's state, but none whose id is here already (the same
     /// record). Its hygiene thread, cycle position, preferences and brain
@@ -226,13 +181,12 @@ class ThreadStore {
     /// Links a Markdown file: a non-empty file's text wins, else the store's
     /// text is written into it. False (nothing changes) for a file that
     /// cannot be read, or whose content is not UTF-8 text. Links in the
-    /// chosen path are resolved now; none is followed later.
-    bool linkBrainDumpFile(const std::filesystem::path& path);
+    /// chosen path are resolved now; none is followed later. No path unlinks
+    /// the file (the file itself is left alone).
+    bool linkBrainDumpFile(const std::optional<std::filesystem::path>& path);
     /// The user edited the page: keep the text and mirror it to the file.
     /// False when the linked file refused it (the text is kept in the store).
-    bool editBrainDump(std::string text);
-    /// Forgets the linked file; the file itself is left alone.
-    void unlinkBrainDumpFile();
+    bool editBrainDump(std::string text, Save when = Save::now);
     /// Takes the linked file's text when it differs (another editor changed
     /// it).
     void refreshBrainDump();
@@ -242,21 +196,17 @@ class ThreadStore {
     /// Why the linked file was last not read or written (empty when it was).
     const std::string& brainDumpFileProblem() const { return brainDumpProblem_; }
 
-    // --- Preferences ------------------------------------------------------------
-    /// Raised to at least one minute.
-    void setDefaultSnoozeMinutes(std::int64_t minutes);
-    /// Kept within 0 to 100.
-    void setTodoChancePercent(std::int64_t percent);
+    void setPreferences(const Preferences& preferences);
 
     // --- The file -----------------------------------------------------------------
-    /// Why the last save failed; empty while everything is on disk. The state
-    /// stays in memory and the next operation (or retrySave) writes it.
-    const std::string& saveProblem() const { return saveProblem_; }
-    bool hasUnsavedChanges() const { return unsaved_; }
-    /// Writes what an earlier save could not; true when everything is on disk.
-    bool retrySave();
+    /// Writes what is not on disk yet (an edit saved soon, or a save that
+    /// failed); true when everything is on disk.
+    bool save();
+    /// True while a change could not be written (file().saveProblem() says
+    /// why); an edit waiting to be saved soon does not count.
+    bool hasUnsavedChanges() const { return unsaved_ && !pendingSoon_; }
     /// From now on nothing is written: another process owns the file.
-    void stopWriting() { deps_.writesFile = false; }
+    void stopWriting() { file_.stopWriting(); }
 
     /// Runs `apply` as one transaction for the request with this id. A
     /// request the store already carried out is not run again: the answer it
@@ -265,17 +215,7 @@ class ThreadStore {
     /// again after a lost answer, a restart or another writer is still known.
     RememberedReply applyOnce(const std::string& id, const std::function<RememberedReply()>& apply);
 
-    enum class DiskChange {
-        none,
-        /// Another program changed the file: its content is now the state.
-        reloaded,
-        /// The file was changed into something unreadable: it was kept aside
-        /// (loadProblem() says where) and the state in memory written back.
-        damaged,
-        /// The file changed while a failed save was pending: the state in
-        /// memory wins, the other version was kept aside.
-        keptAside,
-    };
+    using DiskChange = StoreFile::Change;
     /// Loads the file again when another program changed it since this store
     /// last read or wrote it. Every operation starts with this check, so an
     /// outside edit is never overwritten by older state.
@@ -304,26 +244,21 @@ class ThreadStore {
     void name(std::string label);
     // "Park \"Title\"": the verb and the title of the thread or to-do `id`.
     std::string titled(const char* verb, const Uuid& id) const;
-
-    void load();
-    PersistedState decodeSettled(std::string& bytes) const;
     // Takes a decoded file as the state and repairs what it must.
     void adopt(PersistedState loaded);
     // Fresh ids for records that share one; keeps preferences in range.
     void repair();
     void ensureHygiene();
-    // Keeps the file as it is now beside the store file, named with `label`
-    // and the time. False when it could not (then we must not overwrite it).
-    bool keepFileAside(const char* label);
-    // "threads.json.<label>-<time>": where a file is kept aside.
-    std::string asideName(const char* label) const;
-    // Notes a file that cannot be read; true for such an error.
-    bool noteUnreadable(std::error_code error);
-    // The operation's single write; failures are kept in saveProblem_.
+    // The operation's single write; failures are kept in the file's saveProblem.
     void commit();
     void markUnsaved() { unsaved_ = true; }
-    DiskChange takeOutsideChange();
-    void rememberDiskState(std::string bytes);
+    // Lets this transaction's write wait for save() when `when` is soon and
+    // it is not part of a larger operation.
+    void deferWrite(Save when);
+    void takeOutsideChange();
+    void removeTodo(const Uuid& id);
+    void snoozeTodo(const Uuid& id, Date until);
+    void wakeTodo(const Uuid& id);
 
     // Steps of other operations; they never save by themselves.
     // Chooses and installs the next current thread.
@@ -369,23 +304,17 @@ class ThreadStore {
     void afterJoiningRing();
 
     PersistedState state_;
-    std::filesystem::path filePath_;
     StoreDependencies deps_;
+    StoreFile file_;
     std::unique_ptr<RandomSource> ownRandom_;
     mutable std::unique_ptr<Calendar> ownCalendar_;
-    std::string loadProblem_;
-    bool damagedFileToKeep_ = false;
-    bool fileUnreadable_ = false;
-    std::string keptAside_;
     bool unsaved_ = false;
-    std::string saveProblem_;
+    // The unsaved change waits for save() (typing).
+    bool pendingSoon_ = false;
+    bool deferThisWrite_ = false;
     // Reading learns which file the link holds; hence mutable.
     mutable BrainDumpFile brainDumpFile_;
     mutable std::string brainDumpProblem_;
-    // The file as this store last read or wrote it, to tell our own saves
-    // from other programs' edits.
-    std::optional<FileStamp> diskStamp_;
-    std::string diskBytes_;
     // What the opening of the current operation found on disk.
     DiskChange lastDiskChange_ = DiskChange::none;
 

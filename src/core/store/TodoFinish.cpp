@@ -24,8 +24,8 @@ TodoFinish planFinish(const Todo& todo, bool waiting, Date now, const Calendar& 
 }
 
 bool isUpOrWaiting(const ThreadStore& store, const Todo& todo) {
-    return store.currentTodoID() == todo.id || todo.snoozedUntil ||
-           store.pendingScheduledTodoIDs().count(todo.id);
+    return store.state().currentTodoID == todo.id || todo.snoozedUntil ||
+           store.state().pendingScheduledTodoIDs.count(todo.id);
 }
 
 bool neverComesUp(const ThreadStore& store, const Todo& todo, Date now, const Calendar& calendar) {

@@ -17,12 +17,11 @@ const Calendar& ThreadStore::calendar() const {
     return *ownCalendar_;
 }
 
-std::optional<Todo> ThreadStore::weightedRandomTodo() const {
-    const Date now = deps_.clock->now();
+std::optional<Todo> weightedRandomTodo(const std::vector<Todo>& todos, Date now, double roll) {
     std::vector<const Todo*> eligible;
     std::vector<double> weights;
     double total = 0;
-    for (const auto& todo : state_.todos) {
+    for (const auto& todo : todos) {
         if (todo.schedule || (todo.snoozedUntil && *todo.snoozedUntil > now))
             continue;
         // Shorter to-dos come up more often; no estimate weighs like 30 minutes.
@@ -36,7 +35,7 @@ std::optional<Todo> ThreadStore::weightedRandomTodo() const {
     }
     if (eligible.empty())
         return std::nullopt;
-    double r = deps_.random->uniform() * total;
+    double r = roll * total;
     for (std::size_t i = 0; i < eligible.size(); ++i) {
         if (r < weights[i])
             return *eligible[i];
@@ -49,7 +48,7 @@ bool ThreadStore::drawChanceTodo() {
     const double chance = static_cast<double>(state_.todoChancePercent) / 100.0;
     if (!(deps_.random->uniform() < chance))
         return false;
-    auto todo = weightedRandomTodo();
+    auto todo = weightedRandomTodo(state_.todos, deps_.clock->now(), deps_.random->uniform());
     if (!todo)
         return false;
     setCurrentTodoID(todo->id);
@@ -59,7 +58,7 @@ bool ThreadStore::drawChanceTodo() {
 
 void ThreadStore::completeCurrentTodo() {
     ChangeScope scope(*this);
-    const Todo* todo = currentTodo();
+    const Todo* todo = state_.currentTodo();
     const bool wasScheduled = todo && todo->schedule;
     if (todo) {
         // A repeating to-do stays, waiting for its next time.
@@ -154,38 +153,6 @@ std::optional<Uuid> ThreadStore::addTodo(std::string_view title,
     state_.todos.push_back(todo);
     markUnsaved();
     return todo.id;
-}
-
-void ThreadStore::updateTodo(const Uuid& id, std::string title) {
-    ChangeScope scope(*this);
-    name(titled("Edit", id));
-    Todo* todo = editTodo(id);
-    if (!todo)
-        return;
-    todo->title = std::move(title);
-    markUnsaved();
-}
-
-void ThreadStore::setTodoMinutes(const Uuid& id, std::optional<std::int64_t> minutes) {
-    ChangeScope scope(*this);
-    name(titled("Edit", id));
-    Todo* todo = editTodo(id);
-    if (!todo)
-        return;
-    todo->estimatedMinutes = minutes;
-    markUnsaved();
-}
-
-void ThreadStore::setTodoSchedule(const Uuid& id, std::optional<TodoSchedule> schedule) {
-    ChangeScope scope(*this);
-    name(titled("Edit", id));
-    Todo* todo = editTodo(id);
-    if (!todo)
-        return;
-    todo->schedule = std::move(schedule);
-    // The new schedule fires from its own start.
-    todo->lastFiredAt.reset();
-    markUnsaved();
 }
 
 void ThreadStore::removeTodo(const Uuid& id) {

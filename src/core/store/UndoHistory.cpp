@@ -1,5 +1,8 @@
 #include "core/store/UndoHistory.h"
 
+#include "core/base/Json.h"
+#include "core/store/StoreFormat.h"
+
 #include <algorithm>
 #include <unordered_map>
 #include <unordered_set>
@@ -19,6 +22,19 @@ namespace {
 
 using json::OrderedValue;
 using json::Value;
+
+// Records are compared and patched key by key in the store file's own words.
+template <typename Record>
+OrderedValue recordValue(const Record& record) {
+    return OrderedValue::parse(encodeRecord(record));
+}
+
+template <typename Record>
+Record recordFrom(const Value& value) {
+    Record record;
+    decodeRecord(value.dump(), record);
+    return record;
+}
 
 constexpr const char* kThreadLists[] = {"active", "parked", "snoozed"};
 
@@ -113,7 +129,7 @@ OrderedValue recordChanges(const Lists<Record>& before, const Lists<Record>& aft
                              : OrderedValue((*lists[at.list])[at.index - 1].id.toString());
     };
     auto whole = [&](const Record& record, const Lists<Record>& lists, Place at) {
-        OrderedValue side = json::encode(record);
+        OrderedValue side = recordValue(record);
         place(side, lists, at);
         return side;
     };
@@ -142,7 +158,7 @@ OrderedValue recordChanges(const Lists<Record>& before, const Lists<Record>& aft
             OrderedValue old = OrderedValue::object();
             OrderedValue now = OrderedValue::object();
             if (!(is == was))
-                fieldDifference(json::encode(was), json::encode(is), old, now);
+                fieldDifference(recordValue(was), recordValue(is), old, now);
             if (moves) {
                 place(old, before, {l, i});
                 place(now, after, to);
@@ -247,7 +263,7 @@ void applyRecords(const Value& entries, const char* side, const char* other,
         if (found == at.end() || leaving.count(id))
             continue;  // removed since: a change to it has nothing to act on
         Record& record = (*lists[found->second.list])[found->second.index];
-        Record patched = decode(fieldsOf(target, Value(json::encode(record))));
+        Record patched = decode(fieldsOf(target, Value(recordValue(record))));
         if (target.contains("@after")) {
             leaving.insert(id);
             pending.push_back({listOf(target, found->second.list),
@@ -335,11 +351,11 @@ bool applyStep(const std::string& changes, bool forward, PersistedState& state) 
         if (auto threads = step.find("threads"); threads != step.end()) {
             applyRecords<Strand>(
                 *threads, side, other, {&next.active, &next.parked, &next.snoozed},
-                [](const Value& v) { return json::decodeStrand(v, "undo", Date{}); });
+                [](const Value& v) { return recordFrom<Strand>(v); });
         }
         if (auto todos = step.find("todos"); todos != step.end()) {
             applyRecords<Todo>(*todos, side, other, {&next.todos},
-                               [](const Value& v) { return json::decodeTodo(v, "undo", Date{}); });
+                               [](const Value& v) { return recordFrom<Todo>(v); });
         }
         if (auto cycle = step.find("cycle"); cycle != step.end())
             applyCycle(*cycle, forward ? 1 : 0, next);

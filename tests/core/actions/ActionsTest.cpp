@@ -43,7 +43,7 @@ TEST(Actions, ChangeTheStoreExactlyWhenDoneAndSayWhyNot) {
         {"snooze parked", [&](auto& s) { return actions::snooze(s, ids.parked, later); },
          Outcome::nothingToDo},
         {"remove to-do", [&](auto& s) { return actions::remove(s, ids.todo); }, Outcome::done},
-        {"remove hygiene", [&](auto& s) { return actions::remove(s, s.hygiene()->id); },
+        {"remove hygiene", [&](auto& s) { return actions::remove(s, s.state().hygiene()->id); },
          Outcome::refused},
         {"remove nothing", [&](auto& s) { return actions::remove(s, ids.nobody); },
          Outcome::refused},
@@ -59,10 +59,10 @@ TEST(Actions, ChangeTheStoreExactlyWhenDoneAndSayWhyNot) {
     for (const auto& c : cases) {
         StoreHarness h;
         ids = setUp(h);
-        const PersistedState before = h->persistedState();
+        const PersistedState before = h->state();
         const ActionResult result = c.act(h.store());
         EXPECT_EQ(result.outcome, c.outcome) << c.name << ": " << result.message;
-        EXPECT_EQ(h->persistedState() != before, c.outcome == Outcome::done) << c.name;
+        EXPECT_EQ(h->state() != before, c.outcome == Outcome::done) << c.name;
         EXPECT_EQ(result.message.empty(), c.outcome == Outcome::done) << c.name;
     }
 }

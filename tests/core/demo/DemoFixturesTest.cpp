@@ -19,30 +19,30 @@ TEST(DemoFixtures, FillsEveryTabStartsTheDayAndSurvivesARestart) {
     DemoFixtures::populate(h.store(), h.clock.now(), *h.calendar);
 
     auto& store = h.reopen();
-    EXPECT_GT(store.active().size(), 2u);
-    EXPECT_FALSE(store.parked().empty());
-    ASSERT_FALSE(store.snoozed().empty());
-    EXPECT_GT(*store.snoozed()[0].snoozedUntil, h.clock.now());
-    EXPECT_FALSE(store.brainDump().empty());
-    EXPECT_TRUE(store.sessionOpen());
-    ASSERT_TRUE(store.current());
-    EXPECT_FALSE(store.currentIsHygiene());
+    EXPECT_GT(store.state().active.size(), 2u);
+    EXPECT_FALSE(store.state().parked.empty());
+    ASSERT_FALSE(store.state().snoozed.empty());
+    EXPECT_GT(*store.state().snoozed[0].snoozedUntil, h.clock.now());
+    EXPECT_FALSE(store.state().brainDump.empty());
+    EXPECT_TRUE(store.state().sessionOpen);
+    ASSERT_TRUE(store.state().current());
+    EXPECT_FALSE(store.state().currentIsHygiene());
 
     // The maintenance scene walks to the hygiene thread.
     advanceToHygiene(store);
-    EXPECT_TRUE(store.currentIsHygiene());
+    EXPECT_TRUE(store.state().currentIsHygiene());
 
     // A scheduled to-do comes up on its own when due.
-    ASSERT_FALSE(store.todos().empty());
-    const auto scheduled = std::find_if(store.todos().begin(), store.todos().end(),
+    ASSERT_FALSE(store.state().todos.empty());
+    const auto scheduled = std::find_if(store.state().todos.begin(), store.state().todos.end(),
                                         [](const auto& todo) { return todo.schedule.has_value(); });
-    ASSERT_NE(scheduled, store.todos().end());
+    ASSERT_NE(scheduled, store.state().todos.end());
     const std::string title = scheduled->title;
     const auto due = scheduled->schedule->nextOccurrence(h.clock.now(), *h.calendar);
     ASSERT_TRUE(due);
     store.processSchedules(*due + 20, true);
-    ASSERT_TRUE(store.currentTodo());
-    EXPECT_EQ(store.currentTodo()->title, title);
+    ASSERT_TRUE(store.state().currentTodo());
+    EXPECT_EQ(store.state().currentTodo()->title, title);
 }
 
 }  // namespace

@@ -107,7 +107,7 @@ TEST(AppEnvironment, ScreenshotsOfOwnDataAreTakenOfACopy) {
     ASSERT_TRUE(own.sandbox);
     EXPECT_FALSE(own.seedsSampleData);
     EXPECT_EQ(own.captureDirectory, fs::path("s"));
-    EXPECT_EQ(own.storeCopiedFrom, ThreadStore::defaultDirectory() / "threads.json");
+    EXPECT_EQ(own.storeCopiedFrom, defaultStoreDirectory() / "threads.json");
 
     own.storeCopiedFrom = home / "threads.json";
     own.sandbox = home / "sandbox";

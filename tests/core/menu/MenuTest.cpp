@@ -1,3 +1,4 @@
+#include "core/actions/Actions.h"
 #include "support/TrayHarness.h"
 
 #include <gtest/gtest.h>
@@ -20,22 +21,22 @@ struct OnThread : TrayHarness {
 
 TEST(Commands, NextWithNewTaskWalksThePlanElseAsksAndCancelChangesNothing) {
     OnThread h;
-    h->setNextSteps(h.a, {"Ship"});
+    h->reviseThread(h.a, {.nextSteps = std::vector<std::string>{"Ship"}});
     h.commands.cmdNextWithNewTask();
     EXPECT_TRUE(h.recorder.events.empty());
-    EXPECT_EQ(h->strand(h.a)->step, "Ship");
-    EXPECT_EQ(h->currentID(), h.b);
+    EXPECT_EQ(h->state().strand(h.a)->step, "Ship");
+    EXPECT_EQ(h->state().currentID, h.b);
 
-    h->setCurrentStep("old");
-    auto state = h->persistedState();
+    actions::setCurrentStep(h.store(), "old");
+    auto state = h->state();
     EXPECT_EQ(h.commands.cmdNextWithNewTask().outcome, Outcome::cancelled);
     ASSERT_EQ(h.recorder.requests.size(), 1u);
     EXPECT_NE(h.recorder.requests[0].title.find("Beta"), std::string::npos);
-    EXPECT_EQ(h->persistedState(), state);
+    EXPECT_EQ(h->state(), state);
 
     h.recorder.answers = {std::string("")};  // an empty answer clears the step and moves on
     h.commands.cmdNextWithNewTask();
-    EXPECT_EQ(h->strand(h.b)->step, "");
+    EXPECT_EQ(h->state().strand(h.b)->step, "");
     EXPECT_EQ(h.currentTitle(), "Cadro");
 }
 
@@ -44,30 +45,30 @@ TEST(Commands, TypedTaskIsTrimmedThenMovesOnEditStepKeepsSpaces) {
     h.recorder.answers = {std::string("  Draft intro \n")};
     h.commands.cmdNextTypedTask();
     EXPECT_NE(h.recorder.requests[0].title.find("Alpha"), std::string::npos);
-    EXPECT_EQ(h->strand(h.a)->step, "Draft intro");
-    EXPECT_EQ(h->currentID(), h.b);
+    EXPECT_EQ(h->state().strand(h.a)->step, "Draft intro");
+    EXPECT_EQ(h->state().currentID, h.b);
 
-    h->setCurrentStep("current");
+    actions::setCurrentStep(h.store(), "current");
     h.recorder.answers = {std::string("  as typed  ")};
     h.commands.cmdEditStep();
     EXPECT_EQ(h.recorder.requests[1].initialText, "current");
-    EXPECT_EQ(h->strand(h.b)->step, "  as typed  ");
-    EXPECT_EQ(h->currentID(), h.b);  // no Next
+    EXPECT_EQ(h->state().strand(h.b)->step, "  as typed  ");
+    EXPECT_EQ(h->state().currentID, h.b);  // no Next
 }
 
 TEST(Commands, TypedTaskHasNothingToDoWhileAToDoIsUpButNewTaskFinishesIt) {
     OnThread h;
     h->addTodo("Call", 5);
-    h->setTodoChancePercent(100);
+    h->setPreferences({.todoChancePercent = 100});
     h.random.values = {0.0, 0.0};
     h.commands.cmdNext();
-    ASSERT_TRUE(h->currentTodo());
+    ASSERT_TRUE(h->state().currentTodo());
     EXPECT_EQ(h.commands.cmdNextTypedTask().outcome, Outcome::nothingToDo);
     EXPECT_TRUE(h.recorder.events.empty());
-    h->setTodoChancePercent(0);
+    h->setPreferences({.todoChancePercent = 0});
     h.commands.cmdNextWithNewTask();
-    EXPECT_FALSE(h->currentTodo());
-    EXPECT_TRUE(h->todos().empty());
+    EXPECT_FALSE(h->state().currentTodo());
+    EXPECT_TRUE(h->state().todos.empty());
 }
 
 TEST(Commands, ReachingTheHygieneThreadOpensTheSettingsWindow) {
@@ -94,24 +95,24 @@ TEST(Commands, WindowActionsSetTheTabAndSheetFirst) {
 
 TEST(Commands, SnoozeDefaultAndPresetsSnoozeTheCurrentItem) {
     OnThread h;
-    h->setDefaultSnoozeMinutes(90);
+    h->setPreferences({.defaultSnoozeMinutes = 90});
     Date now = h.clock.now();
     h.commands.cmdSnoozeDefault();
-    EXPECT_EQ(h->strand(h.a)->snoozedUntil, now + 5400);
+    EXPECT_EQ(h->state().strand(h.a)->snoozedUntil, now + 5400);
     h.commands.cmdSnoozePreset("evening");  // 13:00 in Berlin: today at 18:00
-    EXPECT_EQ(h->strand(h.b)->snoozedUntil, h.berlin(2026, 3, 4, 18, 0));
-    auto state = h->persistedState();
+    EXPECT_EQ(h->state().strand(h.b)->snoozedUntil, h.berlin(2026, 3, 4, 18, 0));
+    auto state = h->state();
     h.commands.cmdSnoozePreset("fortnight");
-    EXPECT_EQ(h->persistedState(), state);
+    EXPECT_EQ(h->state(), state);
 }
 
 TEST(Commands, RevivalActionsIgnorePayloadsThatAreNotIds) {
     OnThread h;
     h->park(h.b);
     h.commands.cmdUnpark("not an id");
-    EXPECT_EQ(h->kindOf(h.b), ThreadKind::parked);
+    EXPECT_EQ(h->state().kindOf(h.b), ThreadKind::parked);
     h.commands.run(MenuAction::unpark, h.b.toString());
-    EXPECT_EQ(h->kindOf(h.b), ThreadKind::active);
+    EXPECT_EQ(h->state().kindOf(h.b), ThreadKind::active);
 }
 
 TEST(Commands, UpdateAlertsNameTheVersionsAndOfferADownloadOnlyWhenThereIsOne) {
@@ -196,7 +197,7 @@ TEST(StatusMenu, EachStateOffersItsCommands) {
               with({A::next, A::nextWithNewTask, A::nextTypedTask, A::editStep, A::add, A::addTodo,
                     A::parkCurrent, A::openBrainDump, A::endDay}));
 
-    h->setTodoChancePercent(100);
+    h->setPreferences({.todoChancePercent = 100});
     h.random.values = {0.0, 0.0};
     h->next();
     EXPECT_EQ(actionsOf(h.menu()), with({A::next, A::openBrainDump, A::endDay}));  // Done
@@ -225,25 +226,26 @@ TEST(StatusMenu, HeaderDescribesTheCurrentThread) {
                                         "   1 active"}));
 
     auto a = h.addThread("Website", 2);
-    h->setColor(a, "#8B7CF6");
+    h->reviseThread(a, {.colorHex = "#8B7CF6"});
     h->startDay();
-    h->setNextSteps(a, {"only one"});
+    h->reviseThread(a, {.nextSteps = std::vector<std::string>{"only one"}});
     EXPECT_EQ(header(h.menu())[1],
               "   \xE2\x86\xB3 (no step yet, use Edit Current Step\xE2\x80\xA6)");
 
-    h->update(a, "Website", "  Write hero copy \n");
-    h->setNextSteps(a, {"Pick screenshots", "Ship", "Tell Veda"});
+    h->reviseThread(a, {.title = "Website", .step = "  Write hero copy \n"});
+    h->reviseThread(
+        a, {.nextSteps = std::vector<std::string>{"Pick screenshots", "Ship", "Tell Veda"}});
     auto menu = h.menu();
     EXPECT_EQ(header(menu),
               (std::vector<std::string>{"Website", "   \xE2\x86\xB3 Write hero copy",
                                         "   next \xE2\x96\xB8 Pick screenshots (+2 more)",
                                         "   priority 2 \xC2\xB7 2 active"}));
-    EXPECT_EQ(menu[0].dotColorHex, h->strand(a)->colorHex);
+    EXPECT_EQ(menu[0].dotColorHex, h->state().strand(a)->colorHex);
 }
 
 TEST(StatusMenu, WithoutACurrentItemTheThreadActionsAreOffAndHaveNothingToDo) {
     TrayHarness h;
-    h->park(h->hygiene()->id);
+    h->park(h->state().hygiene()->id);
     h->startDay();
     auto menu = h.menu();
     EXPECT_EQ(menu[0].title, "No active threads");
@@ -254,12 +256,12 @@ TEST(StatusMenu, WithoutACurrentItemTheThreadActionsAreOffAndHaveNothingToDo) {
     EXPECT_TRUE(find(menu, A::add).enabled);
 
     // A shortcut can still run them.
-    auto state = h->persistedState();
+    auto state = h->state();
     for (auto action : {A::next, A::nextWithNewTask, A::nextTypedTask, A::editStep,
                         A::snoozeDefault, A::snoozeCustom, A::parkCurrent})
         EXPECT_EQ(h.commands.run(action).outcome, Outcome::nothingToDo);
     EXPECT_TRUE(h.recorder.events.empty());
-    EXPECT_EQ(h->persistedState(), state);
+    EXPECT_EQ(h->state(), state);
 }
 
 TEST(StatusMenu, ToDoMenuShowsEstimateAndSchedule) {
@@ -281,7 +283,7 @@ TEST(StatusMenu, ToDoMenuShowsEstimateAndSchedule) {
 TEST(StatusMenu, RevivalSubmenusCarryIdsAndShowOnlyWhenNonEmpty) {
     TrayHarness h;
     auto ids = h.openDay({"A", "Talk", "Japanese"});
-    h->setColor(ids[1], "#FF9F0A");
+    h->reviseThread(ids[1], {.colorHex = "#FF9F0A"});
     h->snooze(ids[1], h.berlin(2026, 3, 5, 9, 0));
     auto menu = h.menu();
     EXPECT_THROW(find(menu, "Parked (0)"), std::runtime_error);
@@ -334,7 +336,7 @@ TEST(StatusMenu, KeysNameOneEntryEachAndKeepNamingIt) {
     check(h.menu(), "");
     const std::string next = find(h.menu(), A::next).key;
     h->addTodo("Stretch", 45);
-    h->setTodoChancePercent(100);
+    h->setPreferences({.todoChancePercent = 100});
     h.random.values = {0.0, 0.0};
     h->next();
     check(h.menu(), "");

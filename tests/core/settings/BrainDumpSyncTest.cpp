@@ -29,7 +29,7 @@ TEST_F(BrainDumpSyncTest, AnOutsideChangeIsKeptAndThePageTextGoesToAConflictCopy
     EXPECT_EQ(copy->filename(), "notes (conflict from Cadro).md");
     EXPECT_EQ(readFile(*copy), "- one\n- typed here\n");
     EXPECT_EQ(readFile(notes), "- one\n- from the phone\n");
-    EXPECT_EQ(h->brainDump(), "- one\n- from the phone\n");
+    EXPECT_EQ(h->state().brainDump, "- one\n- from the phone\n");
 
     // The next edit builds on the file's text and goes into the file again; a
     // second conflict never overwrites the first copy.
@@ -46,7 +46,7 @@ TEST_F(BrainDumpSyncTest, ChangesThatAreNoConflict) {
     // A refresh takes the outside text first, so the edit builds on it.
     writeFile(notes, "outside\n");
     sync.refresh();
-    EXPECT_EQ(h->brainDump(), "outside\n");
+    EXPECT_EQ(h->state().brainDump, "outside\n");
     EXPECT_FALSE(sync.edit("outside\nhere\n"));
     EXPECT_EQ(readFile(notes), "outside\nhere\n");
 

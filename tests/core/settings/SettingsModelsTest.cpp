@@ -78,20 +78,20 @@ TEST(NowStrip, HeadlineAndCurrentRowFollowTheCycle) {
     testing::StoreHarness h;
     ThreadStore& store = h.store();
     store.startDay();
-    const Strand* hygiene = store.hygiene();
+    const Strand* hygiene = store.state().hygiene();
     EXPECT_TRUE(isCurrentRow(store, *hygiene, ThreadKind::active));
     EXPECT_FALSE(isCurrentRow(store, *hygiene, ThreadKind::parked));
 
     Uuid id = h.addThread("Essay");
     store.startDay();
-    store.update(id, "Essay", "   ");
+    store.reviseThread(id, {.title = "Essay", .step = "   "});
     EXPECT_EQ(nowHeadline(store), "Essay");
-    store.update(id, "Essay", " intro \n");
+    store.reviseThread(id, {.title = "Essay", .step = " intro \n"});
     EXPECT_EQ(nowHeadline(store), "Essay: intro");
-    EXPECT_FALSE(isCurrentRow(store, *store.hygiene(), ThreadKind::active));
+    EXPECT_FALSE(isCurrentRow(store, *store.state().hygiene(), ThreadKind::active));
 
     store.endDay();
-    EXPECT_FALSE(isCurrentRow(store, *store.strand(id), ThreadKind::active));
+    EXPECT_FALSE(isCurrentRow(store, *store.state().strand(id), ThreadKind::active));
 }
 
 TEST(NowStrip, AToDoUpTakesTheHeadlineAndTheRow) {
@@ -99,18 +99,18 @@ TEST(NowStrip, AToDoUpTakesTheHeadlineAndTheRow) {
     ThreadStore& store = h.store();
     Uuid id = h.openDay({"Essay"})[0];
     store.addTodo("Call Sam", 5);
-    store.setTodoChancePercent(100);
+    store.setPreferences({.todoChancePercent = 100});
     h.random.values = {0.0, 0.0};
     store.next();
-    ASSERT_NE(store.currentTodo(), nullptr);
+    ASSERT_NE(store.state().currentTodo(), nullptr);
     EXPECT_EQ(nowHeadline(store), "\xE2\x98\x90 Call Sam");
     EXPECT_EQ(nowThread(store), nullptr);
-    EXPECT_FALSE(isCurrentRow(store, *store.strand(id), ThreadKind::active));
+    EXPECT_FALSE(isCurrentRow(store, *store.state().strand(id), ThreadKind::active));
 }
 
 TEST(NowStrip, NothingInTheCycle) {
     testing::StoreHarness h;
-    h->park(h->hygiene()->id);
+    h->park(h->state().hygiene()->id);
     EXPECT_EQ(nowHeadline(h.store()), "Nothing in the cycle");
 }
 
@@ -139,18 +139,18 @@ TEST(TodoRowText, DescribesWhatTheRowShows) {
     const TodoSchedule daily{now, {{18, 0}}, RepeatRule{1, RepeatUnit::day, {}, {}}};
     const Uuid id = *h->addTodo("Water the plants", 5, daily);
 
-    TodoRowText text = describeTodoRow(h.store(), *h->todo(id), *h.calendar, now);
+    TodoRowText text = describeTodoRow(h.store(), *h->state().todo(id), *h.calendar, now);
     EXPECT_EQ(text.schedule, shortLabel(daily, *h.calendar));
     EXPECT_EQ(text.estimate, "5 min");
     EXPECT_EQ(text.description, *text.schedule + ", 5 min");
 
     // Snoozed: "Until" comes first, and goes once the time has passed.
-    h->snoozeTodo(id, now + 3600);
-    text = describeTodoRow(h.store(), *h->todo(id), *h.calendar, now);
+    h->snooze(id, now + 3600);
+    text = describeTodoRow(h.store(), *h->state().todo(id), *h.calendar, now);
     ASSERT_TRUE(text.until);
     EXPECT_EQ(text.until->rfind("Until ", 0), 0u);
     EXPECT_EQ(text.description.rfind(*text.until + ", ", 0), 0u);
-    text = describeTodoRow(h.store(), *h->todo(id), *h.calendar, now + 3601);
+    text = describeTodoRow(h.store(), *h->state().todo(id), *h.calendar, now + 3601);
     EXPECT_EQ(text.until, std::nullopt);
 }
 

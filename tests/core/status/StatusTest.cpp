@@ -1,3 +1,4 @@
+#include "core/actions/Actions.h"
 #include "core/status/StatusTitle.h"
 #include "core/status/StoreNotices.h"
 #include "support/StoreHarness.h"
@@ -17,19 +18,19 @@ TEST(StatusTitle, ClosedDayWinsEvenWithAToDoThenTheFirstRunHintShows) {
               (StatusContent{State::dayClosed, " Cadro: Click to start day", {}}));
     h->startDay();
     EXPECT_EQ(statusContent(h.store()).title, " Cadro: Add your first thread");
-    h->park(h->hygiene()->id);  // nothing current in an open day
+    h->park(h->state().hygiene()->id);  // nothing current in an open day
     EXPECT_EQ(statusContent(h.store()), (StatusContent{State::idle, " Cadro", {}}));
 }
 
 TEST(StatusTitle, ThreadTextIsTrimmedJoinedAndCutToSixtyCharacters) {
     StoreHarness h;
     auto a = h.addThread("Website");
-    h->setColor(a, "#8B7CF6");
+    h->reviseThread(a, {.colorHex = "#8B7CF6"});
     h->startDay();
-    h->setCurrentStep(" \n ");
+    actions::setCurrentStep(h.store(), " \n ");
     EXPECT_EQ(statusContent(h.store()), (StatusContent{State::thread, " Website", "#8B7CF6"}));
 
-    h->setCurrentStep(std::string(100, 's'));
+    actions::setCurrentStep(h.store(), std::string(100, 's'));
     std::string title = statusContent(h.store()).title;
     EXPECT_EQ(title, " Website: " + std::string(51, 's'));
 
@@ -37,7 +38,7 @@ TEST(StatusTitle, ThreadTextIsTrimmedJoinedAndCutToSixtyCharacters) {
     std::string boxes;
     for (int i = 0; i < 70; ++i)
         boxes += "\xE2\x98\x90";
-    h->setCurrentStep(boxes);
+    actions::setCurrentStep(h.store(), boxes);
     EXPECT_EQ(statusContent(h.store()).title.size(), 1 + 9 + 51 * 3u);
 }
 
@@ -46,7 +47,7 @@ TEST(StatusTitle, AToDoHidesTheThreadAndIsNotTrimmed) {
     h.addThread("A");
     h->startDay();
     h->addTodo(std::string(80, 't'));
-    h->setTodoChancePercent(100);
+    h->setPreferences({.todoChancePercent = 100});
     h.random.values = {0.0, 0.0};
     h->next();
     EXPECT_EQ(statusContent(h.store()),
@@ -106,7 +107,7 @@ TEST(StoreNotices, OnlyASnoozeThatRanOutIsAWakeAndEachNoticeEndsWhenHandled) {
     h->startDay();
     Uuid tea = *h->addTodo("Tea");
     Uuid meds = *h->addTodo("Meds", std::nullopt, TodoSchedule{h.clock.now(), {{13, 5}}, {}});
-    h->snoozeTodo(tea, h.clock.now() + 60);
+    h->snooze(tea, h.clock.now() + 60);
     h->snooze(alpha, h.clock.now() + 60);
     h->snooze(beta, h.clock.now() + 3600);
     StoreNotices notices(h.store());

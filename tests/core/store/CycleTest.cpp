@@ -1,3 +1,5 @@
+#include "core/store/StoreFormat.h"
+#include "core/actions/Actions.h"
 #include "support/StoreHarness.h"
 
 #include <gtest/gtest.h>
@@ -19,7 +21,7 @@ std::string pickTitles(StoreHarness& h, int presses) {
 // A, B (priority 2), C, D, then the hygiene thread; Start Day has made A
 // current. `cadro next` walks it through two full rounds in the CLI tests.
 struct WorkedExample : StoreHarness {
-    WorkedExample() { store().setPriority(ids[1], 2); }
+    WorkedExample() { store().reviseThread(ids[1], {.priority = 2}); }
     std::vector<Uuid> ids = openDay({"A", "B", "C", "D"});
 };
 
@@ -33,17 +35,17 @@ TEST(Cycle, SlotAdvancesOnEveryPickEvenWithOnlyTheHygieneThread) {
     WorkedExample h;
     for (auto id : h.ids)
         h->remove(id);
-    auto before = h->slot();
+    auto before = h->state().slot;
     EXPECT_EQ(pickTitles(h, 3), "Cadro Cadro Cadro ");
-    EXPECT_EQ(h->slot(), before + 3);
+    EXPECT_EQ(h->state().slot, before + 3);
 }
 
 TEST(Cycle, EveryThreadPrioritisedAndNoneDueGivesTheLongestUnseen) {
     WorkedExample h;
     for (auto id : {h.ids[0], h.ids[2], h.ids[3]})
         h->remove(id);
-    h->setPriority(h->hygiene()->id, 5);
-    h->setPriority(h.ids[1], 5);
+    h->reviseThread(h->state().hygiene()->id, {.priority = 5});
+    h->reviseThread(h.ids[1], {.priority = 5});
     // Both just prioritised (no lastSlot): ring order; then neither is due
     // and the smaller lastSlot wins.
     EXPECT_EQ(pickTitles(h, 5), "B Cadro B Cadro B ");
@@ -52,7 +54,7 @@ TEST(Cycle, EveryThreadPrioritisedAndNoneDueGivesTheLongestUnseen) {
 TEST(Cycle, APrioritisedThreadWaitsForItsTurnEvenWhenLongestUnseen) {
     StoreHarness h;
     const auto ids = h.openDay({"P", "Q"});
-    h->setPriority(ids[0], 20);
+    h->reviseThread(ids[0], {.priority = 20});
     EXPECT_EQ(pickTitles(h, 5), "P Q Cadro Q Cadro ");
 }
 
@@ -67,10 +69,10 @@ TEST(Cycle, ReseatingAfterADragFollowsTheNewOrderAndGivesTheCurrentTheNewestSlot
     WorkedExample h;
     h->next();  // B
     h->next();  // C
-    std::int64_t slot = h->slot();
+    std::int64_t slot = h->state().slot;
     h->moveActive({4}, 0);  // the hygiene thread to the top: M, A, B, C, D
-    EXPECT_EQ(h->strand(h.ids[2])->lastSlot, slot - 1);
-    EXPECT_EQ(h->strand(h.ids[1])->lastSlot, slot - 2);
+    EXPECT_EQ(h->state().strand(h.ids[2])->lastSlot, slot - 1);
+    EXPECT_EQ(h->state().strand(h.ids[1])->lastSlot, slot - 2);
     // The thread below C (D) comes next, then the ring wraps in its new order.
     EXPECT_EQ(pickTitles(h, 5), "D B Cadro A B ");
 }
@@ -78,10 +80,10 @@ TEST(Cycle, ReseatingAfterADragFollowsTheNewOrderAndGivesTheCurrentTheNewestSlot
 TEST(Cycle, ANewStoreHasOnlyTheHygieneThreadWhoseOldStepIsRenamed) {
     StoreHarness h;
     EXPECT_EQ(h.titles(), "Cadro ");
-    EXPECT_FALSE(h->hasOwnThreads());
-    EXPECT_FALSE(h->sessionOpen());
+    EXPECT_FALSE(h->state().hasOwnThreads());
+    EXPECT_FALSE(h->state().sessionOpen);
 
-    auto state = h->persistedState();
+    auto state = h->state();
     state.active.front().step = "Brain dump \xE2\x80\x94 review & clear";
     state.active.front().title = "Housekeeping";
     state.parked = state.active;  // it may be parked as well
@@ -89,12 +91,12 @@ TEST(Cycle, ANewStoreHasOnlyTheHygieneThreadWhoseOldStepIsRenamed) {
     testing::writeFile(h.file(), encodeStoreFile(state));
     h.reopen();
     EXPECT_EQ(h.titles(ThreadKind::parked), "Housekeeping ");
-    EXPECT_EQ(h->parked().front().step, "Maintenance");
+    EXPECT_EQ(h->state().parked.front().step, "Maintenance");
 
     state.parked.front().step = "Something else";
     testing::writeFile(h.file(), encodeStoreFile(state));
     h.reopen();
-    EXPECT_EQ(h->parked().front().step, "Something else");
+    EXPECT_EQ(h->state().parked.front().step, "Something else");
 }
 
 TEST(Editing, RemovingTheCurrentThreadPicksTheNextAndTheHygieneThreadStaysInAnyList) {
@@ -103,7 +105,7 @@ TEST(Editing, RemovingTheCurrentThreadPicksTheNextAndTheHygieneThreadStaysInAnyL
     EXPECT_EQ(h.currentTitle(), "A");
     h->remove(h.a);
     EXPECT_EQ(h.currentTitle(), "B");
-    const Uuid hygiene = h->hygiene()->id;
+    const Uuid hygiene = h->state().hygiene()->id;
     h->remove(hygiene);
     h->park(hygiene);
     h->remove(hygiene);
@@ -114,21 +116,21 @@ TEST(Editing, RemovingTheCurrentThreadPicksTheNextAndTheHygieneThreadStaysInAnyL
 TEST(Editing, StepsWalkThePlanAndEditsReachWhicheverListHoldsTheThread) {
     StoreHarness h;
     auto a = h.addThread("A");
-    h->setNextSteps(a, {"first", "second"});
+    h->reviseThread(a, {.nextSteps = std::vector<std::string>{"first", "second"}});
     EXPECT_TRUE(h->advanceCurrentStep());
-    EXPECT_EQ(h->strand(a)->step, "first");
+    EXPECT_EQ(h->state().strand(a)->step, "first");
     EXPECT_TRUE(h->advanceCurrentStep());
     auto bytes = testing::readFile(h.file());
     EXPECT_FALSE(h->advanceCurrentStep());
-    EXPECT_EQ(h->strand(a)->step, "second");
+    EXPECT_EQ(h->state().strand(a)->step, "second");
     EXPECT_EQ(testing::readFile(h.file()), bytes);
 
     // Titles are stored as given, in whichever list.
     h->park(a);
-    h->update(a, " Renamed ", "");
-    EXPECT_EQ(h->strand(a)->title, " Renamed ");
-    h->setCurrentStep("ignored");  // nothing current in the ring now
-    EXPECT_EQ(h->strand(a)->step, "");
+    h->reviseThread(a, {.title = " Renamed ", .step = ""});
+    EXPECT_EQ(h->state().strand(a)->title, " Renamed ");
+    actions::setCurrentStep(h.store(), "ignored");  // nothing current in the ring now
+    EXPECT_EQ(h->state().strand(a)->step, "");
 }
 
 TEST(Editing, PriorityIsAtLeastOneAndMakesAnActiveThreadDueAtOnce) {
@@ -136,18 +138,18 @@ TEST(Editing, PriorityIsAtLeastOneAndMakesAnActiveThreadDueAtOnce) {
     const Uuid b = h.b, c = h.c;
     h->next();  // B
     h->next();  // C
-    h->setPriority(b, 0);
-    EXPECT_EQ(h->strand(b)->priority, 1);
+    h->reviseThread(b, {.priority = 0});
+    EXPECT_EQ(h->state().strand(b)->priority, 1);
     h->next();
     EXPECT_EQ(h.currentTitle(), "B");
-    h->setPriority(b, -4);
-    EXPECT_EQ(h->strand(b)->priority, 1);
+    h->reviseThread(b, {.priority = -4});
+    EXPECT_EQ(h->state().strand(b)->priority, 1);
 
     h->park(c);
     h->next();
-    auto parkedSlot = h->strand(c)->lastSlot;
-    h->setPriority(c, 3);  // parked: only the priority changes
-    EXPECT_EQ(h->strand(c)->lastSlot, parkedSlot);
+    auto parkedSlot = h->state().strand(c)->lastSlot;
+    h->reviseThread(c, {.priority = 3});  // parked: only the priority changes
+    EXPECT_EQ(h->state().strand(c)->lastSlot, parkedSlot);
 }
 
 TEST(Editing, MovedRowsKeepTheirOrderAndNewThreadsJoinBeforeTheHygieneThreadWhileItIsLast) {
@@ -182,7 +184,7 @@ TEST(Editing, ObserversHearEachChangedPropertyOncePerOperation) {
 
 TEST(Parking, ParkingTheCurrentThreadPicksANewOneAndUnparkingRejoinsBeforeHygiene) {
     DayWithThreads h;
-    h->parkCurrent();
+    h->park(*h->state().currentID);
     EXPECT_EQ(h.currentTitle(), "B");
     h->park(h.c);  // not current: only moves
     EXPECT_EQ(h.currentTitle(), "B");
@@ -190,7 +192,7 @@ TEST(Parking, ParkingTheCurrentThreadPicksANewOneAndUnparkingRejoinsBeforeHygien
 
     h->unpark(h.a);
     EXPECT_EQ(h.titles(), "B A Cadro ");
-    EXPECT_FALSE(h->strand(h.a)->lastSlot);  // comes up ahead of shown threads
+    EXPECT_FALSE(h->state().strand(h.a)->lastSlot);  // comes up ahead of shown threads
     h->next();
     EXPECT_EQ(h.currentTitle(), "A");
 }
@@ -214,11 +216,11 @@ TEST(Parking, UnparkingAfterEndDayMakesAThreadCurrentButNextStaysIgnored) {
     h->park(h.c);
     h->endDay();
     h->unpark(h.c);
-    auto picked = h->currentID();
+    auto picked = h->state().currentID;
     ASSERT_TRUE(picked);
-    EXPECT_FALSE(h->sessionOpen());
+    EXPECT_FALSE(h->state().sessionOpen);
     h->next();
-    EXPECT_EQ(h->currentID(), picked);
+    EXPECT_EQ(h->state().currentID, picked);
 }
 
 TEST(Snoozing, SnoozingTheCurrentThreadPicksAtOnceOthersOnlyMove) {
@@ -230,7 +232,7 @@ TEST(Snoozing, SnoozingTheCurrentThreadPicksAtOnceOthersOnlyMove) {
     EXPECT_EQ(h.titles(ThreadKind::snoozed), "C A ");
     h->wake(h.c);  // rejoins the ring before the hygiene thread
     EXPECT_EQ(h.titles(), "B C Cadro ");
-    EXPECT_FALSE(h->strand(h.c)->snoozedUntil);
+    EXPECT_FALSE(h->state().strand(h.c)->snoozedUntil);
 }
 
 TEST(Snoozing, DueThreadsWakeInSnoozeOrderBeforeHygieneAndComeUpFirst) {
@@ -241,7 +243,7 @@ TEST(Snoozing, DueThreadsWakeInSnoozeOrderBeforeHygieneAndComeUpFirst) {
     h.clock.advance(61);
     h->next();  // wakes them first
     EXPECT_EQ(h.titles(), "B C A Cadro ");
-    EXPECT_FALSE(h->strand(h.a)->snoozedUntil);
+    EXPECT_FALSE(h->state().strand(h.a)->snoozedUntil);
     EXPECT_EQ(h.currentTitle(), "C");
     h->next();
     EXPECT_EQ(h.currentTitle(), "A");
@@ -249,9 +251,9 @@ TEST(Snoozing, DueThreadsWakeInSnoozeOrderBeforeHygieneAndComeUpFirst) {
 
 TEST(Snoozing, WakingWithNothingCurrentInAnOpenDayPicksTheWokenThreadAndSavesIt) {
     DayWithThreads h;
-    for (auto id : {h.a, h.b, h.c, h->hygiene()->id})
+    for (auto id : {h.a, h.b, h.c, h->state().hygiene()->id})
         h->snooze(id, h.clock.now() + 30);
-    EXPECT_FALSE(h->currentID());
+    EXPECT_FALSE(h->state().currentID);
     h.clock.advance(30);       // exactly due
     h->wakeDueSnoozes(false);  // the pick is saved even so
     h.reopen();

@@ -1,3 +1,4 @@
+#include "core/store/StoreFormat.h"
 #include "support/StoreHarness.h"
 
 #include <gtest/gtest.h>
@@ -25,10 +26,10 @@ struct BusyStore : StoreHarness {
         chance = *store().addTodo("chance", 5);
         TodoSchedule s{clock.now(), {{14, 0}}, RepeatRule{1, RepeatUnit::day, {}, {}}};
         scheduled = *store().addTodo("scheduled", 10, s);
-        store().setTodoChancePercent(100);
+        store().setPreferences({.todoChancePercent = 100});
         random.values = {0.0, 0.0};
         store().next();  // "chance" comes up
-        store().setNextSteps(a, {"next"});
+        store().reviseThread(a, {.nextSteps = std::vector<std::string>{"next"}});
         store().linkBrainDumpFile(dir / "b.md");
         clock.advance(3600);
     }
@@ -41,16 +42,15 @@ void expectSavedBeforeObserversHear(void (*operation)(BusyStore&)) {
     BusyStore h;
     bool observedUnsavedState = false;
     auto subscription = h->subscribe([&](StoreProperty) {
-        observedUnsavedState =
-            observedUnsavedState ||
-            decodeStoreFile(testing::readFile(h.file()), Date{}) != h->persistedState();
+        observedUnsavedState = observedUnsavedState ||
+                               decodeStoreFile(testing::readFile(h.file()), Date{}) != h->state();
     });
     operation(h);
     EXPECT_FALSE(observedUnsavedState);
     PersistedState onDisk = decodeStoreFile(testing::readFile(h.file()), Date{});
-    EXPECT_EQ(onDisk, h->persistedState());
+    EXPECT_EQ(onDisk, h->state());
     ThreadStore reopened(h.folder(), h.dependencies());
-    EXPECT_EQ(reopened.persistedState(), h->persistedState());
+    EXPECT_EQ(reopened.state(), h->state());
 }
 
 TEST(EveryOperation, SavesBeforeTellingObservers) {
@@ -58,7 +58,6 @@ TEST(EveryOperation, SavesBeforeTellingObservers) {
         {"Next", [](BusyStore& h) { h->next(); }},
         {"StartDay", [](BusyStore& h) { h->startDay(); }},
         {"EndDay", [](BusyStore& h) { h->endDay(); }},
-        {"ParkCurrent", [](BusyStore& h) { h->parkCurrent(); }},
         {"Park", [](BusyStore& h) { h->park(h.c); }},
         {"Unpark", [](BusyStore& h) { h->unpark(h.parkedId); }},
         {"Snooze", [](BusyStore& h) { h->snooze(h.b, h.clock.now() + 60); }},
@@ -70,27 +69,27 @@ TEST(EveryOperation, SavesBeforeTellingObservers) {
              h->wakeDueSnoozes(true);
          }},
         {"AddThread", [](BusyStore& h) { h.addThread("New"); }},
-        {"Update", [](BusyStore& h) { h->update(h.a, "A2", "step"); }},
-        {"SetNextSteps", [](BusyStore& h) { h->setNextSteps(h.a, {"x"}); }},
-        {"SetPriority", [](BusyStore& h) { h->setPriority(h.c, 4); }},
-        {"SetColor", [](BusyStore& h) { h->setColor(h.c, "#112233"); }},
+        {"ReviseThread",
+         [](BusyStore& h) {
+             h->reviseThread(h.c, {"C2", "s", {}, 4, "#112233"});
+         }},
         {"Remove", [](BusyStore& h) { h->remove(h.a); }},
-        {"SetCurrentStep", [](BusyStore& h) { h->setCurrentStep("typed"); }},
         {"AdvanceCurrentStep", [](BusyStore& h) { h->advanceCurrentStep(); }},
         {"MoveActive", [](BusyStore& h) { h->moveActive({2}, 0); }},
         {"AddTodo", [](BusyStore& h) { h->addTodo("another", 15); }},
-        {"UpdateTodo", [](BusyStore& h) { h->updateTodo(h.chance, "renamed"); }},
-        {"SetTodoMinutes", [](BusyStore& h) { h->setTodoMinutes(h.chance, 45); }},
-        {"SetTodoSchedule", [](BusyStore& h) { h->setTodoSchedule(h.scheduled, std::nullopt); }},
-        {"SnoozeTodo", [](BusyStore& h) { h->snoozeTodo(h.scheduled, h.clock.now() + 60); }},
-        {"RemoveTodo", [](BusyStore& h) { h->removeTodo(h.chance); }},
+        {"ReviseTodo",
+         [](BusyStore& h) {
+             h->reviseTodo(h.scheduled, {"renamed", 45, std::optional<TodoSchedule>()});
+         }},
+        {"SnoozeTodo", [](BusyStore& h) { h->snooze(h.scheduled, h.clock.now() + 60); }},
+        {"RemoveTodo", [](BusyStore& h) { h->remove(h.chance); }},
         {"ProcessSchedules",
          [](BusyStore& h) { h->processSchedules(h.berlin(2026, 3, 4, 14, 0, 5), true); }},
         {"EditBrainDump", [](BusyStore& h) { h->editBrainDump("- a\n- b"); }},
         {"LinkBrainDump", [](BusyStore& h) { h->linkBrainDumpFile(h.dir / "c.md"); }},
-        {"UnlinkBrainDump", [](BusyStore& h) { h->unlinkBrainDumpFile(); }},
-        {"DefaultSnooze", [](BusyStore& h) { h->setDefaultSnoozeMinutes(240); }},
-        {"Chance", [](BusyStore& h) { h->setTodoChancePercent(30); }},
+        {"UnlinkBrainDump", [](BusyStore& h) { h->linkBrainDumpFile(std::nullopt); }},
+        {"DefaultSnooze", [](BusyStore& h) { h->setPreferences({.defaultSnoozeMinutes = 240}); }},
+        {"Chance", [](BusyStore& h) { h->setPreferences({.todoChancePercent = 30}); }},
     };
 
     for (const auto& [name, operation] : operations) {
@@ -105,35 +104,35 @@ TEST(DaySession, StartDayRestartsTheRoundFromTheFirstActiveThreadOrNone) {
     h->next();
     h->next();
     h->startDay();
-    EXPECT_EQ(h->currentID(), ids[0]);
-    EXPECT_EQ(h->strand(ids[0])->lastSlot, 0);
-    EXPECT_FALSE(h->strand(ids[1])->lastSlot);
-    EXPECT_EQ(h->slot(), 1);
+    EXPECT_EQ(h->state().currentID, ids[0]);
+    EXPECT_EQ(h->state().strand(ids[0])->lastSlot, 0);
+    EXPECT_FALSE(h->state().strand(ids[1])->lastSlot);
+    EXPECT_EQ(h->state().slot, 1);
 
-    for (const auto& thread : std::vector<Strand>(h->active()))
+    for (const auto& thread : std::vector<Strand>(h->state().active))
         h->park(thread.id);
     h->startDay();
-    EXPECT_FALSE(h->currentID());
-    EXPECT_EQ(h->slot(), 0);
+    EXPECT_FALSE(h->state().currentID);
+    EXPECT_EQ(h->state().slot, 0);
     h->next();
-    EXPECT_FALSE(h->currentID());
+    EXPECT_FALSE(h->state().currentID);
 }
 
 TEST(DaySession, ARelaunchPicksAMissingCurrentAndEndDayStopsTheCycleButKeepsIt) {
     StoreHarness h;
     h.openDay({"A", "B"});
-    auto state = h->persistedState();
+    auto state = h->state();
     state.currentID.reset();
     testing::writeFile(h.file(), encodeStoreFile(state));
     h.reopen();
     EXPECT_EQ(h.currentTitle(), "B");  // A was shown at Start Day
 
     h->endDay();
-    EXPECT_FALSE(h->currentID());
-    state = h->persistedState();
+    EXPECT_FALSE(h->state().currentID);
+    state = h->state();
     EXPECT_EQ(state.slot, 2);
     h->next();
-    EXPECT_EQ(h->persistedState(), state);
+    EXPECT_EQ(h->state(), state);
 }
 
 struct LinkedDump : StoreHarness {
@@ -151,9 +150,9 @@ TEST(BrainDump, LinkingTakesTheFilesTextOrWritesTheStoresIntoAnEmptyOrMissingFil
 
     testing::writeFile(h.notes(), "file text\n");
     h->linkBrainDumpFile(h.notes());
-    EXPECT_EQ(h->brainDump(), "file text\n");
+    EXPECT_EQ(h->state().brainDump, "file text\n");
     h.reopen();
-    EXPECT_EQ(h->brainDump(), "file text\n");
+    EXPECT_EQ(h->state().brainDump, "file text\n");
 }
 
 TEST(BrainDump, EditsReachTheFileOutsideEditsComeBackAndADeletedFileIsRecreated) {
@@ -164,23 +163,23 @@ TEST(BrainDump, EditsReachTheFileOutsideEditsComeBackAndADeletedFileIsRecreated)
     testing::writeFile(h.notes(), "- edited elsewhere");
     auto bytes = testing::readFile(h.file());
     h->refreshBrainDump();
-    EXPECT_EQ(h->brainDump(), "- edited elsewhere");
+    EXPECT_EQ(h->state().brainDump, "- edited elsewhere");
     EXPECT_EQ(testing::readFile(h.file()), bytes);  // refreshing saves nothing
 
     fs::remove(h.notes());
     h->refreshBrainDump();
-    EXPECT_EQ(h->brainDump(), "- edited elsewhere");
+    EXPECT_EQ(h->state().brainDump, "- edited elsewhere");
     h->editBrainDump("recreated");
     EXPECT_EQ(testing::readFile(h.notes()), "recreated");
 
     // At start-up a readable file wins, even when empty; unlinking leaves it alone.
     testing::writeFile(h.notes(), "");
     h.reopen();
-    EXPECT_EQ(h->brainDump(), "");
-    h->unlinkBrainDumpFile();
+    EXPECT_EQ(h->state().brainDump, "");
+    h->linkBrainDumpFile(std::nullopt);
     h->editBrainDump("only in the store");
     EXPECT_EQ(testing::readFile(h.notes()), "");
-    EXPECT_FALSE(h->brainDumpFilePath());
+    EXPECT_FALSE(h->state().brainDumpFilePath);
 }
 
 // Linking such a file is refused in the brain-dump tab's and the command
@@ -192,7 +191,7 @@ TEST(BrainDump, AFileThatIsNotUtf8TextIsNeverRead) {
     ASSERT_TRUE(h->linkBrainDumpFile(h.notes()));
     testing::writeFile(h.notes(), "\xFF");
     h->refreshBrainDump();
-    EXPECT_EQ(h->brainDump(), "safe");
+    EXPECT_EQ(h->state().brainDump, "safe");
 }
 
 // Links and other users' files in its place are attacked end to end

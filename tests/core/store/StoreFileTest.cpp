@@ -1,3 +1,4 @@
+#include "core/store/StoreFormat.h"
 #include "core/base/Json.h"
 #include "core/store/StoreFile.h"
 #include "core/store/ThreadColor.h"
@@ -11,6 +12,7 @@
 #include <chrono>
 #include <set>
 #include <thread>
+#include <tuple>
 
 namespace cadro {
 namespace {
@@ -58,19 +60,19 @@ TEST(StoreFile, ARequestIdIsCarriedOutOnceEvenAcrossARestart) {
     h.reopen();
     EXPECT_EQ(h->applyOnce("R1", add).out, "added\n");
     EXPECT_EQ(runs, 1);
-    EXPECT_EQ(h->todos().size(), 1u);
+    EXPECT_EQ(h->state().todos.size(), 1u);
     h->applyOnce("R2", [] { return RememberedReply{{}, 1, "", "nothing to do"}; });
-    EXPECT_EQ(h->persistedState().requests.size(), 1u);
+    EXPECT_EQ(h->state().requests.size(), 1u);
     for (int i = 0; i < 40; ++i)
         h->applyOnce("N" + std::to_string(i), add);
-    EXPECT_EQ(h->persistedState().requests.size(), 32u);
-    EXPECT_EQ(h->persistedState().requests.back().id, "N39");
+    EXPECT_EQ(h->state().requests.size(), 32u);
+    EXPECT_EQ(h->state().requests.back().id, "N39");
     // An entry that does not read costs only itself.
     testing::writeFile(h.file(),
                        R"({"active":[],"parked":[],"requests":[{"id":1},{"id":"X","exit":999},)"
                        R"({"id":"R","exit":0,"out":"","err":""}]})");
     h.reopen();
-    EXPECT_EQ(h->persistedState().requests.size(), 1u);
+    EXPECT_EQ(h->state().requests.size(), 1u);
 }
 
 // Another program may write the file by hand: what it leaves out gets its
@@ -81,13 +83,13 @@ TEST(StoreFile, AMinimalDocumentGetsEveryDefaultAndAnOpenDay) {
                        R"({"active":[{"id":"0a1b2c3d-4e5f-4a6b-8c7d-8e9fa0b1c2d3","title":"T"}],)"
                        R"("parked":[],"brainDump":null})");
     h.reopen();
-    EXPECT_EQ(h->defaultSnoozeMinutes(), 60);
-    EXPECT_EQ(h->todoChancePercent(), 5);
-    EXPECT_TRUE(h->sessionOpen());
-    ASSERT_EQ(h->active().size(), 2u);
-    EXPECT_EQ(h->active()[0].createdAt, h.clock.now());
+    EXPECT_EQ(h->state().defaultSnoozeMinutes, 60);
+    EXPECT_EQ(h->state().todoChancePercent, 5);
+    EXPECT_TRUE(h->state().sessionOpen);
+    ASSERT_EQ(h->state().active.size(), 2u);
+    EXPECT_EQ(h->state().active[0].createdAt, h.clock.now());
     EXPECT_EQ(h.currentTitle(), "T");
-    EXPECT_EQ(decodeStoreFile(testing::readFile(h.file()), Date{}), h->persistedState());
+    EXPECT_EQ(decodeStoreFile(testing::readFile(h.file()), Date{}), h->state());
 }
 
 // Each document is wrong at one place; the whole file must fail, the store
@@ -124,14 +126,14 @@ TEST(StoreFile, AnyMissingRequiredKeyOrWrongTypeFailsTheWholeFileAndKeepsACopy) 
         SCOPED_TRACE(bytes);
         testing::writeFile(h.file(), bytes);
         h.reopen();
-        EXPECT_FALSE(h->loadProblem().empty());
-        EXPECT_FALSE(h->sessionOpen());
-        EXPECT_EQ(h->active().size(), 1u);
+        EXPECT_FALSE(h->file().loadProblem().empty());
+        EXPECT_FALSE(h->state().sessionOpen);
+        EXPECT_EQ(h->state().active.size(), 1u);
     }
     // Later saves work and keep no further copies.
     h.addThread("One");
     h.addThread("Two");
-    EXPECT_EQ(h->saveProblem(), "");
+    EXPECT_EQ(h->file().saveProblem(), "");
     std::multiset<std::string> copies;
     for (const auto& entry : fs::directory_iterator(h.folder())) {
         if (entry.path().filename().string().starts_with("threads.json.corrupt-"))
@@ -140,14 +142,82 @@ TEST(StoreFile, AnyMissingRequiredKeyOrWrongTypeFailsTheWholeFileAndKeepsACopy) 
     EXPECT_EQ(copies, std::multiset<std::string>(damaged.begin(), damaged.end()));
 }
 
-// A file the user may not read is attacked end to end (unreadable_store.sh);
-// a folder in its place takes another path.
-TEST(StoreFile, AFolderInPlaceOfTheFileIsAProblem) {
+// The file's life on its own, without a store around it. A file the user may
+// not read is attacked end to end (unreadable_store.sh).
+TEST(StoreFileLife, ReadGivesTheStateOrWhyNot) {
+    const std::string good = encodeStoreFile({});
+    using Health = StoreFile::Health;
+    // The content (none: missing, "/": a folder), the problem, the health.
+    const std::tuple<const char*, const char*, Health> cases[] = {
+        {nullptr, "", Health::good},
+        {good.c_str(), "", Health::good},
+        {R"({"active":[)", "is damaged", Health::damaged},
+        {"/", "cannot read", Health::damaged}};
+    for (const auto& [content, problem, health] : cases) {
+        testing::TempDir dir;
+        if (content && content[0] == '/')
+            fs::create_directory(dir / "threads.json");
+        else if (content)
+            testing::writeFile(dir / "threads.json", content);
+        StoreFile file(dir / "threads.json", SystemClock::instance(), Durability::Unsynced, true);
+        StoreFile::Read read = file.read();
+        EXPECT_EQ(read.state.has_value(), content == good.c_str());
+        EXPECT_NE(read.problem.find(problem), std::string::npos) << read.problem;
+        EXPECT_EQ(file.health(), health) << problem;
+    }
+}
+
+TEST(StoreFileLife, CheckOutsideTellsEachKindOfChange) {
+    using Change = StoreFile::Change;
+    testing::TempDir dir;
+    StoreFile file(dir / "threads.json", SystemClock::instance(), Durability::Unsynced, true);
+    PersistedState mine{.brainDump = "mine"}, theirs{.brainDump = "theirs"};
+    ASSERT_TRUE(file.save(mine));
+    EXPECT_EQ(file.checkOutside(nullptr).change, Change::none);  // our own save
+    testing::writeFile(file.path(), encodeStoreFile(mine));      // touched, not changed
+    EXPECT_EQ(file.checkOutside(nullptr).change, Change::none);
+
+    testing::writeFile(file.path(), encodeStoreFile(theirs));
+    StoreFile::Outside outside = file.checkOutside(nullptr);
+    EXPECT_EQ(outside.change, Change::reloaded);
+    EXPECT_EQ(outside.state, theirs);
+
+    // Holding unsaved changes: ours win and theirs are kept beside the file.
+    theirs.brainDump = "theirs again";
+    testing::writeFile(file.path(), encodeStoreFile(theirs));
+    EXPECT_EQ(file.checkOutside(&mine).change, Change::keptAside);
+    ASSERT_TRUE(file.save(mine));
+    std::vector<std::string> aside;
+    for (const auto& entry : fs::directory_iterator(dir.path()))
+        if (entry.path().filename().string().starts_with("threads.json.conflict-"))
+            aside.push_back(testing::readFile(entry.path()));
+    EXPECT_EQ(aside, std::vector{encodeStoreFile(theirs)});
+
+    testing::writeFile(file.path(), "{ half");
+    EXPECT_EQ(file.checkOutside(nullptr).change, Change::damaged);
+    ASSERT_TRUE(file.save(mine));  // the damaged version goes aside, not away
+    EXPECT_EQ(file.health(), StoreFile::Health::good);
+}
+
+// Typing is kept at once and written by the next save or operation, so a
+// burst of keystrokes costs one write.
+TEST(SaveSoon, ABurstOfTypingWritesOnceAndTheNextOperationCarriesIt) {
     StoreHarness h;
-    fs::remove(h.file());
-    fs::create_directory(h.file());
-    h.reopen();
-    EXPECT_NE(h->loadProblem().find("cannot read"), std::string::npos) << h->loadProblem();
+    const Uuid a = h.addThread("A");
+    const int writes = h->file().writeCount();
+    for (int i = 1; i <= 20; ++i)
+        h->reviseThread(a, {.title = "A" + std::string(std::size_t(i), '!')}, Save::soon);
+    EXPECT_TRUE(h->editBrainDump("note", Save::soon));
+    EXPECT_EQ(h->file().writeCount(), writes);
+    EXPECT_FALSE(h->hasUnsavedChanges());  // waiting by choice is no failure
+    EXPECT_TRUE(h->save() && h->save());
+    EXPECT_EQ(h->file().writeCount(), writes + 1);
+    EXPECT_EQ(decodeStoreFile(testing::readFile(h.file()), Date{}), h->state());
+
+    h->reviseThread(a, {.step = "typed"}, Save::soon);
+    h->startDay();  // a command writes the typing with its own change
+    EXPECT_EQ(h->file().writeCount(), writes + 2);
+    EXPECT_EQ(decodeStoreFile(testing::readFile(h.file()), Date{}), h->state());
 }
 
 TEST(StoreFile, DanglingAndSharedIdsAndOutOfRangePreferencesAreRepairedOnLoad) {
@@ -157,7 +227,7 @@ TEST(StoreFile, DanglingAndSharedIdsAndOutOfRangePreferencesAreRepairedOnLoad) {
     auto b = h.addThread("B");
     h->park(b);
     auto todo = *h->addTodo("T");
-    auto state = h->persistedState();
+    auto state = h->state();
     state.currentID = b;  // names a parked thread
     state.currentTodoID = Uuid::random();
     state.interruptedTodoID = Uuid::random();
@@ -168,16 +238,16 @@ TEST(StoreFile, DanglingAndSharedIdsAndOutOfRangePreferencesAreRepairedOnLoad) {
     state.defaultSnoozeMinutes = -5;
     testing::writeFile(h.file(), encodeStoreFile(state));
     h.reopen();
-    EXPECT_FALSE(h->currentTodoID() || h->interruptedTodoID());
-    EXPECT_EQ(h->kindOf(h->currentID().value_or(Uuid{})), ThreadKind::active);
+    EXPECT_FALSE(h->state().currentTodoID || h->state().interruptedTodoID);
+    EXPECT_EQ(h->state().kindOf(h->state().currentID.value_or(Uuid{})), ThreadKind::active);
     // Both records stay; the later one gets an id of its own.
     EXPECT_EQ(h.titles(ThreadKind::parked), "B A twin ");
-    EXPECT_NE(h->parked().back().id, a);
-    ASSERT_EQ(h->todos().size(), 2u);
-    EXPECT_NE(h->todos()[1].id, todo);
-    EXPECT_EQ(h->todoChancePercent(), 100);
-    EXPECT_EQ(h->defaultSnoozeMinutes(), 1);
-    EXPECT_EQ(decodeStoreFile(testing::readFile(h.file()), Date{}), h->persistedState());
+    EXPECT_NE(h->state().parked.back().id, a);
+    ASSERT_EQ(h->state().todos.size(), 2u);
+    EXPECT_NE(h->state().todos[1].id, todo);
+    EXPECT_EQ(h->state().todoChancePercent, 100);
+    EXPECT_EQ(h->state().defaultSnoozeMinutes, 1);
+    EXPECT_EQ(decodeStoreFile(testing::readFile(h.file()), Date{}), h->state());
 }
 
 TEST(StoreFile, TemporariesOfInterruptedSavesAreRemovedAtTheNextStart) {
@@ -199,7 +269,7 @@ TEST(StoreFile, AReadOnlyStoreDoesNotSaveWhatItRepairs) {
     h.clock.advance(120);  // B is due to wake
     const std::string before = testing::readFile(h.file());
     ThreadStore reader(h.folder(), deps);
-    EXPECT_EQ(reader.kindOf(b), ThreadKind::active);
+    EXPECT_EQ(reader.state().kindOf(b), ThreadKind::active);
     reader.wakeDueSnoozes(true);
     EXPECT_EQ(testing::readFile(h.file()), before);
 }
@@ -222,37 +292,30 @@ TEST(StoreFile, AnOutsideEditIsTakenBeforeTheNextOperation) {
 
     // An edit that dropped the hygiene thread gets it back, saved with the
     // next change (a reload by itself writes nothing).
-    auto edited = h->persistedState();
+    auto edited = h->state();
     std::erase_if(edited.active, [](const Strand& s) { return s.isHygiene; });
     testing::writeFile(h.file(), encodeStoreFile(edited));
     EXPECT_EQ(h->reloadIfChangedOnDisk(), ThreadStore::DiskChange::reloaded);
-    ASSERT_TRUE(h->hygiene());
+    ASSERT_TRUE(h->state().hygiene());
     EXPECT_EQ(testing::readFile(h.file()), encodeStoreFile(edited));
     h->next();
-    EXPECT_EQ(decodeStoreFile(testing::readFile(h.file()), Date{}), h->persistedState());
+    EXPECT_EQ(decodeStoreFile(testing::readFile(h.file()), Date{}), h->state());
 }
 
 TEST(StoreFile, AFailedSaveIsReportedKeptInMemoryAndWrittenWhenSavingWorksAgain) {
     StoreHarness h;
     h.addThread("A");
-    const std::string lastGood = testing::readFile(h.file());
     // Nothing can be written while a file stands where the folder should be.
     std::filesystem::remove_all(h.folder());
     testing::writeFile(h.folder(), "in the way");
     h.addThread("B");
     EXPECT_TRUE(h->hasUnsavedChanges());
-    EXPECT_NE(h->saveProblem().find("threads.json"), std::string::npos);
-    EXPECT_FALSE(h->retrySave());
-
-    // Meanwhile someone else wrote a version of their own: it is kept aside.
+    EXPECT_NE(h->file().saveProblem().find("threads.json"), std::string::npos);
+    EXPECT_FALSE(h->save());
     std::filesystem::remove(h.folder());
     std::filesystem::create_directory(h.folder());
-    auto theirs = decodeStoreFile(lastGood, Date{});
-    theirs.brainDump = "theirs";
-    testing::writeFile(h.file(), encodeStoreFile(theirs));
-    EXPECT_EQ(h->reloadIfChangedOnDisk(), ThreadStore::DiskChange::keptAside);
-    EXPECT_TRUE(h->retrySave());
-    EXPECT_TRUE(h->saveProblem().empty());
+    EXPECT_TRUE(h->save());
+    EXPECT_TRUE(h->file().saveProblem().empty());
     EXPECT_EQ(decodeStoreFile(testing::readFile(h.file()), Date{}).active.size(), 3u);
 }
 
@@ -264,8 +327,8 @@ TEST(StoreFile, AFolderThatCannotBeCreatedLeavesTheStoreWorkingInMemory) {
     a.id = Uuid::random();
     a.title = "A";
     store.addThread(a);
-    EXPECT_EQ(store.active().size(), 2u);
-    EXPECT_EQ(store.current()->title, "A");
+    EXPECT_EQ(store.state().active.size(), 2u);
+    EXPECT_EQ(store.state().current()->title, "A");
 }
 
 // Saves as fast as it can, growing the document, until it is killed; writes

@@ -9,7 +9,7 @@ namespace {
 using testing::StoreHarness;
 
 struct TodoDay : StoreHarness {
-    TodoDay() { store().setTodoChancePercent(100); }
+    TodoDay() { store().setPreferences({.todoChancePercent = 100}); }
     std::vector<Uuid> ids = openDay({"A", "B"});
 };
 
@@ -30,8 +30,7 @@ TEST(ChanceDraw, ShorterToDosComeUpMoreOften) {
         for (const auto& [title, minutes] : c.todos)
             h->addTodo(title, minutes);
         for (const auto& [roll, picked] : c.picks) {
-            h.random.values = {roll};
-            EXPECT_EQ(h->weightedRandomTodo()->title, picked) << roll;
+            EXPECT_EQ(weightedRandomTodo(h->state().todos, Date{}, roll)->title, picked) << roll;
         }
     }
 }
@@ -42,17 +41,14 @@ TEST(ChanceDraw, ScheduledAndFutureSnoozedToDosAreNeverDrawnButAPassedSnoozeIs) 
     h->addTodo("scheduled", 1, daily);
     auto later = *h->addTodo("later", 1);
     auto passed = *h->addTodo("passed", 30);
-    h->snoozeTodo(later, h.clock.now() + 60);
-    h->snoozeTodo(passed, h.clock.now() + 60);
+    h->snooze(later, h.clock.now() + 60);
+    h->snooze(passed, h.clock.now() + 60);
     h.clock.advance(30);
-    for (double r = 0; r < 1; r += 0.05) {
-        h.random.values = {r};
-        EXPECT_FALSE(h->weightedRandomTodo()) << r;  // only snoozed or scheduled
-    }
+    for (double r = 0; r < 1; r += 0.05)
+        EXPECT_FALSE(weightedRandomTodo(h->state().todos, h.clock.now(), r)) << r;
     h.clock.advance(31);  // both snoozes passed; no wake-up pass has run
-    h.random.values = {0.0};
-    EXPECT_EQ(h->weightedRandomTodo()->title, "later");
-    EXPECT_TRUE(h->todo(later)->snoozedUntil);
+    EXPECT_EQ(weightedRandomTodo(h->state().todos, h.clock.now(), 0.0)->title, "later");
+    EXPECT_TRUE(h->state().todo(later)->snoozedUntil);
 }
 
 TEST(ChanceDraw, ChanceZeroNeverAndHundredAlwaysWhenSomethingIsEligible) {
@@ -61,16 +57,16 @@ TEST(ChanceDraw, ChanceZeroNeverAndHundredAlwaysWhenSomethingIsEligible) {
     h->next();  // a roll that succeeds with nothing eligible falls through
     EXPECT_EQ(h.up(), "thread B");
     h->addTodo("small", 5);
-    h->setTodoChancePercent(0);
+    h->setPreferences({.todoChancePercent = 0});
     h.random.values = {0.0, 0.0};
     h->next();
     EXPECT_EQ(h.up(), "thread Cadro");
 
-    h->setTodoChancePercent(100);
+    h->setPreferences({.todoChancePercent = 100});
     h.random.values = {0.999, 0.5};
     h->next();
     EXPECT_EQ(h.up(), "small");
-    EXPECT_EQ(h->currentID(), h->hygiene()->id);  // the thread stays underneath
+    EXPECT_EQ(h->state().currentID, h->state().hygiene()->id);  // the thread stays underneath
 }
 
 TEST(TodoCycle, NextOnAToDoFinishesItWithoutDrawingAnother) {
@@ -80,41 +76,41 @@ TEST(TodoCycle, NextOnAToDoFinishesItWithoutDrawingAnother) {
     h.random.values = {0.0, 0.0};
     h->next();
     ASSERT_EQ(h.up(), "one");
-    auto slot = h->slot();
+    auto slot = h->state().slot;
     h.random.values = {0.0, 0.0};
     h->next();  // done: "one" goes, and the next thread comes up
     EXPECT_EQ(h.up(), "thread B");
-    EXPECT_FALSE(h->todo(one));
-    EXPECT_EQ(h->slot(), slot + 1);
+    EXPECT_FALSE(h->state().todo(one));
+    EXPECT_EQ(h->state().slot, slot + 1);
 
     h.random.values = {0.0, 0.0};
     h->next();
-    auto two = *h->currentTodoID();
-    h->removeTodo(two);
-    EXPECT_FALSE(h->currentTodoID());
+    auto two = *h->state().currentTodoID;
+    h->remove(two);
+    EXPECT_FALSE(h->state().currentTodoID);
 }
 
 TEST(TodoEditing, TitlesAreTrimmedOnlyWhenAddedAndANewScheduleFiresAfresh) {
     TodoDay h;
     EXPECT_FALSE(h->addTodo(" \n\t \xE2\x80\xA8"));
-    EXPECT_TRUE(h->todos().empty());
+    EXPECT_TRUE(h->state().todos.empty());
     auto id = *h->addTodo("  Renew passport \n", 30);
-    EXPECT_EQ(h->todo(id)->title, "Renew passport");
-    h->updateTodo(id, "  spaced ");
-    EXPECT_EQ(h->todo(id)->title, "  spaced ");
+    EXPECT_EQ(h->state().todo(id)->title, "Renew passport");
+    h->reviseTodo(id, {.title = "  spaced "});
+    EXPECT_EQ(h->state().todo(id)->title, "  spaced ");
 
     // Replacing a schedule clears lastFiredAt, even with the same schedule.
     TodoSchedule daily{h.clock.now(), {{13, 0}}, RepeatRule{1, RepeatUnit::day, {}, {}}};
-    h->setTodoSchedule(id, daily);
+    h->reviseTodo(id, {.schedule = daily});
     h->processSchedules(h.clock.now() + 10, false);
-    ASSERT_TRUE(h->todo(id)->lastFiredAt);
-    h->setTodoSchedule(id, daily);
-    EXPECT_FALSE(h->todo(id)->lastFiredAt);
+    ASSERT_TRUE(h->state().todo(id)->lastFiredAt);
+    h->reviseTodo(id, {.schedule = daily});
+    EXPECT_FALSE(h->state().todo(id)->lastFiredAt);
 }
 
 // The day is open on 2026-03-04 in Berlin, the user is on thread A.
 struct FiringDay : StoreHarness {
-    FiringDay() { store().setTodoChancePercent(0); }
+    FiringDay() { store().setPreferences({.todoChancePercent = 0}); }
     TodoSchedule at(int hour, int minute, bool daily = false) {
         TodoSchedule s{berlin(2026, 3, 4, 0, 0), {{hour, minute}}, std::nullopt};
         if (daily)
@@ -138,10 +134,10 @@ TEST(ScheduleFiring, FiresWithinAMinuteOnceAndNeverLate) {
     EXPECT_EQ(h.up(), "thread A");
     h.tickAt(4, 14, 0, 30);
     EXPECT_EQ(h.up(), "stretch");
-    EXPECT_EQ(h->todo(id)->lastFiredAt, h.berlin(2026, 3, 4, 14, 0));
+    EXPECT_EQ(h->state().todo(id)->lastFiredAt, h.berlin(2026, 3, 4, 14, 0));
     h->next();  // done: back to A, the repeating to-do stays
     EXPECT_EQ(h.up(), "thread A");
-    ASSERT_TRUE(h->todo(id));
+    ASSERT_TRUE(h->state().todo(id));
     h.clock.advance(30);  // 14:01:00, still inside the window of the same occurrence
     h.tick();
     EXPECT_EQ(h.up(), "thread A");
@@ -171,18 +167,18 @@ TEST(ScheduleFiring, WaitsWhileItMayNotPresentThenShowsAtTheFirstAllowedCall) {
     auto id = *h->addTodo("call mum", 10, h.at(14, 0));
     h.tickAt(4, 14, 0, 5, false);
     EXPECT_EQ(h.up(), "thread A");
-    EXPECT_TRUE(h->pendingScheduledTodoIDs().count(id));
+    EXPECT_TRUE(h->state().pendingScheduledTodoIDs.count(id));
     h.tickAt(4, 14, 7, 0, false);  // long after the window
     EXPECT_EQ(h.up(), "thread A");
     h.tick(true);
     EXPECT_EQ(h.up(), "call mum");
     h.reopen();  // it fired once, and that was saved
-    EXPECT_EQ(h->todo(id)->lastFiredAt, h.berlin(2026, 3, 4, 14, 0));
+    EXPECT_EQ(h->state().todo(id)->lastFiredAt, h.berlin(2026, 3, 4, 14, 0));
 }
 
 TEST(ScheduleFiring, TwoDueAtOnceShowInListOrderAndTheFirstIsSetAsideForTheDefaultSnooze) {
     FiringDay h;
-    h->setDefaultSnoozeMinutes(30);
+    h->setPreferences({.defaultSnoozeMinutes = 30});
     auto first = *h->addTodo("first", 5, h.at(14, 0));
     h->addTodo("second", 5, h.at(14, 0));
     h.tickAt(4, 14, 0);
@@ -190,8 +186,8 @@ TEST(ScheduleFiring, TwoDueAtOnceShowInListOrderAndTheFirstIsSetAsideForTheDefau
     h.clock.advance(30);
     h.tick();
     EXPECT_EQ(h.up(), "second");
-    EXPECT_EQ(h->todo(first)->snoozedUntil, h.berlin(2026, 3, 4, 14, 30, 30));
-    EXPECT_FALSE(h->interruptedTodoID());
+    EXPECT_EQ(h->state().todo(first)->snoozedUntil, h.berlin(2026, 3, 4, 14, 30, 30));
+    EXPECT_FALSE(h->state().interruptedTodoID);
 }
 
 TEST(ScheduleFiring, AnInterruptedChanceToDoComesBackUnlessItWasSnoozedMeanwhile) {
@@ -199,18 +195,18 @@ TEST(ScheduleFiring, AnInterruptedChanceToDoComesBackUnlessItWasSnoozedMeanwhile
         SCOPED_TRACE(snoozed);
         FiringDay h;
         auto chance = *h->addTodo("chance", 5);  // drawn between A and B
-        h->setTodoChancePercent(100);
+        h->setPreferences({.todoChancePercent = 100});
         h.random.values = {0.0, 0.0};
         h->next();
-        h->setTodoChancePercent(0);
+        h->setPreferences({.todoChancePercent = 0});
         h->addTodo("meds", 1, h.at(14, 0));
         h.tickAt(4, 14, 0, 20);
         EXPECT_EQ(h.up(), "meds");
         if (snoozed)
-            h->snoozeTodo(chance, h.clock.now() + 600);
+            h->snooze(chance, h.clock.now() + 600);
         h->next();
         EXPECT_EQ(h.up(), snoozed ? "thread A" : "chance");
-        EXPECT_FALSE(h->interruptedTodoID());
+        EXPECT_FALSE(h->state().interruptedTodoID);
         h->next();  // the chance to-do sat between threads: moving on
         EXPECT_EQ(h.up(), "thread B");
     }
@@ -220,11 +216,11 @@ TEST(ScheduleFiring, FinishingReturnsToTheSameThreadOrPicksWhenItWasParked) {
     FiringDay h;
     auto oneOff = *h->addTodo("once", 5, h.at(14, 0));
     h.tickAt(4, 14, 0);
-    auto slot = h->slot();
+    auto slot = h->state().slot;
     h->next();
     EXPECT_EQ(h.up(), "thread A");
-    EXPECT_EQ(h->slot(), slot);     // the cycle did not move
-    EXPECT_FALSE(h->todo(oneOff));  // a one-off is gone when done
+    EXPECT_EQ(h->state().slot, slot);       // the cycle did not move
+    EXPECT_FALSE(h->state().todo(oneOff));  // a one-off is gone when done
 
     h->addTodo("again", 5, h.at(15, 0));
     h.tickAt(4, 15, 0);
@@ -238,11 +234,11 @@ TEST(ScheduleFiring, FinishingReturnsToTheSameThreadOrPicksWhenItWasParked) {
     h.tickAt(4, 16, 0);
     ASSERT_EQ(h.up(), "meds");
     h->next();
-    EXPECT_TRUE(h->todo(meds));
+    EXPECT_TRUE(h->state().todo(meds));
     // Removing it while it is up moves on the same way.
     h.tickAt(4, 18, 0);
     ASSERT_EQ(h.up(), "meds");
-    h->removeTodo(meds);
+    h->remove(meds);
     EXPECT_EQ(h.up(), "thread B");
 }
 
@@ -257,10 +253,10 @@ TEST(ScheduleFiring, ASnoozedScheduledToDoComesBackAtItsTimeWithTheSnoozeCleared
     h->wakeDueSnoozes(true);  // the general pass leaves scheduled snoozes alone
     h.clock.set(h.berlin(2026, 3, 4, 15, 0, 10));
     h->wakeDueSnoozes(true);
-    EXPECT_TRUE(h->todo(id)->snoozedUntil);
+    EXPECT_TRUE(h->state().todo(id)->snoozedUntil);
     h.tick();
     EXPECT_EQ(h.up(), "report");
-    EXPECT_FALSE(h->todo(id)->snoozedUntil);
+    EXPECT_FALSE(h->state().todo(id)->snoozedUntil);
 }
 
 TEST(FinishingAToDo, FinishesTheTimeThatWaitsElseOneUnseenTodayElseTheNext) {

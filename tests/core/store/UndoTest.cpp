@@ -1,3 +1,4 @@
+#include "core/store/StoreFormat.h"
 #include "core/store/StoreUndo.h"
 #include "support/StoreHarness.h"
 
@@ -24,7 +25,7 @@ struct UndoStore : StoreHarness {
         store().park(e);
         store().startDay();
         milk = *store().addTodo("Buy milk", 5);
-        store().setTodoChancePercent(100);
+        store().setPreferences({.todoChancePercent = 100});
         random.values = {0.0, 0.0};
         store().next();
     }
@@ -65,8 +66,8 @@ TEST(Undo, TakesBackEachKindOfChangeAndRedoesIt) {
         {"Add \"New\"", [](UndoStore& h) { h.addThread("New"); }},
         {"Delete \"B\"", [](UndoStore& h) { h->remove(h.b); }},
         {"Add \"Call mum\"", [](UndoStore& h) { h->addTodo("Call mum"); }},
-        {"Delete \"Buy milk\"", [](UndoStore& h) { h->removeTodo(h.milk); }},
-        {"Edit \"A\"", [](UndoStore& h) { h->update(h.a, "A2", "drafting"); }},
+        {"Delete \"Buy milk\"", [](UndoStore& h) { h->remove(h.milk); }},
+        {"Edit \"A\"", [](UndoStore& h) { h->reviseThread(h.a, {.title = "A2", .step = "drafting"}); }},
         {"Reorder", [](UndoStore& h) { h->moveActive({2}, 0); }},
         {"End Day", [](UndoStore& h) { h->endDay(); }},
         {"Import",
@@ -81,41 +82,41 @@ TEST(Undo, TakesBackEachKindOfChangeAndRedoesIt) {
         UndoStore h;
         if (std::string(row.label) == "Next")
             h->next();  // the to-do is done first, then Next moves between threads
-        const PersistedState before = h->persistedState();
+        const PersistedState before = h->state();
         row.change(h);
-        const PersistedState after = h->persistedState();
+        const PersistedState after = h->state();
         ASSERT_NE(before, after);
         EXPECT_EQ(h.undo->undoLabel(), row.label);
         EXPECT_EQ(h.undo->undo(), row.label);
-        EXPECT_EQ(h->persistedState(), before);
+        EXPECT_EQ(h->state(), before);
         EXPECT_EQ(h.undo->redo(), row.label);
-        EXPECT_EQ(h->persistedState(), after);
+        EXPECT_EQ(h->state(), after);
     }
 }
 
 TEST(Undo, SurvivesARestartAndTakesBackAnOutsideChangeAsOneStep) {
     UndoStore h;
-    const PersistedState start = h->persistedState();
+    const PersistedState start = h->state();
     h->park(h.b);
     h.restart();
     EXPECT_EQ(h.undo->undo(), "Park \"B\"");
-    EXPECT_EQ(h->persistedState(), start);
+    EXPECT_EQ(h->state(), start);
     h.restart();
     EXPECT_EQ(h.undo->redoLabel(), "Park \"B\"");
 
     // Another program rewrites the file: noticed, it is one step of its own.
-    PersistedState edited = h->persistedState();
+    PersistedState edited = h->state();
     edited.active.erase(edited.active.begin() + 1, edited.active.begin() + 3);
     edited.todos.clear();
     testing::writeFile(h.file(), encodeStoreFile(edited));
     EXPECT_EQ(h.undo->undo(), "outside change");
-    EXPECT_EQ(h->persistedState(), start);
+    EXPECT_EQ(h->state(), start);
     EXPECT_EQ(h.undo->redoLabel(), "outside change");  // a new step ended the way back
 
     testing::writeFile(h.dir / "state" / "undo.json", "{\"undo\": [");
     h.restart();
     EXPECT_FALSE(h.undo->undo());  // a damaged history is an empty one
-    EXPECT_EQ(h->persistedState(), start);
+    EXPECT_EQ(h->state(), start);
 }
 
 TEST(UndoHistory, PutsBackOnlyWhatTheStepChangedInTheStateAsItIsNow) {
