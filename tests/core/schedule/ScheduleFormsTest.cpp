@@ -79,6 +79,13 @@ TEST_F(ScheduleLabelsTest, ScheduleTexts) {
     EXPECT_EQ(longWeekday(std::numeric_limits<std::int64_t>::min()), "");
 }
 
+TEST_F(ScheduleLabelsTest, DayFollowsTheLocaleAndZone) {
+    const auto tokyo = Calendar::make("Asia/Tokyo", "en_US");
+    EXPECT_EQ(formatDay(march4, *calendar), "Mar 4");
+    EXPECT_EQ(formatDay(march4, *tokyo), "Mar 5");  // 01:00 on the 5th there
+    EXPECT_EQ(formatDay(Date{std::numeric_limits<double>::quiet_NaN()}, *calendar), "");
+}
+
 TEST(DurationLabelTest, MinutesAndHours) {
     const std::pair<std::int64_t, const char*> rows[] = {
         {0, "0 min"},   {45, "45 min"}, {59, "59 min"},   {60, "1h"},
