@@ -176,6 +176,26 @@ TEST(ReleaseFeed, WebUrls) {
     }
 }
 
+TEST(AppVersion, Components) {
+    using V = std::vector<std::int64_t>;
+    struct Case {
+        const char* text;
+        V components;
+    } cases[] = {
+        {"1.4.2", {1, 4, 2}},
+        {"1..3", {1, 3}},
+        {"", {}},
+        {"2.0-beta", {2, 0}},
+        {"beta.1", {0, 1}},
+        {"+3.-2", {3, -2}},
+        {"+.-.+-1", {0, 0, 0}},
+        {" 1.2", {0, 2}},
+        {"9223372036854775807.9223372036854775808", {9223372036854775807, 0}},
+    };
+    for (const auto& c : cases)
+        EXPECT_EQ(AppVersion::components(c.text), c.components) << c.text;
+}
+
 TEST(AppVersion, IsNewer) {
     struct Case {
         const char* candidate;
