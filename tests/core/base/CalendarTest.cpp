@@ -124,21 +124,6 @@ TEST(CalendarTest, CountsWholeMonths) {
     EXPECT_EQ(calendar->monthsBetween(at(3, 10), at(1, 15)), -1);
 }
 
-TEST(CalendarTest, DayNumbersAgreeWithTheCalendar) {
-    const auto calendar = calendarFor("America/New_York");
-    Date day = *calendar->compose(2023, 12, 25, 12, 0, 0);
-    std::int64_t number = *calendar->dayNumber(day);
-    EXPECT_EQ(civilFromDayNumber(number), (CivilDate{2023, 12, 25}));
-    for (int i = 0; i < 900; ++i) {
-        day = *calendar->addDays(day, 1);
-        ++number;
-        ASSERT_EQ(calendar->dayNumber(day), number);
-        ASSERT_EQ(calendar->weekday(day), weekdayOfDayNumber(number));
-        ASSERT_EQ(calendar->civilDate(day), civilFromDayNumber(number));
-        ASSERT_EQ(dayNumberFromCivil(*calendar->civilDate(day)), number);
-    }
-}
-
 TEST(CalendarTest, CurrentReadsZoneAndLocaleFromTheEnvironment) {
     struct Row {
         const char *tz, *lcAll, *lcTime, *lang, *zone, *locale;

@@ -66,37 +66,6 @@ TEST_F(OccurrenceTest, IntervalBelowOneCountsAsOne) {
     }
 }
 
-TEST(OccurrenceDaylightTest, DailyTimeInTheChangedHours) {
-    struct Row {
-        const char* zone;
-        int month, day;  // the day of the change
-        int hour, minute;
-        double unixExpected;  // the occurrence on that day
-    };
-    const Row rows[] = {
-        // 02:30 does not exist: the first valid instant after the gap, 03:00.
-        {"Europe/Berlin", 3, 29, 2, 30, 1774746000},  // 2026-03-29T01:00Z
-        // 01:30 happens twice: the first one.
-        {"America/New_York", 11, 1, 1, 30, 1793511000},  // 2026-11-01T05:30Z
-    };
-    for (const auto& row : rows) {
-        SCOPED_TRACE(std::string(row.zone) + " " + std::to_string(row.month));
-        const auto calendar = Calendar::make(row.zone, "en_US");
-        const TodoSchedule schedule{*calendar->compose(2026, 1, 1, 0, 0, 0),
-                                    {{row.hour, row.minute}},
-                                    RepeatRule{1, RepeatUnit::day, {}, std::nullopt}};
-        const Date expected = Date::fromUnix(row.unixExpected);
-        const Date dayBefore = *calendar->compose(2026, row.month, row.day - 1, 12, 0, 0);
-        EXPECT_EQ(schedule.nextOccurrence(dayBefore, *calendar), expected);
-        EXPECT_EQ(schedule.occurrence(expected + 7200, *calendar), expected);
-        // The day after keeps its ordinary wall-clock time.
-        const auto after = schedule.nextOccurrence(expected, *calendar);
-        ASSERT_TRUE(after.has_value());
-        EXPECT_EQ(calendar->hour(*after), row.hour);
-        EXPECT_EQ(calendar->day(*after), row.day + 1);
-    }
-}
-
 TEST_F(OccurrenceTest, HostileValuesNeitherCrashNorHang) {
     constexpr auto kMax = std::numeric_limits<std::int64_t>::max();
     constexpr auto kMin = std::numeric_limits<std::int64_t>::min();
