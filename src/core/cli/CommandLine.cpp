@@ -46,11 +46,11 @@ void runNext(CommandRun& run, Arguments& args) {
         run.commands->cmdNextTypedTask();
         if (run.ui.beeped) {
             run.nothingToDo(run.store().currentTodo() ? "a to-do is up: finish it with cadro next"
-                                                      : kNothingCurrent);
+                                                      : nothingCurrent(run.store()));
         }
     } else if (newTask) {
         run.commands->cmdNextWithNewTask();
-        run.reportBeep(kNothingCurrent);
+        run.reportBeep(nothingCurrent(run.store()));
         if (run.ui.asked) {
             run.nothingToDo(
                 "no planned steps left on this thread; give the next one with "
@@ -58,7 +58,7 @@ void runNext(CommandRun& run, Arguments& args) {
         }
     } else {
         run.commands->cmdNext();
-        run.reportBeep(kNothingCurrent);
+        run.reportBeep(nothingCurrent(run.store()));
     }
     if (run.result.exitCode == kExitOk)
         run.say(currentLine(run.store()));
