@@ -4,6 +4,7 @@
 #include "core/cli/CommandRun.h"
 #include "core/cli/CommandTable.h"
 #include "core/cli/DidYouMean.h"
+#include "core/schedule/ScheduleLabels.h"
 #include "core/status/StatusTitle.h"
 
 #include <algorithm>
@@ -125,7 +126,9 @@ void runAddTodo(CommandRun& run, Arguments& args) {
     auto id = run.store().addTodo(title, minutes, schedule);
     if (run.quiet)
         run.print(id->toString());
-    run.sayDone("Added to-do " + inQuotes(title));
+    // The times as understood, in the locale's clock.
+    run.sayDone("Added to-do " + inQuotes(title) +
+                (schedule ? " (" + shortLabel(*schedule, run.host.calendar) + ")" : ""));
 }
 
 void runList(CommandRun& run, Arguments& args) {
