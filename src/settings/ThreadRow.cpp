@@ -168,14 +168,18 @@ void ThreadRow::build() {
         ThreadRevision revision;
         revision.title = thread_.title;
         revision.step = thread_.step;
-        actions::reviseThread(*store, id, revision);
+        actions::reviseThread(*store, id, revision, Save::soon);
+        if (context_.typed)
+            context_.typed();
     });
     connect(step_, &QLineEdit::textEdited, this, [this, store, id](const QString& text) {
         thread_.step = text.toStdString();
         ThreadRevision revision;
         revision.title = thread_.title;
         revision.step = thread_.step;
-        actions::reviseThread(*store, id, revision);
+        actions::reviseThread(*store, id, revision, Save::soon);
+        if (context_.typed)
+            context_.typed();
     });
     for (QLineEdit* field : {static_cast<QLineEdit*>(title_), static_cast<QLineEdit*>(step_)})
         connect(field, &QLineEdit::editingFinished, this, [store] { store->save(); });

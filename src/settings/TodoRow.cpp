@@ -80,7 +80,9 @@ void TodoRow::build() {
         todo_.title = text.toStdString();
         TodoRevision revision;
         revision.title = todo_.title;
-        actions::reviseTodo(*store, id, revision);
+        actions::reviseTodo(*store, id, revision, Save::soon);
+        if (context_.typed)
+            context_.typed();
     });
     connect(title_, &QLineEdit::editingFinished, this, [store] { store->save(); });
     line->addWidget(title_, 1);

@@ -138,6 +138,17 @@ TEST(Cli, NothingCurrentExitsOneAndChangesNothing) {
         EXPECT_FALSE(each.err.empty());
     }
     EXPECT_EQ(cli.storeBytes(), before);
+    // The day is open: what to do is bring a thread back, not start the day.
+    EXPECT_EQ(cli.ok({"status"}), "Nothing current \xC2\xB7 cadro unpark or cadro wake a thread\n");
+    EXPECT_NE(cli.run({"next"}).err.find("cadro unpark THREAD"), std::string::npos);
+    EXPECT_EQ(cli.run({"next"}).err.find("start"), std::string::npos);
+
+    // A long title is cut at a word, visibly.
+    cli.ok({"add-thread",
+            "Write the quarterly report for the board with all the figures from "
+            "finance"});
+    EXPECT_EQ(cli.ok({"status"}),
+              "Write the quarterly report for the board with all the\xE2\x80\xA6\n");
 }
 
 TEST(Cli, BadInputExitsTwoAndLeavesTheFileByteForByte) {
@@ -334,7 +345,9 @@ TEST(Cli, BrainDumpFileAndPreferences) {
     cli.ok({"brain-dump", "--link", notes.string()});
     EXPECT_EQ(cli.ok({"brain-dump"}), "- in the file\n");
     cli.ok({"brain-dump", "--append", "- more"});
-    EXPECT_EQ(testing::readFile(notes), "- in the file\n- more");
+    EXPECT_EQ(testing::readFile(notes), "- in the file\n- more\n");  // ends its last line
+    testing::writeFile(notes, testing::readFile(notes) + "- added in vim\n");
+    EXPECT_EQ(cli.ok({"brain-dump"}), "- in the file\n- more\n- added in vim\n");
 
     // A file that is not text is refused and left alone.
     const auto binary = cli.home / "image.md";

@@ -23,12 +23,13 @@ class BrainDumpTabTest : public SettingsFixture {
 TEST_F(BrainDumpTabTest, TheLinkedFileIsEditedBothWaysAndKeptOnUnlinking) {
     writeFile(notes, "- one\n");
     ASSERT_TRUE(tab()->linkFile(QString::fromStdString(notes.string())));
-    EXPECT_EQ(editor()->toPlainText(), "- one\n");
+    EXPECT_EQ(editor()->toPlainText(), "- one");  // the file's final line break is the file's
     EXPECT_TRUE(source().startsWith("notes.md"));
     editor()->moveCursor(QTextCursor::End);
+    QTest::keyClick(editor(), Qt::Key_Return);
     QTest::keyClicks(editor(), "- two");
     settle();
-    EXPECT_EQ(readFile(notes), "- one\n- two");
+    EXPECT_EQ(readFile(notes), "- one\n- two\n");
     EXPECT_EQ(h->state().brainDump, "- one\n- two");
 
     // An outside edit shows up when the tab appears again.
@@ -36,11 +37,11 @@ TEST_F(BrainDumpTabTest, TheLinkedFileIsEditedBothWaysAndKeptOnUnlinking) {
     ui.setSelectedTab(SettingsTab::active);
     ui.setSelectedTab(SettingsTab::brainDump);
     settle();
-    EXPECT_EQ(editor()->toPlainText(), "- one\n- from another editor\n");
+    EXPECT_EQ(editor()->toPlainText(), "- one\n- from another editor");
 
     in<QPushButton>(tab(), "unlinkButton")->click();
     EXPECT_EQ(source(), "Stored in the app");
-    EXPECT_EQ(editor()->toPlainText(), "- one\n- from another editor\n");
+    EXPECT_EQ(editor()->toPlainText(), "- one\n- from another editor");
     EXPECT_FALSE(h->state().brainDumpFilePath);
 }
 
@@ -59,11 +60,11 @@ TEST_F(BrainDumpTabTest, AnOutsideChangeBetweenRefreshesIsNeverOverwritten) {
     tab()->linkFile(QString::fromStdString(notes.string()));
     writeFile(notes, "- one\n- from the phone\n");  // while the tab stays in view
     editor()->moveCursor(QTextCursor::End);
-    editor()->insertPlainText("- typed here");  // one edit, as a paste
+    editor()->insertPlainText("\n- typed here");  // one edit, as a paste
     settle();
 
-    EXPECT_EQ(editor()->toPlainText(), "- one\n- from the phone\n");
-    EXPECT_EQ(readFile(h.folder() / "notes (conflict from Cadro).md"), "- one\n- typed here");
+    EXPECT_EQ(editor()->toPlainText(), "- one\n- from the phone");
+    EXPECT_EQ(readFile(h.folder() / "notes (conflict from Cadro).md"), "- one\n- typed here\n");
     EXPECT_TRUE(notice()->text().contains("notes (conflict from Cadro).md"));
 }
 

@@ -71,17 +71,19 @@ ActionResult addTodo(ThreadStore& store, const std::string& title,
     return ActionResult::done();
 }
 
-ActionResult reviseThread(ThreadStore& store, const Uuid& id, const ThreadRevision& revision) {
+ActionResult reviseThread(ThreadStore& store, const Uuid& id, const ThreadRevision& revision,
+                          Save when) {
     if (!store.state().kindOf(id))
         return noSuchItem();
-    store.reviseThread(id, revision);
+    store.reviseThread(id, revision, when);
     return ActionResult::done();
 }
 
-ActionResult reviseTodo(ThreadStore& store, const Uuid& id, const TodoRevision& revision) {
+ActionResult reviseTodo(ThreadStore& store, const Uuid& id, const TodoRevision& revision,
+                        Save when) {
     if (!store.state().todo(id))
         return noSuchItem();
-    store.reviseTodo(id, revision);
+    store.reviseTodo(id, revision, when);
     return ActionResult::done();
 }
 
@@ -167,8 +169,8 @@ ActionResult finishTodo(ThreadStore& store, const Uuid& id) {
     return ActionResult::done();
 }
 
-ActionResult editBrainDump(ThreadStore& store, std::string text) {
-    if (store.editBrainDump(std::move(text)))
+ActionResult editBrainDump(ThreadStore& store, std::string text, Save when) {
+    if (store.editBrainDump(std::move(text), when))
         return ActionResult::done();
     return ActionResult::nothingToDo(store.brainDumpFileProblem() +
                                      "; the brain dump is kept in Cadro only");

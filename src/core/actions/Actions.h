@@ -34,8 +34,11 @@ ActionResult addThread(ThreadStore& store, Strand thread);
 ActionResult addTodo(ThreadStore& store, const std::string& title,
                      std::optional<std::int64_t> minutes, std::optional<TodoSchedule> schedule,
                      Uuid* created = nullptr);
-ActionResult reviseThread(ThreadStore& store, const Uuid& id, const ThreadRevision& revision);
-ActionResult reviseTodo(ThreadStore& store, const Uuid& id, const TodoRevision& revision);
+/// `when` soon: typing, written within a second (see ThreadStore::Save).
+ActionResult reviseThread(ThreadStore& store, const Uuid& id, const ThreadRevision& revision,
+                          Save when = Save::now);
+ActionResult reviseTodo(ThreadStore& store, const Uuid& id, const TodoRevision& revision,
+                        Save when = Save::now);
 /// Moves the ring's threads at `offsets` to before the row at `destination`.
 ActionResult moveActive(ThreadStore& store, const std::vector<std::size_t>& offsets,
                         std::size_t destination);
@@ -58,7 +61,7 @@ ActionResult finishTodo(ThreadStore& store, const Uuid& id);
 
 /// Nothing to do when the linked file refused the text (it is kept in the
 /// store alone); the message says why.
-ActionResult editBrainDump(ThreadStore& store, std::string text);
+ActionResult editBrainDump(ThreadStore& store, std::string text, Save when = Save::now);
 /// Refused when the file cannot be used (it is left alone); nothing to do
 /// when it was linked but refused the store's text.
 ActionResult linkBrainDumpFile(ThreadStore& store, const std::string& path);

@@ -4,6 +4,7 @@
 #include "core/cli/CommandRun.h"
 #include "core/cli/CommandTable.h"
 #include "core/cli/DidYouMean.h"
+#include "core/schedule/ScheduleLabels.h"
 #include "core/status/StatusTitle.h"
 
 #include <algorithm>
@@ -53,15 +54,15 @@ void runNext(CommandRun& run, Arguments& args) {
         run.ui.answer = *step;
         done = run.report(run.commands->cmdNextTypedTask(),
                           run.store().state().currentTodo() ? "a to-do is up: finish it with cadro next"
-                                                    : kNothingCurrent);
+                                                    : nothingCurrent(run.store()));
     } else if (newTask) {
         const ActionResult result = run.commands->cmdNextWithNewTask();
         done = run.report(result, result.outcome == Outcome::cancelled
                                       ? "no planned steps left on this thread; give the next "
                                         "one with cadro next --step TEXT"
-                                      : kNothingCurrent);
+                                      : nothingCurrent(run.store()));
     } else {
-        done = run.report(run.commands->cmdNext(), kNothingCurrent);
+        done = run.report(run.commands->cmdNext(), nothingCurrent(run.store()));
     }
     if (!done)
         return;
@@ -152,7 +153,9 @@ void runAddTodo(CommandRun& run, Arguments& args) {
     run.report(actions::addTodo(run.store(), title, minutes, schedule, &id));
     if (run.quiet)
         run.print(id.toString());
-    run.sayDone("Added to-do " + inQuotes(title));
+    // The times as understood, in the locale's clock.
+    run.sayDone("Added to-do " + inQuotes(title) +
+                (schedule ? " (" + shortLabel(*schedule, run.host.calendar) + ")" : ""));
 }
 
 void runList(CommandRun& run, Arguments& args) {

@@ -186,6 +186,12 @@ std::string statusJson(const ThreadStore& store, const Calendar& calendar, Date 
 }
 
 namespace cli {
+namespace {
+
+// What a status bar shows at most, in characters.
+constexpr std::size_t kStatusCharacters = 60;
+
+}  // namespace
 
 std::string inQuotes(const std::string& title) {
     return "\"" + withoutControlCharacters(title) + "\"";
@@ -195,14 +201,27 @@ std::string closedDayText() {
     return "Day not started \xC2\xB7 cadro start-day";
 }
 
+std::string nothingCurrent(const ThreadStore& store) {
+    if (!store.state().sessionOpen)
+        return "your day hasn't started; start it with: cadro start-day";
+    if (!store.state().parked.empty() || !store.state().snoozed.empty()) {
+        return "nothing is current: every thread is parked or snoozed; bring one back with "
+               "cadro unpark THREAD or cadro wake THREAD, or add one with cadro add-thread TITLE";
+    }
+    return "nothing is current: add a thread with cadro add-thread TITLE";
+}
+
 std::string currentLine(const ThreadStore& store) {
     if (!store.state().sessionOpen)
         return closedDayText();
     if (const Todo* todo = store.state().currentTodo())
         return "Now: to-do " + inQuotes(todo->title);
     const Strand* thread = store.state().current();
-    if (!thread)
-        return "Nothing is current: add a thread with cadro add-thread";
+    if (!thread) {
+        std::string line = nothingCurrent(store);
+        line.front() = 'N';
+        return line;
+    }
     std::string line = "Now: " + withoutControlCharacters(thread->title);
     const std::string step = threadStepLabel(store, *thread);
     if (!step.empty())
@@ -213,7 +232,26 @@ std::string currentLine(const ThreadStore& store) {
 std::string statusText(const ThreadStore& store) {
     if (!store.state().sessionOpen)
         return closedDayText();
-    return withoutControlCharacters(statusContent(store).title.substr(1));
+    if (const Todo* todo = store.state().currentTodo())
+        return "\xE2\x98\x90 " + elided(withoutControlCharacters(todo->title), kStatusCharacters);
+    if (const Strand* thread = store.state().current())
+        return elided(withoutControlCharacters(threadText(store, *thread)), kStatusCharacters);
+    const bool setAside = !store.state().parked.empty() || !store.state().snoozed.empty();
+    return setAside ? "Nothing current \xC2\xB7 cadro unpark or cadro wake a thread"
+                    : "Nothing current \xC2\xB7 cadro add-thread TITLE";
+}
+
+std::string elided(const std::string& text, std::size_t characters) {
+    if (prefixCharacters(text, characters).size() == text.size())
+        return text;
+    std::string cut = prefixCharacters(text, characters - 1);
+    // Back to the last word boundary, unless that throws most of it away.
+    const std::size_t space = cut.find_last_of(' ');
+    if (space != std::string::npos && space > cut.size() / 2)
+        cut.erase(space);
+    while (!cut.empty() && std::string_view(" ,;:.-").find(cut.back()) != std::string_view::npos)
+        cut.pop_back();
+    return cut + "\xE2\x80\xA6";
 }
 
 std::string localTimestamp(Date date, const Calendar& calendar) {

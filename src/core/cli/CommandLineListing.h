@@ -16,10 +16,16 @@ std::string inQuotes(const std::string& title);
 /// What the terminal and status bars show while the day is closed: how to
 /// open it.
 std::string closedDayText();
-/// What `cadro status` prints: the tray's title, or closedDayText().
+/// What `cadro status` prints: the tray's title (elided at a word), what to
+/// do when nothing is current, or closedDayText().
 std::string statusText(const ThreadStore& store);
 /// "Now: Title — step", or what stands in for it when nothing is up.
 std::string currentLine(const ThreadStore& store);
+/// Why nothing is current, with what to do about it: start the day, bring
+/// a thread back or add one.
+std::string nothingCurrent(const ThreadStore& store);
+/// `text` cut to at most `characters`, at a word boundary, ending in "…".
+std::string elided(const std::string& text, std::size_t characters);
 
 /// Which items `cadro list` shows: those whose title (or a thread's step)
 /// holds `pattern` in any case, of one kind if asked. Items keep the numbers

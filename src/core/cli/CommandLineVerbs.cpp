@@ -280,7 +280,7 @@ void runSnooze(CommandRun& run, Arguments& args) {
         } else if (const Strand* thread = run.store().state().current()) {
             item = {0, thread->id, thread->title, ThreadKind::active, false};
         } else {
-            run.nothingToDo(kNothingCurrent);
+            run.nothingToDo(nothingCurrent(run.store()));
             return;
         }
     }

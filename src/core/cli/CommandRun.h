@@ -94,9 +94,6 @@ struct CommandRun {
     void sayDone(const std::string& what) { say(what + ". " + currentLine(store())); }
 };
 
-inline constexpr const char* kNothingCurrent =
-    "nothing is current (start the day, or add a thread)";
-
 /// Commands that move the cycle need an open day; true when it is open.
 bool requireOpenDay(CommandRun& run);
 

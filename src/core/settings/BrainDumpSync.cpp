@@ -22,7 +22,7 @@ std::optional<std::filesystem::path> BrainDumpSync::edit(std::string text, Save 
                                 *onDisk != store_.state().brainDump &&
                                 *onDisk != lastSeenFileText_ && *onDisk != text;
     if (!changedOutside) {
-        actions::editBrainDump(store_, std::move(text));
+        actions::editBrainDump(store_, std::move(text), when);
         lastSeenFileText_ = store_.readBrainDumpFile();
         return std::nullopt;
     }
@@ -38,7 +38,7 @@ std::optional<std::filesystem::path> BrainDumpSync::edit(std::string text, Save 
         // The folder takes no new file, so the file cannot be replaced
         // either: the page's text stays in the store, the outside text in the
         // file.
-        actions::editBrainDump(store_, std::move(text));
+        actions::editBrainDump(store_, std::move(text), when);
         return std::nullopt;
     }
     store_.refreshBrainDump();

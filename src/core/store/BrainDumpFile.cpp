@@ -133,6 +133,8 @@ BrainDumpFile::Read BrainDumpFile::read(const fs::path& path) {
         return result;
     }
     file_ = Identity{info.st_dev, info.st_ino};
+    if (text.ends_with('\n'))
+        text.pop_back();  // the line break that ends the last line
     result.text = std::move(text);
     return result;
 }
@@ -187,7 +189,9 @@ std::string BrainDumpFile::write(const fs::path& path, std::string_view text,
         ::unlinkat(folder.fd, temporary.c_str(), 0);
         return "cannot write " + path.string() + ": " + errnoText(error);
     };
-    if (::fchmod(fd, mode) != 0 || !writeAll(fd, text) ||
+    // A text file ends with a line break, so that a line added with
+    // `echo >>` starts on a line of its own; read() takes it off again.
+    if (::fchmod(fd, mode) != 0 || !writeAll(fd, text) || !writeAll(fd, "\n") ||
         (durability == Durability::Synced && ::fsync(fd) != 0) || ::fstat(fd, &info) != 0)
         return fail(errno);
     if (::close(fd) != 0) {
@@ -213,7 +217,7 @@ std::error_code BrainDumpFile::createNew(const fs::path& path, std::string_view 
     int fd = ::open(path.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0600);
     if (fd < 0)
         return {errno, std::generic_category()};
-    bool written = writeAll(fd, text) && ::fsync(fd) == 0;
+    bool written = writeAll(fd, text) && writeAll(fd, "\n") && ::fsync(fd) == 0;
     int error = errno;
     ::close(fd);
     if (!written) {

@@ -35,14 +35,16 @@ class BrainDumpFile {
     /// Forgets what was learnt about a file: the next read or write starts
     /// afresh, as for a newly linked file.
     void forget();
-    /// Reads the file at `path` (UTF-8 text of at most kMaxBytes).
+    /// Reads the file at `path` (UTF-8 text of at most kMaxBytes), without
+    /// the line break that ends its last line.
     Read read(const std::filesystem::path& path);
-    /// Replaces the file at `path` with `text` atomically, or creates it.
+    /// Replaces the file at `path` with `text` and a final line break
+    /// atomically, or creates it.
     /// Returns why it was refused or failed; empty on success.
     std::string write(const std::filesystem::path& path, std::string_view text,
                       Durability durability = Durability::Synced);
-    /// Creates a new file at `path` (never replacing anything there, a link
-    /// included). EEXIST when the name is taken.
+    /// Creates a new file at `path` holding `text` and a final line break
+    /// (never replacing anything there, a link included). EEXIST when the name is taken.
     static std::error_code createNew(const std::filesystem::path& path, std::string_view text);
 
     /// The path a chosen file is linked under: the links in it resolved now,

@@ -143,23 +143,23 @@ TEST(BrainDump, LinkingTakesTheFilesTextOrWritesTheStoresIntoAnEmptyOrMissingFil
     LinkedDump h;
     h->editBrainDump("- buy ink");
     h->linkBrainDumpFile(h.notes());
-    EXPECT_EQ(testing::readFile(h.notes()), "- buy ink");
+    EXPECT_EQ(testing::readFile(h.notes()), "- buy ink\n");
     testing::writeFile(h.notes(), "");
     h->linkBrainDumpFile(h.notes());
-    EXPECT_EQ(testing::readFile(h.notes()), "- buy ink");
+    EXPECT_EQ(testing::readFile(h.notes()), "- buy ink\n");
 
     testing::writeFile(h.notes(), "file text\n");
     h->linkBrainDumpFile(h.notes());
-    EXPECT_EQ(h->state().brainDump, "file text\n");
+    EXPECT_EQ(h->state().brainDump, "file text");  // the last line's break is the file's
     h.reopen();
-    EXPECT_EQ(h->state().brainDump, "file text\n");
+    EXPECT_EQ(h->state().brainDump, "file text");  // the last line's break is the file's
 }
 
 TEST(BrainDump, EditsReachTheFileOutsideEditsComeBackAndADeletedFileIsRecreated) {
     LinkedDump h;
     h->linkBrainDumpFile(h.notes());
     h->editBrainDump("- one");
-    EXPECT_EQ(testing::readFile(h.notes()), "- one");
+    EXPECT_EQ(testing::readFile(h.notes()), "- one\n");
     testing::writeFile(h.notes(), "- edited elsewhere");
     auto bytes = testing::readFile(h.file());
     h->refreshBrainDump();
@@ -170,7 +170,7 @@ TEST(BrainDump, EditsReachTheFileOutsideEditsComeBackAndADeletedFileIsRecreated)
     h->refreshBrainDump();
     EXPECT_EQ(h->state().brainDump, "- edited elsewhere");
     h->editBrainDump("recreated");
-    EXPECT_EQ(testing::readFile(h.notes()), "recreated");
+    EXPECT_EQ(testing::readFile(h.notes()), "recreated\n");
 
     // At start-up a readable file wins, even when empty; unlinking leaves it alone.
     testing::writeFile(h.notes(), "");
