@@ -45,7 +45,7 @@ xdotool key Return
 wait_for 5 listed Stretch || fail "the to-do was not added"
 list=$("$cadro" list --json)
 echo "$list" | jq -e '[.todos[] | select(.title == "Stretch")] | length == 1 and .[0].estimatedMinutes == 5
-  and (.[0].schedule.label | test("^Sun Mon \u00b7 [0-2][0-9]:[0-5][0-9]$"))' >/dev/null ||
+  and (.[0].schedule.label | test("^Sun Mon \u00b7 [0-9]?[0-9]:[0-5][0-9](.?[AP]M)?$"))' >/dev/null ||
   fail "cadro list --json does not show the weekly to-do: $list"
 wait_for 70 shows $'\u2610 Call' || fail "the to-do added from the sheet did not come up"
 quit_app

@@ -40,7 +40,7 @@ void ThreadStore::reviseThread(const Uuid& id, const ThreadRevision& revision, S
     markUnsaved();
 }
 
-void ThreadStore::remove(const Uuid& id) {
+void ThreadStore::remove(Uuid id) {
     if (findTodo(id)) {
         removeTodo(id);
         return;

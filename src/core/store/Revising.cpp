@@ -25,7 +25,7 @@ void ThreadStore::reviseTodo(const Uuid& id, const TodoRevision& revision, Save 
     markUnsaved();
 }
 
-void ThreadStore::finishTodo(const Uuid& id) {
+void ThreadStore::finishTodo(Uuid id) {
     ChangeScope scope(*this);
     name(titled("Finished", id));
     if (state_.currentTodoID == id) {

@@ -21,7 +21,7 @@ void ThreadStore::afterJoiningRing() {
     }
 }
 
-void ThreadStore::park(const Uuid& id) {
+void ThreadStore::park(Uuid id) {
     ChangeScope scope(*this);
     name(titled("Park", id));
     auto strand = take(ThreadKind::active, id);
@@ -31,7 +31,7 @@ void ThreadStore::park(const Uuid& id) {
     afterLeavingRing(id);
 }
 
-void ThreadStore::unpark(const Uuid& id) {
+void ThreadStore::unpark(Uuid id) {
     ChangeScope scope(*this);
     name(titled("Unpark", id));
     auto strand = take(ThreadKind::parked, id);
@@ -42,7 +42,7 @@ void ThreadStore::unpark(const Uuid& id) {
     afterJoiningRing();
 }
 
-void ThreadStore::snooze(const Uuid& id, Date until) {
+void ThreadStore::snooze(Uuid id, Date until) {
     if (findTodo(id)) {
         snoozeTodo(id, until);
         return;
@@ -57,7 +57,7 @@ void ThreadStore::snooze(const Uuid& id, Date until) {
     afterLeavingRing(id);
 }
 
-void ThreadStore::wake(const Uuid& id) {
+void ThreadStore::wake(Uuid id) {
     if (findTodo(id)) {
         wakeTodo(id);
         return;

@@ -135,13 +135,15 @@ class ThreadStore {
     void reviseTodo(const Uuid& id, const TodoRevision& revision, Save when = Save::now);
     /// Finishes a to-do as Next does when it is up: it leaves (a repeating one
     /// stays for its next time) and, if it was up, the cycle resumes.
-    void finishTodo(const Uuid& id);
+    void finishTodo(Uuid id);
 
     // --- Parking and snoozing (a thread's id, or for snooze/wake a to-do's) ------
-    void park(const Uuid& id);
-    void unpark(const Uuid& id);
-    void snooze(const Uuid& id, Date until);
-    void wake(const Uuid& id);
+    // Ids that take a record out of a list are taken by value: a caller may
+    // pass the id of the very record being moved.
+    void park(Uuid id);
+    void unpark(Uuid id);
+    void snooze(Uuid id, Date until);
+    void wake(Uuid id);
     /// Snoozes the to-do that is up, else the current thread.
     void snoozeCurrent(Date until);
     /// Wakes every thread whose time has come and clears passed snoozes of
@@ -155,7 +157,7 @@ class ThreadStore {
     /// below 1 is raised to 1.
     void reviseThread(const Uuid& id, const ThreadRevision& revision, Save when = Save::now);
     /// Removes the thread (the hygiene thread stays) or the to-do.
-    void remove(const Uuid& id);
+    void remove(Uuid id);
     /// Moves the current thread to its first planned step; false when it has
     /// none (nothing changes then).
     bool advanceCurrentStep();

@@ -101,7 +101,8 @@ TEST(Cycle, ANewStoreHasOnlyTheHygieneThreadWhoseOldStepIsRenamed) {
 
 TEST(Editing, RemovingTheCurrentThreadPicksTheNextAndTheHygieneThreadStaysInAnyList) {
     DayWithThreads h;
-    h->remove(h.c);
+    ASSERT_EQ(h->state().active[2].id, h.c);
+    h->remove(h->state().active[2].id);  // an id held in the list itself
     EXPECT_EQ(h.currentTitle(), "A");
     h->remove(h.a);
     EXPECT_EQ(h.currentTitle(), "B");
