@@ -1,7 +1,7 @@
 #include "settings/BrainDumpTab.h"
 
-#include "gui/BrandColor.h"
 #include "core/actions/Actions.h"
+#include "gui/BrandColor.h"
 #include "settings/CommonWidgets.h"
 #include "settings/Style.h"
 #include "settings/Symbols.h"

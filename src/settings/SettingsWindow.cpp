@@ -1,7 +1,7 @@
 #include "settings/SettingsWindow.h"
 
-#include "gui/BrandColor.h"
 #include "core/actions/Actions.h"
+#include "gui/BrandColor.h"
 #include "settings/BrainDumpTab.h"
 #include "settings/NowBar.h"
 #include "settings/PanelPreferencesBox.h"

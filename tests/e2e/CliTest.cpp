@@ -576,7 +576,8 @@ TEST(Cli, ScheduledToDosFireOnTickAndNoneIsMadeOrKeptThatNeverComesUp) {
 
     // Soon's minute passed with nothing there to show it: it stays, marked.
     const std::string list = cli.ok({"list"}, tomorrow);
-    EXPECT_NE(list.find("Soon  Dec 7 \u00B7 12:14\u202FPM \u00B7 never comes up\n"), std::string::npos)
+    EXPECT_NE(list.find("Soon  Dec 7 \u00B7 12:14\u202FPM \u00B7 never comes up\n"),
+              std::string::npos)
         << list;
     EXPECT_EQ(list.find("Stand-up  Daily \u00B7 18:00 \u00B7 never"), std::string::npos) << list;
 }

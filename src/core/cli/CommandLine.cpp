@@ -53,8 +53,9 @@ void runNext(CommandRun& run, Arguments& args) {
     if (step) {
         run.ui.answer = *step;
         done = run.report(run.commands->cmdNextTypedTask(),
-                          run.store().state().currentTodo() ? "a to-do is up: finish it with cadro next"
-                                                    : nothingCurrent(run.store()));
+                          run.store().state().currentTodo()
+                              ? "a to-do is up: finish it with cadro next"
+                              : nothingCurrent(run.store()));
     } else if (newTask) {
         const ActionResult result = run.commands->cmdNextWithNewTask();
         done = run.report(result, result.outcome == Outcome::cancelled

@@ -3,8 +3,8 @@
 #include "core/base/JsonWriter.h"
 #include "core/base/Utf8.h"
 #include "core/schedule/ScheduleLabels.h"
-#include "core/store/StoreFormat.h"
 #include "core/status/StatusTitle.h"
+#include "core/store/StoreFormat.h"
 #include "core/store/TodoFinish.h"
 
 #include <unicode/unistr.h>
@@ -142,8 +142,8 @@ void listThreads(std::string& out, const char* heading, const std::vector<Strand
             ++number;
             continue;
         }
-        bool isCurrent =
-            store.state().sessionOpen && !store.state().currentTodo() && store.state().currentID == thread.id;
+        bool isCurrent = store.state().sessionOpen && !store.state().currentTodo() &&
+                         store.state().currentID == thread.id;
         out += rowStart(number, isCurrent);
         out += withoutControlCharacters(threadText(store, thread));
         if (thread.priority)
@@ -304,7 +304,8 @@ std::string listText(const ThreadStore& store, const Calendar& calendar, Date no
             ++number;
             continue;
         }
-        out += rowStart(number, store.state().sessionOpen && store.state().currentTodoID == todo.id);
+        out +=
+            rowStart(number, store.state().sessionOpen && store.state().currentTodoID == todo.id);
         out += withoutControlCharacters(todo.title);
         if (todo.estimatedMinutes)
             out += "  ~" + durationLabel(*todo.estimatedMinutes);
@@ -345,11 +346,12 @@ std::string listJson(const ThreadStore& store, const Calendar& calendar, Date no
     out.key("sessionOpen");
     out.value(store.state().sessionOpen);
     out.key("currentID");
-    valueOrNull(out,
-                store.state().currentID ? std::optional(store.state().currentID->toString()) : std::nullopt);
+    valueOrNull(out, store.state().currentID ? std::optional(store.state().currentID->toString())
+                                             : std::nullopt);
     out.key("currentTodoID");
-    valueOrNull(out, store.state().currentTodoID ? std::optional(store.state().currentTodoID->toString())
-                                           : std::nullopt);
+    valueOrNull(out, store.state().currentTodoID
+                         ? std::optional(store.state().currentTodoID->toString())
+                         : std::nullopt);
     for (auto [kind, key] : {std::pair{ThreadKind::active, "active"},
                              {ThreadKind::parked, "parked"},
                              {ThreadKind::snoozed, "snoozed"}}) {

@@ -3,9 +3,9 @@
 #include "core/base/Utf8.h"
 #include "core/cli/CommandRun.h"
 #include "core/schedule/ScheduleLabels.h"
-#include "core/store/StoreFormat.h"
 #include "core/schedule/TimeInput.h"
 #include "core/store/StoreFile.h"
+#include "core/store/StoreFormat.h"
 
 #include <nlohmann/json.hpp>
 

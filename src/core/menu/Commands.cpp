@@ -184,7 +184,8 @@ ActionResult Commands::snoozeCurrent(Date until) {
 }
 
 ActionResult Commands::cmdSnoozeDefault() {
-    return snoozeCurrent(clock_.now() + static_cast<double>(store_.state().defaultSnoozeMinutes) * 60.0);
+    return snoozeCurrent(clock_.now() +
+                         static_cast<double>(store_.state().defaultSnoozeMinutes) * 60.0);
 }
 
 ActionResult Commands::cmdSnoozePreset(const std::string& presetId) {

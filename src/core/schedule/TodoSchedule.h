@@ -60,5 +60,4 @@ struct TodoSchedule {
     friend bool operator==(const TodoSchedule&, const TodoSchedule&) = default;
 };
 
-
 }  // namespace cadro

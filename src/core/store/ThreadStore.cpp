@@ -67,7 +67,6 @@ ThreadStore::ThreadStore(std::optional<fs::path> directory, StoreDependencies de
 
 ThreadStore::~ThreadStore() = default;
 
-
 void ThreadStore::adopt(PersistedState loaded) {
     if (loaded.brainDumpFilePath != state_.brainDumpFilePath)
         brainDumpFile_.forget();  // linked elsewhere by another program

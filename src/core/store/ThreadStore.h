@@ -90,7 +90,6 @@ struct Preferences {
 /// scheduled nor snoozed at `now`; `roll` is uniform in [0, 1).
 std::optional<Todo> weightedRandomTodo(const std::vector<Todo>& todos, Date now, double roll);
 
-
 /// The single owner of all user data: the three thread lists, the to-dos, the
 /// cycle position, the day session, two preferences and the brain dump. Every
 /// operation that changes persisted state rewrites "threads.json" before it

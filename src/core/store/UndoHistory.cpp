@@ -349,9 +349,8 @@ bool applyStep(const std::string& changes, bool forward, PersistedState& state) 
         const Value step = json::parse(changes);
         PersistedState next = state;
         if (auto threads = step.find("threads"); threads != step.end()) {
-            applyRecords<Strand>(
-                *threads, side, other, {&next.active, &next.parked, &next.snoozed},
-                [](const Value& v) { return recordFrom<Strand>(v); });
+            applyRecords<Strand>(*threads, side, other, {&next.active, &next.parked, &next.snoozed},
+                                 [](const Value& v) { return recordFrom<Strand>(v); });
         }
         if (auto todos = step.find("todos"); todos != step.end()) {
             applyRecords<Todo>(*todos, side, other, {&next.todos},

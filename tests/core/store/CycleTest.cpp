@@ -1,5 +1,5 @@
-#include "core/store/StoreFormat.h"
 #include "core/actions/Actions.h"
+#include "core/store/StoreFormat.h"
 #include "support/StoreHarness.h"
 
 #include <gtest/gtest.h>

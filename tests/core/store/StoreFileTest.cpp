@@ -1,6 +1,6 @@
-#include "core/store/StoreFormat.h"
 #include "core/base/Json.h"
 #include "core/store/StoreFile.h"
+#include "core/store/StoreFormat.h"
 #include "core/store/ThreadColor.h"
 #include "support/StoreHarness.h"
 
