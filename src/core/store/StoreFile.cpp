@@ -8,10 +8,12 @@ using json::OrderedValue;
 using json::Value;
 
 template <typename Record>
-OrderedValue encodeList(const std::vector<Record>& records) {
+OrderedValue encodeList(const std::vector<Record>& records, const ChangeMarks& marks) {
     OrderedValue list = OrderedValue::array();
-    for (const auto& record : records)
+    for (const auto& record : records) {
         list.push_back(json::encode(record));
+        json::encodeStamp(list.back(), marks, record.id);
+    }
     return list;
 }
 
@@ -53,10 +55,10 @@ std::vector<RememberedReply> decodeRequests(const Value& document) {
 
 std::string encodeStoreFile(const PersistedState& state) {
     OrderedValue out = OrderedValue::object();
-    out["active"] = encodeList(state.active);
-    out["parked"] = encodeList(state.parked);
-    out["snoozed"] = encodeList(state.snoozed);
-    out["todos"] = encodeList(state.todos);
+    out["active"] = encodeList(state.active, state.marks);
+    out["parked"] = encodeList(state.parked, state.marks);
+    out["snoozed"] = encodeList(state.snoozed, state.marks);
+    out["todos"] = encodeList(state.todos, state.marks);
     out["slot"] = state.slot;
     if (state.currentID)
         out["currentID"] = state.currentID->toString();
@@ -76,6 +78,7 @@ std::string encodeStoreFile(const PersistedState& state) {
             pending.push_back(id.toString());
         out["pendingScheduledTodoIDs"] = std::move(pending);
     }
+    json::encodeMarks(out, state.marks);
     if (!state.requests.empty()) {
         OrderedValue requests = OrderedValue::array();
         for (const auto& reply : state.requests) {
@@ -92,14 +95,16 @@ std::string encodeStoreFile(const PersistedState& state) {
 PersistedState decodeStoreFile(std::string_view bytes, Date readAt) {
     Value document = json::parse(bytes);
     ObjectReader in(document, "");
+    PersistedState state;
     auto strand = [&](const Value& v, const std::string& path) {
+        json::decodeStamp(v, state.marks);
         return json::decodeStrand(v, path, readAt);
     };
     auto todo = [&](const Value& v, const std::string& path) {
+        json::decodeStamp(v, state.marks);
         return json::decodeTodo(v, path, readAt);
     };
 
-    PersistedState state;
     state.active = decodeList(in.array("active"), "active", strand);
     state.parked = decodeList(in.array("parked"), "parked", strand);
     if (const Value* snoozed = in.optionalArray("snoozed")) {
@@ -127,6 +132,7 @@ PersistedState decodeStoreFile(std::string_view bytes, Date readAt) {
         for (const auto& id : decodeList(*pending, "pendingScheduledTodoIDs", uuid))
             state.pendingScheduledTodoIDs.insert(id);
     }
+    json::decodeMarks(document, state.marks);
     state.requests = decodeRequests(document);
     return state;
 }

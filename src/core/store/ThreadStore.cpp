@@ -3,6 +3,7 @@
 #include "core/base/Calendar.h"
 #include "core/base/XdgFolders.h"
 #include "core/store/ChangeScope.h"
+#include "core/store/StoreMerge.h"
 
 #include <unistd.h>
 
@@ -101,6 +102,7 @@ void ThreadStore::load() {
     try {
         PersistedState loaded = decodeSettled(bytes);
         rememberDiskState(std::move(bytes));
+        diskState_ = loaded;
         adopt(std::move(loaded));
     } catch (const json::DecodeError& error) {
         loadProblem_ = filePath_.string() + " is damaged (" + error.what() + ")";
@@ -216,6 +218,7 @@ ThreadStore::DiskChange ThreadStore::takeOutsideChange() {
     try {
         PersistedState loaded = decodeSettled(bytes);
         rememberDiskState(std::move(bytes));
+        diskState_ = loaded;
         adopt(std::move(loaded));
         ensureHygiene();
         unsaved_ = false;  // repairs of the new version go out with the next change
@@ -267,6 +270,7 @@ void ThreadStore::commit() {
     }
     // The swap tells exactly what the write replaced: anything but what we
     // last read or wrote (a damaged file, an edit made a moment ago) is kept.
+    stampChanges(diskState_, state_, deps_.clock->now(), deps_.machine);
     std::string bytes = encodeStoreFile(state_);
     std::optional<std::string_view> expected;
     if (diskStamp_)
@@ -284,6 +288,7 @@ void ThreadStore::commit() {
     unsaved_ = false;
     saveProblem_.clear();
     rememberDiskState(std::move(bytes));
+    diskState_ = state_;
 }
 
 RememberedReply ThreadStore::applyOnce(const std::string& id,

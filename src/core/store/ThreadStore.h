@@ -69,6 +69,8 @@ struct StoreDependencies {
     /// snoozes, a picked thread) is written with the first change rather than
     /// at once, so a one-shot command that changes nothing writes nothing.
     bool savesLoadRepairs = true;
+    /// Names this machine in the change stamps merges go by.
+    std::string machine = "local";
 };
 
 /// The single owner of all user data: the three thread lists, the to-dos, the
@@ -261,6 +263,11 @@ class ThreadStore {
     /// again after a lost answer, a restart or another writer is still known.
     RememberedReply applyOnce(const std::string& id, const std::function<RememberedReply()>& apply);
 
+    /// Merges a copy of the store changed on another machine, record by
+    /// record; what had to give way is added to the brain dump. Returns those
+    /// notes.
+    std::vector<std::string> mergeCopy(const PersistedState& theirs);
+
     enum class DiskChange {
         none,
         /// Another program changed the file: its content is now the state.
@@ -362,6 +369,8 @@ class ThreadStore {
     // from other programs' edits.
     std::optional<FileStamp> diskStamp_;
     std::string diskBytes_;
+    // The same, decoded: what the next save stamps its changes against.
+    PersistedState diskState_;
     // What the opening of the current operation found on disk.
     DiskChange lastDiskChange_ = DiskChange::none;
 
