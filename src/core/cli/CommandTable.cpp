@@ -156,6 +156,12 @@ const std::vector<CommandSpec>& commandTable() {
          {},
          {"settings", "brain-dump", "add-thread", "add-todo"}},
         {"quit", "", "end the running tray app", {}, {}},
+        {"where", "", "print the folder your data is kept in", {}, {}},
+        {"move-data",
+         "DIR [--join]",
+         "keep your data in DIR from now on, a synced folder for example (quit Cadro first)",
+         {{"--join", "", "DIR holds another machine's Cadro data: merge yours into it"}},
+         {}},
         {"help", "[COMMAND]", "what a command does and its options", {}, {}},
     };
     return table;
@@ -225,6 +231,9 @@ std::string programHelp() {
             "ITEM, THREAD and TODO name a thread or to-do by the number 'cadro list' shows,\n"
             "its id or the start of it, or its title in any case (the start of a title\n"
             "will do when only one begins that way).\n"
+            "\n"
+            "Your data is kept in $XDG_DATA_HOME/Cadro (~/.local/share/Cadro) unless you\n"
+            "chose another folder with 'cadro move-data DIR'; 'cadro where' prints it.\n"
             "\n"
             "Run 'cadro COMMAND --help' for what a command's options do. With CADRO_DEMO=1\n"
             "in the environment, commands go to the running demo instead of your Cadro.\n"

@@ -3,6 +3,7 @@
 #include "core/base/Calendar.h"
 #include "core/base/XdgFolders.h"
 #include "core/store/ChangeScope.h"
+#include "core/store/DataLocation.h"
 #include "core/store/StoreMerge.h"
 
 #include <unistd.h>
@@ -67,7 +68,7 @@ ThreadStore::ThreadStore(std::optional<fs::path> directory, StoreDependencies de
 ThreadStore::~ThreadStore() = default;
 
 fs::path ThreadStore::defaultDirectory() {
-    return dataHome() / "Cadro";
+    return chosenDataFolder().value_or(machineFolder());
 }
 
 // Another program rewriting the file in place leaves it half written for a

@@ -90,7 +90,8 @@ class ThreadStore {
     ThreadStore(const ThreadStore&) = delete;
     ThreadStore& operator=(const ThreadStore&) = delete;
 
-    /// $XDG_DATA_HOME/Cadro, else ~/.local/share/Cadro.
+    /// The folder the user chose for their data, else $XDG_DATA_HOME/Cadro
+    /// (~/.local/share/Cadro).
     static std::filesystem::path defaultDirectory();
 
     // --- State --------------------------------------------------------------

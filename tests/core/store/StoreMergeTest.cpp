@@ -1,3 +1,4 @@
+#include "core/store/ConflictCopies.h"
 #include "core/store/StoreMerge.h"
 #include "support/StoreHarness.h"
 
@@ -149,6 +150,39 @@ TEST(StoreMerge, ChangesAreStampedAndDeletionsForgottenAfterAMonth) {
     h.clock.advance(kDeletionMemorySeconds + 60);
     h.addThread("T2");
     EXPECT_TRUE(decodeStoreFile(testing::readFile(h.file()), Date{}).marks.deleted.empty());
+}
+
+TEST(ConflictCopies, EachSyncToolsCopyIsMergedThenMovedIntoMerged) {
+    TwoMachines m;
+    m.a.addThread("FromA");
+    m.b.addThread("FromB");
+    const std::string fileB = testing::readFile(m.b.file());
+    m.b->update(m.ids.t1, "T1", "later on b");
+    const fs::path folder = m.a.folder();
+    testing::writeFile(folder / "threads.sync-conflict-20261207-101010-ABCDEFG.json", fileB);
+    testing::writeFile(folder / "threads (Laptop's conflicted copy 2026-12-07).json",
+                       testing::readFile(m.b.file()));
+    testing::writeFile(folder / "threads (conflicted copy 2026-12-07 101010).json", "{oops");
+    testing::writeFile(folder / "threads.json.conflict-20261207T101010Z", "not a sync copy");
+    fs::create_directories(folder / "merged");
+    testing::writeFile(folder / "merged" / "old.json", "{}");
+    fs::last_write_time(folder / "merged" / "old.json",
+                        fs::file_time_type::clock::now() - std::chrono::hours(24 * 8));
+
+    ConflictCopiesTaken taken = takeInConflictCopies(m.a.store(), m.a.clock.now());
+    EXPECT_EQ(taken.merged, 2);
+    EXPECT_EQ(taken.unreadable, 1);
+    EXPECT_TRUE(findConflictCopies(m.a.file()).empty());
+    EXPECT_EQ(summary(m.a),
+              "T1 T2 T3 FromA FromB Cadro | | T1:later on b Cadro:Maintenance [Call] | open T1");
+    std::vector<std::string> kept;
+    for (const auto& entry : fs::directory_iterator(folder / "merged"))
+        kept.push_back(entry.path().filename().string());
+    std::sort(kept.begin(), kept.end());
+    EXPECT_EQ(kept, (std::vector<std::string>{"threads (Laptop's conflicted copy 2026-12-07).json",
+                                              "threads (conflicted copy 2026-12-07 101010).json",
+                                              "threads.sync-conflict-20261207-101010-ABCDEFG.json"}));
+    EXPECT_TRUE(fs::exists(folder / "threads.json.conflict-20261207T101010Z"));
 }
 
 }  // namespace
