@@ -293,8 +293,8 @@ int runStoreCommand(const std::vector<std::string>& args) {
     StoreDependencies deps;
     deps.calendar = calendar.get();
     deps.writesFile = writes;
-    deps.savesLoadRepairs = false;  // one write per command, none when it fails
-    deps.machine = machineName();
+    deps.savesLoadRepairs = false;                    // one write per command, none when it fails
+    deps.machine = writes ? machineName() : "local";  // reading stamps nothing
     ThreadStore store(folder, deps);
     if (writes)
         warnAboutDamagedStore(store);

@@ -53,7 +53,10 @@ void pruneMerged(const fs::path& folder) {
 ConflictCopiesTaken takeInConflictCopies(ThreadStore& store, Date now) {
     ConflictCopiesTaken taken;
     const auto copies = findConflictCopies(store.filePath());
-    if (copies.empty())
+    // A sync tool renames the file to the copy's name before it puts the
+    // other version in place: until then there is nothing to merge into.
+    std::error_code ec;
+    if (copies.empty() || !fs::exists(store.filePath(), ec))
         return taken;
     const fs::path merged = store.filePath().parent_path() / "merged";
     for (const auto& copy : copies) {
@@ -71,7 +74,6 @@ ConflictCopiesTaken takeInConflictCopies(ThreadStore& store, Date now) {
             taken.problem = store.saveProblem();
             return taken;  // the copy stays until its merge is on disk
         }
-        std::error_code ec;
         createPrivateDirectories(merged);
         fs::rename(copy, merged / copy.filename(), ec);
     }

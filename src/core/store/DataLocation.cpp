@@ -103,6 +103,8 @@ DataMove moveDataFolder(const fs::path& from, const fs::path& to, bool join,
         } catch (const json::DecodeError& error) {
             return refuse(source.string() + " does not read (" + error.what() + ")");
         }
+        // The day goes on as it is in the shared data: joining is no change of it.
+        mine.marks.session.reset();
         StoreDependencies deps;
         deps.machine = machine;
         deps.savesLoadRepairs = false;
