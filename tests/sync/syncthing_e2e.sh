@@ -161,4 +161,16 @@ for m in a b; do
     grep -q "step typed on $side" <<<"$dump$step" || fail "$m lost the step typed on $side"
   done
 done
+if [ "$with_tray" = --tray ]; then
+  # A copy in another sync tool's naming, with a thread an older release added
+  # (no change stamp): the running app takes it in on its own.
+  dropped_at=$(date +%s%N)
+  jq '.active = [{"id": "0C0FFEE0-0000-4000-8000-000000000001", "title": "Dropped in"}] + .active' \
+    "$work/a/Sync/Cadro/threads.json" >"$work/a/Sync/Cadro/threads (conflicted copy 2026-12-07 101010).json"
+  taken() { [ ! -e "$work/a/Sync/Cadro/threads (conflicted copy 2026-12-07 101010).json" ]; }
+  wait_for 5 taken || fail "the app on a did not take in a copy within 5 s"
+  echo "the app took a copy in $(since "$dropped_at") s after it appeared"
+  has_title a "Dropped in" || fail "the thread in the copy was lost"
+  wait_for 20 agree || fail "the machines did not agree after the dropped-in copy"
+fi
 echo "PASS in $(since "$started") s"

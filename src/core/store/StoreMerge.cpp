@@ -154,7 +154,9 @@ class RecordMerge {
             return;
         }
         // Known there and not there: removed there (its marker has expired).
-        if (!other.knows(stamp))
+        // One never stamped (written by an older release) is kept: only a
+        // marker says it was removed.
+        if (!stamp || !other.knows(stamp))
             keep(id, v, stamp);
     }
 

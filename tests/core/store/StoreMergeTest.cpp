@@ -133,6 +133,14 @@ TEST(StoreMerge, SameCopiesGiveTheSameBytesOnEveryMachine) {
     EXPECT_EQ(once.notes.size(), 1u);
     EXPECT_EQ(mergeStores(once.state, loser).state, once.state);
     EXPECT_EQ(mergeStores(once.state, winner).state, once.state);
+
+    // A thread an older release added carries no stamp: only a deletion
+    // marker would keep it out.
+    Strand old;
+    old.id = Uuid::random();
+    old.title = "Older release";
+    loser.parked.push_back(old);
+    EXPECT_EQ(mergeStores(winner, loser).state.parked, std::vector<Strand>{old});
 }
 
 TEST(StoreMerge, ChangesAreStampedAndDeletionsForgottenAfterAMonth) {
