@@ -15,7 +15,7 @@ pids=()
 cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
   for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-  [ -n "${KEEP:-}" ] || rm -rf "$work"
+  rm -rf "$work"
 }
 trap cleanup EXIT
 fail() {
@@ -99,7 +99,8 @@ if [ "$with_tray" = --tray ]; then
   Xvfb -displayfd 5 -nolisten tcp -screen 0 1024x768x24 5>"$work/display" 2>/dev/null &
   pids+=($!)
   wait_for 5 test -s "$work/display"
-  export DISPLAY=:$(head -n1 "$work/display")
+  DISPLAY=:$(head -n1 "$work/display")
+  export DISPLAY
   for m in a b; do
     HOME=$work/$m XDG_DATA_HOME=$work/$m/data XDG_CONFIG_HOME=$work/$m/config \
       XDG_RUNTIME_DIR=$work/$m/run dbus-run-session -- "$(dirname "$cadro")/cadro-tray" \

@@ -187,9 +187,10 @@ TEST(ConflictCopies, EachSyncToolsCopyIsMergedThenMovedIntoMerged) {
     for (const auto& entry : fs::directory_iterator(folder / "merged"))
         kept.push_back(entry.path().filename().string());
     std::sort(kept.begin(), kept.end());
-    EXPECT_EQ(kept, (std::vector<std::string>{"threads (Laptop's conflicted copy 2026-12-07).json",
-                                              "threads (conflicted copy 2026-12-07 101010).json",
-                                              "threads.sync-conflict-20261207-101010-ABCDEFG.json"}));
+    EXPECT_EQ(kept,
+              (std::vector<std::string>{"threads (Laptop's conflicted copy 2026-12-07).json",
+                                        "threads (conflicted copy 2026-12-07 101010).json",
+                                        "threads.sync-conflict-20261207-101010-ABCDEFG.json"}));
     EXPECT_TRUE(fs::exists(folder / "threads.json.conflict-20261207T101010Z"));
 }
 
