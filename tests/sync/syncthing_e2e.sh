@@ -89,6 +89,7 @@ for m in a b; do
 done
 wait_for 30 test -f "$work/b/Sync/Cadro/threads.json" || fail "the folder did not reach b"
 echo "paired and in step after $(since "$started") s"
+if on b move-data "$work/b/Sync/Cadro" 2>/dev/null; then fail "b's data replaced a's without --join"; fi
 on b move-data "$work/b/Sync/Cadro" --join >/dev/null
 
 titles() { on "$1" list --titles 2>/dev/null | cut -f1 | sort | tr '\n' ' '; }
