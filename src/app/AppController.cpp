@@ -15,6 +15,8 @@
 #include "core/schedule/ScheduleLabels.h"
 #include "core/shortcuts/KeyNotation.h"
 #include "core/status/StatusTitle.h"
+#include "core/store/ConflictCopies.h"
+#include "core/store/DataLocation.h"
 #include "core/store/StoreFormat.h"
 #include "core/updates/AppVersion.h"
 #include "gui/HexColor.h"
@@ -104,8 +106,8 @@ AppController::AppController(AppEnvironment environment, DefaultsProvider& defau
         new TrayServer([this](const std::vector<std::string>& args, const std::string& id,
                               const std::string* input) { return runCommand(args, id, input); },
                        beside ? demoSocketPath() : socketPath(), this);
-    claim_ =
-        server_->takeOver(environment_.dataDirectory.value_or(defaultStoreDirectory()), !beside);
+    // The lock stays in this machine's own folder when the data is in a synced one.
+    claim_ = server_->takeOver(environment_.dataDirectory.value_or(machineFolder()), !beside);
     if (claim_.broughtForward)
         return;  // the running app shows itself; this one ends
 
@@ -119,6 +121,7 @@ AppController::AppController(AppEnvironment environment, DefaultsProvider& defau
     deps.clock = &clock();
     deps.calendar = calendar_.get();
     deps.writesFile = claim_.holdsStore;
+    deps.machine = environment_.sandbox ? "demo" : machineName();
     store_ = std::make_unique<ThreadStore>(environment_.dataDirectory, deps);
     launchAtLogin_ =
         makeLaunchAtLogin(environment_.launchAgentsDirectory, executablePath().string());
@@ -256,9 +259,28 @@ void AppController::watchStoreFile() {
         return;  // every operation still checks the file before it changes anything
     auto* notifier = new QSocketNotifier(storeWatcher_->fd(), QSocketNotifier::Read, this);
     connect(notifier, &QSocketNotifier::activated, this, [this] {
-        if (storeWatcher_->takeChanges() && !isSteppingAside_)
+        const bool storeChanged = storeWatcher_->takeChanges();
+        if (isSteppingAside_)
+            return;
+        if (storeChanged)
             reportDiskChange(store_->reloadIfChangedOnDisk());
+        takeInConflictCopies();  // a sync tool's copy appears beside the file
     });
+    takeInConflictCopies();
+}
+
+void AppController::takeInConflictCopies() {
+    if (!claim_.holdsStore)
+        return;
+    ConflictCopiesTaken taken = cadro::takeInConflictCopies(*store_, clock().now());
+    if (!taken.notes.empty() || taken.unreadable) {
+        showNotice("Cadro merged your data from another machine",
+                   taken.notes.empty()
+                       ? "A copy from another machine did not read; it is kept in the merged "
+                         "folder beside your data."
+                       : "Some changes were made on both machines at once; the versions that "
+                         "gave way are at the end of the brain dump.");
+    }
 }
 
 void AppController::reportDiskChange(ThreadStore::DiskChange change) {
@@ -504,6 +526,7 @@ void AppController::tick() {
     if (isSteppingAside_)
         return;
     updates_->checkIfDue();
+    takeInConflictCopies();
     actions::tick(*store_, clock().now(), canPresent());
     server_->notifyWatchers();  // wording such as "tomorrow" changes with the time
 }

@@ -114,6 +114,8 @@ class AppController : public QObject, public CommandUi {
     void showNotice(const QString& title, const QString& text);
     void showNoticeOnce(const QString& key, const QString& title, const QString& text);
     void watchStoreFile();
+    // Merges the copies a sync tool left beside the store file.
+    void takeInConflictCopies();
     void reportDiskChange(ThreadStore::DiskChange change);
     // Tells the user once when saving starts failing, and retries until it
     // works again.

@@ -8,6 +8,8 @@
 #include "core/base/Uuid.h"
 #include "core/cli/CommandLine.h"
 #include "core/ipc/Protocol.h"
+#include "core/store/ConflictCopies.h"
+#include "core/store/DataLocation.h"
 #include "core/store/StoreUndo.h"
 #include "core/store/ThreadStore.h"
 #include "platform/linux/ExecutablePath.h"
@@ -19,6 +21,7 @@
 #include <sys/inotify.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cmath>
@@ -194,6 +197,72 @@ void warnAboutDamagedStore(const ThreadStore& store) {
     }
 }
 
+void reportConflictCopies(const ConflictCopiesTaken& taken) {
+    if (taken.merged)
+        std::cerr << "cadro: merged " << taken.merged << (taken.merged == 1 ? " copy" : " copies")
+                  << " of your data from another machine (kept in merged/)\n";
+    if (!taken.notes.empty())
+        std::cerr << "cadro: what gave way is in the brain dump\n";
+    if (taken.unreadable)
+        std::cerr << "cadro: " << taken.unreadable
+                  << " copy from another machine did not read; it is kept in merged/\n";
+    if (!taken.problem.empty())
+        std::cerr << "cadro: a copy from another machine was not merged: " << taken.problem << "\n";
+}
+
+// `cadro where` and `cadro move-data DIR [--join]`: where the data lives.
+// Moving needs the store to itself, so it is left to a moment the tray app
+// does not run.
+int runDataFolderCommand(const std::vector<std::string>& args) {
+    const fs::path folder = defaultStoreDirectory();
+    if (args[0] == "where") {
+        if (args.size() > 1) {
+            std::cerr << "cadro: where takes no arguments\n";
+            return kExitBadInput;
+        }
+        std::cout << folder.string() << "\n";
+        return kExitOk;
+    }
+    std::optional<fs::path> to;
+    bool join = false;
+    for (std::size_t i = 1; i < args.size(); ++i) {
+        if (args[i] == "--join")
+            join = true;
+        else if (!to && !args[i].empty() && args[i][0] != '-')
+            to = fs::absolute(args[i]);
+        else {
+            std::cerr << "cadro: move-data takes a folder and, if you like, --join\n";
+            return kExitBadInput;
+        }
+    }
+    if (!to) {
+        std::cerr << "cadro: move-data needs the folder to keep your data in\n";
+        return kExitBadInput;
+    }
+    auto lock = StoreLock::tryAcquire(machineFolder());
+    if (!lock) {
+        std::cerr << "cadro: Cadro is running; quit it ('cadro quit'), then move your data\n";
+        return kExitUnreachable;
+    }
+    DataMove move = moveDataFolder(folder, *to, join, machineName());
+    switch (move.outcome) {
+        case DataMove::Outcome::refused:
+            std::cerr << "cadro: " << move.problem << "; your data stays in " << folder.string()
+                      << "\n";
+            return kExitBadInput;
+        case DataMove::Outcome::alreadyThere:
+            std::cout << "Your data is already in " << move.folder.string() << "\n";
+            return kExitOk;
+        case DataMove::Outcome::joined:
+            std::cout << "Your data is merged into " << move.folder.string() << "\n";
+            return kExitOk;
+        case DataMove::Outcome::moved:
+            break;
+    }
+    std::cout << "Your data is now in " << move.folder.string() << "\n";
+    return kExitOk;
+}
+
 int runStoreCommand(std::vector<std::string> args) {
     // A file the command names is read here, never by the tray app.
     CommandInput input = readCommandInput(args);
@@ -211,10 +280,14 @@ int runStoreCommand(std::vector<std::string> args) {
         return kExitBadInput;
     }
     const fs::path folder = defaultStoreDirectory();
-    const bool writes = commandChangesStore(args);
+    // Copies a sync tool left beside the store are merged first, even by a
+    // command that only reads, so that it shows everything.
+    const bool copies = !findConflictCopies(folder / "threads.json").empty();
+    const bool writes = commandChangesStore(args) || copies;
     std::string shown;
-    auto route = runInTrayApp(
-        request, folder, writes ? StoreLock::Missing::create : StoreLock::Missing::leave, shown);
+    auto route =
+        runInTrayApp(request, machineFolder(),
+                     writes ? StoreLock::Missing::create : StoreLock::Missing::leave, shown);
     if (auto* exitCode = std::get_if<int>(&route))
         return *exitCode;
     if (!writes)
@@ -223,10 +296,13 @@ int runStoreCommand(std::vector<std::string> args) {
     StoreDependencies deps;
     deps.calendar = calendar.get();
     deps.writesFile = writes;
-    deps.savesLoadRepairs = false;  // one write per command, none when it fails
+    deps.savesLoadRepairs = false;                    // one write per command, none when it fails
+    deps.machine = writes ? machineName() : "local";  // reading stamps nothing
     ThreadStore store(folder, deps);
     if (writes)
         warnAboutDamagedStore(store);
+    if (copies)
+        reportConflictCopies(takeInConflictCopies(store, SystemClock::instance().now()));
     CommandLineHost host{store, SystemClock::instance(), *calendar, nullptr, {}, {}, id, nullptr};
     if (input.content)
         host.input = &*input.content;
@@ -261,7 +337,7 @@ int watchStatus(const std::vector<std::string>& args) {
     // Through the app while one runs; when it is replaced the watch follows
     // the newer one, and when none is left it watches the file.
     std::string last;
-    auto route = runInTrayApp({ipc::Request::Type::watch, once, {}, {}}, folder,
+    auto route = runInTrayApp({ipc::Request::Type::watch, once, {}, {}}, machineFolder(),
                               StoreLock::Missing::leave, last);
     if (auto* exitCode = std::get_if<int>(&route))
         return *exitCode;
@@ -326,6 +402,15 @@ int main(int argc, char** argv) {
         case CommandKind::watch:
         case CommandKind::storeCommand:
             break;
+    }
+    if (!args.empty() && (args[0] == "where" || args[0] == "move-data") &&
+        std::find(args.begin(), args.end(), "--help") == args.end()) {
+        try {
+            return runDataFolderCommand(args);
+        } catch (const std::exception& error) {
+            std::cerr << "cadro: " << error.what() << "\n";
+            return kExitNothingToDo;
+        }
     }
     // Refused the same way whether or not the tray app runs.
     if (auto refused = rejectMalformedArguments(args)) {

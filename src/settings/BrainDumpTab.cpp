@@ -122,6 +122,19 @@ BrainDumpTab::BrainDumpTab(ThreadStore& store, QWidget* parent)
     notice_->hide();
     layout->addWidget(notice_);
 
+    // Where everything lives, for someone who keeps it in a synced folder.
+    auto* dataFolder = new QLabel(
+        "Your data is in " + QString::fromStdString(store_.file().path().parent_path().string()) +
+            "  \u2014  move it with: cadro move-data FOLDER",
+        this);
+    dataFolder->setObjectName("dataFolder");
+    dataFolder->setFont(scaledFont(11));
+    dataFolder->setWordWrap(true);
+    dataFolder->setContentsMargins(10, 0, 10, 8);
+    dataFolder->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    dataFolder->setAccessibleName(dataFolder->text());
+    layout->addWidget(dataFolder);
+
     layout->addWidget(divider(this));
     layout->addWidget(page_, 1);
     layout->addWidget(new FooterNote(kFooter, this));

@@ -49,6 +49,7 @@ class StoreHarness {
         deps.random = &random;
         deps.calendar = calendar.get();
         deps.durability = Durability::Unsynced;
+        deps.machine = machine;
         return deps;
     }
 
@@ -101,6 +102,7 @@ class StoreHarness {
     std::unique_ptr<Calendar> calendar = Calendar::make("Europe/Berlin", "en_US");
     ManualClock clock{Date::fromUnix(1772625600)};  // 2026-03-04 12:00:00 UTC, 13:00 in Berlin
     ScriptedRandom random;
+    std::string machine = "local";
 
   private:
     std::unique_ptr<ThreadStore> store_;

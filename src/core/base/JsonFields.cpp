@@ -142,6 +142,14 @@ void Decoder::scalar(Scalar& value) {
     if (frames_.empty())
         throw DecodeError("document: expected an object");
     Frame& top = frames_.back();
+    if (top.reading->addEntry) {
+        if (value.kind == Kind::null)
+            return;
+        if (const char* problem = top.reading->addEntry(top.target, entryKey_, value);
+            problem && !top.forgiving)
+            fail(keyProblem(frames_.size(), entryKey_, problem), false);
+        return;
+    }
     if (top.reading->shape == Reading::Shape::object) {
         const Field& field = *top.field;
         if (value.kind == Kind::null && !(field.flags & required))
@@ -184,6 +192,15 @@ void Decoder::begin(bool isObject) {
     }
     Frame& top = frames_.back();
     Frame frame{nullptr, nullptr, {}};
+    if (top.reading->addEntry) {
+        // A map's entries are scalars.
+        if (top.forgiving) {
+            skipping_ = 1;
+            return;
+        }
+        return fail(keyProblem(frames_.size(), entryKey_, "must not hold a list or an object"),
+                    true);
+    }
     if (top.reading->shape == Reading::Shape::object) {
         const Field& field = *top.field;
         if (field.reading->shape != shape) {
@@ -214,6 +231,10 @@ void Decoder::key(std::string_view name) {
     if (skipping_ > 0)
         return;
     Frame& top = frames_.back();
+    if (top.reading->addEntry) {
+        entryKey_.assign(name);
+        return;
+    }
     const auto fields = top.reading->fields;
     // Keys mostly come in the order they are written: look there first.
     for (std::size_t n = 0; n < fields.size(); ++n) {

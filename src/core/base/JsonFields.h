@@ -11,6 +11,7 @@
 #include "core/base/Uuid.h"
 
 #include <cstdint>
+#include <map>
 #include <optional>
 #include <set>
 #include <span>
@@ -44,6 +45,9 @@ struct Reading {
     void (*dropLast)(void* list) = nullptr;
     /// Objects.
     std::span<const Field> fields;
+    /// Objects whose keys are names of the caller's choice: adds one entry,
+    /// or returns the problem.
+    const char* (*addEntry)(void* map, std::string_view key, Scalar& value) = nullptr;
 };
 
 /// Flags of a field.
@@ -194,6 +198,42 @@ void writeValue(Writer& out, const std::set<T>& list) {
     writeList(out, list);
 }
 
+// ---- maps by name ----------------------------------------------------------
+
+template <typename T>
+struct ReadingOf<std::map<std::string, T>> {
+    static const Reading& get() {
+        static const Reading reading = [] {
+            Reading r;
+            r.shape = Reading::Shape::object;
+            r.expected = "must be an object";
+            r.clear = [](void* map, const Decoder&) {
+                static_cast<std::map<std::string, T>*>(map)->clear();
+            };
+            r.addEntry = [](void* map, std::string_view key, Scalar& value) -> const char* {
+                T element{};
+                if (const char* problem = ReadingOf<T>::get().scalar(&element, value))
+                    return problem;
+                (*static_cast<std::map<std::string, T>*>(map))[std::string(key)] =
+                    std::move(element);
+                return nullptr;
+            };
+            return r;
+        }();
+        return reading;
+    }
+};
+
+template <typename T>
+void writeValue(Writer& out, const std::map<std::string, T>& map) {
+    out.beginObject();
+    for (const auto& [name, value] : map) {
+        out.key(name);
+        writeValue(out, value);
+    }
+    out.endObject();
+}
+
 // ---- records ---------------------------------------------------------------
 
 template <typename Record>
@@ -300,6 +340,69 @@ Field field(std::string_view key, unsigned flags = optional, const Reading* read
     return f;
 }
 
+// A member reached through members of members; optionals on the way are made
+// present when reading, and leave the key out when writing.
+template <typename T>
+T& present(T& value) {
+    return value;
+}
+template <typename T>
+T& present(std::optional<T>& value) {
+    return value ? *value : value.emplace();
+}
+template <typename T>
+const T* existing(const T& value) {
+    return &value;
+}
+template <typename T>
+const T* existing(const std::optional<T>& value) {
+    return value ? &*value : nullptr;
+}
+template <auto Member, auto... Rest>
+auto& reach(auto& object) {
+    auto& member = present(object.*Member);
+    if constexpr (sizeof...(Rest) == 0)
+        return member;
+    else
+        return reach<Rest...>(member);
+}
+template <auto Member, auto... Rest>
+const auto* find(const auto& object) {
+    const auto* member = existing(object.*Member);
+    if constexpr (sizeof...(Rest) == 0) {
+        return member;
+    } else {
+        using Found = decltype(find<Rest...>(*member));
+        return member ? find<Rest...>(*member) : Found{nullptr};
+    }
+}
+
+/// A table row for a member of a member ("marks.session.at" as one key).
+/// Lists and maps that are empty are left out.
+template <auto First, auto... Rest>
+Field pathField(std::string_view key, unsigned flags = optional) {
+    using Record = typename MemberOf<decltype(First)>::Record;
+    using T = std::remove_cvref_t<decltype(reach<First, Rest...>(std::declval<Record&>()))>;
+    Field f;
+    f.key = key;
+    f.flags = flags;
+    f.reading = &ReadingOf<T>::get();
+    f.target = [](void* record) -> void* {
+        return &reach<First, Rest...>(*static_cast<Record*>(record));
+    };
+    f.leftOut = [](const void* record) {
+        const T* value = find<First, Rest...>(*static_cast<const Record*>(record));
+        if constexpr (requires { value->begin(); } && !std::is_same_v<T, std::string>)
+            return !value || value->empty();
+        else
+            return !value;
+    };
+    f.write = [](Writer& out, const void* record) {
+        writeValue(out, *find<First, Rest...>(*static_cast<const Record*>(record)));
+    };
+    return f;
+}
+
 /// Reads a document into `root` by its reading. Throws DecodeError naming
 /// the first problem with its place ("todos[2].schedule: \"times\" is
 /// missing"); unknown keys are skipped.
@@ -350,6 +453,8 @@ class Decoder final : public Events {
     bool started_ = false;
     bool skipNext_ = false;
     std::size_t skipping_ = 0;
+    // The key of a map's entry whose value comes next.
+    std::string entryKey_;
 };
 
 /// Reads `bytes` into `root` (see Decoder).

@@ -252,6 +252,15 @@ const std::vector<CommandSpec>& commandTable() {
          StoreUse::none,
          cli::runShow},
         {"quit", "", "end the running tray app", {}, {}, StoreUse::none, cli::runQuit},
+        // Both run before the store is opened (they choose where it is).
+        {"where", "", "print the folder your data is kept in", {}, {}, StoreUse::none, nullptr},
+        {"move-data",
+         "DIR [--join]",
+         "keep your data in DIR from now on, a synced folder for example (quit Cadro first)",
+         {{"--join", "", "DIR holds another machine's Cadro data: merge yours into it"}},
+         {},
+         StoreUse::none,
+         nullptr},
         {"help",
          "[COMMAND]",
          "what a command does and its options",
@@ -327,6 +336,9 @@ std::string programHelp() {
             "ITEM, THREAD and TODO name a thread or to-do by the number 'cadro list' shows,\n"
             "its id or the start of it, or its title in any case (the start of a title\n"
             "will do when only one begins that way).\n"
+            "\n"
+            "Your data is kept in $XDG_DATA_HOME/Cadro (~/.local/share/Cadro) unless you\n"
+            "chose another folder with 'cadro move-data DIR'; 'cadro where' prints it.\n"
             "\n"
             "Run 'cadro COMMAND --help' for what a command's options do. With CADRO_DEMO=1\n"
             "in the environment, commands go to the running demo instead of your Cadro.\n"

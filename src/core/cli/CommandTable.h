@@ -49,7 +49,8 @@ struct CommandSpec {
     /// The fixed words the first argument can be, offered by completion.
     std::vector<std::string_view> words;
     StoreUse use = StoreUse::reads;
-    /// Null for `help`, which the program answers before any command runs.
+    /// Null for `help`, `where` and `move-data`, which the program answers
+    /// before any command runs.
     CommandHandler run = nullptr;
 };
 

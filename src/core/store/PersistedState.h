@@ -1,6 +1,7 @@
 #pragma once
 
 #include "core/base/Uuid.h"
+#include "core/store/ChangeMarks.h"
 #include "core/store/Records.h"
 
 #include <cstdint>
@@ -46,6 +47,8 @@ struct PersistedState {
     /// The latest commands that changed the store, oldest first ("requests",
     /// written only when there are any; other readers ignore it).
     std::vector<RememberedReply> requests = {};
+    /// What merging with a copy edited on another machine needs.
+    ChangeMarks marks = {};
 
     friend bool operator==(const PersistedState&, const PersistedState&) = default;
 

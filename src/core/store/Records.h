@@ -11,6 +11,14 @@
 
 namespace cadro {
 
+/// When, and on which machine, something last changed.
+struct ChangeStamp {
+    Date at;
+    std::string on;
+
+    friend bool operator==(const ChangeStamp&, const ChangeStamp&) = default;
+};
+
 /// A thread: something the user keeps coming back to, with the step they are
 /// on and the steps planned after it.
 struct Strand {
@@ -30,6 +38,9 @@ struct Strand {
     std::optional<std::int64_t> lastSlot;
     std::optional<Date> snoozedUntil;
     bool isHygiene = false;
+    /// Set only while the store file is read; the state keeps record stamps
+    /// in its ChangeMarks.
+    std::optional<ChangeStamp> changed = {};
 
     friend bool operator==(const Strand&, const Strand&) = default;
 };
@@ -45,6 +56,8 @@ struct Todo {
     /// The occurrence at which the schedule last fired, or a later one that
     /// was finished ahead of its time (so it does not fire).
     std::optional<Date> lastFiredAt;
+    /// As Strand::changed.
+    std::optional<ChangeStamp> changed = {};
 
     friend bool operator==(const Todo&, const Todo&) = default;
 };

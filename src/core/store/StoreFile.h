@@ -96,7 +96,8 @@ class StoreFile {
     std::string bytes_;
 };
 
-/// $XDG_DATA_HOME/Cadro, else ~/.local/share/Cadro.
+/// The folder the user chose for their data, else $XDG_DATA_HOME/Cadro
+/// (~/.local/share/Cadro).
 std::filesystem::path defaultStoreDirectory();
 
 }  // namespace cadro

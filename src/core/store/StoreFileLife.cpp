@@ -1,6 +1,7 @@
 // Reading, watching and saving the store file; its bytes are StoreFile.cpp's.
 #include "core/base/Json.h"
 #include "core/base/XdgFolders.h"
+#include "core/store/DataLocation.h"
 #include "core/store/StoreFile.h"
 #include "core/store/StoreFormat.h"
 
@@ -14,7 +15,7 @@ namespace cadro {
 namespace fs = std::filesystem;
 
 fs::path defaultStoreDirectory() {
-    return dataHome() / "Cadro";
+    return chosenDataFolder().value_or(machineFolder());
 }
 
 StoreFile::StoreFile(fs::path path, const Clock& clock, Durability durability, bool writes)

@@ -58,6 +58,9 @@ struct Schema<Strand> {
             field<&Strand::lastSlot>("lastSlot"),
             field<&Strand::snoozedUntil>("snoozedUntil"),
             field<&Strand::isHygiene>("isHygiene"),
+            // Read here, then kept in the state's marks; written from there.
+            pathField<&Strand::changed, &ChangeStamp::at>("changedAt", forgiving),
+            pathField<&Strand::changed, &ChangeStamp::on>("changedOn", forgiving),
         };
         return table;
     }
@@ -113,6 +116,8 @@ struct Schema<Todo> {
             field<&Todo::createdAt>("createdAt"),
             field<&Todo::schedule>("schedule"),
             field<&Todo::lastFiredAt>("lastFiredAt"),
+            pathField<&Todo::changed, &ChangeStamp::at>("changedAt", forgiving),
+            pathField<&Todo::changed, &ChangeStamp::on>("changedOn", forgiving),
         };
         return table;
     }
@@ -135,13 +140,51 @@ struct Schema<RememberedReply> {
 };
 
 template <>
+struct Schema<Deletion> {
+    static std::span<const Field> fields() {
+        static const Field table[] = {
+            field<&Deletion::id>("id", required),
+            pathField<&Deletion::stamp, &ChangeStamp::at>("at", required),
+            pathField<&Deletion::stamp, &ChangeStamp::on>("on", required),
+        };
+        return table;
+    }
+};
+
+// A list of threads or to-dos, each with its change stamp from the marks
+// after its own keys.
+template <auto List>
+Field stampedList(std::string_view key, unsigned flags = optional) {
+    Field f = field<List>(key, flags);
+    f.write = [](Writer& out, const void* record) {
+        const auto& state = *static_cast<const PersistedState*>(record);
+        const auto& stamps = state.marks.records;
+        out.beginArray();
+        for (const auto& element : state.*List) {
+            out.beginObject();
+            writeFields(out, element);
+            if (auto found = stamps.empty() ? stamps.end() : stamps.find(element.id);
+                found != stamps.end()) {
+                out.key("changedAt");
+                writeValue(out, found->second.at);
+                out.key("changedOn");
+                writeValue(out, found->second.on);
+            }
+            out.endObject();
+        }
+        out.endArray();
+    };
+    return f;
+}
+
+template <>
 struct Schema<PersistedState> {
     static std::span<const Field> fields() {
         static const Field table[] = {
-            field<&PersistedState::active>("active", required),
-            field<&PersistedState::parked>("parked", required),
-            field<&PersistedState::snoozed>("snoozed"),
-            field<&PersistedState::todos>("todos"),
+            stampedList<&PersistedState::active>("active", required),
+            stampedList<&PersistedState::parked>("parked", required),
+            stampedList<&PersistedState::snoozed>("snoozed"),
+            stampedList<&PersistedState::todos>("todos"),
             field<&PersistedState::slot>("slot"),
             field<&PersistedState::currentID>("currentID"),
             field<&PersistedState::currentTodoID>("currentTodoID"),
@@ -153,6 +196,19 @@ struct Schema<PersistedState> {
             field<&PersistedState::sessionOpen>("sessionOpen"),
             field<&PersistedState::pendingScheduledTodoIDs>("pendingScheduledTodoIDs",
                                                             leftOutWhenEmpty),
+            // What merging copies from two machines goes by. Only a help: a
+            // value that does not read is left out.
+            pathField<&PersistedState::marks, &ChangeMarks::deleted>("deleted", forgiving),
+            pathField<&PersistedState::marks, &ChangeMarks::machines>("machines", forgiving),
+            pathField<&PersistedState::marks, &ChangeMarks::session, &ChangeStamp::at>(
+                "sessionChangedAt", forgiving),
+            pathField<&PersistedState::marks, &ChangeMarks::session, &ChangeStamp::on>(
+                "sessionChangedOn", forgiving),
+            pathField<&PersistedState::marks, &ChangeMarks::brainDump, &ChangeStamp::at>(
+                "brainDumpChangedAt", forgiving),
+            pathField<&PersistedState::marks, &ChangeMarks::brainDump, &ChangeStamp::on>(
+                "brainDumpChangedOn", forgiving),
+            pathField<&PersistedState::marks, &ChangeMarks::ringAt>("ringChangedAt", forgiving),
             // Only a memory of answers: an entry that does not read is
             // dropped rather than costing the user the whole file.
             field<&PersistedState::requests>("requests", leftOutWhenEmpty | forgiving),
@@ -172,9 +228,34 @@ std::string encodeStoreFile(const PersistedState& state) {
     return out;
 }
 
+namespace {
+// Record stamps go into the marks; one without its machine is left out.
+template <typename Record>
+void takeStamps(std::vector<Record>& records, ChangeMarks& marks) {
+    for (auto& record : records) {
+        if (record.changed) {
+            if (!record.changed->on.empty())
+                marks.records[record.id] = std::move(*record.changed);
+            record.changed.reset();
+        }
+    }
+}
+
+// Likewise a stamp of the document's own without its machine.
+void dropHalfStamp(std::optional<ChangeStamp>& stamp) {
+    if (stamp && stamp->on.empty())
+        stamp.reset();
+}
+}  // namespace
+
 PersistedState decodeStoreFile(std::string_view bytes, Date readAt) {
     PersistedState state;
     json::decode(bytes, state, readAt);
+    for (auto* list : {&state.active, &state.parked, &state.snoozed})
+        takeStamps(*list, state.marks);
+    takeStamps(state.todos, state.marks);
+    dropHalfStamp(state.marks.session);
+    dropHalfStamp(state.marks.brainDump);
     return state;
 }
 
@@ -198,10 +279,12 @@ std::string encodeRecord(const Todo& todo) {
 
 void decodeRecord(std::string_view bytes, Strand& thread) {
     json::decode(bytes, thread, Date{});
+    thread.changed.reset();  // stamps belong to the store's marks
 }
 
 void decodeRecord(std::string_view bytes, Todo& todo) {
     json::decode(bytes, todo, Date{});
+    todo.changed.reset();
 }
 
 void writeScheduleFields(json::Writer& out, const TodoSchedule& schedule) {

@@ -2,6 +2,7 @@
 
 #include "core/base/Calendar.h"
 #include "core/store/ChangeScope.h"
+#include "core/store/StoreMerge.h"
 
 #include <algorithm>
 
@@ -56,8 +57,10 @@ ThreadStore::ThreadStore(std::optional<fs::path> directory, StoreDependencies de
     }
     ChangeScope scope(*this);
     state_.sessionOpen = false;  // a store without a file starts with the day closed
-    if (auto read = file_.read(); read.state)
+    if (auto read = file_.read(); read.state) {
+        diskState_ = *read.state;
         adopt(std::move(*read.state));
+    }
     ensureHygiene();
     if (state_.sessionOpen && !state_.currentID && !state_.active.empty())
         pickCurrent();
@@ -136,6 +139,7 @@ void ThreadStore::takeOutsideChange() {
             std::optional<PersistedState> before;
             if (recorder_)
                 before = state_;
+            diskState_ = *outside.state;
             adopt(std::move(*outside.state));
             ensureHygiene();
             unsaved_ = false;  // repairs of the new version go out with the next change
@@ -158,8 +162,13 @@ void ThreadStore::takeOutsideChange() {
 
 void ThreadStore::commit() {
     pendingSoon_ = false;
-    if (file_.save(state_))
+    // Each change is stamped against what the file held, so a merge with a
+    // copy from another machine can tell whose change is newer.
+    stampChanges(diskState_, state_, deps_.clock->now(), deps_.machine);
+    if (file_.save(state_)) {
         unsaved_ = false;
+        diskState_ = state_;
+    }
 }
 
 void ThreadStore::deferWrite(Save when) {

@@ -68,6 +68,8 @@ struct StoreDependencies {
     /// snoozes, a picked thread) is written with the first change rather than
     /// at once, so a one-shot command that changes nothing writes nothing.
     bool savesLoadRepairs = true;
+    /// Names this machine in the change stamps merges go by.
+    std::string machine = "local";
 };
 
 /// Whether an edit is written at once or a moment later.
@@ -216,6 +218,11 @@ class ThreadStore {
     /// again after a lost answer, a restart or another writer is still known.
     RememberedReply applyOnce(const std::string& id, const std::function<RememberedReply()>& apply);
 
+    /// Merges a copy of the store changed on another machine, record by
+    /// record; what had to give way is added to the brain dump. Returns those
+    /// notes.
+    std::vector<std::string> mergeCopy(const PersistedState& theirs);
+
     using DiskChange = StoreFile::Change;
     /// Loads the file again when another program changed it since this store
     /// last read or wrote it. Every operation starts with this check, so an
@@ -307,6 +314,9 @@ class ThreadStore {
     PersistedState state_;
     StoreDependencies deps_;
     StoreFile file_;
+    // The state the file last held as read or written here: what the next
+    // save stamps its changes against.
+    PersistedState diskState_;
     std::unique_ptr<RandomSource> ownRandom_;
     mutable std::unique_ptr<Calendar> ownCalendar_;
     bool unsaved_ = false;

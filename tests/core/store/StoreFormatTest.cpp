@@ -225,6 +225,13 @@ const char* const kEveryKey =
 
 TEST(StoreFormat, AFileWithEveryKeyIsWrittenBackByteForByte) {
     EXPECT_EQ(encodeStoreFile(decodeStoreFile(kEveryKey, Date{})), kEveryKey);
+    // With the marks merging copies from two machines goes by.
+    const std::string marked =
+        R"({"active":[{"id":"00000000-0000-4000-8000-00000000000A","title":"A","step":"","nextSteps":[],"createdAt":1.0,"isHygiene":false,"changedAt":7.5,"changedOn":"A"}],"parked":[],"snoozed":[],"todos":[{"id":"00000000-0000-4000-8000-00000000000C","title":"t","createdAt":0.0,"changedAt":8.0,"changedOn":"B"}],"slot":0,"defaultSnoozeMinutes":60,"todoChancePercent":5,"brainDump":"","sessionOpen":true,"deleted":[{"id":"00000000-0000-4000-8000-00000000000D","at":2.0,"on":"A"}],"machines":{"A":7.5,"B":8.0},"sessionChangedAt":3.0,"sessionChangedOn":"A","brainDumpChangedAt":4.0,"brainDumpChangedOn":"B","ringChangedAt":5.0})";
+    const PersistedState state = decodeStoreFile(marked, Date{});
+    EXPECT_EQ(state.marks.records.size(), 2u);
+    EXPECT_FALSE(state.active.at(0).changed);
+    EXPECT_EQ(encodeStoreFile(state), marked);
 }
 
 // A to-do with `schedule` in an otherwise empty, canonical store file.

@@ -11,6 +11,12 @@ namespace {
 
 using testing::StoreHarness;
 
+// The user's data: undo puts it back, while change stamps only move on.
+PersistedState data(PersistedState state) {
+    state.marks = {};
+    return state;
+}
+
 // A day in progress with undo attached: A, B, C in the ring (A current), D
 // snoozed, E parked, and "Buy milk" up.
 struct UndoStore : StoreHarness {
@@ -83,25 +89,25 @@ TEST(Undo, TakesBackEachKindOfChangeAndRedoesIt) {
         UndoStore h;
         if (std::string(row.label) == "Next")
             h->next();  // the to-do is done first, then Next moves between threads
-        const PersistedState before = h->state();
+        const PersistedState before = data(h->state());
         row.change(h);
-        const PersistedState after = h->state();
+        const PersistedState after = data(h->state());
         ASSERT_NE(before, after);
         EXPECT_EQ(h.undo->undoLabel(), row.label);
         EXPECT_EQ(h.undo->undo(), row.label);
-        EXPECT_EQ(h->state(), before);
+        EXPECT_EQ(data(h->state()), before);
         EXPECT_EQ(h.undo->redo(), row.label);
-        EXPECT_EQ(h->state(), after);
+        EXPECT_EQ(data(h->state()), after);
     }
 }
 
 TEST(Undo, SurvivesARestartAndTakesBackAnOutsideChangeAsOneStep) {
     UndoStore h;
-    const PersistedState start = h->state();
+    const PersistedState start = data(h->state());
     h->park(h.b);
     h.restart();
     EXPECT_EQ(h.undo->undo(), "Park \"B\"");
-    EXPECT_EQ(h->state(), start);
+    EXPECT_EQ(data(h->state()), start);
     h.restart();
     EXPECT_EQ(h.undo->redoLabel(), "Park \"B\"");
 
@@ -111,13 +117,13 @@ TEST(Undo, SurvivesARestartAndTakesBackAnOutsideChangeAsOneStep) {
     edited.todos.clear();
     testing::writeFile(h.file(), encodeStoreFile(edited));
     EXPECT_EQ(h.undo->undo(), "outside change");
-    EXPECT_EQ(h->state(), start);
+    EXPECT_EQ(data(h->state()), start);
     EXPECT_EQ(h.undo->redoLabel(), "outside change");  // a new step ended the way back
 
     testing::writeFile(h.dir / "state" / "undo.json", "{\"undo\": [");
     h.restart();
     EXPECT_FALSE(h.undo->undo());  // a damaged history is an empty one
-    EXPECT_EQ(h->state(), start);
+    EXPECT_EQ(data(h->state()), start);
 }
 
 TEST(UndoHistory, PutsBackOnlyWhatTheStepChangedInTheStateAsItIsNow) {
