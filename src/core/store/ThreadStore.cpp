@@ -284,12 +284,6 @@ std::string ThreadStore::titled(const char* verb, const Uuid& id) const {
     return title.empty() ? std::string(verb) : std::string(verb) + " \"" + title + "\"";
 }
 
-void ThreadStore::named(std::string label, const std::function<void()>& change) {
-    ChangeScope scope(*this);
-    name(std::move(label));
-    change();
-}
-
 void ThreadStore::restore(const std::function<void(PersistedState&)>& edit) {
     ChangeScope scope(*this);
     edit(state_);

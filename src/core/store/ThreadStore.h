@@ -145,8 +145,6 @@ class ThreadStore {
     void unpark(Uuid id);
     void snooze(Uuid id, Date until);
     void wake(Uuid id);
-    /// Snoozes the to-do that is up, else the current thread.
-    void snoozeCurrent(Date until);
     /// Wakes every thread whose time has come and clears passed snoozes of
     /// unscheduled to-dos. Saves when `persist` (or when it picks a thread).
     void wakeDueSnoozes(bool persist);
@@ -237,8 +235,6 @@ class ThreadStore {
     using ChangeRecorder = std::function<void(
         const std::string& label, const PersistedState& before, const PersistedState& after)>;
     void setChangeRecorder(ChangeRecorder recorder) { recorder_ = std::move(recorder); }
-    /// Runs `change` as one transaction named `label`.
-    void named(std::string label, const std::function<void()>& change);
     /// Lets `edit` change the records and the cycle directly, as one
     /// transaction that is not named (undo and redo): ids left naming nothing
     /// are cleared and, in an open day, a thread is made current.

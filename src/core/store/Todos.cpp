@@ -93,14 +93,6 @@ void ThreadStore::resumeAfterTodo(bool wasScheduled) {
     pickCurrent();
 }
 
-void ThreadStore::snoozeCurrent(Date until) {
-    if (state_.currentTodoID) {
-        snoozeTodo(*state_.currentTodoID, until);
-    } else if (state_.currentID) {
-        snooze(*state_.currentID, until);
-    }
-}
-
 void ThreadStore::snoozeTodo(const Uuid& id, Date until) {
     ChangeScope scope(*this);
     name(titled("Snooze", id));

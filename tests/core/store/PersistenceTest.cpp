@@ -61,7 +61,6 @@ TEST(EveryOperation, SavesBeforeTellingObservers) {
         {"Park", [](BusyStore& h) { h->park(h.c); }},
         {"Unpark", [](BusyStore& h) { h->unpark(h.parkedId); }},
         {"Snooze", [](BusyStore& h) { h->snooze(h.b, h.clock.now() + 60); }},
-        {"SnoozeCurrent", [](BusyStore& h) { h->snoozeCurrent(h.clock.now() + 60); }},
         {"Wake", [](BusyStore& h) { h->wake(h.snoozedId); }},
         {"WakeDueSnoozes",
          [](BusyStore& h) {

@@ -246,7 +246,7 @@ TEST(ScheduleFiring, ASnoozedScheduledToDoComesBackAtItsTimeWithTheSnoozeCleared
     FiringDay h;
     auto id = *h->addTodo("report", 30, h.at(14, 0));
     h.tickAt(4, 14, 0);
-    h->snoozeCurrent(h.berlin(2026, 3, 4, 15, 0));
+    h->snooze(id, h.berlin(2026, 3, 4, 15, 0));
     EXPECT_EQ(h.up(), "thread A");  // scheduled: back to the same thread
     h.tickAt(4, 14, 59, 59);
     EXPECT_EQ(h.up(), "thread A");

@@ -67,7 +67,7 @@ TEST(Undo, TakesBackEachKindOfChangeAndRedoesIt) {
         {"Park \"B\"", [](UndoStore& h) { h->park(h.b); }},
         {"Unpark \"E\"", [](UndoStore& h) { h->unpark(h.e); }},
         {"Snooze \"C\"", [](UndoStore& h) { h->snooze(h.c, h.clock.now() + 600); }},
-        {"Snooze \"Buy milk\"", [](UndoStore& h) { h->snoozeCurrent(h.clock.now() + 600); }},
+        {"Snooze \"Buy milk\"", [](UndoStore& h) { h->snooze(h.milk, h.clock.now() + 600); }},
         {"Wake \"D\"", [](UndoStore& h) { h->wake(h.d); }},
         {"Add \"New\"", [](UndoStore& h) { h.addThread("New"); }},
         {"Delete \"B\"", [](UndoStore& h) { h->remove(h.b); }},
