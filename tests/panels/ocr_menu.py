@@ -66,6 +66,10 @@ for line in lines:
     lw = label[-1][1] + label[-1][2] - lx
     lh = max(wd[3] for wd in label)
     # Enabled text stands out from the background far more than faint text.
+    # A word read at the very edge of the crop (the panel below a tall menu)
+    # has no pixels inside it and is no entry.
+    if not text or lx >= width or ly >= height:
+        continue
     strongest = max(abs(grey(pixel(x, y)) - bg) for x in range(lx, min(lx + lw, width))
                     for y in range(max(ly, 0), min(ly + lh, height)))
     entries.append((ly, f"menu item|{text}|{'enabled' if strongest > 110 else 'disabled'}|"

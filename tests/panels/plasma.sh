@@ -43,7 +43,9 @@ step=contrast-light
 shot light
 check_contrast light "icon on the light panel" $icon
 
-popup_place() { windows_of plasmashell | awk '$2 > 0 && $2 < 756 && $3 < 800' | sort -k4 -n | tail -n1 | grep .; }
+# Pop-ups of the shell, tallest first: the menu, the tooltip, or a notification's.
+popup_places() { windows_of plasmashell | awk '$2 > 0 && $2 < 756 && $3 < 800' | sort -k4 -n -r; }
+popup_place() { popup_places | head -n1 | grep .; }
 step=tooltip
 markup='Say <b>hi</b> & 100% "quotes"'
 for _ in 1 2 3 4 5 6; do status_has "$markup" && break; "$cadro" next >/dev/null; done
@@ -58,7 +60,9 @@ open_menu() {
   for _ in 1 2 3; do
     xdotool key Escape mousemove $centre sleep 0.3 click 3
     sleep 1.5
-    read_popup $(popup_place) && grep -q "|Quit Cadro|" "$work/seen" && return 0
+    while read -r place; do
+      read_popup $place && grep -q "|Quit Cadro|" "$work/seen" && return 0
+    done < <(popup_places)
   done
   fail "the menu did not open"
 }
