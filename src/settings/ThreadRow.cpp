@@ -163,23 +163,19 @@ void ThreadRow::build() {
 
     // Every edit goes to the store at once, with the rest of the thread as
     // drawn; typing is written within a second, and when the field is left.
-    connect(title_, &QLineEdit::textEdited, this, [this, store, id](const QString& text) {
+    auto typed = [this, store, id] {
+        actions::reviseThread(*store, id, {.title = thread_.title, .step = thread_.step},
+                              Save::soon);
+        if (context_.typed)
+            context_.typed();
+    };
+    connect(title_, &QLineEdit::textEdited, this, [this, typed](const QString& text) {
         thread_.title = text.toStdString();  // drawn now, before the redraw
-        ThreadRevision revision;
-        revision.title = thread_.title;
-        revision.step = thread_.step;
-        actions::reviseThread(*store, id, revision, Save::soon);
-        if (context_.typed)
-            context_.typed();
+        typed();
     });
-    connect(step_, &QLineEdit::textEdited, this, [this, store, id](const QString& text) {
+    connect(step_, &QLineEdit::textEdited, this, [this, typed](const QString& text) {
         thread_.step = text.toStdString();
-        ThreadRevision revision;
-        revision.title = thread_.title;
-        revision.step = thread_.step;
-        actions::reviseThread(*store, id, revision, Save::soon);
-        if (context_.typed)
-            context_.typed();
+        typed();
     });
     for (QLineEdit* field : {static_cast<QLineEdit*>(title_), static_cast<QLineEdit*>(step_)})
         connect(field, &QLineEdit::editingFinished, this, [store] { store->save(); });
