@@ -44,10 +44,14 @@ items=$(grep -cxE "menu\|(Cadro|$(literal "$("$cadro" status)"))" "$work/seen" |
 "$cadro" next >/dev/null
 wait_for 10 label_shows || fail "the label did not follow Next to \"$("$cadro" status)\""
 
-# The icon with a margin of the bar around it.
+# The icon with a margin of the bar around it. The item's name follows its
+# label a moment later (the extension reads the title on its own signal).
+icon_in() { atspi icon $shell "$1" >"$work/icon"; }
 icon_box() {
-  local x y w h
-  read -r x y w h < <(atspi icon $shell "$("$cadro" status)")
+  local x y w h status
+  status=$("$cadro" status)
+  wait_for 10 icon_in "$status" || fail "no item named \"$status\" in the top bar"
+  read -r x y w h <"$work/icon"
   echo $((x - 3)) $((y - 3)) $((w + 6)) $((h + 6))
 }
 step=contrast
