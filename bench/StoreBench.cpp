@@ -2,6 +2,7 @@
 // threads, 50 to-dos) and a huge one (10,000 threads).
 #include "core/base/AtomicFile.h"
 #include "core/store/StoreFormat.h"
+#include "core/store/StoreUndo.h"
 #include "core/store/ThreadStore.h"
 
 #include <benchmark/benchmark.h>
@@ -97,6 +98,19 @@ BENCHMARK(BM_NextAndSave)
     ->Args({10000, 0})
     ->Args({10000, 1})
     ->Unit(benchmark::kMicrosecond);
+
+// As the tray app and the command line run it: every Next is also kept for
+// undo, in a history file beside the store.
+void BM_NextAndSaveWithUndo(benchmark::State& state) {
+    BenchFolder folder;
+    StoreDependencies deps;
+    deps.durability = Durability::Unsynced;
+    auto store = openStore(folder.path(), static_cast<int>(state.range(0)), 50, deps);
+    StoreUndo undo(*store, folder.path() / "undo.json");
+    for (auto _ : state)
+        store->next();
+}
+BENCHMARK(BM_NextAndSaveWithUndo)->Arg(50)->Arg(10000)->Unit(benchmark::kMicrosecond);
 
 void BM_Load(benchmark::State& state) {
     BenchFolder folder;
