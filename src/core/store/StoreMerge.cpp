@@ -1,6 +1,7 @@
 #include "core/store/StoreMerge.h"
 
 #include <algorithm>
+#include <array>
 #include <unordered_map>
 #include <unordered_set>
 
@@ -379,8 +380,50 @@ MergeResult mergeStores(const PersistedState& ours, const PersistedState& theirs
     return result;
 }
 
-void stampChanges(const PersistedState& before, PersistedState& after, Date now,
-                  const std::string& machine) {
+namespace {
+
+// The bounds of the records of two lists that do not stand at the same place
+// in both: [from, beforeEnd) of the one, [from, afterEnd) of the other.
+struct Unpaired {
+    std::size_t from, beforeEnd, afterEnd;
+};
+
+// Calls `paired(was, is)` for each record whose id stands at the same place
+// in both lists, counted from the start or from the end. Most changes touch
+// a few records and leave the lists lined up, so this spares a lookup by id
+// for nearly all of them.
+template <typename Record, typename Paired>
+Unpaired pairUp(const std::vector<Record>& before, const std::vector<Record>& after, bool byPlace,
+                Paired paired) {
+    std::size_t b = before.size(), a = after.size(), head = 0;
+    if (!byPlace)
+        return {0, b, a};
+    for (; head < b && head < a && before[head].id == after[head].id; ++head)
+        paired(before[head], after[head]);
+    for (; b > head && a > head && before[b - 1].id == after[a - 1].id; --b, --a)
+        paired(before[b - 1], after[a - 1]);
+    return {head, b, a};
+}
+
+// Those of `ids` that name a record of `lists`.
+template <typename... Lists>
+std::unordered_set<Uuid> presentIn(const std::vector<Uuid>& ids, const Lists&... lists) {
+    std::unordered_set<Uuid> out;
+    if (ids.empty())
+        return out;
+    const std::unordered_set<Uuid> wanted(ids.begin(), ids.end());
+    auto scan = [&](const auto& list) {
+        for (const auto& r : list) {
+            if (wanted.count(r.id))
+                out.insert(r.id);
+        }
+    };
+    (scan(lists), ...);
+    return out;
+}
+
+void stampAll(const PersistedState& before, PersistedState& after, Date now,
+              const std::string& machine, bool byPlace) {
     ChangeMarks& marks = after.marks;
     if (auto mine = marks.machines.find(machine); mine != marks.machines.end())
         now = std::max(now, mine->second + 0.001);  // a clock set back keeps its order
@@ -405,9 +448,42 @@ void stampChanges(const PersistedState& before, PersistedState& after, Date now,
             stamped = true;
         }
     };
+    // Records of `before` in `was` that `after` does not hold anywhere, in
+    // their order.
+    auto gone = [&](const auto& was, const auto& is, const auto&... everyAfter) {
+        std::vector<Uuid> candidates;
+        for (const auto& [list, range] : was) {
+            for (std::size_t i = range.from; i < range.beforeEnd; ++i) {
+                if (!is.count((*list)[i].id))
+                    candidates.push_back((*list)[i].id);
+            }
+        }
+        // A paired record may share its id with one of these (a file that
+        // held an id twice).
+        const auto alive = presentIn(candidates, everyAfter...);
+        std::erase_if(candidates, [&](const Uuid& id) { return alive.count(id) > 0; });
+        return candidates;
+    };
 
     bool slotsMoved = false;
-    const auto was = threadsOf(before), is = threadsOf(after);
+    auto compareThreads = [&](const Strand& was, const Strand& is) {
+        if (!sameContent(was, is))
+            record(is.id);
+        else if (was.lastSlot != is.lastSlot)
+            slotsMoved = true;
+    };
+    std::unordered_map<Uuid, Placed> was, is;
+    std::vector<std::pair<const std::vector<Strand>*, Unpaired>> wasRanges;
+    for (auto kind : {ThreadKind::active, ThreadKind::parked, ThreadKind::snoozed}) {
+        const auto& from = before.threads(kind);
+        const auto& to = after.threads(kind);
+        const Unpaired rest = pairUp(from, to, byPlace, compareThreads);
+        for (std::size_t i = rest.from; i < rest.beforeEnd; ++i)
+            was.emplace(from[i].id, Placed{&from[i], kind});
+        for (std::size_t i = rest.from; i < rest.afterEnd; ++i)
+            is.emplace(to[i].id, Placed{&to[i], kind});
+        wasRanges.emplace_back(&from, rest);
+    }
     for (const auto& [id, placed] : is) {
         auto old = was.find(id);
         if (old == was.end() || !sameContent(old->second, placed))
@@ -415,24 +491,35 @@ void stampChanges(const PersistedState& before, PersistedState& after, Date now,
         else if (old->second.strand->lastSlot != placed.strand->lastSlot)
             slotsMoved = true;
     }
-    for (const auto& [id, _] : was) {
-        if (!is.count(id))
-            removed(id);
-    }
-    const auto wasTodos = todosOf(before), isTodos = todosOf(after);
+    for (const auto& id : gone(wasRanges, is, after.active, after.parked, after.snoozed))
+        removed(id);
+
+    std::unordered_map<Uuid, const Todo*> wasTodos, isTodos;
+    const Unpaired rest =
+        pairUp(before.todos, after.todos, byPlace, [&](const Todo& old, const Todo& todo) {
+            if (!(old == todo))
+                record(todo.id);
+        });
+    for (std::size_t i = rest.from; i < rest.beforeEnd; ++i)
+        wasTodos.emplace(before.todos[i].id, &before.todos[i]);
+    for (std::size_t i = rest.from; i < rest.afterEnd; ++i)
+        isTodos.emplace(after.todos[i].id, &after.todos[i]);
     for (const auto& [id, todo] : isTodos) {
         auto old = wasTodos.find(id);
         if (old == wasTodos.end() || !(*old->second == *todo))
             record(id);
     }
-    for (const auto& [id, _] : wasTodos) {
-        if (!isTodos.count(id))
-            removed(id);
-    }
+    const std::pair<const std::vector<Todo>*, Unpaired> todoRange{&before.todos, rest};
+    for (const auto& id : gone(std::array{todoRange}, isTodos, after.todos))
+        removed(id);
+
     // A record back under an id that was deleted is alive again.
-    std::erase_if(marks.deleted, [&](const Deletion& gone) {
-        return is.count(gone.id) || isTodos.count(gone.id) ||
-               gone.stamp.at < now - kDeletionMemorySeconds;
+    std::vector<Uuid> deleted;
+    for (const auto& d : marks.deleted)
+        deleted.push_back(d.id);
+    const auto alive = presentIn(deleted, after.active, after.parked, after.snoozed, after.todos);
+    std::erase_if(marks.deleted, [&](const Deletion& d) {
+        return alive.count(d.id) || d.stamp.at < now - kDeletionMemorySeconds;
     });
 
     if (slotsMoved || before.sessionOpen != after.sessionOpen || before.slot != after.slot ||
@@ -441,12 +528,27 @@ void stampChanges(const PersistedState& before, PersistedState& after, Date now,
         mark(marks.session, before.marks.session);
     if (before.brainDump != after.brainDump)
         mark(marks.brainDump, before.marks.brainDump);
-    if (idsOf(before.active) != idsOf(after.active) && marks.ringAt == before.marks.ringAt) {
+    const bool sameRing = std::equal(before.active.begin(), before.active.end(),
+                                     after.active.begin(), after.active.end(),
+                                     [](const Strand& x, const Strand& y) { return x.id == y.id; });
+    if (!sameRing && marks.ringAt == before.marks.ringAt) {
         marks.ringAt = now;
         stamped = true;
     }
     if (stamped)
         marks.machines[machine] = now;
+}
+
+}  // namespace
+
+void stampChanges(const PersistedState& before, PersistedState& after, Date now,
+                  const std::string& machine) {
+    stampAll(before, after, now, machine, true);
+}
+
+void stampChangesById(const PersistedState& before, PersistedState& after, Date now,
+                      const std::string& machine) {
+    stampAll(before, after, now, machine, false);
 }
 
 }  // namespace cadro

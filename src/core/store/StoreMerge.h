@@ -31,5 +31,9 @@ MergeResult mergeStores(const PersistedState& ours, const PersistedState& theirs
 /// stamp it came with. Forgets deletions older than kDeletionMemorySeconds.
 void stampChanges(const PersistedState& before, PersistedState& after, Date now,
                   const std::string& machine);
+/// The same, matching records by id alone rather than first by their place:
+/// slower, and the reference the usual way is checked against.
+void stampChangesById(const PersistedState& before, PersistedState& after, Date now,
+                      const std::string& machine);
 
 }  // namespace cadro

@@ -162,6 +162,73 @@ TEST(StoreMerge, ChangesAreStampedAndDeletionsForgottenAfterAMonth) {
     EXPECT_TRUE(decodeStoreFile(testing::readFile(h.file()), Date{}).marks.deleted.empty());
 }
 
+// Records are paired by their place in the lists where they line up; that
+// must stamp exactly what matching every record by id does.
+TEST(StoreMerge, StampingByPlaceAgreesWithStampingById) {
+    PersistedState base;
+    for (int i = 0; i < 6; ++i) {
+        Strand s;
+        s.id = Uuid::random();
+        s.title = "T" + std::to_string(i);
+        s.lastSlot = i;
+        (i < 4 ? base.active : base.parked).push_back(s);
+        Todo t;
+        t.id = Uuid::random();
+        t.title = "D" + std::to_string(i);
+        base.todos.push_back(t);
+    }
+    const Date now = Date{} + 1e6;
+    const Uuid deletedBefore = Uuid::random();
+    base.marks.deleted = {{deletedBefore, {now - 60, "B"}}, {Uuid::random(), {now - 70, "B"}}};
+    base.marks.records[base.active[1].id] = {now - 50, "B"};
+    base.marks.records[base.active[2].id] = {now - 50, "B"};
+    base.marks.machines["B"] = now - 50;
+
+    using Edit = std::function<void(PersistedState & before, PersistedState & after)>;
+    const std::pair<const char*, Edit> rows[] = {
+        {"Next", [](auto&, auto& s) { s.active[1].lastSlot = 9, s.slot = 10; }},
+        {"EditedOne", [](auto&, auto& s) { s.active[2].step = "x", s.todos[5].title = "y"; }},
+        {"InsertedInTheMiddle",
+         [](auto&, auto& s) {
+             s.active.insert(s.active.begin() + 2, s.parked[0]);
+             s.active[2].id = Uuid::random();
+             s.todos.insert(s.todos.begin() + 1, Todo{.id = Uuid::random(), .title = "new"});
+         }},
+        {"Reordered", [](auto&, auto& s) { std::swap(s.active[0], s.active[2]); }},
+        {"RemovedFromTheMiddle",
+         [](auto&, auto& s) {
+             s.active.erase(s.active.begin() + 1);
+             s.todos.erase(s.todos.begin() + 3);
+             s.todos.erase(s.todos.begin() + 1);
+         }},
+        {"MovedToAnotherList",
+         [](auto&, auto& s) {
+             s.parked.insert(s.parked.begin(), s.active[1]);
+             s.active.erase(s.active.begin() + 1);
+         }},
+        {"BackUnderADeletedId",
+         [&](auto&, auto& s) {
+             s.parked.insert(s.parked.begin() + 1, s.active[0]);
+             s.parked[1].id = deletedBefore;
+         }},
+        {"IdTwiceInTheFile",
+         [](auto& b, auto& s) {
+             b.active[3].id = b.active[1].id;
+             s.active[3].id = Uuid::random();
+         }},
+    };
+    for (const auto& [name, edit] : rows) {
+        SCOPED_TRACE(name);
+        PersistedState before = base, byPlace = base;
+        edit(before, byPlace);
+        PersistedState byId = byPlace;
+        stampChanges(before, byPlace, now, "A");
+        stampChangesById(before, byId, now, "A");
+        EXPECT_EQ(byPlace.marks, byId.marks);
+        EXPECT_TRUE(byPlace.marks.machines.count("A"));
+    }
+}
+
 TEST(ConflictCopies, EachSyncToolsCopyIsMergedThenMovedIntoMerged) {
     TwoMachines m;
     m.a.addThread("FromA");
