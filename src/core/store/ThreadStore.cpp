@@ -32,7 +32,7 @@ ThreadStore::ChangeScope::~ChangeScope() {
     }
     --store_.scopeDepth_;
     if (auto naming = std::exchange(store_.naming_, std::nullopt); naming && store_.recorder_)
-        store_.recorder_(naming->first, naming->second, store_.state_);
+        store_.recorder_(*naming, store_.undoBase_, store_.state_);
     // Announce in declaration order; observers may start new operations.
     while (unsigned mask = std::exchange(store_.changedMask_, 0)) {
         for (unsigned bit = 0; mask >> bit; ++bit) {
@@ -45,6 +45,52 @@ ThreadStore::ChangeScope::~ChangeScope() {
 namespace {
 fs::path storePath(const std::optional<fs::path>& directory) {
     return directory.value_or(defaultStoreDirectory()) / "threads.json";
+}
+
+template <typename Record>
+void catchUp(std::vector<Record>& copy, const std::vector<Record>& state) {
+    if (copy.size() != state.size()) {
+        copy = state;
+        return;
+    }
+    for (std::size_t i = 0; i < state.size(); ++i) {
+        if (!(copy[i] == state[i]))
+            copy[i] = state[i];
+    }
+}
+
+// Makes `copy` equal to `state`, copying only the records that differ: in a
+// big store comparing them costs far less than copying them all.
+void catchUp(PersistedState& copy, const PersistedState& state) {
+    // Every field by name: one added later fails to compile here until it is
+    // handled below.
+    [[maybe_unused]] const auto& [active, parked, snoozed, todos, slot, currentID, currentTodoID,
+                                  interruptedTodoID, defaultSnoozeMinutes, todoChancePercent,
+                                  brainDump, brainDumpFilePath, sessionOpen,
+                                  pendingScheduledTodoIDs, requests, marks] = state;
+    catchUp(copy.active, active);
+    catchUp(copy.parked, parked);
+    catchUp(copy.snoozed, snoozed);
+    catchUp(copy.todos, todos);
+    copy.slot = slot;
+    copy.currentID = currentID;
+    copy.currentTodoID = currentTodoID;
+    copy.interruptedTodoID = interruptedTodoID;
+    copy.defaultSnoozeMinutes = defaultSnoozeMinutes;
+    copy.todoChancePercent = todoChancePercent;
+    copy.brainDump = brainDump;
+    copy.brainDumpFilePath = brainDumpFilePath;
+    copy.sessionOpen = sessionOpen;
+    copy.pendingScheduledTodoIDs = pendingScheduledTodoIDs;
+    copy.requests = requests;
+    [[maybe_unused]] const auto& [records, deleted, machines, session, dumpStamp, ringAt] = marks;
+    if (copy.marks.records != records)
+        copy.marks.records = records;
+    copy.marks.deleted = deleted;
+    copy.marks.machines = machines;
+    copy.marks.session = session;
+    copy.marks.brainDump = dumpStamp;
+    copy.marks.ringAt = ringAt;
 }
 }  // namespace
 
@@ -167,7 +213,7 @@ void ThreadStore::commit() {
     stampChanges(diskState_, state_, deps_.clock->now(), deps_.machine);
     if (file_.save(state_)) {
         unsaved_ = false;
-        diskState_ = state_;
+        catchUp(diskState_, state_);
     }
 }
 
@@ -273,8 +319,10 @@ const Todo* ThreadStore::findTodo(const Uuid& id) const {
 // --- Undo ---------------------------------------------------------------------
 
 void ThreadStore::name(std::string label) {
-    if (recorder_ && !naming_ && scopeDepth_ > 0)
-        naming_.emplace(std::move(label), state_);
+    if (recorder_ && !naming_ && scopeDepth_ > 0) {
+        catchUp(undoBase_, state_);
+        naming_ = std::move(label);
+    }
 }
 
 std::string ThreadStore::titled(const char* verb, const Uuid& id) const {

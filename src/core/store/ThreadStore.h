@@ -326,8 +326,10 @@ class ThreadStore {
     DiskChange lastDiskChange_ = DiskChange::none;
 
     ChangeRecorder recorder_;
-    // The open transaction's name and the state it started from.
-    std::optional<std::pair<std::string, PersistedState>> naming_;
+    // The open transaction's name, and the state it started from (kept
+    // between transactions, so that naming one copies only what changed).
+    std::optional<std::string> naming_;
+    PersistedState undoBase_;
 
     Observable<StoreProperty> changes_;
     unsigned changedMask_ = 0;
