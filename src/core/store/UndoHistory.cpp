@@ -97,9 +97,44 @@ void fieldDifference(const OrderedValue& before, const OrderedValue& after, Orde
     }
 }
 
+OrderedValue entry(const Uuid& id, OrderedValue old, OrderedValue now) {
+    OrderedValue out = OrderedValue::object();
+    out["id"] = id.toString();
+    out["old"] = std::move(old);
+    out["new"] = std::move(now);
+    return out;
+}
+
+template <typename Record>
+bool sameIds(const Lists<Record>& before, const Lists<Record>& after) {
+    for (std::size_t l = 0; l < before.size(); ++l) {
+        if (!std::equal(before[l]->begin(), before[l]->end(), after[l]->begin(), after[l]->end(),
+                        [](const Record& x, const Record& y) { return x.id == y.id; }))
+            return false;
+    }
+    return true;
+}
+
 template <typename Record>
 OrderedValue recordChanges(const Lists<Record>& before, const Lists<Record>& after) {
     const bool namesList = before.size() > 1;
+    if (sameIds(before, after)) {
+        // Nothing came, went or moved (most changes): only edits to find.
+        OrderedValue entries = OrderedValue::array();
+        for (std::size_t l = 0; l < before.size(); ++l) {
+            for (std::size_t i = 0; i < before[l]->size(); ++i) {
+                const Record& was = (*before[l])[i];
+                const Record& is = (*after[l])[i];
+                if (is == was)
+                    continue;
+                OrderedValue old = OrderedValue::object();
+                OrderedValue now = OrderedValue::object();
+                fieldDifference(recordValue(was), recordValue(is), old, now);
+                entries.push_back(entry(was.id, std::move(old), std::move(now)));
+            }
+        }
+        return entries;
+    }
     const auto beforeAt = placesOf(before);
     const auto afterAt = placesOf(after);
 
@@ -132,13 +167,6 @@ OrderedValue recordChanges(const Lists<Record>& before, const Lists<Record>& aft
         OrderedValue side = recordValue(record);
         place(side, lists, at);
         return side;
-    };
-    auto entry = [](const Uuid& id, OrderedValue old, OrderedValue now) {
-        OrderedValue out = OrderedValue::object();
-        out["id"] = id.toString();
-        out["old"] = std::move(old);
-        out["new"] = std::move(now);
-        return out;
     };
 
     OrderedValue entries = OrderedValue::array();
