@@ -168,13 +168,10 @@ TEST(StoreMerge, StampingByPlaceAgreesWithStampingById) {
     PersistedState base;
     for (int i = 0; i < 6; ++i) {
         Strand s;
-        s.id = Uuid::random();
-        s.title = "T" + std::to_string(i);
-        s.lastSlot = i;
+        s.id = Uuid::random(), s.title = "T" + std::to_string(i), s.lastSlot = i;
         (i < 4 ? base.active : base.parked).push_back(s);
         Todo t;
-        t.id = Uuid::random();
-        t.title = "D" + std::to_string(i);
+        t.id = Uuid::random(), t.title = "D" + std::to_string(i);
         base.todos.push_back(t);
     }
     const Date now = Date{} + 1e6;
@@ -192,7 +189,8 @@ TEST(StoreMerge, StampingByPlaceAgreesWithStampingById) {
          [](auto&, auto& s) {
              s.active.insert(s.active.begin() + 2, s.parked[0]);
              s.active[2].id = Uuid::random();
-             s.todos.insert(s.todos.begin() + 1, Todo{.id = Uuid::random(), .title = "new"});
+             s.todos.insert(s.todos.begin() + 1, s.todos[4]);
+             s.todos[1].id = Uuid::random();
          }},
         {"Reordered", [](auto&, auto& s) { std::swap(s.active[0], s.active[2]); }},
         {"RemovedFromTheMiddle",
