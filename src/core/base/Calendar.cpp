@@ -334,6 +334,24 @@ std::optional<std::int64_t> Calendar::dayNumber(Date date) const {
     return *julianDay - kJulianDayOfUnixEpoch;
 }
 
+std::optional<Calendar::LocalTime> Calendar::localTime(Date date) const {
+    if (!setTo(impl(), date)) {
+        return std::nullopt;
+    }
+    const auto julianDay = field(impl(), UCAL_JULIAN_DAY);
+    const auto year = field(impl(), UCAL_EXTENDED_YEAR);
+    const auto month = field(impl(), UCAL_MONTH);
+    const auto day = field(impl(), UCAL_DATE);
+    if (!julianDay || !year || !month || !day) {
+        return std::nullopt;
+    }
+    return LocalTime{{*year, *month + 1, *day},
+                     *julianDay - kJulianDayOfUnixEpoch,
+                     field(impl(), UCAL_HOUR_OF_DAY).value_or(0),
+                     field(impl(), UCAL_MINUTE).value_or(0),
+                     field(impl(), UCAL_SECOND).value_or(0)};
+}
+
 std::optional<Date> Calendar::compose(std::int64_t year, std::int64_t month, std::int64_t day,
                                       std::int64_t hour, std::int64_t minute,
                                       std::int64_t second) const {

@@ -255,21 +255,20 @@ std::string elided(const std::string& text, std::size_t characters) {
 }
 
 std::string localTimestamp(Date date, const Calendar& calendar) {
-    const auto day = calendar.dayNumber(date);
-    if (!day)
+    const auto local = calendar.localTime(date);
+    if (!local)
         return formatUtcTimestamp(date);
     const auto wholeSeconds = static_cast<std::int64_t>(std::floor(date.toUnix()));
-    const std::int64_t local = *day * 86'400 + calendar.hour(date) * 3'600 +
-                               calendar.minute(date) * 60 + calendar.second(date);
-    const std::int64_t offset = local - wholeSeconds;
-    const auto civil = calendar.civilDate(date);
+    const std::int64_t seconds =
+        local->dayNumber * 86'400 + local->hour * 3'600 + local->minute * 60 + local->second;
+    const std::int64_t offset = seconds - wholeSeconds;
     char text[160];  // room for any value, so the compiler sees no truncation
-    std::snprintf(text, sizeof text, "%04lld-%02lld-%02lldT%02d:%02d:%02d%c%02lld:%02lld",
-                  static_cast<long long>(civil->year), static_cast<long long>(civil->month),
-                  static_cast<long long>(civil->day), calendar.hour(date), calendar.minute(date),
-                  calendar.second(date), offset < 0 ? '-' : '+',
-                  static_cast<long long>(std::abs(offset) / 3'600),
-                  static_cast<long long>(std::abs(offset) % 3'600 / 60));
+    std::snprintf(
+        text, sizeof text, "%04lld-%02lld-%02lldT%02d:%02d:%02d%c%02lld:%02lld",
+        static_cast<long long>(local->date.year), static_cast<long long>(local->date.month),
+        static_cast<long long>(local->date.day), local->hour, local->minute, local->second,
+        offset < 0 ? '-' : '+', static_cast<long long>(std::abs(offset) / 3'600),
+        static_cast<long long>(std::abs(offset) % 3'600 / 60));
     return text;
 }
 
