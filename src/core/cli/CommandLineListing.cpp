@@ -10,8 +10,8 @@
 #include <unicode/unistr.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 namespace cadro {
@@ -191,6 +191,23 @@ namespace {
 // What a status bar shows at most, in characters.
 constexpr std::size_t kStatusCharacters = 60;
 
+// What printf's "%0*lld" writes: at least `width` characters, zeros between
+// any sign and the digits.
+void appendPadded(std::string& out, std::int64_t value, std::size_t width) {
+    char digits[24];
+    const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    const char* first = digits;
+    if (value < 0) {
+        out += '-';
+        ++first;
+        width = width > 0 ? width - 1 : 0;
+    }
+    const auto length = static_cast<std::size_t>(end - first);
+    if (length < width)
+        out.append(width - length, '0');
+    out.append(first, length);
+}
+
 }  // namespace
 
 std::string inQuotes(const std::string& title) {
@@ -262,13 +279,25 @@ std::string localTimestamp(Date date, const Calendar& calendar) {
     const std::int64_t seconds =
         local->dayNumber * 86'400 + local->hour * 3'600 + local->minute * 60 + local->second;
     const std::int64_t offset = seconds - wholeSeconds;
-    char text[160];  // room for any value, so the compiler sees no truncation
-    std::snprintf(
-        text, sizeof text, "%04lld-%02lld-%02lldT%02d:%02d:%02d%c%02lld:%02lld",
-        static_cast<long long>(local->date.year), static_cast<long long>(local->date.month),
-        static_cast<long long>(local->date.day), local->hour, local->minute, local->second,
-        offset < 0 ? '-' : '+', static_cast<long long>(std::abs(offset) / 3'600),
-        static_cast<long long>(std::abs(offset) % 3'600 / 60));
+    // Put together by hand: a list of many to-dos writes many of these, and
+    // printf costs more than the calendar work behind them.
+    std::string text;
+    text.reserve(32);
+    appendPadded(text, local->date.year, 4);
+    text += '-';
+    appendPadded(text, local->date.month, 2);
+    text += '-';
+    appendPadded(text, local->date.day, 2);
+    text += 'T';
+    appendPadded(text, local->hour, 2);
+    text += ':';
+    appendPadded(text, local->minute, 2);
+    text += ':';
+    appendPadded(text, local->second, 2);
+    text += offset < 0 ? '-' : '+';
+    appendPadded(text, std::abs(offset) / 3'600, 2);
+    text += ':';
+    appendPadded(text, std::abs(offset) % 3'600 / 60, 2);
     return text;
 }
 
