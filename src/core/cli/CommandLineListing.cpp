@@ -369,6 +369,11 @@ std::string listTitles(const ThreadStore& store, const ListFilter& filter) {
 std::string listJson(const ThreadStore& store, const Calendar& calendar, Date now,
                      const ListFilter& filter) {
     std::string text;
+    // Room for a typical item each, so that a long list is not copied over
+    // and over as it grows.
+    const auto& state = store.state();
+    text.reserve(1024 + 256 * (state.active.size() + state.parked.size() + state.snoozed.size() +
+                               state.todos.size()));
     json::Writer out(text);
     out.beginObject();
     out.key("sessionOpen");
