@@ -313,6 +313,10 @@ int runStoreCommand(std::vector<std::string> args) {
     }
     CommandLineResult result = runCommandLine(args, host);
     print(result);
+    // A command that only read has nothing left to do (its output is
+    // flushed): freeing a large store piece by piece would only delay the exit.
+    if (!writes)
+        std::_Exit(result.exitCode);
     return result.exitCode;
 }
 

@@ -100,6 +100,17 @@ std::optional<std::int64_t> difference(Calendar::Impl& impl, Date from, Date to,
     return result;
 }
 
+// Enough for any list; dropped whole when full, which a long-running app
+// with an ever-moving "now" eventually is.
+constexpr std::size_t kMaxRemembered = 4096;
+
+template <typename Map>
+void makeRoom(Map& map) {
+    if (map.size() >= kMaxRemembered) {
+        map.clear();
+    }
+}
+
 std::string localeFromEnvironment() {
     std::string value;
     for (const char* name : {"LC_ALL", "LC_TIME", "LANG"}) {
@@ -311,27 +322,44 @@ int Calendar::second(Date date) const {
 }
 
 std::optional<CivilDate> Calendar::civilDate(Date date) const {
-    if (!setTo(impl(), date)) {
+    const auto local = localTime(date);
+    if (!local) {
         return std::nullopt;
     }
-    const auto year = field(impl(), UCAL_EXTENDED_YEAR);
-    const auto month = field(impl(), UCAL_MONTH);
-    const auto day = field(impl(), UCAL_DATE);
-    if (!year || !month || !day) {
-        return std::nullopt;
-    }
-    return CivilDate{*year, *month + 1, *day};
+    return local->date;
 }
 
 std::optional<std::int64_t> Calendar::dayNumber(Date date) const {
-    if (!setTo(impl(), date)) {
+    const auto local = localTime(date);
+    if (!local) {
+        return std::nullopt;
+    }
+    return local->dayNumber;
+}
+
+std::optional<Calendar::LocalTime> Calendar::localTime(Date date) const {
+    auto& remembered = impl().localTimes;
+    if (const auto found = remembered.find(date.secondsSinceReference); found != remembered.end()) {
+        return found->second;
+    }
+    if (!setTo(impl(), date)) {  // also keeps NaN out of the map
         return std::nullopt;
     }
     const auto julianDay = field(impl(), UCAL_JULIAN_DAY);
-    if (!julianDay) {
+    const auto year = field(impl(), UCAL_EXTENDED_YEAR);
+    const auto month = field(impl(), UCAL_MONTH);
+    const auto day = field(impl(), UCAL_DATE);
+    if (!julianDay || !year || !month || !day) {
         return std::nullopt;
     }
-    return *julianDay - kJulianDayOfUnixEpoch;
+    const LocalTime local{{*year, *month + 1, *day},
+                          *julianDay - kJulianDayOfUnixEpoch,
+                          field(impl(), UCAL_HOUR_OF_DAY).value_or(0),
+                          field(impl(), UCAL_MINUTE).value_or(0),
+                          field(impl(), UCAL_SECOND).value_or(0)};
+    makeRoom(remembered);
+    remembered.emplace(date.secondsSinceReference, local);
+    return local;
 }
 
 std::optional<Date> Calendar::compose(std::int64_t year, std::int64_t month, std::int64_t day,
@@ -344,6 +372,11 @@ std::optional<Date> Calendar::compose(std::int64_t year, std::int64_t month, std
         !within(hour, kMaxHours) || !within(minute, kMaxMinutes) || !within(second, kMaxMinutes)) {
         return std::nullopt;
     }
+    auto& remembered = impl().composed;
+    const std::array<std::int64_t, 6> key{year, month, day, hour, minute, second};
+    if (const auto found = remembered.find(key); found != remembered.end()) {
+        return found->second;
+    }
     auto& calendar = *impl().calendar;
     // clear() first, or the milliseconds of the last instant leak in.
     calendar.clear();
@@ -353,7 +386,10 @@ std::optional<Date> Calendar::compose(std::int64_t year, std::int64_t month, std
     calendar.set(UCAL_HOUR_OF_DAY, static_cast<int32_t>(hour));
     calendar.set(UCAL_MINUTE, static_cast<int32_t>(minute));
     calendar.set(UCAL_SECOND, static_cast<int32_t>(second));
-    return currentTime(impl());
+    const auto composed = currentTime(impl());
+    makeRoom(remembered);
+    remembered.emplace(key, composed);
+    return composed;
 }
 
 std::optional<Date> Calendar::addDays(Date date, std::int64_t days) const {

@@ -57,6 +57,17 @@ class Calendar {
     /// Local calendar day of an instant, counted from 1970-01-01.
     std::optional<std::int64_t> dayNumber(Date date) const;
 
+    /// All the local fields of an instant from one computation, for callers
+    /// that need several (each field on its own costs a computation).
+    struct LocalTime {
+        CivilDate date;
+        std::int64_t dayNumber = 0;
+        int hour = 0;
+        int minute = 0;
+        int second = 0;
+    };
+    std::optional<LocalTime> localTime(Date date) const;
+
     /// The instant of a wall-clock time. Values outside their usual range roll
     /// over (hour 25 is 01:00 the next day). A time skipped by a daylight-saving
     /// change gives the first valid instant after it; a time that occurs twice

@@ -8,6 +8,7 @@
 #include <unicode/gregocal.h>
 #include <unicode/locid.h>
 
+#include <array>
 #include <functional>
 #include <map>
 #include <memory>
@@ -21,6 +22,10 @@ struct Calendar::Impl {
     icu::Locale locale;
     std::unique_ptr<icu::GregorianCalendar> calendar;
     int firstWeekday = 1;
+    // Answers already worked out: a list of many to-dos asks about the same
+    // few days and times over and over, and each costs ICU a computation.
+    std::map<double, LocalTime> localTimes;
+    std::map<std::array<std::int64_t, 6>, std::optional<Date>> composed;
     // Formatters are costly to make and cheap to use, so each calendar keeps
     // the ones asked of it.
     std::map<std::string, std::unique_ptr<icu::UObject>, std::less<>> cache;

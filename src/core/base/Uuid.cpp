@@ -64,17 +64,18 @@ std::optional<Uuid> Uuid::parse(std::string_view text) {
 
 std::string Uuid::toString() const {
     static constexpr char kDigits[] = "0123456789ABCDEF";
-    // Written in place: every record's id is written on every save.
+    // Filled in place: long lists write thousands of these.
     std::string out(36, '-');
-    std::size_t at = 0, hyphen = 0;
-    for (std::size_t i = 0; i < bytes_.size(); ++i) {
+    std::size_t at = 0;
+    std::size_t hyphen = 0;
+    for (const std::uint8_t byte : bytes_) {
         if (hyphen < kHyphenPositions.size() &&
             at == static_cast<std::size_t>(kHyphenPositions[hyphen])) {
             ++at;
             ++hyphen;
         }
-        out[at++] = kDigits[bytes_[i] >> 4];
-        out[at++] = kDigits[bytes_[i] & 0x0F];
+        out[at++] = kDigits[byte >> 4];
+        out[at++] = kDigits[byte & 0x0F];
     }
     return out;
 }

@@ -293,13 +293,15 @@ std::optional<std::string> readFile(const std::string& path) {
         return std::nullopt;
     }
     std::string bytes;
-    // Zone files are a few kilobytes; refuse anything unreasonable.
+    // Zone files are a few kilobytes; refuse anything unreasonable. Read in
+    // pieces: a buffer the size of the limit costs more than the whole file.
     constexpr std::size_t kMaxSize = 1 << 20;
-    bytes.resize(kMaxSize + 1);
-    in.read(bytes.data(), static_cast<std::streamsize>(bytes.size()));
-    bytes.resize(static_cast<std::size_t>(in.gcount()));
-    if (bytes.size() > kMaxSize) {
-        return std::nullopt;
+    char piece[16 * 1024];
+    while (in.read(piece, sizeof piece) || in.gcount() > 0) {
+        bytes.append(piece, static_cast<std::size_t>(in.gcount()));
+        if (bytes.size() > kMaxSize) {
+            return std::nullopt;
+        }
     }
     return bytes;
 }

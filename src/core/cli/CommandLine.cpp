@@ -173,11 +173,17 @@ void runList(CommandRun& run, Arguments& args) {
     args.done();
     if (json && titles)
         throw UsageError("--json and --titles cannot be combined");
+    std::string listing;
     if (titles)
-        run.result.out += listTitles(run.store(), filter);
+        listing = listTitles(run.store(), filter);
+    else if (json)
+        listing = listJson(run.store(), run.host.calendar, run.now(), filter) + '\n';
     else
-        run.result.out += json ? listJson(run.store(), run.host.calendar, run.now(), filter) + "\n"
-                               : listText(run.store(), run.host.calendar, run.now(), filter);
+        listing = listText(run.store(), run.host.calendar, run.now(), filter);
+    if (run.result.out.empty())
+        run.result.out = std::move(listing);  // no copy of a long list
+    else
+        run.result.out += listing;
 }
 
 void runTick(CommandRun& run, Arguments& args) {
@@ -488,7 +494,7 @@ CommandLineResult runHandler(const std::string& command, const std::vector<std::
         failed.err = "cadro: " + std::string(error.what()) + "\n";
         return failed;
     }
-    return run.result;
+    return std::move(run.result);  // a listing may run to megabytes
 }
 
 }  // namespace

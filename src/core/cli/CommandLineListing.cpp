@@ -10,8 +10,8 @@
 #include <unicode/unistr.h>
 
 #include <algorithm>
+#include <charconv>
 #include <cmath>
-#include <cstdio>
 #include <cstdlib>
 
 namespace cadro {
@@ -191,6 +191,23 @@ namespace {
 // What a status bar shows at most, in characters.
 constexpr std::size_t kStatusCharacters = 60;
 
+// What printf's "%0*lld" writes: at least `width` characters, zeros between
+// any sign and the digits.
+void appendPadded(std::string& out, std::int64_t value, std::size_t width) {
+    char digits[24];
+    const char* end = std::to_chars(digits, digits + sizeof digits, value).ptr;
+    const char* first = digits;
+    if (value < 0) {
+        out += '-';
+        ++first;
+        width = width > 0 ? width - 1 : 0;
+    }
+    const auto length = static_cast<std::size_t>(end - first);
+    if (length < width)
+        out.append(width - length, '0');
+    out.append(first, length);
+}
+
 }  // namespace
 
 std::string inQuotes(const std::string& title) {
@@ -255,21 +272,32 @@ std::string elided(const std::string& text, std::size_t characters) {
 }
 
 std::string localTimestamp(Date date, const Calendar& calendar) {
-    const auto day = calendar.dayNumber(date);
-    if (!day)
+    const auto local = calendar.localTime(date);
+    if (!local)
         return formatUtcTimestamp(date);
     const auto wholeSeconds = static_cast<std::int64_t>(std::floor(date.toUnix()));
-    const std::int64_t local = *day * 86'400 + calendar.hour(date) * 3'600 +
-                               calendar.minute(date) * 60 + calendar.second(date);
-    const std::int64_t offset = local - wholeSeconds;
-    const auto civil = calendar.civilDate(date);
-    char text[160];  // room for any value, so the compiler sees no truncation
-    std::snprintf(text, sizeof text, "%04lld-%02lld-%02lldT%02d:%02d:%02d%c%02lld:%02lld",
-                  static_cast<long long>(civil->year), static_cast<long long>(civil->month),
-                  static_cast<long long>(civil->day), calendar.hour(date), calendar.minute(date),
-                  calendar.second(date), offset < 0 ? '-' : '+',
-                  static_cast<long long>(std::abs(offset) / 3'600),
-                  static_cast<long long>(std::abs(offset) % 3'600 / 60));
+    const std::int64_t seconds =
+        local->dayNumber * 86'400 + local->hour * 3'600 + local->minute * 60 + local->second;
+    const std::int64_t offset = seconds - wholeSeconds;
+    // Put together by hand: a list of many to-dos writes many of these, and
+    // printf costs more than the calendar work behind them.
+    std::string text;
+    text.reserve(32);
+    appendPadded(text, local->date.year, 4);
+    text += '-';
+    appendPadded(text, local->date.month, 2);
+    text += '-';
+    appendPadded(text, local->date.day, 2);
+    text += 'T';
+    appendPadded(text, local->hour, 2);
+    text += ':';
+    appendPadded(text, local->minute, 2);
+    text += ':';
+    appendPadded(text, local->second, 2);
+    text += offset < 0 ? '-' : '+';
+    appendPadded(text, std::abs(offset) / 3'600, 2);
+    text += ':';
+    appendPadded(text, std::abs(offset) % 3'600 / 60, 2);
     return text;
 }
 
@@ -341,6 +369,11 @@ std::string listTitles(const ThreadStore& store, const ListFilter& filter) {
 std::string listJson(const ThreadStore& store, const Calendar& calendar, Date now,
                      const ListFilter& filter) {
     std::string text;
+    // Room for a typical item each, so that a long list is not copied over
+    // and over as it grows.
+    const auto& state = store.state();
+    text.reserve(1024 + 256 * (state.active.size() + state.parked.size() + state.snoozed.size() +
+                               state.todos.size()));
     json::Writer out(text);
     out.beginObject();
     out.key("sessionOpen");

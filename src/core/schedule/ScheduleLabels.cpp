@@ -63,6 +63,11 @@ icu::SimpleDateFormat* clockFormat(const Calendar& calendar, bool bare) {
         });
 }
 
+// Bare clock times as formatted, by minute of the day; empty until asked.
+struct ClockTexts : icu::UObject {
+    std::map<std::int64_t, std::string> byMinute;
+};
+
 std::vector<TimeOfDay> sorted(std::vector<TimeOfDay> times) {
     std::sort(times.begin(), times.end());
     return times;
@@ -333,9 +338,16 @@ std::string formatClock(const TimeOfDay& time, const Calendar& calendar) {
         time.minute > 59) {
         return clockTime(time);  // what a damaged record holds, as it is
     }
-    icu::UnicodeString text;
-    format->format(static_cast<UDate>((time.hour * 60 + time.minute) * 60'000), text);
-    return toUtf8(text);
+    // A long list shows the same few times over and over.
+    auto* texts = calendar.impl().cached<ClockTexts>("clockTexts",
+                                                     [] { return std::make_unique<ClockTexts>(); });
+    std::string& known = texts->byMinute[time.hour * 60 + time.minute];
+    if (known.empty()) {
+        icu::UnicodeString text;
+        format->format(static_cast<UDate>((time.hour * 60 + time.minute) * 60'000), text);
+        known = toUtf8(text);
+    }
+    return known;
 }
 
 std::string formatWakeTime(Date date, const Calendar& calendar, Date now) {

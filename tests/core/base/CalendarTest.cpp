@@ -8,6 +8,7 @@
 #include <limits>
 #include <memory>
 #include <string>
+#include <tuple>
 
 namespace cadro {
 namespace {
@@ -72,6 +73,7 @@ TEST(CalendarTest, RejectsAbsurdValuesAndInstants) {
         EXPECT_EQ(calendar->year(bad), 0);
         EXPECT_EQ(calendar->weekday(bad), 0);
         EXPECT_FALSE(calendar->dayNumber(bad));
+        EXPECT_FALSE(calendar->localTime(bad));
         EXPECT_FALSE(calendar->addDays(bad, 1));
         EXPECT_FALSE(calendar->monthsBetween(Date{}, bad));
         const Date start = calendar->startOfDay(bad);
@@ -91,6 +93,12 @@ TEST(CalendarTest, FieldsAndStartOfDayFollowTheZone) {
     EXPECT_EQ(berlin->weekday(lateEvening), 5);  // Thursday
     EXPECT_EQ(berlin->hour(lateEvening), 0);
     EXPECT_EQ(berlin->startOfDay(lateEvening), utc(2026, 3, 4, 23));
+    // All at once, as the fields one by one give them.
+    const auto local = berlin->localTime(lateEvening + 59);
+    ASSERT_TRUE(local);
+    EXPECT_EQ(local->date, (CivilDate{2026, 3, 5}));
+    EXPECT_EQ(local->dayNumber, dayNumberFromCivil({2026, 3, 5}));
+    EXPECT_EQ(std::tuple(local->hour, local->minute, local->second), std::tuple(0, 30, 59));
 }
 
 TEST(CalendarTest, AddingKeepsTheWallClockTime) {
