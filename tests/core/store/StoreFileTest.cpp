@@ -1,4 +1,3 @@
-#include "core/base/Json.h"
 #include "core/store/StoreFile.h"
 #include "core/store/StoreFormat.h"
 #include "core/store/ThreadColor.h"
@@ -19,31 +18,6 @@ namespace {
 
 namespace fs = std::filesystem;
 using testing::StoreHarness;
-
-// The key names are what existing files hold: a document with every key
-// must read and write back unchanged.
-TEST(StoreFile, ADocumentWithEveryKeyIsWrittenBackAsItWasRead) {
-    const std::string document = R"({
-        "active": [{"id": "00000000-0000-4000-8000-00000000000A", "title": "A", "step": "s",
-                    "nextSteps": ["n", "tw\u00f6"], "createdAt": 5.25, "colorHex": "#112233",
-                    "priority": 2, "lastSlot": 3, "focusTarget": "f", "isHygiene": false}],
-        "parked": [{"id": "00000000-0000-4000-8000-00000000000D", "title": "M", "step": "",
-                    "nextSteps": [], "createdAt": 1, "isHygiene": true}],
-        "snoozed": [{"id": "00000000-0000-4000-8000-00000000000B", "title": "S", "step": "",
-                     "nextSteps": [], "createdAt": 1, "snoozedUntil": 9e9, "isHygiene": false}],
-        "todos": [{"id": "00000000-0000-4000-8000-00000000000C", "title": "T",
-                   "estimatedMinutes": 7, "createdAt": 1, "lastFiredAt": 6, "snoozedUntil": 9e9}],
-        "slot": 4, "currentID": "00000000-0000-4000-8000-00000000000A",
-        "currentTodoID": "00000000-0000-4000-8000-00000000000C",
-        "interruptedTodoID": "00000000-0000-4000-8000-00000000000C",
-        "defaultSnoozeMinutes": 15, "todoChancePercent": 20, "brainDump": "b",
-        "brainDumpFilePath": "/b.md", "sessionOpen": false,
-        "requests": [{"id": "R", "exit": 3, "out": "o", "err": "e"}]})";
-    const auto state = decodeStoreFile(document, Date{});
-    EXPECT_EQ(json::parse(encodeStoreFile(state)), json::parse(document));
-    EXPECT_EQ(state.active[0].priority, 2);
-    EXPECT_EQ(state.todos[0].estimatedMinutes, 7);
-}
 
 // A command sent again after its answer was lost gets that answer instead of
 // running twice, also from the next process that opens the file; only
