@@ -68,13 +68,12 @@ TEST(StoreFile, AMinimalDocumentGetsEveryDefaultAndAnOpenDay) {
 
 // Each document is wrong at one place; the whole file must fail, the store
 // must start fresh, and the damaged bytes must survive beside the new file.
+// Broken JSON, a list as the document, a missing list and text that is no
+// text are read with their messages in StoreFormatTest.
 TEST(StoreFile, AnyMissingRequiredKeyOrWrongTypeFailsTheWholeFileAndKeepsACopy) {
     const std::string id = R"("id":"0A1B2C3D-4E5F-4A6B-8C7D-8E9FA0B1C2D3")";
     const std::vector<std::string> damaged = {
-        "{not json",
         "",
-        "[]",
-        R"({"parked":[]})",
         R"({"active":[]})",
         R"({"active":{},"parked":[]})",
         R"({"active":[{"title":"no id"}],"parked":[]})",
@@ -82,7 +81,6 @@ TEST(StoreFile, AnyMissingRequiredKeyOrWrongTypeFailsTheWholeFileAndKeepsACopy) 
         R"({"active":[{"id":"nope","title":"t"}],"parked":[]})",
         R"({"active":[],"parked":[{)" + id + R"(,"title":7}]})",
         R"({"active":[{)" + id + R"(,"title":"t","priority":"2"}],"parked":[]})",
-        R"({"active":[{)" + id + R"(,"title":"t","nextSteps":[1]}],"parked":[]})",
         R"({"active":[{)" + id + R"(,"title":"t","isHygiene":1}],"parked":[]})",
         R"({"active":[],"parked":[],"snoozed":[{)" + id +
             R"(,"title":"t","snoozedUntil":"soon"}]})",
