@@ -88,8 +88,8 @@ TEST(StatusNotifierItem, ShowsTheLookEscapesTheTooltipAndSignalsOnlyChanges) {
     EXPECT_TRUE(item.iconName().isEmpty());
     EXPECT_TRUE(item.attentionIconName().endsWith("-attention-symbolic"));
 
-    // The escaped tooltip and the plain title and label are read over D-Bus
-    // in the panel tests. The host is told only what changed.
+    // The escaped tooltip and the plain title and label are read in the real
+    // panels' tests. The host is told only what changed.
     item.show({"Alpha", "Alpha", std::nullopt, false});
     EXPECT_FALSE(item.iconName().isEmpty());
     QSignalSpy label(&item, &StatusNotifierItem::XAyatanaNewLabel);

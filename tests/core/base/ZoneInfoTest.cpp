@@ -2,6 +2,7 @@
 
 #include "core/base/Calendar.h"
 #include "core/base/DayNumber.h"
+#include "support/TempDir.h"
 
 #include <gtest/gtest.h>
 
@@ -11,8 +12,6 @@
 #include <cstdlib>
 #include <ctime>
 #include <filesystem>
-#include <fstream>
-#include <iterator>
 #include <optional>
 #include <set>
 #include <string>
@@ -28,11 +27,6 @@ constexpr const char* kZoneinfo = "/usr/share/zoneinfo";
 constexpr std::int64_t kFrom = -2208988800;  // 1900-01-01
 constexpr std::int64_t kTo = 4133980800;     // 2101-01-01
 
-std::string readBytes(const fs::path& path) {
-    std::ifstream in(path, std::ios::binary);
-    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
 struct ZoneFile {
     std::string id;
     std::string bytes;
@@ -47,7 +41,7 @@ std::vector<ZoneFile> systemZoneFiles() {
         if (it->is_directory() && (name == "posix" || name == "right")) {
             it.disable_recursion_pending();
         } else if (it->is_regular_file() && !it->is_symlink()) {
-            auto bytes = readBytes(it->path());
+            auto bytes = testing::readFile(it->path());
             if (bytes.rfind("TZif", 0) == 0)
                 files.push_back({fs::relative(it->path(), kZoneinfo).string(), std::move(bytes)});
         }

@@ -42,6 +42,8 @@ TEST(TimeInputTest, TimesOfDayAndWhatARefusalSays) {
         {"12pm", 12, 0},   {"noon", 12, 0},    {"midnight", 0, 0},  {"evening", 18, 0},
         {"24:00", -1, 0},  {"12:60", -1, 0},   {"12:5", -1, 0},     {"13pm", -1, 0},
         {"0am", -1, 0},    {"1230", -1, 0},    {":30", -1, 0},      {"9", -1, 0},
+        {"00:00", 0, 0},   {"23:59", 23, 59},  {"25:00", -1, 0},    {"-1:30", -1, 0},
+        {"12:-5", -1, 0},
     };
     for (const auto& row : rows) {
         const auto time = parseTimeOfDay(row.text);

@@ -181,9 +181,9 @@ TEST(BrainDump, EditsReachTheFileOutsideEditsComeBackAndADeletedFileIsRecreated)
     EXPECT_FALSE(h->state().brainDumpFilePath);
 }
 
-// Linking such a file is refused in the brain-dump tab's and the command
-// line's tests; linked first, then replaced by another program with such
-// bytes, it is not read, and the store keeps its own text.
+// Linking such a file is refused in the brain-dump tab's test; linked first,
+// then replaced by another program with such bytes, it is not read, and the
+// store keeps its own text.
 TEST(BrainDump, AFileThatIsNotUtf8TextIsNeverRead) {
     LinkedDump h;
     h->editBrainDump("safe");
