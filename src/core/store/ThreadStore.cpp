@@ -162,6 +162,7 @@ void ThreadStore::takeOutsideChange() {
 
 void ThreadStore::commit() {
     pendingSoon_ = false;
+    flushBrainDumpFile();  // first: at start-up the linked file's text wins
     // Each change is stamped against what the file held, so a merge with a
     // copy from another machine can tell whose change is newer.
     stampChanges(diskState_, state_, deps_.clock->now(), deps_.machine);
