@@ -171,6 +171,10 @@ void BrainDumpTab::refresh() {
     // the editor turns some characters into others (no-break spaces, CR LF).
     if (store_.state().brainDump == shownStoreText_)
         return;
+    // Typing gives way only to another editor's text, and the store says
+    // where the typing went then.
+    if (std::exchange(typedSinceSave_, false) && !store_.brainDumpFileProblem().empty())
+        showNotice(QString::fromStdString(store_.brainDumpFileProblem()) + ".");
     shownStoreText_ = store_.state().brainDump;
     const QString text = QString::fromStdString(shownStoreText_);
     QPlainTextEdit* editor = page_->editor();
@@ -219,22 +223,22 @@ void BrainDumpTab::pageEdited() {
     if (showingStoreText_)
         return;
     shownStoreText_ = page_->editor()->toPlainText().toStdString();
+    typedSinceSave_ = true;
     actions::editBrainDump(store_, shownStoreText_, Save::soon);
     if (typed_)
         typed_();
 }
 
 void BrainDumpTab::saved() {
-    const std::string& problem = store_.brainDumpFileProblem();
-    // The store gives up the page's text only for another editor's, and
-    // then says where the page's text went.
-    const bool replaced = store_.state().brainDump != shownStoreText_;
-    if (!problem.empty() && store_.state().brainDumpFilePath) {
-        showNotice(QString::fromStdString(problem) +
-                   (replaced ? "." : ". Your text is kept in Cadro only."));
-    }
-    if (replaced)
+    if (!std::exchange(typedSinceSave_, false))
+        return;
+    if (store_.state().brainDump != shownStoreText_) {
+        typedSinceSave_ = true;  // for refresh() to say where the typing went
         refresh();
+    } else if (!store_.brainDumpFileProblem().empty() && store_.state().brainDumpFilePath) {
+        showNotice(QString::fromStdString(store_.brainDumpFileProblem()) +
+                   ". Your text is kept in Cadro only.");
+    }
 }
 
 void BrainDumpTab::showNotice(const QString& text) {

@@ -72,6 +72,7 @@ class BrainDumpTab : public QWidget {
     // The store's text as last put on the page.
     std::string shownStoreText_;
     bool showingStoreText_ = false;
+    bool typedSinceSave_ = false;
     std::function<void()> typed_;
 };
 
