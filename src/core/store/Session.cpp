@@ -163,7 +163,7 @@ bool ThreadStore::editBrainDump(std::string text, Save when) {
 void ThreadStore::refreshBrainDump() {
     ChangeScope scope(*this);
     if (brainDumpFilePending_) {
-        flushBrainDumpFile();  // afterwards the file holds the store's text, or the other way round
+        flushBrainDumpFile();  // then the file and the store agree
         return;
     }
     if (auto text = readBrainDumpFile())

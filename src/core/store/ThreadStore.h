@@ -328,9 +328,9 @@ class ThreadStore {
     // The unsaved change waits for save() (typing).
     bool pendingSoon_ = false;
     bool deferThisWrite_ = false;
-    // Reading learns which file the link holds; hence mutable.
-    mutable BrainDumpFile brainDumpFile_;
-    mutable std::string brainDumpProblem_;
+    // Reading learns which file the link holds.
+    BrainDumpFile brainDumpFile_;
+    std::string brainDumpProblem_;
     // The brain dump was edited since the linked file was last written.
     bool brainDumpFilePending_ = false;
     // The linked file's text as last written here or taken from it: what an
