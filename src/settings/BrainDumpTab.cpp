@@ -89,7 +89,6 @@ void BrainDumpPage::paintEvent(QPaintEvent*) {
 BrainDumpTab::BrainDumpTab(ThreadStore& store, QWidget* parent)
     : QWidget(parent),
       store_(store),
-      sync_(store),
       source_(new QLabel(this)),
       linkButton_(new QPushButton("Link file\u2026", this)),
       unlinkButton_(new QPushButton("Unlink", this)),
@@ -147,8 +146,10 @@ BrainDumpTab::BrainDumpTab(ThreadStore& store, QWidget* parent)
     });
     connect(page_->editor(), &QPlainTextEdit::textChanged, this, &BrainDumpTab::pageEdited);
     connect(qApp, &QApplication::focusChanged, this, [this](QWidget* old, QWidget*) {
-        if (old == page_->editor())
+        if (old == page_->editor()) {
             store_.save();  // leaving the page writes what was typed
+            saved();
+        }
     });
     refresh();
 }
@@ -170,6 +171,10 @@ void BrainDumpTab::refresh() {
     // the editor turns some characters into others (no-break spaces, CR LF).
     if (store_.state().brainDump == shownStoreText_)
         return;
+    // Typing gives way only to another editor's text, and the store says
+    // where the typing went then.
+    if (std::exchange(typedSinceSave_, false) && !store_.brainDumpFileProblem().empty())
+        showNotice(QString::fromStdString(store_.brainDumpFileProblem()) + ".");
     shownStoreText_ = store_.state().brainDump;
     const QString text = QString::fromStdString(shownStoreText_);
     QPlainTextEdit* editor = page_->editor();
@@ -183,13 +188,15 @@ void BrainDumpTab::refresh() {
 }
 
 void BrainDumpTab::reloadFromFile() {
-    sync_.refresh();
+    store_.refreshBrainDump();
+    saved();
     refresh();
 }
 
 bool BrainDumpTab::linkFile(const QString& path) {
     notice_->hide();
-    const bool linked = sync_.link(path.toStdString());
+    const bool linked =
+        actions::linkBrainDumpFile(store_, path.toStdString()).outcome != Outcome::refused;
     if (!linked) {
         showNotice(QString::fromStdString(store_.brainDumpFileProblem()) +
                    ", so it was not linked. Nothing in it was changed.");
@@ -215,24 +222,23 @@ void BrainDumpTab::chooseFile() {
 void BrainDumpTab::pageEdited() {
     if (showingStoreText_)
         return;
-    const std::optional<std::filesystem::path> copy =
-        sync_.edit(page_->editor()->toPlainText().toStdString(), Save::soon);
+    shownStoreText_ = page_->editor()->toPlainText().toStdString();
+    typedSinceSave_ = true;
+    actions::editBrainDump(store_, shownStoreText_, Save::soon);
     if (typed_)
         typed_();
-    if (!copy) {
-        shownStoreText_ = store_.state().brainDump;
-        if (!store_.brainDumpFileProblem().empty()) {
-            showNotice(QString::fromStdString(store_.brainDumpFileProblem()) +
-                       ". Your text is kept in Cadro only.");
-        }
+}
+
+void BrainDumpTab::saved() {
+    if (!std::exchange(typedSinceSave_, false))
         return;
+    if (store_.state().brainDump != shownStoreText_) {
+        typedSinceSave_ = true;  // for refresh() to say where the typing went
+        refresh();
+    } else if (!store_.brainDumpFileProblem().empty() && store_.state().brainDumpFilePath) {
+        showNotice(QString::fromStdString(store_.brainDumpFileProblem()) +
+                   ". Your text is kept in Cadro only.");
     }
-    const QString name = fileName(store_.state().brainDumpFilePath.value_or(""));
-    showNotice(name +
-               " changed in another editor, so its text is shown now. What you had "
-               "written here is kept beside it in " +
-               QString::fromStdString(copy->filename().string()) + ".");
-    refresh();
 }
 
 void BrainDumpTab::showNotice(const QString& text) {

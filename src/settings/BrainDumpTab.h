@@ -3,7 +3,6 @@
 // moc cannot read the C++20 standard headers the core pulls in, and needs
 // none of the core's types.
 #ifndef Q_MOC_RUN
-#include "core/settings/BrainDumpSync.h"
 #include "core/store/ThreadStore.h"
 #endif
 
@@ -34,8 +33,8 @@ class BrainDumpPage : public QWidget {
 };
 
 /// The Brain Dump tab: where the text lives (the app or a linked Markdown
-/// file), the page, and a note. Every edit goes to the store and the linked
-/// file; the file is read again whenever the tab comes into view.
+/// file), the page, and a note. Every edit goes to the store, and with it to
+/// the linked file; the file is read again whenever the tab comes into view.
 class BrainDumpTab : public QWidget {
     Q_OBJECT
   public:
@@ -52,6 +51,9 @@ class BrainDumpTab : public QWidget {
     BrainDumpPage* page() const { return page_; }
     /// Called after a keystroke's edit was kept for a save soon after.
     void setTyped(std::function<void()> typed) { typed_ = std::move(typed); }
+    /// Called after the store was saved: shows what became of the typing
+    /// when the linked file did not take it.
+    void saved();
 
   protected:
     void showEvent(QShowEvent* event) override;
@@ -62,7 +64,6 @@ class BrainDumpTab : public QWidget {
     void showNotice(const QString& text);
 
     ThreadStore& store_;
-    BrainDumpSync sync_;
     QLabel* source_;
     QPushButton* linkButton_;
     QPushButton* unlinkButton_;
@@ -71,6 +72,7 @@ class BrainDumpTab : public QWidget {
     // The store's text as last put on the page.
     std::string shownStoreText_;
     bool showingStoreText_ = false;
+    bool typedSinceSave_ = false;
     std::function<void()> typed_;
 };
 

@@ -67,7 +67,10 @@ SettingsWindow::SettingsWindow(ThreadStore& store, ShortcutSettings& shortcuts, 
     saveTimer_ = new QTimer(this);
     saveTimer_->setSingleShot(true);
     saveTimer_->setInterval(1000);
-    connect(saveTimer_, &QTimer::timeout, this, [this] { store_.save(); });
+    connect(saveTimer_, &QTimer::timeout, this, [this] {
+        store_.save();
+        brainDump_->saved();
+    });
     auto typed = [this] {
         if (!saveTimer_->isActive())
             saveTimer_->start();
@@ -292,6 +295,7 @@ void SettingsWindow::changeEvent(QEvent* event) {
 void SettingsWindow::hideEvent(QHideEvent* event) {
     saveTimer_->stop();
     store_.save();  // closing the window writes what was just typed
+    brainDump_->saved();
     QWidget::hideEvent(event);
 }
 

@@ -197,8 +197,13 @@ void ThreadListTab::rebuild(const std::vector<Strand>& threads) {
 }
 
 void ThreadListTab::fitRow(int index) {
-    if (QListWidgetItem* item = list_->item(index))
-        item->setSizeHint(QSize(0, rows_[std::size_t(index)]->sizeHint().height() + 4));
+    QListWidgetItem* item = list_->item(index);
+    if (!item)
+        return;
+    const ThreadRow* row = rows_[std::size_t(index)];
+    item->setSizeHint(QSize(0, row->sizeHint().height() + 4));
+    // The list item is what a screen reader lands on: it names the thread.
+    item->setData(Qt::AccessibleTextRole, QString::fromStdString(row->thread().title));
 }
 
 }  // namespace cadro

@@ -170,8 +170,12 @@ ActionResult finishTodo(ThreadStore& store, const Uuid& id) {
 }
 
 ActionResult editBrainDump(ThreadStore& store, std::string text, Save when) {
+    const std::string asked = text;
     if (store.editBrainDump(std::move(text), when))
         return ActionResult::done();
+    // Another editor's text won: the problem says where this text went.
+    if (store.state().brainDump != asked)
+        return ActionResult::nothingToDo(store.brainDumpFileProblem());
     return ActionResult::nothingToDo(store.brainDumpFileProblem() +
                                      "; the brain dump is kept in Cadro only");
 }

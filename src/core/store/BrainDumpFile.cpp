@@ -227,4 +227,22 @@ std::error_code BrainDumpFile::createNew(const fs::path& path, std::string_view 
     return {};
 }
 
+std::optional<fs::path> BrainDumpFile::keepConflictCopy(const fs::path& file,
+                                                        std::string_view text) {
+    const std::string stem = file.stem().string();
+    const std::string extension = file.extension().string();
+    // A new file only, never through a name someone else put there first.
+    for (int n = 1; n <= 100; ++n) {
+        const std::string suffix = n == 1 ? "" : " " + std::to_string(n);
+        fs::path copy =
+            file.parent_path() / (stem + " (conflict from Cadro" + suffix + ")" + extension);
+        const std::error_code error = createNew(copy, text);
+        if (!error)
+            return copy;
+        if (error != std::errc::file_exists)
+            return std::nullopt;
+    }
+    return std::nullopt;
+}
+
 }  // namespace cadro

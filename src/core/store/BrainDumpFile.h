@@ -46,6 +46,11 @@ class BrainDumpFile {
     /// Creates a new file at `path` holding `text` and a final line break
     /// (never replacing anything there, a link included). EEXIST when the name is taken.
     static std::error_code createNew(const std::filesystem::path& path, std::string_view text);
+    /// Keeps `text` in a new file beside `file`: "notes (conflict from
+    /// Cadro).md", or with a number when that name is taken. Nothing when the
+    /// folder takes no new file.
+    static std::optional<std::filesystem::path> keepConflictCopy(const std::filesystem::path& file,
+                                                                 std::string_view text);
 
     /// The path a chosen file is linked under: the links in it resolved now,
     /// while the user's choice is fresh, so that none is followed later.

@@ -6,6 +6,7 @@ namespace cadro {
 std::vector<std::string> ThreadStore::mergeCopy(const PersistedState& theirs) {
     ChangeScope scope(*this);
     name("Merge from another machine");
+    flushBrainDumpFile();  // adopt() below takes the linked file's text
     MergeResult result = mergeStores(state_, theirs);
     if (result.state == state_)
         return result.notes;

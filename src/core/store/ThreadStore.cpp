@@ -208,6 +208,9 @@ void ThreadStore::takeOutsideChange() {
 
 void ThreadStore::commit() {
     pendingSoon_ = false;
+    // The linked brain-dump file first: at start-up its text wins over the
+    // store file's, so a crash between the two writes keeps the typing.
+    flushBrainDumpFile();
     // Each change is stamped against what the file held, so a merge with a
     // copy from another machine can tell whose change is newer.
     stampChanges(diskState_, state_, deps_.clock->now(), deps_.machine);

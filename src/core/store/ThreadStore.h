@@ -185,15 +185,17 @@ class ThreadStore {
     /// chosen path are resolved now; none is followed later. No path unlinks
     /// the file (the file itself is left alone).
     bool linkBrainDumpFile(const std::optional<std::filesystem::path>& path);
-    /// The user edited the page: keep the text and mirror it to the file.
-    /// False when the linked file refused it (the text is kept in the store).
+    /// The user edited the page: keep the text and mirror it to the linked
+    /// file, with the store file (Save::soon: by the next save). When
+    /// another editor changed the file since it was last read or written
+    /// here, both texts are kept: the file's stays and becomes the store's,
+    /// and this text goes to a conflict copy beside it. False when the file
+    /// did not take the text (brainDumpFileProblem() says why and where the
+    /// text is).
     bool editBrainDump(std::string text, Save when = Save::now);
     /// Takes the linked file's text when it differs (another editor changed
-    /// it).
+    /// it); text typed but not yet written goes first, as editBrainDump says.
     void refreshBrainDump();
-    /// The linked file's text, or nothing when none is linked or it cannot be
-    /// read as UTF-8.
-    std::optional<std::string> readBrainDumpFile() const;
     /// Why the linked file was last not read or written (empty when it was).
     const std::string& brainDumpFileProblem() const { return brainDumpProblem_; }
 
@@ -279,6 +281,13 @@ class ThreadStore {
     // thread after a scheduled one, or the next thread.
     void resumeAfterTodo(bool wasScheduled);
     bool writeBrainDumpFile();
+    // Writes an edit of the brain dump into the linked file, keeping an
+    // outside edit made since (see editBrainDump); true when the file holds
+    // the store's text.
+    bool flushBrainDumpFile();
+    // The linked file's text, or nothing when none is linked or it cannot be
+    // read as UTF-8; for the store to take.
+    std::optional<std::string> readBrainDumpFile();
 
     std::vector<Strand>& list(ThreadKind kind);
     void changed(StoreProperty property);
@@ -319,9 +328,14 @@ class ThreadStore {
     // The unsaved change waits for save() (typing).
     bool pendingSoon_ = false;
     bool deferThisWrite_ = false;
-    // Reading learns which file the link holds; hence mutable.
-    mutable BrainDumpFile brainDumpFile_;
-    mutable std::string brainDumpProblem_;
+    // Reading learns which file the link holds.
+    BrainDumpFile brainDumpFile_;
+    std::string brainDumpProblem_;
+    // The brain dump was edited since the linked file was last written.
+    bool brainDumpFilePending_ = false;
+    // The linked file's text as last written here or taken from it: what an
+    // edit builds on, so that any other text there is another editor's.
+    std::optional<std::string> brainDumpOnDisk_;
     // What the opening of the current operation found on disk.
     DiskChange lastDiskChange_ = DiskChange::none;
 

@@ -157,8 +157,6 @@ TEST(BrainDump, LinkingTakesTheFilesTextOrWritesTheStoresIntoAnEmptyOrMissingFil
 TEST(BrainDump, EditsReachTheFileOutsideEditsComeBackAndADeletedFileIsRecreated) {
     LinkedDump h;
     h->linkBrainDumpFile(h.notes());
-    h->editBrainDump("- one");
-    EXPECT_EQ(testing::readFile(h.notes()), "- one\n");
     testing::writeFile(h.notes(), "- edited elsewhere");
     auto bytes = testing::readFile(h.file());
     h->refreshBrainDump();
@@ -179,6 +177,46 @@ TEST(BrainDump, EditsReachTheFileOutsideEditsComeBackAndADeletedFileIsRecreated)
     h->editBrainDump("only in the store");
     EXPECT_EQ(testing::readFile(h.notes()), "");
     EXPECT_FALSE(h->state().brainDumpFilePath);
+}
+
+// Typing reaches the linked file with the store file, by the next save; a
+// crash before it loses that typing only.
+TEST(BrainDump, TypingReachesTheFileWithTheNextSaveAndNeverOverAnOutsideEdit) {
+    LinkedDump h;
+    const fs::path copy = h.dir / "notes (conflict from Cadro).md";
+    testing::writeFile(h.notes(), "- one\n");
+    ASSERT_TRUE(h->linkBrainDumpFile(h.notes()));
+    h->editBrainDump("- one\n- typed", Save::soon);
+    EXPECT_EQ(testing::readFile(h.notes()), "- one\n");
+    EXPECT_TRUE(h->save());
+    EXPECT_EQ(testing::readFile(h.notes()), "- one\n- typed\n");
+    h->editBrainDump("- lost in a crash", Save::soon);
+    h.reopen();
+    EXPECT_EQ(h->state().brainDump, "- one\n- typed");
+
+    // Another editor wrote between the last keystroke and the save: its text
+    // stays, and the typing goes beside it.
+    h->editBrainDump("- one\n- typed\n- more", Save::soon);
+    testing::writeFile(h.notes(), "- from the phone\n");
+    EXPECT_TRUE(h->save());
+    EXPECT_EQ(testing::readFile(h.notes()), "- from the phone\n");
+    EXPECT_EQ(testing::readFile(copy), "- one\n- typed\n- more\n");
+    EXPECT_EQ(h->state().brainDump, "- from the phone");
+    EXPECT_NE(h->brainDumpFileProblem().find(copy.filename().string()), std::string::npos);
+    // Found when the page comes into view, or by an edit written at once.
+    h->editBrainDump("here again", Save::soon);
+    testing::writeFile(h.notes(), "elsewhere again\n");
+    h->refreshBrainDump();
+    EXPECT_EQ(h->state().brainDump, "elsewhere again");
+    testing::writeFile(h.notes(), "and again\n");
+    EXPECT_FALSE(h->editBrainDump("typed over it"));
+    EXPECT_EQ(testing::readFile(h.dir / "notes (conflict from Cadro 2).md"), "here again\n");
+    EXPECT_EQ(testing::readFile(h.dir / "notes (conflict from Cadro 3).md"), "typed over it\n");
+    h.reopen();
+    EXPECT_EQ(h->state().brainDump, "and again");
+    testing::writeFile(h.notes(), "same\n");  // what the page has anyway: no conflict
+    EXPECT_TRUE(h->editBrainDump("same"));
+    EXPECT_FALSE(fs::exists(h.dir / "notes (conflict from Cadro 4).md"));
 }
 
 // Linking such a file is refused in the brain-dump tab's test; linked first,
