@@ -244,6 +244,7 @@ std::error_code readWholeFile(const fs::path& path, std::string& out) {
         return std::make_error_code(std::errc::invalid_argument);  // devices, FIFOs, folders
     }
     std::string content;
+    content.reserve(static_cast<std::size_t>(info.st_size));  // a store file is read whole
     char buffer[1 << 16];
     for (;;) {
         ssize_t got = ::read(fd, buffer, sizeof buffer);

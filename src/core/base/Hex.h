@@ -1,17 +1,27 @@
 #pragma once
 
+#include <array>
+#include <cstdint>
+
 namespace cadro {
+
+// A table rather than comparisons: ids and colours are read by the thousand.
+inline constexpr std::array<std::int8_t, 256> kHexDigitValues = [] {
+    std::array<std::int8_t, 256> table{};
+    table.fill(-1);
+    for (int c = '0'; c <= '9'; ++c)
+        table[static_cast<std::size_t>(c)] = static_cast<std::int8_t>(c - '0');
+    for (int c = 'a'; c <= 'f'; ++c) {
+        table[static_cast<std::size_t>(c)] = static_cast<std::int8_t>(c - 'a' + 10);
+        table[static_cast<std::size_t>(c - 'a' + 'A')] = static_cast<std::int8_t>(c - 'a' + 10);
+    }
+    return table;
+}();
 
 /// The value of one hexadecimal digit in either case, or -1 for any other
 /// character.
 constexpr int hexDigitValue(char c) {
-    if (c >= '0' && c <= '9')
-        return c - '0';
-    if (c >= 'a' && c <= 'f')
-        return c - 'a' + 10;
-    if (c >= 'A' && c <= 'F')
-        return c - 'A' + 10;
-    return -1;
+    return kHexDigitValues[static_cast<unsigned char>(c)];
 }
 
 }  // namespace cadro

@@ -20,7 +20,7 @@ const Reading& ReadingOf<std::string>::get() {
         "must be text", "must hold text", [](void* target, Scalar& value) -> const char* {
             if (value.kind != Kind::text)
                 return "must be text";
-            *static_cast<std::string*>(target) = std::move(value.text);
+            static_cast<std::string*>(target)->assign(value.text);
             return nullptr;
         });
     return reading;
@@ -212,6 +212,7 @@ void Decoder::begin(bool isObject) {
         }
         frame = {field.target(top.target), field.reading, field.key,
                  (field.flags & forgiving) != 0};
+        field.reading->clear(frame.target, *this);
     } else {
         if (!top.reading->element || !isObject) {
             if (top.reading->addScalar)
@@ -221,10 +222,9 @@ void Decoder::begin(bool isObject) {
                 true);
         }
         top.appended = true;
-        frame = {top.reading->append(top.target), top.reading->element, {}};
+        frame = {top.reading->append(top.target, *this), top.reading->element, {}};
     }
     frames_.push_back(frame);
-    frame.reading->clear(frame.target, *this);
 }
 
 void Decoder::key(std::string_view name) {
@@ -237,8 +237,9 @@ void Decoder::key(std::string_view name) {
     }
     const auto fields = top.reading->fields;
     // Keys mostly come in the order they are written: look there first.
-    for (std::size_t n = 0; n < fields.size(); ++n) {
-        std::size_t i = (top.nextField + n) % fields.size();
+    for (std::size_t n = 0, i = top.nextField; n < fields.size(); ++n, ++i) {
+        if (i == fields.size())
+            i = 0;
         if (fields[i].key == name) {
             top.field = &fields[i];
             top.nextField = i + 1;

@@ -39,9 +39,10 @@ struct Reading {
     void (*clear)(void* target, const Decoder& decoder) = nullptr;
     /// Lists of scalars: adds one, or returns the problem.
     const char* (*addScalar)(void* list, Scalar& value) = nullptr;
-    /// Lists of objects: adds an element to fill, or takes the last back.
+    /// Lists of objects: adds an element to fill, readied as `clear` would,
+    /// or takes the last back.
     const Reading* element = nullptr;
-    void* (*append)(void* list) = nullptr;
+    void* (*append)(void* list, const Decoder& decoder) = nullptr;
     void (*dropLast)(void* list) = nullptr;
     /// Objects.
     std::span<const Field> fields;
@@ -84,6 +85,11 @@ struct Schema;
 template <typename T>
 concept HasSchema = requires {
     Schema<T>::fields();
+};
+
+template <typename Record>
+concept HasStart = requires(Record& r, const Decoder& d) {
+    Schema<Record>::start(r, d);
 };
 
 template <typename T>
@@ -146,8 +152,13 @@ const Reading& listReading() {
         r.clear = [](void* list, const Decoder&) { static_cast<List*>(list)->clear(); };
         if constexpr (HasSchema<T>) {
             r.element = &ReadingOf<T>::get();
-            r.append = [](void* list) -> void* {
-                return &static_cast<List*>(list)->emplace_back();
+            r.append = [](void* list, const Decoder& decoder) -> void* {
+                // Made fresh, so only the start values are left to set.
+                auto& element = static_cast<List*>(list)->emplace_back();
+                if constexpr (HasStart<T>)
+                    Schema<T>::start(element, decoder);
+                (void)decoder;
+                return &element;
             };
             r.dropLast = [](void* list) { static_cast<List*>(list)->pop_back(); };
         } else {
@@ -235,11 +246,6 @@ void writeValue(Writer& out, const std::map<std::string, T>& map) {
 }
 
 // ---- records ---------------------------------------------------------------
-
-template <typename Record>
-concept HasStart = requires(Record& r, const Decoder& d) {
-    Schema<Record>::start(r, d);
-};
 
 template <HasSchema Record>
 struct ReadingOf<Record> {

@@ -1,7 +1,6 @@
 #pragma once
 
 #include <cstdint>
-#include <string>
 #include <string_view>
 
 namespace cadro::json {
@@ -16,8 +15,8 @@ struct Scalar {
     std::int64_t integer = 0;
     /// Kind::integer and Kind::number.
     double number = 0;
-    /// Kind::text; a receiver may take it.
-    std::string text;
+    /// Kind::text; valid only while the receiver handles the value.
+    std::string_view text;
 };
 
 /// Receives the parts of a document in order as they are read. A receiver

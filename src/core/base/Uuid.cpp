@@ -41,24 +41,27 @@ Uuid Uuid::random() {
 }
 
 std::optional<Uuid> Uuid::parse(std::string_view text) {
+    // Where each byte's two digits start in the 8-4-4-4-12 form.
+    static constexpr std::array<std::uint8_t, 16> kDigitPairs{0,  2,  4,  6,  9,  11, 14, 16,
+                                                              19, 21, 24, 26, 28, 30, 32, 34};
     if (text.size() != 36)
         return std::nullopt;
-    Bytes bytes{};
-    std::size_t byte = 0;
-    for (std::size_t i = 0; i < text.size();) {
-        if (i == 8 || i == 13 || i == 18 || i == 23) {
-            if (text[i] != '-')
-                return std::nullopt;
-            ++i;
-            continue;
-        }
-        int high = hexDigitValue(text[i]);
-        int low = hexDigitValue(text[i + 1]);
-        if (high < 0 || low < 0)
+    for (int hyphen : kHyphenPositions) {
+        if (text[static_cast<std::size_t>(hyphen)] != '-')
             return std::nullopt;
-        bytes[byte++] = static_cast<std::uint8_t>(high * 16 + low);
-        i += 2;
     }
+    Bytes bytes{};
+    // Checked once at the end: a bad digit makes its value negative, and so
+    // the OR of all values.
+    int all = 0;
+    for (std::size_t i = 0; i < bytes.size(); ++i) {
+        const int high = hexDigitValue(text[kDigitPairs[i]]);
+        const int low = hexDigitValue(text[kDigitPairs[i] + 1u]);
+        all |= high | low;
+        bytes[i] = static_cast<std::uint8_t>(high * 16 + low);
+    }
+    if (all < 0)
+        return std::nullopt;
     return Uuid(bytes);
 }
 

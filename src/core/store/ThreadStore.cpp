@@ -144,24 +144,44 @@ void ThreadStore::adopt(PersistedState loaded) {
     }
 }
 
+namespace {
+// Whether two records might share an id: their hashes are sorted, which is
+// quicker than building a set, and equal hashes are (nearly) only repeats.
+bool mayRepeatAnId(const PersistedState& state) {
+    std::vector<std::size_t> hashes;
+    hashes.reserve(state.active.size() + state.parked.size() + state.snoozed.size() +
+                   state.todos.size());
+    for (const auto* strands : {&state.active, &state.parked, &state.snoozed}) {
+        for (const auto& strand : *strands)
+            hashes.push_back(std::hash<Uuid>{}(strand.id));
+    }
+    for (const auto& todo : state.todos)
+        hashes.push_back(std::hash<Uuid>{}(todo.id));
+    std::sort(hashes.begin(), hashes.end());
+    return std::adjacent_find(hashes.begin(), hashes.end()) != hashes.end();
+}
+}  // namespace
+
 void ThreadStore::repair() {
     // Two records with one id would make every operation on either act on
     // the first; both are kept, the later one under a fresh id.
-    std::set<Uuid> seen;
-    auto freshIfSeen = [&](Uuid& id) {
-        if (seen.insert(id).second)
-            return;
-        do {
-            id = Uuid::random();
-        } while (!seen.insert(id).second);
-        markUnsaved();
-    };
-    for (auto* strands : {&state_.active, &state_.parked, &state_.snoozed}) {
-        for (auto& strand : *strands)
-            freshIfSeen(strand.id);
+    if (mayRepeatAnId(state_)) {
+        std::set<Uuid> seen;
+        auto freshIfSeen = [&](Uuid& id) {
+            if (seen.insert(id).second)
+                return;
+            do {
+                id = Uuid::random();
+            } while (!seen.insert(id).second);
+            markUnsaved();
+        };
+        for (auto* strands : {&state_.active, &state_.parked, &state_.snoozed}) {
+            for (auto& strand : *strands)
+                freshIfSeen(strand.id);
+        }
+        for (auto& todo : state_.todos)
+            freshIfSeen(todo.id);
     }
-    for (auto& todo : state_.todos)
-        freshIfSeen(todo.id);
 
     auto clamped = std::clamp<std::int64_t>(state_.todoChancePercent, 0, 100);
     auto atLeastOneMinute = std::max<std::int64_t>(state_.defaultSnoozeMinutes, 1);

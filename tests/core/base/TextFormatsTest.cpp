@@ -34,6 +34,18 @@ TEST(Uuid, ReadsEitherCaseAndRejectsEverythingElse) {
     }
 }
 
+// Sets of ids are written in their order, which must be the order of their bytes.
+TEST(Uuid, OrderIsTheOrderOfTheirText) {
+    const char* texts[] = {
+        "00000000-0000-4000-8000-0000000000FF", "00000000-0000-4000-8000-000000000100",
+        "00000000-0000-4000-8100-000000000000", "000000FF-0000-4000-8000-000000000000",
+        "00000100-0000-4000-8000-000000000000", "FF000000-0000-4000-8000-000000000000"};
+    for (std::size_t i = 0; i + 1 < std::size(texts); ++i) {
+        EXPECT_LT(*Uuid::parse(texts[i]), *Uuid::parse(texts[i + 1])) << texts[i];
+        EXPECT_NE(*Uuid::parse(texts[i]), *Uuid::parse(texts[i + 1])) << texts[i];
+    }
+}
+
 TEST(Utf8, ValidatesWellFormedText) {
     EXPECT_TRUE(isValidUtf8("plain \xE2\x98\x90 \xF0\x9F\x98\x80"));
     // Stray byte, overlong '/', surrogate, above U+10FFFF, cut short.
