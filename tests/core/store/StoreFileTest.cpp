@@ -176,9 +176,11 @@ TEST(StoreFileLife, CheckOutsideTellsEachKindOfChange) {
 TEST(SaveSoon, ABurstOfTypingWritesOnceAndTheNextOperationCarriesIt) {
     StoreHarness h;
     const Uuid a = h.addThread("A");
+    const Uuid t = *h->addTodo("T");
     const int writes = h->file().writeCount();
     for (int i = 1; i <= 20; ++i)
         h->reviseThread(a, {.title = "A" + std::string(std::size_t(i), '!')}, Save::soon);
+    h->reviseTodo(t, {.title = "T!"}, Save::soon);
     EXPECT_TRUE(h->editBrainDump("note", Save::soon));
     EXPECT_EQ(h->file().writeCount(), writes);
     EXPECT_FALSE(h->hasUnsavedChanges());  // waiting by choice is no failure

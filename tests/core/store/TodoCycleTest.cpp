@@ -165,9 +165,12 @@ TEST(ScheduleFiring, NothingFiresWhileTheDayIsClosed) {
 TEST(ScheduleFiring, WaitsWhileItMayNotPresentThenShowsAtTheFirstAllowedCall) {
     FiringDay h;
     auto id = *h->addTodo("call mum", 10, h.at(14, 0));
+    auto gone = *h->addTodo("removed meanwhile", 10, h.at(14, 0));
     h.tickAt(4, 14, 0, 5, false);
     EXPECT_EQ(h.up(), "thread A");
     EXPECT_TRUE(h->state().pendingScheduledTodoIDs.count(id));
+    h->remove(gone);
+    EXPECT_EQ(h->state().pendingScheduledTodoIDs, std::set<Uuid>{id});
     h.tickAt(4, 14, 7, 0, false);  // long after the window
     EXPECT_EQ(h.up(), "thread A");
     h.tick(true);
