@@ -73,7 +73,7 @@ void ThreadStore::wake(Uuid id) {
     afterJoiningRing();
 }
 
-void ThreadStore::wakeDueSnoozes(bool persist) {
+bool ThreadStore::wakeDueSnoozes(bool persist) {
     ChangeScope scope(*this);
     const Date now = deps_.clock->now();
     bool anything = false;
@@ -103,12 +103,13 @@ void ThreadStore::wakeDueSnoozes(bool persist) {
     }
 
     if (!anything)
-        return;
+        return false;
     if (state_.sessionOpen && !state_.currentID) {
         pickCurrent();
     } else if (persist) {
         markUnsaved();
     }
+    return true;
 }
 
 }  // namespace cadro

@@ -28,6 +28,8 @@ class StoreFile {
         std::string problem;
     };
     Read read();
+    /// The last file read, decoded again exactly as read() decoded it.
+    PersistedState decodeAsRead() const;
 
     enum class Change {
         none,
@@ -74,7 +76,7 @@ class StoreFile {
     int writeCount() const { return writeCount_; }
 
   private:
-    PersistedState decodeSettled(std::string& bytes) const;
+    PersistedState decodeSettled(std::string& bytes);
     bool noteUnreadable(std::error_code error);
     bool keepAside(const char* label);
     std::string asideName(const char* label) const;
@@ -94,6 +96,8 @@ class StoreFile {
     // other programs' edits.
     std::optional<FileStamp> stamp_;
     std::string bytes_;
+    // The time records without "createdAt" took in the last decode.
+    Date decodedAt_{};
 };
 
 /// The folder the user chose for their data, else $XDG_DATA_HOME/Cadro

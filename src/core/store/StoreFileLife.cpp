@@ -35,10 +35,11 @@ StoreFile::Health StoreFile::health() const {
 // Another program rewriting the file in place leaves it half written for a
 // moment: a file that does not decode is read again while it keeps changing,
 // so that moment is not taken for damage. Throws json::DecodeError.
-PersistedState StoreFile::decodeSettled(std::string& bytes) const {
+PersistedState StoreFile::decodeSettled(std::string& bytes) {
     for (int attempt = 0;; ++attempt) {
         try {
-            return decodeStoreFile(bytes, clock_->now());
+            decodedAt_ = clock_->now();
+            return decodeStoreFile(bytes, decodedAt_);
         } catch (const json::DecodeError&) {
             const auto stamp = stampOf(path_);
             if (attempt == 10)
@@ -70,6 +71,10 @@ StoreFile::Read StoreFile::read() {
         damagedToKeep_ = true;
         return {std::nullopt, loadProblem_};
     }
+}
+
+PersistedState StoreFile::decodeAsRead() const {
+    return decodeStoreFile(bytes_, decodedAt_);
 }
 
 bool StoreFile::noteUnreadable(std::error_code error) {

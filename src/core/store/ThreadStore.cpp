@@ -13,6 +13,8 @@ ThreadStore::ChangeScope::ChangeScope(ThreadStore& store) : store_(store) {
     // An operation starts from what is on disk: another program may have
     // edited the file since we last read or wrote it.
     if (store_.scopeDepth_++ == 0) {
+        if (std::exchange(store_.diskIsState_, false))
+            store_.diskState_ = store_.state_;
         store_.takeOutsideChange();
     }
 }
@@ -103,20 +105,26 @@ ThreadStore::ThreadStore(std::optional<fs::path> directory, StoreDependencies de
     }
     ChangeScope scope(*this);
     state_.sessionOpen = false;  // a store without a file starts with the day closed
-    if (auto read = file_.read(); read.state) {
-        diskState_ = *read.state;
-        adopt(std::move(*read.state));
-    }
+    auto read = file_.read();
+    const bool silentlyRepaired = read.state && adopt(std::move(*read.state));
     ensureHygiene();
     if (state_.sessionOpen && !state_.currentID && !state_.active.empty())
         pickCurrent();
+    if (read.state) {
+        // Repairs must not count as on disk: then the file's content is
+        // decoded once more rather than copied before every load.
+        if (unsaved_ || silentlyRepaired)
+            diskState_ = file_.decodeAsRead();
+        else
+            diskIsState_ = true;
+    }
     if (!deps_.savesLoadRepairs || file_.health() == StoreFile::Health::unreadable)
         unsaved_ = false;  // kept in memory; the first change writes them
 }
 
 ThreadStore::~ThreadStore() = default;
 
-void ThreadStore::adopt(PersistedState loaded) {
+bool ThreadStore::adopt(PersistedState loaded) {
     if (loaded.brainDumpFilePath != state_.brainDumpFilePath)
         brainDumpFile_.forget();  // linked elsewhere by another program
     state_ = std::move(loaded);
@@ -129,19 +137,29 @@ void ThreadStore::adopt(PersistedState loaded) {
         changed(property);
     }
     repair();
-    if (auto linked = readBrainDumpFile())
+    bool silent = false;
+    if (auto linked = readBrainDumpFile(); linked && *linked != state_.brainDump) {
         state_.brainDump = std::move(*linked);
-    if (state_.currentTodoID && !findTodo(*state_.currentTodoID))
+        silent = true;
+    }
+    if (state_.currentTodoID && !findTodo(*state_.currentTodoID)) {
         state_.currentTodoID.reset();
+        silent = true;
+    }
     if (state_.interruptedTodoID && !findTodo(*state_.interruptedTodoID)) {
         state_.interruptedTodoID.reset();
+        silent = true;
     }
-    std::erase_if(state_.pendingScheduledTodoIDs, [this](const Uuid& id) { return !findTodo(id); });
-    wakeDueSnoozes(false);
+    if (std::erase_if(state_.pendingScheduledTodoIDs,
+                      [this](const Uuid& id) { return !findTodo(id); }) > 0)
+        silent = true;
+    if (wakeDueSnoozes(false))
+        silent = true;
     if (state_.sessionOpen &&
         (!state_.currentID || !findIn(ThreadKind::active, *state_.currentID))) {
         pickCurrent();
     }
+    return silent;
 }
 
 namespace {

@@ -147,7 +147,8 @@ class ThreadStore {
     void wake(Uuid id);
     /// Wakes every thread whose time has come and clears passed snoozes of
     /// unscheduled to-dos. Saves when `persist` (or when it picks a thread).
-    void wakeDueSnoozes(bool persist);
+    /// True when anything woke.
+    bool wakeDueSnoozes(bool persist);
 
     // --- Editing threads --------------------------------------------------------
     /// Adds a complete new thread to the ring; picks it when nothing is current.
@@ -250,8 +251,9 @@ class ThreadStore {
     void name(std::string label);
     // "Park \"Title\"": the verb and the title of the thread or to-do `id`.
     std::string titled(const char* verb, const Uuid& id) const;
-    // Takes a decoded file as the state and repairs what it must.
-    void adopt(PersistedState loaded);
+    // Takes a decoded file as the state and repairs what it must; true when a
+    // repair changed it without marking it unsaved.
+    bool adopt(PersistedState loaded);
     // Fresh ids for records that share one; keeps preferences in range.
     void repair();
     void ensureHygiene();
@@ -322,6 +324,10 @@ class ThreadStore {
     // The state the file last held as read or written here: what the next
     // save stamps its changes against.
     PersistedState diskState_;
+    // diskState_ is not taken yet: it equals state_ until the next operation
+    // opens (most loads repair nothing, and a load that only reads never
+    // pays for the copy).
+    bool diskIsState_ = false;
     std::unique_ptr<RandomSource> ownRandom_;
     mutable std::unique_ptr<Calendar> ownCalendar_;
     bool unsaved_ = false;

@@ -162,6 +162,30 @@ TEST(StoreMerge, ChangesAreStampedAndDeletionsForgottenAfterAMonth) {
     EXPECT_TRUE(decodeStoreFile(testing::readFile(h.file()), Date{}).marks.deleted.empty());
 }
 
+// The first save after a load stamps what differs from the file: a record a
+// load woke without saving counts, an untouched one keeps its stamp.
+TEST(StoreMerge, TheFirstSaveAfterALoadStampsAgainstTheFile) {
+    for (bool wokeAtLoad : {false, true}) {
+        SCOPED_TRACE(wokeAtLoad);
+        StoreHarness h;
+        h.machine = "A";
+        h.reopen();
+        auto threads = h.openDay({"A", "B", "C"});
+        if (wokeAtLoad)
+            h->snooze(threads[1], h.clock.now() + 60);
+        const auto filed = decodeStoreFile(testing::readFile(h.file()), Date{}).marks.records;
+        h.clock.advance(120);
+        auto deps = h.dependencies();
+        deps.savesLoadRepairs = false;
+        ThreadStore later(h.folder(), deps);
+        later.reviseThread(threads[0], {.step = "next"});
+        const auto saved = decodeStoreFile(testing::readFile(h.file()), Date{}).marks.records;
+        EXPECT_EQ(saved.at(threads[0]).at, h.clock.now());
+        EXPECT_EQ(saved.at(threads[1]) != filed.at(threads[1]), wokeAtLoad);
+        EXPECT_EQ(saved.at(threads[2]), filed.at(threads[2]));
+    }
+}
+
 // Records are paired by their place in the lists where they line up; that
 // must stamp exactly what matching every record by id does.
 TEST(StoreMerge, StampingByPlaceAgreesWithStampingById) {
