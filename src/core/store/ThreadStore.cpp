@@ -5,6 +5,7 @@
 #include "core/store/StoreMerge.h"
 
 #include <algorithm>
+#include <bit>
 
 namespace cadro {
 namespace fs = std::filesystem;
@@ -163,20 +164,38 @@ bool ThreadStore::adopt(PersistedState loaded) {
 }
 
 namespace {
-// Whether two records might share an id: their hashes are sorted, which is
-// quicker than building a set, and equal hashes are (nearly) only repeats.
+// Whether two records might share an id: their hashes go into an open-addressing
+// table (quicker than sorting them or a std::unordered_set), and equal hashes
+// are (nearly) only repeats.
 bool mayRepeatAnId(const PersistedState& state) {
-    std::vector<std::size_t> hashes;
-    hashes.reserve(state.active.size() + state.parked.size() + state.snoozed.size() +
-                   state.todos.size());
+    const std::size_t count =
+        state.active.size() + state.parked.size() + state.snoozed.size() + state.todos.size();
+    const int bits = std::bit_width(2 * count + 1);
+    std::vector<std::uint64_t> table(std::size_t{1} << bits);  // 0: empty
+    const std::size_t mask = table.size() - 1;
+    auto repeated = [&](const Uuid& id) {
+        const std::uint64_t hash = std::hash<Uuid>{}(id) | 1;  // never 0
+        // Places from the product's top bits: hand-written ids differ only in few bits.
+        for (std::size_t i = (hash * 0x9E3779B97F4A7C15ULL) >> (64 - bits);; i = (i + 1) & mask) {
+            if (table[i] == hash)
+                return true;
+            if (table[i] == 0) {
+                table[i] = hash;
+                return false;
+            }
+        }
+    };
     for (const auto* strands : {&state.active, &state.parked, &state.snoozed}) {
-        for (const auto& strand : *strands)
-            hashes.push_back(std::hash<Uuid>{}(strand.id));
+        for (const auto& strand : *strands) {
+            if (repeated(strand.id))
+                return true;
+        }
     }
-    for (const auto& todo : state.todos)
-        hashes.push_back(std::hash<Uuid>{}(todo.id));
-    std::sort(hashes.begin(), hashes.end());
-    return std::adjacent_find(hashes.begin(), hashes.end()) != hashes.end();
+    for (const auto& todo : state.todos) {
+        if (repeated(todo.id))
+            return true;
+    }
+    return false;
 }
 }  // namespace
 
