@@ -4,6 +4,8 @@
 #include "gui/StatusIcon.h"
 
 #include <QCoreApplication>
+#include <QDBusConnection>
+#include <QDBusMessage>
 #include <QDir>
 #include <QFileInfo>
 
@@ -35,11 +37,24 @@ void StatusNotifierItem::show(const TrayLook& look) {
     if (before.title != look.title) {
         emit NewTitle();
         emit NewToolTip();
+        announceTitle();
     }
     if (before.label != look.label)
         emit XAyatanaNewLabel(look.label, look.label);
     if (before.needsAttention != look.needsAttention)
         emit NewStatus(status());
+}
+
+// GNOME's AppIndicator extension was seen to keep an old title as the item's
+// name (what a screen reader says) after NewTitle, while the label moved on;
+// the standard change signal updates the copy it keeps directly.
+void StatusNotifierItem::announceTitle() const {
+    QDBusMessage changed = QDBusMessage::createSignal(
+        QString::fromLatin1(kItemPath), QStringLiteral("org.freedesktop.DBus.Properties"),
+        QStringLiteral("PropertiesChanged"));
+    changed << QStringLiteral("org.kde.StatusNotifierItem")
+            << QVariantMap{{QStringLiteral("Title"), title()}} << QStringList{};
+    QDBusConnection::sessionBus().send(changed);
 }
 
 QString StatusNotifierItem::id() const {

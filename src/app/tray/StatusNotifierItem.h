@@ -47,6 +47,7 @@ class StatusNotifierItem : public QDBusAbstractAdaptor {
 
   public:
     /// Where the item's menu is exported on the same connection.
+    static constexpr auto kItemPath = "/StatusNotifierItem";
     static constexpr auto kMenuPath = "/MenuBar";
 
     struct Clicks {
@@ -92,6 +93,7 @@ class StatusNotifierItem : public QDBusAbstractAdaptor {
 
   private:
     void paint();
+    void announceTitle() const;
 
     Clicks clicks_;
     TrayLook look_;

@@ -19,7 +19,6 @@ namespace {
 
 const QString kWatcherService = QStringLiteral("org.kde.StatusNotifierWatcher");
 const QString kWatcherPath = QStringLiteral("/StatusNotifierWatcher");
-const QString kItemPath = QStringLiteral("/StatusNotifierItem");
 // How long a panel may take to show up (at login, or while one restarts)
 // before Cadro says it has no place in it.
 constexpr int kGraceMilliseconds = 10'000;
@@ -80,7 +79,8 @@ void TrayPresence::exportItem() {
         itemObject, {[this](QPoint at) { popUpMenu(at); }, [this] { hooks_.middleClick(); }});
     auto* menuObject = new DBusMenuObject(this);
     dbusMenu_ = new DBusMenu(menuObject, hooks_.menuItems, hooks_.run, [this] { hooks_.seen(); });
-    bus.registerObject(kItemPath, itemObject, QDBusConnection::ExportAdaptors);
+    bus.registerObject(QString::fromLatin1(StatusNotifierItem::kItemPath), itemObject,
+                       QDBusConnection::ExportAdaptors);
     bus.registerObject(StatusNotifierItem::kMenuPath, menuObject, QDBusConnection::ExportAdaptors);
     serviceName_ =
         QStringLiteral("org.kde.StatusNotifierItem-%1-1").arg(QCoreApplication::applicationPid());
