@@ -11,9 +11,10 @@ sleep 0.5
 
 # The centre of cadro-tray's icon window in the tray, from a line such as
 # "... 22x22+0+0  +1001+1" (size, then absolute place); fails while there is
-# none or, while docking, it sits off screen.
+# none or, while docking, it sits off screen or still at the top level (a
+# window of the root, five spaces in) where the tray has not yet taken it.
 icon_centre() {
-  xwininfo -root -tree 2>/dev/null | grep '("cadro-tray" "Cadro")' | grep -v '1x1+' | head -n1 |
+  xwininfo -root -tree 2>/dev/null | grep -E '^ {8,}0x.*\("cadro-tray" "Cadro"\)' | grep -v '1x1+' | head -n1 |
     sed -nE 's/.* ([0-9]+)x([0-9]+)\+-?[0-9]+\+-?[0-9]+ +\+([0-9]+)\+([0-9]+)$/\1 \2 \3 \4/p' |
     awk '{ print $3 + int($1 / 2), $4 + int($2 / 2) } END { exit NR == 0 }'
 }
