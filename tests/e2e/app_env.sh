@@ -1,7 +1,10 @@
 # shellcheck shell=bash disable=SC2034 # the sourcing scripts use the variables set here
 # Shared set-up for the end-to-end scripts that run the tray app: temporary
 # XDG folders, an Xvfb of their own, a cleanup trap and helpers to start, wait
-# for and stop the app. Source it after setting `cadro`.
+# for and stop the app. Source it after setting `cadro`, and `accessible=1`
+# to read windows over the accessibility bus: the script then runs again on a
+# session bus of its own, with that bus started on it.
+[ -z "${accessible:-}" ] || [ -n "${CADRO_OWN_BUS:-}" ] || CADRO_OWN_BUS=1 exec dbus-run-session -- "$0" "$@"
 # shellcheck source-path=SCRIPTDIR source=../attack/store_env.sh
 source "$(dirname "${BASH_SOURCE[0]}")/../attack/store_env.sh"
 pids=()
@@ -30,6 +33,11 @@ pids+=($!)
 for _ in $(seq 50); do [ -s "$work/display" ] && break; sleep 0.1; done
 DISPLAY=:$(head -n1 "$work/display")
 export DISPLAY
+if [ -n "${accessible:-}" ]; then
+  /usr/libexec/at-spi-bus-launcher --launch-immediately &
+  pids+=($!)
+  export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+fi
 
 # Polls a condition every 0.05 s for up to $1 seconds.
 wait_for() {

@@ -5,8 +5,9 @@
 # the size at scale 2, on the offscreen platform); the last scene has the
 # cycle on maintenance; a folder that cannot be made, or a newer app that
 # ends the tour early, gives an error.
-# Usage: capture_e2e.sh path/to/cadro-tray
-tray=$1
+# Usage: capture_e2e.sh path/to/cadro (cadro-tray beside it)
+cadro=$1
+# shellcheck source-path=SCRIPTDIR source=app_env.sh
 source "$(dirname "$0")/app_env.sh"
 
 # Runs the tour into $1 with its own runtime and settings folders (extra

@@ -9,16 +9,14 @@
 # private session bus.
 # Usage: dbusmenu_e2e.py path/to/cadro WORK_FOLDER
 import datetime
-import os
 import shutil
 import time
 
 import dbus
-import dbus.mainloop.glib
 import gi
 
-from panel_common import (CONF, TRAY, WORK, Watcher, cadro, check, launch_app,
-                          quit_app, run, schedule_todo_soon, wait_for)
+from panel_common import (TRAY, WORK, Watcher, cadro, check, entry, fresh, item_and_menu,
+                          launch_app, quit_app, run, schedule_todo_soon, session_bus, wait_for)
 
 gi.require_version("Dbusmenu", "0.4")
 from gi.repository import Dbusmenu  # noqa: E402
@@ -30,31 +28,6 @@ NOTHING = dbus.String("", variant_level=1)
 DEFAULTS = {"enabled": True, "visible": True, "type": "standard", "label": "", "icon-name": "",
             "toggle-type": "", "toggle-state": -1, "children-display": "",
             "disposition": "normal", "accessible-desc": ""}
-
-
-def plain(value):
-    if isinstance(value, dbus.Array):
-        return bytes(value) if value.signature == "y" else [plain(v) for v in value]
-    if isinstance(value, dbus.Boolean):
-        return bool(value)
-    return int(value) if isinstance(value, int) else str(value)
-
-
-# (id, properties, children) as GetLayout gives it now.
-def fresh(menu):
-    def walk(node):
-        entry_id, properties, children = node
-        return (int(entry_id), {str(k): plain(v) for k, v in properties.items()},
-                [walk(c) for c in children])
-    return walk(menu.GetLayout(0, -1, [])[1])
-
-
-# (id, properties) of the first entry with this label.
-def entry(tree, label):
-    entry_id, properties, children = tree
-    if properties.get("label") == label:
-        return entry_id, properties
-    return next(filter(None, (entry(c, label) for c in children)), None)
 
 
 # A tree as fresh() gives it, without the properties that hold their default.
@@ -83,11 +56,7 @@ def refused(call, *args):
 
 
 def main():
-    os.makedirs(os.path.dirname(CONF), mode=0o700)
-    with open(CONF, "w") as conf:
-        conf.write("[General]\nwelcome.shown=true\npanel.notifies=false\n")
-    dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
-    bus = dbus.SessionBus()
+    bus = session_bus("[General]\nwelcome.shown=true\npanel.notifies=false\n")
     watcher = Watcher(bus)
     cadro("add-thread", "Alpha", "--step", "Draft the intro", "--color", "#8B7CF6")
     cadro("add-thread", "Beta", "--next", "Outline", "--next", "Review")
@@ -96,13 +65,9 @@ def main():
     app, clock = launch_app(datetime.datetime(2027, 1, 4, 8, 0),
                             tray=shutil.copy(TRAY, f"{WORK}/cadro-tray"))
     check(wait_for(lambda: watcher.items), "the item did not register")
-    service = watcher.items[0]
-    item = dbus.Interface(bus.get_object(service, "/StatusNotifierItem"),
-                          "org.freedesktop.DBus.Properties")
-    path = str(item.Get("org.kde.StatusNotifierItem", "Menu"))
-    menu = dbus.Interface(bus.get_object(service, path), IFACE)
+    _, menu = item_and_menu(bus, watcher.items[0])
     cadro("start-day")
-    glib = Dbusmenu.Client.new(service, path)
+    glib = Dbusmenu.Client.new(watcher.items[0], menu.object_path)
     layouts = []
     bus.add_signal_receiver(lambda *_: layouts.append(1), "LayoutUpdated", IFACE)
 

@@ -1,5 +1,6 @@
 # Shared by the panel tests: running the tray app with a faked clock over the
-# private session bus, and the part of a panel that items register with.
+# private session bus, the part of a panel that items register with, and
+# reading the menu the item exports.
 # The scripts using it take: path/to/cadro WORK_FOLDER
 import datetime
 import glob
@@ -8,6 +9,7 @@ import subprocess
 import sys
 import time
 
+import dbus.mainloop.glib
 import dbus.service
 from gi.repository import GLib
 
@@ -44,6 +46,15 @@ def wait_for(condition, seconds=10):
     return False
 
 
+# Writes the app's settings and joins the private session bus.
+def session_bus(settings):
+    os.makedirs(os.path.dirname(CONF), mode=0o700, exist_ok=True)
+    with open(CONF, "w") as conf:
+        conf.write(settings)
+    dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
+    return dbus.SessionBus()
+
+
 def cadro(*args):
     return subprocess.run([CADRO, *args], capture_output=True, text=True, timeout=20).stdout.strip()
 
@@ -57,6 +68,42 @@ class Watcher(dbus.service.Object):
     @dbus.service.method("org.kde.StatusNotifierWatcher", in_signature="s")
     def RegisterStatusNotifierItem(self, service):
         self.items.append(str(service))
+
+
+# The item's properties and its exported menu.
+def item_and_menu(bus, service):
+    item = dbus.Interface(bus.get_object(service, "/StatusNotifierItem"), "org.freedesktop.DBus.Properties")
+    menu_path = str(item.Get("org.kde.StatusNotifierItem", "Menu"))
+    return item, dbus.Interface(bus.get_object(service, menu_path), "com.canonical.dbusmenu")
+
+
+def plain(value):
+    if isinstance(value, dbus.Array):
+        return bytes(value) if value.signature == "y" else [plain(v) for v in value]
+    if isinstance(value, dbus.Boolean):
+        return bool(value)
+    return int(value) if isinstance(value, int) else str(value)
+
+
+# (id, properties, children) of the whole menu as GetLayout gives it now.
+def fresh(menu):
+    def walk(node):
+        entry_id, properties, children = node
+        return (int(entry_id), {str(k): plain(v) for k, v in properties.items()},
+                [walk(c) for c in children])
+    return walk(menu.GetLayout(0, -1, [])[1])
+
+
+# (id, properties) of the first entry, depth first, whose properties pass `test`.
+def find(tree, test):
+    entry_id, properties, children = tree
+    if test(properties):
+        return entry_id, properties
+    return next(filter(None, (find(c, test) for c in children)), None)
+
+
+def entry(tree, label):
+    return find(tree, lambda p: p.get("label") == label)
 
 
 # Starts the tray app with its clock at `started_at`, running `rate` times

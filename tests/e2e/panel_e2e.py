@@ -7,19 +7,17 @@
 # and session bus.
 # Usage: panel_e2e.py path/to/cadro WORK_FOLDER
 import datetime
-import os
 import re
 import subprocess
 import time
 
 import dbus
 import dbus.lowlevel
-import dbus.mainloop.glib
 import dbus.service
 from gi.repository import GLib
 
-from panel_common import (CONF, TRAY, Watcher, cadro, check, launch_app, quit_app,
-                          run, schedule_todo_soon, wait_for)
+from panel_common import (CONF, TRAY, Watcher, cadro, check, find, fresh, item_and_menu,
+                          launch_app, quit_app, run, schedule_todo_soon, session_bus, wait_for)
 
 CLOCK_START = datetime.datetime(2027, 1, 4, 8, 0)
 ITEM = "org.kde.StatusNotifierItem"
@@ -105,12 +103,26 @@ class Portal(dbus.service.Object):
         pass
 
 
+# The app's windows as (id, width, height, x, y), from the window tree.
+def app_windows():
+    tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout
+    pattern = r'(0x[0-9a-f]+) .*\("cadro-tray" "Cadro"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)'
+    return [(id, int(w), int(h), int(x), int(y)) for id, w, h, x, y in re.findall(pattern, tree)]
+
+
 # True while an icon-sized window of the app sits in the tray (the settings
 # window has the same class).
 def docked_in_xembed_tray():
-    tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout
-    sizes = re.findall(r'\("cadro-tray" "Cadro"\)\s+(\d+)x(\d+)\+', tree)
-    return any(1 < int(w) <= 64 and 1 < int(h) <= 64 for w, h in sizes)
+    return any(1 < w <= 64 and 1 < h <= 64 for _, w, h, _, _ in app_windows())
+
+
+def viewable(id):
+    return "IsViewable" in subprocess.run(["xwininfo", "-id", id], capture_output=True, text=True).stdout
+
+
+# The app's mapped windows larger than an icon: {id: (x, y)}.
+def shown_windows():
+    return {id: (x, y) for id, w, h, x, y in app_windows() if w > 64 and h > 64 and viewable(id)}
 
 
 # Gives up the watcher's name for `seconds`, as a restarting panel does.
@@ -120,34 +132,8 @@ def restart_watcher(watcher, bus, seconds):
     watcher.name = dbus.service.BusName("org.kde.StatusNotifierWatcher", bus)
 
 
-# The app's mapped windows larger than an icon: {id: (x, y)}.
-def shown_windows():
-    found = {}
-    tree = subprocess.run(["xwininfo", "-root", "-tree"], capture_output=True, text=True).stdout
-    pattern = r'(0x[0-9a-f]+) .*\("cadro-tray" "Cadro"\)\s+(\d+)x(\d+)\+-?\d+\+-?\d+\s+\+(-?\d+)\+(-?\d+)'
-    for id, w, h, x, y in re.findall(pattern, tree):
-        if int(w) > 64 and int(h) > 64:
-            state = subprocess.run(["xwininfo", "-id", id], capture_output=True, text=True).stdout
-            if "IsViewable" in state:
-                found[id] = (int(x), int(y))
-    return found
-
-
-# (id, properties) of every entry of a dbusmenu layout, depth first.
-def labels(layout):
-    entry_id, properties, children = layout
-    yield int(entry_id), properties
-    for child in children:
-        yield from labels(child)
-
-
 def main():
-    os.makedirs(os.path.dirname(CONF), mode=0o700)
-    with open(CONF, "w") as conf:
-        conf.write("[General]\nwelcome.shown=true\n")
-
-    dbus.mainloop.glib.DBusGMainLoop(set_as_default=True)
-    bus = dbus.SessionBus()
+    bus = session_bus("[General]\nwelcome.shown=true\n")
 
     # Answers without starting, and without a display.
     for flag, expected in [("--help", "Usage: cadro-tray"), ("--version", "cadro-tray ")]:
@@ -181,8 +167,7 @@ def main():
     check(wait_for(lambda: watcher.items), "the item did not register with a later watcher")
     check(wait_for(lambda: not docked_in_xembed_tray()), "the XEmbed icon stayed beside the item")
 
-    item = bus.get_object(watcher.items[0], "/StatusNotifierItem")
-    props = dbus.Interface(item, "org.freedesktop.DBus.Properties")
+    props, menu = item_and_menu(bus, watcher.items[0])
     get = lambda name: props.Get(ITEM, name)  # noqa: E731
     # The title, label and tooltip as text are read in the real panels.
     check(get("AttentionIconPixmap"), "no attention icon")
@@ -193,7 +178,7 @@ def main():
         subprocess.run(["xdotool", "mousemove", "500", "150"])
         before = shown_windows()
         popups = lambda: [p for id, p in shown_windows().items() if id not in before]  # noqa: E731
-        item.Activate(x, y, dbus_interface=ITEM)
+        props.Activate(x, y, dbus_interface=ITEM)
         check(wait_for(popups), f"Activate({x}, {y}) opened no menu")
         place = popups()[0]
         check(abs(place[0] - 500) < 80 and abs(place[1] - 150) < 80,
@@ -201,22 +186,17 @@ def main():
         subprocess.run(["xdotool", "key", "Escape"])
         check(wait_for(lambda: not popups()), "the menu stayed open")
 
-
     # The exported menu: the status menu with its submenu, dots and shortcuts.
-    menu = dbus.Interface(bus.get_object(watcher.items[0], str(get("Menu"))),
-                          "com.canonical.dbusmenu")
     menu.AboutToShow(0)
-    _, layout = menu.GetLayout(0, -1, [])
-    entries = dict(labels(layout))
-    by_label = {str(p.get("label", "")): (i, p) for i, p in entries.items()}
-    check("Next" in by_label and by_label["Next"][1]["shortcut"] == [["Control", "Alt", "Super", "N"]],
-          "the menu's Next lacks its shortcut")
+    tree = fresh(menu)
     for lacking, present in [
+            ("Next with its shortcut", lambda p: p.get("label") == "Next"
+             and p.get("shortcut") == [["Control", "Alt", "Super", "N"]]),
             ("Snooze Current submenu", lambda p: p.get("children-display") == "submenu"
              and p.get("label") == "Snooze Current"),
             ("colour dot", lambda p: "icon-data" in p),
             ("disabled information line", lambda p: not p.get("enabled", True))]:
-        check(any(present(p) for p in entries.values()), f"the menu has no {lacking}")
+        check(find(tree, present), f"the menu has no {lacking}")
 
     # A scheduled to-do fires: attention until the menu is opened, one
     # notification with its actions, replacing the one before.
@@ -264,8 +244,7 @@ def main():
     registered = len(watcher.items)
     app, clock = launch_app(CLOCK_START + datetime.timedelta(hours=2))
     check(wait_for(lambda: len(watcher.items) > registered), "the restarted app did not register")
-    item = bus.get_object(watcher.items[-1], "/StatusNotifierItem")
-    props = dbus.Interface(item, "org.freedesktop.DBus.Properties")
+    props, _ = item_and_menu(bus, watcher.items[-1])
     schedule_todo_soon("Quiet", clock)
     check(wait_for(lambda: get("Status") == "NeedsAttention", 60), "the quiet to-do did not fire")
     time.sleep(1)

@@ -34,12 +34,15 @@ else
   echo "SKIP: full file system (cannot mount a tmpfs here)"
 fi
 
-# A socket folder others can enter (what makes a folder unsafe is checked in
-# the unit tests) is never used: an intruder listening in it gets no connection, a command
-# without the app works directly, one with the store locked gives up with 4,
-# and the app listens in a folder of its own instead, where commands find it.
-intruder_listens() {
-  python3 -c '
+# A socket folder others can enter, here one of mode 755 under TMPDIR (what
+# makes a folder unsafe is checked in the unit tests), is never used: an
+# intruder listening in it gets no connection, a command without the app works
+# directly, one with the store locked gives up with 4, and the app listens in
+# a folder of its own instead, where commands find it.
+folder=$TMPDIR/cadro-$UID
+mkdir -m 755 "$folder"
+unset XDG_RUNTIME_DIR
+python3 -c '
 import socket, sys
 s = socket.socket(socket.AF_UNIX)
 s.bind(sys.argv[1])
@@ -47,37 +50,26 @@ s.listen()
 while True:
     s.accept()[0].close()
     open(sys.argv[2], "a").write("connected\n")
-' "$1" "$work/intruder.out" &
-  intruder=$!
-  pids+=("$intruder")
-  wait_for 5 test -S "$1" || fail "the intruder could not listen"
-  intruder_socket=$(stat -c %i "$1")
-}
+' "$folder/tray.sock" "$work/intruder.out" &
+pids+=($!)
+wait_for 5 test -S "$folder/tray.sock" || fail "the intruder could not listen"
+intruder_socket=$(stat -c %i "$folder/tray.sock")
+"$cadro" add-thread Direct >/dev/null 2>&1 || fail "a command without the app failed"
+listed Direct || fail "the direct change is missing"
+exec 8>>"$XDG_DATA_HOME/Cadro/threads.lock"
+flock 8
+exits 4 timeout 20 "$cadro" add-thread "Locked out" || true
+exec 8>&-
+[ $status -eq 4 ] || fail "with the store locked, a command exited $status, not 4"
+launch_app
 store_held_or_gone() { ! flock -n "$XDG_DATA_HOME/Cadro/threads.lock" true || gone "$app"; }
-unsafe_folder() {
-  local case=$1 folder=$2
-  unset XDG_RUNTIME_DIR
-  intruder_listens "$folder/tray.sock"
-  "$cadro" add-thread "Direct beside $case" >/dev/null 2>&1 || fail "$case: a command without the app failed"
-  listed "Direct beside $case" || fail "$case: the direct change is missing"
-  exec 8>>"$XDG_DATA_HOME/Cadro/threads.lock"
-  flock 8
-  exits 4 timeout 20 "$cadro" add-thread "Locked out $case" || true
-  exec 8>&-
-  [ $status -eq 4 ] || fail "$case: with the store locked, a command exited $status, not 4"
-  launch_app
-  wait_for 10 store_held_or_gone || fail "$case: the app neither took the store nor ended"
-  exits 0 timeout 20 "$cadro" status || fail "$case: with the app in a folder of its own, cadro status exited $status"
-  [ "$(stat -c %i "$folder/tray.sock")" = "$intruder_socket" ] || fail "$case: the app took over the socket"
-  [ ! -e "$work/intruder.out" ] || fail "$case: the intruder got a connection"
-  kill -TERM "$app" 2>/dev/null || true
-  wait_app_end "$app"
-  kill "$intruder"
-  rm -rf "$folder"
-  export XDG_RUNTIME_DIR=$work/run
-}
-mkdir -m 755 "$TMPDIR/cadro-$UID"
-unsafe_folder "mode 755 under TMPDIR" "$TMPDIR/cadro-$UID"
+wait_for 10 store_held_or_gone || fail "the app neither took the store nor ended"
+exits 0 timeout 20 "$cadro" status || fail "with the app in a folder of its own, cadro status exited $status"
+[ "$(stat -c %i "$folder/tray.sock")" = "$intruder_socket" ] || fail "the app took over the socket"
+[ ! -e "$work/intruder.out" ] || fail "the intruder got a connection"
+kill -TERM "$app" 2>/dev/null || true
+wait_app_end "$app"
+export XDG_RUNTIME_DIR=$work/run
 
 # SIGTERM, SIGINT and SIGHUP quit in order: status 0, no socket left behind,
 # a demo replaced by a newer demo removes its sandbox.

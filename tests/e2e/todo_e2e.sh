@@ -10,9 +10,6 @@ source "$(dirname "$0")/tray_common.sh"
 
 "$cadro" add-thread Alpha >/dev/null
 "$cadro" start-day >/dev/null
-# Not a first start: no welcome window takes the keyboard.
-mkdir -p "$XDG_CONFIG_HOME/Cadro"
-printf '[General]\nwelcome.shown=true\n' >"$XDG_CONFIG_HOME/Cadro/Cadro.conf"
 faketime_lib=$(echo /usr/lib/*/faketime/libfaketime.so.1)
 # A Monday, shortly before 09:00.
 LD_PRELOAD=$faketime_lib FAKETIME="@2027-01-04 08:59:15" launch_app

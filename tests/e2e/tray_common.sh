@@ -1,13 +1,17 @@
 # shellcheck shell=bash
 # Shared by the tray end-to-end tests (sourced after setting `cadro`):
-# app_env.sh's set-up, a tray host on its X server, and helpers that wait for
-# the tray icon, windows and the menu.
+# app_env.sh's set-up, a tray host on its X server, the settings of a start
+# after the first, and helpers that wait for the tray icon, windows and the
+# menu.
 # shellcheck source-path=SCRIPTDIR source=app_env.sh
 source "$(dirname "${BASH_SOURCE[0]}")/app_env.sh"
 trayer --edge top --align right --widthtype request --height 24 --SetDockType true \
   --transparent false --tint 0xdddddd >/dev/null 2>&1 &
 pids+=($!)
 sleep 0.5
+# Not a first start: no welcome window takes the keyboard.
+mkdir -p "$XDG_CONFIG_HOME/Cadro"
+printf '[General]\nwelcome.shown=true\n' >"$XDG_CONFIG_HOME/Cadro/Cadro.conf"
 
 # The centre of cadro-tray's icon window in the tray, from a line such as
 # "... 22x22+0+0  +1001+1" (size, then absolute place); fails while there is

@@ -5,14 +5,10 @@
 # later, it holds the typing too. Prints how long after the keys the title
 # was on disk.
 # Usage: typing_e2e.sh path/to/cadro
-# On a session bus of its own, for the accessibility bus it starts.
-[ -n "${CADRO_OWN_BUS:-}" ] || CADRO_OWN_BUS=1 exec dbus-run-session -- "$0" "$@"
 cadro=$1
+accessible=1
 # shellcheck source-path=SCRIPTDIR source=app_env.sh
 source "$(dirname "$0")/app_env.sh"
-/usr/libexec/at-spi-bus-launcher --launch-immediately &
-pids+=($!)
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
 
 # Prints a point in the title field of the thread row named $1 (its first
 # line, right of the mark), read over the accessibility bus.

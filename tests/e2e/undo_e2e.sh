@@ -33,8 +33,6 @@ exits 1 "$cadro" redo || fail "redo with nothing to redo did not exit 1"
 grep -q undo "$store" && fail "the history went into the store file"
 
 # The running app carries on with the history the commands left.
-mkdir -p "$XDG_CONFIG_HOME/Cadro"
-printf '[General]\nwelcome.shown=true\n' >"$XDG_CONFIG_HOME/Cadro/Cadro.conf"
 start_app
 says 'Undid "Finished "Buy milk"". Now: to-do "Buy milk"' "$cadro" undo
 jq -c '.active[0].title = "Edited by hand"' "$store" >"$work/edited.json"
