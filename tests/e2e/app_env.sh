@@ -16,9 +16,11 @@ cleanup() {
   rm -rf "$work"
 }
 trap cleanup EXIT
+# A script may define `diagnose` to print more of what went wrong.
 fail() {
   echo "FAIL: $*" >&2
   tail -n 20 "$work"/*.log >&2 2>/dev/null || true
+  ! declare -F diagnose >/dev/null || diagnose >&2
   exit 1
 }
 set -E
@@ -92,5 +94,7 @@ exits() {
   run "$@"
   [ "$status" -eq "$want" ]
 }
+# True when the JSON file $1 (the store's, or a listing) has the title $2.
+has_title() { jq -e --arg t "$2" '[.. | .title? // empty] | index($t) != null' "$1" >/dev/null; }
 # True when `cadro list --json` (through the app when one runs) has a title.
-listed() { "$cadro" list --json | jq -e --arg t "$1" '[.. | .title? // empty] | index($t) != null' >/dev/null; }
+listed() { "$cadro" list --json | has_title /dev/stdin "$1"; }

@@ -21,8 +21,6 @@ from panel_common import (TRAY, WORK, Watcher, cadro, check, entry, fresh, item_
 gi.require_version("Dbusmenu", "0.4")
 from gi.repository import Dbusmenu  # noqa: E402
 
-IFACE = "com.canonical.dbusmenu"
-INVALID = "org.freedesktop.DBus.Error.InvalidArgs"
 NOTHING = dbus.String("", variant_level=1)
 # The protocol's defaults, which libdbusmenu-glib keeps by leaving them out.
 DEFAULTS = {"enabled": True, "visible": True, "type": "standard", "label": "", "icon-name": "",
@@ -52,7 +50,7 @@ def refused(call, *args):
         call(*args, timeout=3)
         return False
     except dbus.DBusException as e:
-        return e.get_dbus_name() == INVALID and time.monotonic() - began < 2
+        return e.get_dbus_name() == "org.freedesktop.DBus.Error.InvalidArgs" and time.monotonic() - began < 2
 
 
 def main():
@@ -69,7 +67,7 @@ def main():
     cadro("start-day")
     glib = Dbusmenu.Client.new(watcher.items[0], menu.object_path)
     layouts = []
-    bus.add_signal_receiver(lambda *_: layouts.append(1), "LayoutUpdated", IFACE)
+    bus.add_signal_receiver(lambda *_: layouts.append(1), "LayoutUpdated", "com.canonical.dbusmenu")
 
     def held():
         return glib.get_root() and glib_tree(glib.get_root())

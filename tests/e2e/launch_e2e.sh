@@ -2,8 +2,8 @@
 # End-to-end test of starting Cadro while it runs: the same build started
 # again brings the running tray app forward (its settings window, read over
 # the accessibility bus) and ends; `cadro` alone prints a usage and the status
-# and leaves the app be; a demo runs beside the user's app, whose commands
-# and data stay its own.
+# and leaves the app be; demos run beside the user's app, whose commands and
+# data stay its own, and go with their sandboxes.
 # Usage: launch_e2e.sh path/to/cadro
 cadro=$1
 accessible=1
@@ -23,7 +23,6 @@ for app in pyatspi.Registry.getDesktop(0):
 sys.exit(1)
 PY
 }
-has_thread() { jq -e --arg t "$2" '[.. | .title? // empty] | index($t) != null' "$1" >/dev/null; }
 
 "$cadro" add-thread Alpha >/dev/null
 start_app
@@ -45,19 +44,29 @@ wait_app_end "$app"
 running "$user" || fail "the second start ended the running app"
 wait_for 10 settings_shown "$user" || fail "the running app did not show its settings window"
 
-# A demo beside it: commands and data stay the user's, and the user's app
-# outlives the demo.
+# Demos beside it, each in a sandbox of its own: CADRO_DEMO=1 sends commands
+# to the demo, other commands and all data stay the user's; a newer demo
+# replaces the older, whose sandbox goes, and quitting removes the newer's;
+# the user's app outlives them.
 "$cadro" --demo >>"$work/demo.log" 2>&1 &
 demo=$!
 pids+=("$demo")
-wait_for 10 test -S "$demo_socket" || fail "the demo did not open its socket"
+demo_shows() { [ "$(CADRO_DEMO=1 "$cadro" status 2>/dev/null)" = "$1" ]; }
+wait_for 10 demo_shows "Website redesign: Write hero copy" || fail "the demo is not seeded"
 running "$user" || fail "the demo ended the user's app"
 "$cadro" add-thread "Important thing" >/dev/null
-has_thread "$store" "Important thing" || fail "a command during the demo missed the user's store"
-! has_thread "$TMPDIR"/CadroDemo-*/data/threads.json "Important thing" || fail "a command went to the demo"
-kill -TERM "$demo"
+has_title "$store" "Important thing" || fail "a command during the demo missed the user's store"
+! has_title "$TMPDIR"/CadroDemo-*/data/threads.json "Important thing" || fail "a command went to the demo"
+user_list=$("$cadro" list --json)
+launch_app --demo
 wait_app_end "$demo"
-running "$user" || fail "the user's app ended with the demo"
+[ "$(compgen -G "$TMPDIR/CadroDemo-*" | wc -l)" -eq 1 ] || fail "a replaced demo kept its sandbox"
+wait_for 10 test -S "$demo_socket" || fail "the newer demo did not open its socket"
+CADRO_DEMO=1 "$cadro" quit >/dev/null || fail "cadro quit did not reach the demo"
+wait_app_end "$app"
+! compgen -G "$TMPDIR/CadroDemo-*" >/dev/null || fail "quitting the demo left its sandbox"
+running "$user" || fail "the user's app ended with the demos"
+[ "$("$cadro" list --json)" = "$user_list" ] || fail "the demos touched the user's store"
 app=$user
 quit_app
 echo "1 passed, 0 failed"

@@ -10,9 +10,8 @@ source "$(dirname "$0")/tray_common.sh"
 
 "$cadro" add-thread Alpha >/dev/null
 "$cadro" start-day >/dev/null
-faketime_lib=$(echo /usr/lib/*/faketime/libfaketime.so.1)
 # A Monday, shortly before 09:00.
-LD_PRELOAD=$faketime_lib FAKETIME="@2027-01-04 08:59:15" launch_app
+LD_PRELOAD=$(echo /usr/lib/*/faketime/libfaketime.so.1) FAKETIME="@2027-01-04 08:59:15" launch_app
 read -r ix iy < <(tray_icon) || fail "the tray icon did not appear"
 
 # The thread menu: "Add To-Do…" is the sixth item the keys reach (the lines
