@@ -1,10 +1,8 @@
 #!/usr/bin/python3
-"""Sets up one Syncthing home for the two-machine test: loopback only, no
-discovery, relays, NAT, upgrades or usage reports, a REST key of our own, the
-other machine trusted at a fixed address and one folder shared with it.
-
-Usage: syncthing_config.py CONFIG.XML LISTEN_PORT GUI_PORT API_KEY FOLDER OTHER_ID OTHER_PORT
-"""
+# Sets up one Syncthing home for the two-machine test: loopback only, no
+# discovery, relays, NAT, upgrades or usage reports, a REST key of our own, the
+# other machine trusted at a fixed address and one folder shared with it.
+# Usage: syncthing_config.py CONFIG.XML LISTEN_PORT GUI_PORT API_KEY FOLDER OTHER_ID OTHER_PORT
 import copy
 import sys
 import xml.etree.ElementTree as ET

@@ -5,51 +5,33 @@
 # change, list the same, and leave no copy of the store unmerged.
 # Usage: syncthing_e2e.sh path/to/cadro [--tray]
 # Exits 77 (skipped) when Syncthing is not installed.
-set -euo pipefail
 cadro=$1
 with_tray=${2:-}
 command -v syncthing >/dev/null || { echo "SKIP: syncthing is not installed"; exit 77; }
 here=$(cd "$(dirname "$0")" && pwd)
-work=$(mktemp -d)
-pids=()
-cleanup() {
-  for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null || true; done
-  for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null || true; done
-  rm -rf "$work"
-}
-trap cleanup EXIT
-fail() {
-  echo "FAIL: $*" >&2
-  for m in a b; do
-    echo "--- $m" >&2
-    ls -la "$work/$m/Sync/Cadro" >&2 2>/dev/null || true
-    tail -n 5 "$work/$m/syncthing.log" "$work/$m/tray.log" >&2 2>/dev/null || true
-  done
-  exit 1
-}
-# Seconds since $1 (date +%s%N), to a tenth.
-since() {
-  local t=$((($(date +%s%N) - $1) / 100000000))
-  echo "$((t / 10)).$((t % 10))"
-}
-started=$(date +%s%N)
-
+# Temporary folders, an X server for the tray apps, their clean-up, and a
+# fail that shows the logs.
+# shellcheck source-path=SCRIPTDIR source=../e2e/app_env.sh
+source "$here/../e2e/app_env.sh"
+# On failure: the synced folders as well as the logs.
+diagnose() { ls -la "$work"/[ab]/Sync/Cadro 2>/dev/null || true; }
 free_port() {
   python3 -c 'import socket; s = socket.socket(); s.bind(("127.0.0.1", 0)); print(s.getsockname()[1])'
 }
-# Runs cadro as machine $1.
-on() {
+# Runs a command, or cadro, as machine $1.
+machine() {
   local m=$1
   shift
   HOME=$work/$m XDG_DATA_HOME=$work/$m/data XDG_CONFIG_HOME=$work/$m/config \
-    XDG_RUNTIME_DIR=$work/$m/run "$cadro" "$@"
+    XDG_STATE_HOME=$work/$m/state XDG_RUNTIME_DIR=$work/$m/run "$@"
 }
+on() { machine "$1" "$cadro" "${@:2}"; }
 rest() { # machine, path: a POST to its REST interface
   python3 -c 'import sys, urllib.request as u
 u.urlopen(u.Request(sys.argv[1], method="POST", headers={"X-API-Key": sys.argv[2]}), timeout=10)' \
     "http://127.0.0.1:${gui_port[$1]}$2" "key-$1"
 }
-wait_for() { # seconds, command...
+wait_for() { # seconds, command... (by the clock: a check may take seconds)
   local until=$(($(date +%s) + $1))
   shift
   until "$@"; do
@@ -58,21 +40,18 @@ wait_for() { # seconds, command...
   done
 }
 
-declare -A id port gui_port
+declare -A id port gui_port other=([a]=b [b]=a)
 for m in a b; do
-  mkdir -p "$work/$m/Sync" "$work/$m/run"
+  mkdir -p "$work/$m/Sync/.stfolder" "$work/$m/run"
   chmod 700 "$work/$m/run"
   syncthing generate --home "$work/$m/st" --no-default-folder --skip-port-probing >/dev/null 2>&1
   id[$m]=$(syncthing serve --home "$work/$m/st" --device-id)
   port[$m]=$(free_port)
   gui_port[$m]=$(free_port)
-  mkdir -p "$work/$m/Sync/.stfolder"
 done
 for m in a b; do
-  other=a
-  [ "$m" = b ] || other=b
   "$here/syncthing_config.py" "$work/$m/st/config.xml" "${port[$m]}" "${gui_port[$m]}" "key-$m" \
-    "$work/$m/Sync" "${id[$other]}" "${port[$other]}"
+    "$work/$m/Sync" "${id[${other[$m]}]}" "${port[${other[$m]}]}"
 done
 
 # Machine a keeps its data in the synced folder; b has data of its own and
@@ -84,36 +63,28 @@ on a move-data "$work/a/Sync/Cadro" >/dev/null
 on b add-thread Gamma >/dev/null
 for m in a b; do
   STMONITORED=yes syncthing serve --home "$work/$m/st" --no-browser --no-restart --no-upgrade \
-    --no-default-folder >"$work/$m/syncthing.log" 2>&1 &
+    --no-default-folder >"$work/$m-syncthing.log" 2>&1 &
   pids+=($!)
 done
 wait_for 30 test -f "$work/b/Sync/Cadro/threads.json" || fail "the folder did not reach b"
-echo "paired and in step after $(since "$started") s"
+echo "paired and in step after $SECONDS s"
 if on b move-data "$work/b/Sync/Cadro" 2>/dev/null; then fail "b's data replaced a's without --join"; fi
 on b move-data "$work/b/Sync/Cadro" --join >/dev/null
 
 titles() { on "$1" list --titles 2>/dev/null | cut -f1 | sort | tr '\n' ' '; }
-has_title() { titles "$1" | grep -q "$2"; }
-wait_for 20 has_title a Gamma || fail "b's own thread did not reach a after joining"
+lists() { titles "$1" | grep -q "$2"; }
+wait_for 20 lists a Gamma || fail "b's own thread did not reach a after joining"
 
 if [ "$with_tray" = --tray ]; then
-  Xvfb -displayfd 5 -nolisten tcp -screen 0 1024x768x24 5>"$work/display" 2>/dev/null &
-  pids+=($!)
-  wait_for 5 test -s "$work/display"
-  DISPLAY=:$(head -n1 "$work/display")
-  export DISPLAY
   for m in a b; do
-    HOME=$work/$m XDG_DATA_HOME=$work/$m/data XDG_CONFIG_HOME=$work/$m/config \
-      XDG_RUNTIME_DIR=$work/$m/run dbus-run-session -- "$(dirname "$cadro")/cadro-tray" \
-      >"$work/$m/tray.log" 2>&1 &
+    machine "$m" dbus-run-session -- "$tray" >"$work/$m-tray.log" 2>&1 &
     pids+=($!)
   done
   for m in a b; do wait_for 10 test -S "$work/$m/run/cadro/tray.sock" || fail "no tray app on $m"; done
 fi
 
 # Apart: a pauses b, and each machine changes the same data.
-rest a "/rest/system/pause?device=${id[b]}" >/dev/null
-rest b "/rest/system/pause?device=${id[a]}" >/dev/null
+for m in a b; do rest "$m" "/rest/system/pause?device=${id[${other[$m]}]}"; done
 changers=()
 (
   on a add-thread "From a" >/dev/null
@@ -131,9 +102,8 @@ changers+=($!)
 changers+=($!)
 wait "${changers[@]}"
 sleep 1.5 # each machine's watcher has seen its own change
-resumed=$(date +%s%N)
-rest a "/rest/system/resume?device=${id[b]}" >/dev/null
-rest b "/rest/system/resume?device=${id[a]}" >/dev/null
+resumed=$SECONDS
+for m in a b; do rest "$m" "/rest/system/resume?device=${id[${other[$m]}]}"; done
 
 # Without the tray app the next command takes a copy in: `cadro list` runs on
 # both machines until they agree.
@@ -146,33 +116,31 @@ agree() {
 }
 settle() { agree && sleep 3 && agree; } # still so after the sync tool had its say
 wait_for 60 settle || fail "the machines did not agree within a minute"
-echo "agreed $(since "$resumed") s after resuming (3 s of that checking it held)"
-copies=$(find "$work/a/Sync/Cadro/merged" "$work/b/Sync/Cadro/merged" -type f 2>/dev/null | wc -l)
-echo "conflict copies merged: $copies"
+echo "agreed $((SECONDS - resumed)) s after resuming (3 s of that checking it held)"
+echo "conflict copies merged: $(find "$work"/[ab]/Sync/Cadro/merged -type f 2>/dev/null | wc -l)"
 
-for m in a b; do
-  got=$(titles "$m")
-  for title in Alpha Gamma "From a" "From b" "Call from b"; do
-    grep -q "$title" <<<"$got" || fail "$m lost \"$title\": $got"
-  done
-  ! grep -q Beta <<<"$got" || fail "the thread removed on a came back on $m"
-  dump=$(on "$m" brain-dump)
-  grep -q "thought on b" <<<"$dump" || fail "$m lost b's brain-dump line"
-  step=$(on "$m" list --json | jq -r '.active[] | select(.title == "Alpha") | .step')
-  for side in a b; do
-    grep -q "step typed on $side" <<<"$dump$step" || fail "$m lost the step typed on $side"
-  done
+# They agree, so a's data is b's too.
+got=$(titles a)
+for title in Alpha Gamma "From a" "From b" "Call from b"; do
+  grep -q "$title" <<<"$got" || fail "\"$title\" was lost: $got"
+done
+! grep -q Beta <<<"$got" || fail "the thread removed on a came back"
+dump=$(on a brain-dump)
+grep -q "thought on b" <<<"$dump" || fail "b's brain-dump line was lost"
+step=$(on a list --json | jq -r '.active[] | select(.title == "Alpha") | .step')
+for side in a b; do
+  grep -q "step typed on $side" <<<"$dump$step" || fail "the step typed on $side was lost"
 done
 if [ "$with_tray" = --tray ]; then
   # A copy in another sync tool's naming, with a thread an older release added
   # (no change stamp): the running app takes it in on its own.
-  dropped_at=$(date +%s%N)
+  dropped_at=$SECONDS
   jq '.active = [{"id": "0C0FFEE0-0000-4000-8000-000000000001", "title": "Dropped in"}] + .active' \
     "$work/a/Sync/Cadro/threads.json" >"$work/a/Sync/Cadro/threads (conflicted copy 2026-12-07 101010).json"
   taken() { [ ! -e "$work/a/Sync/Cadro/threads (conflicted copy 2026-12-07 101010).json" ]; }
   wait_for 5 taken || fail "the app on a did not take in a copy within 5 s"
-  echo "the app took a copy in $(since "$dropped_at") s after it appeared"
-  has_title a "Dropped in" || fail "the thread in the copy was lost"
+  echo "the app took a copy in $((SECONDS - dropped_at)) s after it appeared"
+  lists a "Dropped in" || fail "the thread in the copy was lost"
   wait_for 20 agree || fail "the machines did not agree after the dropped-in copy"
 fi
-echo "PASS in $(since "$started") s"
+echo "PASS in $SECONDS s"
