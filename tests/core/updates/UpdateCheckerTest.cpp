@@ -55,6 +55,7 @@ TEST_F(UpdateCheckerTest, AutomaticChecksRunOncePerDay) {
         {"never checked", std::nullopt, true},
         {"just under a day", 24 * kHour - 0.001, false},
         {"exactly a day", 24 * kHour, true},
+        {"more than a day ahead of the clock", -30 * kHour, false},
     };
     for (const auto& c : cases) {
         defaults = std::make_shared<MemoryDefaults>();
@@ -73,18 +74,6 @@ TEST_F(UpdateCheckerTest, AutomaticChecksRunOncePerDay) {
                   c.fetches ? clock.now() : clock.now() - c.lastCheckedAgo.value_or(0))
             << c.name;
     }
-}
-
-TEST_F(UpdateCheckerTest, AFutureDateWaitsUntilADayAfterIt) {
-    Date future = clock.now() + 10 * kHour;
-    defaults->setDate(kLastChecked, future);
-    auto checker = make();
-    clock.set(future + 24 * kHour - 1);
-    EXPECT_FALSE(checker->checkIfDue());
-    clock.set(future + 24 * kHour);
-    EXPECT_TRUE(checker->checkIfDue());
-    EXPECT_FALSE(checker->checkIfDue());  // the key now holds this moment
-    EXPECT_EQ(urls.size(), 1u);
 }
 
 TEST_F(UpdateCheckerTest, UnconfiguredCheckersNeverFetch) {
@@ -109,8 +98,7 @@ TEST_F(UpdateCheckerTest, PublishesANewerReleaseAndClearsItWhenUpToDate) {
         *checker,
         FetchResult::success(R"({"version":"1.10","url":"https://example.org/cadro/1.10",)"
                              R"("notes":"extra keys are fine"})"));
-    ASSERT_FALSE(outcome.failed());
-    EXPECT_EQ(*outcome.result, UpdateCheckResult::available(release));
+    EXPECT_EQ(outcome.result, UpdateCheckResult::available(release));
     EXPECT_EQ(checker->available(), release);
 
     // A failure leaves the known release alone.
@@ -119,8 +107,7 @@ TEST_F(UpdateCheckerTest, PublishesANewerReleaseAndClearsItWhenUpToDate) {
 
     outcome = checkWith(*checker,
                         FetchResult::success(R"({"version":"1.9.0","url":"http://example.org/"})"));
-    ASSERT_FALSE(outcome.failed());
-    EXPECT_EQ(*outcome.result, UpdateCheckResult::upToDate());
+    EXPECT_EQ(outcome.result, UpdateCheckResult::upToDate());
     EXPECT_EQ(checker->available(), std::nullopt);
     EXPECT_EQ(notifications, 2);
 }
