@@ -40,7 +40,7 @@ TEST(Commands, NextWithNewTaskWalksThePlanElseAsksAndCancelChangesNothing) {
     EXPECT_EQ(h.currentTitle(), "Cadro");
 }
 
-TEST(Commands, TypedTaskIsTrimmedThenMovesOnEditStepKeepsSpaces) {
+TEST(Commands, TypedTaskIsTrimmedEditStepKeepsSpacesAndTheHygieneThreadOpensSettings) {
     OnThread h;
     h.recorder.answers = {std::string("  Draft intro \n")};
     h.commands.cmdNextTypedTask();
@@ -54,6 +54,9 @@ TEST(Commands, TypedTaskIsTrimmedThenMovesOnEditStepKeepsSpaces) {
     EXPECT_EQ(h.recorder.requests[1].initialText, "current");
     EXPECT_EQ(h->state().strand(h.b)->step, "  as typed  ");
     EXPECT_EQ(h->state().currentID, h.b);  // no Next
+
+    h.commands.cmdNext();  // Cadro
+    EXPECT_EQ(h.recorder.events.back(), "settings");
 }
 
 TEST(Commands, TypedTaskHasNothingToDoWhileAToDoIsUpButNewTaskFinishesIt) {
@@ -69,14 +72,6 @@ TEST(Commands, TypedTaskHasNothingToDoWhileAToDoIsUpButNewTaskFinishesIt) {
     h.commands.cmdNextWithNewTask();
     EXPECT_FALSE(h->state().currentTodo());
     EXPECT_TRUE(h->state().todos.empty());
-}
-
-TEST(Commands, ReachingTheHygieneThreadOpensTheSettingsWindow) {
-    OnThread h;
-    h.commands.cmdNext();  // Beta
-    EXPECT_TRUE(h.recorder.events.empty());
-    h.commands.cmdNext();  // Cadro
-    EXPECT_EQ(h.recorder.events, Events{"settings"});
 }
 
 TEST(Commands, WindowActionsSetTheTabAndSheetFirst) {
@@ -115,18 +110,15 @@ TEST(Commands, RevivalActionsIgnorePayloadsThatAreNotIds) {
     EXPECT_EQ(h->state().kindOf(h.b), ThreadKind::active);
 }
 
-TEST(Commands, UpdateAlertsNameTheVersionsAndOfferADownloadOnlyWhenThereIsOne) {
+TEST(Commands, UpdateAlertsNameTheVersionsAndOnlyTheirDownloadButtonOpensTheReleasePage) {
     EXPECT_TRUE(Commands::updateAlert(std::nullopt, "1.0").buttons.empty());
     auto current = Commands::updateAlert(UpdateCheckResult::upToDate(), "1.0");
     EXPECT_NE(current.informativeText.find("1.0"), std::string::npos);
     EXPECT_TRUE(current.buttons.empty());
-    auto newer = Commands::updateAlert(
-        UpdateCheckResult::available({"1.4.2", "https://example.org/cadro"}), "1.0");
-    EXPECT_NE(newer.message.find("1.4.2"), std::string::npos);
-    EXPECT_EQ(newer.buttons.size(), 2u);
-}
+    const ReleaseInfo release{"1.4.2", "https://example.org/1.4.2"};
+    EXPECT_EQ(Commands::updateAlert(UpdateCheckResult::available(release), "1.0").buttons.size(),
+              2u);
 
-TEST(Commands, OnlyTheDownloadButtonOfAnUpdateAlertOpensTheReleasePage) {
     TrayHarness h;
     UpdateChecker updates(
         "https://example.org/cadro/latest.json", "1.0", h.defaults, h.clock,
@@ -138,6 +130,7 @@ TEST(Commands, OnlyTheDownloadButtonOfAnUpdateAlertOpensTheReleasePage) {
         h.recorder.events.clear();
         h.recorder.alertChoice = choice;
         commands.run(MenuAction::checkForUpdates);
+        EXPECT_EQ(h.recorder.events.front(), "alert: Cadro 1.4.2 is available");
         EXPECT_EQ(h.recorder.events.back() == "open https://example.org/1.4.2", choice == 0);
     }
 }
@@ -179,7 +172,7 @@ std::vector<std::string> header(const std::vector<MenuItem>& menu) {
     return out;
 }
 
-TEST(StatusMenu, EachStateOffersItsCommands) {
+TEST(StatusMenu, EachStateOffersItsCommandsAndAToDoUpItsEstimateAndSchedule) {
     const std::vector<A> footer = {A::toggleLaunchAtLogin, A::checkForUpdates, A::settings,
                                    A::quit};
     auto with = [&](std::vector<A> head) {
@@ -188,7 +181,10 @@ TEST(StatusMenu, EachStateOffersItsCommands) {
     };
     TrayHarness h;
     h.addThread("A");
-    h->addTodo("x", 5);
+    TodoSchedule s{h.berlin(2026, 3, 2, 0, 0),
+                   {{17, 30}, {8, 0}},
+                   RepeatRule{1, RepeatUnit::week, {2, 5}, std::nullopt}};
+    h->addTodo("Stretch", 45, s);
     EXPECT_EQ(actionsOf(h.menu()), with({A::startDay, A::openBrainDump}));
     EXPECT_FALSE(find(h.menu(), A::checkForUpdates).enabled);  // no update checker
 
@@ -196,11 +192,23 @@ TEST(StatusMenu, EachStateOffersItsCommands) {
     EXPECT_EQ(actionsOf(h.menu()),
               with({A::next, A::nextWithNewTask, A::nextTypedTask, A::editStep, A::add, A::addTodo,
                     A::parkCurrent, A::openBrainDump, A::endDay}));
+    const auto snooze = find(h.menu(), "Snooze Current").submenu;
+    ASSERT_GE(snooze.size(), 2u);
+    EXPECT_EQ(snooze.front().title, "Default: 1h");
+    EXPECT_EQ(snooze.front().action, A::snoozeDefault);
+    EXPECT_EQ(snooze.back().action, A::snoozeCustom);
+    h.shortcuts.setCombo(HotKeyAction::next, KeyCombo{49, 0x0100 | 0x0200, "Space"});
+    EXPECT_EQ(find(h.menu(), A::next).shortcut, "Shift+Super+Space");
+    EXPECT_EQ(find(h.menu(), A::add).shortcut, "");
 
-    h->setPreferences({.todoChancePercent = 100});
-    h.random.values = {0.0, 0.0};
-    h->next();
-    EXPECT_EQ(actionsOf(h.menu()), with({A::next, A::openBrainDump, A::endDay}));  // Done
+    h->processSchedules(h.berlin(2026, 3, 5, 8, 0, 10), true);  // a Thursday
+    auto menu = h.menu();
+    EXPECT_EQ(actionsOf(menu), with({A::next, A::openBrainDump, A::endDay}));  // Done
+    EXPECT_EQ(header(menu),
+              (std::vector<std::string>{
+                  "TO-DO", "Stretch", "   ~45 min",
+                  "   \xE2\x86\xBA every Monday, Thursday at 8:00\u202fAM, 5:30\u202fPM"}));
+    EXPECT_TRUE(find(menu, "Snooze Current").enabled);
 }
 
 TEST(StatusMenu, UndoNamesTheChangeAfterTheDaysCommandsOnlyWhenThereIsOne) {
@@ -264,22 +272,6 @@ TEST(StatusMenu, WithoutACurrentItemTheThreadActionsAreOffAndHaveNothingToDo) {
     EXPECT_EQ(h->state(), state);
 }
 
-TEST(StatusMenu, ToDoMenuShowsEstimateAndSchedule) {
-    TrayHarness h;
-    h.openDay({"A"});
-    TodoSchedule s{h.berlin(2026, 3, 2, 0, 0),
-                   {{17, 30}, {8, 0}},
-                   RepeatRule{1, RepeatUnit::week, {2, 5}, std::nullopt}};
-    h->addTodo("Stretch", 45, s);
-    h->processSchedules(h.berlin(2026, 3, 5, 8, 0, 10), true);  // a Thursday
-    auto menu = h.menu();
-    EXPECT_EQ(header(menu),
-              (std::vector<std::string>{
-                  "TO-DO", "Stretch", "   ~45 min",
-                  "   \xE2\x86\xBA every Monday, Thursday at 8:00\u202fAM, 5:30\u202fPM"}));
-    EXPECT_TRUE(find(menu, "Snooze Current").enabled);
-}
-
 TEST(StatusMenu, RevivalSubmenusCarryIdsAndShowOnlyWhenNonEmpty) {
     TrayHarness h;
     auto ids = h.openDay({"A", "Talk", "Japanese"});
@@ -294,20 +286,6 @@ TEST(StatusMenu, RevivalSubmenusCarryIdsAndShowOnlyWhenNonEmpty) {
     EXPECT_EQ(snoozed.submenu[0].dotColorHex, "#FF9F0A");
     EXPECT_EQ(snoozed.submenu[0].action, A::wake);
     EXPECT_EQ(uuidPayload(snoozed.submenu[0].representedObject), ids[1]);
-}
-
-TEST(StatusMenu, SnoozeOffersTheDefaultFirstAndShortcutsFollowChangedCombos) {
-    TrayHarness h;
-    h->startDay();
-    const auto snooze = find(h.menu(), "Snooze Current").submenu;
-    ASSERT_GE(snooze.size(), 2u);
-    EXPECT_EQ(snooze.front().title, "Default: 1h");
-    EXPECT_EQ(snooze.front().action, A::snoozeDefault);
-    EXPECT_EQ(snooze.back().action, A::snoozeCustom);
-
-    h.shortcuts.setCombo(HotKeyAction::next, KeyCombo{49, 0x0100 | 0x0200, "Space"});
-    EXPECT_EQ(find(h.menu(), A::next).shortcut, "Shift+Super+Space");
-    EXPECT_EQ(find(h.menu(), A::add).shortcut, "");
 }
 
 // Panels keep entries by their keys: in every state of the menu a key names

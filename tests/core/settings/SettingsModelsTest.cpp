@@ -89,15 +89,11 @@ TEST(NowStrip, HeadlineAndCurrentRowFollowTheCycle) {
     store.reviseThread(id, {.title = "Essay", .step = " intro \n"});
     EXPECT_EQ(nowHeadline(store), "Essay: intro");
     EXPECT_FALSE(isCurrentRow(store, *store.state().hygiene(), ThreadKind::active));
-
     store.endDay();
     EXPECT_FALSE(isCurrentRow(store, *store.state().strand(id), ThreadKind::active));
-}
 
-TEST(NowStrip, AToDoUpTakesTheHeadlineAndTheRow) {
-    testing::StoreHarness h;
-    ThreadStore& store = h.store();
-    Uuid id = h.openDay({"Essay"})[0];
+    // A to-do up takes the headline and the row.
+    store.startDay();
     store.addTodo("Call Sam", 5);
     store.setPreferences({.todoChancePercent = 100});
     h.random.values = {0.0, 0.0};
@@ -105,13 +101,12 @@ TEST(NowStrip, AToDoUpTakesTheHeadlineAndTheRow) {
     ASSERT_NE(store.state().currentTodo(), nullptr);
     EXPECT_EQ(nowHeadline(store), "\xE2\x98\x90 Call Sam");
     EXPECT_EQ(nowThread(store), nullptr);
-    EXPECT_FALSE(isCurrentRow(store, *store.state().strand(id), ThreadKind::active));
-}
+    EXPECT_FALSE(isCurrentRow(store, *store.state().current(), ThreadKind::active));
 
-TEST(NowStrip, NothingInTheCycle) {
-    testing::StoreHarness h;
-    h->park(h->state().hygiene()->id);
-    EXPECT_EQ(nowHeadline(h.store()), "Nothing in the cycle");
+    store.endDay();
+    store.park(id);
+    store.park(store.state().hygiene()->id);
+    EXPECT_EQ(nowHeadline(store), "Nothing in the cycle");
 }
 
 TEST(ThreadTint, OwnColourIsSolidTheHygieneThreadAGradientAnythingElseMuted) {

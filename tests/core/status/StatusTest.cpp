@@ -11,13 +11,21 @@ namespace {
 using testing::StoreHarness;
 using State = StatusContent::State;
 
-TEST(StatusTitle, ClosedDayWinsEvenWithAToDoThenTheFirstRunHintShows) {
+TEST(StatusTitle, ClosedDayWinsThenTheFirstRunHintAToDoOrNothing) {
     StoreHarness h;
-    h->addTodo("x");
+    h->addTodo(std::string(80, 't'));
     EXPECT_EQ(statusContent(h.store()),
               (StatusContent{State::dayClosed, " Cadro: Click to start day", {}}));
     h->startDay();
     EXPECT_EQ(statusContent(h.store()).title, " Cadro: Add your first thread");
+
+    // A to-do up hides the thread and is cut to sixty characters of its own.
+    h->setPreferences({.todoChancePercent = 100});
+    h.random.values = {0.0, 0.0};
+    h->next();
+    EXPECT_EQ(statusContent(h.store()),
+              (StatusContent{State::todo, " \xE2\x98\x90 " + std::string(60, 't'), {}}));
+    h->next();
     h->park(h->state().hygiene()->id);  // nothing current in an open day
     EXPECT_EQ(statusContent(h.store()), (StatusContent{State::idle, " Cadro", {}}));
 }
@@ -40,18 +48,6 @@ TEST(StatusTitle, ThreadTextIsTrimmedJoinedAndCutToSixtyCharacters) {
         boxes += "\xE2\x98\x90";
     actions::setCurrentStep(h.store(), boxes);
     EXPECT_EQ(statusContent(h.store()).title.size(), 1 + 9 + 51 * 3u);
-}
-
-TEST(StatusTitle, AToDoHidesTheThreadAndIsNotTrimmed) {
-    StoreHarness h;
-    h.addThread("A");
-    h->startDay();
-    h->addTodo(std::string(80, 't'));
-    h->setPreferences({.todoChancePercent = 100});
-    h.random.values = {0.0, 0.0};
-    h->next();
-    EXPECT_EQ(statusContent(h.store()),
-              (StatusContent{State::todo, " \xE2\x98\x90 " + std::string(60, 't'), {}}));
 }
 
 TEST(StatusTitle, PanelLabelIsCutWithAnEllipsisWithinTheLengthOrOff) {
