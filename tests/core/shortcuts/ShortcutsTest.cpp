@@ -12,27 +12,20 @@
 namespace cadro {
 namespace {
 
-using Strings = std::vector<std::string>;
-
 TEST(KeyCombo, KeycapsFollowTheFixedModifierOrderThenTheKey) {
     struct Case {
         const char* name;
         std::uint32_t keyCode;
         std::uint32_t modifiers;
-        Strings caps;
+        std::vector<std::string> caps;
     } cases[] = {
-        {"all four",
-         40,
-         Modifier::command | Modifier::shift | Modifier::option | Modifier::control,
-         {"Ctrl", "Alt", "Shift", "Super", "K"}},
+        {"all four", 40, Modifier::all, {"Ctrl", "Alt", "Shift", "Super", "K"}},
         {"unknown bits add nothing", 40, 0x0400 | Modifier::control, {"Ctrl", "K"}},
         {"a symbol key is named", 116, Modifier::control, {"Ctrl", "Page Up"}},
         {"an arrow", 123, Modifier::option, {"Alt", "Left"}},
     };
-    for (const auto& c : cases) {
-        KeyCombo combo{c.keyCode, c.modifiers, "K"};
-        EXPECT_EQ(keycaps(combo), c.caps) << c.name;
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(keycaps(KeyCombo{c.keyCode, c.modifiers, "K"}), c.caps) << c.name;
 }
 
 TEST(KeyCombo, KeyLabels) {
@@ -42,48 +35,39 @@ TEST(KeyCombo, KeyLabels) {
         std::string characters;
         std::string label;
     } cases[] = {
-        {"letter upper-cased", 45, "n", "N"},
         {"special code wins over characters", 49, " ", "Space"},
         {"arrow", 123, "\xEF\x9C\x82", "←"},
         {"no characters", 50, "", "?"},
         {"accented letter", 8, "é", "É"},
         {"sharp s grows", 27, "ß", "SS"},
     };
-    for (const auto& c : cases) {
+    for (const auto& c : cases)
         EXPECT_EQ(keyLabel(c.keyCode, c.characters), c.label) << c.name;
-    }
 }
 
 TEST(KeyCombo, KeyEventsNeedControlOptionOrCommand) {
     struct Case {
         const char* name;
         std::uint32_t mask;
-        std::optional<std::uint32_t> modifiers;  // nullopt: no combo
+        std::optional<KeyCombo> combo;
     } cases[] = {
         {"shift alone", Modifier::shift, std::nullopt},
-        {"nothing", 0, std::nullopt},
         {"caps lock and num lock only", 0x0400 | 0x10000, std::nullopt},
-        {"control", Modifier::control, Modifier::control},
+        {"control", Modifier::control, KeyCombo{0, Modifier::control, "A"}},
         {"command with shift", Modifier::command | Modifier::shift,
-         Modifier::command | Modifier::shift},
-        {"caps lock dropped", Modifier::control | 0x0400, Modifier::control},
+         KeyCombo{0, Modifier::command | Modifier::shift, "A"}},
+        {"caps lock dropped", Modifier::control | 0x0400, KeyCombo{0, Modifier::control, "A"}},
     };
-    for (const auto& c : cases) {
-        auto combo = comboFromKeyEvent(0, c.mask, "a");
-        ASSERT_EQ(combo.has_value(), c.modifiers.has_value()) << c.name;
-        if (combo) {
-            EXPECT_EQ(*combo, (KeyCombo{0, *c.modifiers, "A"})) << c.name;
-        }
-    }
+    for (const auto& c : cases)
+        EXPECT_EQ(comboFromKeyEvent(0, c.mask, "a"), c.combo) << c.name;
 }
 
-TEST(KeyCombo, JsonRoundTripAndStrictReading) {
+// Reading the stored form is checked with the stored shortcut map below.
+TEST(KeyCombo, JsonIsWrittenInTheStoredFormAndReadStrictly) {
     KeyCombo combo{45, 6400, "N"};
     EXPECT_EQ(json::encode(combo).dump(), R"({"keyCode":45,"modifiers":6400,"key":"N"})");
-    EXPECT_EQ(json::decodeKeyCombo(json::Value::parse(json::encode(combo).dump()), "next"), combo);
 
     const char* bad[] = {
-        R"({"keyCode":45,"modifiers":6400})",
         R"({"keyCode":-1,"modifiers":6400,"key":"N"})",
         R"({"keyCode":4294967296,"modifiers":6400,"key":"N"})",
         R"({"keyCode":45.5,"modifiers":6400,"key":"N"})",

@@ -39,8 +39,7 @@ TEST(StatusTitle, ThreadTextIsTrimmedJoinedAndCutToSixtyCharacters) {
     EXPECT_EQ(statusContent(h.store()), (StatusContent{State::thread, " Website", "#8B7CF6"}));
 
     actions::setCurrentStep(h.store(), std::string(100, 's'));
-    std::string title = statusContent(h.store()).title;
-    EXPECT_EQ(title, " Website: " + std::string(51, 's'));
+    EXPECT_EQ(statusContent(h.store()).title, " Website: " + std::string(51, 's'));
 
     // Characters, not bytes: 70 ballot boxes are cut to 60 minus the prefix.
     std::string boxes;
@@ -56,8 +55,7 @@ TEST(StatusTitle, PanelLabelIsCutWithAnEllipsisWithinTheLengthOrOff) {
         PanelPreferences preferences;
         std::string label;
     } cases[] = {
-        {{true, 30, true}, "\xE2\x98\x90 Stretch the legs"},
-        {{true, 19, true}, "\xE2\x98\x90 Stretch the legs"},  // exactly fits
+        {{true, 18, true}, "\xE2\x98\x90 Stretch the legs"},  // exactly fits
         {{true, 10, true}, "\xE2\x98\x90 Stretch\xE2\x80\xA6"},
         {{false, 30, true}, ""},
     };
@@ -69,8 +67,7 @@ using Kind = StoreNotice::Kind;
 
 TEST(StoreNotices, AFiredToDoIsToldOnceAndAsksAttentionUntilSeenOrDone) {
     StoreHarness h;
-    h.addThread("Alpha");
-    h->startDay();
+    h.openDay({"Alpha"});
     // Daily at 13:01 and 13:02 Berlin, the harness clock being 13:00.
     TodoSchedule daily{h.clock.now(), {{13, 1}, {13, 2}}, RepeatRule{}};
     Uuid stretch = *h->addTodo("Stretch", std::nullopt, daily);

@@ -32,17 +32,13 @@ struct UpdateCheckerTest : ::testing::Test {
         completion(std::move(result));
     }
 
-    // Runs check() and answers it with `body`.
+    // Runs check() and answers it with `answer`.
     UpdateCheckOutcome checkWith(UpdateChecker& checker, FetchResult answer) {
-        UpdateCheckOutcome outcome;
-        bool called = false;
-        checker.check([&](UpdateCheckOutcome o) {
-            outcome = std::move(o);
-            called = true;
-        });
+        std::optional<UpdateCheckOutcome> outcome;
+        checker.check([&](UpdateCheckOutcome o) { outcome = std::move(o); });
         this->answer(std::move(answer));
-        EXPECT_TRUE(called);
-        return outcome;
+        EXPECT_TRUE(outcome) << "the check never finished";
+        return outcome.value_or(UpdateCheckOutcome{});
     }
 };
 
