@@ -189,6 +189,7 @@ TEST(StatusMenu, EachStateOffersItsCommandsAndAToDoUpItsEstimateAndSchedule) {
     EXPECT_EQ(find(h.menu(), A::next).shortcut, "Shift+Super+Space");
     EXPECT_EQ(find(h.menu(), A::add).shortcut, "");
 
+    // The to-do comes up at its time: Done, with its estimate and schedule above.
     h->processSchedules(h.berlin(2026, 3, 5, 8, 0, 10), true);  // a Thursday
     auto menu = h.menu();
     EXPECT_EQ(actionsOf(menu), with({A::next, A::openBrainDump, A::endDay}));  // Done
