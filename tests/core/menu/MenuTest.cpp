@@ -12,7 +12,6 @@ namespace cadro {
 namespace {
 
 using testing::TrayHarness;
-using Events = std::vector<std::string>;
 
 struct OnThread : TrayHarness {
     std::vector<Uuid> ids = openDay({"Alpha", "Beta"});
@@ -40,7 +39,7 @@ TEST(Commands, NextWithNewTaskWalksThePlanElseAsksAndCancelChangesNothing) {
     EXPECT_EQ(h.currentTitle(), "Cadro");
 }
 
-TEST(Commands, TypedTaskIsTrimmedThenMovesOnEditStepKeepsSpaces) {
+TEST(Commands, TypedTaskIsTrimmedEditStepKeepsSpacesAndTheHygieneThreadOpensSettings) {
     OnThread h;
     h.recorder.answers = {std::string("  Draft intro \n")};
     h.commands.cmdNextTypedTask();
@@ -54,6 +53,9 @@ TEST(Commands, TypedTaskIsTrimmedThenMovesOnEditStepKeepsSpaces) {
     EXPECT_EQ(h.recorder.requests[1].initialText, "current");
     EXPECT_EQ(h->state().strand(h.b)->step, "  as typed  ");
     EXPECT_EQ(h->state().currentID, h.b);  // no Next
+
+    h.commands.cmdNext();  // Cadro
+    EXPECT_EQ(h.recorder.events.back(), "settings");
 }
 
 TEST(Commands, TypedTaskHasNothingToDoWhileAToDoIsUpButNewTaskFinishesIt) {
@@ -65,18 +67,8 @@ TEST(Commands, TypedTaskHasNothingToDoWhileAToDoIsUpButNewTaskFinishesIt) {
     ASSERT_TRUE(h->state().currentTodo());
     EXPECT_EQ(h.commands.cmdNextTypedTask().outcome, Outcome::nothingToDo);
     EXPECT_TRUE(h.recorder.events.empty());
-    h->setPreferences({.todoChancePercent = 0});
     h.commands.cmdNextWithNewTask();
-    EXPECT_FALSE(h->state().currentTodo());
     EXPECT_TRUE(h->state().todos.empty());
-}
-
-TEST(Commands, ReachingTheHygieneThreadOpensTheSettingsWindow) {
-    OnThread h;
-    h.commands.cmdNext();  // Beta
-    EXPECT_TRUE(h.recorder.events.empty());
-    h.commands.cmdNext();  // Cadro
-    EXPECT_EQ(h.recorder.events, Events{"settings"});
 }
 
 TEST(Commands, WindowActionsSetTheTabAndSheetFirst) {
@@ -90,7 +82,7 @@ TEST(Commands, WindowActionsSetTheTabAndSheetFirst) {
     EXPECT_EQ(h.ui.selectedTab(), SettingsTab::todo);  // unchanged
     h.commands.cmdStartDay();
     EXPECT_EQ(h.ui.selectedTab(), SettingsTab::brainDump);
-    EXPECT_EQ(h.recorder.events, Events(3, "settings"));
+    EXPECT_EQ(h.recorder.events, std::vector<std::string>(3, "settings"));
 }
 
 TEST(Commands, SnoozeDefaultAndPresetsSnoozeTheCurrentItem) {
@@ -106,27 +98,15 @@ TEST(Commands, SnoozeDefaultAndPresetsSnoozeTheCurrentItem) {
     EXPECT_EQ(h->state(), state);
 }
 
-TEST(Commands, RevivalActionsIgnorePayloadsThatAreNotIds) {
-    OnThread h;
-    h->park(h.b);
-    h.commands.cmdUnpark("not an id");
-    EXPECT_EQ(h->state().kindOf(h.b), ThreadKind::parked);
-    h.commands.run(MenuAction::unpark, h.b.toString());
-    EXPECT_EQ(h->state().kindOf(h.b), ThreadKind::active);
-}
-
-TEST(Commands, UpdateAlertsNameTheVersionsAndOfferADownloadOnlyWhenThereIsOne) {
+TEST(Commands, UpdateAlertsNameTheVersionsAndOnlyTheirDownloadButtonOpensTheReleasePage) {
     EXPECT_TRUE(Commands::updateAlert(std::nullopt, "1.0").buttons.empty());
     auto current = Commands::updateAlert(UpdateCheckResult::upToDate(), "1.0");
     EXPECT_NE(current.informativeText.find("1.0"), std::string::npos);
     EXPECT_TRUE(current.buttons.empty());
-    auto newer = Commands::updateAlert(
-        UpdateCheckResult::available({"1.4.2", "https://example.org/cadro"}), "1.0");
-    EXPECT_NE(newer.message.find("1.4.2"), std::string::npos);
-    EXPECT_EQ(newer.buttons.size(), 2u);
-}
+    const ReleaseInfo release{"1.4.2", "https://example.org/1.4.2"};
+    EXPECT_EQ(Commands::updateAlert(UpdateCheckResult::available(release), "1.0").buttons.size(),
+              2u);
 
-TEST(Commands, OnlyTheDownloadButtonOfAnUpdateAlertOpensTheReleasePage) {
     TrayHarness h;
     UpdateChecker updates(
         "https://example.org/cadro/latest.json", "1.0", h.defaults, h.clock,
@@ -138,6 +118,7 @@ TEST(Commands, OnlyTheDownloadButtonOfAnUpdateAlertOpensTheReleasePage) {
         h.recorder.events.clear();
         h.recorder.alertChoice = choice;
         commands.run(MenuAction::checkForUpdates);
+        EXPECT_EQ(h.recorder.events.front(), "alert: Cadro 1.4.2 is available");
         EXPECT_EQ(h.recorder.events.back() == "open https://example.org/1.4.2", choice == 0);
     }
 }
@@ -179,7 +160,7 @@ std::vector<std::string> header(const std::vector<MenuItem>& menu) {
     return out;
 }
 
-TEST(StatusMenu, EachStateOffersItsCommands) {
+TEST(StatusMenu, EachStateOffersItsCommandsAndAToDoUpItsEstimateAndSchedule) {
     const std::vector<A> footer = {A::toggleLaunchAtLogin, A::checkForUpdates, A::settings,
                                    A::quit};
     auto with = [&](std::vector<A> head) {
@@ -188,7 +169,10 @@ TEST(StatusMenu, EachStateOffersItsCommands) {
     };
     TrayHarness h;
     h.addThread("A");
-    h->addTodo("x", 5);
+    TodoSchedule s{h.berlin(2026, 3, 2, 0, 0),
+                   {{17, 30}, {8, 0}},
+                   RepeatRule{1, RepeatUnit::week, {2, 5}, std::nullopt}};
+    h->addTodo("Stretch", 45, s);
     EXPECT_EQ(actionsOf(h.menu()), with({A::startDay, A::openBrainDump}));
     EXPECT_FALSE(find(h.menu(), A::checkForUpdates).enabled);  // no update checker
 
@@ -196,11 +180,24 @@ TEST(StatusMenu, EachStateOffersItsCommands) {
     EXPECT_EQ(actionsOf(h.menu()),
               with({A::next, A::nextWithNewTask, A::nextTypedTask, A::editStep, A::add, A::addTodo,
                     A::parkCurrent, A::openBrainDump, A::endDay}));
+    const auto snooze = find(h.menu(), "Snooze Current").submenu;
+    ASSERT_GE(snooze.size(), 2u);
+    EXPECT_EQ(snooze.front().title, "Default: 1h");
+    EXPECT_EQ(snooze.front().action, A::snoozeDefault);
+    EXPECT_EQ(snooze.back().action, A::snoozeCustom);
+    h.shortcuts.setCombo(HotKeyAction::next, KeyCombo{49, 0x0100 | 0x0200, "Space"});
+    EXPECT_EQ(find(h.menu(), A::next).shortcut, "Shift+Super+Space");
+    EXPECT_EQ(find(h.menu(), A::add).shortcut, "");
 
-    h->setPreferences({.todoChancePercent = 100});
-    h.random.values = {0.0, 0.0};
-    h->next();
-    EXPECT_EQ(actionsOf(h.menu()), with({A::next, A::openBrainDump, A::endDay}));  // Done
+    // The to-do comes up at its time: Done, with its estimate and schedule above.
+    h->processSchedules(h.berlin(2026, 3, 5, 8, 0, 10), true);  // a Thursday
+    auto menu = h.menu();
+    EXPECT_EQ(actionsOf(menu), with({A::next, A::openBrainDump, A::endDay}));  // Done
+    EXPECT_EQ(header(menu),
+              (std::vector<std::string>{
+                  "TO-DO", "Stretch", "   ~45 min",
+                  "   \xE2\x86\xBA every Monday, Thursday at 8:00\u202fAM, 5:30\u202fPM"}));
+    EXPECT_TRUE(find(menu, "Snooze Current").enabled);
 }
 
 TEST(StatusMenu, UndoNamesTheChangeAfterTheDaysCommandsOnlyWhenThereIsOne) {
@@ -218,12 +215,28 @@ TEST(StatusMenu, UndoNamesTheChangeAfterTheDaysCommandsOnlyWhenThereIsOne) {
     EXPECT_THROW(find(h.menu(), A::undo), std::runtime_error);
 }
 
-TEST(StatusMenu, HeaderDescribesTheCurrentThread) {
+TEST(StatusMenu, HeaderDescribesTheCurrentThreadAndWithoutOneItsActionsAreOff) {
     TrayHarness h;
     h->startDay();
     EXPECT_EQ(header(h.menu()),
               (std::vector<std::string>{"Cadro", "   \xE2\x86\xB3 Add your first thread",
                                         "   1 active"}));
+
+    h->park(h->state().hygiene()->id);
+    auto menu = h.menu();
+    EXPECT_EQ(menu[0].title, "No active threads");
+    for (auto action : {A::next, A::nextWithNewTask, A::parkCurrent, A::editStep})
+        EXPECT_FALSE(find(menu, action).enabled);
+    const MenuItem& snooze = find(menu, "Snooze Current");
+    EXPECT_FALSE(snooze.enabled || !snooze.submenu.empty());
+    EXPECT_TRUE(find(menu, A::add).enabled);
+    // A shortcut can still run them.
+    auto state = h->state();
+    for (auto action : {A::next, A::nextWithNewTask, A::nextTypedTask, A::editStep,
+                        A::snoozeDefault, A::snoozeCustom, A::parkCurrent})
+        EXPECT_EQ(h.commands.run(action).outcome, Outcome::nothingToDo);
+    EXPECT_TRUE(h.recorder.events.empty());
+    EXPECT_EQ(h->state(), state);
 
     auto a = h.addThread("Website", 2);
     h->reviseThread(a, {.colorHex = "#8B7CF6"});
@@ -235,79 +248,35 @@ TEST(StatusMenu, HeaderDescribesTheCurrentThread) {
     h->reviseThread(a, {.title = "Website", .step = "  Write hero copy \n"});
     h->reviseThread(
         a, {.nextSteps = std::vector<std::string>{"Pick screenshots", "Ship", "Tell Veda"}});
-    auto menu = h.menu();
+    menu = h.menu();
     EXPECT_EQ(header(menu),
               (std::vector<std::string>{"Website", "   \xE2\x86\xB3 Write hero copy",
                                         "   next \xE2\x96\xB8 Pick screenshots (+2 more)",
-                                        "   priority 2 \xC2\xB7 2 active"}));
+                                        "   priority 2 \xC2\xB7 1 active"}));
     EXPECT_EQ(menu[0].dotColorHex, h->state().strand(a)->colorHex);
 }
 
-TEST(StatusMenu, WithoutACurrentItemTheThreadActionsAreOffAndHaveNothingToDo) {
-    TrayHarness h;
-    h->park(h->state().hygiene()->id);
-    h->startDay();
-    auto menu = h.menu();
-    EXPECT_EQ(menu[0].title, "No active threads");
-    for (auto action : {A::next, A::nextWithNewTask, A::parkCurrent, A::editStep})
-        EXPECT_FALSE(find(menu, action).enabled);
-    const MenuItem& snooze = find(menu, "Snooze Current");
-    EXPECT_FALSE(snooze.enabled || !snooze.submenu.empty());
-    EXPECT_TRUE(find(menu, A::add).enabled);
-
-    // A shortcut can still run them.
-    auto state = h->state();
-    for (auto action : {A::next, A::nextWithNewTask, A::nextTypedTask, A::editStep,
-                        A::snoozeDefault, A::snoozeCustom, A::parkCurrent})
-        EXPECT_EQ(h.commands.run(action).outcome, Outcome::nothingToDo);
-    EXPECT_TRUE(h.recorder.events.empty());
-    EXPECT_EQ(h->state(), state);
-}
-
-TEST(StatusMenu, ToDoMenuShowsEstimateAndSchedule) {
-    TrayHarness h;
-    h.openDay({"A"});
-    TodoSchedule s{h.berlin(2026, 3, 2, 0, 0),
-                   {{17, 30}, {8, 0}},
-                   RepeatRule{1, RepeatUnit::week, {2, 5}, std::nullopt}};
-    h->addTodo("Stretch", 45, s);
-    h->processSchedules(h.berlin(2026, 3, 5, 8, 0, 10), true);  // a Thursday
-    auto menu = h.menu();
-    EXPECT_EQ(header(menu),
-              (std::vector<std::string>{
-                  "TO-DO", "Stretch", "   ~45 min",
-                  "   \xE2\x86\xBA every Monday, Thursday at 8:00\u202fAM, 5:30\u202fPM"}));
-    EXPECT_TRUE(find(menu, "Snooze Current").enabled);
-}
-
-TEST(StatusMenu, RevivalSubmenusCarryIdsAndShowOnlyWhenNonEmpty) {
+// Each entry revives its thread by the id it carries, and nothing else does.
+TEST(StatusMenu, RevivalSubmenusShowOnlyWhenNonEmptyAndTheirEntriesReviveTheirThread) {
     TrayHarness h;
     auto ids = h.openDay({"A", "Talk", "Japanese"});
     h->reviseThread(ids[1], {.colorHex = "#FF9F0A"});
     h->snooze(ids[1], h.berlin(2026, 3, 5, 9, 0));
-    auto menu = h.menu();
-    EXPECT_THROW(find(menu, "Parked (0)"), std::runtime_error);
-    const MenuItem& snoozed = find(menu, "Snoozed (1)");
-    ASSERT_EQ(snoozed.submenu.size(), 1u);
-    EXPECT_EQ(snoozed.submenu[0].title.rfind("Talk \xC2\xB7 ", 0), 0u);
-    EXPECT_NE(snoozed.submenu[0].title.find("omorrow"), std::string::npos);
-    EXPECT_EQ(snoozed.submenu[0].dotColorHex, "#FF9F0A");
-    EXPECT_EQ(snoozed.submenu[0].action, A::wake);
-    EXPECT_EQ(uuidPayload(snoozed.submenu[0].representedObject), ids[1]);
-}
-
-TEST(StatusMenu, SnoozeOffersTheDefaultFirstAndShortcutsFollowChangedCombos) {
-    TrayHarness h;
-    h->startDay();
-    const auto snooze = find(h.menu(), "Snooze Current").submenu;
-    ASSERT_GE(snooze.size(), 2u);
-    EXPECT_EQ(snooze.front().title, "Default: 1h");
-    EXPECT_EQ(snooze.front().action, A::snoozeDefault);
-    EXPECT_EQ(snooze.back().action, A::snoozeCustom);
-
-    h.shortcuts.setCombo(HotKeyAction::next, KeyCombo{49, 0x0100 | 0x0200, "Space"});
-    EXPECT_EQ(find(h.menu(), A::next).shortcut, "Shift+Super+Space");
-    EXPECT_EQ(find(h.menu(), A::add).shortcut, "");
+    h->park(ids[2]);
+    const auto menu = h.menu();
+    const MenuItem& snoozed = find(menu, "Snoozed (1)").submenu.at(0);
+    EXPECT_EQ(snoozed.title.rfind("Talk \xC2\xB7 ", 0), 0u);
+    EXPECT_NE(snoozed.title.find("omorrow"), std::string::npos);
+    EXPECT_EQ(snoozed.dotColorHex, "#FF9F0A");
+    const MenuItem& parked = find(menu, "Parked (1)").submenu.at(0);
+    for (const MenuItem* entry : {&snoozed, &parked}) {
+        const auto before = h->state();
+        h.commands.run(entry->action.value(), "not an id");
+        EXPECT_EQ(h->state(), before) << entry->title;
+        h.commands.run(entry->action.value(), entry->representedObject);
+    }
+    EXPECT_EQ(h.titles(), "A Talk Japanese Cadro ");
+    EXPECT_THROW(find(h.menu(), "Parked (0)"), std::runtime_error);
 }
 
 // Panels keep entries by their keys: in every state of the menu a key names
