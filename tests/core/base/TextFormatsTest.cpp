@@ -7,7 +7,7 @@
 namespace cadro {
 namespace {
 
-TEST(Uuid, RandomIdsAreVersion4AndWrittenUpperCase) {
+TEST(Uuid, RandomIdsAreVersion4WrittenUpperCaseAndReadInEitherCase) {
     Uuid id = Uuid::random();
     std::string text = id.toString();
     ASSERT_EQ(text.size(), 36u);
@@ -16,9 +16,7 @@ TEST(Uuid, RandomIdsAreVersion4AndWrittenUpperCase) {
     EXPECT_EQ(text.find_first_of("abcdef"), std::string::npos) << text;
     EXPECT_EQ(Uuid::parse(text), id);
     EXPECT_NE(Uuid::random(), id);
-}
 
-TEST(Uuid, ReadsEitherCaseAndRejectsEverythingElse) {
     auto upper = Uuid::parse("8B7CF6AA-0000-4000-8000-00000000ABCD");
     auto lower = Uuid::parse("8b7cf6aa-0000-4000-8000-00000000abcd");
     ASSERT_TRUE(upper);
@@ -40,10 +38,8 @@ TEST(Uuid, OrderIsTheOrderOfTheirText) {
         "00000000-0000-4000-8000-0000000000FF", "00000000-0000-4000-8000-000000000100",
         "00000000-0000-4000-8100-000000000000", "000000FF-0000-4000-8000-000000000000",
         "00000100-0000-4000-8000-000000000000", "FF000000-0000-4000-8000-000000000000"};
-    for (std::size_t i = 0; i + 1 < std::size(texts); ++i) {
+    for (std::size_t i = 0; i + 1 < std::size(texts); ++i)
         EXPECT_LT(*Uuid::parse(texts[i]), *Uuid::parse(texts[i + 1])) << texts[i];
-        EXPECT_NE(*Uuid::parse(texts[i]), *Uuid::parse(texts[i + 1])) << texts[i];
-    }
 }
 
 TEST(Utf8, ValidatesWellFormedText) {

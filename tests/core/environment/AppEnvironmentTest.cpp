@@ -38,15 +38,18 @@ TEST(AppEnvironment, ChosenByWholeArguments) {
     }
 }
 
-TEST(AppEnvironment, LiveUsesTheUsersOwnPlaces) {
+TEST(AppEnvironment, LiveUsesTheUsersOwnPlacesAndWelcomesOnce) {
     MemoryDefaultsProvider provider;
-    provider.standard()->setBool("welcome.shown", true);
     auto environment = AppEnvironment::live(provider, fakeHome);
     EXPECT_EQ(environment.dataDirectory, std::nullopt);
     EXPECT_EQ(environment.sandbox, std::nullopt);
     EXPECT_EQ(environment.launchAgentsDirectory, userLoginItemsDirectory(fakeHome));
-    environment.discardDemoData(provider);  // nothing to discard
+    EXPECT_TRUE(environment.claimWelcome());
+    EXPECT_FALSE(AppEnvironment::live(provider, fakeHome).claimWelcome());  // the next start
+    environment.discardDemoData(provider);                                  // nothing to discard
     EXPECT_EQ(provider.standard()->getBool("welcome.shown"), true);
+    // Every demo starts from a fresh domain, so it welcomes every time.
+    EXPECT_TRUE(AppEnvironment::demo(false, provider).claimWelcome());
 }
 
 TEST(AppEnvironment, ADemoStartsFromAFreshSandboxAndDomainAndDiscardsThem) {
@@ -95,7 +98,7 @@ TEST(AppEnvironment, CaptureDirectoryFollowsTheFirstCaptureFlag) {
     }
 }
 
-TEST(AppEnvironment, ScreenshotsOfOwnDataAreTakenOfACopy) {
+TEST(AppEnvironment, ScreenshotsOfOwnDataAreTakenOfACopyWithoutTheWelcome) {
     MemoryDefaultsProvider provider;
     auto demo = AppEnvironment::current({"cadro", "--demo", "--capture", "s"}, provider, fakeHome);
     EXPECT_TRUE(demo.seedsSampleData);
@@ -108,6 +111,8 @@ TEST(AppEnvironment, ScreenshotsOfOwnDataAreTakenOfACopy) {
     EXPECT_FALSE(own.seedsSampleData);
     EXPECT_EQ(own.captureDirectory, fs::path("s"));
     EXPECT_EQ(own.storeCopiedFrom, defaultStoreDirectory() / "threads.json");
+    EXPECT_FALSE(own.claimWelcome());
+    EXPECT_EQ(provider.standard()->getBool("welcome.shown"), std::nullopt);
 
     own.storeCopiedFrom = home / "threads.json";
     own.sandbox = home / "sandbox";
@@ -115,21 +120,6 @@ TEST(AppEnvironment, ScreenshotsOfOwnDataAreTakenOfACopy) {
     own.copyStoreIntoSandbox();
     EXPECT_EQ(testing::readFile(home / "sandbox" / "data" / "threads.json"), "{\"own\": true}");
     EXPECT_EQ(fs::status(home / "sandbox").permissions(), fs::perms::owner_all);
-}
-
-TEST(AppEnvironment, TheWelcomeIsDueOnceAndNeverWhileTakingScreenshots) {
-    MemoryDefaultsProvider provider;
-    auto live = AppEnvironment::live(provider, fakeHome);
-    EXPECT_TRUE(live.claimWelcome());
-    EXPECT_FALSE(AppEnvironment::live(provider, fakeHome).claimWelcome());  // the next start
-
-    MemoryDefaultsProvider fresh;
-    auto capturing = AppEnvironment::current({"cadro", "--capture", "/tmp/s"}, fresh, fakeHome);
-    EXPECT_FALSE(capturing.claimWelcome());
-    EXPECT_EQ(fresh.standard()->getBool("welcome.shown"), std::nullopt);
-
-    // Every demo starts from a fresh domain, so it welcomes every time.
-    EXPECT_TRUE(AppEnvironment::demo(false, provider).claimWelcome());
 }
 
 }  // namespace

@@ -10,6 +10,7 @@
 
 #include <cstring>
 #include <thread>
+#include <tuple>
 
 namespace cadro {
 using namespace ipc;
@@ -30,12 +31,10 @@ TEST(IpcProtocol, RequestsAndRepliesRoundTrip) {
     Request show{Request::Type::show, {"/usr/bin/cadro-tray", "1.2", "9f0a"}, {}, {}};
     EXPECT_EQ(decodeRequest(encode(show)), show);
 
-    CommandLineResult result{2, "out\n", "cadro: bad\n"};
-    auto back = decodeResult(encode(result));
+    const auto back = decodeResult(encode(CommandLineResult{2, "out\n", "cadro: bad\n"}));
     ASSERT_TRUE(back);
-    EXPECT_EQ(back->exitCode, 2);
-    EXPECT_EQ(back->out, "out\n");
-    EXPECT_EQ(back->err, "cadro: bad\n");
+    EXPECT_EQ(std::tie(back->exitCode, back->out, back->err),
+              std::make_tuple(2, std::string("out\n"), std::string("cadro: bad\n")));
 }
 
 TEST(IpcProtocol, MalformedMessagesAreRejected) {

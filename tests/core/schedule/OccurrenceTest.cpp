@@ -34,11 +34,6 @@ class OccurrenceTest : public ::testing::Test {
 
 // The day-by-day cross-check covers ordinary rules; these are the cases its
 // random schedules never produce.
-TEST_F(OccurrenceTest, NoTimesNeverOccurs) {
-    EXPECT_FALSE(make(at(2026, 3, 4), {}).occurrence(at(2026, 3, 5), *berlin));
-    EXPECT_FALSE(make(at(2026, 3, 4), {}).nextOccurrence(at(2026, 3, 3), *berlin));
-}
-
 TEST_F(OccurrenceTest, FebruaryTwentyNinthOnlyInLeapYears) {
     const auto leapDay = make(at(2024, 1, 1), {{7, 0}}, rule(RepeatUnit::month, 1, {}, 29));
     EXPECT_EQ(leapDay.nextOccurrence(at(2024, 1, 30), *berlin), at(2024, 2, 29, 7));
@@ -46,9 +41,12 @@ TEST_F(OccurrenceTest, FebruaryTwentyNinthOnlyInLeapYears) {
     EXPECT_EQ(leapDay.nextOccurrence(at(2025, 1, 30), *berlin), at(2025, 3, 29, 7));
 }
 
-TEST_F(OccurrenceTest, WeeklyWithoutUsableWeekdaysNeverOccurs) {
-    for (const auto& weekdays : {std::set<std::int64_t>{}, std::set<std::int64_t>{0, 8, -3}}) {
-        const auto schedule = make(at(2026, 3, 4), {{10, 0}}, rule(RepeatUnit::week, 1, weekdays));
+TEST_F(OccurrenceTest, NoTimesOrNoUsableWeekdaysNeverOccur) {
+    for (const auto& schedule : {
+             make(at(2026, 3, 4), {}),
+             make(at(2026, 3, 4), {{10, 0}}, rule(RepeatUnit::week, 1, {})),
+             make(at(2026, 3, 4), {{10, 0}}, rule(RepeatUnit::week, 1, {0, 8, -3})),
+         }) {
         EXPECT_FALSE(schedule.occurrence(at(2027, 1, 1), *berlin));
         EXPECT_FALSE(schedule.nextOccurrence(at(2026, 3, 1), *berlin));
     }
@@ -152,7 +150,6 @@ TEST(OccurrenceCrossCheckTest, AgreesWithADayByDayWalk) {
         Calendar::make("America/New_York", "en_US"),
         Calendar::make("Australia/Lord_Howe", "en_AU"),
     };
-    int compared = 0;
     for (int i = 0; i < 300; ++i) {
         const Calendar& calendar = *calendars[i % 3];
         TodoSchedule schedule;
@@ -207,10 +204,8 @@ TEST(OccurrenceCrossCheckTest, AgreesWithADayByDayWalk) {
                 << "at unix " << instant.toUnix();
             ASSERT_EQ(schedule.nextOccurrence(instant, calendar), next)
                 << "after unix " << instant.toUnix();
-            ++compared;
         }
     }
-    EXPECT_EQ(compared, 1800);
 }
 
 }  // namespace

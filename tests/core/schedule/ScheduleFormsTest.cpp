@@ -78,12 +78,8 @@ TEST_F(ScheduleLabelsTest, ScheduleTexts) {
         EXPECT_EQ(menuDescription(row.schedule, *calendar), row.menuText);
     }
     EXPECT_EQ(longWeekday(std::numeric_limits<std::int64_t>::min()), "");
-}
-
-TEST_F(ScheduleLabelsTest, DayFollowsTheLocaleAndZone) {
-    const auto tokyo = Calendar::make("Asia/Tokyo", "en_US");
-    EXPECT_EQ(formatDay(march4, *calendar), "Mar 4");
-    EXPECT_EQ(formatDay(march4, *tokyo), "Mar 5");  // 01:00 on the 5th there
+    // The day is the zone's: 01:00 on the 5th in Tokyo.
+    EXPECT_EQ(formatDay(march4, *Calendar::make("Asia/Tokyo", "en_US")), "Mar 5");
     EXPECT_EQ(formatDay(Date{std::numeric_limits<double>::quiet_NaN()}, *calendar), "");
 }
 
@@ -129,7 +125,7 @@ class ScheduleDraftTest : public ::testing::Test {
     }
 };
 
-TEST_F(ScheduleDraftTest, NewDraftSavesAOneOffAtTheNextWholeMinute) {
+TEST_F(ScheduleDraftTest, NewDraftSavesAValidOneOffAtTheNextWholeMinute) {
     EXPECT_EQ(ScheduleDraft::makeNew(at(3, 4, 14, 25), *calendar).timeRows[0].date,
               at(3, 4, 14, 26));  // the minute has begun
     const auto late = ScheduleDraft::makeNew(at(3, 4, 23, 59) + 59.5, *calendar);
@@ -143,6 +139,15 @@ TEST_F(ScheduleDraftTest, NewDraftSavesAOneOffAtTheNextWholeMinute) {
     draft.repeats = true;
     draft.unit = RepeatUnit::month;
     EXPECT_EQ(draft.schedule(*calendar).repeatRule, (RepeatRule{1, RepeatUnit::month, {}, 4}));
+
+    // Weekly needs a weekday, and every unit needs a time.
+    draft.weekdays.clear();
+    EXPECT_TRUE(draft.isValid());
+    draft.unit = RepeatUnit::week;
+    EXPECT_FALSE(draft.isValid());
+    draft.unit = RepeatUnit::month;
+    draft.timeRows.clear();
+    EXPECT_FALSE(draft.isValid());
 }
 
 TEST_F(ScheduleDraftTest, SavingKeepsOnlyWhatTheUnitUses) {
@@ -172,17 +177,6 @@ TEST_F(ScheduleDraftTest, SavingKeepsOnlyWhatTheUnitUses) {
     }
     draft.repeats = false;
     EXPECT_FALSE(draft.schedule(*calendar).repeatRule.has_value());
-}
-
-TEST_F(ScheduleDraftTest, Validity) {
-    auto draft = ScheduleDraft::makeNew(now, *calendar);
-    draft.repeats = true;
-    draft.weekdays.clear();
-    EXPECT_FALSE(draft.isValid());
-    draft.unit = RepeatUnit::month;
-    EXPECT_TRUE(draft.isValid());
-    draft.timeRows.clear();
-    EXPECT_FALSE(draft.isValid());
 }
 
 TEST_F(ScheduleDraftTest, LoadsAStoredSchedule) {
