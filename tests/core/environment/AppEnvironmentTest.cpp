@@ -17,24 +17,30 @@ std::optional<std::string> fakeHome(const char* name) {
     return std::nullopt;
 }
 
+// Flags count only as whole arguments, and the first --capture names the folder.
 TEST(AppEnvironment, ChosenByWholeArguments) {
     struct Case {
         std::vector<std::string> arguments;
-        bool demo;
+        bool sandboxed;
         bool seeded;
+        std::optional<fs::path> capture;
     } cases[] = {
-        {{"cadro"}, false, false},
-        {{"cadro", "--demo"}, true, true},
-        {{"cadro", "--demo-empty"}, true, false},
-        {{"cadro", "--demo-empty", "--demo"}, true, false},
-        {{"cadro", "--demo=1", "-demo", "--DEMO"}, false, false},
+        {{"cadro"}, false, false, std::nullopt},
+        {{"cadro", "--demo"}, true, true, std::nullopt},
+        {{"cadro", "--demo-empty"}, true, false, std::nullopt},
+        {{"cadro", "--demo-empty", "--demo"}, true, false, std::nullopt},
+        {{"cadro", "--demo=1", "-demo", "--DEMO"}, false, false, std::nullopt},
+        {{"cadro", "--capture"}, false, false, std::nullopt},
+        {{"cadro", "--capture", "a", "--capture", "b"}, true, false, fs::path("a")},
+        {{"cadro", "--capture", ""}, false, false, std::nullopt},
     };
     for (const auto& c : cases) {
         MemoryDefaultsProvider provider;
         auto environment = AppEnvironment::current(c.arguments, provider, fakeHome);
-        std::string name = c.arguments.back();
-        EXPECT_EQ(environment.sandbox.has_value(), c.demo) << name;
-        EXPECT_EQ(environment.seedsSampleData, c.seeded) << name;
+        SCOPED_TRACE(c.arguments.back());
+        EXPECT_EQ(environment.sandbox.has_value(), c.sandboxed);
+        EXPECT_EQ(environment.seedsSampleData, c.seeded);
+        EXPECT_EQ(environment.captureDirectory, c.capture);
     }
 }
 
@@ -79,23 +85,6 @@ TEST(AppEnvironment, ADemoStartsFromAFreshSandboxAndDomainAndDiscardsThem) {
     EXPECT_FALSE(fs::exists(sandbox));
     EXPECT_EQ(provider.domains().count("com.cadro.demo"), 0u);
     EXPECT_EQ(provider.standard()->getString("settings.selectedTab"), "todo");
-}
-
-TEST(AppEnvironment, CaptureDirectoryFollowsTheFirstCaptureFlag) {
-    using Args = std::vector<std::string>;
-    struct Case {
-        Args arguments;
-        std::optional<fs::path> directory;
-    } cases[] = {
-        {{"cadro"}, std::nullopt},
-        {{"cadro", "--capture"}, std::nullopt},
-        {{"cadro", "--capture", "a", "--capture", "b"}, fs::path("a")},
-        {{"cadro", "--capture", ""}, std::nullopt},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(AppEnvironment::requestedDirectory(c.arguments), c.directory)
-            << c.arguments.size();
-    }
 }
 
 TEST(AppEnvironment, ScreenshotsOfOwnDataAreTakenOfACopyWithoutTheWelcome) {

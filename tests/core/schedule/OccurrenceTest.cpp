@@ -21,10 +21,6 @@ class OccurrenceTest : public ::testing::Test {
     Date at(int year, int month, int day, int hour = 0, int minute = 0) const {
         return *berlin->compose(year, month, day, hour, minute, 0);
     }
-    static TodoSchedule make(Date start, std::vector<TimeOfDay> times,
-                             std::optional<RepeatRule> rule = std::nullopt) {
-        return TodoSchedule{start, std::move(times), std::move(rule)};
-    }
     static RepeatRule rule(RepeatUnit unit, std::int64_t interval,
                            std::set<std::int64_t> weekdays = {},
                            std::optional<std::int64_t> dayOfMonth = std::nullopt) {
@@ -35,7 +31,7 @@ class OccurrenceTest : public ::testing::Test {
 // The day-by-day cross-check covers ordinary rules; these are the cases its
 // random schedules never produce.
 TEST_F(OccurrenceTest, FebruaryTwentyNinthOnlyInLeapYears) {
-    const auto leapDay = make(at(2024, 1, 1), {{7, 0}}, rule(RepeatUnit::month, 1, {}, 29));
+    const TodoSchedule leapDay{at(2024, 1, 1), {{7, 0}}, rule(RepeatUnit::month, 1, {}, 29)};
     EXPECT_EQ(leapDay.nextOccurrence(at(2024, 1, 30), *berlin), at(2024, 2, 29, 7));
     EXPECT_EQ(leapDay.occurrence(at(2025, 3, 1), *berlin), at(2025, 1, 29, 7));
     EXPECT_EQ(leapDay.nextOccurrence(at(2025, 1, 30), *berlin), at(2025, 3, 29, 7));
@@ -43,22 +39,22 @@ TEST_F(OccurrenceTest, FebruaryTwentyNinthOnlyInLeapYears) {
 
 TEST_F(OccurrenceTest, NoTimesOrNoUsableWeekdaysNeverOccur) {
     for (const auto& schedule : {
-             make(at(2026, 3, 4), {}),
-             make(at(2026, 3, 4), {{10, 0}}, rule(RepeatUnit::week, 1, {})),
-             make(at(2026, 3, 4), {{10, 0}}, rule(RepeatUnit::week, 1, {0, 8, -3})),
+             TodoSchedule{at(2026, 3, 4), {}, std::nullopt},
+             TodoSchedule{at(2026, 3, 4), {{10, 0}}, rule(RepeatUnit::week, 1, {})},
+             TodoSchedule{at(2026, 3, 4), {{10, 0}}, rule(RepeatUnit::week, 1, {0, 8, -3})},
          }) {
         EXPECT_FALSE(schedule.occurrence(at(2027, 1, 1), *berlin));
         EXPECT_FALSE(schedule.nextOccurrence(at(2026, 3, 1), *berlin));
     }
     // Numbers outside 1-7 are ignored beside valid ones.
-    const auto mixed = make(at(2026, 3, 4), {{10, 0}}, rule(RepeatUnit::week, 1, {0, 6, 9}));
+    const TodoSchedule mixed{at(2026, 3, 4), {{10, 0}}, rule(RepeatUnit::week, 1, {0, 6, 9})};
     EXPECT_EQ(mixed.nextOccurrence(at(2026, 3, 4), *berlin), at(2026, 3, 6, 10));
 }
 
 TEST_F(OccurrenceTest, IntervalBelowOneCountsAsOne) {
     for (const std::int64_t interval :
          {std::int64_t{0}, std::int64_t{-5}, std::numeric_limits<std::int64_t>::min()}) {
-        const auto schedule = make(at(2026, 3, 1), {{8, 0}}, rule(RepeatUnit::day, interval));
+        const TodoSchedule schedule{at(2026, 3, 1), {{8, 0}}, rule(RepeatUnit::day, interval)};
         EXPECT_EQ(schedule.occurrence(at(2026, 3, 5, 12), *berlin), at(2026, 3, 5, 8));
         EXPECT_EQ(schedule.nextOccurrence(at(2026, 3, 5, 12), *berlin), at(2026, 3, 6, 8));
     }
@@ -69,12 +65,12 @@ TEST_F(OccurrenceTest, HostileValuesNeitherCrashNorHang) {
     constexpr auto kMin = std::numeric_limits<std::int64_t>::min();
     const Date start = at(2026, 3, 4);
     const std::vector<TodoSchedule> schedules = {
-        make(start, {{kMax, kMin}, {9, 0}}, rule(RepeatUnit::day, kMax)),
-        make(start, {{9, 0}}, rule(RepeatUnit::week, kMax, {1, 2, 3, 4, 5, 6, 7})),
-        make(start, {{9, 0}}, rule(RepeatUnit::month, kMax, {}, kMax)),
-        make(start, {{9, 0}}, rule(RepeatUnit::month, 1'000'000'007, {}, 4)),
-        make(Date{std::nan("")}, {{9, 0}}, rule(RepeatUnit::day, 1)),
-        make(Date{-1e18}, {{9, 0}}),
+        TodoSchedule{start, {{kMax, kMin}, {9, 0}}, rule(RepeatUnit::day, kMax)},
+        TodoSchedule{start, {{9, 0}}, rule(RepeatUnit::week, kMax, {1, 2, 3, 4, 5, 6, 7})},
+        TodoSchedule{start, {{9, 0}}, rule(RepeatUnit::month, kMax, {}, kMax)},
+        TodoSchedule{start, {{9, 0}}, rule(RepeatUnit::month, 1'000'000'007, {}, 4)},
+        TodoSchedule{Date{std::nan("")}, {{9, 0}}, rule(RepeatUnit::day, 1)},
+        TodoSchedule{Date{-1e18}, {{9, 0}}, std::nullopt},
     };
     for (const auto& schedule : schedules) {
         for (const Date instant :

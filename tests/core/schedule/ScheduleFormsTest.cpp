@@ -159,20 +159,16 @@ TEST_F(ScheduleDraftTest, SavingKeepsOnlyWhatTheUnitUses) {
     draft.weekdays = {2, 6};
     draft.dayOfMonth = 20;
     draft.interval = 0;
-    struct Row {
-        RepeatUnit unit;
-        RepeatRule rule;
+    const RepeatRule rules[] = {
+        {1, RepeatUnit::week, {2, 6}, {}},
+        {1, RepeatUnit::month, {}, 20},
+        {1, RepeatUnit::day, {}, {}},
+        {1, RepeatUnit::week, {2, 6}, {}},  // the weekdays survived
     };
-    const Row rows[] = {
-        {RepeatUnit::week, {1, RepeatUnit::week, {2, 6}, {}}},
-        {RepeatUnit::month, {1, RepeatUnit::month, {}, 20}},
-        {RepeatUnit::day, {1, RepeatUnit::day, {}, {}}},
-        {RepeatUnit::week, {1, RepeatUnit::week, {2, 6}, {}}},  // the weekdays survived
-    };
-    for (const auto& row : rows) {
-        draft.unit = row.unit;
+    for (const auto& rule : rules) {
+        draft.unit = rule.unit;
         const auto schedule = draft.schedule(*calendar);
-        EXPECT_EQ(schedule.repeatRule, row.rule);
+        EXPECT_EQ(schedule.repeatRule, rule);
         EXPECT_EQ(schedule.times, (std::vector<TimeOfDay>{{8, 0}, {17, 30}}));
     }
     draft.repeats = false;
