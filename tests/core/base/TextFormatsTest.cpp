@@ -42,15 +42,12 @@ TEST(Uuid, OrderIsTheOrderOfTheirText) {
         EXPECT_LT(*Uuid::parse(texts[i]), *Uuid::parse(texts[i + 1])) << texts[i];
 }
 
-TEST(Utf8, ValidatesWellFormedText) {
+TEST(Utf8, ValidatesTextAndShowsControlCharactersAsReplacements) {
     EXPECT_TRUE(isValidUtf8("plain \xE2\x98\x90 \xF0\x9F\x98\x80"));
     // Stray byte, overlong '/', surrogate, above U+10FFFF, cut short.
     for (const char* bad : {"\xFF", "\xC0\xAF", "\xED\xA0\x80", "\xF4\x90\x80\x80", "\xE2\x98"})
         EXPECT_FALSE(isValidUtf8(bad)) << bad;
-}
-
-TEST(Utf8, ControlCharactersAloneAreShownAsReplacements) {
-    // A terminal escape, a C1 control and a tab; the rest stays as it was.
+    // Control characters alone become replacements: an escape, a C1 control, a tab.
     EXPECT_EQ(withoutControlCharacters("a\x1B[1m\xC2\x9B\t\xC3\xA9"),
               "a\xEF\xBF\xBD[1m\xEF\xBF\xBD\xEF\xBF\xBD\xC3\xA9");
     EXPECT_TRUE(hasControlCharacters("line\nbreak"));
@@ -90,7 +87,7 @@ TEST(Json, DatesRoundTripExactly) {
 
 // Wrong types are rejected through the store file's damaged-document cases;
 // here, that the error names the place.
-TEST(Json, ReaderErrorsNameThePlace) {
+TEST(Json, FailuresAreDecodeErrorsAndNameThePlace) {
     json::Value v = json::parse(R"({"ok":-7})");
     json::ObjectReader in(v, "todos[3]");
     EXPECT_EQ(in.integer("ok"), -7);
@@ -100,9 +97,6 @@ TEST(Json, ReaderErrorsNameThePlace) {
     } catch (const json::DecodeError& e) {
         EXPECT_STREQ(e.what(), "todos[3]: \"missing\" is missing");
     }
-}
-
-TEST(Json, ParseFailuresAreDecodeErrors) {
     EXPECT_THROW(json::parse("{"), json::DecodeError);
     EXPECT_THROW(json::parse("{} trailing"), json::DecodeError);
     EXPECT_THROW(json::parse("\"\xFF\""), json::DecodeError);

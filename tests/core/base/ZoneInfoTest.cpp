@@ -212,6 +212,8 @@ TEST(ZoneInfoTest, ReadsMadeUpFiles) {
     }
 }
 
+// Installed zones' footers are checked against the C library above; these
+// are forms none of them uses.
 TEST(ZoneInfoTest, ParsesPosixStrings) {
     struct Row {
         const char* text;
@@ -219,14 +221,8 @@ TEST(ZoneInfoTest, ParsesPosixStrings) {
         std::optional<std::int32_t> daylight;
     };
     const Row rows[] = {
-        {"UTC0", 0, std::nullopt},
-        {"<-03>3", -10800, std::nullopt},
         {"<+0559>-5:59:59", 21599, std::nullopt},
-        {"CET-1CEST,M3.5.0,M10.5.0/3", 3600, 7200},
-        {"NST3:30NDT,M3.2.0,M11.1.0", -12600, -9000},
-        {"IST-1GMT0,M10.5.0,M3.5.0/1", 3600, 0},
-        {"<-02>2<-01>,M3.5.0/-1,M10.5.0/0", -7200, -3600},
-        {"EST5EDT", -18000, -14400},
+        {"EST5EDT", -18000, -14400},      // US rules by default
         {"XST-1XDT,59,299", 3600, 7200},  // zero-based days
         {"XST-1XDT,M1.1.0,M12.5.0", 3600, 7200},
     };

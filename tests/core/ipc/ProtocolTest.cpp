@@ -22,7 +22,6 @@ TEST(IpcProtocol, RequestsAndRepliesRoundTrip) {
                     "0A1B2C3D-4E5F-4A6B-8C7D-8E9FA0B1C2D3",
                     "an imported\nfile\n"};
     std::string line = encode(request);
-    ASSERT_EQ(line.back(), '\n');
     EXPECT_EQ(line.find('\n'), line.size() - 1);  // one line, whatever the text
     EXPECT_EQ(decodeRequest(line), request);
     EXPECT_EQ(decodeRequest(encode(Request{Request::Type::stepAside, {}, {}, {}}))->type,
