@@ -17,22 +17,25 @@ std::optional<std::string> fakeHome(const char* name) {
     return std::nullopt;
 }
 
-// Flags count only as whole arguments, and the first --capture names the folder.
+// Flags count only as whole arguments, and the first --capture names the
+// folder; screenshots of the user's own data are taken of a copy.
 TEST(AppEnvironment, ChosenByWholeArguments) {
     struct Case {
         std::vector<std::string> arguments;
         bool sandboxed;
         bool seeded;
         std::optional<fs::path> capture;
+        bool copiesOwnStore;
     } cases[] = {
-        {{"cadro"}, false, false, std::nullopt},
-        {{"cadro", "--demo"}, true, true, std::nullopt},
-        {{"cadro", "--demo-empty"}, true, false, std::nullopt},
-        {{"cadro", "--demo-empty", "--demo"}, true, false, std::nullopt},
-        {{"cadro", "--demo=1", "-demo", "--DEMO"}, false, false, std::nullopt},
-        {{"cadro", "--capture"}, false, false, std::nullopt},
-        {{"cadro", "--capture", "a", "--capture", "b"}, true, false, fs::path("a")},
-        {{"cadro", "--capture", ""}, false, false, std::nullopt},
+        {{"cadro"}, false, false, std::nullopt, false},
+        {{"cadro", "--demo"}, true, true, std::nullopt, false},
+        {{"cadro", "--demo-empty"}, true, false, std::nullopt, false},
+        {{"cadro", "--demo-empty", "--demo"}, true, false, std::nullopt, false},
+        {{"cadro", "--demo=1", "-demo", "--DEMO"}, false, false, std::nullopt, false},
+        {{"cadro", "--capture"}, false, false, std::nullopt, false},
+        {{"cadro", "--capture", "a", "--capture", "b"}, true, false, fs::path("a"), true},
+        {{"cadro", "--capture", ""}, false, false, std::nullopt, false},
+        {{"cadro", "--demo", "--capture", "s"}, true, true, fs::path("s"), false},
     };
     for (const auto& c : cases) {
         MemoryDefaultsProvider provider;
@@ -41,6 +44,7 @@ TEST(AppEnvironment, ChosenByWholeArguments) {
         EXPECT_EQ(environment.sandbox.has_value(), c.sandboxed);
         EXPECT_EQ(environment.seedsSampleData, c.seeded);
         EXPECT_EQ(environment.captureDirectory, c.capture);
+        EXPECT_EQ(environment.storeCopiedFrom.has_value(), c.copiesOwnStore);
     }
 }
 
@@ -89,16 +93,9 @@ TEST(AppEnvironment, ADemoStartsFromAFreshSandboxAndDomainAndDiscardsThem) {
 
 TEST(AppEnvironment, ScreenshotsOfOwnDataAreTakenOfACopyWithoutTheWelcome) {
     MemoryDefaultsProvider provider;
-    auto demo = AppEnvironment::current({"cadro", "--demo", "--capture", "s"}, provider, fakeHome);
-    EXPECT_TRUE(demo.seedsSampleData);
-    EXPECT_EQ(demo.storeCopiedFrom, std::nullopt);
-
     testing::TempDir home;
     testing::writeFile(home / "threads.json", "{\"own\": true}");
     auto own = AppEnvironment::current({"cadro", "--capture", "s"}, provider, fakeHome);
-    ASSERT_TRUE(own.sandbox);
-    EXPECT_FALSE(own.seedsSampleData);
-    EXPECT_EQ(own.captureDirectory, fs::path("s"));
     EXPECT_EQ(own.storeCopiedFrom, defaultStoreDirectory() / "threads.json");
     EXPECT_FALSE(own.claimWelcome());
     EXPECT_EQ(provider.standard()->getBool("welcome.shown"), std::nullopt);

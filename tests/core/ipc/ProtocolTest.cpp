@@ -82,17 +82,14 @@ int boundSocket(const std::string& path) {
     return fd;
 }
 
-TEST(IpcClient, NoListenerMeansNoTrayApp) {
+TEST(IpcClient, NeedsAListenerAndReadsLinesSplitAcrossWritesWholeAtAnySize) {
     testing::TempDir dir;
     EXPECT_FALSE(SocketClient::connect(dir / "missing.sock").isConnected());
     // A socket file left behind by a killed app refuses connections.
-    std::string path = (dir / "stale.sock").string();
-    ::close(boundSocket(path));
-    EXPECT_FALSE(SocketClient::connect(path).isConnected());
-}
+    const std::string stale = (dir / "stale.sock").string();
+    ::close(boundSocket(stale));
+    EXPECT_FALSE(SocketClient::connect(stale).isConnected());
 
-TEST(IpcClient, ReadsLinesSplitAcrossWritesWholeAtAnySizeAndNoticesTheEnd) {
-    testing::TempDir dir;
     std::string path = (dir / "tray.sock").string();
     int server = boundSocket(path);
     ASSERT_EQ(::listen(server, 1), 0);

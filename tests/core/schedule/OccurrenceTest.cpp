@@ -21,17 +21,12 @@ class OccurrenceTest : public ::testing::Test {
     Date at(int year, int month, int day, int hour = 0, int minute = 0) const {
         return *berlin->compose(year, month, day, hour, minute, 0);
     }
-    static RepeatRule rule(RepeatUnit unit, std::int64_t interval,
-                           std::set<std::int64_t> weekdays = {},
-                           std::optional<std::int64_t> dayOfMonth = std::nullopt) {
-        return RepeatRule{interval, unit, std::move(weekdays), dayOfMonth};
-    }
 };
 
 // The day-by-day cross-check covers ordinary rules; these are the cases its
 // random schedules never produce.
 TEST_F(OccurrenceTest, FebruaryTwentyNinthOnlyInLeapYears) {
-    const TodoSchedule leapDay{at(2024, 1, 1), {{7, 0}}, rule(RepeatUnit::month, 1, {}, 29)};
+    const TodoSchedule leapDay{at(2024, 1, 1), {{7, 0}}, RepeatRule{1, RepeatUnit::month, {}, 29}};
     EXPECT_EQ(leapDay.nextOccurrence(at(2024, 1, 30), *berlin), at(2024, 2, 29, 7));
     EXPECT_EQ(leapDay.occurrence(at(2025, 3, 1), *berlin), at(2025, 1, 29, 7));
     EXPECT_EQ(leapDay.nextOccurrence(at(2025, 1, 30), *berlin), at(2025, 3, 29, 7));
@@ -42,14 +37,15 @@ TEST_F(OccurrenceTest, HostileOrEmptyValuesNeitherCrashNorHang) {
     constexpr auto kMin = std::numeric_limits<std::int64_t>::min();
     const Date start = at(2026, 3, 4);
     const std::vector<TodoSchedule> schedules = {
-        TodoSchedule{start, {{kMax, kMin}, {9, 0}}, rule(RepeatUnit::day, kMax)},
-        TodoSchedule{start, {{9, 0}}, rule(RepeatUnit::week, kMax, {1, 2, 3, 4, 5, 6, 7})},
-        TodoSchedule{start, {{9, 0}}, rule(RepeatUnit::month, kMax, {}, kMax)},
-        TodoSchedule{start, {{9, 0}}, rule(RepeatUnit::month, 1'000'000'007, {}, 4)},
-        TodoSchedule{Date{std::nan("")}, {{9, 0}}, rule(RepeatUnit::day, 1)},
+        TodoSchedule{start, {{kMax, kMin}, {9, 0}}, RepeatRule{kMax, RepeatUnit::day, {}, {}}},
+        TodoSchedule{
+            start, {{9, 0}}, RepeatRule{kMax, RepeatUnit::week, {1, 2, 3, 4, 5, 6, 7}, {}}},
+        TodoSchedule{start, {{9, 0}}, RepeatRule{kMax, RepeatUnit::month, {}, kMax}},
+        TodoSchedule{start, {{9, 0}}, RepeatRule{1'000'000'007, RepeatUnit::month, {}, 4}},
+        TodoSchedule{Date{std::nan("")}, {{9, 0}}, RepeatRule{1, RepeatUnit::day, {}, {}}},
         TodoSchedule{Date{-1e18}, {{9, 0}}, std::nullopt},
-        TodoSchedule{start, {{9, 0}}, rule(RepeatUnit::day, kMin)},
-        TodoSchedule{start, {}, rule(RepeatUnit::day, 1)},
+        TodoSchedule{start, {{9, 0}}, RepeatRule{kMin, RepeatUnit::day, {}, {}}},
+        TodoSchedule{start, {}, RepeatRule{1, RepeatUnit::day, {}, {}}},
     };
     for (const auto& schedule : schedules) {
         for (const Date instant :

@@ -15,41 +15,32 @@ class ScheduleLabelsTest : public ::testing::Test {
     // A 24-hour locale; TimeInputTest covers the 12-hour clock.
     std::unique_ptr<Calendar> calendar = Calendar::make("Europe/Berlin", "en_GB");
     Date march4 = *calendar->compose(2026, 3, 4, 17, 0, 0);  // a Wednesday
-
-    TodoSchedule withRule(std::int64_t interval, RepeatUnit unit,
-                          std::set<std::int64_t> weekdays = {},
-                          std::optional<std::int64_t> dayOfMonth = std::nullopt) const {
-        return TodoSchedule{march4, {{9, 0}}, RepeatRule{interval, unit, weekdays, dayOfMonth}};
-    }
 };
 
 TEST_F(ScheduleLabelsTest, RuleTexts) {
     struct Row {
-        std::int64_t interval;
-        RepeatUnit unit;
-        std::set<std::int64_t> weekdays;
-        std::optional<std::int64_t> dayOfMonth;
+        RepeatRule rule;
         const char* label;
         const char* phrase;
     };
     using enum RepeatUnit;
     const Row rows[] = {
-        {-4, day, {}, {}, "Daily", "every day"},
-        {3, day, {}, {}, "Every 3d", "every 3 days"},
-        {1, week, {6, 2, 4}, {}, "Mon Wed Fri", "every Monday, Wednesday, Friday"},
-        {2, week, {1, 7}, {}, "Every 2w · Sun Sat", "every 2 weeks on Sunday, Saturday"},
-        {1, week, {}, {}, "Weekly", "every week"},
-        {1, week, {0, 3, 99}, {}, "Tue", "every Tuesday"},
-        {2, week, {}, {}, "Weekly", "every 2 weeks on week"},
-        {1, month, {}, 15, "Day 15", "day 15 monthly"},
-        {1, month, {}, {}, "Day 4", "day 4 monthly"},  // the start day's
-        {3, month, {}, 31, "Every 3mo · Day 31", "day 31 every 3 months"},
+        {{-4, day, {}, {}}, "Daily", "every day"},
+        {{3, day, {}, {}}, "Every 3d", "every 3 days"},
+        {{1, week, {6, 2, 4}, {}}, "Mon Wed Fri", "every Monday, Wednesday, Friday"},
+        {{2, week, {1, 7}, {}}, "Every 2w · Sun Sat", "every 2 weeks on Sunday, Saturday"},
+        {{1, week, {}, {}}, "Weekly", "every week"},
+        {{1, week, {0, 3, 99}, {}}, "Tue", "every Tuesday"},
+        {{2, week, {}, {}}, "Weekly", "every 2 weeks on week"},
+        {{1, month, {}, 15}, "Day 15", "day 15 monthly"},
+        {{1, month, {}, {}}, "Day 4", "day 4 monthly"},  // the start day's
+        {{3, month, {}, 31}, "Every 3mo · Day 31", "day 31 every 3 months"},
     };
     for (const auto& row : rows) {
         SCOPED_TRACE(row.label);
-        const auto schedule = withRule(row.interval, row.unit, row.weekdays, row.dayOfMonth);
-        EXPECT_EQ(repeatLabel(*schedule.repeatRule, schedule, *calendar), row.label);
-        EXPECT_EQ(repeatPhrase(*schedule.repeatRule, schedule, *calendar), row.phrase);
+        const TodoSchedule schedule{march4, {{9, 0}}, row.rule};
+        EXPECT_EQ(repeatLabel(row.rule, schedule, *calendar), row.label);
+        EXPECT_EQ(repeatPhrase(row.rule, schedule, *calendar), row.phrase);
     }
 }
 
@@ -63,7 +54,8 @@ TEST_F(ScheduleLabelsTest, ScheduleTexts) {
         {TodoSchedule{march4, {{14, 0}, {9, 5}}, std::nullopt}, "Mar 4 · 09:05 +1",
          "↺ once on Mar 4 at 09:05, 14:00"},
         {TodoSchedule{march4, {}, std::nullopt}, "Mar 4 · ", "↺ once on Mar 4 at "},
-        {withRule(1, RepeatUnit::day), "Daily · 09:00", "↺ every day at 09:00"},
+        {TodoSchedule{march4, {{9, 0}}, RepeatRule{1, RepeatUnit::day, {}, {}}}, "Daily · 09:00",
+         "↺ every day at 09:00"},
         {TodoSchedule{
              march4, {{17, 30}, {8, 0}, {8, 0}}, RepeatRule{1, RepeatUnit::week, {5, 2}, {}}},
          "Mon Thu · 08:00 +2", "↺ every Monday, Thursday at 08:00, 08:00, 17:30"},
