@@ -74,8 +74,6 @@ TEST_F(OccurrenceTest, HostileOrEmptyValuesNeitherCrashNorHang) {
 // locale's first weekday); months with Calendar's month count.
 std::vector<Date> allOccurrences(const TodoSchedule& schedule, Date lastDay,
                                  const Calendar& calendar) {
-    std::vector<TimeOfDay> times = schedule.times;
-    std::sort(times.begin(), times.end());
     const Date startDay = calendar.startOfDay(schedule.startDate);
     const auto& rule = schedule.repeatRule;
     const std::int64_t step = rule ? std::max<std::int64_t>(1, rule->interval) : 1;
@@ -104,7 +102,7 @@ std::vector<Date> allOccurrences(const TodoSchedule& schedule, Date lastDay,
                      *calendar.monthsBetween(startDay, calendar.startOfDay(noon)) % step == 0;
         }
         if (active) {
-            for (const auto& time : times) {
+            for (const auto& time : schedule.times) {
                 result.push_back(
                     *calendar.compose(date.year, date.month, date.day, time.hour, time.minute, 0));
             }
