@@ -121,17 +121,6 @@ TEST(CalendarTest, TheFirstWeekdayFollowsTheLocale) {
     }
 }
 
-TEST(CalendarTest, CountsWholeMonths) {
-    const auto calendar = calendarFor("Europe/Berlin");
-    auto at = [&](int month, int day, int hour = 0) {
-        return *calendar->compose(2026, month, day, hour, 0, 0);
-    };
-    EXPECT_EQ(calendar->monthsBetween(at(1, 15), at(2, 10)), 0);
-    EXPECT_EQ(calendar->monthsBetween(at(1, 15), at(3, 10)), 1);
-    EXPECT_EQ(calendar->monthsBetween(at(1, 31), at(2, 28)), 1);
-    EXPECT_EQ(calendar->monthsBetween(at(3, 10), at(1, 15)), -1);
-}
-
 TEST(CalendarTest, CurrentReadsZoneAndLocaleFromTheEnvironment) {
     struct Row {
         const char *tz, *lcAll, *lcTime, *lang, *zone, *locale;
