@@ -54,8 +54,6 @@ TEST_F(ScheduleLabelsTest, ScheduleTexts) {
         {TodoSchedule{march4, {{14, 0}, {9, 5}}, std::nullopt}, "Mar 4 · 09:05 +1",
          "↺ once on Mar 4 at 09:05, 14:00"},
         {TodoSchedule{march4, {}, std::nullopt}, "Mar 4 · ", "↺ once on Mar 4 at "},
-        {TodoSchedule{march4, {{9, 0}}, RepeatRule{1, RepeatUnit::day, {}, {}}}, "Daily · 09:00",
-         "↺ every day at 09:00"},
         {TodoSchedule{
              march4, {{17, 30}, {8, 0}, {8, 0}}, RepeatRule{1, RepeatUnit::week, {5, 2}, {}}},
          "Mon Thu · 08:00 +2", "↺ every Monday, Thursday at 08:00, 08:00, 17:30"},
