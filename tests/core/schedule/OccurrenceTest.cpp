@@ -95,8 +95,7 @@ std::vector<Date> allOccurrences(const TodoSchedule& schedule, Date lastDay,
             if (daysWalked > 0 && weekday == calendar.firstWeekday()) {
                 ++weeksWalked;
             }
-            active = rule->weekdays.count(weekday) != 0 &&
-                     (rule->interval <= 1 || weeksWalked % step == 0);
+            active = rule->weekdays.count(weekday) != 0 && weeksWalked % step == 0;
         } else {
             active = date.day == rule->dayOfMonth.value_or(startDom) &&
                      *calendar.monthsBetween(startDay, calendar.startOfDay(noon)) % step == 0;
