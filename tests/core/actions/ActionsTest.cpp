@@ -16,15 +16,6 @@ TEST(Actions, ChangeTheStoreExactlyWhenDoneAndSayWhyNot) {
     struct Ids {
         Uuid ring, parked, snoozed, todo, nobody = Uuid::random();
     };
-    const auto setUp = [](StoreHarness& h) {
-        Ids ids;
-        const auto open = h.openDay({"Ring", "Parked", "Snoozed"});
-        ids.ring = open[0], ids.parked = open[1], ids.snoozed = open[2];
-        h->park(ids.parked);
-        h->snooze(ids.snoozed, h.clock.now() + 3600);
-        ids.todo = *h->addTodo("Tea");
-        return ids;
-    };
     Ids ids;
     const Date later = Date{} + 1e9;
     struct Case {
@@ -57,8 +48,13 @@ TEST(Actions, ChangeTheStoreExactlyWhenDoneAndSayWhyNot) {
          Outcome::refused},
     };
     for (const auto& c : cases) {
+        // One thread in the ring, one parked, one snoozed and a to-do.
         StoreHarness h;
-        ids = setUp(h);
+        const auto open = h.openDay({"Ring", "Parked", "Snoozed"});
+        ids.ring = open[0], ids.parked = open[1], ids.snoozed = open[2];
+        h->park(ids.parked);
+        h->snooze(ids.snoozed, h.clock.now() + 3600);
+        ids.todo = *h->addTodo("Tea");
         const PersistedState before = h->state();
         const ActionResult result = c.act(h.store());
         EXPECT_EQ(result.outcome, c.outcome) << c.name << ": " << result.message;

@@ -5,7 +5,7 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
+#include <string_view>
 
 namespace cadro {
 namespace {
@@ -90,20 +90,16 @@ TEST(XdgAutostartEntry, ExecValuesAreQuotedAndEscaped) {
 }
 
 TEST(LoginItemsFolder, FollowsTheXdgConfigHome) {
-    auto lookupFrom = [](std::map<std::string, std::string> vars) {
-        return [vars](const char* name) -> std::optional<std::string> {
-            auto found = vars.find(name);
-            return found == vars.end() ? std::nullopt : std::optional(found->second);
-        };
+    const auto folderWith = [](std::optional<std::string> configHome) {
+        return userAutostartDirectory([&](const char* name) -> std::optional<std::string> {
+            if (std::string_view(name) == "HOME")
+                return "/home/me";
+            return std::string_view(name) == "XDG_CONFIG_HOME" ? configHome : std::nullopt;
+        });
     };
-    EXPECT_EQ(userAutostartDirectory(lookupFrom({{"HOME", "/home/me"}})),
-              "/home/me/.config/autostart");
-    EXPECT_EQ(
-        userAutostartDirectory(lookupFrom({{"HOME", "/home/me"}, {"XDG_CONFIG_HOME", "/cfg"}})),
-        "/cfg/autostart");
-    EXPECT_EQ(userAutostartDirectory(
-                  lookupFrom({{"HOME", "/home/me"}, {"XDG_CONFIG_HOME", "relative/cfg"}})),
-              "/home/me/.config/autostart");
+    EXPECT_EQ(folderWith(std::nullopt), "/home/me/.config/autostart");
+    EXPECT_EQ(folderWith("/cfg"), "/cfg/autostart");
+    EXPECT_EQ(folderWith("relative/cfg"), "/home/me/.config/autostart");  // must be absolute
 }
 
 }  // namespace

@@ -87,11 +87,10 @@ TEST(CalendarTest, RejectsAbsurdValuesAndInstants) {
 TEST(CalendarTest, FieldsAndStartOfDayFollowTheZone) {
     const auto berlin = calendarFor("Europe/Berlin");
     const Date lateEvening = utc(2026, 3, 4, 23, 30);  // 00:30 on March 5 in Berlin
-    EXPECT_EQ(berlin->year(lateEvening), 2026);
-    EXPECT_EQ(berlin->month(lateEvening), 3);
-    EXPECT_EQ(berlin->day(lateEvening), 5);
+    EXPECT_EQ(std::tuple(berlin->year(lateEvening), berlin->month(lateEvening),
+                         berlin->day(lateEvening), berlin->hour(lateEvening)),
+              std::tuple(2026, 3, 5, 0));
     EXPECT_EQ(berlin->weekday(lateEvening), 5);  // Thursday
-    EXPECT_EQ(berlin->hour(lateEvening), 0);
     EXPECT_EQ(berlin->startOfDay(lateEvening), utc(2026, 3, 4, 23));
     // All at once, as the fields one by one give them.
     const auto local = berlin->localTime(lateEvening + 59);
@@ -108,28 +107,16 @@ TEST(CalendarTest, AddingKeepsTheWallClockTime) {
     EXPECT_EQ(*berlin->addDays(nine, 1), *berlin->compose(2026, 3, 29, 9, 0, 0));
     EXPECT_EQ(*berlin->addDays(nine, -28), *berlin->compose(2026, 2, 28, 9, 0, 0));
     // 02:30 plus a day lands in the gap and moves on to 03:00.
-    const Date twoThirty = *berlin->compose(2026, 3, 28, 2, 30, 0);
-    EXPECT_EQ(*berlin->addDays(twoThirty, 1), utc(2026, 3, 29, 1));
+    EXPECT_EQ(*berlin->addDays(*berlin->compose(2026, 3, 28, 2, 30, 0), 1), utc(2026, 3, 29, 1));
     // Into a repeated hour, the first of the two.
-    const Date before = *berlin->compose(2026, 10, 24, 2, 30, 0);
-    EXPECT_EQ(*berlin->addDays(before, 1), utc(2026, 10, 25, 0, 30));
+    EXPECT_EQ(*berlin->addDays(*berlin->compose(2026, 10, 24, 2, 30, 0), 1),
+              utc(2026, 10, 25, 0, 30));
 }
 
 TEST(CalendarTest, TheFirstWeekdayFollowsTheLocale) {
     for (const auto& [locale, first] : {std::pair{"en_US", 1}, {"de_DE", 2}, {"ar_EG", 7}}) {
         EXPECT_EQ(calendarFor("Europe/Berlin", locale)->firstWeekday(), first) << locale;
     }
-}
-
-TEST(CalendarTest, CountsWholeMonths) {
-    const auto calendar = calendarFor("Europe/Berlin");
-    auto at = [&](int month, int day, int hour = 0) {
-        return *calendar->compose(2026, month, day, hour, 0, 0);
-    };
-    EXPECT_EQ(calendar->monthsBetween(at(1, 15), at(2, 10)), 0);
-    EXPECT_EQ(calendar->monthsBetween(at(1, 15), at(3, 10)), 1);
-    EXPECT_EQ(calendar->monthsBetween(at(1, 31), at(2, 28)), 1);
-    EXPECT_EQ(calendar->monthsBetween(at(3, 10), at(1, 15)), -1);
 }
 
 TEST(CalendarTest, CurrentReadsZoneAndLocaleFromTheEnvironment) {

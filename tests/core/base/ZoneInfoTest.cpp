@@ -107,15 +107,6 @@ Offset cadroOffset(const icu::BasicTimeZone& zone, std::int64_t unix) {
     return {(raw + saving) / 1000, saving != 0};
 }
 
-std::string utcText(std::int64_t unix) {
-    const auto time = static_cast<std::time_t>(unix);
-    std::tm utc{};
-    gmtime_r(&time, &utc);
-    char text[32];
-    std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &utc);
-    return text;
-}
-
 // The instants to compare: a grid through two centuries, and the second
 // before and of every change, both those the file lists and those our zone
 // makes (which include the footer rule's, past the file's last transition).
@@ -151,11 +142,8 @@ std::vector<std::int64_t> instantsToCheck(const icu::BasicTimeZone& zone, const 
 // Dublin's winter, is a change of standard offset), so where we report
 // saving the C library must report daylight time, not the other way round.
 TEST(ZoneInfoTest, EveryInstalledZoneAgreesWithTheCLibrary) {
-    const char* previous = std::getenv("TZ");
-    const std::optional<std::string> savedTz = previous ? std::optional(previous) : std::nullopt;
     const auto files = systemZoneFiles();
     ASSERT_GT(files.size(), 300u) << "tzdata is not installed";
-    std::size_t checked = 0;
     for (const auto& file : files) {
         SCOPED_TRACE(file.id);
         const auto data = parseTzif(file.bytes);
@@ -166,11 +154,10 @@ TEST(ZoneInfoTest, EveryInstalledZoneAgreesWithTheCLibrary) {
         ::tzset();
         int failures = 0;
         for (const auto instant : instantsToCheck(*zone, *data)) {
-            ++checked;
             const Offset expected = glibcOffset(instant);
             const Offset actual = cadroOffset(*zone, instant);
             if (actual.total != expected.total || (actual.dst && !expected.dst)) {
-                ADD_FAILURE() << "at " << utcText(instant) << " UTC: offset " << actual.total
+                ADD_FAILURE() << "at unix " << instant << ": offset " << actual.total
                               << (actual.dst ? " (daylight)" : "") << ", the C library says "
                               << expected.total << (expected.dst ? " (daylight)" : "");
                 if (++failures == 3)
@@ -178,12 +165,8 @@ TEST(ZoneInfoTest, EveryInstalledZoneAgreesWithTheCLibrary) {
             }
         }
     }
-    if (savedTz)
-        ::setenv("TZ", savedTz->c_str(), 1);
-    else
-        ::unsetenv("TZ");
+    ::unsetenv("TZ");
     ::tzset();
-    RecordProperty("instants", static_cast<int>(checked));
 }
 
 // Made-up files for what no installed zone has.
@@ -229,6 +212,8 @@ TEST(ZoneInfoTest, ReadsMadeUpFiles) {
     }
 }
 
+// Installed zones' footers are checked against the C library above; these
+// are forms none of them uses.
 TEST(ZoneInfoTest, ParsesPosixStrings) {
     struct Row {
         const char* text;
@@ -236,14 +221,8 @@ TEST(ZoneInfoTest, ParsesPosixStrings) {
         std::optional<std::int32_t> daylight;
     };
     const Row rows[] = {
-        {"UTC0", 0, std::nullopt},
-        {"<-03>3", -10800, std::nullopt},
         {"<+0559>-5:59:59", 21599, std::nullopt},
-        {"CET-1CEST,M3.5.0,M10.5.0/3", 3600, 7200},
-        {"NST3:30NDT,M3.2.0,M11.1.0", -12600, -9000},
-        {"IST-1GMT0,M10.5.0,M3.5.0/1", 3600, 0},
-        {"<-02>2<-01>,M3.5.0/-1,M10.5.0/0", -7200, -3600},
-        {"EST5EDT", -18000, -14400},
+        {"EST5EDT", -18000, -14400},      // US rules by default
         {"XST-1XDT,59,299", 3600, 7200},  // zero-based days
         {"XST-1XDT,M1.1.0,M12.5.0", 3600, 7200},
     };

@@ -17,36 +17,49 @@ std::optional<std::string> fakeHome(const char* name) {
     return std::nullopt;
 }
 
+// Flags count only as whole arguments, and the first --capture names the
+// folder; screenshots of the user's own data are taken of a copy.
 TEST(AppEnvironment, ChosenByWholeArguments) {
     struct Case {
         std::vector<std::string> arguments;
-        bool demo;
+        bool sandboxed;
         bool seeded;
+        std::optional<fs::path> capture;
+        bool copiesOwnStore;
     } cases[] = {
-        {{"cadro"}, false, false},
-        {{"cadro", "--demo"}, true, true},
-        {{"cadro", "--demo-empty"}, true, false},
-        {{"cadro", "--demo-empty", "--demo"}, true, false},
-        {{"cadro", "--demo=1", "-demo", "--DEMO"}, false, false},
+        {{"cadro"}, false, false, std::nullopt, false},
+        {{"cadro", "--demo"}, true, true, std::nullopt, false},
+        {{"cadro", "--demo-empty"}, true, false, std::nullopt, false},
+        {{"cadro", "--demo-empty", "--demo"}, true, false, std::nullopt, false},
+        {{"cadro", "--demo=1", "-demo", "--DEMO"}, false, false, std::nullopt, false},
+        {{"cadro", "--capture"}, false, false, std::nullopt, false},
+        {{"cadro", "--capture", "a", "--capture", "b"}, true, false, fs::path("a"), true},
+        {{"cadro", "--capture", ""}, false, false, std::nullopt, false},
+        {{"cadro", "--demo", "--capture", "s"}, true, true, fs::path("s"), false},
     };
     for (const auto& c : cases) {
         MemoryDefaultsProvider provider;
         auto environment = AppEnvironment::current(c.arguments, provider, fakeHome);
-        std::string name = c.arguments.back();
-        EXPECT_EQ(environment.sandbox.has_value(), c.demo) << name;
-        EXPECT_EQ(environment.seedsSampleData, c.seeded) << name;
+        SCOPED_TRACE(c.arguments.back());
+        EXPECT_EQ(environment.sandbox.has_value(), c.sandboxed);
+        EXPECT_EQ(environment.seedsSampleData, c.seeded);
+        EXPECT_EQ(environment.captureDirectory, c.capture);
+        EXPECT_EQ(environment.storeCopiedFrom.has_value(), c.copiesOwnStore);
     }
 }
 
-TEST(AppEnvironment, LiveUsesTheUsersOwnPlaces) {
+TEST(AppEnvironment, LiveUsesTheUsersOwnPlacesAndWelcomesOnce) {
     MemoryDefaultsProvider provider;
-    provider.standard()->setBool("welcome.shown", true);
     auto environment = AppEnvironment::live(provider, fakeHome);
     EXPECT_EQ(environment.dataDirectory, std::nullopt);
     EXPECT_EQ(environment.sandbox, std::nullopt);
     EXPECT_EQ(environment.launchAgentsDirectory, userLoginItemsDirectory(fakeHome));
-    environment.discardDemoData(provider);  // nothing to discard
+    EXPECT_TRUE(environment.claimWelcome());
+    EXPECT_FALSE(AppEnvironment::live(provider, fakeHome).claimWelcome());  // the next start
+    environment.discardDemoData(provider);                                  // nothing to discard
     EXPECT_EQ(provider.standard()->getBool("welcome.shown"), true);
+    // Every demo starts from a fresh domain, so it welcomes every time.
+    EXPECT_TRUE(AppEnvironment::demo(false, provider).claimWelcome());
 }
 
 TEST(AppEnvironment, ADemoStartsFromAFreshSandboxAndDomainAndDiscardsThem) {
@@ -78,36 +91,14 @@ TEST(AppEnvironment, ADemoStartsFromAFreshSandboxAndDomainAndDiscardsThem) {
     EXPECT_EQ(provider.standard()->getString("settings.selectedTab"), "todo");
 }
 
-TEST(AppEnvironment, CaptureDirectoryFollowsTheFirstCaptureFlag) {
-    using Args = std::vector<std::string>;
-    struct Case {
-        Args arguments;
-        std::optional<fs::path> directory;
-    } cases[] = {
-        {{"cadro"}, std::nullopt},
-        {{"cadro", "--capture"}, std::nullopt},
-        {{"cadro", "--capture", "a", "--capture", "b"}, fs::path("a")},
-        {{"cadro", "--capture", ""}, std::nullopt},
-    };
-    for (const auto& c : cases) {
-        EXPECT_EQ(AppEnvironment::requestedDirectory(c.arguments), c.directory)
-            << c.arguments.size();
-    }
-}
-
-TEST(AppEnvironment, ScreenshotsOfOwnDataAreTakenOfACopy) {
+TEST(AppEnvironment, ScreenshotsOfOwnDataAreTakenOfACopyWithoutTheWelcome) {
     MemoryDefaultsProvider provider;
-    auto demo = AppEnvironment::current({"cadro", "--demo", "--capture", "s"}, provider, fakeHome);
-    EXPECT_TRUE(demo.seedsSampleData);
-    EXPECT_EQ(demo.storeCopiedFrom, std::nullopt);
-
     testing::TempDir home;
     testing::writeFile(home / "threads.json", "{\"own\": true}");
     auto own = AppEnvironment::current({"cadro", "--capture", "s"}, provider, fakeHome);
-    ASSERT_TRUE(own.sandbox);
-    EXPECT_FALSE(own.seedsSampleData);
-    EXPECT_EQ(own.captureDirectory, fs::path("s"));
     EXPECT_EQ(own.storeCopiedFrom, defaultStoreDirectory() / "threads.json");
+    EXPECT_FALSE(own.claimWelcome());
+    EXPECT_EQ(provider.standard()->getBool("welcome.shown"), std::nullopt);
 
     own.storeCopiedFrom = home / "threads.json";
     own.sandbox = home / "sandbox";
@@ -115,21 +106,6 @@ TEST(AppEnvironment, ScreenshotsOfOwnDataAreTakenOfACopy) {
     own.copyStoreIntoSandbox();
     EXPECT_EQ(testing::readFile(home / "sandbox" / "data" / "threads.json"), "{\"own\": true}");
     EXPECT_EQ(fs::status(home / "sandbox").permissions(), fs::perms::owner_all);
-}
-
-TEST(AppEnvironment, TheWelcomeIsDueOnceAndNeverWhileTakingScreenshots) {
-    MemoryDefaultsProvider provider;
-    auto live = AppEnvironment::live(provider, fakeHome);
-    EXPECT_TRUE(live.claimWelcome());
-    EXPECT_FALSE(AppEnvironment::live(provider, fakeHome).claimWelcome());  // the next start
-
-    MemoryDefaultsProvider fresh;
-    auto capturing = AppEnvironment::current({"cadro", "--capture", "/tmp/s"}, fresh, fakeHome);
-    EXPECT_FALSE(capturing.claimWelcome());
-    EXPECT_EQ(fresh.standard()->getBool("welcome.shown"), std::nullopt);
-
-    // Every demo starts from a fresh domain, so it welcomes every time.
-    EXPECT_TRUE(AppEnvironment::demo(false, provider).claimWelcome());
 }
 
 }  // namespace

@@ -21,62 +21,31 @@ class OccurrenceTest : public ::testing::Test {
     Date at(int year, int month, int day, int hour = 0, int minute = 0) const {
         return *berlin->compose(year, month, day, hour, minute, 0);
     }
-    static TodoSchedule make(Date start, std::vector<TimeOfDay> times,
-                             std::optional<RepeatRule> rule = std::nullopt) {
-        return TodoSchedule{start, std::move(times), std::move(rule)};
-    }
-    static RepeatRule rule(RepeatUnit unit, std::int64_t interval,
-                           std::set<std::int64_t> weekdays = {},
-                           std::optional<std::int64_t> dayOfMonth = std::nullopt) {
-        return RepeatRule{interval, unit, std::move(weekdays), dayOfMonth};
-    }
 };
 
 // The day-by-day cross-check covers ordinary rules; these are the cases its
 // random schedules never produce.
-TEST_F(OccurrenceTest, NoTimesNeverOccurs) {
-    EXPECT_FALSE(make(at(2026, 3, 4), {}).occurrence(at(2026, 3, 5), *berlin));
-    EXPECT_FALSE(make(at(2026, 3, 4), {}).nextOccurrence(at(2026, 3, 3), *berlin));
-}
-
 TEST_F(OccurrenceTest, FebruaryTwentyNinthOnlyInLeapYears) {
-    const auto leapDay = make(at(2024, 1, 1), {{7, 0}}, rule(RepeatUnit::month, 1, {}, 29));
+    const TodoSchedule leapDay{at(2024, 1, 1), {{7, 0}}, RepeatRule{1, RepeatUnit::month, {}, 29}};
     EXPECT_EQ(leapDay.nextOccurrence(at(2024, 1, 30), *berlin), at(2024, 2, 29, 7));
     EXPECT_EQ(leapDay.occurrence(at(2025, 3, 1), *berlin), at(2025, 1, 29, 7));
     EXPECT_EQ(leapDay.nextOccurrence(at(2025, 1, 30), *berlin), at(2025, 3, 29, 7));
 }
 
-TEST_F(OccurrenceTest, WeeklyWithoutUsableWeekdaysNeverOccurs) {
-    for (const auto& weekdays : {std::set<std::int64_t>{}, std::set<std::int64_t>{0, 8, -3}}) {
-        const auto schedule = make(at(2026, 3, 4), {{10, 0}}, rule(RepeatUnit::week, 1, weekdays));
-        EXPECT_FALSE(schedule.occurrence(at(2027, 1, 1), *berlin));
-        EXPECT_FALSE(schedule.nextOccurrence(at(2026, 3, 1), *berlin));
-    }
-    // Numbers outside 1-7 are ignored beside valid ones.
-    const auto mixed = make(at(2026, 3, 4), {{10, 0}}, rule(RepeatUnit::week, 1, {0, 6, 9}));
-    EXPECT_EQ(mixed.nextOccurrence(at(2026, 3, 4), *berlin), at(2026, 3, 6, 10));
-}
-
-TEST_F(OccurrenceTest, IntervalBelowOneCountsAsOne) {
-    for (const std::int64_t interval :
-         {std::int64_t{0}, std::int64_t{-5}, std::numeric_limits<std::int64_t>::min()}) {
-        const auto schedule = make(at(2026, 3, 1), {{8, 0}}, rule(RepeatUnit::day, interval));
-        EXPECT_EQ(schedule.occurrence(at(2026, 3, 5, 12), *berlin), at(2026, 3, 5, 8));
-        EXPECT_EQ(schedule.nextOccurrence(at(2026, 3, 5, 12), *berlin), at(2026, 3, 6, 8));
-    }
-}
-
-TEST_F(OccurrenceTest, HostileValuesNeitherCrashNorHang) {
+TEST_F(OccurrenceTest, HostileOrEmptyValuesNeitherCrashNorHang) {
     constexpr auto kMax = std::numeric_limits<std::int64_t>::max();
     constexpr auto kMin = std::numeric_limits<std::int64_t>::min();
     const Date start = at(2026, 3, 4);
     const std::vector<TodoSchedule> schedules = {
-        make(start, {{kMax, kMin}, {9, 0}}, rule(RepeatUnit::day, kMax)),
-        make(start, {{9, 0}}, rule(RepeatUnit::week, kMax, {1, 2, 3, 4, 5, 6, 7})),
-        make(start, {{9, 0}}, rule(RepeatUnit::month, kMax, {}, kMax)),
-        make(start, {{9, 0}}, rule(RepeatUnit::month, 1'000'000'007, {}, 4)),
-        make(Date{std::nan("")}, {{9, 0}}, rule(RepeatUnit::day, 1)),
-        make(Date{-1e18}, {{9, 0}}),
+        TodoSchedule{start, {{kMax, kMin}, {9, 0}}, RepeatRule{kMax, RepeatUnit::day, {}, {}}},
+        TodoSchedule{
+            start, {{9, 0}}, RepeatRule{kMax, RepeatUnit::week, {1, 2, 3, 4, 5, 6, 7}, {}}},
+        TodoSchedule{start, {{9, 0}}, RepeatRule{kMax, RepeatUnit::month, {}, kMax}},
+        TodoSchedule{start, {{9, 0}}, RepeatRule{1'000'000'007, RepeatUnit::month, {}, 4}},
+        TodoSchedule{Date{std::nan("")}, {{9, 0}}, RepeatRule{1, RepeatUnit::day, {}, {}}},
+        TodoSchedule{Date{-1e18}, {{9, 0}}, std::nullopt},
+        TodoSchedule{start, {{9, 0}}, RepeatRule{kMin, RepeatUnit::day, {}, {}}},
+        TodoSchedule{start, {}, RepeatRule{1, RepeatUnit::day, {}, {}}},
     };
     for (const auto& schedule : schedules) {
         for (const Date instant :
@@ -90,6 +59,10 @@ TEST_F(OccurrenceTest, HostileValuesNeitherCrashNorHang) {
     EXPECT_EQ(schedules[1].occurrence(at(2026, 3, 20), *berlin), at(2026, 3, 7, 9));
     EXPECT_FALSE(schedules[3].nextOccurrence(at(2026, 3, 5), *berlin));
     EXPECT_EQ(schedules[3].occurrence(at(2030, 3, 5), *berlin), at(2026, 3, 4, 9));
+    // An interval below one counts as one; no times never occur.
+    EXPECT_EQ(schedules[6].nextOccurrence(at(2026, 3, 5, 12), *berlin), at(2026, 3, 6, 9));
+    EXPECT_FALSE(schedules[7].occurrence(at(2030, 1, 1), *berlin));
+    EXPECT_FALSE(schedules[7].nextOccurrence(start, *berlin));
 }
 
 // Compares occurrence and nextOccurrence with a reference written from the
@@ -101,8 +74,6 @@ TEST_F(OccurrenceTest, HostileValuesNeitherCrashNorHang) {
 // locale's first weekday); months with Calendar's month count.
 std::vector<Date> allOccurrences(const TodoSchedule& schedule, Date lastDay,
                                  const Calendar& calendar) {
-    std::vector<TimeOfDay> times = schedule.times;
-    std::sort(times.begin(), times.end());
     const Date startDay = calendar.startOfDay(schedule.startDate);
     const auto& rule = schedule.repeatRule;
     const std::int64_t step = rule ? std::max<std::int64_t>(1, rule->interval) : 1;
@@ -124,14 +95,13 @@ std::vector<Date> allOccurrences(const TodoSchedule& schedule, Date lastDay,
             if (daysWalked > 0 && weekday == calendar.firstWeekday()) {
                 ++weeksWalked;
             }
-            active = rule->weekdays.count(weekday) != 0 &&
-                     (rule->interval <= 1 || weeksWalked % step == 0);
+            active = rule->weekdays.count(weekday) != 0 && weeksWalked % step == 0;
         } else {
             active = date.day == rule->dayOfMonth.value_or(startDom) &&
                      *calendar.monthsBetween(startDay, calendar.startOfDay(noon)) % step == 0;
         }
         if (active) {
-            for (const auto& time : times) {
+            for (const auto& time : schedule.times) {
                 result.push_back(
                     *calendar.compose(date.year, date.month, date.day, time.hour, time.minute, 0));
             }
@@ -152,7 +122,6 @@ TEST(OccurrenceCrossCheckTest, AgreesWithADayByDayWalk) {
         Calendar::make("America/New_York", "en_US"),
         Calendar::make("Australia/Lord_Howe", "en_AU"),
     };
-    int compared = 0;
     for (int i = 0; i < 300; ++i) {
         const Calendar& calendar = *calendars[i % 3];
         TodoSchedule schedule;
@@ -166,14 +135,13 @@ TEST(OccurrenceCrossCheckTest, AgreesWithADayByDayWalk) {
         if (kind > 0) {
             RepeatRule rule;
             rule.unit = static_cast<RepeatUnit>(kind - 1);
-            rule.interval = uniform(1, 4);
-            for (int weekday = 1; weekday <= 7; ++weekday) {
+            // Intervals below one, weekday numbers outside 1-7 and no weekdays
+            // at all are allowed in stored rules.
+            rule.interval = uniform(-1, 4);
+            for (int weekday = 0; weekday <= 8; ++weekday) {
                 if (uniform(0, 2) == 0) {
                     rule.weekdays.insert(weekday);
                 }
-            }
-            if (rule.weekdays.empty()) {
-                rule.weekdays.insert(uniform(1, 7));
             }
             if (uniform(0, 1) == 0) {
                 rule.dayOfMonth = uniform(1, 31);
@@ -207,10 +175,8 @@ TEST(OccurrenceCrossCheckTest, AgreesWithADayByDayWalk) {
                 << "at unix " << instant.toUnix();
             ASSERT_EQ(schedule.nextOccurrence(instant, calendar), next)
                 << "after unix " << instant.toUnix();
-            ++compared;
         }
     }
-    EXPECT_EQ(compared, 1800);
 }
 
 }  // namespace
