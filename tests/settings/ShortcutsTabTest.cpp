@@ -89,7 +89,7 @@ TEST_F(ShortcutsTabTest, EscapeAClickOrTheWindowClosingCancel) {
     EXPECT_TRUE(shortcuts.isAllDefault());
 }
 
-TEST_F(ShortcutsTabTest, RefusedCombosAndTheSnoozePicker) {
+TEST_F(ShortcutsTabTest, RefusedCombosSaySoAndPreferencesAreStoredAsTheyChange) {
     tab()->setRefused({HotKeyAction::snooze});
     EXPECT_TRUE(detail(HotKeyAction::snooze).startsWith("Another program already uses"));
     EXPECT_EQ(detail(HotKeyAction::next), "Move on to the next thread.");
@@ -100,9 +100,7 @@ TEST_F(ShortcutsTabTest, RefusedCombosAndTheSnoozePicker) {
     h->setPreferences({.defaultSnoozeMinutes = 45});  // from the command line
     settle();
     EXPECT_EQ(picker->currentText(), "45 min");
-}
 
-TEST_F(ShortcutsTabTest, PanelPreferencesAreStoredAsTheyChange) {
     auto* box = tab()->findChild<PanelPreferencesBox*>();
     ASSERT_NE(box, nullptr);
     box->lengthField()->setValue(12);

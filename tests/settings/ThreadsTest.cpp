@@ -26,35 +26,12 @@ class Threads : public SettingsFixture {
     }
 };
 
-TEST_F(Threads, TitleAndStepEditsReachTheStore) {
+TEST_F(Threads, RowEditsReachTheStore) {
     Uuid id = h.addThread("Essay");
     h->reviseThread(id, {.title = "Essay", .step = "intro"});
     ThreadRow* r = row(id);
     ASSERT_NE(r, nullptr);
 
-    auto* title = in<QLineEdit>(r, "titleField");
-    title->setFocus();
-    const int writes = h->file().writeCount();
-    QTest::keyClicks(title, " draft");
-    EXPECT_EQ(h->state().strand(id)->title, "Essay draft");
-    EXPECT_EQ(h->file().writeCount(), writes);  // typing waits a moment...
-
-    auto* step = in<QLineEdit>(r, "stepField");
-    step->setFocus();  // ...but leaving the field writes it
-    EXPECT_EQ(h->file().writeCount(), writes + 1);
-    QTest::keyClicks(step, "!");
-    settle();
-    EXPECT_EQ(h->state().strand(id)->step, "intro!");
-    // The row survives the redraw, so typing goes on in the same field.
-    EXPECT_EQ(row(id), r);
-    EXPECT_EQ(step->text(), "intro!");
-    window.close();  // so does closing the window
-    EXPECT_EQ(h->file().writeCount(), writes + 2);
-}
-
-TEST_F(Threads, PriorityAndColourToggles) {
-    Uuid id = h.addThread("Essay");
-    ThreadRow* r = row(id);
     auto* priority = in<QCheckBox>(r, "priorityCheck");
     auto* spin = in<QSpinBox>(r, "prioritySpin");
     priority->click();
@@ -77,6 +54,25 @@ TEST_F(Threads, PriorityAndColourToggles) {
     EXPECT_TRUE(priority->isChecked());
     EXPECT_EQ(spin->value(), 7);
     EXPECT_EQ(in<ColorWell>(r, "colorWell")->color(), QColor("#112233"));
+
+    auto* title = in<QLineEdit>(r, "titleField");
+    title->setFocus();
+    const int writes = h->file().writeCount();
+    QTest::keyClicks(title, " draft");
+    EXPECT_EQ(h->state().strand(id)->title, "Essay draft");
+    EXPECT_EQ(h->file().writeCount(), writes);  // typing waits a moment...
+
+    auto* step = in<QLineEdit>(r, "stepField");
+    step->setFocus();  // ...but leaving the field writes it
+    EXPECT_EQ(h->file().writeCount(), writes + 1);
+    QTest::keyClicks(step, "!");
+    settle();
+    EXPECT_EQ(h->state().strand(id)->step, "intro!");
+    // The row survives the redraw, so typing goes on in the same field.
+    EXPECT_EQ(row(id), r);
+    EXPECT_EQ(step->text(), "intro!");
+    window.close();  // so does closing the window
+    EXPECT_EQ(h->file().writeCount(), writes + 2);
 }
 
 TEST_F(Threads, ActionsFollowTheList) {
@@ -106,7 +102,7 @@ TEST_F(Threads, ActionsFollowTheList) {
 }
 
 TEST_F(Threads, ReorderingTheActiveListChangesTheNextThread) {
-    const auto ids = openDay({"A", "B", "C"});
+    const auto ids = h.openDay({"A", "B", "C"});
     ASSERT_EQ(h->state().currentID, ids[0]);
     settle();
 
@@ -151,26 +147,21 @@ TEST_F(Threads, APrefillStartsTheAddSheet) {
     EXPECT_EQ(ownThread()->step, "intro");
 }
 
-TEST_F(Threads, EditingTheNextSteps) {
-    Uuid id = h.addThread("Essay");
+TEST_F(Threads, SheetsOnAThreadStartFromItAndSaveToIt) {
+    const Uuid id = h.addThread("Essay");
     h->reviseThread(id, {.nextSteps = std::vector<std::string>{"outline"}});
-    QDialog* sheet = open(SettingsSheet::editSteps(id));
-    ASSERT_NE(sheet, nullptr);
-    auto* editor = in<QPlainTextEdit>(sheet, "stepsEditor");
+    QDialog* steps = open(SettingsSheet::editSteps(id));
+    auto* editor = in<QPlainTextEdit>(steps, "stepsEditor");
     EXPECT_EQ(editor->toPlainText(), "outline");
     editor->setPlainText("outline\ndraft");
-    in<QPushButton>(sheet, "saveButton")->click();
+    in<QPushButton>(steps, "saveButton")->click();
     EXPECT_EQ(h->state().strand(id)->nextSteps, (std::vector<std::string>{"outline", "draft"}));
     EXPECT_FALSE(window.hasSheet());
-}
 
-TEST_F(Threads, ASnoozeSheetPerThreadStartsAnHourAhead) {
+    // A snooze sheet per thread: another id's starts afresh, an hour ahead.
     auto* unknown = qobject_cast<SnoozeSheet*>(open(SettingsSheet::snooze(Uuid::random())));
     ASSERT_NE(unknown, nullptr);
     in<QDateTimeEdit>(unknown, "wakeAt")->setDateTime(toQDateTime(h.clock.now() + 7200));
-
-    // Another id is another sheet, starting afresh.
-    const Uuid id = h.addThread("Essay");
     auto* sheet = qobject_cast<SnoozeSheet*>(open(SettingsSheet::snooze(id)));
     ASSERT_NE(sheet, nullptr);
     EXPECT_NE(sheet, unknown);

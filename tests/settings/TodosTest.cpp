@@ -89,11 +89,17 @@ TEST_F(Todos, EditingInPlace) {
     EXPECT_EQ(todoRow(id), nullptr);
 }
 
-TEST_F(Todos, TheNowBadgeMarksOnlyWhatIsUpWhileTheDayIsOpen) {
+TEST_F(Todos, TheChanceControlFollowsTheStoreAndTheNowBadgeMarksOnlyWhatIsUp) {
     const Uuid todo = *h->addTodo("Renew passport");
     const Uuid other = *h->addTodo("Reply to Oren");
+    auto* chance = in<QSpinBox>(todoTab(), "chanceSpin");
+    chance->setValue(40);
+    EXPECT_EQ(h->state().todoChancePercent, 40);
     h->setPreferences({.todoChancePercent = 100});
-    const auto threads = openDay({"Essay", "Taxes"});
+    settle();
+    EXPECT_EQ(chance->value(), 100);
+
+    const auto threads = h.openDay({"Essay", "Taxes"});
     auto badge = [&](QWidget* r) { return in<QLabel>(r, "nowBadge")->isVisibleTo(r); };
     EXPECT_TRUE(badge(row(threads[0])));
     EXPECT_FALSE(badge(row(threads[1])));
@@ -102,15 +108,6 @@ TEST_F(Todos, TheNowBadgeMarksOnlyWhatIsUpWhileTheDayIsOpen) {
     ASSERT_EQ(h->state().currentTodoID, todo);
     EXPECT_TRUE(badge(todoRow(todo)));
     EXPECT_FALSE(badge(todoRow(other)));
-}
-
-TEST_F(Todos, TheChanceControlFollowsTheStoreBothWays) {
-    auto* chance = in<QSpinBox>(todoTab(), "chanceSpin");
-    chance->setValue(40);
-    EXPECT_EQ(h->state().todoChancePercent, 40);
-    h->setPreferences({.todoChancePercent = 7});
-    settle();
-    EXPECT_EQ(chance->value(), 7);
 }
 
 TEST_F(Todos, AddingAWeeklyToDoOnTwoDaysAtTwoTimes) {
@@ -148,18 +145,6 @@ TEST_F(Todos, AddingAWeeklyToDoOnTwoDaysAtTwoTimes) {
     EXPECT_EQ(h.calendar->day(added.schedule->startDate), 4);
 }
 
-TEST_F(Todos, TheAddSheetShrinksAgainAsItsFieldsGo) {
-    QDialog* sheet = open(SettingsSheet::addTodo());
-    std::vector<int> heights{sheet->height()};
-    for (const char* box : {"scheduleCheck", "repeatsCheck", "repeatsCheck", "scheduleCheck"}) {
-        in<QCheckBox>(sheet, box)->click();
-        heights.push_back(sheet->height());
-    }
-    EXPECT_TRUE(heights[0] < heights[1] && heights[1] < heights[2]);
-    EXPECT_EQ(heights[3], heights[1]) << "Repeats unticked";
-    EXPECT_EQ(heights[4], heights[0]) << "Schedule unticked";
-}
-
 TEST_F(Todos, ALongTitleEndsInAnEllipsisAndShowsWholeInItsTooltip) {
     const std::string title =
         "Call the insurance about the windscreen and ask whether the excess can be waived";
@@ -178,13 +163,19 @@ TEST_F(Todos, ALongTitleEndsInAnEllipsisAndShowsWholeInItsTooltip) {
     EXPECT_EQ(field->shownText().toStdString(), title);
 }
 
+// The sheet grows with its fields and shrinks again as they go.
 TEST_F(Todos, WeeklyOnNoWeekdayOrAPassedTimeCannotBeAddedAndTheFormSaysWhy) {
     QDialog* sheet = open(SettingsSheet::addTodo());
     auto* title = in<QLineEdit>(sheet, "titleField");
     auto* add = in<QPushButton>(sheet, "addButton");
+    auto* schedule = in<QCheckBox>(sheet, "scheduleCheck");
+    auto* repeats = in<QCheckBox>(sheet, "repeatsCheck");
     title->setText("Stretch");
-    in<QCheckBox>(sheet, "scheduleCheck")->click();
-    in<QCheckBox>(sheet, "repeatsCheck")->click();
+    const int bare = sheet->height();
+    schedule->click();
+    const int scheduled = sheet->height();
+    repeats->click();
+    EXPECT_TRUE(bare < scheduled && scheduled < sheet->height());
     EXPECT_TRUE(add->isEnabled());
     auto* note = in<QLabel>(sheet, "weekdayNote");
     EXPECT_FALSE(note->isVisibleTo(sheet));
@@ -197,14 +188,16 @@ TEST_F(Todos, WeeklyOnNoWeekdayOrAPassedTimeCannotBeAddedAndTheFormSaysWhy) {
     EXPECT_TRUE(window.hasSheet());
 
     // A one-off at the minute the form offered, which passed meanwhile.
-    in<QCheckBox>(sheet, "repeatsCheck")->click();
+    repeats->click();
+    EXPECT_EQ(sheet->height(), scheduled) << "Repeats unticked";
     h.clock.advance(120);
     add->click();
     EXPECT_TRUE(h->state().todos.empty());
     EXPECT_TRUE(in<QLabel>(sheet, "passedNote")->isVisibleTo(sheet));
 
     // Without the schedule it may be added, with no estimate and no schedule.
-    in<QCheckBox>(sheet, "scheduleCheck")->click();
+    schedule->click();
+    EXPECT_EQ(sheet->height(), bare) << "Schedule unticked";
     add->click();
     ASSERT_EQ(h->state().todos.size(), 1u);
     EXPECT_EQ(h->state().todos[0].estimatedMinutes, std::nullopt);
