@@ -21,7 +21,7 @@ namespace {
 
 class SettingsWindowTest : public SettingsFixture {};
 
-TEST_F(SettingsWindowTest, TheSelectedTabIsKept) {
+TEST_F(SettingsWindowTest, KeepsTheSelectedTabAndHidesOnCloseOrCtrlW) {
     auto* tabs = in<QTabWidget>(&window, "settingsTabs");
     tabs->tabBar()->setCurrentIndex(4);
     EXPECT_EQ(ui.selectedTab(), SettingsTab::brainDump);
@@ -34,6 +34,15 @@ TEST_F(SettingsWindowTest, TheSelectedTabIsKept) {
     UIState again(defaults);
     SettingsWindow reopened(h.store(), shortcuts, again, *h.calendar, h.clock);
     EXPECT_EQ(in<QTabWidget>(&reopened, "settingsTabs")->currentIndex(), 5);
+
+    QSignalSpy closing(&window, &SettingsWindow::aboutToClose);
+    window.close();
+    EXPECT_EQ(closing.count(), 1);  // the controller ends a recording on it
+    EXPECT_FALSE(window.isVisible());
+    window.showAndRaise();
+    QApplication::setActiveWindow(&window);  // window shortcuts act in the active window only
+    QTest::keyClick(&window, Qt::Key_W, Qt::ControlModifier);
+    EXPECT_FALSE(window.isVisible());
 }
 
 TEST_F(SettingsWindowTest, EmptyStatesAndTheNowStripFollowTheStore) {
@@ -126,17 +135,6 @@ TEST_F(SettingsWindowTest, AddSheetsStartInTheTitleAndWaitForOne) {
         EXPECT_FALSE(window.hasSheet());
         EXPECT_EQ(ui.sheet(), std::nullopt);
     }
-}
-
-TEST_F(SettingsWindowTest, ClosingOrCtrlWHidesIt) {
-    QSignalSpy closing(&window, &SettingsWindow::aboutToClose);
-    window.close();
-    EXPECT_EQ(closing.count(), 1);  // the controller ends a recording on it
-    EXPECT_FALSE(window.isVisible());
-    window.showAndRaise();
-    QApplication::setActiveWindow(&window);  // window shortcuts act in the active window only
-    QTest::keyClick(&window, Qt::Key_W, Qt::ControlModifier);
-    EXPECT_FALSE(window.isVisible());
 }
 
 }  // namespace

@@ -18,9 +18,9 @@ namespace {
 
 class Threads : public SettingsFixture {
   protected:
-    const Strand* ownThread() {
+    const Strand* titled(const std::string& title) {
         for (const Strand& s : h->state().active)
-            if (!s.isHygiene)
+            if (s.title == title)
                 return &s;
         return nullptr;
     }
@@ -113,7 +113,7 @@ TEST_F(Threads, ReorderingTheActiveListChangesTheNextThread) {
     EXPECT_EQ(h->state().currentID, ids[2]);
 }
 
-TEST_F(Threads, AddingAThreadKeepsWhatWasTyped) {
+TEST_F(Threads, AddingAThreadKeepsWhatWasTypedOrPrefilled) {
     QDialog* sheet = open(SettingsSheet::add());
     in<QLineEdit>(sheet, "titleField")->setText("  Essay  ");
     in<QLineEdit>(sheet, "stepField")->setText(" write intro ");
@@ -126,25 +126,21 @@ TEST_F(Threads, AddingAThreadKeepsWhatWasTyped) {
     in<QPushButton>(sheet, "addButton")->click();
     settle();
 
-    const Strand* added = ownThread();
+    const Strand* added = titled("Essay");
     ASSERT_NE(added, nullptr);
-    EXPECT_EQ(added->title, "Essay");
     EXPECT_EQ(added->step, " write intro ");
     EXPECT_EQ(added->nextSteps, (std::vector<std::string>{"outline", "- draft", "send"}));
     EXPECT_EQ(added->priority, 3);
     EXPECT_EQ(added->colorHex, hexOf(systemBlue()));
     EXPECT_FALSE(window.hasSheet());
-}
 
-TEST_F(Threads, APrefillStartsTheAddSheet) {
-    ui.addThreadPrefill = ThreadPrefill{"Essay", "intro", {"a", "b"}, "#D946EF"};
-    QDialog* sheet = open(SettingsSheet::add());
+    ui.addThreadPrefill = ThreadPrefill{"Taxes", "intro", {"a", "b"}, "#D946EF"};
+    sheet = open(SettingsSheet::add());
     EXPECT_EQ(in<QPlainTextEdit>(sheet, "stepsEditor")->toPlainText(), "a\nb");
     EXPECT_EQ(in<ColorWell>(sheet, "colorWell")->color(), QColor("#D946EF"));
     in<QPushButton>(sheet, "addButton")->click();
-    ASSERT_NE(ownThread(), nullptr);
-    EXPECT_EQ(ownThread()->title, "Essay");
-    EXPECT_EQ(ownThread()->step, "intro");
+    ASSERT_NE(titled("Taxes"), nullptr);
+    EXPECT_EQ(titled("Taxes")->step, "intro");
 }
 
 TEST_F(Threads, SheetsOnAThreadStartFromItAndSaveToIt) {

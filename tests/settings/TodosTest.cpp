@@ -43,12 +43,13 @@ class Todos : public SettingsFixture {
     }
 };
 
-TEST_F(Todos, ToDosShowWithTheirSchedulesForTheEyeAndTheScreenReader) {
+TEST_F(Todos, ToDosShowForTheEyeAndTheScreenReaderAndAreEditedInPlace) {
     auto* stack = todoTab()->findChild<QStackedWidget*>();
     EXPECT_EQ(stack->currentWidget(), in<QWidget>(todoTab(), "emptyState"));
-    const Uuid id = *h->addTodo("Water the plants", 5, daily());
+    const Uuid id = *h->addTodo("Water the plants", 45, daily());
     h->snooze(id, h.clock.now() + 3600);
     TodoRow* row = todoRow(id);
+    ASSERT_NE(row, nullptr);
     EXPECT_EQ(stack->currentWidget(), todoTab()->list());
     const QString label = QString::fromStdString(shortLabel(daily(), *h.calendar));
     EXPECT_EQ(in<QToolButton>(row, "scheduleButton")->text(), label);
@@ -63,14 +64,8 @@ TEST_F(Todos, ToDosShowWithTheirSchedulesForTheEyeAndTheScreenReader) {
     h.clock.advance(7200);
     window.refreshNow();
     EXPECT_FALSE(until->isVisibleTo(row));
-}
 
-TEST_F(Todos, EditingInPlace) {
-    const Uuid id = *h->addTodo("Renew passport", 45);
-    TodoRow* row = todoRow(id);
-    ASSERT_NE(row, nullptr);
     EXPECT_EQ(in<QToolButton>(row, "estimateButton")->text(), "45 min");
-
     pickEstimate(row, "No estimate");
     EXPECT_EQ(h->state().todo(id)->estimatedMinutes, std::nullopt);
     pickEstimate(todoRow(id), "1 hr");
@@ -82,7 +77,7 @@ TEST_F(Todos, EditingInPlace) {
     title->setFocus();
     title->end(false);
     QTest::keyClicks(title, " now");
-    EXPECT_EQ(h->state().todo(id)->title, "Renew passport now");
+    EXPECT_EQ(h->state().todo(id)->title, "Water the plants now");
 
     in<QToolButton>(todoRow(id), "removeButton")->click();
     EXPECT_TRUE(h->state().todos.empty());
@@ -204,19 +199,17 @@ TEST_F(Todos, WeeklyOnNoWeekdayOrAPassedTimeCannotBeAddedAndTheFormSaysWhy) {
     EXPECT_EQ(h->state().todos[0].schedule, std::nullopt);
 }
 
-TEST_F(Todos, APrefillStartsTheAddSheet) {
+TEST_F(Todos, APrefillStartsTheAddSheetAndTheScheduleSheetEditsOrRemovesTheSchedule) {
     ui.addTodoPrefill = TodoPrefill{"Water the plants", 45, daily()};
     QDialog* sheet = open(SettingsSheet::addTodo());
     in<QPushButton>(sheet, "addButton")->click();
     ASSERT_EQ(h->state().todos.size(), 1u);
-    EXPECT_EQ(h->state().todos[0].title, "Water the plants");
-    EXPECT_EQ(h->state().todos[0].estimatedMinutes, 45);
-    EXPECT_EQ(h->state().todos[0].schedule, daily());
-}
+    const Uuid id = h->state().todos[0].id;
+    EXPECT_EQ(h->state().todo(id)->title, "Water the plants");
+    EXPECT_EQ(h->state().todo(id)->estimatedMinutes, 45);
+    EXPECT_EQ(h->state().todo(id)->schedule, daily());
 
-TEST_F(Todos, EditingAndRemovingASchedule) {
-    const Uuid id = *h->addTodo("Water the plants", 5, daily());
-    QDialog* sheet = open(SettingsSheet::scheduleTodo(id));
+    sheet = open(SettingsSheet::scheduleTodo(id));
     EXPECT_TRUE(in<QCheckBox>(sheet, "repeatsCheck")->isChecked());
     ASSERT_EQ(times(sheet).size(), 1);
     EXPECT_EQ(times(sheet)[0]->time(), QTime(18, 0));
