@@ -92,10 +92,9 @@ class X11HotKeyBackendTest : public ::testing::Test {
     std::vector<HotKeyManager::Binding> defaults() {
         std::vector<HotKeyManager::Binding> bindings;
         const std::uint32_t keys[] = {45, 46, 34, 1};
-        for (std::uint32_t id = 1; id <= 4; ++id) {
+        for (std::uint32_t id = 1; id <= 4; ++id)
             bindings.push_back(
                 {id, keys[id - 1], kControlOptionCommand, [this, id] { ++runs_[id]; }});
-        }
         return bindings;
     }
 
