@@ -245,8 +245,6 @@ TEST(WeekdayPickerTest, FollowsTheLocale) {
         EXPECT_EQ(first->accessibleName(), name);
         first->click();
         EXPECT_EQ(picker.weekdays(), std::set<std::int64_t>{weekday});
-        first->click();
-        EXPECT_TRUE(picker.weekdays().empty());
     }
 }
 
