@@ -75,12 +75,19 @@ TEST_F(Threads, RowEditsReachTheStore) {
     EXPECT_EQ(h->file().writeCount(), writes + 2);
 }
 
-TEST_F(Threads, ActionsFollowTheList) {
-    Uuid id = h.addThread("Essay");
-    const Uuid hygiene = h->state().hygiene()->id;
+TEST_F(Threads, ReorderingAndRowActionsFollowTheList) {
+    const auto ids = h.openDay({"A", "B", "C"});
+    ASSERT_EQ(h->state().currentID, ids[0]);
+    settle();
+    // Third row dropped between the first and the second.
+    tab("activeTab")->list()->moveRows({2}, 1);
+    ASSERT_EQ(h->state().active[1].id, ids[2]);
+    h->next();
+    EXPECT_EQ(h->state().currentID, ids[2]);
 
+    const Uuid id = ids[0];
     ThreadRow* own = row(id);
-    ThreadRow* builtIn = row(hygiene);
+    ThreadRow* builtIn = row(h->state().hygiene()->id);
     ASSERT_TRUE(own && builtIn);
     EXPECT_EQ(builtIn->findChild<QToolButton*>("removeButton"), nullptr);
 
@@ -99,18 +106,6 @@ TEST_F(Threads, ActionsFollowTheList) {
     in<QToolButton>(row(id), "removeButton")->click();
     EXPECT_EQ(h->state().kindOf(id), std::nullopt);
     EXPECT_EQ(row(id), nullptr);
-}
-
-TEST_F(Threads, ReorderingTheActiveListChangesTheNextThread) {
-    const auto ids = h.openDay({"A", "B", "C"});
-    ASSERT_EQ(h->state().currentID, ids[0]);
-    settle();
-
-    // Third row dropped between the first and the second.
-    tab("activeTab")->list()->moveRows({2}, 1);
-    ASSERT_EQ(h->state().active[1].id, ids[2]);
-    h->next();
-    EXPECT_EQ(h->state().currentID, ids[2]);
 }
 
 TEST_F(Threads, AddingAThreadKeepsWhatWasTypedOrPrefilled) {
