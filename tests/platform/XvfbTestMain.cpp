@@ -15,9 +15,8 @@
 // offscreen platform, where the X tests fail their set-up.
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
-    if (GTEST_FLAG_GET(list_tests)) {
+    if (GTEST_FLAG_GET(list_tests))
         return RUN_ALL_TESTS();
-    }
     QProcess server;
     QByteArray display;
     const QString program = QStandardPaths::findExecutable(QStringLiteral("Xvfb"));

@@ -20,7 +20,16 @@ class BrainDumpTabTest : public SettingsFixture {
     std::filesystem::path notes = h.folder() / "notes.md";
 };
 
-TEST_F(BrainDumpTabTest, TheLinkedFileIsEditedBothWaysNeverOverAnOutsideEditAndKeptOnUnlinking) {
+TEST_F(BrainDumpTabTest, ALinkedTextFileIsEditedBothWaysNeverOverAnOutsideEditAndKeptOnUnlinking) {
+    // A file that is not text is refused and left alone.
+    const std::string bytes = "\x89PNG\r\n\x1A\n\xFF\xFE";
+    writeFile(notes, bytes);
+    EXPECT_FALSE(tab()->linkFile(QString::fromStdString(notes.string())));
+    EXPECT_EQ(readFile(notes), bytes);
+    EXPECT_FALSE(h->state().brainDumpFilePath);
+    EXPECT_EQ(source(), "Stored in the app");
+    EXPECT_TRUE(notice()->isVisibleTo(tab()));
+
     writeFile(notes, "- one\n");
     ASSERT_TRUE(tab()->linkFile(QString::fromStdString(notes.string())));
     EXPECT_EQ(editor()->toPlainText(), "- one");  // the file's final line break is the file's
@@ -55,16 +64,6 @@ TEST_F(BrainDumpTabTest, TheLinkedFileIsEditedBothWaysNeverOverAnOutsideEditAndK
     EXPECT_EQ(source(), "Stored in the app");
     EXPECT_EQ(editor()->toPlainText(), "- from the phone");
     EXPECT_FALSE(h->state().brainDumpFilePath);
-}
-
-TEST_F(BrainDumpTabTest, AFileThatIsNotTextIsRefusedAndLeftAlone) {
-    const std::string bytes = "\x89PNG\r\n\x1A\n\xFF\xFE";
-    writeFile(notes, bytes);
-    EXPECT_FALSE(tab()->linkFile(QString::fromStdString(notes.string())));
-    EXPECT_EQ(readFile(notes), bytes);
-    EXPECT_FALSE(h->state().brainDumpFilePath);
-    EXPECT_EQ(source(), "Stored in the app");
-    EXPECT_TRUE(notice()->isVisibleTo(tab()));
 }
 
 }  // namespace

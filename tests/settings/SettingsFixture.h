@@ -13,9 +13,7 @@
 
 #include <gtest/gtest.h>
 
-#include <initializer_list>
 #include <memory>
-#include <vector>
 
 namespace cadro::testing {
 
@@ -28,15 +26,6 @@ class SettingsFixture : public ::testing::Test {
     void settle() {
         for (int i = 0; i < 3; ++i)
             QApplication::processEvents();
-    }
-
-    /// Adds threads with these titles and starts the day; their ids in order.
-    std::vector<Uuid> openDay(std::initializer_list<const char*> titles) {
-        std::vector<Uuid> ids;
-        for (const char* title : titles)
-            ids.push_back(h.addThread(title));
-        h->startDay();
-        return ids;
     }
 
     /// Opens a sheet as the controller does and returns its dialog.

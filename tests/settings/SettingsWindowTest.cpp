@@ -21,7 +21,7 @@ namespace {
 
 class SettingsWindowTest : public SettingsFixture {};
 
-TEST_F(SettingsWindowTest, TheSelectedTabIsKept) {
+TEST_F(SettingsWindowTest, KeepsTheSelectedTabAndHidesOnCloseOrCtrlW) {
     auto* tabs = in<QTabWidget>(&window, "settingsTabs");
     tabs->tabBar()->setCurrentIndex(4);
     EXPECT_EQ(ui.selectedTab(), SettingsTab::brainDump);
@@ -34,11 +34,23 @@ TEST_F(SettingsWindowTest, TheSelectedTabIsKept) {
     UIState again(defaults);
     SettingsWindow reopened(h.store(), shortcuts, again, *h.calendar, h.clock);
     EXPECT_EQ(in<QTabWidget>(&reopened, "settingsTabs")->currentIndex(), 5);
+
+    QSignalSpy closing(&window, &SettingsWindow::aboutToClose);
+    window.close();
+    EXPECT_EQ(closing.count(), 1);  // the controller ends a recording on it
+    EXPECT_FALSE(window.isVisible());
+    window.showAndRaise();
+    QApplication::setActiveWindow(&window);  // window shortcuts act in the active window only
+    QTest::keyClick(&window, Qt::Key_W, Qt::ControlModifier);
+    EXPECT_FALSE(window.isVisible());
 }
 
-TEST_F(SettingsWindowTest, EmptyStatesGiveWayToTheirLists) {
-    // Only the hygiene thread: the first-run panel above its row.
+TEST_F(SettingsWindowTest, EmptyStatesAndTheNowStripFollowTheStore) {
+    // Only the hygiene thread: the first-run panel above its row, and the
+    // built-in thread with its first-run step in the strip.
     auto* active = tab("activeTab");
+    auto* bar = in<NowBar>(&window, "nowBar");
+    EXPECT_EQ(bar->headline(), "Cadro: Add your first thread");
     EXPECT_TRUE(in<QWidget>(active, "emptyState")->isVisibleTo(active));
     EXPECT_NE(row(h->state().hygiene()->id), nullptr);
     // ...and says what that row is, by the name it shows.
@@ -47,27 +59,20 @@ TEST_F(SettingsWindowTest, EmptyStatesGiveWayToTheirLists) {
     EXPECT_EQ(ui.sheet(), SettingsSheet::add());
     ui.setSheet(std::nullopt);
 
-    h.addThread("Essay");
+    const Uuid essay = h.openDay({"Essay"})[0];
+    h->reviseThread(essay, {.title = "Essay", .step = "intro"});
+    // Redrawn on a later pass of the event loop, once for the lot.
+    EXPECT_EQ(bar->headline(), "Cadro: Add your first thread");
     settle();
+    EXPECT_EQ(bar->headline(), "Essay: intro");
     EXPECT_FALSE(in<QWidget>(active, "emptyState")->isVisibleTo(active));
 
     auto* stack = tab("parkedTab")->findChild<QStackedWidget*>();
     ASSERT_NE(stack, nullptr);
     EXPECT_EQ(stack->currentWidget()->objectName(), "emptyState");
-    h->park(h->state().active[0].id);
+    h->park(essay);
     settle();
     EXPECT_EQ(stack->currentWidget()->objectName(), "threadList");
-}
-
-TEST_F(SettingsWindowTest, NowStripFollowsTheStore) {
-    auto* bar = in<NowBar>(&window, "nowBar");
-    // A new store: the built-in thread with its first-run step.
-    EXPECT_EQ(bar->headline(), "Cadro: Add your first thread");
-    h->reviseThread(openDay({"Essay"})[0], {.title = "Essay", .step = "intro"});
-    // Redrawn on a later pass of the event loop, once for the lot.
-    EXPECT_EQ(bar->headline(), "Cadro: Add your first thread");
-    settle();
-    EXPECT_EQ(bar->headline(), "Essay: intro");
 }
 
 TEST_F(SettingsWindowTest, ButtonsOpenTheirSheetsAndEscapeClosesThemWithoutAChange) {
@@ -130,17 +135,6 @@ TEST_F(SettingsWindowTest, AddSheetsStartInTheTitleAndWaitForOne) {
         EXPECT_FALSE(window.hasSheet());
         EXPECT_EQ(ui.sheet(), std::nullopt);
     }
-}
-
-TEST_F(SettingsWindowTest, ClosingOrCtrlWHidesIt) {
-    QSignalSpy closing(&window, &SettingsWindow::aboutToClose);
-    window.close();
-    EXPECT_EQ(closing.count(), 1);  // the controller ends a recording on it
-    EXPECT_FALSE(window.isVisible());
-    window.showAndRaise();
-    QApplication::setActiveWindow(&window);  // window shortcuts act in the active window only
-    QTest::keyClick(&window, Qt::Key_W, Qt::ControlModifier);
-    EXPECT_FALSE(window.isVisible());
 }
 
 }  // namespace

@@ -51,7 +51,7 @@ TEST_F(ShortcutsTabTest, RecordingTakesTheNextComboAndSavesIt) {
     EXPECT_FALSE(in<QPushButton>(tab(), "resetShortcutsButton")->isEnabled());
 }
 
-TEST_F(ShortcutsTabTest, RejectedCombosKeepRecordingWithTheirMessage) {
+TEST_F(ShortcutsTabTest, RejectedCombosKeepRecordingWithTheirMessageUntilAnAnswerOrACancel) {
     row(HotKeyAction::next)->keysButton()->click();
 
     press(Qt::Key_M);
@@ -68,9 +68,8 @@ TEST_F(ShortcutsTabTest, RejectedCombosKeepRecordingWithTheirMessage) {
     EXPECT_FALSE(row(HotKeyAction::next)->isRecording());
     EXPECT_EQ(detail(HotKeyAction::next), "Move on to the next thread.");
     EXPECT_TRUE(shortcuts.isAllDefault());
-}
 
-TEST_F(ShortcutsTabTest, EscapeAClickOrTheWindowClosingCancel) {
+    // Escape, a click elsewhere or the window closing cancel.
     row(HotKeyAction::snooze)->keysButton()->click();
     press(Qt::Key_Escape, Qt::NoModifier);
     EXPECT_FALSE(row(HotKeyAction::snooze)->isRecording());
@@ -89,7 +88,7 @@ TEST_F(ShortcutsTabTest, EscapeAClickOrTheWindowClosingCancel) {
     EXPECT_TRUE(shortcuts.isAllDefault());
 }
 
-TEST_F(ShortcutsTabTest, RefusedCombosAndTheSnoozePicker) {
+TEST_F(ShortcutsTabTest, RefusedCombosSaySoAndPreferencesAreStoredAsTheyChange) {
     tab()->setRefused({HotKeyAction::snooze});
     EXPECT_TRUE(detail(HotKeyAction::snooze).startsWith("Another program already uses"));
     EXPECT_EQ(detail(HotKeyAction::next), "Move on to the next thread.");
@@ -100,9 +99,7 @@ TEST_F(ShortcutsTabTest, RefusedCombosAndTheSnoozePicker) {
     h->setPreferences({.defaultSnoozeMinutes = 45});  // from the command line
     settle();
     EXPECT_EQ(picker->currentText(), "45 min");
-}
 
-TEST_F(ShortcutsTabTest, PanelPreferencesAreStoredAsTheyChange) {
     auto* box = tab()->findChild<PanelPreferencesBox*>();
     ASSERT_NE(box, nullptr);
     box->lengthField()->setValue(12);

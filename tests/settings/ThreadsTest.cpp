@@ -18,43 +18,20 @@ namespace {
 
 class Threads : public SettingsFixture {
   protected:
-    const Strand* ownThread() {
+    const Strand* titled(const std::string& title) {
         for (const Strand& s : h->state().active)
-            if (!s.isHygiene)
+            if (s.title == title)
                 return &s;
         return nullptr;
     }
 };
 
-TEST_F(Threads, TitleAndStepEditsReachTheStore) {
+TEST_F(Threads, RowEditsReachTheStore) {
     Uuid id = h.addThread("Essay");
     h->reviseThread(id, {.title = "Essay", .step = "intro"});
     ThreadRow* r = row(id);
     ASSERT_NE(r, nullptr);
 
-    auto* title = in<QLineEdit>(r, "titleField");
-    title->setFocus();
-    const int writes = h->file().writeCount();
-    QTest::keyClicks(title, " draft");
-    EXPECT_EQ(h->state().strand(id)->title, "Essay draft");
-    EXPECT_EQ(h->file().writeCount(), writes);  // typing waits a moment...
-
-    auto* step = in<QLineEdit>(r, "stepField");
-    step->setFocus();  // ...but leaving the field writes it
-    EXPECT_EQ(h->file().writeCount(), writes + 1);
-    QTest::keyClicks(step, "!");
-    settle();
-    EXPECT_EQ(h->state().strand(id)->step, "intro!");
-    // The row survives the redraw, so typing goes on in the same field.
-    EXPECT_EQ(row(id), r);
-    EXPECT_EQ(step->text(), "intro!");
-    window.close();  // so does closing the window
-    EXPECT_EQ(h->file().writeCount(), writes + 2);
-}
-
-TEST_F(Threads, PriorityAndColourToggles) {
-    Uuid id = h.addThread("Essay");
-    ThreadRow* r = row(id);
     auto* priority = in<QCheckBox>(r, "priorityCheck");
     auto* spin = in<QSpinBox>(r, "prioritySpin");
     priority->click();
@@ -77,14 +54,40 @@ TEST_F(Threads, PriorityAndColourToggles) {
     EXPECT_TRUE(priority->isChecked());
     EXPECT_EQ(spin->value(), 7);
     EXPECT_EQ(in<ColorWell>(r, "colorWell")->color(), QColor("#112233"));
+
+    auto* title = in<QLineEdit>(r, "titleField");
+    title->setFocus();
+    const int writes = h->file().writeCount();
+    QTest::keyClicks(title, " draft");
+    EXPECT_EQ(h->state().strand(id)->title, "Essay draft");
+    EXPECT_EQ(h->file().writeCount(), writes);  // typing waits a moment...
+
+    auto* step = in<QLineEdit>(r, "stepField");
+    step->setFocus();  // ...but leaving the field writes it
+    EXPECT_EQ(h->file().writeCount(), writes + 1);
+    QTest::keyClicks(step, "!");
+    settle();
+    EXPECT_EQ(h->state().strand(id)->step, "intro!");
+    // The row survives the redraw, so typing goes on in the same field.
+    EXPECT_EQ(row(id), r);
+    EXPECT_EQ(step->text(), "intro!");
+    window.close();  // so does closing the window
+    EXPECT_EQ(h->file().writeCount(), writes + 2);
 }
 
-TEST_F(Threads, ActionsFollowTheList) {
-    Uuid id = h.addThread("Essay");
-    const Uuid hygiene = h->state().hygiene()->id;
+TEST_F(Threads, ReorderingAndRowActionsFollowTheList) {
+    const auto ids = h.openDay({"A", "B", "C"});
+    ASSERT_EQ(h->state().currentID, ids[0]);
+    settle();
+    // Third row dropped between the first and the second.
+    tab("activeTab")->list()->moveRows({2}, 1);
+    ASSERT_EQ(h->state().active[1].id, ids[2]);
+    h->next();
+    EXPECT_EQ(h->state().currentID, ids[2]);
 
+    const Uuid id = ids[0];
     ThreadRow* own = row(id);
-    ThreadRow* builtIn = row(hygiene);
+    ThreadRow* builtIn = row(h->state().hygiene()->id);
     ASSERT_TRUE(own && builtIn);
     EXPECT_EQ(builtIn->findChild<QToolButton*>("removeButton"), nullptr);
 
@@ -105,19 +108,7 @@ TEST_F(Threads, ActionsFollowTheList) {
     EXPECT_EQ(row(id), nullptr);
 }
 
-TEST_F(Threads, ReorderingTheActiveListChangesTheNextThread) {
-    const auto ids = openDay({"A", "B", "C"});
-    ASSERT_EQ(h->state().currentID, ids[0]);
-    settle();
-
-    // Third row dropped between the first and the second.
-    tab("activeTab")->list()->moveRows({2}, 1);
-    ASSERT_EQ(h->state().active[1].id, ids[2]);
-    h->next();
-    EXPECT_EQ(h->state().currentID, ids[2]);
-}
-
-TEST_F(Threads, AddingAThreadKeepsWhatWasTyped) {
+TEST_F(Threads, AddingAThreadKeepsWhatWasTypedOrPrefilled) {
     QDialog* sheet = open(SettingsSheet::add());
     in<QLineEdit>(sheet, "titleField")->setText("  Essay  ");
     in<QLineEdit>(sheet, "stepField")->setText(" write intro ");
@@ -130,47 +121,38 @@ TEST_F(Threads, AddingAThreadKeepsWhatWasTyped) {
     in<QPushButton>(sheet, "addButton")->click();
     settle();
 
-    const Strand* added = ownThread();
+    const Strand* added = titled("Essay");
     ASSERT_NE(added, nullptr);
-    EXPECT_EQ(added->title, "Essay");
     EXPECT_EQ(added->step, " write intro ");
     EXPECT_EQ(added->nextSteps, (std::vector<std::string>{"outline", "- draft", "send"}));
     EXPECT_EQ(added->priority, 3);
     EXPECT_EQ(added->colorHex, hexOf(systemBlue()));
     EXPECT_FALSE(window.hasSheet());
-}
 
-TEST_F(Threads, APrefillStartsTheAddSheet) {
-    ui.addThreadPrefill = ThreadPrefill{"Essay", "intro", {"a", "b"}, "#D946EF"};
-    QDialog* sheet = open(SettingsSheet::add());
+    ui.addThreadPrefill = ThreadPrefill{"Taxes", "intro", {"a", "b"}, "#D946EF"};
+    sheet = open(SettingsSheet::add());
     EXPECT_EQ(in<QPlainTextEdit>(sheet, "stepsEditor")->toPlainText(), "a\nb");
     EXPECT_EQ(in<ColorWell>(sheet, "colorWell")->color(), QColor("#D946EF"));
     in<QPushButton>(sheet, "addButton")->click();
-    ASSERT_NE(ownThread(), nullptr);
-    EXPECT_EQ(ownThread()->title, "Essay");
-    EXPECT_EQ(ownThread()->step, "intro");
+    ASSERT_NE(titled("Taxes"), nullptr);
+    EXPECT_EQ(titled("Taxes")->step, "intro");
 }
 
-TEST_F(Threads, EditingTheNextSteps) {
-    Uuid id = h.addThread("Essay");
+TEST_F(Threads, SheetsOnAThreadStartFromItAndSaveToIt) {
+    const Uuid id = h.addThread("Essay");
     h->reviseThread(id, {.nextSteps = std::vector<std::string>{"outline"}});
-    QDialog* sheet = open(SettingsSheet::editSteps(id));
-    ASSERT_NE(sheet, nullptr);
-    auto* editor = in<QPlainTextEdit>(sheet, "stepsEditor");
+    QDialog* steps = open(SettingsSheet::editSteps(id));
+    auto* editor = in<QPlainTextEdit>(steps, "stepsEditor");
     EXPECT_EQ(editor->toPlainText(), "outline");
     editor->setPlainText("outline\ndraft");
-    in<QPushButton>(sheet, "saveButton")->click();
+    in<QPushButton>(steps, "saveButton")->click();
     EXPECT_EQ(h->state().strand(id)->nextSteps, (std::vector<std::string>{"outline", "draft"}));
     EXPECT_FALSE(window.hasSheet());
-}
 
-TEST_F(Threads, ASnoozeSheetPerThreadStartsAnHourAhead) {
+    // A snooze sheet per thread: another id's starts afresh, an hour ahead.
     auto* unknown = qobject_cast<SnoozeSheet*>(open(SettingsSheet::snooze(Uuid::random())));
     ASSERT_NE(unknown, nullptr);
     in<QDateTimeEdit>(unknown, "wakeAt")->setDateTime(toQDateTime(h.clock.now() + 7200));
-
-    // Another id is another sheet, starting afresh.
-    const Uuid id = h.addThread("Essay");
     auto* sheet = qobject_cast<SnoozeSheet*>(open(SettingsSheet::snooze(id)));
     ASSERT_NE(sheet, nullptr);
     EXPECT_NE(sheet, unknown);

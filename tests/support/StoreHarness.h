@@ -44,13 +44,11 @@ class StoreHarness {
     }
 
     StoreDependencies dependencies() {
-        StoreDependencies deps;
-        deps.clock = &clock;
-        deps.random = &random;
-        deps.calendar = calendar.get();
-        deps.durability = Durability::Unsynced;
-        deps.machine = machine;
-        return deps;
+        return {.clock = &clock,
+                .calendar = calendar.get(),
+                .random = &random,
+                .durability = Durability::Unsynced,
+                .machine = machine};
     }
 
     /// Adds a thread the way the add-thread sheet does and returns its id.
