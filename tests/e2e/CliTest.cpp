@@ -180,7 +180,6 @@ TEST(Cli, BadInputExitsTwoAndLeavesTheFileByteForByte) {
         {"status|extra", ""},
         {"tick|extra", ""},
         {"snooze|fortnight", ""},
-        {"snooze|0", ""},
         {"snooze|--until|2026-13-01 10:00", ""},
         {"unpark|00000000-0000-4000-8000-000000000000", ""},
         {"wake|Alpha", ""},
@@ -204,7 +203,6 @@ TEST(Cli, BadInputExitsTwoAndLeavesTheFileByteForByte) {
         {"add-thread|tab\there", ""},
         {"add-thread|esc \x1B[31mred", ""},
         {"brain-dump|--append|\xC0\xAF", ""},
-        {"snooze|--until|2020-01-01 10:00", ""},
         {"next|--step| ", ""},
         {"edit|Alpha", ""},
         {"edit|Alpha|--title|  ", ""},
@@ -236,7 +234,6 @@ TEST(Cli, EveryCommandHasItsOwnHelp) {
         {"help|add-todo", 0, "Usage: cadro add-todo TITLE"},
         {"status|--watch|-h", 0, "Usage: cadro status"},  // help, not a watch
         {"help", 0, "Usage: cadro [COMMAND]"},
-        {"help|nosuch", 2, ""},
         {"nosuch|--help", 2, ""},
     };
     for (const auto& c : cases) {
