@@ -153,7 +153,8 @@ TEST(Cli, NothingCurrentExitsOneAndChangesNothing) {
 
 // Bad input exits 2 with a pointer to help, says what was wrong (suggesting
 // what a mistyped name may have meant), and leaves the file byte for byte,
-// even when loading it woke a snooze that had run out.
+// even when loading it woke snoozes that had run out; a command carried out
+// from there writes the file once.
 TEST(Cli, BadInputExitsTwoAndLeavesTheFileByteForByte) {
     const std::string later = "2026-03-04 10:00:00";
     // Nothing current: the snoozes run out before the commands below, so
@@ -477,17 +478,15 @@ TEST(Cli, VerbsFinishEditMoveAndSetAsideByName) {
     cli.ok({"move", "Cadro", "--before", "alpha"}, at);
     EXPECT_EQ(titles(cli, at)["active"], (Titles{"Cadro", "Alpha", "B", "C"}));
 
-    // Snoozes take a length or a time as typed, in one word or several.
+    // Snoozes take a length or a time as typed (the times they give are in
+    // the JSON test), in one word or several.
     EXPECT_TRUE(cli.ok({"snooze", "B", "1h30"}, at).starts_with("Snoozed \"B\" until"));
     cli.ok({"snooze", "daily"}, at);  // a name alone: the default length
     cli.ok({"park", "Alpha"}, at);
     auto moved = titles(cli, at);
     EXPECT_EQ(moved["snoozed"], Titles{"B"});
     EXPECT_EQ(moved["parked"], Titles{"Alpha"});
-    list = cli.list(at);
-    EXPECT_EQ(list["snoozed"][0]["snoozedUntil"].get<std::string>().substr(0, 16),
-              "2026-03-04T11:30");
-    EXPECT_FALSE(list["todos"][0]["snoozedUntil"].is_null());
+    EXPECT_FALSE(cli.list(at)["todos"][0]["snoozedUntil"].is_null());
     cli.ok({"wake", "daily"}, at);
     cli.ok({"wake", "b"}, at);
     EXPECT_TRUE(cli.list(at)["todos"][0]["snoozedUntil"].is_null());
