@@ -11,7 +11,6 @@ source "$(dirname "$0")/../e2e/app_env.sh"
 folder=$XDG_DATA_HOME/Cadro
 mount --bind "$folder" "$folder" && mounts+=("$folder") && mount -o remount,bind,ro "$folder" ||
   { echo "SKIP: cannot mount read-only here"; exit 0; }
-touch "$folder/probe" 2>/dev/null && fail "the mount is not read-only"
 
 start=$SECONDS
 exits 0 "$cadro" status || fail "status on a read-only store exited $status: $(cat "$work/last.err")"
