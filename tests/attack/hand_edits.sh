@@ -42,8 +42,7 @@ race() {
     kill -0 "$edits" 2>/dev/null || break
   done
   wait "$edits" || fail "$style: the editor failed"
-  local lost=0 n
-  local everything
+  local lost=0 n everything
   everything=$(cat "$store" "$store".conflict-* "$store".corrupt-* 2>/dev/null || true)
   for n in $(seq 0 $((rounds - 1))); do
     [[ $everything == *"<$style $n>"* ]] || lost=$((lost + 1))
