@@ -49,7 +49,6 @@ swap_then_edit foreign
 
 # The user's own link, chosen when linking, keeps working, and so does a file
 # the user's editor replaced.
-rm -f "$notes"
 printf -- '- vault\n' >"$HOME/vault.md"
 ln -s "$HOME/vault.md" "$HOME/notes-link.md"
 "$cadro" brain-dump --link "$HOME/notes-link.md" >/dev/null || fail "a chosen link was refused"

@@ -21,7 +21,6 @@ for round in 1 2 3; do
   die_after_next_save
   exits 0 "$cadro" add-todo "Buy milk $round" || fail "round $round: add exited $status: $(cat "$work/last.err")"
   wait_app_end "$app"
-  [ ! -e "$CADRO_SAVE_SHIM_FLAG" ] || fail "round $round: the app did not save"
   [ "$(count "Buy milk $round")" -eq 1 ] || fail "round $round: the to-do was added $(count "Buy milk $round") times"
 done
 

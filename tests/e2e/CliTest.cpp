@@ -176,13 +176,13 @@ TEST(Cli, BadInputExitsTwoAndLeavesTheFileByteForByte) {
         EXPECT_EQ(r.exitCode, 2) << line;
         EXPECT_NE(r.err.find(" --help'"), std::string::npos) << r.err;
         EXPECT_NE(r.err.find(says), std::string::npos) << line << ": " << r.err;
-        EXPECT_EQ(r.err.find("terminate"), std::string::npos);
         EXPECT_EQ(cli.storeBytes(), before) << line;
     };
     const std::pair<const char*, const char*> rows[] = {
         {"frobnicate", "unknown command \"frobnicate\"\n"},
         {"nxt", "unknown command \"nxt\". Did you mean \"next\"?"},
         {"help|stauts", "unknown command \"stauts\". Did you mean \"status\"?"},
+        {"nosuch|--help", "unknown command \"nosuch\""},
         {"next|--zzz", "unknown option \"--zzz\"\n"},
         {"list|--jsno", "unknown option \"--jsno\". Did you mean \"--json\"?"},
         {"snooze|--untill|2h", "unknown option \"--untill\". Did you mean \"--until\"?"},
@@ -256,21 +256,16 @@ TEST(Cli, BadInputExitsTwoAndLeavesTheFileByteForByte) {
 
 TEST(Cli, EveryCommandHasItsOwnHelp) {
     Cli cli;
-    struct Case {
-        const char* args;
-        int exitCode;
-        const char* starts;
-    } cases[] = {
-        {"next|--help", 0, "Usage: cadro next [--new-task"},
-        {"help|add-todo", 0, "Usage: cadro add-todo TITLE"},
-        {"status|--watch|-h", 0, "Usage: cadro status"},  // help, not a watch
-        {"help", 0, "Usage: cadro [COMMAND]"},
-        {"nosuch|--help", 2, ""},
+    const std::pair<const char*, const char*> rows[] = {
+        {"next|--help", "Usage: cadro next [--new-task"},
+        {"help|add-todo", "Usage: cadro add-todo TITLE"},
+        {"status|--watch|-h", "Usage: cadro status"},  // help, not a watch
+        {"help", "Usage: cadro [COMMAND]"},
     };
-    for (const auto& c : cases) {
-        ProcessResult r = cli.run(split(c.args));
-        EXPECT_EQ(r.exitCode, c.exitCode) << c.args;
-        EXPECT_TRUE(r.out.starts_with(c.starts)) << r.out;
+    for (const auto& [line, starts] : rows) {
+        ProcessResult r = cli.run(split(line));
+        EXPECT_EQ(r.exitCode, 0) << line;
+        EXPECT_TRUE(r.out.starts_with(starts)) << r.out;
     }
     EXPECT_FALSE(std::filesystem::exists(cli.storeFile()));  // help touches no data
     // Summaries start in one column, whether their command is short or long.
