@@ -10,7 +10,6 @@ source "$(dirname "$0")/store_env.sh"
 rounds=100
 "$cadro" start-day >/dev/null
 for t in Alpha Beta Gamma; do "$cadro" add-thread "$t" >/dev/null; done
-"$cadro" set todo-chance 0 >/dev/null
 
 # Each edit appends its own mark to the brain dump of the version it read.
 editor() {
