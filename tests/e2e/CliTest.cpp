@@ -470,9 +470,10 @@ TEST(Cli, VerbsFinishEditMoveAndSetAsideByName) {
     cli.ok({"move", "Cadro", "--before", "alpha"}, at);
     EXPECT_EQ(titles(cli, at)["active"], (Titles{"Cadro", "Alpha", "B", "C"}));
 
-    // Snoozes take a length or a time as typed (the times they give are in
-    // the JSON test), in one word or several.
-    EXPECT_TRUE(cli.ok({"snooze", "B", "1h30"}, at).starts_with("Snoozed \"B\" until"));
+    // Snoozes take a time as typed, after --until or in several words (a
+    // length, as the JSON test's '90').
+    EXPECT_TRUE(cli.ok({"snooze", "B", "--until", "7pm"}, at)
+                    .starts_with("Snoozed \"B\" until today, 7:00\u202fPM."));
     cli.ok({"snooze", "daily"}, at);  // a name alone: the default length
     cli.ok({"park", "Alpha"}, at);
     auto moved = titles(cli, at);
