@@ -49,7 +49,6 @@ swap_then_edit foreign
 
 # The user's own link, chosen when linking, keeps working, and so does a file
 # the user's editor replaced.
-rm -f "$notes"
 printf -- '- vault\n' >"$HOME/vault.md"
 ln -s "$HOME/vault.md" "$HOME/notes-link.md"
 "$cadro" brain-dump --link "$HOME/notes-link.md" >/dev/null || fail "a chosen link was refused"
@@ -58,4 +57,3 @@ ln -s "$HOME/vault.md" "$HOME/notes-link.md"
 printf -- '- saved by an editor\n' >"$HOME/vault.md.new" && mv "$HOME/vault.md.new" "$HOME/vault.md"
 "$cadro" brain-dump --append "- after" >/dev/null || fail "a file an editor replaced was refused"
 grep -q -- '- after' "$HOME/vault.md" || fail "the edit after an editor's save is missing"
-echo "PASS"

@@ -10,7 +10,6 @@ source "$(dirname "$0")/store_env.sh"
 rounds=100
 "$cadro" start-day >/dev/null
 for t in Alpha Beta Gamma; do "$cadro" add-thread "$t" >/dev/null; done
-"$cadro" set todo-chance 0 >/dev/null
 
 # Each edit appends its own mark to the brain dump of the version it read.
 editor() {
@@ -19,18 +18,14 @@ import json, os, random, sys, time
 store, style, tag, rounds = sys.argv[1], sys.argv[2], sys.argv[3], int(sys.argv[4])
 for n in range(rounds):
     time.sleep(random.uniform(0, 0.03))
-    if style == "rename":
-        with open(store) as f:
-            data = json.load(f)
+    with open(store, "r" if style == "rename" else "r+") as f:
+        data = json.load(f)
         data["brainDump"] += "<%s %d>" % (tag, n)
-        tmp = store + ".edit~"
-        with open(tmp, "w") as f:
-            json.dump(data, f)
-        os.rename(tmp, store)
-    else:
-        with open(store, "r+") as f:
-            data = json.load(f)
-            data["brainDump"] += "<%s %d>" % (tag, n)
+        if style == "rename":
+            with open(store + ".edit~", "w") as new:
+                json.dump(data, new)
+            os.rename(store + ".edit~", store)
+        else:
             f.seek(0)
             f.truncate()
             json.dump(data, f)
@@ -46,13 +41,11 @@ race() {
     kill -0 "$edits" 2>/dev/null || break
   done
   wait "$edits" || fail "$style: the editor failed"
-  local lost=0 n
-  local everything
+  local lost=0 n everything
   everything=$(cat "$store" "$store".conflict-* "$store".corrupt-* 2>/dev/null || true)
   for n in $(seq 0 $((rounds - 1))); do
     [[ $everything == *"<$style $n>"* ]] || lost=$((lost + 1))
   done
-  echo "$style: $lost of $rounds hand edits lost; $(find "$(dirname "$store")" -name "threads.json.conflict-*" | wc -l) kept beside the file"
   [ "$lost" -eq 0 ] || fail "$style: $lost of $rounds hand edits were lost"
 }
 race rename

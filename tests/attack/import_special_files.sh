@@ -52,4 +52,3 @@ quit_app
 refused "a FIFO without the app" 2 "not a regular file" "$cadro" import "$work/fifo"
 out=$(printf 'Alone\n' | "$cadro" import -) || fail "import - without the app failed"
 "$cadro" list | grep -q "Alone" || fail "import - without the app added nothing"
-echo "PASS"

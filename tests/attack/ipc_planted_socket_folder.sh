@@ -23,4 +23,3 @@ grep -q 'another user' "$work/app.log" || fail "the app did not say what is wron
 quit_app
 listed Beta || fail "the change is missing"
 ! compgen -G "$TMPDIR/cadro-$UID-*" >/dev/null || fail "the app left its own folder behind"
-echo "1 passed, 0 failed"

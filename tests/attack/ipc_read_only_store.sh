@@ -11,7 +11,6 @@ source "$(dirname "$0")/../e2e/app_env.sh"
 folder=$XDG_DATA_HOME/Cadro
 mount --bind "$folder" "$folder" && mounts+=("$folder") && mount -o remount,bind,ro "$folder" ||
   { echo "SKIP: cannot mount read-only here"; exit 0; }
-touch "$folder/probe" 2>/dev/null && fail "the mount is not read-only"
 
 start=$SECONDS
 exits 0 "$cadro" status || fail "status on a read-only store exited $status: $(cat "$work/last.err")"
@@ -19,4 +18,3 @@ exits 0 "$cadro" list || fail "list on a read-only store exited $status: $(cat "
 exits 3 "$cadro" add-thread Beta || fail "a change on a read-only store exited $status, not 3: $(cat "$work/last.err")"
 grep -qi 'read-only' "$work/last.err" || fail "the reason is not given: $(cat "$work/last.err")"
 [ $((SECONDS - start)) -lt 4 ] || fail "the commands waited $((SECONDS - start)) s for nobody"
-echo "1 passed, 0 failed"

@@ -15,17 +15,13 @@ for i in $(seq 70); do
   timeout -s KILL 40 "$cadro" add-thread "Late $i" >/dev/null 2>&1 &
   waiters+=($!)
 done
-hung=0
 for pid in "${waiters[@]}"; do
   status=0
   wait "$pid" || status=$?
-  [ "$status" -eq 4 ] || { [ "$status" -eq 137 ] && hung=$((hung + 1)); } ||
-    fail "a command to the stopped app exited $status, not 4"
+  [ "$status" -eq 4 ] || fail "a command to the stopped app exited $status, not 4 (137: it hung until killed)"
 done
-[ "$hung" -eq 0 ] || fail "$hung of 70 commands to the stopped app hung until killed"
 kill -CONT "$app"
 wait_for 10 answers || fail "the app did not answer once it went on"
 sleep 1
 ! "$cadro" list | grep -q Late || fail "a command that gave up was carried out later"
 quit_app
-echo "1 passed, 0 failed"

@@ -39,4 +39,3 @@ grep -q 'kept in .*home/threads.unsaved-' "$work/app.log" || fail "the app did n
 grep -q Rescued "$HOME"/threads.unsaved-*.json || fail "the change the app kept was dropped when it ended"
 rm "$small/filler"
 listed Kept || fail "the kept change is gone"
-echo "1 passed, 0 failed"

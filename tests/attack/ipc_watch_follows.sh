@@ -23,4 +23,3 @@ running "$watcher" || fail "the watch ended"
 [ "$(cat "$work/watch.out")" = $'Alpha\nBeta' ] || fail "the watch printed: $(cat "$work/watch.out")"
 kill "$watcher"
 quit_app
-echo "1 passed, 0 failed"

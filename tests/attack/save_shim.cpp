@@ -12,6 +12,7 @@
 
 namespace {
 
+// Reads and removes the flag; a slow save waits here, before the rename.
 char armed(const char* target) {
     const char* flag = std::getenv("CADRO_SAVE_SHIM_FLAG");
     if (!flag || !std::strstr(target, "threads.json") || std::strstr(target, "threads.json."))
@@ -22,6 +23,8 @@ char armed(const char* target) {
     char what = static_cast<char>(std::fgetc(file));
     std::fclose(file);
     unlink(flag);
+    if (what == 's')
+        sleep(7);
     return what;
 }
 
@@ -36,8 +39,6 @@ int finish(char what, int result) {
 extern "C" int rename(const char* from, const char* to) {
     auto real = reinterpret_cast<int (*)(const char*, const char*)>(dlsym(RTLD_NEXT, "rename"));
     char what = armed(to);
-    if (what == 's')
-        sleep(7);
     return finish(what, real(from, to));
 }
 
@@ -45,7 +46,5 @@ extern "C" int renameat2(int fromDir, const char* from, int toDir, const char* t
     auto real = reinterpret_cast<int (*)(int, const char*, int, const char*, unsigned)>(
         dlsym(RTLD_NEXT, "renameat2"));
     char what = armed(to);
-    if (what == 's')
-        sleep(7);
     return finish(what, real(fromDir, from, toDir, to, flags));
 }

@@ -12,7 +12,6 @@ fail() { echo "FAIL: $*" >&2; exit 1; }
 
 cadro=$dir/bin/cadro
 [[ $("$cadro" --version) == "cadro "* ]] || fail "the installed cadro does not run"
-[ -x "$dir/bin/cadro-tray" ] || fail "no cadro-tray"
 
 desktop=$dir/share/applications/$id.desktop
 desktop-file-validate "$desktop" || fail "desktop entry"
