@@ -31,16 +31,7 @@ struct DayWithThreads : StoreHarness {
     Uuid a = ids[0], b = ids[1], c = ids[2];
 };
 
-TEST(Cycle, SlotAdvancesOnEveryPickEvenWithOnlyTheHygieneThread) {
-    WorkedExample h;
-    for (auto id : h.ids)
-        h->remove(id);
-    auto before = h->state().slot;
-    EXPECT_EQ(pickTitles(h, 3), "Cadro Cadro Cadro ");
-    EXPECT_EQ(h->state().slot, before + 3);
-}
-
-TEST(Cycle, EveryThreadPrioritisedAndNoneDueGivesTheLongestUnseen) {
+TEST(Cycle, WithEveryThreadPrioritisedTheLongestUnseenWinsAndTheSlotAlwaysAdvances) {
     WorkedExample h;
     for (auto id : {h.ids[0], h.ids[2], h.ids[3]})
         h->remove(id);
@@ -49,6 +40,11 @@ TEST(Cycle, EveryThreadPrioritisedAndNoneDueGivesTheLongestUnseen) {
     // Both just prioritised (no lastSlot): ring order; then neither is due
     // and the smaller lastSlot wins.
     EXPECT_EQ(pickTitles(h, 5), "B Cadro B Cadro B ");
+
+    h->remove(h.ids[1]);
+    auto before = h->state().slot;
+    EXPECT_EQ(pickTitles(h, 3), "Cadro Cadro Cadro ");
+    EXPECT_EQ(h->state().slot, before + 3);
 }
 
 TEST(Cycle, APrioritisedThreadWaitsForItsTurnEvenWhenLongestUnseen) {
@@ -136,21 +132,20 @@ TEST(Editing, StepsWalkThePlanAndEditsReachWhicheverListHoldsTheThread) {
 
 TEST(Editing, PriorityIsAtLeastOneAndMakesAnActiveThreadDueAtOnce) {
     DayWithThreads h;
-    const Uuid b = h.b, c = h.c;
     h->next();  // B
     h->next();  // C
-    h->reviseThread(b, {.priority = 0});
-    EXPECT_EQ(h->state().strand(b)->priority, 1);
+    h->reviseThread(h.b, {.priority = 0});
+    EXPECT_EQ(h->state().strand(h.b)->priority, 1);
     h->next();
     EXPECT_EQ(h.currentTitle(), "B");
-    h->reviseThread(b, {.priority = -4});
-    EXPECT_EQ(h->state().strand(b)->priority, 1);
+    h->reviseThread(h.b, {.priority = -4});
+    EXPECT_EQ(h->state().strand(h.b)->priority, 1);
 
-    h->park(c);
+    h->park(h.c);
     h->next();
-    auto parkedSlot = h->state().strand(c)->lastSlot;
-    h->reviseThread(c, {.priority = 3});  // parked: only the priority changes
-    EXPECT_EQ(h->state().strand(c)->lastSlot, parkedSlot);
+    auto parkedSlot = h->state().strand(h.c)->lastSlot;
+    h->reviseThread(h.c, {.priority = 3});  // parked: only the priority changes
+    EXPECT_EQ(h->state().strand(h.c)->lastSlot, parkedSlot);
 }
 
 TEST(Editing, MovedRowsKeepTheirOrderAndNewThreadsJoinBeforeTheHygieneThreadWhileItIsLast) {
@@ -196,6 +191,15 @@ TEST(Parking, ParkingTheCurrentThreadPicksANewOneAndUnparkingRejoinsBeforeHygien
     EXPECT_FALSE(h->state().strand(h.a)->lastSlot);  // comes up ahead of shown threads
     h->next();
     EXPECT_EQ(h.currentTitle(), "A");
+
+    // After End Day unparking makes a thread current, but Next stays ignored.
+    h->endDay();
+    h->unpark(h.c);
+    auto picked = h->state().currentID;
+    ASSERT_TRUE(picked);
+    EXPECT_FALSE(h->state().sessionOpen);
+    h->next();
+    EXPECT_EQ(h->state().currentID, picked);
 }
 
 TEST(Parking, UnknownOrWrongListIdsAndAPassThatWakesNothingWriteNothing) {
@@ -210,18 +214,6 @@ TEST(Parking, UnknownOrWrongListIdsAndAPassThatWakesNothingWriteNothing) {
     h->wakeDueSnoozes(true);
     EXPECT_EQ(std::filesystem::last_write_time(h.file()), mtime);
     EXPECT_EQ(testing::readFile(h.file()), bytes);
-}
-
-TEST(Parking, UnparkingAfterEndDayMakesAThreadCurrentButNextStaysIgnored) {
-    DayWithThreads h;
-    h->park(h.c);
-    h->endDay();
-    h->unpark(h.c);
-    auto picked = h->state().currentID;
-    ASSERT_TRUE(picked);
-    EXPECT_FALSE(h->state().sessionOpen);
-    h->next();
-    EXPECT_EQ(h->state().currentID, picked);
 }
 
 TEST(Snoozing, SnoozingTheCurrentThreadPicksAtOnceOthersOnlyMove) {
