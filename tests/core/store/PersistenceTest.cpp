@@ -40,21 +40,6 @@ struct BusyStore : StoreHarness {
 
 // Each operation saves before observers hear of it, and what it saved is
 // what a restart reads.
-void expectSavedBeforeObserversHear(void (*operation)(BusyStore&)) {
-    BusyStore h;
-    bool observedUnsavedState = false;
-    auto subscription = h->subscribe([&](StoreProperty) {
-        observedUnsavedState = observedUnsavedState ||
-                               decodeStoreFile(testing::readFile(h.file()), Date{}) != h->state();
-    });
-    operation(h);
-    EXPECT_FALSE(observedUnsavedState);
-    PersistedState onDisk = decodeStoreFile(testing::readFile(h.file()), Date{});
-    EXPECT_EQ(onDisk, h->state());
-    ThreadStore reopened(h.folder(), h.dependencies());
-    EXPECT_EQ(reopened.state(), h->state());
-}
-
 TEST(EveryOperation, SavesBeforeTellingObservers) {
     const std::pair<const char*, void (*)(BusyStore&)> operations[] = {
         {"Next", [](auto& h) { h->next(); }},
@@ -95,14 +80,39 @@ TEST(EveryOperation, SavesBeforeTellingObservers) {
 
     for (const auto& [name, operation] : operations) {
         SCOPED_TRACE(name);
-        expectSavedBeforeObserversHear(operation);
+        BusyStore h;
+        bool observedUnsavedState = false;
+        auto subscription = h->subscribe([&](StoreProperty) {
+            observedUnsavedState =
+                observedUnsavedState ||
+                decodeStoreFile(testing::readFile(h.file()), Date{}) != h->state();
+        });
+        operation(h);
+        EXPECT_FALSE(observedUnsavedState);
+        EXPECT_EQ(decodeStoreFile(testing::readFile(h.file()), Date{}), h->state());
+        ThreadStore reopened(h.folder(), h.dependencies());
+        EXPECT_EQ(reopened.state(), h->state());
     }
 }
 
-TEST(DaySession, StartDayRestartsTheRoundFromTheFirstActiveThreadOrNone) {
+TEST(DaySession, ARelaunchPicksAMissingCurrentEndDayStopsTheCycleAndStartDayRestartsIt) {
     StoreHarness h;
     auto ids = h.openDay({"A", "B"});
+    auto state = h->state();
+    state.currentID.reset();
+    testing::writeFile(h.file(), encodeStoreFile(state));
+    h.reopen();
+    EXPECT_EQ(h.currentTitle(), "B");  // A was shown at Start Day
+
+    h->endDay();
+    EXPECT_FALSE(h->state().currentID);
+    state = h->state();
+    EXPECT_EQ(state.slot, 2);
     h->next();
+    EXPECT_EQ(h->state(), state);
+
+    // Start Day begins the round again from the first active thread, or none.
+    h->startDay();
     h->next();
     h->startDay();
     EXPECT_EQ(h->state().currentID, ids[0]);
@@ -119,28 +129,11 @@ TEST(DaySession, StartDayRestartsTheRoundFromTheFirstActiveThreadOrNone) {
     EXPECT_FALSE(h->state().currentID);
 }
 
-TEST(DaySession, ARelaunchPicksAMissingCurrentAndEndDayStopsTheCycleButKeepsIt) {
-    StoreHarness h;
-    h.openDay({"A", "B"});
-    auto state = h->state();
-    state.currentID.reset();
-    testing::writeFile(h.file(), encodeStoreFile(state));
-    h.reopen();
-    EXPECT_EQ(h.currentTitle(), "B");  // A was shown at Start Day
-
-    h->endDay();
-    EXPECT_FALSE(h->state().currentID);
-    state = h->state();
-    EXPECT_EQ(state.slot, 2);
-    h->next();
-    EXPECT_EQ(h->state(), state);
-}
-
 struct LinkedDump : StoreHarness {
     fs::path notes() { return dir / "notes.md"; }
 };
 
-TEST(BrainDump, LinkingTakesTheFilesTextOrWritesTheStoresIntoAnEmptyOrMissingFile) {
+TEST(BrainDump, ALinkedFileAndTheStoreKeepEachOthersText) {
     LinkedDump h;
     h->editBrainDump("- buy ink");
     h->linkBrainDumpFile(h.notes());
@@ -152,11 +145,8 @@ TEST(BrainDump, LinkingTakesTheFilesTextOrWritesTheStoresIntoAnEmptyOrMissingFil
     testing::writeFile(h.notes(), "file text\n");
     h->linkBrainDumpFile(h.notes());
     EXPECT_EQ(h->state().brainDump, "file text");  // the last line's break is the file's
-}
 
-TEST(BrainDump, EditsReachTheFileOutsideEditsComeBackAndADeletedFileIsRecreated) {
-    LinkedDump h;
-    h->linkBrainDumpFile(h.notes());
+    // Outside edits come back; a deleted file is written again.
     testing::writeFile(h.notes(), "- edited elsewhere");
     auto bytes = testing::readFile(h.file());
     h->refreshBrainDump();
