@@ -217,7 +217,7 @@ TEST(Parking, UnknownOrWrongListIdsAndAPassThatWakesNothingWriteNothing) {
     EXPECT_EQ(testing::readFile(h.file()), bytes);
 }
 
-TEST(Snoozing, SnoozingTheCurrentThreadPicksAtOnceOthersOnlyMove) {
+TEST(Snoozing, SnoozingTheCurrentThreadPicksAtOnceOthersOnlyMoveAndWakingPicksWhenNoneIs) {
     DayWithThreads h;
     h->snooze(h.c, h.clock.now() + 600);
     EXPECT_EQ(h.currentTitle(), "A");
@@ -227,6 +227,16 @@ TEST(Snoozing, SnoozingTheCurrentThreadPicksAtOnceOthersOnlyMove) {
     h->wake(h.c);  // rejoins the ring before the hygiene thread
     EXPECT_EQ(h.titles(), "B C Cadro ");
     EXPECT_FALSE(h->state().strand(h.c)->snoozedUntil);
+
+    // Waking with nothing current in an open day picks the woken thread, and
+    // saves the pick.
+    for (auto id : {h.b, h.c, h->state().hygiene()->id})
+        h->snooze(id, h.clock.now() + 30);
+    EXPECT_FALSE(h->state().currentID);
+    h.clock.advance(30);  // exactly due
+    h->wakeDueSnoozes(false);
+    h.reopen();
+    EXPECT_EQ(h.currentTitle(), "B");
 }
 
 TEST(Snoozing, DueThreadsWakeInSnoozeOrderBeforeHygieneAndComeUpFirst) {
@@ -240,17 +250,6 @@ TEST(Snoozing, DueThreadsWakeInSnoozeOrderBeforeHygieneAndComeUpFirst) {
     EXPECT_FALSE(h->state().strand(h.a)->snoozedUntil);
     EXPECT_EQ(h.currentTitle(), "C");
     h->next();
-    EXPECT_EQ(h.currentTitle(), "A");
-}
-
-TEST(Snoozing, WakingWithNothingCurrentInAnOpenDayPicksTheWokenThreadAndSavesIt) {
-    DayWithThreads h;
-    for (auto id : {h.a, h.b, h.c, h->state().hygiene()->id})
-        h->snooze(id, h.clock.now() + 30);
-    EXPECT_FALSE(h->state().currentID);
-    h.clock.advance(30);       // exactly due
-    h->wakeDueSnoozes(false);  // the pick is saved even so
-    h.reopen();
     EXPECT_EQ(h.currentTitle(), "A");
 }
 
@@ -297,12 +296,12 @@ TEST(ChanceDraw, ScheduledAndFutureSnoozedToDosAreNeverDrawnButAPassedSnoozeIs) 
     EXPECT_TRUE(h->state().todo(later)->snoozedUntil);
 }
 
-TEST(ChanceDraw, ChanceZeroNeverAndHundredAlwaysWhenSomethingIsEligible) {
+TEST(ChanceDraw, ChanceZeroNeverHundredAlwaysAndNextOnAToDoDrawsNoOther) {
     TodoDay h;
     h.random.values = {0.0};
     h->next();  // a roll that succeeds with nothing eligible falls through
     EXPECT_EQ(h.up(), "thread B");
-    h->addTodo("small", 5);
+    auto small = *h->addTodo("small", 5);
     h->setPreferences({.todoChancePercent = 0});
     h.random.values = {0.0, 0.0};
     h->next();
@@ -313,20 +312,14 @@ TEST(ChanceDraw, ChanceZeroNeverAndHundredAlwaysWhenSomethingIsEligible) {
     h->next();
     EXPECT_EQ(h.up(), "small");
     EXPECT_EQ(h->state().currentID, h->state().hygiene()->id);  // the thread stays underneath
-}
 
-TEST(TodoCycle, NextOnAToDoFinishesItWithoutDrawingAnother) {
-    TodoDay h;
-    auto one = *h->addTodo("one", 5);
+    // Next on a to-do finishes it and brings up the next thread, drawing no other.
     h->addTodo("two", 5);
-    h.random.values = {0.0, 0.0};
-    h->next();
-    ASSERT_EQ(h.up(), "one");
     auto slot = h->state().slot;
     h.random.values = {0.0, 0.0};
-    h->next();  // done: "one" goes, and the next thread comes up
-    EXPECT_EQ(h.up(), "thread B");
-    EXPECT_FALSE(h->state().todo(one));
+    h->next();
+    EXPECT_EQ(h.up(), "thread A");
+    EXPECT_FALSE(h->state().todo(small));
     EXPECT_EQ(h->state().slot, slot + 1);
 }
 

@@ -50,8 +50,11 @@ TEST(StoreFile, ARequestIdIsCarriedOutOnceEvenAcrossARestart) {
 
 // Another program may write the file by hand: what it leaves out gets its
 // default, and a file without "sessionOpen" counts as an open day.
-TEST(StoreFile, AMinimalDocumentGetsEveryDefaultAndAnOpenDay) {
+TEST(StoreFile, AMinimalDocumentGetsEveryDefaultAndAnOpenDayAndHalfSavesGo) {
     StoreHarness h;
+    // Only temporaries of our own interrupted saves are removed at start.
+    testing::writeFile(h.folder() / ".threads.json.tmp-a1B2c3", "half a save");
+    testing::writeFile(h.folder() / ".threads.json.tmp-notours", "someone else's");
     testing::writeFile(h.file(),
                        R"({"active":[{"id":"0a1b2c3d-4e5f-4a6b-8c7d-8e9fa0b1c2d3","title":"T"}],)"
                        R"("parked":[],"brainDump":null})");
@@ -63,6 +66,8 @@ TEST(StoreFile, AMinimalDocumentGetsEveryDefaultAndAnOpenDay) {
     EXPECT_EQ(h->state().active[0].createdAt, h.clock.now());
     EXPECT_EQ(h.currentTitle(), "T");
     EXPECT_EQ(decodeStoreFile(testing::readFile(h.file()), Date{}), h->state());
+    EXPECT_FALSE(fs::exists(h.folder() / ".threads.json.tmp-a1B2c3"));
+    EXPECT_TRUE(fs::exists(h.folder() / ".threads.json.tmp-notours"));
 }
 
 // Each document is wrong at one place; the whole file must fail, the store
@@ -221,15 +226,6 @@ TEST(StoreFile, DanglingAndSharedIdsAndOutOfRangePreferencesAreRepairedOnLoad) {
     EXPECT_EQ(h->state().todoChancePercent, 100);
     EXPECT_EQ(h->state().defaultSnoozeMinutes, 1);
     EXPECT_EQ(decodeStoreFile(testing::readFile(h.file()), Date{}), h->state());
-}
-
-TEST(StoreFile, TemporariesOfInterruptedSavesAreRemovedAtTheNextStart) {
-    StoreHarness h;
-    testing::writeFile(h.folder() / ".threads.json.tmp-a1B2c3", "half a save");
-    testing::writeFile(h.folder() / ".threads.json.tmp-notours", "someone else's");
-    h.reopen();
-    EXPECT_FALSE(std::filesystem::exists(h.folder() / ".threads.json.tmp-a1B2c3"));
-    EXPECT_TRUE(std::filesystem::exists(h.folder() / ".threads.json.tmp-notours"));
 }
 
 TEST(StoreFile, AReadOnlyStoreDoesNotSaveWhatItRepairs) {
