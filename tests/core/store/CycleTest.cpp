@@ -380,19 +380,6 @@ TEST(ScheduleFiring, FiresWithinAMinuteOnceAndNeverLate) {
     EXPECT_EQ(h.up(), "stretch");
 }
 
-TEST(ScheduleFiring, NothingFiresWhileTheDayIsClosed) {
-    FiringDay h;
-    h->addTodo("standup", 5, h.at(14, 0));
-    h->endDay();
-    h.clock.set(h.berlin(2026, 3, 4, 14, 0, 10));
-    auto bytes = testing::readFile(h.file());
-    h.tick();
-    EXPECT_EQ(testing::readFile(h.file()), bytes);
-    h->startDay();
-    h.tick();  // still within the minute, the day open now: fires
-    EXPECT_EQ(h.up(), "standup");
-}
-
 TEST(ScheduleFiring, WaitsWhileItMayNotPresentThenShowsAtTheFirstAllowedCall) {
     FiringDay h;
     auto id = *h->addTodo("call mum", 10, h.at(14, 0));
@@ -410,17 +397,23 @@ TEST(ScheduleFiring, WaitsWhileItMayNotPresentThenShowsAtTheFirstAllowedCall) {
     EXPECT_EQ(h->state().todo(id)->lastFiredAt, h.berlin(2026, 3, 4, 14, 0));
 }
 
-TEST(ScheduleFiring, TwoDueAtOnceShowInListOrderAndTheFirstIsSetAsideForTheDefaultSnooze) {
+TEST(ScheduleFiring, NoneFiresInAClosedDayAndTwoDueShowInListOrderTheFirstSetAsideMeanwhile) {
     FiringDay h;
     h->setPreferences({.defaultSnoozeMinutes = 30});
     auto first = *h->addTodo("first", 5, h.at(14, 0));
     h->addTodo("second", 5, h.at(14, 0));
-    h.tickAt(4, 14, 0);
+    h->endDay();
+    h.clock.set(h.berlin(2026, 3, 4, 14, 0, 10));
+    auto bytes = testing::readFile(h.file());
+    h.tick();
+    EXPECT_EQ(testing::readFile(h.file()), bytes);
+    h->startDay();
+    h.tick();  // still within the minute, the day open now: fires
     EXPECT_EQ(h.up(), "first");
     h.clock.advance(30);
     h.tick();
     EXPECT_EQ(h.up(), "second");
-    EXPECT_EQ(h->state().todo(first)->snoozedUntil, h.berlin(2026, 3, 4, 14, 30, 30));
+    EXPECT_EQ(h->state().todo(first)->snoozedUntil, h.berlin(2026, 3, 4, 14, 30, 40));
     EXPECT_FALSE(h->state().interruptedTodoID);
 }
 
