@@ -79,7 +79,7 @@ TEST(StoreFile, AMinimalDocumentGetsEveryDefaultAndAnOpenDayAndHalfSavesGo) {
 // Each document is wrong at one place; the whole file must fail, the store
 // must start fresh, and the damaged bytes must survive beside the new file.
 // Broken JSON, a list as the document, a missing list and text that is no
-// text are read with their messages in StoreFormatTest.
+// text are read with their messages in StoreFormat.ProblemsAreNamedWithTheirPlace.
 TEST(StoreFile, AnyMissingRequiredKeyOrWrongTypeFailsTheWholeFileAndKeepsACopy) {
     const std::string id = R"("id":"0A1B2C3D-4E5F-4A6B-8C7D-8E9FA0B1C2D3")";
     const std::vector<std::string> damaged = {
