@@ -233,8 +233,8 @@ TEST(Snoozing, SnoozingTheCurrentThreadPicksAtOnceOthersOnlyMoveAndWakingPicksWh
     for (auto id : {h.b, h.c, h->state().hygiene()->id})
         h->snooze(id, h.clock.now() + 30);
     EXPECT_FALSE(h->state().currentID);
-    h.clock.advance(30);  // exactly due
-    h->wakeDueSnoozes(false);
+    h.clock.advance(30);       // exactly due
+    h->wakeDueSnoozes(false);  // the pick is saved even so
     h.reopen();
     EXPECT_EQ(h.currentTitle(), "B");
 }
