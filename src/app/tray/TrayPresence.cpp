@@ -60,9 +60,6 @@ TrayPresence::TrayPresence(QMenu* menu, Hooks hooks, QObject* parent)
                     registerWithWatcher();  // a new or restarted panel
                 }
             });
-    bus.connect(kWatcherService, kWatcherPath, kWatcherService,
-                QStringLiteral("StatusNotifierItemUnregistered"), this,
-                SLOT(itemUnregistered(QString)));
     if (bus.interface()->isServiceRegistered(kWatcherService)) {
         registerWithWatcher();
     } else {
@@ -131,24 +128,14 @@ void TrayPresence::whenListed(std::function<void(bool)> then) {
                     values.isEmpty()
                         ? QStringList()
                         : qvariant_cast<QDBusVariant>(values.first()).variant().toStringList();
-                then(std::any_of(items.begin(), items.end(),
-                                 [this](const QString& item) { return isThisItem(item); }));
+                // Watchers list an item by the name it gave, or by its
+                // connection's unique name with the object path.
+                const QString uniqueName = QDBusConnection::sessionBus().baseService();
+                then(std::any_of(items.begin(), items.end(), [&](const QString& item) {
+                    return item.startsWith(serviceName_) || item == uniqueName ||
+                           item.startsWith(uniqueName + '/');
+                }));
             });
-}
-
-// Watchers name an item by the name it gave, or by its connection's unique
-// name with the object path.
-bool TrayPresence::isThisItem(const QString& item) const {
-    const QString uniqueName = QDBusConnection::sessionBus().baseService();
-    return item.startsWith(serviceName_) || item == uniqueName || item.startsWith(uniqueName + '/');
-}
-
-void TrayPresence::itemUnregistered(const QString& item) {
-    if (!isRegistered_ || !isThisItem(item) || recheckBudget_ <= 0)
-        return;
-    --recheckBudget_;
-    isRegistered_ = false;
-    askAgainLater();  // a watcher that is going away gets nothing
 }
 
 void TrayPresence::askAgainLater() {

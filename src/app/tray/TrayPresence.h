@@ -22,8 +22,6 @@ class DBusMenu;
 /// has a watcher for them, else the XEmbed tray icon. Moves between the two
 /// when a watcher appears, restarts or goes away.
 class TrayPresence : public QObject {
-    Q_OBJECT
-
   public:
     struct Hooks {
         /// The status menu as it is now (for hosts that draw it).
@@ -47,14 +45,8 @@ class TrayPresence : public QObject {
     /// The store changed: the exported menu follows.
     void refreshMenu();
 
-  private slots:
-    // A host may drop the item after taking it (GNOME's extension does when
-    // its set-up of the item fails): offer it again, a few times.
-    void itemUnregistered(const QString& item);
-
   private:
     void exportItem();
-    bool isThisItem(const QString& item) const;
     void registerWithWatcher();
     // Whether the watcher lists the item (a refused registration may have
     // been taken all the same; a taken one may have been dropped).
